@@ -1,0 +1,23 @@
+#include "platform/Stream.h"
+
+#include <cstring>
+
+namespace pellumo {
+
+size_t TMemoryStream::Read(void* buffer, size_t count) {
+    if (position_ >= bytes_.size()) return 0;
+    const size_t n = std::min<uint64_t>(count, bytes_.size() - position_);
+    std::memcpy(buffer, bytes_.data() + position_, n);
+    position_ += n;
+    return n;
+}
+
+size_t TMemoryStream::Write(const void* buffer, size_t count) {
+    if (count == 0) return 0;
+    if (position_ + count > bytes_.size()) bytes_.resize(position_ + count);
+    std::memcpy(bytes_.data() + position_, buffer, count);
+    position_ += count;
+    return count;
+}
+
+}  // namespace pellumo

@@ -1,0 +1,74 @@
+#pragma once
+// Byte streams: the read-only store file (through the platform's file seam) and
+// an in-memory stream for message text, tests and fuzzing.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pellumo {
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+    TStream() = default;
+    TStream(const TStream&) = delete;
+    TStream& operator=(const TStream&) = delete;
+
+    // Reads up to Count bytes at the current position; fewer at the end.
+    virtual size_t Read(void* buffer, size_t count) = 0;
+    // Writes Count bytes at the current position; read-only streams raise.
+    virtual size_t Write(const void* buffer, size_t count) = 0;
+    virtual void Seek(uint64_t position) = 0;
+    virtual uint64_t Position() const = 0;
+    virtual uint64_t Size() const = 0;
+
+    // Positioned read: seek, then read up to Count bytes; a short read is not an error.
+    size_t ReadAt(uint64_t position, void* buffer, size_t count) {
+        Seek(position);
+        return Read(buffer, count);
+    }
+};
+
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    explicit TMemoryStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    explicit TMemoryStream(const std::string& bytes) : bytes_(bytes.begin(), bytes.end()) {}
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void* buffer, size_t count) override;
+    void Seek(uint64_t position) override { position_ = position; }
+    uint64_t Position() const override { return position_; }
+    uint64_t Size() const override { return bytes_.size(); }
+
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    std::string Text() const { return std::string(bytes_.begin(), bytes_.end()); }
+    void Clear() { bytes_.clear(); position_ = 0; }
+
+private:
+    std::vector<uint8_t> bytes_;
+    uint64_t position_ = 0;
+};
+
+// A store file opened read-only while other processes may read, write or
+// delete it. Raises "Cannot open file <path>" when it cannot be opened.
+class TFileStream : public TStream {
+public:
+    explicit TFileStream(const std::string& path);
+    ~TFileStream() override;
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void* buffer, size_t count) override;
+    void Seek(uint64_t position) override { position_ = position; }
+    uint64_t Position() const override { return position_; }
+    uint64_t Size() const override;
+
+private:
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+    uint64_t position_ = 0;
+};
+
+}  // namespace pellumo

@@ -1,0 +1,46 @@
+#include "store/DbxFormat.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace pellumo {
+namespace dbx {
+
+std::string ByteView::StringAt(uint64_t offset) const {
+    if (offset >= size_) return std::string();
+    const char* begin = reinterpret_cast<const char*>(data_ + offset);
+    const size_t room = size_ - static_cast<size_t>(offset);
+    const void* zero = std::memchr(begin, 0, room);
+    return std::string(begin, zero ? static_cast<const char*>(zero) - begin : room);
+}
+
+uint32_t ReadWordAt(TStream& stream, uint32_t offset) {
+    uint8_t word[4] = {0, 0, 0, 0};
+    stream.ReadAt(offset, word, sizeof word);
+    return Le32(word);
+}
+
+HeaderWords ReadHeaderWords(TStream& stream) {
+    uint8_t header[kHeaderCheckSize] = {};
+    stream.ReadAt(0, header, sizeof header);
+    return {Le32(header + kOffsetSignature), Le32(header + kOffsetFileType)};
+}
+
+int ClassifyFileType(uint32_t typeWord) {
+    switch (typeWord) {
+    case kTypeFolders: return 1;
+    case kTypeMessages: return 2;
+    case kTypeOther: return 3;
+    case kTypeOffline: return 4;
+    default: return 0;
+    }
+}
+
+std::string FormatId(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(value));
+    return text;
+}
+
+}  // namespace dbx
+}  // namespace pellumo
