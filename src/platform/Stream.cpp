@@ -4,6 +4,17 @@
 
 namespace pellumo {
 
+size_t TStream::ReadAt(uint64_t position, void* buffer, size_t count) {
+    Seek(position);
+    size_t done = 0;
+    while (done < count) {
+        const size_t n = Read(static_cast<char*>(buffer) + done, count - done);
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
 size_t TMemoryStream::Read(void* buffer, size_t count) {
     if (position_ >= bytes_.size()) return 0;
     const size_t n = std::min<uint64_t>(count, bytes_.size() - position_);

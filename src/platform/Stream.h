@@ -24,11 +24,9 @@ public:
     virtual uint64_t Position() const = 0;
     virtual uint64_t Size() const = 0;
 
-    // Positioned read: seek, then read up to Count bytes; a short read is not an error.
-    size_t ReadAt(uint64_t position, void* buffer, size_t count) {
-        Seek(position);
-        return Read(buffer, count);
-    }
+    // Positioned read: seek, then read until Count bytes or the end; fewer
+    // bytes than asked for only at the end, which is not an error.
+    size_t ReadAt(uint64_t position, void* buffer, size_t count);
 };
 
 class TMemoryStream : public TStream {

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The store inspector as a user runs it: output lines, raw text byte for byte,
+# error texts and exit statuses.
+#   inspector.sh PELLUMO-DBX MKSTORE DATADIR
+# With RUNNER set (e.g. the Wine runner), the inspector runs through it.
+set -u
+dbx=$1 mkstore=$2 data=$3
+run() { ${RUNNER:-} "$dbx" "$@"; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fails=0 passes=0
+check() {  # check NAME EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
+        fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+
+store=$data/dbx/oe6-sample-store
+out=$(run list "$store/Inbox.dbx" | tr -d '\r')
+check "list real inbox" $'000002\t01000081\t3\t60116\tMicrosoft Outlook Express Team\tWelcome to Outlook Express 6' "$out"
+check "list empty outbox" "" "$(run list "$store/Outbox.dbx")"
+
+for pair in "oe6-sample-store/Inbox.dbx 5690ac3f898d12554c351767385901b1281720a1b485b08057b47ced59891ec9" \
+            "perl-dbx/test.dbx 34934eb0b6b7bac25f3f3cfce518ae63102863b5c60cb74755d04b174121c43d" \
+            "perl-dbx/test1.dbx 83f7d590d15ca661b4fddf23d73f3ec2f6ae1a49465bda277b3f5c02250be26f"; do
+    set -- $pair
+    check "cat $1" "$2" "$(run cat "$data/dbx/$1" 000002 | sha256sum | cut -d' ' -f1)"
+done
+
+# A store made by mkstore: escapes in list, and cat of a text that ends without a line break.
+mkdir -p "$tmp/src/Inbox"
+printf 'From: "Tab\tby" <t@example.com>\r\nSubject: back\\slash\tand tab\r\n\r\nline one\r\nno newline at end' \
+    > "$tmp/src/Inbox/01.eml"
+printf 'From: Reader <r@example.com>\r\nSubject: already read\r\n\r\nx' > "$tmp/src/Inbox/02.read.high.eml"
+"$mkstore" build "$tmp/store" "$tmp/src" >/dev/null
+out=$(run list "$tmp/store/Inbox.dbx" | tr -d '\r' | cut -f1-3,5-)
+check "list escapes and flags" $'000001\t00000000\t3\tTab\\tby\tback\\\\slash\\tand tab\n000002\t00000080\t1\tReader\talready read' "$out"
+check "cat byte for byte" "$(sha256sum < "$tmp/src/Inbox/01.eml")" "$(run cat "$tmp/store/Inbox.dbx" 000001 | sha256sum)"
+
+# Errors: the text on stderr, status 1; bad usage, status 2.
+expect_error() {  # NAME STATUS MESSAGE ARGS...
+    local name=$1 status=$2 message=$3; shift 3
+    local err rc
+    err=$(run "$@" 2>&1 >/dev/null | tr -d '\r'; exit "${PIPESTATUS[0]}"); rc=$?
+    check "$name status" "$status" "$rc"
+    [ -n "$message" ] && check "$name message" "$message" "$err"
+}
+expect_error "missing file" 1 "Cannot open file $tmp/none.dbx" list "$tmp/none.dbx"
+expect_error "folder list" 1 "Unexpected dbx file type" list "$store/Folders.dbx"
+expect_error "not a store file" 1 "Invalid dbx file" list "$data/dbx/README.md"
+expect_error "unknown id" 1 "No message with Id 0000FF" cat "$store/Inbox.dbx" 0000FF
+expect_error "no arguments" 2 "" 
+expect_error "unknown command" 2 "" frobnicate "$store/Inbox.dbx"
+expect_error "cat without id" 2 "" cat "$store/Inbox.dbx"
+
+echo "inspector: $passes passed, $fails failed"
+[ $fails -eq 0 ]

@@ -1,0 +1,57 @@
+#pragma once
+// Small things the unit tests share: collecting what the readers report,
+// streams with awkward read sizes, and the real sample files.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Stream.h"
+#include "store/ZellDbx.h"
+#include "store/ZellFolderDbx.h"
+
+namespace pellumo {
+namespace test {
+
+// A memory stream that hands out at most one byte per read, so code that
+// forgets to loop over short reads shows itself.
+class OneByteStream : public TMemoryStream {
+public:
+    using TMemoryStream::TMemoryStream;
+    size_t Read(void* buffer, size_t count) override { return TMemoryStream::Read(buffer, count ? 1 : 0); }
+};
+
+// Ids of the records a message reader returns, First to Eof.
+inline std::vector<std::string> ListIds(TZellMessageDbx& dbx) {
+    std::vector<std::string> ids;
+    for (dbx.First(); !dbx.Eof(); dbx.Next()) ids.push_back(dbx.Current()->Id);
+    return ids;
+}
+inline std::vector<std::string> ListIds(const std::vector<uint8_t>& file) {
+    TZellMessageDbx dbx;
+    dbx.Open(std::unique_ptr<TStream>(new TMemoryStream(file)));
+    return ListIds(dbx);
+}
+
+// Ids of the records a Scan reports.
+inline std::vector<std::string> ScanIds(const std::vector<uint8_t>& file) {
+    TMemoryStream stream(file);
+    TZellDbx dbx;
+    dbx.Open(stream);
+    std::vector<std::string> ids;
+    dbx.OnObjectFound = [&](TZellDbx&, std::unique_ptr<TZellDbxObject> obj) { ids.push_back(obj->Id); };
+    dbx.Scan();
+    return ids;
+}
+
+inline std::string Hex6(unsigned n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%06X", n);
+    return text;
+}
+
+inline std::string TestData(const std::string& relative) { return std::string(PELLUMO_TESTDATA) + "/" + relative; }
+
+std::string Sha256Hex(const std::vector<uint8_t>& bytes);
+
+}  // namespace test
+}  // namespace pellumo

@@ -1,0 +1,204 @@
+// Decoding of record property tables: folder records, message index records,
+// their value rules and the data-area bounds.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/DateTime.h"
+#include "unit/RawDbx.h"
+#include "unit/TestSupport.h"
+
+namespace pellumo {
+namespace test {
+namespace {
+
+uint32_t Direct(uint8_t number, uint32_t value) { return (value << 8) | 0x80 | number; }
+uint32_t At(uint8_t indexByte, uint32_t offset) { return (offset << 8) | indexByte; }
+
+std::string Le32(uint32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>(v >> (8 * i));
+    return s;
+}
+std::string Le64(uint64_t v) { return Le32(static_cast<uint32_t>(v)) + Le32(static_cast<uint32_t>(v >> 32)); }
+
+template <class T>
+std::unique_ptr<T> ReadRecord(const std::vector<uint32_t>& table, const std::string& data, int64_t length = -1) {
+    RawDbx f;
+    const uint32_t at = f.Record(table, data, length);
+    TMemoryStream stream(f.bytes);
+    std::unique_ptr<T> obj(new T);
+    EXPECT_TRUE(obj->Load(stream, at));
+    obj->Stream = nullptr;
+    return obj;
+}
+
+TEST(TZellDbxObject_Fields, FolderRecordFieldsFromTheirExactIndexBytes) {
+    const std::string data = std::string("Inbox\0Inbox.dbx\0LocalStore\0", 27);
+    auto obj = ReadRecord<TZellDbxObject>(
+        {Direct(0, 0x1A2B), Direct(1, 1), At(0x02, 0), At(0x03, 6), At(0x05, 16), Direct(9, 0x301), Direct(10, 7)},
+        data);
+    EXPECT_EQ(obj->Id, "001A2B");
+    EXPECT_EQ(obj->ParentId, "000001");
+    EXPECT_EQ(obj->Name, "Inbox");
+    EXPECT_EQ(obj->FileName, "Inbox.dbx");
+    EXPECT_EQ(obj->StoreId, "LocalStore");
+    EXPECT_EQ(obj->Kind, 1);  // low 8 bits only
+    EXPECT_EQ(obj->Value0A, 7);
+    EXPECT_EQ(obj->DataSize, 27);
+}
+
+TEST(TZellDbxObject_Fields, OtherIndexBytesLandInValuesOnly) {
+    // Name stored direct and Id stored indirect do not fill the fields.
+    auto obj = ReadRecord<TZellDbxObject>({At(0x82, 0), At(0x00, 0), Direct(0x33, 5)}, Le32(0x44));
+    EXPECT_EQ(obj->Name, "");
+    EXPECT_EQ(obj->Id, "");
+    EXPECT_EQ(obj->Values.Value("82"), "0");
+    EXPECT_EQ(obj->Values.Value("00"), "0");
+    EXPECT_EQ(obj->Values.Value("B3"), "5");
+    EXPECT_EQ(obj->Values.Count(), 3u);
+}
+
+TEST(TZellDbxObject_Fields, RepeatedIndexByteReplacesItsValuesLineAndField) {
+    auto obj = ReadRecord<TZellDbxObject>({Direct(0, 1), Direct(9, 1), Direct(0, 0xABCDEF)}, "");
+    EXPECT_EQ(obj->Id, "ABCDEF");
+    EXPECT_EQ(obj->Values.Count(), 2u);
+    EXPECT_EQ(obj->Values.Line(0).first, "80");
+    EXPECT_EQ(obj->Values.Line(0).second, std::to_string(0xABCDEF));
+    EXPECT_EQ(obj->Values.Line(1).first, "89");
+}
+
+TEST(TZellDbxObject_Fields, AbsentPropertiesLeaveFieldsEmpty) {
+    auto obj = ReadRecord<TZellDbxObject>({}, "");
+    EXPECT_EQ(obj->Id, "");
+    EXPECT_EQ(obj->Kind, 0);
+    EXPECT_EQ(obj->DataSize, 0);
+    EXPECT_EQ(obj->Values.Count(), 0u);
+}
+
+TEST(TZellDbxMessageObject_Fields, EveryStringFieldFromItsPropertyNumber) {
+    const std::vector<std::pair<uint8_t, std::string TZellDbxMessageObject::*>> strings = {
+        {0x09, &TZellDbxMessageObject::SenderNameAndAddress}, {0x07, &TZellDbxMessageObject::MessageId},
+        {0x23, &TZellDbxMessageObject::Property23Text},       {0x08, &TZellDbxMessageObject::Subject},
+        {0x0B, &TZellDbxMessageObject::ServerGroupNumber},    {0x0A, &TZellDbxMessageObject::AnsweredMessageId},
+        {0x1B, &TZellDbxMessageObject::AccountKey},           {0x0E, &TZellDbxMessageObject::SenderAddress},
+        {0x14, &TZellDbxMessageObject::ReceiverAddress},      {0x05, &TZellDbxMessageObject::OriginalSubject},
+        {0x13, &TZellDbxMessageObject::ReceiverName},         {0x0C, &TZellDbxMessageObject::Server},
+        {0x1A, &TZellDbxMessageObject::AccountName},          {0x0D, &TZellDbxMessageObject::SenderName}};
+    std::vector<uint32_t> table;
+    std::string data;
+    for (const auto& s : strings) {
+        table.push_back(At(s.first, static_cast<uint32_t>(data.size())));
+        data += "text " + std::to_string(s.first) + '\0';
+    }
+    auto obj = ReadRecord<TZellDbxMessageObject>(table, data);
+    for (const auto& s : strings) EXPECT_EQ((*obj).*(s.second), "text " + std::to_string(s.first)) << int(s.first);
+}
+
+TEST(TZellDbxMessageObject_Fields, NumbersDirectOrIndirect) {
+    const std::string data = Le32(0x01000081) + Le32(42) + Le32(0x12345678);
+    auto obj = ReadRecord<TZellDbxMessageObject>(
+        {Direct(0, 0x234567), At(0x01, 0), Direct(0x10, 5), At(0x03, 4), At(0x04, 8), Direct(0x11, 999)},
+        data);
+    EXPECT_EQ(obj->Id, "234567");
+    EXPECT_EQ(obj->Flags, 0x01000081);
+    EXPECT_TRUE(obj->IsRead());
+    EXPECT_EQ(obj->Priority, 5);
+    EXPECT_EQ(obj->BodyLines, 42);
+    EXPECT_EQ(obj->BodyPos, 0x12345678u);  // beyond 16 MiB: only the indirect form holds it
+    EXPECT_EQ(obj->TextLength, 999);
+}
+
+TEST(TZellDbxMessageObject_Fields, IdOfMoreThanSixDigitsKeepsThemAll) {
+    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x00, 0)}, Le32(0x1234567));
+    EXPECT_EQ(obj->Id, "1234567");
+}
+
+TEST(TZellDbxMessageObject_Fields, OnlyBit80OfFlagsMeansRead) {
+    EXPECT_TRUE(ReadRecord<TZellDbxMessageObject>({Direct(1, 0x80)}, "")->IsRead());
+    EXPECT_FALSE(ReadRecord<TZellDbxMessageObject>({Direct(1, 0x100)}, "")->IsRead());
+    EXPECT_FALSE(ReadRecord<TZellDbxMessageObject>({Direct(1, 0x7F)}, "")->IsRead());
+}
+
+TEST(TZellDbxMessageObject_Fields, MissingPropertiesKeepInitialValues) {
+    auto obj = ReadRecord<TZellDbxMessageObject>({Direct(0, 3), Direct(0x20, 9), Direct(0x0F, 1)}, "");
+    EXPECT_EQ(obj->Priority, 0);
+    EXPECT_EQ(obj->BodyPos, 0u);
+    EXPECT_EQ(obj->Subject, "");
+    EXPECT_EQ(obj->SentTime, 0.0);
+    // Unknown numbers appear in Values only.
+    EXPECT_EQ(obj->Values.Value("A0"), "9");
+    EXPECT_EQ(obj->Values.Value("8F"), "1");
+}
+
+TEST(TZellDbxMessageObject_Fields, StringStoredDirectIsStillReadAtItsOffset) {
+    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x88, 3)}, std::string("xx\0Hello\0", 9));
+    EXPECT_EQ(obj->Subject, "Hello");
+}
+
+TEST(TZellDbxMessageObject_Fields, LaterEntryOfAPropertyWins) {
+    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x08, 0), At(0x88, 2)}, std::string("a\0b\0", 4));
+    EXPECT_EQ(obj->Subject, "b");
+    EXPECT_EQ(obj->Values.Value("08"), "0");
+    EXPECT_EQ(obj->Values.Value("88"), "2");
+}
+
+TEST(TZellDbxMessageObject_Fields, DatesAreLocalTimeDateTimeValues) {
+    // Tests run with TZ=UTC. 2002-03-04 05:06:07.089 is day 37319.
+    const std::string data = Le64(0x1c1c33a4aa45e10ull) + Le64(0x1179ff103aee000ull);
+    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x02, 0), At(0x12, 0), At(0x06, 8)}, data);
+    const double expected = 37319 + (5 * 3600 + 6 * 60 + 7.089) / 86400.0;
+    EXPECT_NEAR(obj->SentTime, expected, 1e-9);
+    EXPECT_NEAR(obj->ReceivedTime, expected, 1e-9);
+    // Before 1899-12-30 the time of day counts away from zero.
+    EXPECT_NEAR(obj->SavedTime, -18109.5, 1e-9);
+}
+
+TEST(TZellDbxMessageObject_Bounds, StringWithoutTerminatorEndsAtTheDataArea) {
+    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x08, 2)}, "abcdef");
+    EXPECT_EQ(obj->Subject, "cdef");
+}
+
+TEST(TZellDbxMessageObject_Bounds, OffsetsOutsideTheDataAreaReadAsEmpty) {
+    auto obj = ReadRecord<TZellDbxMessageObject>(
+        {At(0x08, 4), At(0x01, 2), At(0x02, 0), At(0x0D, 0xFFFFFF)}, "abcd");
+    EXPECT_EQ(obj->Subject, "");
+    EXPECT_EQ(obj->Flags, 0);  // the 4 bytes at 2 are not all there
+    EXPECT_EQ(obj->SentTime, 0.0);
+    EXPECT_EQ(obj->SenderName, "");
+}
+
+TEST(TZellDbxMessageObject_Bounds, DataAreaIsLengthMinusTable) {
+    // The length covers the table and 3 data bytes: the rest of the file is not data.
+    RawDbx f;
+    const uint32_t at = f.Record({At(0x08, 0)}, "abc");
+    f.PutBytes(static_cast<uint32_t>(f.bytes.size()), std::string("def\0", 4));
+    TMemoryStream stream(f.bytes);
+    TZellDbxMessageObject obj;
+    ASSERT_TRUE(obj.Load(stream, at));
+    EXPECT_EQ(obj.DataSize, 3);
+    EXPECT_EQ(obj.Subject, "abc");
+}
+
+TEST(TZellCustomDbxObject_Data, SetDataKeepsACopyAndNoneForNull) {
+    TZellCustomDbxObject obj;
+    char bytes[] = "xyz";
+    obj.SetData(bytes, 3);
+    bytes[0] = 'q';
+    EXPECT_EQ(obj.DataSize, 3);
+    EXPECT_EQ(obj.Data[0], 'x');
+    obj.SetData(nullptr, 5);
+    EXPECT_EQ(obj.DataSize, -1);
+    EXPECT_TRUE(obj.Data.empty());
+}
+
+TEST(DateTime_Encode, CalendarFieldsToDays) {
+    EXPECT_EQ(EncodeDateTime({1899, 12, 30, 0, 0, 0, 0}), 0.0);
+    EXPECT_EQ(EncodeDateTime({1900, 3, 1, 18, 0, 0, 0}), 61.75);  // 1900 is no leap year
+    EXPECT_EQ(EncodeDateTime({2000, 2, 29, 0, 0, 0, 0}), 36585.0);
+    EXPECT_EQ(EncodeDateTime({1899, 12, 29, 6, 0, 0, 0}), -1.25);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pellumo
