@@ -2,7 +2,7 @@
 
 namespace pellumo {
 
-std::string FormatMessage(const std::string& pattern, const std::string& arg) {
+std::string Substitute(const std::string& pattern, const std::string& arg) {
     const auto at = pattern.find("%s");
     if (at == std::string::npos) return pattern;
     return pattern.substr(0, at) + arg + pattern.substr(at + 2);

@@ -13,6 +13,6 @@ public:
 };
 
 // Builds a message from a pattern holding one "%s", as the program's texts do.
-std::string FormatMessage(const std::string& pattern, const std::string& arg);
+std::string Substitute(const std::string& pattern, const std::string& arg);
 
 }  // namespace pellumo

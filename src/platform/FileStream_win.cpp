@@ -19,7 +19,7 @@ TFileStream::TFileStream(const std::string& path) : handle_(new Handle) {
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_->h == INVALID_HANDLE_VALUE)
-        throw Exception(FormatMessage("Cannot open file %s", path));
+        throw Exception(Substitute("Cannot open file %s", path));
 }
 
 TFileStream::~TFileStream() = default;

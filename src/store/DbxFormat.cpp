@@ -1,6 +1,5 @@
 #include "store/DbxFormat.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace pellumo {
@@ -37,9 +36,15 @@ int ClassifyFileType(uint32_t typeWord) {
 }
 
 std::string FormatId(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(value));
-    return text;
+    static const char kHex[] = "0123456789ABCDEF";
+    char text[8];
+    int start = 8;
+    do {
+        text[--start] = kHex[value & 15];
+        value >>= 4;
+    } while (value != 0);
+    while (start > 2) text[--start] = '0';  // at least six digits
+    return std::string(text + start, text + 8);
 }
 
 }  // namespace dbx

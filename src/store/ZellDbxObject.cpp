@@ -1,7 +1,6 @@
 #include "store/ZellDbxObject.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "store/DbxFormat.h"
 
@@ -39,11 +38,11 @@ bool TZellCustomDbxObject::Load(TStream& stream, uint32_t position) {
     if (length < 4 * count) return false;
 
     const uint64_t tableAt = uint64_t(position) + kRecordHeaderSize;
-    std::vector<uint8_t> table(4 * count);
-    const size_t tableBytes = stream.ReadAt(tableAt, table.data(), table.size());
+    uint8_t table[4 * 255];
+    const size_t tableBytes = stream.ReadAt(tableAt, table, 4 * count);
 
     // The data area is never larger than what the file still holds.
-    const uint64_t dataAt = tableAt + table.size();
+    const uint64_t dataAt = tableAt + 4 * count;
     const uint64_t size = stream.Size();
     const uint64_t room = size > dataAt ? size - dataAt : 0;
     ClearData();
@@ -51,12 +50,13 @@ bool TZellCustomDbxObject::Load(TStream& stream, uint32_t position) {
     Data.resize(stream.ReadAt(dataAt, Data.data(), Data.size()));
     DataSize = static_cast<int32_t>(Data.size());
 
-    char name[3];
+    static const char kHex[] = "0123456789ABCDEF";
+    Values.Reserve(count);
     for (size_t at = 0; at + 4 <= tableBytes; at += 4) {
-        const uint32_t entry = Le32(table.data() + at);
+        const uint32_t entry = Le32(table + at);
         const uint8_t indexByte = entry & 0xFF;
         SetProperty(entry, indexByte & 0x7F, (indexByte & kDirectBit) == 0);
-        std::snprintf(name, sizeof name, "%02X", indexByte);
+        const char name[3] = {kHex[indexByte >> 4], kHex[indexByte & 15], 0};
         Values.Set(name, std::to_string(entry >> 8));
     }
     return true;

@@ -21,6 +21,7 @@ public:
     std::string Value(const std::string& name) const;
     bool Has(const std::string& name) const;
     size_t Count() const { return lines_.size(); }
+    void Reserve(size_t lines) { lines_.reserve(lines); }
     const std::pair<std::string, std::string>& Line(size_t i) const { return lines_[i]; }
 
 private:

@@ -1,0 +1,23 @@
+// Any bytes as block chains: the signature and type are forced so that
+// every input reaches ReadMessage, which starts at the position stored at 0x10.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "store/ZellFolderDbx.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 0x14) return 0;
+    std::vector<uint8_t> bytes(data, data + size);
+    const uint8_t header[8] = {0xCF, 0xAD, 0x12, 0xFE, 0xC5, 0xFD, 0x74, 0x6F};
+    std::memcpy(bytes.data(), header, sizeof header);
+    const uint32_t start = uint32_t(bytes[0x10]) | uint32_t(bytes[0x11]) << 8 | uint32_t(bytes[0x12]) << 16 |
+                           uint32_t(bytes[0x13]) << 24;
+    pellumo::TMemoryStream stream(bytes);
+    pellumo::TZellMessageDbx dbx;
+    dbx.Open(stream);
+    pellumo::TMemoryStream text;
+    const int32_t total = dbx.ReadMessage(start, text);
+    if (total != int32_t(text.Size())) __builtin_trap();  // the count must be what was written
+    return 0;
+}
