@@ -353,13 +353,13 @@ bool SameName(const std::string& a, const char* b) {
     return true;
 }
 
-// The first mailbox of an address list: up to a comma outside quotes,
-// comments and angle brackets.
-std::string FirstMailbox(const std::string& list) {
+// Where Stop first stands outside quoted strings and comments (and, with
+// SkipAngles, outside angle brackets); npos when it does not.
+size_t FindOutside(const std::string& text, char stop, bool skipAngles) {
     bool quoted = false;
     int comment = 0, angle = 0;
-    for (size_t i = 0; i < list.size(); ++i) {
-        const char c = list[i];
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         if (quoted) {
             if (c == '\\') ++i;
             else if (c == '"') quoted = false;
@@ -371,15 +371,23 @@ std::string FirstMailbox(const std::string& list) {
             ++comment;
         } else if (c == ')' && comment) {
             --comment;
-        } else if (!comment && c == '<') {
+        } else if (comment) {
+            continue;
+        } else if (c == stop && angle == 0) {
+            return i;
+        } else if (skipAngles && c == '<') {
             ++angle;
-        } else if (!comment && c == '>' && angle) {
+        } else if (skipAngles && c == '>' && angle) {
             --angle;
-        } else if (c == ',' && !comment && !angle) {
-            return list.substr(0, i);
         }
     }
-    return list;
+    return std::string::npos;
+}
+
+// The first mailbox of an address list: up to a comma outside quotes,
+// comments and angle brackets.
+std::string FirstMailbox(const std::string& list) {
+    return list.substr(0, FindOutside(list, ',', true));
 }
 
 // A display name with its quoting removed; encoded words and everything else as written.
@@ -401,27 +409,12 @@ std::string Unquote(const std::string& phrase) {
 
 void ParseMailbox(const std::string& mailbox, std::string& name, std::string& address) {
     // "Name <addr>": the angle bracket outside quotes and comments.
-    bool quoted = false;
-    int comment = 0;
-    for (size_t i = 0; i < mailbox.size(); ++i) {
-        const char c = mailbox[i];
-        if (quoted) {
-            if (c == '\\') ++i;
-            else if (c == '"') quoted = false;
-        } else if (c == '\\' && comment) {
-            ++i;
-        } else if (c == '"' && !comment) {
-            quoted = true;
-        } else if (c == '(') {
-            ++comment;
-        } else if (c == ')' && comment) {
-            --comment;
-        } else if (c == '<' && !comment) {
-            const size_t close = mailbox.find('>', i + 1);
-            address = Trim(mailbox.substr(i + 1, close == std::string::npos ? std::string::npos : close - i - 1));
-            name = Unquote(mailbox.substr(0, i));
-            return;
-        }
+    const size_t open = FindOutside(mailbox, '<', false);
+    if (open != std::string::npos) {
+        const size_t close = mailbox.find('>', open + 1);
+        address = Trim(mailbox.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1));
+        name = Unquote(mailbox.substr(0, open));
+        return;
     }
     // "addr (Name)" or a bare address: the first comment is the name.
     std::string bare, remark;
