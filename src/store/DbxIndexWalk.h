@@ -33,7 +33,6 @@ public:
     // Moves to the next entry in walk order; false at the end (and after).
     bool Advance();
 
-    bool Positioned() const { return positioned_; }
     // Position of the current entry's record (0 when not positioned).
     uint32_t RecordPosition() const;
 

@@ -39,7 +39,6 @@ public:
 
     TStream* Stream() const { return stream_; }
     bool OwnsStream() const { return owned_ != nullptr; }
-    const DbxIndexWalk& Walk() const { return walk_; }
 
 protected:
     virtual uint32_t RootPosition() = 0;
