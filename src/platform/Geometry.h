@@ -1,0 +1,18 @@
+#pragma once
+// Screen rectangles: Right and Bottom exclusive, in pixels.
+#include <cstdint>
+
+namespace pellumo {
+
+struct TRect {
+    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TRect& o) const {
+        return Left == o.Left && Top == o.Top && Right == o.Right && Bottom == o.Bottom;
+    }
+    bool operator!=(const TRect& o) const { return !(*this == o); }
+};
+
+// The primary monitor's work area (the desktop less the taskbar).
+TRect PrimaryWorkArea();
+
+}  // namespace pellumo

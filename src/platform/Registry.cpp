@@ -1,0 +1,137 @@
+#include "platform/Registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+
+#include "platform/Exception.h"
+
+namespace pellumo {
+
+int32_t TRegistryKey::ReadInteger(const std::string& name) {
+    TRegDataType type = rdNone;
+    std::vector<uint8_t> data;
+    // The data must fit the four bytes asked for before its type is looked at.
+    if (!GetValue(name, type, data) || data.size() > 4) throw Exception(Substitute("Failed to get data for '%s'", name));
+    if (type != rdInteger) throw Exception(Substitute("Invalid data type for '%s'", name));
+    uint8_t bytes[4] = {0, 0, 0, 0};
+    std::copy(data.begin(), data.end(), bytes);
+    return static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                                uint32_t(bytes[3]) << 24);
+}
+
+std::string TRegistryKey::ReadString(const std::string& name) {
+    TRegDataType type = rdNone;
+    std::vector<uint8_t> data;
+    if (!GetValue(name, type, data) || data.empty()) return std::string();
+    if (type != rdString && type != rdExpandString) throw Exception(Substitute("Invalid data type for '%s'", name));
+    const auto end = std::find(data.begin(), data.end(), uint8_t(0));
+    return std::string(data.begin(), end);
+}
+
+void TRegistryKey::WriteInteger(const std::string& name, int32_t value) {
+    const uint32_t v = static_cast<uint32_t>(value);
+    const std::vector<uint8_t> data = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    if (!SetValue(name, rdInteger, data)) throw Exception(Substitute("Failed to set data for '%s'", name));
+}
+
+void TRegistryKey::WriteString(const std::string& name, const std::string& value) {
+    std::vector<uint8_t> data(value.begin(), value.end());
+    data.push_back(0);
+    if (!SetValue(name, rdString, data)) throw Exception(Substitute("Failed to set data for '%s'", name));
+}
+
+// In-memory registry.
+
+namespace {
+struct NoCase {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+        });
+    }
+};
+
+std::vector<std::string> SplitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : path + "\\") {
+        if (c != '\\') {
+            part += c;
+        } else if (!part.empty()) {
+            parts.push_back(part);
+            part.clear();
+        }
+    }
+    return parts;
+}
+}  // namespace
+
+struct TMemoryRegistry::Node {
+    std::map<std::string, std::unique_ptr<Node>, NoCase> keys;
+    std::map<std::string, std::pair<TRegDataType, std::vector<uint8_t>>, NoCase> values;
+};
+
+namespace {
+class MemoryKey : public TRegistryKey {
+public:
+    MemoryKey(TMemoryRegistry::Node& node, bool writable) : node_(node), writable_(writable) {}
+    bool ValueExists(const std::string& name) override { return node_.values.count(name) != 0; }
+    std::vector<std::string> SubKeyNames() override {
+        std::vector<std::string> names;
+        for (const auto& k : node_.keys) names.push_back(k.first);
+        return names;
+    }
+    bool DeleteValue(const std::string& name) override { return writable_ && node_.values.erase(name) != 0; }
+    bool GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) override {
+        const auto it = node_.values.find(name);
+        if (it == node_.values.end()) return false;
+        type = it->second.first;
+        data = it->second.second;
+        return true;
+    }
+    bool SetValue(const std::string& name, TRegDataType type, const std::vector<uint8_t>& data) override {
+        if (!writable_) return false;
+        node_.values[name] = {type, data};
+        return true;
+    }
+
+private:
+    TMemoryRegistry::Node& node_;
+    bool writable_;
+};
+}  // namespace
+
+TMemoryRegistry::TMemoryRegistry() : root_(new Node) {}
+TMemoryRegistry::~TMemoryRegistry() = default;
+
+std::unique_ptr<TRegistryKey> TMemoryRegistry::OpenKey(const std::string& path, bool create, TKeyAccess access) {
+    Node* node = root_.get();
+    for (const auto& part : SplitPath(path)) {
+        auto& child = node->keys[part];
+        if (!child) {
+            if (!create) {
+                node->keys.erase(part);
+                return nullptr;
+            }
+            child.reset(new Node);
+        }
+        node = child.get();
+    }
+    return std::unique_ptr<TRegistryKey>(new MemoryKey(*node, access == TKeyAccess::ReadWrite));
+}
+
+bool TMemoryRegistry::DeleteKey(const std::string& path) {
+    const auto parts = SplitPath(path);
+    if (parts.empty()) return false;
+    Node* node = root_.get();
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        const auto it = node->keys.find(parts[i]);
+        if (it == node->keys.end()) return false;
+        node = it->second.get();
+    }
+    return node->keys.erase(parts.back()) != 0;
+}
+
+}  // namespace pellumo

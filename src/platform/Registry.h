@@ -1,0 +1,69 @@
+#pragma once
+// The current user's registry hive through a small key interface: the real
+// Windows registry, or an in-memory one for tests and non-Windows builds.
+// Both raise the same errors for the same misuse.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pellumo {
+
+enum TRegDataType : uint32_t { rdNone = 0, rdString = 1, rdExpandString = 2, rdBinary = 3, rdInteger = 4 };
+
+enum class TKeyAccess { Read, ReadWrite };
+
+class TRegistryKey {
+public:
+    virtual ~TRegistryKey() = default;
+
+    virtual bool ValueExists(const std::string& name) = 0;
+    // Reads a REG_DWORD. Raises "Failed to get data for '%s'" when the value is
+    // missing or longer than four bytes, "Invalid data type for '%s'" when it
+    // is of another type.
+    int32_t ReadInteger(const std::string& name);
+    // Reads a REG_SZ or REG_EXPAND_SZ up to its terminating zero; empty when the
+    // value is missing or empty. Raises "Invalid data type for '%s'" otherwise.
+    std::string ReadString(const std::string& name);
+    // Raise "Failed to set data for '%s'" when the value cannot be written.
+    void WriteInteger(const std::string& name, int32_t value);
+    void WriteString(const std::string& name, const std::string& value);
+
+    virtual std::vector<std::string> SubKeyNames() = 0;
+    virtual bool DeleteValue(const std::string& name) = 0;
+
+    // The raw value: false when there is none.
+    virtual bool GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) = 0;
+    virtual bool SetValue(const std::string& name, TRegDataType type, const std::vector<uint8_t>& data) = 0;
+};
+
+class TRegistry {
+public:
+    virtual ~TRegistry() = default;
+    // Opens a key below HKEY_CURRENT_USER ("A\B", a leading backslash
+    // allowed); with Create, makes it and its parents. Null when the key does
+    // not exist or cannot be opened.
+    virtual std::unique_ptr<TRegistryKey> OpenKey(const std::string& path, bool create, TKeyAccess access) = 0;
+    // Removes a key with everything below it; false when there was none.
+    virtual bool DeleteKey(const std::string& path) = 0;
+};
+
+// The registry the program uses: the user's real one on Windows, a
+// process-wide in-memory one elsewhere.
+TRegistry& CurrentUserRegistry();
+
+// An in-memory registry; key and value names compare without regard to case.
+class TMemoryRegistry : public TRegistry {
+public:
+    TMemoryRegistry();
+    ~TMemoryRegistry() override;
+    std::unique_ptr<TRegistryKey> OpenKey(const std::string& path, bool create, TKeyAccess access) override;
+    bool DeleteKey(const std::string& path) override;
+
+    struct Node;
+
+private:
+    std::unique_ptr<Node> root_;
+};
+
+}  // namespace pellumo

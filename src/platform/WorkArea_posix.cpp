@@ -1,0 +1,13 @@
+// Without a desktop, a fixed 1280 x 1024 screen with a 30-pixel taskbar at the bottom.
+#include "platform/Geometry.h"
+
+namespace pellumo {
+
+TRect PrimaryWorkArea() {
+    TRect r;
+    r.Right = 1280;
+    r.Bottom = 994;
+    return r;
+}
+
+}  // namespace pellumo
