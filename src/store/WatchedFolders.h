@@ -1,0 +1,37 @@
+#pragma once
+// The watched-folder list: one TFolderInfo per folder of the tree whose
+// record has Kind 1, in the order the new-mail scan walks them.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/ZellDbxObject.h"
+#include "store/ZellTree.h"
+
+namespace pellumo {
+
+struct TFolderInfo {
+    static constexpr uint32_t kInfoBackgroundColor = 0x80000018;  // system colour COLOR_INFOBK
+
+    const TZellDbxObject* Record = nullptr;  // owned by its tree node
+    uint32_t Color = kInfoBackgroundColor;
+    bool Enabled = false;
+    int32_t LastAge = 0;  // file age stamp kept by the scan
+};
+
+struct TFolderListEntry {
+    std::string Text;  // the folder's Id
+    std::unique_ptr<TFolderInfo> Object;
+};
+using TFolderList = std::vector<TFolderListEntry>;
+
+// The folder record Kind that marks a folder to watch.
+const uint8_t kWatchedFolderKind = 1;
+
+// Appends the watched folders of the subtree at Node to List: depth first,
+// each parent before its children, children in tree order. A node without a
+// parent (the root) is never added.
+void AddWatchedFolders(const TZellTreeNode& node, TFolderList& list);
+
+}  // namespace pellumo

@@ -1,0 +1,139 @@
+#include "store/ZellDbxTreeBuilder.h"
+
+#include <algorithm>
+
+#include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "platform/Stream.h"
+
+namespace pellumo {
+
+namespace {
+
+const int kFolderListFileType = 1;
+const char kLocalStoreId[] = "LocalStore";
+
+// Ids are hex digits, so an ASCII case fold is all the comparison needs.
+int CompareText(const std::string& a, const std::string& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool TextLess(const std::string& a, const std::string& b) { return CompareText(a, b) < 0; }
+
+}  // namespace
+
+TZellDbxTreeBuilder::TZellDbxTreeBuilder(TZellDbx& dbx) : dbx_(dbx) {
+    // Only the file-type word tells a folder list from the other store files.
+    if (dbx_.FileType() != kFolderListFileType) throw Exception("Folders.dbx signature is not found");
+}
+
+bool TZellDbxTreeBuilder::Build(TZellTreeNode& root) {
+    root_ = &root;
+    objects_.clear();
+    dbx_.Open();
+
+    TZellDbx::TZellDbxObjectFoundEvent saved = dbx_.OnObjectFound;
+    dbx_.OnObjectFound = [this](TZellDbx&, std::unique_ptr<TZellDbxObject> obj) {
+        std::string parentId = obj->ParentId;
+        objects_.push_back({std::move(parentId), std::move(obj)});
+    };
+    try {
+        dbx_.Scan();
+    } catch (...) {
+        dbx_.OnObjectFound = saved;
+        throw;
+    }
+    dbx_.OnObjectFound = saved;
+    dbx_.Close();
+
+    // Ascending ParentId, and among equal ones the last reported first:
+    // reversing before a stable sort gives that order in n log n.
+    std::reverse(objects_.begin(), objects_.end());
+    std::stable_sort(objects_.begin(), objects_.end(),
+                     [](const TObjectEntry& a, const TObjectEntry& b) { return TextLess(a.ParentId, b.ParentId); });
+
+    // Every Id is known up front, so the index is sorted once; an entry gets
+    // its node when the first folder of that Id is built, which is what
+    // adding while building (later duplicates ignored) would give. A record
+    // without an Id is nobody's parent: its empty Id must not match the
+    // empty ParentId of a record that has none.
+    std::vector<TIdEntry> idIndex;
+    idIndex.reserve(objects_.size());
+    for (const TObjectEntry& entry : objects_)
+        if (!entry.Record->Id.empty()) idIndex.push_back({entry.Record->Id, nullptr});
+    std::sort(idIndex.begin(), idIndex.end(), [](const TIdEntry& a, const TIdEntry& b) { return TextLess(a.Id, b.Id); });
+    idIndex.erase(std::unique(idIndex.begin(), idIndex.end(),
+                              [](const TIdEntry& a, const TIdEntry& b) { return CompareText(a.Id, b.Id) == 0; }),
+                  idIndex.end());
+
+    for (TObjectEntry& entry : objects_) {
+        const std::string id = entry.Record->Id;
+        TZellDbxTreeNode* node = AddFolder(std::move(entry.Record), idIndex);
+        if (id.empty()) continue;
+        auto at = std::lower_bound(idIndex.begin(), idIndex.end(), id,
+                                   [](const TIdEntry& e, const std::string& key) { return TextLess(e.Id, key); });
+        if (at != idIndex.end() && !at->Node) at->Node = node;
+    }
+    objects_.clear();
+    return true;
+}
+
+TZellDbxTreeNode* TZellDbxTreeBuilder::AddFolder(std::unique_ptr<TZellDbxObject> record,
+                                                 const std::vector<TIdEntry>& idIndex) {
+    // A parent not built yet (later in the order, or not in the file at all)
+    // leaves the folder directly under the root.
+    TZellTreeNode* parent = root_;
+    auto at = std::lower_bound(idIndex.begin(), idIndex.end(), record->ParentId,
+                               [](const TIdEntry& e, const std::string& key) { return TextLess(e.Id, key); });
+    if (at != idIndex.end() && CompareText(at->Id, record->ParentId) == 0 && at->Node) parent = at->Node;
+
+    TZellDbxObject& r = *record;
+    std::unique_ptr<TZellDbxTreeNode> owned(new TZellDbxTreeNode(r.Name, std::move(record)));
+    TZellDbxTreeNode* const node = owned.get();
+    parent->Add(std::move(owned));
+
+    if (r.StoreId.empty()) {
+        if (r.FileName.empty()) {
+            node->FileEnabled = false;
+        } else {
+            r.FileName = StoreRoot + r.FileName;
+            node->FileEnabled = Accept(r.FileName);
+        }
+        node->FileChecked = node->FileEnabled;
+    } else if (r.StoreId == kLocalStoreId) {
+        // The local folders' own store files; the record keeps its FileName.
+        node->Files.push_back(StoreRoot + "Folders.dbx");
+        node->Files.push_back(StoreRoot + "Offline.dbx");
+    }
+    return node;
+}
+
+std::unique_ptr<TZellDbxTreeNode> BuildFolderTree(const std::string& storeRoot, const std::string& identityName) {
+    // No store root means no store: a relative "Folders.dbx" would be looked
+    // for in whatever the current directory happens to be.
+    std::unique_ptr<TStream> stream;
+    if (!storeRoot.empty()) {
+        const std::string path = storeRoot + "Folders.dbx";
+        if (FileExists(path)) stream.reset(new TFileStream(path));
+    }
+
+    std::unique_ptr<TZellDbxTreeNode> root(new TZellDbxTreeNode(identityName, nullptr));
+    if (stream) {
+        root->Clear();
+        TZellDbx dbx;
+        dbx.Open(*stream);
+        TZellDbxTreeBuilder builder(dbx);
+        builder.StoreRoot = storeRoot;
+        builder.Build(*root);
+    }
+    return root;
+}
+
+}  // namespace pellumo

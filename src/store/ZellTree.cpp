@@ -1,0 +1,56 @@
+#include "store/ZellTree.h"
+
+#include <algorithm>
+
+#include "platform/Exception.h"
+
+namespace pellumo {
+
+TZellTreeNode::~TZellTreeNode() { TZellTreeNode::Clear(); }
+
+TZellTreeNode* TZellTreeNode::Insert(std::unique_ptr<TZellTreeNode> node, TZellTreeNode* before) {
+    if (!node) throw Exception("Cannot insert an empty tree node");
+    auto at = children_.end();
+    if (before) {
+        at = std::find_if(children_.begin(), children_.end(),
+                          [before](const std::unique_ptr<TZellTreeNode>& child) { return child.get() == before; });
+        if (at == children_.end()) throw Exception("Tree node to insert before is not a child");
+    }
+    TZellTreeNode* const added = node.get();
+    children_.insert(at, std::move(node));
+    added->parent_ = this;
+    return added;
+}
+
+TZellTreeNode* TZellTreeNode::Add(std::unique_ptr<TZellTreeNode> node) { return Insert(std::move(node), nullptr); }
+
+std::unique_ptr<TZellTreeNode> TZellTreeNode::Extract(TZellTreeNode* node) {
+    auto at = std::find_if(children_.begin(), children_.end(),
+                           [node](const std::unique_ptr<TZellTreeNode>& child) { return child.get() == node; });
+    if (!node || at == children_.end()) return nullptr;
+    std::unique_ptr<TZellTreeNode> taken = std::move(*at);
+    children_.erase(at);
+    taken->parent_ = nullptr;
+    return taken;
+}
+
+void TZellTreeNode::Clear() {
+    // Every node's children move to the work list before the node is freed,
+    // so no destructor ever has a child left to free.
+    std::vector<std::unique_ptr<TZellTreeNode>> doomed;
+    doomed.swap(children_);
+    while (!doomed.empty()) {
+        std::unique_ptr<TZellTreeNode> node = std::move(doomed.back());
+        doomed.pop_back();
+        node->parent_ = nullptr;
+        for (auto& child : node->children_) doomed.push_back(std::move(child));
+        node->children_.clear();
+    }
+}
+
+TZellTreeNode* TZellTreeNode::Items(size_t i) const {
+    if (i >= children_.size()) throw Exception(Substitute("List index out of bounds (%s)", std::to_string(i)));
+    return children_[i].get();
+}
+
+}  // namespace pellumo
