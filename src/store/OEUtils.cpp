@@ -1,0 +1,49 @@
+#include "store/OEUtils.h"
+
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "store/ZellDbxTreeBuilder.h"
+
+namespace pellumo {
+
+namespace {
+const char kIdentities[] = "Identities";
+const char kLastUserId[] = "Last User ID";
+
+std::string IdentityKey(const std::string& id) { return std::string("\\Identities\\") + id; }
+}  // namespace
+
+std::string GetStoreRoot() {
+    // Each thread finds it once; afterwards it never reads the registry again.
+    thread_local std::string cached;
+    if (!cached.empty()) return cached;
+    TRegistry& registry = CurrentUserRegistry();
+    // Read access is all we need: asking for more would fail for users
+    // whose Identities key is not theirs to change.
+    const auto identities = registry.OpenKey(kIdentities, false, TKeyAccess::Read);
+    if (!identities) return cached;
+    const std::string id = identities->ReadString(kLastUserId);
+    const auto store = registry.OpenKey(IdentityKey(id) + "\\Software\\Microsoft\\Outlook Express\\5.0", false,
+                                        TKeyAccess::Read);
+    if (!store) return cached;
+    std::string root = store->ReadString("Store Root");
+    if (root.empty()) return cached;
+    if (root.back() != kPathDelimiter) root += kPathDelimiter;
+    cached = ExpandEnvironment(root);
+    return cached;
+}
+
+std::string GetIdentityName() {
+    TRegistry& registry = CurrentUserRegistry();
+    const auto identities = registry.OpenKey(kIdentities, false, TKeyAccess::Read);
+    if (!identities) return std::string();
+    const auto identity = registry.OpenKey(IdentityKey(identities->ReadString(kLastUserId)), false, TKeyAccess::Read);
+    return identity ? identity->ReadString("Username") : std::string();
+}
+
+std::unique_ptr<TZellDbxTreeNode> BuildFolderTree() {
+    return BuildFolderTree(GetStoreRoot(), GetIdentityName());
+}
+
+}  // namespace pellumo

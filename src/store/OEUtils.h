@@ -1,0 +1,22 @@
+#pragma once
+// Where the store of the identity that used Outlook Express last lies, and
+// its name, both from the current user's registry.
+#include <memory>
+#include <string>
+
+namespace pellumo {
+
+class TZellDbxTreeNode;
+
+// The store directory with environment references expanded, ending in a
+// backslash (the path delimiter where that is not a backslash); empty when
+// it cannot be found. Kept per thread once found.
+std::string GetStoreRoot();
+
+// The identity's display name, or empty.
+std::string GetIdentityName();
+
+// The folder tree of the current identity's store.
+std::unique_ptr<TZellDbxTreeNode> BuildFolderTree();
+
+}  // namespace pellumo
