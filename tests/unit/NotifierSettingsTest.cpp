@@ -1,0 +1,219 @@
+// The settings object over the registry: defaults, fallbacks, saving, and
+// the repair of wrongly typed values.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "DbxWriter.h"
+#include "platform/Exception.h"
+#include "settings/NotifierSettings.h"
+#include "settings/WindowLocation.h"
+#include "unit/RegistryFixture.h"
+
+namespace pellumo {
+namespace test {
+namespace {
+
+const std::string kKey = TNotifierSettings::kKey;
+
+class NotifierSettingsTest : public RegistryTest {
+protected:
+    void TearDown() override {
+        FreeNotifierSettings();
+        RegistryTest::TearDown();
+    }
+    static int32_t Stored(const std::string& name) { return Key(kKey)->ReadInteger(name); }
+    static std::string StoredText(const std::string& name) { return Key(kKey)->ReadString(name); }
+    static TRegDataType StoredType(const std::string& name) {
+        TRegDataType type = rdNone;
+        std::vector<uint8_t> data;
+        Key(kKey)->GetValue(name, type, data);
+        return type;
+    }
+    static std::string ConstructionError() {
+        try {
+            NotifierSettings();
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return "constructed";
+    }
+};
+
+TEST_F(NotifierSettingsTest, FirstRunUsesDefaultsAndCreatesTheKeyAtExit) {
+    TNotifierSettings& s = NotifierSettings();
+    EXPECT_TRUE(s.AutoHideHint);
+    EXPECT_TRUE(s.UseFading);
+    EXPECT_TRUE(s.DisplayWhenOEActive);
+    EXPECT_EQ(s.HintTime, 3);
+    const TRect area = PrimaryWorkArea();
+    EXPECT_EQ(s.WindowRect.Right, area.Right);
+    EXPECT_EQ(s.WindowRect.Bottom, area.Bottom);
+    EXPECT_EQ(s.WindowRect.Right - s.WindowRect.Left, 300);
+    EXPECT_EQ(s.WindowRect.Bottom - s.WindowRect.Top, 200);
+    EXPECT_EQ(s.BeginColor, 0x8000001Bu);
+    EXPECT_EQ(s.EndColor, 0x00FFFFFFu);
+    EXPECT_EQ(&NotifierSettings(), &s);
+    EXPECT_EQ(CurrentUserRegistry().OpenKey(kKey, false, TKeyAccess::Read), nullptr);
+
+    FreeNotifierSettings();
+    EXPECT_EQ(Stored("AutoHideHint"), 1);
+    EXPECT_EQ(Stored("UseFading"), 1);
+    EXPECT_EQ(Stored("DisplayWhenOEActive"), 1);
+    EXPECT_EQ(Stored("HintTime"), 3);
+    EXPECT_EQ(StoredText("Window Location"), FormatWindowLocation(TNotifierSettings::DefaultRect()));
+    EXPECT_EQ(StoredType("Window Location"), rdString);
+    EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x8000001Bu);
+    EXPECT_EQ(uint32_t(Stored("EndColor")), 0x00FFFFFFu);
+    for (const char* name : {"AutoHideHint", "HintTime", "BeginColor", "EndColor"})
+        EXPECT_EQ(StoredType(name), rdInteger) << name;
+}
+
+TEST_F(NotifierSettingsTest, EmptyKeyGivesTheMissingValueFallbacks) {
+    Key(kKey);
+    TNotifierSettings& s = NotifierSettings();
+    EXPECT_FALSE(s.AutoHideHint);
+    EXPECT_FALSE(s.UseFading);
+    EXPECT_FALSE(s.DisplayWhenOEActive);
+    EXPECT_EQ(s.HintTime, 1);
+    EXPECT_EQ(s.WindowRect, TNotifierSettings::DefaultRect());
+    EXPECT_EQ(s.BeginColor, 0x00EBB170u);
+    EXPECT_EQ(s.EndColor, 0x00FFFFFFu);
+}
+
+TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
+    PutInteger(kKey, "AutoHideHint", 0);
+    PutInteger(kKey, "UseFading", 7);  // any non-zero is true
+    PutInteger(kKey, "DisplayWhenOEActive", 0);
+    PutInteger(kKey, "HintTime", 12);
+    PutString(kKey, "Window Location", "10, 20, x, 220", rdExpandString);
+    PutInteger(kKey, "BeginColor", 0x00123456);
+    PutInteger(kKey, "EndColor", int32_t(0x80000018));
+    PutString(kKey, "Unrelated", "kept");
+    TNotifierSettings& s = NotifierSettings();
+    EXPECT_FALSE(s.AutoHideHint);
+    EXPECT_TRUE(s.UseFading);
+    EXPECT_EQ(s.HintTime, 12);
+    EXPECT_EQ(s.WindowRect.Left, 10);
+    EXPECT_EQ(s.WindowRect.Top, 20);
+    EXPECT_EQ(s.WindowRect.Right, TNotifierSettings::DefaultRect().Right);
+    EXPECT_EQ(s.WindowRect.Bottom, 220);
+    EXPECT_EQ(s.BeginColor, 0x00123456u);
+    EXPECT_EQ(s.EndColor, 0x80000018u);
+
+    s.WindowRect = {-1280, 0, -980, 200};
+    s.HintTime = 1800;
+    FreeNotifierSettings();
+    EXPECT_EQ(StoredText("Window Location"), "-1280, 0, -980, 200");
+    EXPECT_EQ(Stored("UseFading"), 1);
+    EXPECT_EQ(Stored("HintTime"), 1800);
+    EXPECT_EQ(StoredType("Window Location"), rdString);
+    EXPECT_EQ(StoredText("Unrelated"), "kept");
+    const TRect back = NotifierSettings().WindowRect;
+    EXPECT_EQ(back.Left, -1280);
+    EXPECT_EQ(back.Right, -980);
+}
+
+TEST_F(NotifierSettingsTest, WronglyTypedValueFailsConstructionAndIsRepaired) {
+    PutInteger(kKey, "AutoHideHint", 0);
+    PutString(kKey, "HintTime", "abc");  // four bytes with its zero: the type is what is wrong
+    EXPECT_EQ(ConstructionError(), "Invalid data type for 'HintTime'");
+    // The half-built object was saved: values read so far, defaults for the rest.
+    EXPECT_EQ(StoredType("HintTime"), rdInteger);
+    EXPECT_EQ(Stored("HintTime"), 3);
+    EXPECT_EQ(Stored("AutoHideHint"), 0);
+    EXPECT_EQ(Stored("UseFading"), 0);
+    EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x8000001Bu);
+    // The next call constructs again, from the repaired key.
+    EXPECT_EQ(NotifierSettings().HintTime, 3);
+    EXPECT_FALSE(NotifierSettings().AutoHideHint);
+}
+
+TEST_F(NotifierSettingsTest, LongerWrongValuesAndWrongStringTypes) {
+    PutString(kKey, "HintTime", "abcdef");
+    EXPECT_EQ(ConstructionError(), "Failed to get data for 'HintTime'");
+    EXPECT_EQ(Stored("HintTime"), 3);
+
+    PutInteger(kKey, "Window Location", 5);
+    EXPECT_EQ(ConstructionError(), "Invalid data type for 'Window Location'");
+    EXPECT_EQ(StoredType("Window Location"), rdString);
+
+    Put(kKey, "EndColor", rdBinary, std::string("\x01\x02\x03\x04", 4));
+    EXPECT_EQ(ConstructionError(), "Invalid data type for 'EndColor'");
+    EXPECT_EQ(uint32_t(Stored("EndColor")), 0x00FFFFFFu);
+    EXPECT_EQ(ConstructionError(), "constructed");
+}
+
+TEST_F(NotifierSettingsTest, LoadWithoutTheKeyChangesNothing) {
+    TNotifierSettings& s = NotifierSettings();
+    s.HintTime = 99;
+    CurrentUserRegistry().DeleteKey(kKey);
+    EXPECT_FALSE(s.Load());
+    EXPECT_EQ(s.HintTime, 99);
+    s.Save();
+    EXPECT_TRUE(s.Load());
+    EXPECT_EQ(s.HintTime, 99);
+}
+
+// A store directory registered as the last identity's, holding Folders.dbx.
+class SettingsWithStoreTest : public NotifierSettingsTest {
+protected:
+    void SetUp() override {
+        NotifierSettingsTest::SetUp();
+        dir_ = std::filesystem::temp_directory_path() / ("pellumo-settings-" + std::to_string(std::rand()));
+        std::filesystem::create_directories(dir_);
+        PutString("Identities", "Last User ID", "{ID-1}");
+        PutString("Identities\\{ID-1}\\Software\\Microsoft\\Outlook Express\\5.0", "Store Root", dir_.string());
+    }
+    void TearDown() override {
+        NotifierSettingsTest::TearDown();
+        std::filesystem::remove_all(dir_);
+    }
+    void WriteFolders(const std::vector<uint8_t>& bytes) {
+        std::ofstream(dir_ / "Folders.dbx", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                     bytes.size());
+    }
+    std::filesystem::path dir_;
+};
+
+mkstore::Folder Folder(uint32_t id, uint32_t parent, const std::string& name, uint8_t kind) {
+    mkstore::Folder f;
+    f.id = id;
+    f.parentId = parent;
+    f.name = name;
+    f.fileName = name + ".dbx";
+    f.kind = kind;
+    return f;
+}
+
+TEST_F(SettingsWithStoreTest, ConstructionListsTheWatchedFolders) {
+    WriteFolders(mkstore::WriteFolderFile(
+        {Folder(1, 0, "Local Folders", 0), Folder(2, 1, "Inbox", 1), Folder(3, 2, "Lists", 1), Folder(4, 1, "Sent", 3)}));
+    // The store root is kept per thread: build on a thread of its own.
+    OnNewThread([] {
+        TNotifierSettings& s = NotifierSettings();
+        ASSERT_NE(s.FolderTree, nullptr);
+        ASSERT_EQ(s.FolderList().size(), 2u);
+        EXPECT_EQ(s.FolderList()[0].Text, "000002");
+        EXPECT_EQ(s.FolderList()[1].Text, "000003");
+        EXPECT_EQ(s.FolderList()[1].Object->Record->Name, "Lists");
+        EXPECT_TRUE(s.FolderList()[0].Object->Enabled);
+        FreeNotifierSettings();
+    });
+}
+
+TEST_F(SettingsWithStoreTest, BrokenFolderListFailsConstructionButSavesWhatWasLoaded) {
+    WriteFolders(mkstore::WriteMessageFile({}));
+    PutInteger(kKey, "HintTime", 42);
+    OnNewThread([] {
+        EXPECT_EQ(ConstructionError(), "Folders.dbx signature is not found");
+        EXPECT_EQ(Stored("HintTime"), 42);
+        EXPECT_EQ(uint32_t(Stored("EndColor")), 0x00FFFFFFu);  // the fallback, now written
+        // Nothing was kept: the next call tries again, and fails again.
+        EXPECT_EQ(ConstructionError(), "Folders.dbx signature is not found");
+    });
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pellumo
