@@ -36,6 +36,34 @@ out=$(run list "$tmp/store/Inbox.dbx" | tr -d '\r' | cut -f1-3,5-)
 check "list escapes and flags" $'000001\t00000000\t3\tTab\\tby\tback\\\\slash\\tand tab\n000002\t00000080\t1\tReader\talready read' "$out"
 check "cat byte for byte" "$(sha256sum < "$tmp/src/Inbox/01.eml")" "$(run cat "$tmp/store/Inbox.dbx" 000001 | sha256sum)"
 
+# Folder trees: the real store, with the separator the inspector adds (Windows
+# "\\", escaped as any backslash) and with the caller's own; "@" stands for it.
+case $dbx in *.exe) sep='\\' ;; *) sep=/ ;; esac
+expected=$'\t\t\t\t\t-
+  000001\t\t0\tLocal Folders\t\t-
+    000006\t000001\t3\tSent Items\t\t-
+    000005\t000001\t2\tOutbox\t@Outbox.dbx\t-
+    000004\t000001\t1\tInbox\t@Inbox.dbx\twatched
+    000008\t000001\t5\tDrafts\t\t-
+    000007\t000001\t4\tDeleted Items\t\t-
+  000009\t\t0\tHotmail\t\t-'
+check "folders real store" "${expected//@/"$store$sep"}" "$(run folders "$store" | tr -d '\r')"
+check "folders trailing separator" "${expected//@/"$store/"}" "$(run folders "$store/" | tr -d '\r')"
+
+# A made-up store: nesting, reverse order among siblings, watched folders below
+# the top, escapes; and a directory without a folder list.
+mkdir -p "$tmp/fsrc/Inbox/Sub" "$tmp/fsrc/Outbox" "$tmp/fsrc/Tab"$'\t'"bed" "$tmp/empty"
+echo 1 > "$tmp/fsrc/Inbox/Sub/kind"
+"$mkstore" build "$tmp/fstore" "$tmp/fsrc" >/dev/null
+expected=$'\t\t\t\t\t-
+  000001\t000000\t0\tLocal Folders\t\t-
+    000005\t000001\t0\tTab\\tbed\t@Tab\\tbed.dbx\t-
+    000004\t000001\t2\tOutbox\t@Outbox.dbx\t-
+    000002\t000001\t1\tInbox\t@Inbox.dbx\twatched
+      000003\t000002\t1\tSub\t@Sub.dbx\twatched'
+check "folders made-up store" "${expected//@/"$tmp/fstore/"}" "$(run folders "$tmp/fstore/" | tr -d '\r')"
+check "folders without Folders.dbx" $'\t\t\t\t\t-' "$(run folders "$tmp/empty" | tr -d '\r')"
+
 # Errors: the text on stderr, status 1; bad usage, status 2.
 expect_error() {  # NAME STATUS MESSAGE ARGS...
     local name=$1 status=$2 message=$3; shift 3
@@ -51,6 +79,11 @@ expect_error "unknown id" 1 "No message with Id 0000FF" cat "$store/Inbox.dbx" 0
 expect_error "no arguments" 2 "" 
 expect_error "unknown command" 2 "" frobnicate "$store/Inbox.dbx"
 expect_error "cat without id" 2 "" cat "$store/Inbox.dbx"
+mkdir -p "$tmp/msgstore" && cp "$store/Inbox.dbx" "$tmp/msgstore/Folders.dbx"
+expect_error "folders of a message file" 1 "Folders.dbx signature is not found" folders "$tmp/msgstore"
+# On Windows "folders" alone reads the registry's store (see tests/win/registry.sh).
+[[ $dbx == *.exe ]] || expect_error "folders without a directory" 2 "" folders
+expect_error "folders with an empty directory" 2 "" folders ""
 
 echo "inspector: $passes passed, $fails failed"
 [ $fails -eq 0 ]

@@ -1,12 +1,19 @@
 // pellumo-dbx: looks into an Outlook Express store with the program's own readers.
 //   pellumo-dbx list FILE      one line per message record, in reader order
 //   pellumo-dbx cat FILE ID    the raw message text of record ID, byte for byte
+//   pellumo-dbx folders STOREDIR  the folder tree of a store, one line per node
+//   pellumo-dbx folders           (Windows) the same for the registry's store
+//   pellumo-dbx settings          the settings as the program loads them, saved back
+//                                 as the program does at its end
 #include <cstdio>
 #include <cctype>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -14,7 +21,13 @@
 #endif
 
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 #include "platform/Stream.h"
+#include "settings/NotifierSettings.h"
+#include "settings/WindowLocation.h"
+#include "store/OEUtils.h"
+#include "store/WatchedFolders.h"
+#include "store/ZellDbxTreeBuilder.h"
 #include "store/ZellFolderDbx.h"
 
 using namespace pellumo;
@@ -23,7 +36,12 @@ namespace {
 
 const char kUsage[] =
     "usage: pellumo-dbx list FILE\n"
-    "       pellumo-dbx cat FILE ID\n";
+    "       pellumo-dbx cat FILE ID\n"
+    "       pellumo-dbx folders STOREDIR\n"
+#ifdef _WIN32
+    "       pellumo-dbx folders\n"
+#endif
+    "       pellumo-dbx settings\n";
 
 // Tabs and line breaks would break the one-record-per-line output.
 std::string Escape(const std::string& text) {
@@ -80,6 +98,53 @@ int Cat(const std::string& path, const std::string& id) {
     throw Exception("No message with Id " + id);
 }
 
+// One line per node, root first, depth first: Id, ParentId, Kind, Name,
+// FileName, and whether the folder is watched.
+int PrintTree(const std::unique_ptr<TZellDbxTreeNode>& root) {
+    TFolderList watchedList;
+    AddWatchedFolders(*root, watchedList);
+    std::unordered_set<const TZellDbxObject*> watched;
+    for (const TFolderListEntry& entry : watchedList) watched.insert(entry.Object->Record);
+
+    std::vector<std::pair<const TZellTreeNode*, size_t>> pending{{root.get(), 0}};
+    while (!pending.empty()) {
+        const TZellTreeNode* node = pending.back().first;
+        const size_t depth = pending.back().second;
+        pending.pop_back();
+        const auto* folder = dynamic_cast<const TZellDbxTreeNode*>(node);
+        const TZellDbxObject* r = folder ? folder->Record.get() : nullptr;
+        const std::string indent(2 * depth, ' ');
+        if (r) {
+            std::printf("%s%s\t%s\t%u\t%s\t%s\t%s\n", indent.c_str(), Escape(r->Id).c_str(),
+                        Escape(r->ParentId).c_str(), static_cast<unsigned>(r->Kind), Escape(r->Name).c_str(),
+                        Escape(r->FileName).c_str(), watched.count(r) ? "watched" : "-");
+        } else {
+            std::printf("%s\t\t\t%s\t\t-\n", indent.c_str(), Escape(node->Text).c_str());
+        }
+        for (size_t i = node->Count(); i > 0; --i) pending.push_back({node->Items(i - 1), depth + 1});
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int Folders(std::string storeRoot) {
+    if (!EndsWithPathDelimiter(storeRoot)) storeRoot += kPathDelimiter;
+    return PrintTree(BuildFolderTree(storeRoot, std::string()));
+}
+
+int Settings() {
+    const TNotifierSettings& s = NotifierSettings();
+    std::printf("AutoHideHint\t%d\nUseFading\t%d\nDisplayWhenOEActive\t%d\nHintTime\t%d\n", s.AutoHideHint,
+                s.UseFading, s.DisplayWhenOEActive, static_cast<int>(s.HintTime));
+    std::printf("Window Location\t%s\nBeginColor\t%08X\nEndColor\t%08X\n", FormatWindowLocation(s.WindowRect).c_str(),
+                static_cast<unsigned>(s.BeginColor), static_cast<unsigned>(s.EndColor));
+    std::printf("Store\t%s\n", Escape(GetStoreRoot()).c_str());
+    for (const TFolderListEntry& entry : NotifierSettings().FolderList())
+        std::printf("Watched\t%s\t%s\t%s\n", entry.Text.c_str(), Escape(entry.Object->Record->Name).c_str(),
+                    Escape(entry.Object->Record->FileName).c_str());
+    FreeNotifierSettings();
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,6 +152,11 @@ int main(int argc, char** argv) {
     try {
         if (command == "list" && argc == 3) return List(argv[2]);
         if (command == "cat" && argc == 4) return Cat(argv[2], argv[3]);
+        if (command == "folders" && argc == 3 && argv[2][0] != '\0') return Folders(argv[2]);
+#ifdef _WIN32
+        if (command == "folders" && argc == 2) return PrintTree(BuildFolderTree());
+#endif
+        if (command == "settings" && argc == 2) return Settings();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

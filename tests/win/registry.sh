@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The Windows inspector against the real (Wine) registry: the store found
+# through the identity keys, and the settings key written, read back and
+# repaired, checked with the system's own reg tool.
+#   registry.sh PELLUMO-DBX.EXE MKSTORE
+set -u
+here=$(cd "$(dirname "$0")/../.." && pwd)
+dbx=$1 mkstore=$2
+wine=$here/scripts/wine-run
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fails=0 passes=0
+check() {
+    if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
+        fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+reg() { "$wine" reg "$@" >/dev/null 2>&1; }
+settings_key='HKCU\Software\Ostrivane\Pellumo\Settings'
+query() {  # the type and data of one settings value
+    "$wine" reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' | grep -F "    $1    " |
+        sed -E 's/^ +//; s/ {4}/\t/g' | awk -F'\t' '{ print $2, $3 }'
+}
+
+reg delete 'HKCU\Software\Ostrivane' /f
+reg delete 'HKCU\Identities' /f
+
+mkdir -p "$tmp/src/Inbox" "$tmp/src/Drafts"
+printf 'From: A <a@example.com>\r\nSubject: hello\r\n\r\nbody\r\n' > "$tmp/src/Inbox/01.eml"
+"$mkstore" build "$tmp/store" "$tmp/src" >/dev/null
+reg add 'HKCU\Identities' /v 'Last User ID' /d '{ID-1}' /f
+reg add 'HKCU\Identities\{ID-1}' /v Username /d 'Main Identity' /f
+reg add 'HKCU\Identities\{ID-1}\Software\Microsoft\Outlook Express\5.0' /v 'Store Root' /t REG_EXPAND_SZ \
+    /d '%PELLUMO_STORE%' /f
+export PELLUMO_STORE="Z:${tmp//\//\\}\\store"
+
+esc=${PELLUMO_STORE//\\/\\\\}  # as the inspector writes it, backslashes doubled
+out=$("$wine" "$dbx" folders | tr -d '\r')
+check "folders from the registry's store" "$(printf '\t\t\tMain Identity\t\t-\n  000001\t000000\t0\tLocal Folders\t\t-\n    000003\t000001\t1\tInbox\t%s\\\\Inbox.dbx\twatched\n    000002\t000001\t5\tDrafts\t%s\\\\Drafts.dbx\t-' "$esc" "$esc")" "$out"
+
+out=$("$wine" "$dbx" settings | tr -d '\r')
+check "first run defaults" "1 1 1 3 8000001B 00FFFFFF" "$(echo "$out" | awk -F'\t' '$1 ~ /^(AutoHideHint|UseFading|DisplayWhenOEActive|HintTime|BeginColor|EndColor)$/ { printf "%s%s", sep, $2; sep=" " }')"
+check "watched folder" "Watched	000003	Inbox	$esc\\\\Inbox.dbx" "$(echo "$out" | grep '^Watched')"
+check "saved flag" "REG_DWORD 0x1" "$(query AutoHideHint)"
+check "saved hint time" "REG_DWORD 0x3" "$(query HintTime)"
+check "saved colour" "REG_DWORD 0x8000001b" "$(query BeginColor)"
+# 300 x 200 at the bottom right of whatever work area Wine reports.
+check "saved location" "REG_SZ 300x200" "$(query 'Window Location' | awk -F'[ ,]+' '{ print $1, ($4 - $2) "x" ($5 - $3) }')"
+
+reg add "$settings_key" /v 'Window Location' /d '-1280, 0, -980, 200' /f
+reg add "$settings_key" /v UseFading /t REG_DWORD /d 0 /f
+out=$("$wine" "$dbx" settings | tr -d '\r')
+check "stored values read" "-1280, 0, -980, 200|0" "$(echo "$out" | awk -F'\t' '$1 == "Window Location" { l = $2 } $1 == "UseFading" { f = $2 } END { print l "|" f }')"
+check "negative location kept" "$("$wine" reg query "$settings_key" /v 'Window Location' | tr -d '\r' | grep -c -- '-1280, 0, -980, 200')" "1"
+
+reg add "$settings_key" /v HintTime /t REG_SZ /d abc /f
+err=$("$wine" "$dbx" settings 2>&1 >/dev/null | tr -d '\r')
+check "wrong type reported" "Invalid data type for 'HintTime'" "$err"
+check "wrong type repaired" "REG_DWORD 0x3" "$(query HintTime)"
+check "values read before the error kept" "REG_DWORD 0x0" "$(query UseFading)"
+"$wine" "$dbx" settings >/dev/null 2>&1
+check "next start works" "0" "$?"
+
+reg delete 'HKCU\Software\Ostrivane' /f
+reg delete 'HKCU\Identities' /f
+echo "registry: $passes passed, $fails failed"
+[ $fails -eq 0 ]
