@@ -1,6 +1,7 @@
 #pragma once
 // The one base of every error the program raises: it carries the message text
-// exactly as the user (or a caller) is to see it.
+// exactly as the user (or a caller) is to see it. Errors with a class of
+// their own derive from it.
 #include <stdexcept>
 #include <string>
 
@@ -10,6 +11,12 @@ class Exception : public std::runtime_error {
 public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
+};
+
+// A broken internal expectation, such as a platform service that is missing.
+class EAssertionFailed : public Exception {
+public:
+    using Exception::Exception;
 };
 
 // Builds a message from a pattern holding one "%s", as the program's texts do.
