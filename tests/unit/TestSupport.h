@@ -50,6 +50,10 @@ inline std::string Hex6(unsigned n) {
 }
 
 inline std::string TestData(const std::string& relative) { return std::string(PELLUMO_TESTDATA) + "/" + relative; }
+// The larger corpora kept beside the project (not copied into it).
+inline std::string SharedData(const std::string& relative) {
+    return std::string(PELLUMO_SHARED_TESTDATA) + "/" + relative;
+}
 
 std::string Sha256Hex(const std::vector<uint8_t>& bytes);
 
