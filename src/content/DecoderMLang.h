@@ -15,6 +15,9 @@ public:
     // Raises EAssertionFailed "Failed to create the Multilanguage class
     // instance" when the service is not there.
     explicit TCharsetDecoder(const std::string& charset = std::string());
+    // The same over a service of the caller's choosing (tests); a null
+    // service raises as above.
+    TCharsetDecoder(std::unique_ptr<IMultiLanguageService> service, const std::string& charset);
     ~TCharsetDecoder();
     TCharsetDecoder(const TCharsetDecoder&) = delete;
     TCharsetDecoder& operator=(const TCharsetDecoder&) = delete;
@@ -24,6 +27,10 @@ public:
     uint32_t CodePage() const;
     uint32_t FamilyCodePage() const;
 
+    // The text converted from the code page to its family code page, or to
+    // the system's ANSI code page when the family is a Unicode one. With no
+    // charset or an unknown one both code pages are 0, which the service
+    // takes as the ANSI code page on both sides: the text comes back as it is.
     // Raises EAssertionFailed "Couldn't convert the string" when the service fails.
     std::string Decode(const std::string& text);
 

@@ -1,0 +1,83 @@
+#include "content/DecoderMLang.h"
+
+#include <string>
+#include <limits>
+
+#include "platform/Exception.h"
+#include "platform/MultiLanguage.h"
+
+namespace pellumo {
+
+namespace {
+
+// One source byte gives at most one UTF-16 unit (a four-byte UTF-8 sequence
+// gives two), and one unit takes at most two bytes in an ANSI code page, or
+// three where the system's ANSI code page is UTF-8; the slack covers a
+// closing shift sequence.
+const size_t kMaxGrowth = 3;
+const size_t kSlack = 16;
+
+// "%s (%s, line %d)": the message with the source file and line it is raised at.
+[[noreturn]] void RaiseAssertion(const char* message, int line) {
+    const char* file = __FILE__;
+    for (const char* p = file; *p; ++p)
+        if (*p == '/' || *p == '\\') file = p + 1;
+    throw EAssertionFailed(std::string(message) + " (" + file + ", line " + std::to_string(line) + ")");
+}
+
+}  // namespace
+
+// The code page record of the current charset; all zero on creation.
+struct TCharsetDecoder::Record {
+    TCodePageInfo Info;
+};
+
+TCharsetDecoder::TCharsetDecoder(const std::string& charset)
+    : TCharsetDecoder(CreateMultiLanguageService(), charset) {}
+
+TCharsetDecoder::TCharsetDecoder(std::unique_ptr<IMultiLanguageService> service, const std::string& charset)
+    : record_(new Record()), service_(std::move(service)) {
+    if (!service_) RaiseAssertion("Failed to create the Multilanguage class instance", __LINE__);
+    SetCharset(charset);
+}
+
+TCharsetDecoder::~TCharsetDecoder() = default;
+
+std::string TCharsetDecoder::Charset() const { return record_->Info.WebCharset; }
+
+void TCharsetDecoder::SetCharset(const std::string& name) {
+    if (name == Charset()) return;
+    TCharsetInfo charset;
+    // An unknown name keeps the record as it is.
+    if (!service_->GetCharsetInfo(name, charset)) return;
+    // Not checked: a code page without a record leaves the record as it is.
+    service_->GetCodePageInfo(charset.InternetEncoding, record_->Info);
+}
+
+uint32_t TCharsetDecoder::CodePage() const { return record_->Info.CodePage; }
+
+uint32_t TCharsetDecoder::FamilyCodePage() const { return record_->Info.FamilyCodePage; }
+
+std::string TCharsetDecoder::Decode(const std::string& text) {
+    const uint32_t source = record_->Info.CodePage;
+    uint32_t destination = record_->Info.FamilyCodePage;
+    // The Unicode family has no 8-bit form: converting to it would give UTF-16
+    // bytes, so such text goes to the system's ANSI code page, where a
+    // character it lacks becomes its default character.
+    if (IsUnicodeCodePage(destination)) destination = service_->SystemCodePage();
+    // Room for the worst case, so no conversion fails for want of room (a
+    // truncated Shift_JIS character, for one, grows on the way), then cut to
+    // what was written.
+    if (text.size() > (std::numeric_limits<size_t>::max() - kSlack) / kMaxGrowth)
+        RaiseAssertion("Couldn't convert the string", __LINE__);
+    const size_t capacity = text.size() * kMaxGrowth + kSlack;
+    std::string converted(capacity, '\0');
+    size_t written = capacity;
+    if (!service_->ConvertString(source, destination, text.data(), text.size(), &converted[0], written) ||
+        written > capacity)
+        RaiseAssertion("Couldn't convert the string", __LINE__);
+    converted.resize(written);
+    return converted;
+}
+
+}  // namespace pellumo

@@ -1,0 +1,434 @@
+// The charset converter. One table of vectors holds for both services: the
+// iconv replacement natively and MLang in the Windows test program under
+// Wine. The converter's own rules are pinned over a scripted service.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "content/DecoderMLang.h"
+#include "platform/Exception.h"
+#include "platform/MultiLanguage.h"
+
+namespace pellumo {
+namespace {
+
+// Bytes of a literal, embedded zeros included.
+#define BYTES(s) std::string(s, sizeof(s) - 1)
+
+struct TVector {
+    const char* Charset;  // as the message or part gives it
+    std::string Input;
+    std::string Expected;
+    uint32_t CodePage;
+    uint32_t Family;
+    const char* WebCharset;
+    // Windows knows it, but Wine's MLang lacks the name or the conversion.
+    bool WineLacks;
+};
+
+std::ostream& operator<<(std::ostream& out, const TVector& v) { return out << '"' << v.Charset << '"'; }
+
+const TVector kVectors[] = {
+    // Latin-1 into 1252; an unused C1 position of 1252 keeps its byte, a used one has no place.
+    {"iso-8859-1", BYTES("Caf\xE9 cr\xE8me \xA9\xFF"), BYTES("Caf\xE9 cr\xE8me \xA9\xFF"), 28591, 1252, "iso-8859-1", false},
+    {"ISO-8859-1", BYTES("na\xEFve\r\n"), BYTES("na\xEFve\r\n"), 28591, 1252, "iso-8859-1", false},
+    {"iso-8859-1", BYTES("\x80\x81"), BYTES("?\x81"), 28591, 1252, "iso-8859-1", false},
+    // The Windows code pages are their own family: every byte comes back.
+    {"windows-1250", BYTES("\x8A\x9E\xFF"), BYTES("\x8A\x9E\xFF"), 1250, 1250, "windows-1250", false},
+    {"windows-1251", BYTES("\xCF\xF0\xE8\xE2\xE5\xF2"), BYTES("\xCF\xF0\xE8\xE2\xE5\xF2"), 1251, 1251, "windows-1251", false},
+    {"WINDOWS-1252", BYTES("\x80\x85\x99 \x81\x8D\x8F\x90\x9D"), BYTES("\x80\x85\x99 \x81\x8D\x8F\x90\x9D"), 1252, 1252,
+     "windows-1252", false},
+    {"windows-1253", BYTES("\xC1\xE8\xE7\xED\xDC\xAA"), BYTES("\xC1\xE8\xE7\xED\xDC\xAA"), 1253, 1253, "windows-1253", false},
+    {"windows-1254", BYTES("\xD0\xDD\xDE"), BYTES("\xD0\xDD\xDE"), 1254, 1254, "windows-1254", false},
+    {"windows-1255", BYTES("\xE0\xFA\xD9"), BYTES("\xE0\xFA\xD9"), 1255, 1255, "windows-1255", false},
+    {"windows-1256", BYTES("\xC7\xE1"), BYTES("\xC7\xE1"), 1256, 1256, "windows-1256", false},
+    {"windows-1257", BYTES("\xD0\xF0"), BYTES("\xD0\xF0"), 1257, 1257, "windows-1257", false},
+    {"windows-1258", BYTES("Vi\xEA\xF2t"), BYTES("Vi\xEA\xF2t"), 1258, 1258, "windows-1258", false},
+    // Other single-byte charsets into the Windows code page of their script.
+    {"koi8-r", BYTES("\xF0\xD2\xC9\xD7\xC5\xD4"), BYTES("\xCF\xF0\xE8\xE2\xE5\xF2"), 20866, 1251, "koi8-r", false},
+    {"KOI8-R", BYTES("\xE1\xC2\xD7"), BYTES("\xC0\xE1\xE2"), 20866, 1251, "koi8-r", false},
+    {"koi8-u", BYTES("\xA4\xA6\xA7\xAD\xB4\xB6\xB7\xBD"), BYTES("\xBA\xB3\xBF\xB4\xAA\xB2\xAF\xA5"), 21866, 1251, "koi8-u", false},
+    {"iso-8859-2", BYTES("\xA9\xB9\xB1\xA1"), BYTES("\x8A\x9A\xB9\xA5"), 28592, 1250, "iso-8859-2", false},
+    {"iso-8859-3", BYTES("\xA9\xB9"), BYTES("\xDD\xFD"), 28593, 1254, "iso-8859-3", false},
+    {"iso-8859-4", BYTES("\xA1"), BYTES("\xC0"), 28594, 1257, "iso-8859-4", false},
+    {"iso-8859-5", BYTES("\xBF\xE0\xD8"), BYTES("\xCF\xF0\xE8"), 28595, 1251, "iso-8859-5", false},
+    {"iso-8859-6", BYTES("\xC7\xE4"), BYTES("\xC7\xE1"), 28596, 1256, "iso-8859-6", false},
+    {"iso-8859-7", BYTES("\xC1\xE2\xB5\xB6"), BYTES("\xC1\xE2\xA1\xA2"), 28597, 1253, "iso-8859-7", false},
+    {"iso-8859-8", BYTES("\xE0\xFA"), BYTES("\xE0\xFA"), 28598, 1255, "iso-8859-8", false},
+    {"iso-8859-9", BYTES("\xD0\xDD\xDE\xF0\xFD\xFE"), BYTES("\xD0\xDD\xDE\xF0\xFD\xFE"), 28599, 1254, "iso-8859-9", false},
+    {"iso-8859-13", BYTES("\xA1\xA5"), BYTES("\x94\x84"), 28603, 1257, "iso-8859-13", false},
+    {"iso-8859-15", BYTES("\xA4\xA6\xA8\xB4\xB8\xBC\xBD\xBE"), BYTES("\x80\x8A\x9A\x8E\x9E\x8C\x9C\x9F"), 28605, 1252,
+     "iso-8859-15", false},
+    // Windows reads an 8-bit byte in US-ASCII without its high bit.
+    {"us-ascii", BYTES("Hi\xE9"), BYTES("Hii"), 20127, 1252, "us-ascii", false},
+    {"ascii", BYTES("plain"), BYTES("plain"), 20127, 1252, "us-ascii", false},
+    // Unicode goes to the ANSI code page (1252 here); what it lacks becomes "?",
+    // a character beyond the BMP "??".
+    {"utf-8", BYTES("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE2\x80\x94"), BYTES("Gr\xFC\xDF" "e \x80 \x97"), 65001, 1200,
+     "utf-8", false},
+    {"utf-8", BYTES("\xD0\x9F\xD1\x80\xD0\xB8 \xE6\xBC\xA2 \xF0\x9F\x98\x80!"), BYTES("??? ? ??" "!"), 65001, 1200, "utf-8", false},
+    {"UTF-8", BYTES("\xC3\xA9t\xC3\xA9\r\n"), BYTES("\xE9t\xE9\r\n"), 65001, 1200, "utf-8", false},
+    {"utf-8", BYTES("A\xFF" "B\xC3"), BYTES("A?B?"), 65001, 1200, "utf-8", false},
+    {"utf-8", "", "", 65001, 1200, "utf-8", false},
+    {"utf-7", BYTES("A+AOk-"), BYTES("A\xE9"), 65000, 1200, "utf-7", false},
+    {"UTF-7", BYTES("+AKM-1 +BB8EQAQ4-"), BYTES("\xA3" "1 ???"), 65000, 1200, "utf-7", false},
+    {"unicode", BYTES("A\0\xE9\0\x3A\x04"), BYTES("A\xE9?"), 1200, 1200, "unicode", false},
+    // Japanese into Shift_JIS; the escape sequences of ISO-2022-JP take no room.
+    {"iso-2022-jp", BYTES("\x1B$B$\"$$\x1B(B ok\r\n"), BYTES("\x82\xA0\x82\xA2 ok\r\n"), 50220, 932, "iso-2022-jp", false},
+    {"ISO-2022-JP", BYTES("\x1B$BA!-!\x1B(B"), BYTES("\x91\x40\x87\x40"), 50220, 932, "iso-2022-jp", false},
+    {"shift_jis", BYTES("\x82\xA0\x82\xA2\x83\x41"), BYTES("\x82\xA0\x82\xA2\x83\x41"), 932, 932, "shift_jis", false},
+    {"SHIFT_JIS", BYTES("abc\x88\x9F"), BYTES("abc\x88\x9F"), 932, 932, "shift_jis", false},
+    {"euc-jp", BYTES("\xA4\xA2\xA4\xA4\x8E\xB1"), BYTES("\x82\xA0\x82\xA2\xB1"), 51932, 932, "euc-jp", false},
+    {"EUC-JP", BYTES("x\xB0\xA1"), BYTES("x\x88\x9F"), 51932, 932, "euc-jp", false},
+    // Chinese and Korean are their own family.
+    {"gb2312", BYTES("\xC4\xE3\xBA\xC3"), BYTES("\xC4\xE3\xBA\xC3"), 936, 936, "gb2312", false},
+    {"GBK", BYTES("\x81\x40"), BYTES("\x81\x40"), 936, 936, "gb2312", false},
+    {"big5", BYTES("\xA7\x41\xA6\x6E"), BYTES("\xA7\x41\xA6\x6E"), 950, 950, "big5", false},
+    {"BIG5", BYTES("\xA4\xA4\xA4\xE5"), BYTES("\xA4\xA4\xA4\xE5"), 950, 950, "big5", false},
+    {"ks_c_5601-1987", BYTES("\xBE\xC8\xB3\xE7"), BYTES("\xBE\xC8\xB3\xE7"), 949, 949, "ks_c_5601-1987", false},
+    {"KS_C_5601-1987", BYTES("\xC7\xD1"), BYTES("\xC7\xD1"), 949, 949, "ks_c_5601-1987", false},
+    // No charset, or one nobody knows: code page 0 on both sides, the text as it is.
+    {"", BYTES("caf\xE9\x80"), BYTES("caf\xE9\x80"), 0, 0, "", false},
+    {"x-unknown", BYTES("\xE9\x80\0z"), BYTES("\xE9\x80\0z"), 0, 0, "", false},
+    {"iso-8859-1 ", BYTES("\xE9"), BYTES("\xE9"), 0, 0, "", false},
+    // Known to Windows, not to Wine.
+    {"euc-kr", BYTES("\xBE\xC8\xB3\xE7"), BYTES("\xBE\xC8\xB3\xE7"), 51949, 949, "euc-kr", true},
+    {"EUC-KR", BYTES("\xC7\xD1"), BYTES("\xC7\xD1"), 51949, 949, "euc-kr", true},
+    {"latin1", BYTES("\xE9"), BYTES("\xE9"), 28591, 1252, "iso-8859-1", true},
+    {"x-sjis", BYTES("\x82\xA0"), BYTES("\x82\xA0"), 932, 932, "shift_jis", true},
+    {"iso-8859-8-i", BYTES("\xE0\xFA"), BYTES("\xE0\xFA"), 38598, 1255, "iso-8859-8-i", true},
+    {"windows-874", BYTES("\xA1\xE0"), BYTES("\xA1\xE0"), 874, 874, "windows-874", true},
+    {"unicodeFFFE", BYTES("\0A\0\xE9"), BYTES("A\xE9"), 1201, 1200, "unicodeFFFE", true},
+    {"GB18030", BYTES("\xC4\xE3"), BYTES("\xC4\xE3"), 54936, 936, "GB18030", true},
+    // Not a Windows code page at all: only the replacement has it.
+    {"iso-8859-10", BYTES("\xA1\xB1\xC5"), BYTES("??\xC5"), 28600, 1252, "iso-8859-10", true},
+};
+
+#ifdef _WIN32
+const bool kMLang = true;
+#else
+const bool kMLang = false;
+#endif
+
+class TCharsetDecoder_Vectors : public ::testing::TestWithParam<TVector> {};
+
+TEST_P(TCharsetDecoder_Vectors, ConvertsToTheFamilyCodePage) {
+    const TVector& v = GetParam();
+    TCharsetDecoder decoder(v.Charset);
+    if (kMLang && v.WineLacks && decoder.CodePage() == 0) GTEST_SKIP() << "this MLang does not know " << v.Charset;
+    EXPECT_EQ(decoder.CodePage(), v.CodePage);
+    EXPECT_EQ(decoder.FamilyCodePage(), v.Family);
+    EXPECT_EQ(decoder.Charset(), v.WebCharset);
+    if (IsUnicodeCodePage(v.Family) && CreateMultiLanguageService()->SystemCodePage() != 1252)
+        GTEST_SKIP() << "the expectations are for an ANSI code page of 1252";
+    std::string output;
+    try {
+        output = decoder.Decode(v.Input);
+    } catch (const EAssertionFailed&) {
+        if (kMLang && v.WineLacks) GTEST_SKIP() << "this MLang cannot convert from " << v.Charset;
+        throw;
+    }
+    EXPECT_EQ(output, v.Expected);
+}
+
+std::string VectorName(const ::testing::TestParamInfo<TVector>& info) {
+    std::string name = std::to_string(info.index) + "_";
+    for (const char* p = info.param.Charset; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Charsets, TCharsetDecoder_Vectors, ::testing::ValuesIn(kVectors), VectorName);
+
+// ---- the service itself, where both sides agree
+
+TEST(MultiLanguageService_Tables, CharsetNamesInAnyCaseGiveTheirInternetCodePage) {
+    struct {
+        const char* Name;
+        uint32_t Family;
+        uint32_t InternetEncoding;
+    } const cases[] = {
+        {"us-ascii", 1252, 20127}, {"ISO-8859-2", 1250, 28592}, {"Koi8-U", 1251, 21866}, {"utf-8", 1200, 65001},
+        {"csISO2022JP", 932, 50221}, {"gbk", 936, 936},          {"Big5", 950, 950},
+    };
+    std::unique_ptr<IMultiLanguageService> service = CreateMultiLanguageService();
+    ASSERT_TRUE(service);
+    for (const auto& c : cases) {
+        TCharsetInfo info;
+        ASSERT_TRUE(service->GetCharsetInfo(c.Name, info)) << c.Name;
+        EXPECT_EQ(info.CodePage, c.Family) << c.Name;
+        EXPECT_EQ(info.InternetEncoding, c.InternetEncoding) << c.Name;
+    }
+    for (const char* unknown : {"", "utf8", "iso-8859-1 ", " utf-8", "windows-9999"}) {
+        TCharsetInfo info;
+        info.InternetEncoding = 77;
+        EXPECT_FALSE(service->GetCharsetInfo(unknown, info)) << unknown;
+        EXPECT_EQ(info.InternetEncoding, 77u) << unknown;
+    }
+}
+
+TEST(MultiLanguageService_Tables, CodePageRecords) {
+    std::unique_ptr<IMultiLanguageService> service = CreateMultiLanguageService();
+    TCodePageInfo info;
+    ASSERT_TRUE(service->GetCodePageInfo(1252, info));
+    EXPECT_EQ(info.WebCharset, "windows-1252");
+    EXPECT_EQ(info.BodyCharset, "iso-8859-1");
+    ASSERT_TRUE(service->GetCodePageInfo(932, info));
+    EXPECT_EQ(info.FamilyCodePage, 932u);
+    EXPECT_EQ(info.WebCharset, "shift_jis");
+    EXPECT_EQ(info.HeaderCharset, "iso-2022-jp");
+    ASSERT_TRUE(service->GetCodePageInfo(50221, info));
+    EXPECT_EQ(info.WebCharset, "csISO2022JP");
+    EXPECT_EQ(info.BodyCharset, "iso-2022-jp");
+    TCodePageInfo untouched;
+    untouched.CodePage = 5;
+    EXPECT_FALSE(service->GetCodePageInfo(12345, untouched));
+    EXPECT_EQ(untouched.CodePage, 5u);
+}
+
+TEST(MultiLanguageService_Convert, ToAnyCodePageWithinTheRoomGiven) {
+    struct {
+        uint32_t From, To;
+        std::string Input;
+        size_t Room;
+        bool Succeeds;
+        std::string Output;
+    } const cases[] = {
+        {65001, 1200, BYTES("A\xC3\xA9"), 16, true, BYTES("A\0\xE9\0")},  // UTF-16 bytes: why the converter avoids it
+        {65001, 1200, BYTES("A\xC3\xA9"), 3, false, ""},
+        {1200, 1252, BYTES("A\0B"), 16, true, "A"},                       // a last odd byte is dropped
+        {932, 1252, BYTES("A\x82\xA0"), 16, true, "A?"},
+        {28591, 1252, "abc", 3, true, "abc"},                              // exactly enough room
+        {65001, 1252, BYTES("\xC3\xA9\xC3\xA9"), 1, false, ""},
+        {0, 0, BYTES("x\xE9\x81"), 3, true, BYTES("x\xE9\x81")},
+        {28591, 1252, "", 0, true, ""},
+    };
+    std::unique_ptr<IMultiLanguageService> service = CreateMultiLanguageService();
+    for (const auto& c : cases) {
+        std::string destination(c.Room + 1, '#');
+        size_t size = c.Room;
+        const bool ok = service->ConvertString(c.From, c.To, c.Input.data(), c.Input.size(), &destination[0], size);
+        EXPECT_EQ(ok, c.Succeeds) << c.From << " to " << c.To;
+        if (ok) {
+            EXPECT_EQ(destination.substr(0, size), c.Output) << c.From << " to " << c.To;
+        }
+        EXPECT_EQ(destination[c.Room], '#') << "wrote past the room, " << c.From << " to " << c.To;
+    }
+}
+
+// ---- the converter's own rules, over a scripted service
+
+struct TServiceLog {
+    std::vector<std::string> CharsetLookups;
+    std::vector<uint32_t> CodePageLookups;
+    uint32_t From = 0, To = 0;
+    size_t Room = 0;
+    int Conversions = 0;
+};
+
+class TScriptedService : public IMultiLanguageService {
+public:
+    explicit TScriptedService(std::shared_ptr<TServiceLog> log) : log_(std::move(log)) {}
+
+    std::map<std::string, TCharsetInfo> Charsets;
+    std::map<uint32_t, TCodePageInfo> CodePages;
+    bool ConvertSucceeds = true;
+    std::string Output = "out";
+    size_t ReportedExtra = 0;  // claims to have written more than it did
+    uint32_t SystemPage = 874;
+
+    bool GetCharsetInfo(const std::string& name, TCharsetInfo& info) override {
+        log_->CharsetLookups.push_back(name);
+        auto found = Charsets.find(name);
+        if (found == Charsets.end()) return false;
+        info = found->second;
+        return true;
+    }
+    bool GetCodePageInfo(uint32_t codePage, TCodePageInfo& info) override {
+        log_->CodePageLookups.push_back(codePage);
+        auto found = CodePages.find(codePage);
+        if (found == CodePages.end()) return false;
+        info = found->second;
+        return true;
+    }
+    bool ConvertString(uint32_t from, uint32_t to, const char*, size_t, char* destination, size_t& size) override {
+        ++log_->Conversions;
+        log_->From = from;
+        log_->To = to;
+        log_->Room = size;
+        if (!ConvertSucceeds || Output.size() > size) return false;
+        std::memset(destination, '#', size);  // whatever lies after the written bytes must not show
+        std::memcpy(destination, Output.data(), Output.size());
+        size = Output.size() + ReportedExtra;
+        return true;
+    }
+    uint32_t SystemCodePage() override { return SystemPage; }
+
+private:
+    std::shared_ptr<TServiceLog> log_;
+};
+
+TCodePageInfo Record(uint32_t codePage, uint32_t family, const char* web) {
+    TCodePageInfo info;
+    info.CodePage = codePage;
+    info.FamilyCodePage = family;
+    info.WebCharset = web;
+    return info;
+}
+
+// A scripted service and a way to hand it to a converter while the test
+// keeps looking at it.
+struct TScripted {
+    std::shared_ptr<TServiceLog> Log = std::make_shared<TServiceLog>();
+    std::unique_ptr<TScriptedService> Owned{new TScriptedService(Log)};
+    TScriptedService* Service = Owned.get();
+    TScripted() {
+        TCharsetInfo latin;
+        latin.CodePage = 1252;  // the family: the record must come from the Internet encoding instead
+        latin.InternetEncoding = 28591;
+        Service->Charsets["ISO-8859-1"] = latin;
+        Service->Charsets["iso-8859-1"] = latin;
+        Service->CodePages[28591] = Record(28591, 1252, "iso-8859-1");
+        TCharsetInfo orphan;
+        orphan.InternetEncoding = 4242;  // a charset whose code page has no record
+        Service->Charsets["orphan"] = orphan;
+    }
+    TCharsetDecoder Make(const std::string& charset) {
+        return TCharsetDecoder(std::unique_ptr<IMultiLanguageService>(Owned.release()), charset);
+    }
+};
+
+TEST(TCharsetDecoder_Charset, AFreshConverterIsAllZeroAndAnEmptyNameAsksNothing) {
+    TScripted s;
+    TCharsetDecoder decoder = s.Make("");
+    EXPECT_EQ(decoder.CodePage(), 0u);
+    EXPECT_EQ(decoder.FamilyCodePage(), 0u);
+    EXPECT_EQ(decoder.Charset(), "");
+    EXPECT_TRUE(s.Log->CharsetLookups.empty());
+}
+
+TEST(TCharsetDecoder_Charset, TheRecordComesFromTheInternetEncoding) {
+    TScripted s;
+    TCharsetDecoder decoder = s.Make("ISO-8859-1");
+    EXPECT_EQ(s.Log->CodePageLookups, std::vector<uint32_t>{28591});
+    EXPECT_EQ(decoder.CodePage(), 28591u);
+    EXPECT_EQ(decoder.FamilyCodePage(), 1252u);
+    EXPECT_EQ(decoder.Charset(), "iso-8859-1");
+}
+
+TEST(TCharsetDecoder_Charset, OnlyTheExactCurrentNameIsSkipped) {
+    TScripted s;
+    TCharsetDecoder decoder = s.Make("iso-8859-1");
+    decoder.SetCharset("iso-8859-1");
+    EXPECT_EQ(s.Log->CharsetLookups, std::vector<std::string>{"iso-8859-1"});
+    decoder.SetCharset("ISO-8859-1");  // the comparison heeds letter case
+    EXPECT_EQ(s.Log->CharsetLookups, (std::vector<std::string>{"iso-8859-1", "ISO-8859-1"}));
+}
+
+TEST(TCharsetDecoder_Charset, FailedLookupsKeepTheRecord) {
+    TScripted s;
+    TCharsetDecoder decoder = s.Make("iso-8859-1");
+    decoder.SetCharset("x-unknown");  // an unknown name
+    EXPECT_EQ(decoder.CodePage(), 28591u);
+    decoder.SetCharset("orphan");  // a known name whose code page has no record: not checked, not raised
+    EXPECT_EQ(s.Log->CodePageLookups.back(), 4242u);
+    EXPECT_EQ(decoder.CodePage(), 28591u);
+    EXPECT_EQ(decoder.Charset(), "iso-8859-1");
+}
+
+TEST(TCharsetDecoder_Decode, ConvertsIntoTheFamilyOrTheAnsiCodePageForUnicode) {
+    struct {
+        uint32_t CodePage, Family, ExpectedTo;
+    } const cases[] = {
+        {28591, 1252, 1252}, {20866, 1251, 1251}, {50220, 932, 932}, {0, 0, 0},
+        {65001, 1200, 874},  {65000, 1200, 874},  {1200, 1200, 874}, {1201, 1201, 874}, {65001, 65001, 874},
+    };
+    for (const auto& c : cases) {
+        TScripted s;
+        s.Service->Charsets["x"].InternetEncoding = c.CodePage;
+        s.Service->CodePages[c.CodePage] = Record(c.CodePage, c.Family, "x-web");
+        TCharsetDecoder decoder = s.Make("x");
+        EXPECT_EQ(decoder.Decode("abc"), "out");
+        EXPECT_EQ(s.Log->From, c.CodePage);
+        EXPECT_EQ(s.Log->To, c.ExpectedTo) << "family " << c.Family;
+    }
+}
+
+TEST(TCharsetDecoder_Decode, RoomForTheWorstCaseAndTheResultCutToWhatWasWritten) {
+    for (const std::string& input : {std::string(), std::string("a"), std::string(1000, '\xE9')}) {
+        TScripted s;
+        s.Service->Output = input.empty() ? "" : "xy";  // fewer bytes than the source
+        TCharsetDecoder decoder = s.Make("iso-8859-1");
+        EXPECT_EQ(decoder.Decode(input), s.Service->Output);
+        EXPECT_EQ(s.Log->Conversions, 1);
+        EXPECT_GE(s.Log->Room, 3 * input.size()) << input.size();
+    }
+}
+
+// "<text> (DecoderMLang.cpp, line <number>)".
+bool RaisedHere(const std::string& text, const std::string& message) {
+    const std::string head = text + " (DecoderMLang.cpp, line ";
+    if (message.compare(0, head.size(), head) != 0 || message.size() < head.size() + 2 || message.back() != ')')
+        return false;
+    for (size_t i = head.size(); i + 1 < message.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(message[i]))) return false;
+    return true;
+}
+
+TEST(TCharsetDecoder_Failure, MessagesCarryTheSourcePosition) {
+    try {
+        TCharsetDecoder decoder(std::unique_ptr<IMultiLanguageService>(), "utf-8");
+        ADD_FAILURE() << "a missing service was not reported";
+    } catch (const EAssertionFailed& e) {
+        EXPECT_TRUE(RaisedHere("Failed to create the Multilanguage class instance", e.Message())) << e.Message();
+    }
+    for (int extra : {0, 1}) {
+        TScripted s;
+        s.Service->ConvertSucceeds = extra != 0;  // either a failure or a claim beyond the room
+        s.Service->ReportedExtra = extra ? 1000 : 0;
+        TCharsetDecoder decoder = s.Make("iso-8859-1");
+        try {
+            decoder.Decode("abc");
+            ADD_FAILURE() << "a failed conversion was not reported";
+        } catch (const EAssertionFailed& e) {
+            EXPECT_TRUE(RaisedHere("Couldn't convert the string", e.Message())) << e.Message();
+        }
+    }
+}
+
+#ifndef _WIN32
+// Broken text in the replacement: a sequence that is not a character becomes
+// "?" and the rest is kept. Windows differs here and is not held to this:
+// it reads a broken Shift_JIS or EUC-JP character as a katakana middle dot,
+// and Wine's MLang fails outright on ISO-2022-JP or UTF-7 cut off inside a
+// character, and ignores the half-width katakana escape.
+TEST(MultiLanguageReplacement_BrokenText, BecomesQuestionMarksAndTheRestIsKept) {
+    struct {
+        const char* Charset;
+        std::string Input, Expected;
+    } const cases[] = {
+        {"shift_jis", BYTES("A\x82"), "A?"},
+        {"shift_jis", BYTES("\xFF" "A\x82\xA0"), BYTES("?A\x82\xA0")},
+        {"euc-jp", BYTES("\x8F\xB0\xA1x"), "?x"},
+        {"euc-jp", BYTES("\xA4" "A"), "?A"},
+        {"iso-2022-jp", BYTES("\x1B$BA"), "?"},
+        {"iso-2022-jp", BYTES("\x1B$B\xE9$\"\x1B(B"), BYTES("?\x82\xA0")},
+        {"iso-2022-jp", BYTES("\x1B(I1\x1B(B1"), BYTES("\xB1" "1")},
+        {"iso-2022-jp", BYTES("\x0E" "1\x0F" "1"), BYTES("\xB1" "1")},
+        {"iso-2022-jp", BYTES("\x1B$(DB!\x1B(Bz"), "?z"},
+        {"utf-7", BYTES("+AOk\x80x"), BYTES("\xE9?x")},
+        {"utf-8", BYTES("\xE2\x82"), "?"},
+        {"gb2312", BYTES("\xC4"), "?"},
+        {"unicode", BYTES("\x00\xD8" "A\0"), "?A"},
+        {"koi8-r", BYTES("\x80"), "?"},  // a box-drawing line: Windows draws it with "-"
+    };
+    for (const auto& c : cases) EXPECT_EQ(TCharsetDecoder(c.Charset).Decode(c.Input), c.Expected) << c.Charset;
+}
+#endif
+
+}  // namespace
+}  // namespace pellumo
