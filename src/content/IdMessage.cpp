@@ -1,0 +1,269 @@
+#include "content/IdMessage.h"
+
+#include "content/DecoderMLang.h"
+#include "content/IdMessageDecoder.h"
+#include "content/IdText.h"
+#include "content/html2text.h"
+#include "platform/FileSystem.h"
+#include "platform/TempFile.h"
+
+namespace pellumo {
+
+using namespace idtext;
+
+// Header list.
+
+std::string TIdHeaderList::Values(const std::string& name) const {
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const std::string& line = lines_[i];
+        if (line.size() <= name.size() || line[name.size()] != ':' || !StartsWithI(line, name)) continue;
+        // The value goes on in every following line that begins with a blank.
+        std::string value = Trim(line.substr(name.size() + 1));
+        for (size_t j = i + 1; j < lines_.size() && !lines_[j].empty() && (lines_[j][0] == ' ' || lines_[j][0] == '\t');
+             ++j) {
+            const std::string piece = Trim(lines_[j]);
+            value += value.empty() || piece.empty() ? piece : " " + piece;
+        }
+        return Trim(value);
+    }
+    return std::string();
+}
+
+bool TIdHeaderList::Has(const std::string& name) const {
+    for (const auto& line : lines_)
+        if (line.size() > name.size() && line[name.size()] == ':' && StartsWithI(line, name)) return true;
+    return false;
+}
+
+TIdAttachmentFile::~TIdAttachmentFile() {
+    if (FileIsTempFile && !StoredPathName.empty()) DeleteFileAt(StoredPathName);
+}
+
+void TIdMessage::Clear() {
+    Headers.Clear();
+    ContentType.clear();
+    CharSet.clear();
+    ContentTransferEncoding.clear();
+    ContentDisposition.clear();
+    Encoding = meDefault;
+    Body.clear();
+    MessageParts.clear();
+    MIMEBoundary.Clear();
+}
+
+std::string TIdMessage::DecodedBodyText() const {
+    return TCharsetDecoder(CharSet).Decode(JoinLines(Body));
+}
+
+std::string DecodedBody(const TIdText& part) {
+    return TCharsetDecoder(part.CharSet).Decode(JoinLines(part.Body));
+}
+
+// Reading.
+
+namespace {
+
+class MessageReader {
+public:
+    MessageReader(TIdMessage& message, TStream& stream) : m_(message), lines_(stream) {}
+
+    void Read() {
+        m_.Clear();
+        const bool hasBody = ReadHeaderBlock();
+        DeriveFields();
+        if (!hasBody) return;
+        const bool plain = m_.Encoding == mePlainText;
+        const bool encoded = EqualsI(m_.ContentTransferEncoding, "base64") ||
+                             EqualsI(m_.ContentTransferEncoding, "quoted-printable");
+        if ((m_.Encoding == meMIME && m_.MIMEBoundary.Count() > 0) || (plain && !encoded))
+            LineLoop();
+        else
+            SinglePart();
+    }
+
+private:
+    bool ReadHeaderBlock() {
+        std::string line;
+        for (;;) {
+            if (!lines_.ReadLn(line, true) || line == ".") return false;
+            if (line.empty()) return true;
+            m_.Headers.Add(line);
+        }
+    }
+
+    void DeriveFields() {
+        const std::string contentType = m_.Headers.Values("Content-Type");
+        m_.ContentType = Trim(contentType.substr(0, contentType.find(';')));
+        if (m_.ContentType.empty()) m_.ContentType = "text/plain";
+        const std::string upper = UpperCase(contentType);
+        const size_t at = upper.find("CHARSET=");
+        m_.CharSet.clear();
+        if (at != std::string::npos) {
+            const std::string rest = upper.substr(at + 8);
+            if (!rest.empty() && rest[0] == '"') {
+                const size_t close = rest.find('"', 1);
+                m_.CharSet = rest.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+            } else {
+                m_.CharSet = rest.substr(0, rest.find(';'));
+            }
+        }
+        m_.ContentTransferEncoding = m_.Headers.Values("Content-Transfer-Encoding");
+        m_.ContentDisposition = m_.Headers.Values("Content-Disposition");
+        const std::string boundary = ExtractBoundary(contentType);
+        if (!boundary.empty()) m_.MIMEBoundary.Push(boundary, -1);
+        m_.Encoding = m_.Headers.Values("MIME-Version").empty() ? mePlainText : meMIME;
+    }
+
+    void LineLoop() {
+        std::string line;
+        bool messageEnd = false;
+        while (!messageEnd) {
+            if (!lines_.ReadLn(line, true) || line == ".") break;
+            std::unique_ptr<TIdMessageDecoder> reader = DetectPart(m_, lines_, line);
+            if (!reader) {
+                if (!line.empty() && line[0] == '.') line.erase(0, 1);
+                m_.Body.push_back(line);
+                continue;
+            }
+            DropTrailingEmptyLine(m_.Body);
+            while (reader) {
+                reader->ReadHeader();
+                if (reader->PartType == mcptUnknown) throw EIdException("Unknown Message Part Type.");
+                reader = reader->PartType == mcptText ? ReadText(*reader, messageEnd)
+                                                      : ReadAttachment(*reader, messageEnd);
+            }
+        }
+        DropTrailingEmptyLine(m_.Body);
+    }
+
+    void SinglePart() {
+        TIdMessageDecoderMIME reader(m_, lines_);
+        reader.TakeMessageHeaders();
+        reader.PartType = PartTypeOf(m_.ContentType, m_.ContentDisposition, reader.FileName);
+        bool messageEnd = false;
+        if (reader.PartType == mcptText) {
+            TMemoryStream text;
+            reader.ReadBody(text, messageEnd);
+            m_.Body = SplitLines(text.Text());
+        } else {
+            ReadAttachment(reader, messageEnd);
+        }
+    }
+
+    // The parent part of the part being read: the one recorded with the
+    // boundary it was read under (for a multipart container, the one before
+    // the boundary it has just pushed).
+    int ParentOf(const std::string& contentType) const {
+        return m_.MIMEBoundary.ParentPart(StartsWithI(contentType, "multipart/") ? 1 : 0);
+    }
+
+    void FillPart(TIdMessagePart& part, const TIdMessageDecoder& reader, int parent) {
+        const std::string contentType = reader.Header("Content-Type");
+        const std::string transfer = reader.Header("Content-Transfer-Encoding");
+        part.ParentPart = parent;
+        part.ContentType = Trim(contentType.substr(0, contentType.find(';')));
+        if (part.ContentType.empty() && m_.Encoding == meMIME) {
+            const bool digest = parent >= 0 && static_cast<size_t>(parent) < m_.MessageParts.size() &&
+                                FindI(ParentContentType(parent), "multipart/digest") != std::string::npos;
+            part.ContentType = digest ? "message/rfc822" : "text/plain";
+        }
+        part.Headers.Add("Content-Type: " + contentType);
+        part.Headers.Add("Content-Transfer-Encoding: " + transfer);
+        part.CharSet = ExtractCharSet(contentType);
+        part.ContentTransfer = transfer;
+        part.ContentID = reader.Header("Content-ID");
+        part.ContentLocation = reader.Header("Content-Location");
+        for (const auto& entry : reader.Headers) {
+            const size_t eq = entry.find('=');
+            const std::string name = entry.substr(0, eq);
+            if (EqualsI(name, "Content-Type") || EqualsI(name, "Content-Transfer-Encoding")) continue;
+            part.ExtraHeaders.Add(eq == std::string::npos ? entry : name + ": " + entry.substr(eq + 1));
+        }
+    }
+
+    std::string ParentContentType(int parent) const {
+        const TIdMessagePart& p = *m_.MessageParts[parent];
+        for (const auto& line : p.Headers.Lines())
+            if (StartsWithI(line, "Content-Type: ")) return line.substr(14);
+        return p.ContentType;
+    }
+
+    std::unique_ptr<TIdMessageDecoder> ReadText(TIdMessageDecoder& reader, bool& messageEnd) {
+        const int parent = ParentOf(reader.Header("Content-Type"));
+        TMemoryStream text;
+        std::unique_ptr<TIdMessageDecoder> next = reader.ReadBody(text, messageEnd);
+        std::unique_ptr<TIdText> part(new TIdText);
+        FillPart(*part, reader, parent);
+        part->Body = SplitLines(text.Text());
+        DropTrailingEmptyLine(part->Body);
+        m_.MessageParts.push_back(std::move(part));
+        return next;
+    }
+
+    std::unique_ptr<TIdMessageDecoder> ReadAttachment(TIdMessageDecoder& reader, bool& messageEnd) {
+        const int parent = ParentOf(reader.Header("Content-Type"));
+        TIdAttachmentFile* part = new TIdAttachmentFile;
+        m_.MessageParts.emplace_back(part);
+        FillPart(*part, reader, parent);
+        part->FileName = reader.FileName;
+        if (StartsWithI(reader.Header("Content-Type"), "application/mac-binhex40")) part->ContentTransfer = "binhex40";
+        try {
+            std::unique_ptr<TFileWriteStream> file = CreateAttachmentFile(part->StoredPathName);
+            part->FileIsTempFile = true;
+            std::unique_ptr<TIdMessageDecoder> next = reader.ReadBody(*file, messageEnd);
+            file->Close();
+            if (!reader.TransferEncoding.empty()) part->ContentTransfer = reader.TransferEncoding;
+            if (!FileExists(part->StoredPathName)) {
+                part->Blocked = true;
+                if (m_.ExceptionOnBlockedAttachments)
+                    throw EIdException(Substitute("Attachment %s is blocked.", part->StoredPathName));
+            }
+            return next;
+        } catch (const Exception&) {
+            // An attachment that cannot be kept is left out; reading goes on.
+            m_.MessageParts.pop_back();
+            return nullptr;
+        }
+    }
+
+    static void DropTrailingEmptyLine(TStringList& lines) {
+        if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    }
+
+    TIdMessage& m_;
+    TIdIOHandlerStreamMsg lines_;
+};
+
+}  // namespace
+
+void ReadFromStream(TIdMessage& message, TStream& stream) {
+    MessageReader(message, stream).Read();
+}
+
+std::string BodyPreview(const TIdMessage& message) {
+    const auto isHtml = [](const std::string& contentType) {
+        return FindI(contentType, "html") != std::string::npos;
+    };
+    if (!message.MessageParts.empty()) {
+        for (const auto& part : message.MessageParts) {
+            const auto* text = dynamic_cast<const TIdText*>(part.get());
+            if (!text) continue;
+            const std::string body = DecodedBody(*text);
+            return isHtml(text->ContentType) ? HtmlToText(body) : body;
+        }
+        // A plain message whose only parts are uuencoded files still has its
+        // own text in Body; a MIME message with attachments only shows nothing.
+        if (message.Encoding != mePlainText) return std::string();
+    }
+    const std::string body = message.DecodedBodyText();
+    return isHtml(message.ContentType) ? HtmlToText(body) : body;
+}
+
+std::string PreviewRawMessage(const std::string& raw) {
+    TMemoryStream stream(raw + "\r\n.\r\n");
+    TIdMessage message;
+    ReadFromStream(message, stream);
+    return BodyPreview(message);
+}
+
+}  // namespace pellumo

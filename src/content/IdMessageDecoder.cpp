@@ -1,0 +1,305 @@
+#include "content/IdMessageDecoder.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "content/IdDecoders.h"
+#include "content/IdText.h"
+
+namespace pellumo {
+
+using namespace idtext;
+
+namespace {
+
+const char kFileNameCharacters[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz1234567890^&'@{}[],$=!-#()%.+~_";
+
+// "Name: value" as a "Name=value" entry: the first ": " and then the first " =" become "=".
+std::string ToEntry(std::string line) {
+    size_t at = line.find(": ");
+    if (at != std::string::npos) line.replace(at, 2, "=");
+    at = line.find(" =");
+    if (at != std::string::npos) line.replace(at, 2, "=");
+    return line;
+}
+
+// A quoted parameter value is the text between its quotes; otherwise up to ";".
+std::string ParameterValue(const std::string& rest) {
+    if (!rest.empty() && rest[0] == '"') {
+        const size_t close = rest.find('"', 1);
+        return rest.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    }
+    return rest.substr(0, rest.find(';'));
+}
+
+// Encoded words (=?charset?B|Q?text?=) as their bytes; the charset is not applied.
+std::string DecodeEncodedWords(const std::string& text) {
+    std::string out;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t start = text.find("=?", at);
+        if (start == std::string::npos) break;
+        const size_t q1 = text.find('?', start + 2);
+        const size_t q2 = q1 == std::string::npos ? q1 : text.find('?', q1 + 1);
+        const size_t end = q2 == std::string::npos ? q2 : text.find("?=", q2 + 1);
+        if (end == std::string::npos || q2 != q1 + 2) {
+            out += text.substr(at, start + 2 - at);
+            at = start + 2;
+            continue;
+        }
+        out += text.substr(at, start - at);
+        std::string payload = text.substr(q2 + 1, end - q2 - 1);
+        TMemoryStream bytes;
+        const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(text[q1 + 1])));
+        if (kind == 'B') {
+            TIdDecoderMIME().Decode(payload, bytes);
+        } else if (kind == 'Q') {
+            for (char& c : payload)
+                if (c == '_') c = ' ';
+            TIdDecoderQuotedPrintable().Decode(payload, bytes);
+        } else {
+            bytes.Write(payload.data(), payload.size());
+        }
+        out += bytes.Text();
+        at = end + 2;
+    }
+    return out + text.substr(at);
+}
+
+}  // namespace
+
+TIdMessageDecoder::TIdMessageDecoder(TIdMessage& message, TIdIOHandlerStreamMsg& lines)
+    : message_(message), lines_(lines) {
+    const std::string& te = message.ContentTransferEncoding;
+    BodyEncoded = !te.empty() && !EqualsI(te, "8bit") && !EqualsI(te, "7bit") && !EqualsI(te, "binary");
+}
+
+std::string TIdMessageDecoder::Header(const std::string& name) const {
+    for (const auto& entry : Headers) {
+        const size_t eq = entry.find('=');
+        if (eq != std::string::npos && EqualsI(entry.substr(0, eq), name)) return entry.substr(eq + 1);
+    }
+    return std::string();
+}
+
+std::string ExtractBoundary(const std::string& contentType) {
+    const std::string upper = UpperCase(contentType);
+    const size_t at = upper.find("BOUNDARY");
+    if (at == std::string::npos) return std::string();
+    std::string rest = Trim(upper.substr(at + 8));
+    if (!rest.empty() && rest[0] == '=') rest = Trim(rest.substr(1));
+    if (!rest.empty() && rest[0] == '"') {
+        const size_t close = rest.find('"', 1);
+        return rest.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    }
+    // An unquoted boundary ends at the next parameter: taking the rest of the
+    // value would make a boundary no line ever matches.
+    return Trim(rest.substr(0, rest.find(';')));
+}
+
+std::string ExtractCharSet(const std::string& value) {
+    const size_t at = FindI(value, "CHARSET=");
+    return at == std::string::npos ? std::string() : ParameterValue(value.substr(at + 8));
+}
+
+TIdMessageDecoderPartType PartTypeOf(const std::string& contentType, const std::string& disposition,
+                                     std::string& fileName) {
+    const size_t semicolon = disposition.find(';');
+    const std::string dispositionType = Trim(disposition.substr(0, semicolon));
+    const std::string rest = semicolon == std::string::npos ? std::string() : disposition.substr(semicolon + 1);
+    std::string name;
+    size_t at = FindI(rest, "FILENAME=");
+    if (at != std::string::npos) {
+        name = rest.substr(at + 9);
+    } else if ((at = FindI(contentType, "NAME=")) != std::string::npos) {
+        name = contentType.substr(at + 5);
+    }
+    name = DecodeEncodedWords(ParameterValue(Trim(name)));
+    const size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name = name.substr(slash + 1);
+    for (char& c : name)
+        if (c == '\0' || !std::strchr(kFileNameCharacters, c)) c = '_';
+    fileName = name;
+    if (EqualsI(dispositionType, "attachment") || !fileName.empty()) return mcptAttachment;
+    if (StartsWithI(contentType, "text/") || StartsWithI(contentType, "multipart/")) return mcptText;
+    return mcptAttachment;
+}
+
+// MIME parts.
+
+TIdMessageDecoderMIME::TIdMessageDecoderMIME(TIdMessage& message, TIdIOHandlerStreamMsg& lines)
+    : TIdMessageDecoder(message, lines) {
+    MIMEBoundary = message.MIMEBoundary.Boundary();
+}
+
+TIdMessageDecoderMIME::TIdMessageDecoderMIME(TIdMessage& message, TIdIOHandlerStreamMsg& lines,
+                                             const std::string& firstLine)
+    : TIdMessageDecoderMIME(message, lines) {
+    FirstLine = firstLine;
+    ProcessFirstLine = true;
+}
+
+void TIdMessageDecoderMIME::TakeMessageHeaders() {
+    Headers.clear();
+    for (const char* name : {"Content-Type", "Content-Transfer-Encoding", "Content-Disposition", "Content-ID",
+                             "Content-Location"}) {
+        if (message_.Headers.Has(name)) Headers.push_back(std::string(name) + "=" + message_.Headers.Values(name));
+    }
+}
+
+void TIdMessageDecoderMIME::ReadHeader() {
+    if (BodyEncoded) {
+        TakeMessageHeaders();
+        PartType = PartTypeOf(message_.ContentType, message_.ContentDisposition, FileName);
+        return;
+    }
+    std::string line;
+    for (;;) {
+        if (!lines_.ReadLn(line, false) || line == ".") {
+            PartType = mcptUnknown;  // the message ended inside the part headers
+            return;
+        }
+        if (line.empty()) break;
+        if (line[0] == ' ' || line[0] == '\t') {
+            if (Headers.empty())
+                Headers.push_back(ToEntry(line.substr(1)));
+            else
+                Headers.back() += " " + line.substr(1);
+        } else {
+            Headers.push_back(ToEntry(line));
+        }
+    }
+    const std::string contentType = Header("Content-Type");
+    if (StartsWithI(contentType, "multipart/")) {
+        const std::string boundary = ExtractBoundary(contentType);
+        const int parent = static_cast<int>(message_.MessageParts.size());
+        if (boundary.empty()) {
+            message_.MIMEBoundary.Push(message_.MIMEBoundary.Boundary(), parent);
+        } else {
+            message_.MIMEBoundary.Push(boundary, parent);
+            MIMEBoundary = boundary;
+        }
+    }
+    PartType = PartTypeOf(contentType, Header("Content-Disposition"), FileName);
+}
+
+std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderMIME::ReadBody(TStream& dest, bool& messageEnd) {
+    std::string te = BodyEncoded ? message_.ContentTransferEncoding : Header("Content-Transfer-Encoding");
+    if (te.empty() && StartsWithI(Header("Content-Type"), "application/mac-binhex40")) te = "binhex40";
+    std::unique_ptr<TIdDecoder> decoder = CreateContentDecoder(te);
+    const bool binary = EqualsI(te, "binary");
+    const bool base64 = EqualsI(te, "base64");
+    const bool quotedPrintable = EqualsI(te, "quoted-printable");
+    const std::string open = "--" + MIMEBoundary, close = open + "--";
+    std::unique_ptr<TIdMessageDecoder> next;
+    bool firstContent = true;
+    std::string line;
+    messageEnd = false;
+    for (;;) {
+        if (ProcessFirstLine) {
+            line = FirstLine;
+            ProcessFirstLine = false;
+        } else if (!lines_.ReadLn(line, false, binary)) {
+            messageEnd = true;
+            break;
+        }
+        if (line == ".") {
+            messageEnd = true;
+            break;
+        }
+        if (!MIMEBoundary.empty()) {
+            if (EqualsI(line, open)) {
+                next.reset(new TIdMessageDecoderMIME(message_, lines_));
+                break;
+            }
+            if (EqualsI(line, close)) {
+                message_.MIMEBoundary.Pop();
+                break;
+            }
+        }
+        if (decoder) {
+            if (quotedPrintable)
+                decoder->Decode(line + "\r\n", dest);
+            else if (!base64 || !line.empty())
+                decoder->Decode(line, dest);
+            continue;
+        }
+        if (!line.empty() && line[0] == '.') line.erase(0, 1);
+        if (binary && !MIMEBoundary.empty()) {
+            if (!firstContent) dest.Write("\r\n", 2);
+            dest.Write(line.data(), line.size());
+        } else {
+            line += "\r\n";
+            dest.Write(line.data(), line.size());
+        }
+        firstContent = false;
+    }
+    if (decoder) decoder->Finish(dest);
+    return next;
+}
+
+// Uuencoded blocks.
+
+TIdMessageDecoderUUE::TIdMessageDecoderUUE(TIdMessage& message, TIdIOHandlerStreamMsg& lines,
+                                           const std::string& fileName)
+    : TIdMessageDecoder(message, lines) {
+    FileName = fileName;
+    PartType = mcptAttachment;
+}
+
+std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderUUE::ReadBody(TStream& dest, bool& messageEnd) {
+    messageEnd = false;
+    std::unique_ptr<TIdDecoder> decoder;
+    char fill = '`';
+    std::string line;
+    for (;;) {
+        // A block without its "end" line ends with the message.
+        if (!lines_.ReadLn(line, false) || line == ".") {
+            messageEnd = true;
+            break;
+        }
+        if (EqualsI(Trim(line), "end")) break;
+        if (!decoder) {
+            const char first = line.empty() ? '\0' : line[0];
+            if (first >= ' ' && first <= 'U') {
+                decoder.reset(new TIdDecoderUUE);
+                TransferEncoding = "UUE";
+            } else if (first == 'h') {
+                decoder.reset(new TIdDecoderXXE);
+                TransferEncoding = "XXE";
+                fill = '+';
+            } else {
+                throw EIdException("Unrecognized UUE encoding scheme.");
+            }
+        }
+        if (line.empty() || line == std::string(1, fill)) continue;
+        decoder->Decode(line, dest);
+    }
+    if (decoder) decoder->Finish(dest);
+    return nullptr;
+}
+
+// Detectors.
+
+std::unique_ptr<TIdMessageDecoder> DetectPart(TIdMessage& message, TIdIOHandlerStreamMsg& lines,
+                                              const std::string& line) {
+    if (message.MIMEBoundary.Count() > 0) {
+        if (EqualsI(line, "--" + message.MIMEBoundary.Boundary()))
+            return std::unique_ptr<TIdMessageDecoder>(new TIdMessageDecoderMIME(message, lines));
+        const std::string& te = message.ContentTransferEncoding;
+        if (EqualsI(te, "base64") || EqualsI(te, "quoted-printable"))
+            return std::unique_ptr<TIdMessageDecoder>(new TIdMessageDecoderMIME(message, lines, line));
+    }
+    // "begin NNN name": a three-digit positive number and a space.
+    if (line.size() >= 10 && StartsWithI(line, "begin ") && line[9] == ' ') {
+        const std::string digits = line.substr(6, 3);
+        bool number = true;
+        for (char c : digits) number = number && c >= '0' && c <= '9';
+        if (number && std::stoi(digits) > 0)
+            return std::unique_ptr<TIdMessageDecoder>(new TIdMessageDecoderUUE(message, lines, line.substr(10)));
+    }
+    return nullptr;
+}
+
+}  // namespace pellumo

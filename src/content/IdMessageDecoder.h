@@ -1,0 +1,76 @@
+#pragma once
+// Part readers: short-lived objects that read one part of a message (a MIME
+// part between boundaries, or a uuencoded block in a plain body) and hand
+// back the reader for the part that follows, if they met its boundary.
+#include <memory>
+#include <string>
+
+#include "content/IdMessage.h"
+
+namespace pellumo {
+
+enum TIdMessageDecoderPartType { mcptUnknown = 0, mcptText = 1, mcptAttachment = 2 };
+
+class TIdMessageDecoder {
+public:
+    TIdMessageDecoder(TIdMessage& message, TIdIOHandlerStreamMsg& lines);
+    virtual ~TIdMessageDecoder() = default;
+
+    // Reads the part's header lines and decides its type.
+    virtual void ReadHeader() = 0;
+    // Reads and decodes the part's body into Dest. Returns the reader of the
+    // next part, or null; sets MessageEnd when the end of the message came.
+    virtual std::unique_ptr<TIdMessageDecoder> ReadBody(TStream& dest, bool& messageEnd) = 0;
+
+    // The part's header value Name ("name=value" entries, case-insensitive names).
+    std::string Header(const std::string& name) const;
+
+    TStringList Headers;
+    TIdMessageDecoderPartType PartType = mcptUnknown;
+    std::string FileName;
+    std::string MIMEBoundary;  // the boundary this reader stops at
+    std::string FirstLine;     // a body line already read by the detector
+    bool ProcessFirstLine = false;
+    bool BodyEncoded = false;  // the message's own transfer encoding applies
+    std::string TransferEncoding;  // of an attachment, as recorded ("UUE", "XXE", ...)
+
+protected:
+    TIdMessage& message_;
+    TIdIOHandlerStreamMsg& lines_;
+};
+
+class TIdMessageDecoderMIME : public TIdMessageDecoder {
+public:
+    // Stops at the boundary newest on the message's stack.
+    TIdMessageDecoderMIME(TIdMessage& message, TIdIOHandlerStreamMsg& lines);
+    TIdMessageDecoderMIME(TIdMessage& message, TIdIOHandlerStreamMsg& lines, const std::string& firstLine);
+    void ReadHeader() override;
+    std::unique_ptr<TIdMessageDecoder> ReadBody(TStream& dest, bool& messageEnd) override;
+    // Uses the message's own header fields as the part's (a single-part body).
+    void TakeMessageHeaders();
+};
+
+class TIdMessageDecoderUUE : public TIdMessageDecoder {
+public:
+    TIdMessageDecoderUUE(TIdMessage& message, TIdIOHandlerStreamMsg& lines, const std::string& fileName);
+    void ReadHeader() override {}
+    std::unique_ptr<TIdMessageDecoder> ReadBody(TStream& dest, bool& messageEnd) override;
+};
+
+// The part detectors in their fixed order (MIME, then UUE): a reader for the
+// part that Line begins, or null.
+std::unique_ptr<TIdMessageDecoder> DetectPart(TIdMessage& message, TIdIOHandlerStreamMsg& lines,
+                                              const std::string& line);
+
+// Part type and file name from a Content-Type and a Content-Disposition value.
+TIdMessageDecoderPartType PartTypeOf(const std::string& contentType, const std::string& disposition,
+                                     std::string& fileName);
+
+// The boundary parameter of a Content-Type value, upper-cased; empty when none.
+std::string ExtractBoundary(const std::string& contentType);
+
+// The charset parameter: after the first "CHARSET=" (case-insensitive), the
+// quoted text or up to ";"; the case as found in Value.
+std::string ExtractCharSet(const std::string& value);
+
+}  // namespace pellumo

@@ -1,0 +1,64 @@
+#include "content/IdText.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace pellumo {
+namespace idtext {
+
+namespace {
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+}  // namespace
+
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+std::string UpperCase(std::string s) {
+    for (char& c : s) c = Upper(c);
+    return s;
+}
+
+bool EqualsI(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Upper(x) == Upper(y); });
+}
+
+bool StartsWithI(const std::string& s, const std::string& prefix) {
+    return s.size() >= prefix.size() && EqualsI(s.substr(0, prefix.size()), prefix);
+}
+
+size_t FindI(const std::string& haystack, const std::string& needle) {
+    const auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                                [](char x, char y) { return Upper(x) == Upper(y); });
+    return it == haystack.end() && !needle.empty() ? std::string::npos : static_cast<size_t>(it - haystack.begin());
+}
+
+std::vector<std::string> SplitLines(const std::string& full) {
+    const std::string text = full.substr(0, full.find('\0'));
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace idtext
+}  // namespace pellumo

@@ -1,0 +1,24 @@
+#pragma once
+// Small text helpers of the message reader: trimming, ASCII case folding,
+// case-insensitive search, line splitting.
+#include <string>
+#include <vector>
+
+namespace pellumo {
+namespace idtext {
+
+// Removes every character with a code up to 32 from both ends.
+std::string Trim(const std::string& s);
+std::string UpperCase(std::string s);
+bool EqualsI(const std::string& a, const std::string& b);
+bool StartsWithI(const std::string& s, const std::string& prefix);
+// Position of Needle in Haystack without regard to case; npos when absent.
+size_t FindI(const std::string& haystack, const std::string& needle);
+// Lines at every CR LF, CR or LF; a final line end makes no empty line; a
+// NUL byte ends the text.
+std::vector<std::string> SplitLines(const std::string& text);
+// The lines, each followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+}  // namespace idtext
+}  // namespace pellumo

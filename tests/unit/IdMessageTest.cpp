@@ -1,0 +1,282 @@
+// Reading raw messages: the header block and its derived fields, the body
+// paths, MIME parts and nesting, uuencoded blocks, attachments and their
+// temporary files, the preview selection and every error.
+#include <gtest/gtest.h>
+
+#include "content/IdMessage.h"
+#include "platform/FileSystem.h"
+#include "unit/TestSupport.h"
+
+namespace pellumo {
+namespace test {
+namespace {
+
+// As the scan hands a message over: raw text, then CR LF "." CR LF.
+void Parse(TIdMessage& m, const std::string& raw) {
+    TMemoryStream stream(raw + "\r\n.\r\n");
+    ReadFromStream(m, stream);
+}
+
+std::string Preview(const std::string& raw) {
+    TIdMessage m;
+    Parse(m, raw);
+    return BodyPreview(m);
+}
+
+const TIdText* TextPart(const TIdMessage& m, size_t i) { return dynamic_cast<const TIdText*>(m.MessageParts.at(i).get()); }
+const TIdAttachmentFile* FilePart(const TIdMessage& m, size_t i) {
+    return dynamic_cast<const TIdAttachmentFile*>(m.MessageParts.at(i).get());
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(IdMessage_Header, HeadersThenEndHaveNoBody) {
+    TIdMessage m;
+    Parse(m, "Subject: hi\r\nX-Folded: one\r\n two\r\n\tthree");
+    EXPECT_TRUE(m.Body.empty());
+    EXPECT_TRUE(m.MessageParts.empty());
+    EXPECT_EQ(m.ContentType, "text/plain");
+    EXPECT_EQ(m.Encoding, mePlainText);
+    EXPECT_EQ(m.Headers.Lines(), (Lines{"Subject: hi", "X-Folded: one", " two", "\tthree"}));
+    EXPECT_EQ(m.Headers.Values("x-folded"), "one two three");
+}
+
+TEST(IdMessage_Header, DerivedFields) {
+    TIdMessage m;
+    Parse(m, "MIME-Version: 1.0\r\nContent-Type: text/HTML;\r\n charset=\"iso-8859-1\"\r\n"
+             "Content-Transfer-Encoding: 8bit\r\nContent-Disposition: inline\r\n\r\nbody");
+    EXPECT_EQ(m.Encoding, meMIME);
+    EXPECT_EQ(m.ContentType, "text/HTML");
+    EXPECT_EQ(m.CharSet, "ISO-8859-1");
+    EXPECT_EQ(m.ContentTransferEncoding, "8bit");
+    EXPECT_EQ(m.ContentDisposition, "inline");
+    EXPECT_EQ(m.Body, Lines{"body"});
+}
+
+TEST(IdMessage_Header, CharsetParameterForms) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"text/plain; charset=koi8-r", "KOI8-R"},
+        {"text/plain; charset=\"utf-8\"; format=flowed", "UTF-8"},
+        {"text/plain; charset=us-ascii; format=flowed", "US-ASCII"},
+        {"text/plain; charset = utf-8", ""},  // blanks around "=": not found
+        {"text/plain", ""},
+    };
+    for (const auto& c : cases) {
+        TIdMessage m;
+        Parse(m, std::string("Content-Type: ") + c.first + "\r\n\r\nx");
+        EXPECT_EQ(m.CharSet, c.second) << c.first;
+    }
+}
+
+TEST(IdMessage_Header, NameWithBlankBeforeTheColonIsNotFound) {
+    TIdMessage m;
+    Parse(m, "Content-Type : text/html\r\n\r\nx");
+    EXPECT_EQ(m.ContentType, "text/plain");
+}
+
+TEST(IdMessage_Header, LineLengthLimit) {
+    TIdMessage m;
+    Parse(m, "X-Long: " + std::string(16384 - 8 - 1, 'a') + "\r\n\r\nbody");  // 16384 with its CR
+    EXPECT_EQ(m.Body, Lines{"body"});
+    try {
+        Parse(m, "X-Long: " + std::string(16384 - 8, 'a') + "\r\n\r\nbody");
+        FAIL() << "no error";
+    } catch (const EIdReadLnMaxLineLengthExceeded& e) {
+        EXPECT_STREQ(e.what(), "Max line length exceeded.");
+    }
+    EXPECT_THROW(Parse(m, "Subject: x\r\n\r\n" + std::string(20000, 'b')), EIdReadLnMaxLineLengthExceeded);
+}
+
+TEST(IdMessage_Body, DotsAndTheEndLine) {
+    TIdMessage m;
+    Parse(m, "Subject: x\r\n\r\nfirst\r\n..a\r\n.\r\nnever read");
+    EXPECT_EQ(m.Body, (Lines{"first", ".a"}));
+}
+
+TEST(IdMessage_Body, LineEndsAndLoneCarriageReturns) {
+    TIdMessage m;
+    Parse(m, "Subject: x\n\nunix\nline\rwith cr\r\n");
+    EXPECT_EQ(m.Body, (Lines{"unix", "line\rwith cr"}));  // the last empty line is dropped
+}
+
+TEST(IdMessage_Body, EndMarkerAddedWhenTheStreamLacksOne) {
+    for (const char* raw : {"Subject: x\r\n\r\nbody", "Subject: x\r\n\r\nbody\r\n", "Subject: x\r\n\r\nbody\r"}) {
+        TMemoryStream stream{std::string(raw)};
+        TIdMessage m;
+        ReadFromStream(m, stream);
+        EXPECT_EQ(m.Body, Lines{"body"}) << raw;
+    }
+}
+
+TEST(IdMessage_Body, OneByteAtATime) {
+    OneByteStream stream(std::string("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
+                                     "--b\r\nContent-Type: text/plain\r\n\r\nhello\r\n--b--\r\n.\r\n"));
+    TIdMessage m;
+    ReadFromStream(m, stream);
+    ASSERT_EQ(m.MessageParts.size(), 1u);
+    EXPECT_EQ(TextPart(m, 0)->Body, Lines{"hello"});
+}
+
+const char kAlternative[] =
+    "MIME-Version: 1.0\r\n"
+    "Content-Type: multipart/alternative;\r\n\tboundary=\"----=_NextPart_000_0001\"\r\n\r\n"
+    "This is a multi-part message in MIME format.\r\n\r\n"
+    "------=_NextPart_000_0001\r\n"
+    "Content-Type: text/plain;\r\n\tcharset=\"iso-8859-1\"\r\n"
+    "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+    "Caf=E9 at ten=\r\n, see you\r\n\r\n"
+    "------=_NextPart_000_0001\r\n"
+    "Content-Type: text/html;\r\n\tcharset=\"iso-8859-1\"\r\n"
+    "Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+    "<p>Caf=E9 at ten</p>\r\n\r\n"
+    "------=_NextPart_000_0001--\r\n\r\nepilogue\r\n";
+
+TEST(IdMessage_Multipart, AlternativePartsAndPreamble) {
+    TIdMessage m;
+    Parse(m, kAlternative);
+    ASSERT_EQ(m.MessageParts.size(), 2u);
+    const TIdText* plain = TextPart(m, 0);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->ContentType, "text/plain");
+    EXPECT_EQ(plain->CharSet, "iso-8859-1");  // the part keeps the case as written
+    EXPECT_EQ(plain->ContentTransfer, "quoted-printable");
+    EXPECT_EQ(plain->Body, Lines{"Caf\xE9 at ten, see you"});
+    EXPECT_EQ(plain->ParentPart, -1);
+    EXPECT_EQ(TextPart(m, 1)->ContentType, "text/html");
+    EXPECT_EQ(m.Body, (Lines{"This is a multi-part message in MIME format.", "", "epilogue"}));
+    EXPECT_EQ(Preview(kAlternative), "Caf\xE9 at ten, see you\r\n");
+}
+
+TEST(IdMessage_Multipart, NestedPartsKnowTheirParents) {
+    TIdMessage m;
+    Parse(m,
+          "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=outer\r\n\r\n"
+          "--OUTER\r\nContent-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n"
+          "--inner\r\nContent-Type: text/plain\r\n\r\nplain\r\n"
+          "--inner\r\nContent-Type: text/html\r\n\r\n<b>html</b>\r\n--inner--\r\n"
+          "--outer\r\nContent-Type: image/gif; name=\"dot.gif\"\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+          "R0lGODlhAQABAAAAACw=\r\n--outer--\r\n");
+    ASSERT_EQ(m.MessageParts.size(), 4u);
+    const TIdText* container = TextPart(m, 0);
+    ASSERT_NE(container, nullptr);
+    EXPECT_EQ(container->ContentType, "multipart/alternative");
+    EXPECT_EQ(container->ParentPart, -1);
+    EXPECT_TRUE(container->Body.empty());
+    EXPECT_EQ(TextPart(m, 1)->ParentPart, 0);
+    EXPECT_EQ(TextPart(m, 2)->ParentPart, 0);
+    const TIdAttachmentFile* gif = FilePart(m, 3);
+    ASSERT_NE(gif, nullptr);
+    EXPECT_EQ(gif->ParentPart, -1);
+    EXPECT_EQ(gif->FileName, "dot.gif");
+    // The container is the first text part: its empty body is the preview.
+    EXPECT_EQ(BodyPreview(m), "");
+}
+
+TEST(IdMessage_Multipart, UnquotedBoundaryFollowedByMoreParameters) {
+    TIdMessage m;
+    Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=xyz; type=\"text/html\"\r\n\r\n"
+             "--xyz\r\nContent-Type: text/html\r\n\r\n<p>hi\r\n--xyz--\r\n");
+    ASSERT_EQ(m.MessageParts.size(), 1u);
+    EXPECT_EQ(BodyPreview(m), "\r\nhi");
+}
+
+TEST(IdMessage_Multipart, MissingClosingBoundaryRunsToTheEnd) {
+    TIdMessage m;
+    Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
+             "Content-Type: text/plain\r\n\r\nline 1\r\nline 2\r\n");
+    ASSERT_EQ(m.MessageParts.size(), 1u);
+    EXPECT_EQ(TextPart(m, 0)->Body, (Lines{"line 1", "line 2"}));
+}
+
+TEST(IdMessage_Multipart, HeaderWithoutBlankAfterColonIsNotFound) {
+    TIdMessage m;
+    Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
+             "Content-Type:text/plain\r\n\r\nhidden\r\n--b\r\nContent-Type: text/plain\r\n\r\nshown\r\n--b--\r\n");
+    ASSERT_EQ(m.MessageParts.size(), 2u);
+    EXPECT_NE(FilePart(m, 0), nullptr);
+    EXPECT_EQ(BodyPreview(m), "shown\r\n");
+}
+
+TEST(IdMessage_Multipart, TextMarkedAsAttachmentIsSkippedByThePreview) {
+    const std::string head = "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n";
+    EXPECT_EQ(Preview(head + "Content-Type: text/plain\r\nContent-Disposition: attachment\r\n\r\nfile\r\n--b--\r\n"), "");
+    EXPECT_EQ(Preview(head + "Content-Type: text/plain; name=notes.txt\r\n\r\nfile\r\n--b\r\n"
+                             "Content-Type: text/plain\r\n\r\nreal\r\n--b--\r\n"),
+              "real\r\n");
+}
+
+TEST(IdMessage_Multipart, PartHeadersEndingWithTheMessageRaise) {
+    TIdMessage m;
+    try {
+        Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain");
+        FAIL() << "no error";
+    } catch (const EIdException& e) {
+        EXPECT_STREQ(e.what(), "Unknown Message Part Type.");
+    }
+}
+
+TEST(IdMessage_SinglePart, EncodedBodiesAndHtml) {
+    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+                      "SGVsbG8sIHdvcmxkIQ==\r\n"),
+              "Hello, world!\r\n");
+    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: text/html\r\n\r\n<p>Hello <b>there</b>"), "\r\nHello there");
+    // A NUL in the decoded text ends it.
+    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Transfer-Encoding: base64\r\n\r\nYWIAY2Q=\r\n"), "ab\r\n");
+}
+
+TEST(IdMessage_SinglePart, AttachmentOnlyMessageKeepsItsFileUntilCleared) {
+    TIdMessage m;
+    Parse(m, "MIME-Version: 1.0\r\nContent-Type: application/pdf\r\n"
+             "Content-Transfer-Encoding: base64\r\n\r\nJVBERi0=\r\n");
+    ASSERT_EQ(m.MessageParts.size(), 1u);
+    const TIdAttachmentFile* pdf = FilePart(m, 0);
+    ASSERT_NE(pdf, nullptr);
+    const std::string path = pdf->StoredPathName;
+    EXPECT_TRUE(FileExists(path));
+    EXPECT_EQ(BodyPreview(m), "");
+    m.Clear();
+    EXPECT_FALSE(FileExists(path));
+}
+
+const char kUuencoded[] =
+    "From: someone\r\nSubject: file\r\n\r\n"
+    "Here is the file.\r\n\r\n"
+    "begin 644 hi.txt\r\n"
+    "#:&D*\r\n"
+    "`\r\n"
+    "end\r\n"
+    "Bye.\r\n";
+
+TEST(IdMessage_Uuencode, BlockInAPlainBodyBecomesAnAttachment) {
+    TIdMessage m;
+    Parse(m, kUuencoded);
+    ASSERT_EQ(m.MessageParts.size(), 1u);
+    const TIdAttachmentFile* file = FilePart(m, 0);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->FileName, "hi.txt");
+    EXPECT_EQ(file->ContentTransfer, "UUE");
+    EXPECT_EQ(m.Body, (Lines{"Here is the file.", "Bye."}));
+    // The message's own text is still what the popup shows.
+    EXPECT_EQ(BodyPreview(m), "Here is the file.\r\nBye.\r\n");
+}
+
+TEST(IdMessage_Uuencode, UnknownAlphabetDropsTheAttachmentOnly) {
+    TIdMessage m;
+    Parse(m, "Subject: x\r\n\r\ntext\r\nbegin 644 x.bin\r\n~~~~\r\nend\r\nafter\r\n");
+    EXPECT_TRUE(m.MessageParts.empty());
+    EXPECT_EQ(m.Body.front(), "text");
+    EXPECT_EQ(m.Body.back(), "after");
+}
+
+TEST(IdMessage_Parts, BarePartCannotBeMade) {
+    try {
+        TIdMessagePart part;
+        FAIL() << "made";
+    } catch (const EIdCanNotCreateMessagePart& e) {
+        EXPECT_STREQ(e.what(), "TIdMessagePart can not be created.  Use descendant classes. ");
+    }
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pellumo
