@@ -64,6 +64,12 @@ expected=$'\t\t\t\t\t-
 check "folders made-up store" "${expected//@/"$tmp/fstore/"}" "$(run folders "$tmp/fstore/" | tr -d '\r')"
 check "folders without Folders.dbx" $'\t\t\t\t\t-' "$(run folders "$tmp/empty" | tr -d '\r')"
 
+# Previews: what the popup would show, byte for byte.
+printf 'MIME-Version: 1.0\r\nContent-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/html; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n<p>Caf=E9 &amp; <b>cr=EApes</b></p>\r\n--b--\r\n' > "$tmp/html.eml"
+check "preview-eml html part" "$(printf '\r\nCaf\351 & cr\352pes')" "$(run preview-eml "$tmp/html.eml")"
+check "preview of a stored message" "This email is to inform you of release '4.7.5' of 'centericq' through" \
+    "$(run preview "$data/dbx/perl-dbx/test1.dbx" 000002 | head -n 1 | tr -d '\r')"
+
 # Errors: the text on stderr, status 1; bad usage, status 2.
 expect_error() {  # NAME STATUS MESSAGE ARGS...
     local name=$1 status=$2 message=$3; shift 3
@@ -76,6 +82,8 @@ expect_error "missing file" 1 "Cannot open file $tmp/none.dbx" list "$tmp/none.d
 expect_error "folder list" 1 "Unexpected dbx file type" list "$store/Folders.dbx"
 expect_error "not a store file" 1 "Invalid dbx file" list "$data/dbx/README.md"
 expect_error "unknown id" 1 "No message with Id 0000FF" cat "$store/Inbox.dbx" 0000FF
+expect_error "preview of an unknown id" 1 "No message with Id 0000FF" preview "$store/Inbox.dbx" 0000FF
+expect_error "preview of a missing file" 1 "Cannot open file $tmp/none.eml" preview-eml "$tmp/none.eml"
 expect_error "no arguments" 2 "" 
 expect_error "unknown command" 2 "" frobnicate "$store/Inbox.dbx"
 expect_error "cat without id" 2 "" cat "$store/Inbox.dbx"

@@ -3,6 +3,8 @@
 //   pellumo-dbx cat FILE ID    the raw message text of record ID, byte for byte
 //   pellumo-dbx folders STOREDIR  the folder tree of a store, one line per node
 //   pellumo-dbx folders           (Windows) the same for the registry's store
+//   pellumo-dbx preview FILE ID   the body text the popup shows for record ID
+//   pellumo-dbx preview-eml FILE  the same for a raw message file
 //   pellumo-dbx settings          the settings as the program loads them, saved back
 //                                 as the program does at its end
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
+#include "content/IdMessage.h"
 #include "settings/NotifierSettings.h"
 #include "settings/WindowLocation.h"
 #include "store/OEUtils.h"
@@ -38,6 +41,8 @@ const char kUsage[] =
     "usage: pellumo-dbx list FILE\n"
     "       pellumo-dbx cat FILE ID\n"
     "       pellumo-dbx folders STOREDIR\n"
+    "       pellumo-dbx preview FILE ID\n"
+    "       pellumo-dbx preview-eml FILE\n"
 #ifdef _WIN32
     "       pellumo-dbx folders\n"
 #endif
@@ -82,20 +87,33 @@ bool SameId(const std::string& a, const std::string& b) {
     return true;
 }
 
-int Cat(const std::string& path, const std::string& id) {
+// Bytes to standard output exactly as they are.
+int WriteOut(const std::string& bytes) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// The raw text of record ID.
+std::string MessageText(const std::string& path, const std::string& id) {
     TZellMessageDbx dbx;
     OpenMessages(dbx, path);
     for (dbx.First(); !dbx.Eof(); dbx.Next()) {
         if (!SameId(dbx.Current()->Id, id)) continue;
         TMemoryStream text;
         dbx.ReadMessage(dbx.Current()->BodyPos, text);
-#ifdef _WIN32
-        _setmode(_fileno(stdout), _O_BINARY);
-#endif
-        if (!text.Bytes().empty()) std::fwrite(text.Bytes().data(), 1, text.Bytes().size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        return text.Text();
     }
     throw Exception("No message with Id " + id);
+}
+
+std::string ReadFile(const std::string& path) {
+    TFileStream file(path);
+    std::string bytes(static_cast<size_t>(file.Size()), '\0');
+    bytes.resize(file.ReadAt(0, &bytes[0], bytes.size()));
+    return bytes;
 }
 
 // One line per node, root first, depth first: Id, ParentId, Kind, Name,
@@ -151,7 +169,9 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     try {
         if (command == "list" && argc == 3) return List(argv[2]);
-        if (command == "cat" && argc == 4) return Cat(argv[2], argv[3]);
+        if (command == "cat" && argc == 4) return WriteOut(MessageText(argv[2], argv[3]));
+        if (command == "preview" && argc == 4) return WriteOut(PreviewRawMessage(MessageText(argv[2], argv[3])));
+        if (command == "preview-eml" && argc == 3) return WriteOut(PreviewRawMessage(ReadFile(argv[2])));
         if (command == "folders" && argc == 3 && argv[2][0] != '\0') return Folders(argv[2]);
 #ifdef _WIN32
         if (command == "folders" && argc == 2) return PrintTree(BuildFolderTree());
