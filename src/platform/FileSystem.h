@@ -1,5 +1,6 @@
 #pragma once
 // Questions about files in the store directory that need no open handle.
+#include <cstdint>
 #include <string>
 
 namespace pellumo {
@@ -18,5 +19,13 @@ inline bool EndsWithPathDelimiter(const std::string& path) {
 // True for an existing regular file; false for a directory, a missing path
 // or an empty one.
 bool FileExists(const std::string& path);
+
+// A file's last-write time in local time, packed as an MS-DOS date (high 16
+// bits) and time (low 16 bits, two-second steps); -1 for a missing file, a
+// directory, or a time outside what the packing holds (1980 to 2107).
+int32_t FileAge(const std::string& path);
+
+// The packing itself; -1 outside 1980 to 2107.
+int32_t DosDateTime(int year, int month, int day, int hour, int minute, int second);
 
 }  // namespace pellumo

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <ctime>
+
 #include "platform/FileSystem.h"
 
 namespace pellumo {
@@ -7,6 +9,16 @@ namespace pellumo {
 bool FileExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int32_t FileAge(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    struct tm local {};
+    const time_t written = st.st_mtime;
+    if (!localtime_r(&written, &local)) return -1;
+    return DosDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                       local.tm_sec);
 }
 
 }  // namespace pellumo

@@ -1,0 +1,127 @@
+#include "app/MailScan.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/FileSystem.h"
+#include "store/ZellFolderDbx.h"
+
+namespace pellumo {
+
+std::atomic<bool> ShuttingDown(false);
+
+namespace {
+bool LessNoCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) < std::toupper(static_cast<unsigned char>(y));
+    });
+}
+}  // namespace
+
+bool TSeenIds::Contains(const std::string& id) const {
+    return std::binary_search(ids_.begin(), ids_.end(), id, LessNoCase);
+}
+
+void TSeenIds::Add(const std::string& id) {
+    const auto at = std::lower_bound(ids_.begin(), ids_.end(), id, LessNoCase);
+    if (at == ids_.end() || LessNoCase(id, *at)) ids_.insert(at, id);
+}
+
+void TEmailQueue::Add(std::unique_ptr<TEmailInfo> info) {
+    TLockGuard guard(lock_);
+    items_.push_back(std::move(info));
+}
+
+std::unique_ptr<TEmailInfo> TEmailQueue::Take() {
+    TLockGuard guard(lock_);
+    if (items_.empty()) return nullptr;
+    std::unique_ptr<TEmailInfo> oldest = std::move(items_.front());
+    items_.pop_front();
+    return oldest;
+}
+
+void TEmailQueue::Clear() {
+    TLockGuard guard(lock_);
+    items_.clear();
+}
+
+size_t TEmailQueue::Count() {
+    TLockGuard guard(lock_);
+    return items_.size();
+}
+
+bool FolderChanged(TFolderInfo& info) {
+    if (!info.Record || info.Record->Kind >= 2) return false;
+    const int32_t age = FileAge(info.Record->FileName);
+    if (age == info.LastAge) return false;
+    info.LastAge = age;
+    return true;
+}
+
+TMailPriority MapPriority(int32_t priority) {
+    switch (priority) {
+    case 1: return mpHigh;
+    case 5: return mpLow;
+    default: return mpNormal;
+    }
+}
+
+void TMailScan::ScanFolders(bool baseline, bool passOverBadFolders) {
+    TZellMessageDbx reader;
+    TMemoryStream buffer;
+    const size_t count = folders_.size();
+    for (size_t i = 0; i < count; ++i) {
+        TFolderInfo& info = *folders_[i].Object;
+        if (!FolderChanged(info) || info.LastAge == -1) continue;
+        try {
+            reader.Open(std::unique_ptr<TStream>(new TFileStream(info.Record->FileName)));
+        } catch (const Exception&) {
+            reader.Close();
+            if (!passOverBadFolders) throw;
+            continue;  // its stamp is set: read again when the file changes again
+        }
+        for (reader.First(); !reader.Eof(); reader.Next()) {
+            if (ShuttingDown) return;
+            const TZellDbxMessageObject& msg = *reader.Current();
+            if (baseline) {
+                SeenIds.Add(msg.Id);
+            } else if (!msg.IsRead() && !SeenIds.Contains(msg.Id)) {
+                const std::string body = MessageBody(reader, msg, buffer);
+                SeenIds.Add(msg.Id);
+                QueueNotification(msg, info.Record->Name, body);
+            }
+        }
+        reader.Close();
+    }
+}
+
+std::string TMailScan::MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer) {
+    // One message that cannot be read, parsed or converted must not silence
+    // the rest: it is announced all the same, with nothing for a body.
+    try {
+        buffer.Clear();
+        reader.ReadMessage(msg.BodyPos, buffer);
+        buffer.Write("\r\n.\r\n", 5);
+        buffer.Seek(0);
+        MimeMessage.reset(new TIdMessage);
+        ReadFromStream(*MimeMessage, buffer);
+        return BodyPreview(*MimeMessage);
+    } catch (const Exception&) {
+        return std::string();
+    }
+}
+
+void TMailScan::QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder,
+                                  const std::string& body) {
+    if (HoldBack && HoldBack()) return;
+    std::unique_ptr<TEmailInfo> info(new TEmailInfo);
+    info->Folder = folder;
+    info->Sender = msg.SenderName;
+    info->Subject = msg.Subject;
+    info->Body = body;
+    info->Priority = MapPriority(msg.Priority);
+    Queue.Add(std::move(info));
+    if (ShowNextNotification) ShowNextNotification();
+}
+
+}  // namespace pellumo

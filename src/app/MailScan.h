@@ -1,0 +1,101 @@
+#pragma once
+// The new-mail scan: compares the watched folder files with what it has seen,
+// reads every new unread message, reduces its body to text and queues one
+// notification per message for the popup.
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "content/IdMessage.h"
+#include "platform/Lock.h"
+#include "store/WatchedFolders.h"
+#include "store/ZellDbxObject.h"
+
+namespace pellumo {
+
+class TZellMessageDbx;
+
+enum TMailPriority : uint8_t { mpHigh = 0, mpNormal = 1, mpLow = 2 };
+
+// One queued notification.
+struct TEmailInfo {
+    std::string Folder;
+    std::string Sender;
+    std::string Subject;
+    std::string Body;
+    TMailPriority Priority = mpNormal;
+};
+
+// Ids of the messages seen so far: sorted, compared without regard to case.
+class TSeenIds {
+public:
+    bool Contains(const std::string& id) const;
+    void Add(const std::string& id);  // nothing when already there
+    size_t Count() const { return ids_.size(); }
+
+private:
+    std::vector<std::string> ids_;
+};
+
+// Notifications waiting to be shown, oldest first. Each add, take and clear
+// holds the lock for that operation only; the queue owns its entries.
+class TEmailQueue {
+public:
+    void Add(std::unique_ptr<TEmailInfo> info);
+    // The oldest entry, now the caller's; null when empty.
+    std::unique_ptr<TEmailInfo> Take();
+    void Clear();
+    size_t Count();
+
+private:
+    TLock lock_;
+    std::deque<std::unique_ptr<TEmailInfo>> items_;
+};
+
+// Set once at shutdown: the scan stops before its next record and no
+// further notification is shown.
+extern std::atomic<bool> ShuttingDown;
+
+// Whether the folder's file is to be read in this scan: never for a folder
+// without a record or of Kind 2 and above; otherwise when its file age
+// differs from the stamp, which is updated first.
+bool FolderChanged(TFolderInfo& info);
+
+TMailPriority MapPriority(int32_t priority);
+
+class TMailScan {
+public:
+    explicit TMailScan(TFolderList& folders) : folders_(folders) {}
+
+    // Baseline: records every message as seen and queues nothing. Otherwise
+    // queues every new unread message. A folder file that cannot be opened or
+    // is not a message file raises, unless PassOverBadFolders is set, which
+    // the watcher's scans do: that folder is left for this scan and the others
+    // are read. A message whose text cannot be read, parsed or converted is
+    // announced with an empty body.
+    void ScanFolders(bool baseline, bool passOverBadFolders = false);
+    // The scan after a change in the store directory.
+    void StoreChanged() { ScanFolders(false, true); }
+
+    void QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder, const std::string& body);
+
+    TSeenIds SeenIds;
+    TEmailQueue Queue;
+    std::unique_ptr<TIdMessage> MimeMessage{new TIdMessage};
+    // Shows the oldest queued notification when none is showing.
+    std::function<void()> ShowNextNotification;
+    // True when a notification is to be dropped instead of queued (the mail
+    // client is in front and the user does not want to be told then).
+    std::function<bool()> HoldBack;
+
+private:
+    std::string MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer);
+
+    TFolderList& folders_;
+};
+
+}  // namespace pellumo

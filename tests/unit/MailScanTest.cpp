@@ -1,0 +1,310 @@
+// The new-mail scan over stores written by mkstore: what is announced, in
+// which order, what is passed over, and how bad files and messages are borne.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "DbxWriter.h"
+#include "app/MailScan.h"
+#include "platform/Exception.h"
+#include "platform/FileSystem.h"
+
+namespace pellumo {
+namespace test {
+namespace {
+
+namespace fs = std::filesystem;
+
+mkstore::Message Mail(uint32_t id, const std::string& subject, uint32_t flags = 0, uint32_t priority = 3) {
+    mkstore::Message m;
+    m.id = id;
+    m.flags = flags;
+    m.priority = priority;
+    m.subject = subject;
+    m.senderName = "Sender of " + subject;
+    m.text = "Subject: " + subject + "\r\n\r\nBody of " + subject + "\r\n";
+    return m;
+}
+
+class MailScanTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ShuttingDown = false;
+        dir_ = fs::temp_directory_path() / ("pellumo-scan-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        clock_ = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    }
+    void TearDown() override {
+        ShuttingDown = false;
+        fs::remove_all(dir_);
+    }
+
+    // A watched folder (Kind 1 unless told) whose file is Name + ".dbx".
+    TFolderInfo& Folder(const std::string& name, uint8_t kind = 1) {
+        std::unique_ptr<TZellDbxObject> record(new TZellDbxObject);
+        record->Name = name;
+        record->FileName = (dir_ / (name + ".dbx")).string();
+        record->Kind = kind;
+        records_.push_back(std::move(record));
+        TFolderListEntry entry;
+        entry.Text = name;
+        entry.Object.reset(new TFolderInfo);
+        entry.Object->Record = records_.back().get();
+        folders_.push_back(std::move(entry));
+        return *folders_.back().Object;
+    }
+
+    // Writes a folder file and moves its last-write time on by Step seconds
+    // (0: the same time as before, as two writes within one age step).
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes, int step = 10) {
+        const fs::path path = dir_ / (name + ".dbx");
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        clock_ += std::chrono::seconds(step);
+        fs::last_write_time(path, clock_);
+    }
+    void Write(const std::string& name, const std::vector<mkstore::Message>& messages, int step = 10) {
+        Write(name, mkstore::WriteMessageFile(messages), step);
+    }
+
+    // Subjects of everything queued, oldest first (the queue is emptied).
+    std::vector<std::string> Queued(TMailScan& scan) {
+        std::vector<std::string> subjects;
+        while (auto info = scan.Queue.Take()) subjects.push_back(info->Folder + ": " + info->Subject);
+        return subjects;
+    }
+
+    fs::path dir_;
+    fs::file_time_type clock_;
+    std::vector<std::unique_ptr<TZellDbxObject>> records_;
+    TFolderList folders_;
+};
+
+using Subjects = std::vector<std::string>;
+
+TEST_F(MailScanTest, BaselineRecordsEverythingAndAnnouncesNothing) {
+    Folder("Inbox");
+    Folder("Lists");
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b", 0x80)});
+    Write("Lists", {Mail(3, "c")});
+    TMailScan scan(folders_);
+    scan.ScanFolders(true);
+    EXPECT_EQ(scan.Queue.Count(), 0u);
+    EXPECT_EQ(scan.SeenIds.Count(), 3u);  // read or unread alike
+    // Nothing changed: nothing is read again, nothing is announced.
+    scan.StoreChanged();
+    EXPECT_EQ(scan.Queue.Count(), 0u);
+}
+
+TEST_F(MailScanTest, TestStartAnnouncesEveryUnreadMessageInFolderAndRecordOrder) {
+    Folder("Inbox");
+    Folder("Lists");
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b", 0x80), Mail(3, "c", 0x100, 1)});
+    Write("Lists", {Mail(4, "d", 0, 5)});
+    TMailScan scan(folders_);
+    int shown = 0;
+    scan.ShowNextNotification = [&] { ++shown; };
+    scan.ScanFolders(false);
+    ASSERT_EQ(scan.Queue.Count(), 3u);
+    std::unique_ptr<TEmailInfo> first = scan.Queue.Take();
+    EXPECT_EQ(first->Folder, "Inbox");
+    EXPECT_EQ(first->Sender, "Sender of a");
+    EXPECT_EQ(first->Subject, "a");
+    EXPECT_EQ(first->Body, "Body of a\r\n");
+    EXPECT_EQ(first->Priority, mpNormal);
+    std::unique_ptr<TEmailInfo> second = scan.Queue.Take();
+    EXPECT_EQ(second->Subject, "c");  // only 0x80 marks a message read
+    EXPECT_EQ(second->Priority, mpHigh);
+    EXPECT_EQ(scan.Queue.Take()->Priority, mpLow);
+    EXPECT_EQ(shown, 3);
+}
+
+TEST_F(MailScanTest, NewMessagesBetweenScansComeInFolderThenRecordOrder) {
+    Folder("Inbox");
+    Folder("Lists");
+    Write("Inbox", {Mail(1, "old")});
+    Write("Lists", {Mail(2, "old too")});
+    TMailScan scan(folders_);
+    scan.ScanFolders(true);
+    Write("Lists", {Mail(2, "old too"), Mail(7, "l1"), Mail(8, "l2")});
+    Write("Inbox", {Mail(1, "old"), Mail(5, "i1")});
+    scan.StoreChanged();
+    EXPECT_EQ(Queued(scan), (Subjects{"Inbox: i1", "Lists: l1", "Lists: l2"}));
+    scan.StoreChanged();
+    EXPECT_TRUE(Queued(scan).empty());  // announced once only
+}
+
+TEST_F(MailScanTest, ReadMarksDecideAndAreLookedAtAgain) {
+    Folder("Inbox");
+    Write("Inbox", {Mail(1, "seen at start")});
+    TMailScan scan(folders_);
+    scan.ScanFolders(true);
+    // Arrives and is read before any scan sees it: not announced, not seen.
+    Write("Inbox", {Mail(1, "seen at start"), Mail(2, "read early", 0x80)});
+    scan.StoreChanged();
+    EXPECT_TRUE(Queued(scan).empty());
+    EXPECT_FALSE(scan.SeenIds.Contains("000002"));
+    // Marked unread again: announced. The one seen at start never is.
+    Write("Inbox", {Mail(1, "seen at start"), Mail(2, "read early")});
+    scan.StoreChanged();
+    EXPECT_EQ(Queued(scan), Subjects{"Inbox: read early"});
+}
+
+TEST_F(MailScanTest, IdsSeenInAnyFolderAreNotAnnouncedAgain) {
+    Folder("Inbox");
+    Folder("Lists");
+    Write("Inbox", {Mail(0xA1, "a")});
+    Write("Lists", std::vector<mkstore::Message>{});
+    TMailScan scan(folders_);
+    scan.ScanFolders(true);
+    Write("Lists", {Mail(0xA1, "same id elsewhere"), Mail(0xB2, "new")});
+    scan.StoreChanged();
+    EXPECT_EQ(Queued(scan), Subjects{"Lists: new"});
+    EXPECT_TRUE(scan.SeenIds.Contains("0000b2"));  // letter case does not matter
+}
+
+TEST_F(MailScanTest, WritesWithinOneAgeStepAreNotSeenUntilTheNext) {
+    Folder("Inbox");
+    Write("Inbox", {Mail(1, "a")});
+    TMailScan scan(folders_);
+    scan.ScanFolders(true);
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b")}, 0);
+    scan.StoreChanged();
+    EXPECT_TRUE(Queued(scan).empty());
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b")}, 2);
+    scan.StoreChanged();
+    EXPECT_EQ(Queued(scan), Subjects{"Inbox: b"});
+}
+
+TEST_F(MailScanTest, FoldersThatAreNeverRead) {
+    Folder("Outbox", 2);
+    Folder("Sent", 3);
+    Folder("Missing");
+    TFolderListEntry bare;
+    bare.Object.reset(new TFolderInfo);
+    folders_.push_back(std::move(bare));
+    // Not message files at all: reading them would raise.
+    Write("Outbox", std::vector<uint8_t>(100, 'x'));
+    Write("Sent", std::vector<uint8_t>(100, 'x'));
+    TMailScan scan(folders_);
+    EXPECT_NO_THROW(scan.ScanFolders(false));
+    EXPECT_EQ(folders_[2].Object->LastAge, -1);
+    EXPECT_EQ(folders_[0].Object->LastAge, 0);  // not even looked at
+    // The missing file appears: read at the next scan.
+    Write("Missing", {Mail(1, "now here")});
+    scan.StoreChanged();
+    EXPECT_EQ(Queued(scan), Subjects{"Missing: now here"});
+}
+
+TEST_F(MailScanTest, MessageWithoutTextHasAnEmptyBody) {
+    Folder("Inbox");
+    mkstore::Message m = Mail(1, "no text");
+    m.text.clear();
+    Write("Inbox", {m});
+    TMailScan scan(folders_);
+    scan.ScanFolders(false);
+    std::unique_ptr<TEmailInfo> info = scan.Queue.Take();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->Subject, "no text");
+    EXPECT_EQ(info->Body, "");
+}
+
+TEST_F(MailScanTest, ShuttingDownStopsBeforeTheNextRecord) {
+    Folder("Inbox");
+    Folder("Lists");
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b"), Mail(3, "c")});
+    Write("Lists", {Mail(4, "d")});
+    TMailScan scan(folders_);
+    scan.ShowNextNotification = [] { ShuttingDown = true; };
+    scan.ScanFolders(false);
+    EXPECT_EQ(Queued(scan), Subjects{"Inbox: a"});
+}
+
+TEST_F(MailScanTest, BadMessageIsAnnouncedWithoutBodyAndTheRestFollow) {
+    Folder("Inbox");
+    mkstore::Message bad = Mail(2, "bad");
+    bad.text = "Subject: bad\r\n\r\n" + std::string(20000, 'x') + "\r\n";  // a line past the reader's limit
+    mkstore::Message unknownPart = Mail(3, "unknown part");
+    unknownPart.text = "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: x";
+    Write("Inbox", {Mail(1, "good"), bad, unknownPart, Mail(4, "good too")});
+    TMailScan scan(folders_);
+    scan.ScanFolders(false);
+    ASSERT_EQ(scan.Queue.Count(), 4u);
+    EXPECT_EQ(scan.Queue.Take()->Body, "Body of good\r\n");
+    std::unique_ptr<TEmailInfo> b = scan.Queue.Take();
+    EXPECT_EQ(b->Subject, "bad");
+    EXPECT_EQ(b->Body, "");
+    EXPECT_EQ(scan.Queue.Take()->Body, "");
+    EXPECT_EQ(scan.Queue.Take()->Body, "Body of good too\r\n");
+}
+
+TEST_F(MailScanTest, BadFolderFileEndsTheStartScanButNotAWatcherScan) {
+    Folder("Inbox");
+    Folder("Broken");
+    Folder("Lists");
+    Write("Inbox", {Mail(1, "a")});
+    Write("Broken", std::vector<uint8_t>(600, 'x'));
+    Write("Lists", {Mail(2, "b")});
+    TMailScan start(folders_);
+    try {
+        start.ScanFolders(false);
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Invalid dbx file");
+    }
+    EXPECT_EQ(Queued(start), Subjects{"Inbox: a"});  // what came before the error stays
+
+    // A run whose start went well, and then a folder file breaks.
+    Write("Broken", {Mail(9, "x")});
+    for (auto& f : folders_) f.Object->LastAge = 0;
+    TMailScan watcher(folders_);
+    watcher.ScanFolders(true);
+    Write("Lists", {Mail(2, "b"), Mail(3, "c")});
+    Write("Inbox", {Mail(1, "a"), Mail(4, "d")});
+    Write("Broken", mkstore::WriteFolderFile({}));  // still not a message file
+    EXPECT_NO_THROW(watcher.StoreChanged());
+    EXPECT_EQ(Queued(watcher), (Subjects{"Inbox: d", "Lists: c"}));
+}
+
+TEST_F(MailScanTest, HoldBackDropsTheNotification) {
+    Folder("Inbox");
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b")});
+    TMailScan scan(folders_);
+    bool front = true;
+    scan.HoldBack = [&] { return front; };
+    scan.ScanFolders(false);
+    EXPECT_EQ(scan.Queue.Count(), 0u);
+    EXPECT_TRUE(scan.SeenIds.Contains("000001"));  // dropped, not offered again
+}
+
+TEST(MailScan_Parts, PriorityMappingAndSeenIds) {
+    EXPECT_EQ(MapPriority(1), mpHigh);
+    EXPECT_EQ(MapPriority(3), mpNormal);
+    EXPECT_EQ(MapPriority(5), mpLow);
+    EXPECT_EQ(MapPriority(0), mpNormal);
+    EXPECT_EQ(MapPriority(2), mpNormal);
+    TSeenIds ids;
+    ids.Add("00000A");
+    ids.Add("00000a");
+    ids.Add("000001");
+    EXPECT_EQ(ids.Count(), 2u);
+    EXPECT_TRUE(ids.Contains("00000a"));
+    EXPECT_FALSE(ids.Contains("00000B"));
+}
+
+TEST(MailScan_Parts, FileAgePacksLocalTimeInTwoSecondSteps) {
+    EXPECT_EQ(DosDateTime(1980, 1, 1, 0, 0, 0), (1 << 5 | 1) << 16);
+    EXPECT_EQ(DosDateTime(2004, 1, 13, 16, 40, 11), int32_t((24u << 9 | 1 << 5 | 13) << 16 | (16 << 11 | 40 << 5 | 5)));
+    EXPECT_EQ(DosDateTime(1979, 12, 31, 23, 59, 59), -1);
+    const std::string dir = std::filesystem::temp_directory_path().string();
+    EXPECT_EQ(FileAge(dir), -1);
+    EXPECT_EQ(FileAge(dir + "/no-such-pellumo-file"), -1);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pellumo
