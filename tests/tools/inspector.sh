@@ -64,6 +64,11 @@ expected=$'\t\t\t\t\t-
 check "folders made-up store" "${expected//@/"$tmp/fstore/"}" "$(run folders "$tmp/fstore/" | tr -d '\r')"
 check "folders without Folders.dbx" $'\t\t\t\t\t-' "$(run folders "$tmp/empty" | tr -d '\r')"
 
+# The start-up scan: nothing at a plain start, every unread message with --test.
+check "scan baseline" "" "$(run scan "$tmp/store")"
+check "scan --test" $'Inbox\tTab\\tby\tback\\\\slash\\tand tab\tmpNormal\tline one\\r\\nno newline at end\\r\\n' \
+    "$(run scan "$tmp/store" --test | tr -d '\r')"
+
 # Previews: what the popup would show, byte for byte.
 printf 'MIME-Version: 1.0\r\nContent-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/html; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n<p>Caf=E9 &amp; <b>cr=EApes</b></p>\r\n--b--\r\n' > "$tmp/html.eml"
 check "preview-eml html part" "$(printf '\r\nCaf\351 & cr\352pes')" "$(run preview-eml "$tmp/html.eml")"
@@ -89,6 +94,7 @@ expect_error "unknown command" 2 "" frobnicate "$store/Inbox.dbx"
 expect_error "cat without id" 2 "" cat "$store/Inbox.dbx"
 mkdir -p "$tmp/msgstore" && cp "$store/Inbox.dbx" "$tmp/msgstore/Folders.dbx"
 expect_error "folders of a message file" 1 "Folders.dbx signature is not found" folders "$tmp/msgstore"
+expect_error "scan with a broken folder list" 1 "Folders.dbx signature is not found" scan "$tmp/msgstore"
 # On Windows "folders" alone reads the registry's store (see tests/win/registry.sh).
 [[ $dbx == *.exe ]] || expect_error "folders without a directory" 2 "" folders
 expect_error "folders with an empty directory" 2 "" folders ""

@@ -5,6 +5,7 @@
 //   pellumo-dbx folders           (Windows) the same for the registry's store
 //   pellumo-dbx preview FILE ID   the body text the popup shows for record ID
 //   pellumo-dbx preview-eml FILE  the same for a raw message file
+//   pellumo-dbx scan STOREDIR [--test]  the start-up scan of a store and what it queues
 //   pellumo-dbx settings          the settings as the program loads them, saved back
 //                                 as the program does at its end
 #include <cstdio>
@@ -25,6 +26,7 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
+#include "app/MailScan.h"
 #include "content/IdMessage.h"
 #include "settings/NotifierSettings.h"
 #include "settings/WindowLocation.h"
@@ -43,6 +45,7 @@ const char kUsage[] =
     "       pellumo-dbx folders STOREDIR\n"
     "       pellumo-dbx preview FILE ID\n"
     "       pellumo-dbx preview-eml FILE\n"
+    "       pellumo-dbx scan STOREDIR [--test]\n"
 #ifdef _WIN32
     "       pellumo-dbx folders\n"
 #endif
@@ -144,9 +147,26 @@ int PrintTree(const std::unique_ptr<TZellDbxTreeNode>& root) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int Folders(std::string storeRoot) {
+std::string StoreDirectory(std::string storeRoot) {
     if (!EndsWithPathDelimiter(storeRoot)) storeRoot += kPathDelimiter;
-    return PrintTree(BuildFolderTree(storeRoot, std::string()));
+    return storeRoot;
+}
+
+int Folders(const std::string& storeRoot) { return PrintTree(BuildFolderTree(StoreDirectory(storeRoot), std::string())); }
+
+// The start-up scan of a store: a baseline queues nothing; with --test every
+// unread message is queued, as the program announces them.
+int Scan(const std::string& storeRoot, bool test) {
+    const std::unique_ptr<TZellDbxTreeNode> tree = BuildFolderTree(StoreDirectory(storeRoot), std::string());
+    TFolderList folders;
+    AddWatchedFolders(*tree, folders);
+    TMailScan scan(folders);
+    scan.ScanFolders(!test);
+    static const char* const kPriorities[] = {"mpHigh", "mpNormal", "mpLow"};
+    while (std::unique_ptr<TEmailInfo> info = scan.Queue.Take())
+        std::printf("%s\t%s\t%s\t%s\t%s\n", Escape(info->Folder).c_str(), Escape(info->Sender).c_str(),
+                    Escape(info->Subject).c_str(), kPriorities[info->Priority], Escape(info->Body).c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int Settings() {
@@ -177,6 +197,8 @@ int main(int argc, char** argv) {
         if (command == "folders" && argc == 2) return PrintTree(BuildFolderTree());
 #endif
         if (command == "settings" && argc == 2) return Settings();
+        if (command == "scan" && (argc == 3 || (argc == 4 && std::strcmp(argv[3], "--test") == 0)) && argv[2][0])
+            return Scan(argv[2], argc == 4);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
