@@ -210,7 +210,10 @@ private:
         try {
             std::unique_ptr<TFileWriteStream> file = CreateAttachmentFile(part->StoredPathName);
             part->FileIsTempFile = true;
-            std::unique_ptr<TIdMessageDecoder> next = reader.ReadBody(*file, messageEnd);
+            // Decoded lines are short: gathered, they reach the file in large writes.
+            TBufferedWriteStream buffered(*file);
+            std::unique_ptr<TIdMessageDecoder> next = reader.ReadBody(buffered, messageEnd);
+            buffered.Flush();
             file->Close();
             if (!reader.TransferEncoding.empty()) part->ContentTransfer = reader.TransferEncoding;
             if (!FileExists(part->StoredPathName)) {
@@ -260,7 +263,10 @@ std::string BodyPreview(const TIdMessage& message) {
 }
 
 std::string PreviewRawMessage(const std::string& raw) {
-    TMemoryStream stream(raw + "\r\n.\r\n");
+    TMemoryStream stream(raw);
+    stream.Seek(raw.size());
+    stream.Write("\r\n.\r\n", 5);
+    stream.Seek(0);
     TIdMessage message;
     ReadFromStream(message, stream);
     return BodyPreview(message);
