@@ -3,6 +3,8 @@
 // Prints records per second for both and the ratio listing / floor.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -109,6 +111,8 @@ BENCHMARK(BM_FloorSameReads)->Unit(benchmark::kMillisecond);
 // Keeps each run's time per iteration to print the ratio at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, so that logs stay plain.
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs)
             if (!run.error_occurred) seconds[run.run_name.function_name] = run.GetAdjustedRealTime();

@@ -1,0 +1,204 @@
+// Previewing every message of the shared MIME corpus (preloaded into memory),
+// against GMime 3 parsing the same bytes and taking its first text part as
+// UTF-8. Prints MB/s and messages/s for both and the throughput ratio ours /
+// GMime. A second GMime run also decodes every other leaf part (to a null
+// stream), since our reader always writes attachments out to files.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "BenchFiles.h"
+#include "content/IdMessage.h"
+
+#ifdef PELLUMO_HAVE_GMIME
+#include <gmime/gmime.h>
+#endif
+
+using namespace pellumo;
+
+namespace {
+
+struct Corpus {
+    std::vector<std::string> messages;
+    size_t bytes = 0;
+    size_t refused = 0;  // messages our reader raised on, in one pass
+
+    Corpus() {
+        for (const auto& path : bench::FilesBelow(PELLUMO_MIME_CORPUS)) {
+            messages.push_back(bench::ReadAll(path));
+            bytes += messages.back().size();
+        }
+        for (const auto& raw : messages) {
+            try {
+                PreviewRawMessage(raw);
+            } catch (const Exception&) {
+                ++refused;
+            }
+        }
+    }
+};
+
+const Corpus& Data() {
+    static const Corpus corpus;
+    return corpus;
+}
+
+void SetRates(benchmark::State& state, const Corpus& c) {
+    state.SetBytesProcessed(static_cast<int64_t>(c.bytes * state.iterations()));
+    state.counters["msgs/s"] =
+        benchmark::Counter(double(c.messages.size() * state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_PreviewOurs(benchmark::State& state) {
+    const Corpus& c = Data();
+    if (c.messages.empty()) {
+        state.SkipWithError("no corpus at " PELLUMO_MIME_CORPUS);
+        return;
+    }
+    for (auto _ : state) {
+        for (const auto& raw : c.messages) {
+            try {
+                std::string text = PreviewRawMessage(raw);
+                benchmark::DoNotOptimize(text.data());
+            } catch (const Exception&) {
+                // The reader refuses a few corpus messages (overlong lines,
+                // unknown part types); the work up to there still counts.
+            }
+        }
+    }
+    SetRates(state, c);
+}
+BENCHMARK(BM_PreviewOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+#ifdef PELLUMO_HAVE_GMIME
+
+struct Walk {
+    GMimeTextPart* firstText = nullptr;
+    bool decodeAll = false;
+    GMimeStream* sink = nullptr;
+};
+
+void Visit(GMimeObject*, GMimeObject* part, gpointer data) {
+    Walk& walk = *static_cast<Walk*>(data);
+    if (!GMIME_IS_PART(part)) return;  // containers and message/rfc822 wrappers
+    if (!walk.firstText && GMIME_IS_TEXT_PART(part) && !g_mime_part_is_attachment(GMIME_PART(part))) {
+        walk.firstText = GMIME_TEXT_PART(part);
+        return;
+    }
+    if (walk.decodeAll) {
+        if (GMimeDataWrapper* content = g_mime_part_get_content(GMIME_PART(part)))
+            g_mime_data_wrapper_write_to_stream(content, walk.sink);
+    }
+}
+
+// The peer's preview: parse from memory, first inline text part as UTF-8.
+std::string GMimePreview(const std::string& raw, bool decodeAll, GMimeStream* sink) {
+    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(raw.data(), raw.size());
+    GMimeParser* parser = g_mime_parser_new_with_stream(stream);
+    g_object_unref(stream);
+    GMimeMessage* message = g_mime_parser_construct_message(parser, nullptr);
+    g_object_unref(parser);
+    if (!message) return std::string();
+    Walk walk;
+    walk.decodeAll = decodeAll;
+    walk.sink = sink;
+    g_mime_message_foreach(message, Visit, &walk);
+    std::string text;
+    if (walk.firstText) {
+        if (char* utf8 = g_mime_text_part_get_text(walk.firstText)) {
+            text = utf8;
+            g_free(utf8);
+        }
+    }
+    g_object_unref(message);
+    return text;
+}
+
+void RunGMime(benchmark::State& state, bool decodeAll) {
+    const Corpus& c = Data();
+    if (c.messages.empty()) {
+        state.SkipWithError("no corpus at " PELLUMO_MIME_CORPUS);
+        return;
+    }
+    GMimeStream* sink = g_mime_stream_null_new();
+    for (auto _ : state) {
+        for (const auto& raw : c.messages) {
+            std::string text = GMimePreview(raw, decodeAll, sink);
+            benchmark::DoNotOptimize(text.data());
+        }
+    }
+    g_object_unref(sink);
+    SetRates(state, c);
+}
+
+void BM_PreviewGMime(benchmark::State& state) { RunGMime(state, false); }
+void BM_PreviewGMimeDecodeAll(benchmark::State& state) { RunGMime(state, true); }
+BENCHMARK(BM_PreviewGMime)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PreviewGMimeDecodeAll)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+#endif
+
+// Keeps each benchmark's time per iteration to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    // Colours only on a terminal, so that logs stay plain.
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+    // With repetitions the median stands for the benchmark, else its one run.
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& run : runs) {
+            if (run.error_occurred) continue;
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Aggregate ? run.aggregate_name == "median" : !medians.count(name))
+                seconds[name] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") medians.insert(name);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::set<std::string> medians;
+    double Ratio(const char* ours, const char* peer) const {
+        const auto a = seconds.find(ours), b = seconds.find(peer);
+        return a == seconds.end() || b == seconds.end() ? -1 : b->second / a->second;
+    }
+    // MB (10^6 bytes) and messages per second of one run, from its time in ms.
+    void PrintRates(const char* name, const char* label, const Corpus& c) const {
+        const auto run = seconds.find(name);
+        if (run == seconds.end()) return;
+        std::printf("%-34s %7.1f MB/s %9.0f msgs/s\n", label, c.bytes / 1e3 / run->second,
+                    c.messages.size() * 1e3 / run->second);
+    }
+    std::map<std::string, double> seconds;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef PELLUMO_HAVE_GMIME
+    g_mime_init();
+#endif
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const Corpus& c = Data();
+    std::printf("corpus: %zu messages, %.2f MB, %zu refused by our reader\n", c.messages.size(),
+                c.bytes / 1e6, c.refused);
+    reporter.PrintRates("BM_PreviewOurs", "PreviewRawMessage:", c);
+#ifdef PELLUMO_HAVE_GMIME
+    reporter.PrintRates("BM_PreviewGMime", "GMime, first text part:", c);
+    reporter.PrintRates("BM_PreviewGMimeDecodeAll", "GMime, every part decoded:", c);
+    const double first = reporter.Ratio("BM_PreviewOurs", "BM_PreviewGMime");
+    const double all = reporter.Ratio("BM_PreviewOurs", "BM_PreviewGMimeDecodeAll");
+    if (first > 0) std::printf("preview / GMime throughput ratio: %.2f\n", first);
+    if (all > 0) std::printf("preview / GMime (all parts decoded) throughput ratio: %.2f\n", all);
+    g_mime_shutdown();
+#else
+    std::printf("GMime 3 was not found at build time: ours measured alone, no ratio\n");
+#endif
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,213 @@
+// The new-mail scan: the baseline scan of a store of 20 folders x 5,000
+// messages, and the rescan after one message is added to a 50,000-message
+// folder, each against the floor of the same positioned reads replayed
+// without decoding (recorded from one run of the same work).
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "DbxWriter.h"
+#include "app/MailScan.h"
+#include "store/ZellFolderDbx.h"
+
+using namespace pellumo;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Reads = std::vector<std::pair<uint64_t, size_t>>;
+
+class RecordingStream : public TStream {
+public:
+    RecordingStream(TStream& inner, Reads& reads) : inner_(inner), reads_(reads) {}
+    size_t Read(void* buffer, size_t count) override {
+        reads_.emplace_back(inner_.Position(), count);
+        return inner_.Read(buffer, count);
+    }
+    size_t Write(const void* buffer, size_t count) override { return inner_.Write(buffer, count); }
+    void Seek(uint64_t position) override { inner_.Seek(position); }
+    uint64_t Position() const override { return inner_.Position(); }
+    uint64_t Size() const override { return inner_.Size(); }
+
+private:
+    TStream& inner_;
+    Reads& reads_;
+};
+
+std::vector<mkstore::Message> Messages(size_t count, uint32_t firstId) {
+    std::vector<mkstore::Message> messages(count);
+    for (size_t i = 0; i < count; ++i) {
+        auto& m = messages[i];
+        m.id = firstId + static_cast<uint32_t>(i);
+        m.flags = i % 4 ? 0x80 : 0;
+        m.subject = "Status report " + std::to_string(i);
+        m.senderName = "Sender " + std::to_string(i % 50);
+        m.text = "From: Sender <s@example.com>\r\nSubject: Status report\r\nMIME-Version: 1.0\r\n"
+                 "Content-Type: text/plain; charset=iso-8859-1\r\n\r\nAll is well.\r\n";
+    }
+    return messages;
+}
+
+void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// The reads a listing of File makes, plus the block reads of the messages at Bodies.
+void RecordReads(const std::string& file, const std::vector<uint32_t>& bodies, std::vector<std::pair<std::string, Reads>>& out) {
+    TFileStream stream(file);
+    out.emplace_back(file, Reads());
+    RecordingStream recording(stream, out.back().second);
+    TZellMessageDbx dbx;
+    dbx.Open(recording);
+    for (dbx.First(); !dbx.Eof(); dbx.Next()) benchmark::DoNotOptimize(dbx.Current()->Id.size());
+    TMemoryStream text;
+    for (uint32_t body : bodies) dbx.ReadMessage(body, text);
+}
+
+void Replay(const std::vector<std::pair<std::string, Reads>>& files) {
+    static std::vector<uint8_t> buffer;
+    for (const auto& f : files) {
+        TFileStream stream(f.first);
+        for (const auto& r : f.second) {
+            if (buffer.size() < r.second) buffer.resize(r.second);
+            benchmark::DoNotOptimize(stream.ReadAt(r.first, buffer.data(), r.second));
+        }
+    }
+}
+
+struct Store {
+    fs::path dir = fs::temp_directory_path() / ("pellumo-scan-bench-" + std::to_string(getpid()));
+    std::vector<std::unique_ptr<TZellDbxObject>> records;
+    TFolderList baseline;  // 20 folders of 5,000 messages
+    TFolderList folders;   // the same 20, and one of 50,000
+    std::vector<std::pair<std::string, Reads>> baselineReads, rescanReads;
+    std::string big;
+    std::vector<uint8_t> bigBefore, bigAfter;
+
+    Store() {
+        fs::create_directories(dir);
+        for (int i = 0; i < 20; ++i) {
+            const std::string path = Add("Folder" + std::to_string(i), Messages(5000, 1 + i * 5000), folders);
+            Watch(path, baseline);
+        }
+        big = Add("Big", Messages(50000, 200000), folders);
+        bigBefore = mkstore::WriteMessageFile(Messages(50000, 200000));
+        bigAfter = mkstore::AddMessages(bigBefore, Messages(1, 900000));
+        for (const auto& entry : baseline) RecordReads(entry.Object->Record->FileName, {}, baselineReads);
+        // The rescan lists the changed folder and reads the one new message.
+        WriteFile(big, bigAfter);
+        uint32_t newBody = 0;
+        {
+            TZellMessageDbx dbx;
+            dbx.Open(std::unique_ptr<TStream>(new TFileStream(big)));
+            for (dbx.First(); !dbx.Eof(); dbx.Next()) newBody = dbx.Current()->BodyPos;
+        }
+        RecordReads(big, {newBody}, rescanReads);
+    }
+    ~Store() { fs::remove_all(dir); }
+
+    std::string Add(const std::string& name, const std::vector<mkstore::Message>& messages, TFolderList& list) {
+        const fs::path path = dir / (name + ".dbx");
+        WriteFile(path, mkstore::WriteMessageFile(messages));
+        Watch(path.string(), list);
+        return path.string();
+    }
+    void Watch(const std::string& path, TFolderList& list) {
+        std::unique_ptr<TZellDbxObject> record(new TZellDbxObject);
+        record->Name = fs::path(path).stem().string();
+        record->FileName = path;
+        record->Kind = 1;
+        TFolderListEntry entry;
+        entry.Object.reset(new TFolderInfo);
+        entry.Object->Record = record.get();
+        records.push_back(std::move(record));
+        list.push_back(std::move(entry));
+    }
+    static void ResetAges(TFolderList& list) {
+        for (auto& entry : list) entry.Object->LastAge = 0;
+    }
+};
+
+Store& TheStore() {
+    static Store store;
+    return store;
+}
+
+void BM_BaselineScan(benchmark::State& state) {
+    Store& s = TheStore();
+    for (auto _ : state) {
+        Store::ResetAges(s.baseline);
+        TMailScan scan(s.baseline);
+        scan.ScanFolders(true);
+        benchmark::DoNotOptimize(scan.SeenIds.Count());
+    }
+}
+
+void BM_BaselineFloor(benchmark::State& state) {
+    Store& s = TheStore();
+    for (auto _ : state) Replay(s.baselineReads);
+}
+
+void BM_RescanOneNewMessage(benchmark::State& state) {
+    Store& s = TheStore();
+    for (auto _ : state) {
+        state.PauseTiming();
+        Store::ResetAges(s.folders);
+        WriteFile(s.big, s.bigBefore);
+        TMailScan scan(s.folders);
+        scan.ScanFolders(true);
+        WriteFile(s.big, s.bigAfter);
+        // Only the big folder's age moves; the others keep theirs.
+        for (auto& entry : s.folders)
+            if (entry.Object->Record->FileName == s.big) entry.Object->LastAge = 0;
+        state.ResumeTiming();
+        scan.StoreChanged();
+        if (scan.Queue.Count() != 1) state.SkipWithError("the new message was not queued");
+    }
+}
+
+void BM_RescanFloor(benchmark::State& state) {
+    Store& s = TheStore();
+    for (auto _ : state) Replay(s.rescanReads);
+}
+
+BENCHMARK(BM_BaselineScan)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanOneNewMessage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanFloor)->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& run : runs)
+            if (!run.error_occurred) seconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> seconds;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto ratio = [&](const char* ours, const char* floor) {
+        const auto a = reporter.seconds.find(ours), b = reporter.seconds.find(floor);
+        if (a != reporter.seconds.end() && b != reporter.seconds.end())
+            std::printf("%s / %s time ratio: %.2f\n", ours, floor, a->second / b->second);
+    };
+    ratio("BM_BaselineScan", "BM_BaselineFloor");
+    ratio("BM_RescanOneNewMessage", "BM_RescanFloor");
+    benchmark::Shutdown();
+    return 0;
+}
