@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "DbxWriter.h"
 #include "store/ZellFolderDbx.h"
 
@@ -21,23 +22,6 @@ namespace {
 
 const size_t kMessages = 100000;
 
-// Passes reads through and remembers each one (position, length asked).
-class RecordingStream : public TStream {
-public:
-    explicit RecordingStream(TStream& inner) : inner_(inner) {}
-    size_t Read(void* buffer, size_t count) override {
-        reads.emplace_back(inner_.Position(), count);
-        return inner_.Read(buffer, count);
-    }
-    size_t Write(const void* buffer, size_t count) override { return inner_.Write(buffer, count); }
-    void Seek(uint64_t position) override { inner_.Seek(position); }
-    uint64_t Position() const override { return inner_.Position(); }
-    uint64_t Size() const override { return inner_.Size(); }
-    std::vector<std::pair<uint64_t, size_t>> reads;
-
-private:
-    TStream& inner_;
-};
 
 struct Fixture {
     std::string path;
@@ -61,12 +45,11 @@ struct Fixture {
         path = "bench-dbx-list.dbx";
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         TFileStream file(path);
-        RecordingStream recording(file);
+        bench::RecordingStream recording(file, reads);
         TZellMessageDbx dbx;
         dbx.Open(recording);
-        recording.reads.clear();  // the open checks are not part of a listing
+        reads.clear();  // the open checks are not part of a listing
         for (dbx.First(); !dbx.Eof(); dbx.Next()) ++records;
-        reads = std::move(recording.reads);
     }
     ~Fixture() { std::remove(path.c_str()); }
 };
@@ -108,24 +91,12 @@ void BM_FloorSameReads(benchmark::State& state) {
 BENCHMARK(BM_ListMessages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorSameReads)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration to print the ratio at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    // Colours only on a terminal, so that logs stay plain.
-    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            if (!run.error_occurred) seconds[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::TimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto list = reporter.seconds.find("BM_ListMessages");
     const auto floor = reporter.seconds.find("BM_FloorSameReads");

@@ -4,6 +4,8 @@
 // output read. Prints MB/s for both and the throughput ratio ours / w3m.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -131,30 +133,12 @@ void BM_HtmlToTextW3m(benchmark::State& state) {
 // Child time is not this process's CPU time: wall clock, several whole runs.
 BENCHMARK(BM_HtmlToTextW3m)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    // Colours only on a terminal, so that logs stay plain.
-    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    // With repetitions the median stands for the benchmark, else its one run.
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Aggregate ? run.aggregate_name == "median" : !medians.count(name))
-                seconds[name] = run.GetAdjustedRealTime();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") medians.insert(name);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::set<std::string> medians;
-    std::map<std::string, double> seconds;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::TimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const Document& d = Data();
     const auto ours = reporter.seconds.find("BM_HtmlToTextOurs");

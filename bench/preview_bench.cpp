@@ -5,6 +5,8 @@
 // stream), since our reader always writes attachments out to files.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -144,26 +146,12 @@ BENCHMARK(BM_PreviewGMimeDecodeAll)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 #endif
 
-// Keeps each benchmark's time per iteration to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Rates and ratios of the runs kept by the shared reporter.
+class RatioReporter : public bench::TimeReporter {
 public:
-    // Colours only on a terminal, so that logs stay plain.
-    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    // With repetitions the median stands for the benchmark, else its one run.
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Aggregate ? run.aggregate_name == "median" : !medians.count(name))
-                seconds[name] = run.GetAdjustedRealTime();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") medians.insert(name);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::set<std::string> medians;
+    // Throughput of Ours over that of Peer.
     double Ratio(const char* ours, const char* peer) const {
-        const auto a = seconds.find(ours), b = seconds.find(peer);
-        return a == seconds.end() || b == seconds.end() ? -1 : b->second / a->second;
+        return TimeRatio(peer, ours);
     }
     // MB (10^6 bytes) and messages per second of one run, from its time in ms.
     void PrintRates(const char* name, const char* label, const Corpus& c) const {
@@ -172,7 +160,6 @@ public:
         std::printf("%-34s %7.1f MB/s %9.0f msgs/s\n", label, c.bytes / 1e3 / run->second,
                     c.messages.size() * 1e3 / run->second);
     }
-    std::map<std::string, double> seconds;
 };
 
 }  // namespace

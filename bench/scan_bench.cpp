@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "DbxWriter.h"
 #include "app/MailScan.h"
 #include "store/ZellFolderDbx.h"
@@ -23,24 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Reads = std::vector<std::pair<uint64_t, size_t>>;
+using bench::Reads;
+using bench::RecordingStream;
 
-class RecordingStream : public TStream {
-public:
-    RecordingStream(TStream& inner, Reads& reads) : inner_(inner), reads_(reads) {}
-    size_t Read(void* buffer, size_t count) override {
-        reads_.emplace_back(inner_.Position(), count);
-        return inner_.Read(buffer, count);
-    }
-    size_t Write(const void* buffer, size_t count) override { return inner_.Write(buffer, count); }
-    void Seek(uint64_t position) override { inner_.Seek(position); }
-    uint64_t Position() const override { return inner_.Position(); }
-    uint64_t Size() const override { return inner_.Size(); }
-
-private:
-    TStream& inner_;
-    Reads& reads_;
-};
 
 std::vector<mkstore::Message> Messages(size_t count, uint32_t firstId) {
     std::vector<mkstore::Message> messages(count);
@@ -184,27 +170,16 @@ BENCHMARK(BM_BaselineFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescanOneNewMessage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescanFloor)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs)
-            if (!run.error_occurred) seconds[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::TimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto ratio = [&](const char* ours, const char* floor) {
-        const auto a = reporter.seconds.find(ours), b = reporter.seconds.find(floor);
-        if (a != reporter.seconds.end() && b != reporter.seconds.end())
-            std::printf("%s / %s time ratio: %.2f\n", ours, floor, a->second / b->second);
+        const double r = reporter.TimeRatio(ours, floor);
+        if (r >= 0) std::printf("%s / %s time ratio: %.2f\n", ours, floor, r);
     };
     ratio("BM_BaselineScan", "BM_BaselineFloor");
     ratio("BM_RescanOneNewMessage", "BM_RescanFloor");
