@@ -2,10 +2,8 @@
 // error escaping other than the reader's own, and leave no temporary file.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -17,26 +15,12 @@ namespace pellumo {
 namespace test {
 namespace {
 
+// Every message file below Dir (the corpora's SOURCES.txt is not one), sorted.
 std::vector<std::string> FilesBelow(const std::string& dir) {
-    std::vector<std::string> files, pending{dir};
-    while (!pending.empty()) {
-        const std::string d = pending.back();
-        pending.pop_back();
-        DIR* handle = opendir(d.c_str());
-        if (!handle) continue;
-        while (dirent* e = readdir(handle)) {
-            const std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            const std::string path = d + "/" + name;
-            struct stat st {};
-            if (stat(path.c_str(), &st) != 0) continue;
-            if (S_ISDIR(st.st_mode))
-                pending.push_back(path);
-            else if (name != "SOURCES.txt")
-                files.push_back(path);
-        }
-        closedir(handle);
-    }
+    std::vector<std::string> files;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file() && it->path().filename() != "SOURCES.txt") files.push_back(it->path().string());
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -48,14 +32,11 @@ std::string ReadAll(const std::string& path) {
 
 size_t AttachmentFilesLeft() {
     size_t count = 0;
-    const std::string dir = TempDirectory();
-    DIR* handle = opendir(dir.c_str());
-    if (!handle) return 0;
-    while (dirent* e = readdir(handle)) {
-        const std::string name = e->d_name;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(TempDirectory(), error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
         if (name.size() == 16 && name.compare(0, 4, "Indy") == 0 && name.compare(12, 4, ".tmp") == 0) ++count;
     }
-    closedir(handle);
     return count;
 }
 
