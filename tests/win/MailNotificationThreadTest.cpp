@@ -1,0 +1,494 @@
+// The store change watcher against the real change notifications: a temporary
+// directory is made the store through the identity keys, files in it are
+// written, renamed and deleted, and the scans the watcher asks for are
+// counted on this (the owner's) thread, which pumps messages while it waits.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/MailNotificationThread.h"
+#include "app/MainThreadCall.h"
+#include "platform/Exception.h"
+#include "unit/RegistryFixture.h"
+
+namespace pellumo {
+namespace {
+
+// Generous bounds: long enough for a slow machine to deliver a change, and a
+// quiet spell long enough for a spurious further scan to show up.
+const DWORD kArrival = 5000;
+const DWORD kQuiet = 1500;
+const DWORD kPromptly = 2000;
+
+// Serves this thread's messages (and so the watcher's requests) until Done
+// holds or Ms milliseconds have passed; returns Done's last answer.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (done()) return true;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms) return false;
+        // Short slices: the watcher's own state changes post no message.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(ms - elapsed, 10), QS_ALLINPUT);
+    }
+}
+
+void Pump(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+uint64_t ProcessCpuMs() {
+    FILETIME creation, exit, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    auto ticks = [](const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+// What the scans saw; shared with the OnChange copy that the watcher's run
+// keeps (and releases on its own thread).
+struct TScans {
+    int Count = 0;
+    int Depth = 0;
+    int MaxDepth = 0;
+    DWORD Thread = 0;
+};
+
+class WatcherTest : public test::RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        char temp[MAX_PATH];
+        ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+        static int serial = 0;
+        dir_ = std::string(temp) + "pellumo-watch-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++serial) + "\\";
+        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr)) << GetLastError();
+    }
+
+    void TearDown() override {
+        if (watcher_) {
+            watcher_->Stop();
+            EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kArrival)) << "the watcher did not end";
+            watcher_.reset();
+        }
+        RemoveTree(dir_);
+        RegistryTest::TearDown();
+    }
+
+    // Makes Store the last identity's store directory.
+    static void SetStoreRoot(const std::string& store) {
+        PutString("Identities", "Last User ID", "{00000000-7E57-0000-0000-000000000001}");
+        PutString("Identities\\{00000000-7E57-0000-0000-000000000001}\\Software\\Microsoft\\Outlook Express\\5.0",
+                  "Store Root", store);
+    }
+
+    // Watches the temporary directory, given without its trailing backslash.
+    void UseTempStore() { SetStoreRoot(dir_.substr(0, dir_.size() - 1)); }
+
+    // Starts a watcher that counts its scans and then runs Extra, and waits
+    // until its run has settled on watching or not.
+    void Start(std::function<void(TScans&)> extra = nullptr) {
+        watcher_ = std::make_unique<TMailNotificationThread>();
+        auto scans = scans_;
+        watcher_->OnChange = [scans, extra] {
+            scans->Count++;
+            scans->Thread = GetCurrentThreadId();
+            scans->Depth++;
+            scans->MaxDepth = std::max(scans->MaxDepth, scans->Depth);
+            struct TLeave {
+                TScans& s;
+                ~TLeave() { s.Depth--; }
+            } leave {*scans};
+            if (extra) extra(*scans);
+        };
+        watcher_->Resume();
+        EXPECT_TRUE(PumpUntil([&] { return watcher_->Phase() != wpStarting; }, kArrival));
+    }
+
+    // Appends Bytes to the file Name of the store (making it when missing).
+    void Write(const std::string& name, const std::string& bytes = "data") const {
+        const HANDLE file = CreateFileA((dir_ + name).c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << name << ": " << GetLastError();
+        SetFilePointer(file, 0, nullptr, FILE_END);
+        DWORD written = 0;
+        EXPECT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr));
+        CloseHandle(file);
+    }
+
+    int Scans() const { return scans_->Count; }
+    bool WaitForScans(int count) {
+        return PumpUntil([&] { return scans_->Count >= count; }, kArrival);
+    }
+
+    static void RemoveTree(const std::string& dir) {
+        WIN32_FIND_DATAA found;
+        const HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = found.cFileName;
+                if (name == "." || name == "..") continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(dir + name + "\\");
+                else
+                    DeleteFileA((dir + name).c_str());
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(dir.c_str());
+    }
+
+    std::string dir_;
+    std::shared_ptr<TScans> scans_ = std::make_shared<TScans>();
+    std::unique_ptr<TMailNotificationThread> watcher_;
+};
+
+using MailNotificationThread_Changes = WatcherTest;
+using MailNotificationThread_Stop = WatcherTest;
+using MailNotificationThread_NoStore = WatcherTest;
+using MailNotificationThread_FailingScan = WatcherTest;
+using MailNotificationThread_Idle = WatcherTest;
+
+TEST_F(MailNotificationThread_Changes, AWriteToAFileCausesOneScanOnTheOwnersThread) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    ASSERT_EQ(watcher_->Phase(), wpWatching);
+    Write("Inbox.dbx", "more");
+    ASSERT_TRUE(WaitForScans(1));
+    EXPECT_EQ(scans_->Thread, GetCurrentThreadId());
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 1);
+    EXPECT_FALSE(watcher_->Ended());
+}
+
+TEST_F(MailNotificationThread_Changes, AWriteToAnyNewFileCausesOneScan) {
+    UseTempStore();
+    Start();
+    Write("not a folder.txt", "anything");
+    ASSERT_TRUE(WaitForScans(1));
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 1);
+}
+
+TEST_F(MailNotificationThread_Changes, EachWriteAfterAScanCausesItsOwnScan) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    for (int i = 1; i <= 3; i++) {
+        Write("Inbox.dbx");
+        ASSERT_TRUE(WaitForScans(i)) << i;
+        Pump(kQuiet);
+        EXPECT_EQ(Scans(), i);
+    }
+}
+
+TEST_F(MailNotificationThread_Changes, RenameAloneCausesNoScan) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    ASSERT_TRUE(MoveFileA((dir_ + "Inbox.dbx").c_str(), (dir_ + "Renamed.dbx").c_str())) << GetLastError();
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0);
+    // The watcher was listening all along.
+    Write("Renamed.dbx");
+    ASSERT_TRUE(WaitForScans(1));
+}
+
+TEST_F(MailNotificationThread_Changes, DeleteAloneCausesNoScan) {
+    Write("Old.dbx");
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    ASSERT_TRUE(DeleteFileA((dir_ + "Old.dbx").c_str())) << GetLastError();
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0);
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(1));
+}
+
+TEST_F(MailNotificationThread_Changes, AWriteInASubdirectoryCausesNoScan) {
+    ASSERT_TRUE(CreateDirectoryA((dir_ + "Sub").c_str(), nullptr));
+    Write("Sub\\Inbox.dbx");
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    Write("Sub\\Inbox.dbx", "more");
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0);
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(1));
+}
+
+TEST_F(MailNotificationThread_Changes, WritesDuringAScanCauseExactlyOneMoreScan) {
+    Write("Inbox.dbx");
+    Write("Sent Items.dbx");
+    UseTempStore();
+    Start([this](TScans& scans) {
+        if (scans.Count != 1) return;
+        Write("Inbox.dbx", "during the scan");
+        Write("Sent Items.dbx", "during the scan");
+        Write("Fresh.dbx", "during the scan");
+    });
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(2));
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 2);
+}
+
+TEST_F(MailNotificationThread_Changes, AWriteByAnotherThreadWhileTheScanRunsCausesOneMoreScan) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start([this](TScans& scans) {
+        if (scans.Count != 1) return;
+        std::thread writer([this] {
+            Sleep(100);
+            Write("Inbox.dbx", "while the scan runs");
+        });
+        Sleep(400);  // a long scan
+        writer.join();
+    });
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(2));
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 2);
+}
+
+TEST_F(MailNotificationThread_Changes, TheWatcherWaitsUntilTheScanHasReturned) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    // The first scan writes and then serves messages itself for a while, as a
+    // modal loop would: a watcher that did not wait would be let in again.
+    Start([this](TScans& scans) {
+        if (scans.Count != 1) return;
+        Write("Inbox.dbx", "during the scan");
+        Pump(kQuiet);
+    });
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(2));
+    EXPECT_EQ(scans_->MaxDepth, 1);
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 2);
+}
+
+TEST_F(MailNotificationThread_Stop, StopEndsAWaitingWatcherAtOnce) {
+    UseTempStore();
+    Start();
+    ASSERT_EQ(watcher_->Phase(), wpWatching);
+    watcher_->Stop();
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+    EXPECT_EQ(Scans(), 0);
+    watcher_->Stop();  // again, on an ended watcher
+    Write("Inbox.dbx");
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0);
+}
+
+TEST_F(MailNotificationThread_Stop, StopBeforeResumeEndsTheRunAsItStarts) {
+    UseTempStore();
+    watcher_ = std::make_unique<TMailNotificationThread>();
+    auto scans = scans_;
+    watcher_->OnChange = [scans] { scans->Count++; };
+    EXPECT_EQ(watcher_->Phase(), wpStarting);
+    watcher_->Stop();
+    watcher_->Resume();
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+    Write("Inbox.dbx");
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0);
+}
+
+TEST_F(MailNotificationThread_Stop, StopWhileARequestWaitsToBeServedRunsNoScan) {
+    UseTempStore();
+    Start();
+    Write("Inbox.dbx");
+    // Not serving messages now: the watcher's request stays pending.
+    bool pending = false;
+    for (DWORD start = GetTickCount(); !pending && GetTickCount() - start < kArrival; Sleep(10))
+        pending = HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE;
+    ASSERT_TRUE(pending) << "the change never reached the watcher";
+    watcher_->Stop();
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+    EXPECT_EQ(Scans(), 0);
+}
+
+TEST_F(MailNotificationThread_Stop, ReleasingTheWatcherStopsIt) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    ASSERT_EQ(watcher_->Phase(), wpWatching);
+    watcher_.reset();
+    Write("Inbox.dbx");
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0);
+}
+
+TEST_F(MailNotificationThread_Stop, ReleasingAWatcherNeverResumedIsSafe) {
+    UseTempStore();
+    watcher_ = std::make_unique<TMailNotificationThread>();
+    auto scans = scans_;
+    watcher_->OnChange = [scans] { scans->Count++; };
+    watcher_.reset();
+    Write("Inbox.dbx");
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0);
+}
+
+TEST_F(MailNotificationThread_NoStore, NoStoreDirectoryMeansNoScansAndStopStillWorks) {
+    // Nothing in the registry; the current directory, where an empty path
+    // would point, is the one written to.
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
+    Start();
+    EXPECT_EQ(watcher_->Phase(), wpNotWatching);
+    Write("Inbox.dbx");
+    Pump(kQuiet);
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(Scans(), 0);
+    EXPECT_FALSE(watcher_->Ended());
+    watcher_->Stop();
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+}
+
+TEST_F(MailNotificationThread_NoStore, AMissingStoreDirectoryIsNotWatched) {
+    SetStoreRoot(dir_ + "Missing");
+    Start();
+    EXPECT_EQ(watcher_->Phase(), wpNotWatching);
+    watcher_->Stop();
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+    EXPECT_EQ(Scans(), 0);
+}
+
+TEST_F(MailNotificationThread_NoStore, AStoreRootThatIsAFileIsNotWatched) {
+    Write("Inbox.dbx");
+    SetStoreRoot(dir_ + "Inbox.dbx");
+    Start();
+    EXPECT_EQ(watcher_->Phase(), wpNotWatching);
+    Write("Inbox.dbx");
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0);
+}
+
+TEST_F(MailNotificationThread_NoStore, AStoreDirectoryRemovedWhileWatchedCausesNoStreamOfScans) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    ASSERT_EQ(watcher_->Phase(), wpWatching);
+    ASSERT_TRUE(DeleteFileA((dir_ + "Inbox.dbx").c_str()));
+    ASSERT_TRUE(RemoveDirectoryA(dir_.c_str())) << GetLastError();
+    // The system may report the loss as one change, but a handle on a
+    // directory that is gone must not keep the watcher busy.
+    const uint64_t from = ProcessCpuMs();
+    Pump(3000);
+    EXPECT_LE(Scans(), 1);
+    EXPECT_LT(ProcessCpuMs() - from, 500u);
+    EXPECT_FALSE(watcher_->Ended());
+    watcher_->Stop();
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+}
+
+TEST_F(MailNotificationThread_FailingScan, AScanThatRaisesEndsTheWatcherForGood) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start([](TScans&) { throw Exception("Invalid dbx file"); });
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(1));
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+    Write("Inbox.dbx");
+    Write("Other.dbx");
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 1);
+    watcher_->Stop();  // the owner's shutdown, after the run freed itself
+    EXPECT_TRUE(watcher_->Ended());
+}
+
+TEST_F(MailNotificationThread_FailingScan, AnyErrorCountsNotOnlyTheProgramsOwn) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start([](TScans&) { throw 42; });
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(1));
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+}
+
+TEST_F(MailNotificationThread_Idle, AWaitingWatcherUsesNoProcessorTime) {
+    // The measure itself must see work when there is some.
+    const uint64_t before = ProcessCpuMs();
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 300;) {
+    }
+    ASSERT_GE(ProcessCpuMs() - before, 100u) << "process times are not measured here";
+
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    ASSERT_EQ(watcher_->Phase(), wpWatching);
+    const uint64_t idleFrom = ProcessCpuMs();
+    Pump(10000);
+    EXPECT_LT(ProcessCpuMs() - idleFrom, 500u);
+    // And it is still awake.
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(1));
+}
+
+// The dispatcher on its own.
+
+TEST(MainThreadCall, RunsOnTheOwnersThreadAndWaitsForTheEnd) {
+    const TMainThreadCall owner = TMainThreadCall::OfThisThread();
+    DWORD ranOn = 0;
+    std::atomic<bool> finished {false};
+    std::atomic<bool> returned {false};
+    std::thread caller([&] {
+        returned = owner.Call([&] {
+            Sleep(200);
+            ranOn = GetCurrentThreadId();
+            finished = true;
+        });
+        // Only now may the caller look: the call has run to its end.
+        EXPECT_TRUE(finished.load());
+    });
+    PumpUntil([&] { return finished.load(); }, kArrival);
+    caller.join();
+    EXPECT_TRUE(returned.load());
+    EXPECT_EQ(ranOn, GetCurrentThreadId());
+}
+
+TEST(MainThreadCall, AnErrorInTheCallComesBackAsFalse) {
+    const TMainThreadCall owner = TMainThreadCall::OfThisThread();
+    std::atomic<int> result {-1};
+    std::thread caller([&] { result = owner.Call([] { throw Exception("Invalid dbx file"); }); });
+    PumpUntil([&] { return result != -1; }, kArrival);
+    caller.join();
+    EXPECT_EQ(result.load(), 0);
+}
+
+TEST(MainThreadCall, OnTheOwnersThreadItselfTheCallRunsAtOnce) {
+    int calls = 0;
+    EXPECT_TRUE(TMainThreadCall::OfThisThread().Call([&] { calls++; }));
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(TMainThreadCall::OfThisThread().Call([] { throw Exception("x"); }));
+}
+
+TEST(MainThreadCall, AThreadThatHasEndedTakesNoMoreCalls) {
+    std::unique_ptr<TMainThreadCall> gone;
+    std::thread owner([&] { gone = std::make_unique<TMainThreadCall>(TMainThreadCall::OfThisThread()); });
+    owner.join();
+    int calls = 0;
+    EXPECT_FALSE(gone->Call([&] { calls++; }));
+    EXPECT_EQ(calls, 0);
+}
+
+}  // namespace
+}  // namespace pellumo
