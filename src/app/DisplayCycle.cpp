@@ -1,0 +1,233 @@
+#include "app/DisplayCycle.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "settings/EdgeSnapping.h"
+#include "settings/NotifierSettings.h"
+
+namespace pellumo {
+
+TPopupSettings PopupSettingsOf(const TNotifierSettings& settings) {
+    TPopupSettings s;
+    s.AutoHideHint = settings.AutoHideHint;
+    s.UseFading = settings.UseFading;
+    s.DisplayWhenOEActive = settings.DisplayWhenOEActive;
+    s.HintTime = settings.HintTime;
+    s.BeginColor = settings.BeginColor;
+    s.EndColor = settings.EndColor;
+    return s;
+}
+
+TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth) {
+    TSubjectLayout layout;
+    switch (priority) {
+        case mpHigh: layout.ImageIndex = TPopupCycle::kHighPriorityIcon; break;
+        case mpLow: layout.ImageIndex = TPopupCycle::kLowPriorityIcon; break;
+        default: layout.ImageIndex = -1; break;
+    }
+    // The subject starts right of the icon when there is one.
+    layout.Left = layout.ImageIndex >= 0 ? TPopupCycle::kIconWidth + 6 : 8;
+    // A window dragged narrower than the margins gets an empty label, not a
+    // negative width.
+    layout.Width = std::max<int32_t>(0, panelWidth - layout.Left - 2);
+    return layout;
+}
+
+int32_t TPopupCycle::TickLimit(int32_t hintTime) {
+    // A hint time typed past the dialog's range must not overflow; beyond
+    // 2^31 ticks (three years) the popup is held anyway.
+    const int64_t ticks = int64_t(hintTime) * 1000 / kTimerInterval;
+    return int32_t(std::clamp<int64_t>(ticks, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+TPopupCycle::TPopupCycle(ITPopupView& view, TEmailQueue& queue, TInputs inputs)
+    : view_(view), queue_(queue), inputs_(std::move(inputs)) {
+    hideTickLimit_ = TickLimit(Settings().HintTime);
+}
+
+TPopupSettings TPopupCycle::Settings() const { return inputs_.Settings ? inputs_.Settings() : TPopupSettings(); }
+
+void TPopupCycle::SetTimer(bool enabled) {
+    if (enabled == timerEnabled_) return;
+    timerEnabled_ = enabled;
+    if (enabled)
+        view_.StartTimer();
+    else
+        view_.StopTimer();
+}
+
+void TPopupCycle::SetAlpha(uint8_t alpha) {
+    alpha_ = alpha;
+    view_.SetAlpha(alpha);
+}
+
+void TPopupCycle::ShowWindow() {
+    if (visible_) return;
+    view_.ShowNoActivate();
+    visible_ = true;
+    FormShow();
+}
+
+void TPopupCycle::BringOnScreen() {
+    if (!inputs_.WorkAreas) return;
+    const std::vector<TRect> areas = inputs_.WorkAreas();
+    // Knowing no monitor at all is no reason to move the user's placement.
+    if (areas.empty()) return;
+    if (IntersectsAnyWorkArea(view_.Bounds(), areas)) return;
+    // After a monitor was unplugged or the resolution dropped, nobody would
+    // see the popup where it was last placed.
+    view_.SetBounds(inputs_.DefaultRect ? inputs_.DefaultRect() : TNotifierSettings::DefaultRect());
+}
+
+void TPopupCycle::ShowNextNotification() {
+    if (showing_ || ShuttingDown) return;
+    std::unique_ptr<TEmailInfo> info = queue_.Take();
+    if (!info) return;
+    const TPopupSettings settings = Settings();
+    // The user does not want to be told while the mail client is in front;
+    // the rest of the queue waits for the next call.
+    if (!settings.DisplayWhenOEActive && inputs_.OutlookExpressActive && inputs_.OutlookExpressActive()) return;
+
+    // Before the layout, which depends on the window's width.
+    BringOnScreen();
+    showing_ = true;
+
+    const TSubjectLayout layout = SubjectLayout(info->Priority, view_.PanelWidth());
+    view_.SetSubjectBounds(layout.Left, layout.Width);
+    view_.SetPriorityIcon(layout.ImageIndex);
+    view_.SetTexts("(" + info->Folder + ")", "From : " + info->Sender, "Subject : " + info->Subject, info->Body);
+    view_.SetGradient(settings.BeginColor, settings.EndColor);
+    info.reset();
+    StartFadeIn(true);
+}
+
+void TPopupCycle::HideNotification() {
+    SetTimer(false);
+    if (visible_) {
+        view_.Hide();
+        visible_ = false;
+    }
+    showing_ = false;
+}
+
+void TPopupCycle::StartFadeIn(bool enable) {
+    fadeStep_ = 0;
+    SetAlpha(0);
+    handler_ = THandler::FadeIn;
+    if (enable) SetTimer(true);
+}
+
+void TPopupCycle::StartAutoHide(bool enable) {
+    hideTicks_ = 0;
+    const TPopupSettings settings = Settings();
+    hideTickLimit_ = TickLimit(settings.HintTime);
+    // Without auto-hide the timer stays off and the popup stays up, opaque.
+    if (settings.AutoHideHint) {
+        handler_ = THandler::AutoHide;
+        SetTimer(enable);
+    }
+}
+
+void TPopupCycle::StartFadeOut() {
+    fadingOut_ = true;
+    handler_ = THandler::FadeOut;
+    SetTimer(true);
+}
+
+void TPopupCycle::ShowTimerTick() {
+    if (!timerEnabled_) return;
+    switch (handler_) {
+        case THandler::FadeIn: FadeInTick(); break;
+        case THandler::AutoHide: AutoHideTick(); break;
+        case THandler::FadeOut: FadeOutTick(); break;
+        case THandler::None: break;
+    }
+}
+
+void TPopupCycle::FadeInTick() {
+    if (fadeStep_ == 0) ShowWindow();
+    if (fadeStep_ != kFadeSteps && Settings().UseFading) {
+        ++fadeStep_;
+        SetAlpha(uint8_t(alpha_ + uint8_t(FadeDelta)));
+        return;
+    }
+    SetAlpha(255);
+    SetTimer(false);
+    StartAutoHide(true);
+}
+
+void TPopupCycle::AutoHideTick() {
+    if (hideTicks_ != hideTickLimit_) {
+        // Saturates: a negative limit (negative hint time) is never reached
+        // and holds the popup, without the counter overflowing.
+        if (hideTicks_ != std::numeric_limits<int32_t>::max()) ++hideTicks_;
+        return;
+    }
+    // Only where the pointer is at the moment of the test counts.
+    if (view_.PointerInside()) {
+        hideTicks_ = 0;
+        return;
+    }
+    SetTimer(false);
+    StartFadeOut();
+}
+
+void TPopupCycle::FadeOutTick() {
+    if (fadeStep_ != 0 && Settings().UseFading) {
+        --fadeStep_;
+        SetAlpha(uint8_t(alpha_ - uint8_t(FadeDelta)));
+        return;
+    }
+    SetAlpha(0);
+    HideNotification();
+    ShowNextNotification();
+}
+
+void TPopupCycle::FormShow() { fadingOut_ = false; }
+
+void TPopupCycle::FormClose() {
+    SetTimer(false);
+    HideNotification();
+    queue_.Clear();
+}
+
+void TPopupCycle::MouseEnter() {
+    // Only a fade-in is cut short; a fade-out, once begun, runs to its end.
+    // A hidden window cannot have the pointer enter it.
+    if (handler_ != THandler::FadeIn || fadingOut_ || !visible_) return;
+    SetTimer(false);
+    fadeStep_ = kFadeSteps;
+    SetAlpha(255);
+    StartAutoHide(true);
+}
+
+void TPopupCycle::MessageBodyClick() {
+    if (!view_.FindOutlookExpress()) return;
+    // The queue stays: the rest is shown when the next mail arrives.
+    HideNotification();
+    view_.ForegroundOutlookExpress();
+}
+
+void TPopupCycle::WindowPosChanging(TRect& proposed) {
+    if (moving_ && inputs_.Snap) proposed = inputs_.Snap(proposed);
+}
+
+void TPopupCycle::WindowPosChanged(const TRect& bounds) {
+    if (inputs_.StoreWindowRect) inputs_.StoreWindowRect(bounds);
+}
+
+TPopupCycle::TPhase TPopupCycle::Phase() const {
+    if (!showing_) return TPhase::Idle;
+    switch (handler_) {
+        case THandler::FadeIn:
+            if (!visible_) return TPhase::Pending;
+            return timerEnabled_ ? TPhase::FadingIn : TPhase::Held;
+        case THandler::AutoHide: return timerEnabled_ ? TPhase::CountingDown : TPhase::Held;
+        case THandler::FadeOut: return TPhase::FadingOut;
+        case THandler::None: break;
+    }
+    return TPhase::Idle;
+}
+
+}  // namespace pellumo

@@ -1,0 +1,193 @@
+#pragma once
+// The popup's display cycle without a window: which notification is up, the
+// phase it is in, its alpha and tick counters, all driven by one 50 ms timer.
+// The window (TfrmMornelle) implements ITPopupView, forwards its timer ticks
+// and messages here and does what the cycle tells it; everything that decides
+// what the user sees lives in this class, so it runs in a native test.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/MailScan.h"
+#include "platform/Geometry.h"
+
+namespace pellumo {
+
+class TNotifierSettings;
+
+// What the cycle needs of the window. Calls come only from the main thread.
+class ITPopupView {
+public:
+    virtual ~ITPopupView() = default;
+
+    // Layered alpha, 0 transparent to 255 opaque; the first call turns
+    // alpha blending on.
+    virtual void SetAlpha(uint8_t alpha) = 0;
+    // Shows the window without activating it or taking the focus.
+    virtual void ShowNoActivate() = 0;
+    virtual void Hide() = 0;
+
+    // The labels: lbFolder, lbSender, lbSubject (made bold) and MessageBody.
+    virtual void SetTexts(const std::string& folderLine, const std::string& senderLine, const std::string& subjectLine,
+                          const std::string& body) = 0;
+    // Image1: an index into ImageList1, or -1 to hide it.
+    virtual void SetPriorityIcon(int imageIndex) = 0;
+    // lbSubject's left edge and width, in panel pixels.
+    virtual void SetSubjectBounds(int32_t left, int32_t width) = 0;
+    // XPExtPanel1's colours, in the shared colour encoding.
+    virtual void SetGradient(uint32_t beginColor, uint32_t endColor) = 0;
+    // XPExtPanel1's width: the window's client width.
+    virtual int32_t PanelWidth() = 0;
+
+    // The window's outer rectangle on the screen.
+    virtual TRect Bounds() = 0;
+    virtual void SetBounds(const TRect& bounds) = 0;
+    // Whether the mouse pointer lies in the outer rectangle (right and bottom
+    // edges excluded).
+    virtual bool PointerInside() = 0;
+
+    // ShowTimer, interval TPopupCycle::kTimerInterval; each tick is to reach
+    // TPopupCycle::ShowTimerTick.
+    virtual void StartTimer() = 0;
+    virtual void StopTimer() = 0;
+
+    // Looks for the Outlook Express main window ("Outlook Express Browser
+    // Class"); ForegroundOutlookExpress brings the one found to the front.
+    virtual bool FindOutlookExpress() = 0;
+    virtual void ForegroundOutlookExpress() = 0;
+};
+
+// The settings the cycle reads, taken afresh at every use so that a change in
+// the setup dialog applies from the next notification (UseFading even to a
+// fade in progress).
+struct TPopupSettings {
+    bool AutoHideHint = true;
+    bool UseFading = true;
+    bool DisplayWhenOEActive = true;
+    int32_t HintTime = 3;
+    uint32_t BeginColor = 0x8000001B;
+    uint32_t EndColor = 0x00FFFFFF;
+};
+
+TPopupSettings PopupSettingsOf(const TNotifierSettings& settings);
+
+// Where lbSubject and the priority icon go for a priority.
+struct TSubjectLayout {
+    int ImageIndex;  // -1: no icon
+    int32_t Left;
+    int32_t Width;
+};
+
+TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth);
+
+class TPopupCycle {
+public:
+    static const int32_t kTimerInterval = 50;  // ms
+    static const int32_t kFadeSteps = 12;
+    static const int32_t kIconWidth = 16;  // ImageList1's images
+    static const int kHighPriorityIcon = 2;
+    static const int kLowPriorityIcon = 3;
+
+    // The routine the timer runs; which one is installed tells the phase.
+    enum class THandler { None, FadeIn, AutoHide, FadeOut };
+    enum class TPhase { Idle, Pending, FadingIn, CountingDown, Held, FadingOut };
+
+    struct TInputs {
+        std::function<TPopupSettings()> Settings;
+        // Receives the window's bounds after every change (settings' WindowRect).
+        std::function<void(const TRect&)> StoreWindowRect;
+        // Whether the Outlook Express main window is in front.
+        std::function<bool()> OutlookExpressActive;
+        // The monitors' work areas, asked whenever a notification is about to
+        // be shown. Not set: the window is never moved.
+        std::function<std::vector<TRect>()> WorkAreas;
+        // Where a window that is off every work area goes (not set: the
+        // settings' default rectangle).
+        std::function<TRect()> DefaultRect;
+        // Edge snapping while the user drags or resizes (not set: none).
+        std::function<TRect(const TRect&)> Snap;
+    };
+
+    // Reads HintTime once for the first HideTickLimit, as the form's creation does.
+    TPopupCycle(ITPopupView& view, TEmailQueue& queue, TInputs inputs);
+    TPopupCycle(const TPopupCycle&) = delete;
+    TPopupCycle& operator=(const TPopupCycle&) = delete;
+
+    // Starts the oldest queued notification unless one is up or the program
+    // is shutting down.
+    void ShowNextNotification();
+    // Stops the timer, hides the window; the queue is left alone.
+    void HideNotification();
+    void StartFadeIn(bool enable);
+    void StartAutoHide(bool enable);
+    void StartFadeOut();
+
+    // One tick of ShowTimer: runs the installed routine. Nothing while the
+    // timer is off, so a tick already on its way after a stop is harmless.
+    void ShowTimerTick();
+    // ShowTimer.Enabled := false (also the first step of StopWatching).
+    void DisableTimer() { SetTimer(false); }
+
+    void FormShow();
+    // The caption's close button: hides and discards every pending notification.
+    void FormClose();
+    // CM_MOUSEENTER: the pointer entered the window or one of its controls.
+    void MouseEnter();
+    // A click on the body text (ActivateOutlookExpress).
+    void MessageBodyClick();
+
+    // WM_ENTERSIZEMOVE / WM_EXITSIZEMOVE.
+    void EnterSizeMove() { moving_ = true; }
+    void ExitSizeMove() { moving_ = false; }
+    // WM_WINDOWPOSCHANGING: the proposed rectangle, snapped while moving.
+    void WindowPosChanging(TRect& proposed);
+    // WM_WINDOWPOSCHANGED with the window's new bounds.
+    void WindowPosChanged(const TRect& bounds);
+
+    // HintTime seconds in timer ticks (computed wide, so no hint time overflows).
+    static int32_t TickLimit(int32_t hintTime);
+
+    TPhase Phase() const;
+    THandler Handler() const { return handler_; }
+    bool Showing() const { return showing_; }
+    bool FadingOut() const { return fadingOut_; }
+    bool Visible() const { return visible_; }
+    bool TimerEnabled() const { return timerEnabled_; }
+    bool Moving() const { return moving_; }
+    uint8_t Alpha() const { return alpha_; }
+    int32_t FadeStep() const { return fadeStep_; }
+    int32_t HideTicks() const { return hideTicks_; }
+    int32_t HideTickLimit() const { return hideTickLimit_; }
+
+    // Alpha change per fade step; only its low byte counts.
+    int32_t FadeDelta = 21;
+
+private:
+    void FadeInTick();
+    void AutoHideTick();
+    void FadeOutTick();
+
+    TPopupSettings Settings() const;
+    void SetTimer(bool enabled);
+    void SetAlpha(uint8_t alpha);
+    void ShowWindow();
+    void BringOnScreen();
+
+    ITPopupView& view_;
+    TEmailQueue& queue_;
+    TInputs inputs_;
+
+    THandler handler_ = THandler::None;
+    bool showing_ = false;
+    bool fadingOut_ = false;
+    bool visible_ = false;
+    bool timerEnabled_ = false;
+    bool moving_ = false;
+    uint8_t alpha_ = 255;
+    int32_t fadeStep_ = 0;
+    int32_t hideTicks_ = 0;
+    int32_t hideTickLimit_ = 0;
+};
+
+}  // namespace pellumo

@@ -1,0 +1,408 @@
+// The popup's display cycle tick by tick against a fake window: alphas,
+// countdown, pointer, close and body click, queue order, hold-back, layout
+// and the placement of a popup found off every monitor.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <ostream>
+
+#include "app/DisplayCycle.h"
+
+namespace pellumo {
+
+static void PrintTo(const TRect& r, std::ostream* os) { *os << "{" << r.Left << ", " << r.Top << ", " << r.Right << ", " << r.Bottom << "}"; }
+
+namespace test {
+namespace {
+
+using TPhase = TPopupCycle::TPhase;
+
+// A window that remembers what it was told; its panel is the window less an
+// 8-pixel frame, and moving it reports back as WM_WINDOWPOSCHANGED does.
+struct TFakeView : ITPopupView {
+    TPopupCycle* cycle = nullptr;
+    std::vector<std::string> log;
+    bool visible = false, pointerInside = false, oeFound = true;
+    std::string folder, sender, subject, body;
+    int icon = -2;
+    int32_t subjectLeft = -1, subjectWidth = -1;
+    uint32_t begin = 0, end = 0;
+    TRect bounds{100, 100, 400, 300};
+
+    void SetAlpha(uint8_t) override {}
+    void ShowNoActivate() override { visible = true, log.push_back("show"); }
+    void Hide() override { visible = false, log.push_back("hide"); }
+    void SetTexts(const std::string& f, const std::string& s, const std::string& j, const std::string& b) override {
+        folder = f, sender = s, subject = j, body = b;
+    }
+    void SetPriorityIcon(int i) override { icon = i; }
+    void SetSubjectBounds(int32_t l, int32_t w) override { subjectLeft = l, subjectWidth = w; }
+    void SetGradient(uint32_t b, uint32_t e) override { begin = b, end = e; }
+    int32_t PanelWidth() override { return bounds.Right - bounds.Left - 8; }
+    TRect Bounds() override { return bounds; }
+    void SetBounds(const TRect& r) override {
+        bounds = r, log.push_back("move");
+        cycle->WindowPosChanged(r);
+    }
+    bool PointerInside() override { return pointerInside; }
+    void StartTimer() override { log.push_back("start"); }
+    void StopTimer() override { log.push_back("stop"); }
+    bool FindOutlookExpress() override { return oeFound; }
+    void ForegroundOutlookExpress() override { log.push_back("oe"); }
+};
+
+class DisplayCycle : public ::testing::Test {
+protected:
+    void SetUp() override { ShuttingDown = false; }
+    void TearDown() override { ShuttingDown = false; }
+
+    TPopupCycle& Cycle() {
+        if (!cycle_) {
+            TPopupCycle::TInputs in;
+            in.Settings = [this] { return settings; };
+            in.StoreWindowRect = [this](const TRect& r) { stored = r; };
+            in.OutlookExpressActive = [this] { return oeActive; };
+            in.WorkAreas = [this] { return areas; };
+            in.DefaultRect = [] { return TRect{980, 794, 1280, 994}; };
+            in.Snap = [](const TRect& r) { return TRect{0, r.Top, r.Right - r.Left, r.Bottom}; };
+            cycle_.reset(new TPopupCycle(view, queue, in));
+            view.cycle = cycle_.get();
+        }
+        return *cycle_;
+    }
+    void Mail(const std::string& subject, TMailPriority priority = mpNormal) {
+        queue.Add(std::unique_ptr<TEmailInfo>(new TEmailInfo{"Inbox", "Ann", subject, "Body of " + subject, priority}));
+        Cycle().ShowNextNotification();
+    }
+    // The alpha after each of n ticks.
+    std::vector<int> Alphas(int n) {
+        std::vector<int> a;
+        for (int i = 0; i < n; ++i) Cycle().ShowTimerTick(), a.push_back(Cycle().Alpha());
+        return a;
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) Cycle().ShowTimerTick();
+    }
+    long Moves() const { return std::count(view.log.begin(), view.log.end(), "move"); }
+    static std::vector<int> Steps(int from, int step, int count) {
+        std::vector<int> v;
+        for (int i = 0; i < count; ++i) v.push_back(from + i * step);
+        return v;
+    }
+
+    TFakeView view;
+    TEmailQueue queue;
+    TPopupSettings settings;
+    TRect stored;
+    bool oeActive = false;
+    std::vector<TRect> areas{{0, 0, 1280, 994}, {1280, 0, 2304, 738}};
+    std::unique_ptr<TPopupCycle> cycle_;
+};
+
+// --- Fading in and out -------------------------------------------------------
+
+TEST_F(DisplayCycle, FadesInBy21FromTheFirstTickThenGoesOpaqueAndCountsDown) {
+    Mail("a");
+    EXPECT_EQ(TPhase::Pending, Cycle().Phase());
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(0, Cycle().Alpha());
+    std::vector<int> expected = Steps(21, 21, 12);
+    expected.push_back(255);
+    EXPECT_EQ(expected, Alphas(13));
+    EXPECT_EQ(1, std::count(view.log.begin(), view.log.end(), "show"));
+    EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+}
+
+TEST_F(DisplayCycle, FadesOutBy21FromOpaqueAndHidesOnTheThirteenthTick) {
+    settings.HintTime = 0;
+    Mail("a");
+    Ticks(14);  // fade-in, then the test with the pointer away
+    ASSERT_EQ(TPhase::FadingOut, Cycle().Phase());
+    std::vector<int> expected = Steps(234, -21, 12);
+    expected.push_back(0);
+    EXPECT_EQ(expected, Alphas(13));
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(TPhase::Idle, Cycle().Phase());
+    EXPECT_FALSE(Cycle().TimerEnabled());
+}
+
+TEST_F(DisplayCycle, WithoutFadingAppearsOpaqueAndVanishesOnOneTickEach) {
+    settings.UseFading = false, settings.HintTime = 0;
+    Mail("a");
+    EXPECT_EQ(std::vector<int>({255, 255, 0}), Alphas(3));  // shown, tested, gone
+    EXPECT_EQ(std::vector<std::string>({"start", "show", "stop", "start", "stop", "start", "stop", "hide"}), view.log);
+}
+
+TEST_F(DisplayCycle, FadingSwitchedOffDuringAFadeTakesEffectAtTheNextTick) {
+    Mail("a");
+    EXPECT_EQ(Steps(21, 21, 3), Alphas(3));
+    settings.UseFading = false;
+    EXPECT_EQ(std::vector<int>({255}), Alphas(1));
+}
+
+// --- Countdown ---------------------------------------------------------------
+
+TEST_F(DisplayCycle, CountdownTestsThePointerOnTheTickAfterTheLimit) {
+    const struct { int32_t hintTime, limit; } cases[] = {{3, 60}, {1800, 36000}, {1, 20}, {0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hintTime);
+        cycle_.reset(), queue.Clear(), settings.HintTime = c.hintTime;
+        Mail("a");
+        Ticks(13 + c.limit);
+        EXPECT_EQ(c.limit, Cycle().HideTickLimit());
+        EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+        Ticks(1);
+        EXPECT_EQ(TPhase::FadingOut, Cycle().Phase());
+    }
+}
+
+TEST_F(DisplayCycle, TickLimitIsComputedWideAndAgainAtEveryCountdownStart) {
+    EXPECT_EQ(60, TPopupCycle::TickLimit(3));
+    EXPECT_EQ(-100, TPopupCycle::TickLimit(-5));
+    EXPECT_EQ(60000000, TPopupCycle::TickLimit(3000000));  // 3e9 ms passes 32 bits
+    EXPECT_EQ(std::numeric_limits<int32_t>::max(), TPopupCycle::TickLimit(std::numeric_limits<int32_t>::max()));
+    EXPECT_EQ(std::numeric_limits<int32_t>::min(), TPopupCycle::TickLimit(std::numeric_limits<int32_t>::min()));
+    Mail("a");
+    EXPECT_EQ(60, Cycle().HideTickLimit());
+    settings.HintTime = 1;
+    Ticks(13);
+    EXPECT_EQ(20, Cycle().HideTickLimit());
+}
+
+TEST_F(DisplayCycle, PointerInsideAtTheTestRestartsAFullCountdown) {
+    settings.HintTime = 1;
+    Mail("a");
+    Ticks(13 + 20);
+    view.pointerInside = true;
+    Ticks(1);
+    EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+    EXPECT_EQ(0, Cycle().HideTicks());
+    view.pointerInside = false;
+    Ticks(20);
+    EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+    Ticks(1);
+    EXPECT_EQ(TPhase::FadingOut, Cycle().Phase());
+}
+
+TEST_F(DisplayCycle, PointerPassingDuringTheCountdownChangesNothing) {
+    settings.HintTime = 1;
+    Mail("a");
+    Ticks(13 + 10);
+    view.pointerInside = true;
+    Cycle().MouseEnter();
+    Ticks(5);
+    view.pointerInside = false;
+    Ticks(5);
+    EXPECT_EQ(20, Cycle().HideTicks());
+    Ticks(1);
+    EXPECT_EQ(TPhase::FadingOut, Cycle().Phase());
+}
+
+TEST_F(DisplayCycle, NegativeHintTimeHoldsThePopup) {
+    settings.HintTime = -1;
+    Mail("a");
+    Ticks(13 + 5000);
+    EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+    EXPECT_EQ(255, Cycle().Alpha());
+}
+
+TEST_F(DisplayCycle, AutoHideOffHoldsThePopupOpaqueWithTheTimerOff) {
+    settings.AutoHideHint = false;
+    Mail("a");
+    Ticks(13 + 5000);
+    EXPECT_EQ(TPhase::Held, Cycle().Phase());
+    EXPECT_FALSE(Cycle().TimerEnabled());
+    EXPECT_TRUE(view.visible);
+    Mail("b");
+    EXPECT_EQ(1u, queue.Count());
+    EXPECT_EQ("Subject : a", view.subject);
+}
+
+// --- Pointer entering --------------------------------------------------------
+
+TEST_F(DisplayCycle, PointerEnteringDuringFadeInMakesItOpaqueAndStartsTheCountdown) {
+    settings.HintTime = 1;
+    Mail("a");
+    Cycle().MouseEnter();  // still hidden: the pointer cannot be on it
+    EXPECT_EQ(TPhase::Pending, Cycle().Phase());
+    EXPECT_EQ(Steps(21, 21, 4), Alphas(4));
+    Cycle().MouseEnter();
+    EXPECT_EQ(255, Cycle().Alpha());
+    EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+    Ticks(20);
+    EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+    Ticks(1);
+    EXPECT_EQ(TPhase::FadingOut, Cycle().Phase());
+}
+
+TEST_F(DisplayCycle, PointerEnteringNeverInterruptsAFadeOut) {
+    settings.HintTime = 0;
+    Mail("a");
+    Ticks(14 + 3);
+    Cycle().MouseEnter();
+    EXPECT_EQ(192, Cycle().Alpha());
+    EXPECT_EQ(Steps(171, -21, 8), Alphas(8));
+    EXPECT_EQ(TPhase::FadingOut, Cycle().Phase());
+}
+
+// --- Close, body click, queue order, shutdown, hold-back ---------------------
+
+TEST_F(DisplayCycle, CloseHidesAndDiscardsThePendingNotifications) {
+    Mail("a"), Mail("b"), Mail("c");
+    Ticks(20);
+    Cycle().FormClose();
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(TPhase::Idle, Cycle().Phase());
+    EXPECT_EQ(0u, queue.Count());
+    Ticks(100);
+    EXPECT_FALSE(view.visible);
+}
+
+TEST_F(DisplayCycle, BodyClickHidesBringsOutlookExpressForwardAndKeepsTheQueue) {
+    Mail("a"), Mail("b");
+    Ticks(20);
+    view.oeFound = false;
+    Cycle().MessageBodyClick();  // no Outlook Express: the popup stays
+    EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+    view.oeFound = true;
+    Cycle().MessageBodyClick();
+    EXPECT_EQ(std::vector<std::string>({"stop", "hide", "oe"}), std::vector<std::string>(view.log.end() - 3, view.log.end()));
+    EXPECT_EQ(TPhase::Idle, Cycle().Phase());
+    EXPECT_EQ(1u, queue.Count());
+    Mail("c");
+    EXPECT_EQ("Subject : b", view.subject);
+}
+
+TEST_F(DisplayCycle, NextNotificationStartsOneTickAfterThePreviousHasGone) {
+    settings.HintTime = 0;
+    Mail("a"), Mail("b");
+    EXPECT_EQ(1u, queue.Count());
+    Ticks(14 + 12);
+    EXPECT_EQ("Subject : a", view.subject);
+    Ticks(1);  // the first one goes, the second is taken at once
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ("Subject : b", view.subject);
+    EXPECT_EQ(TPhase::Pending, Cycle().Phase());
+    EXPECT_EQ(std::vector<int>({21}), Alphas(1));
+    EXPECT_TRUE(view.visible);
+}
+
+TEST_F(DisplayCycle, ShutdownStopsTheTimerAndStartsNothing) {
+    settings.HintTime = 0;
+    Mail("a"), Mail("b");
+    ShuttingDown = true;
+    Ticks(40);
+    EXPECT_EQ(TPhase::Idle, Cycle().Phase());
+    Mail("c");
+    EXPECT_EQ(TPhase::Idle, Cycle().Phase());
+    EXPECT_EQ(2u, queue.Count());
+    ShuttingDown = false;
+    Mail("d");
+    Ticks(3);
+    Cycle().DisableTimer();  // a tick already on its way changes nothing
+    EXPECT_EQ(std::vector<int>({63, 63}), Alphas(2));
+}
+
+TEST_F(DisplayCycle, HeldBackOnlyWhenTheSettingIsOffAndOutlookExpressIsInFront) {
+    const struct { bool displayWhenActive, active, shown; } cases[] = {
+        {false, true, false}, {false, false, true}, {true, true, true}, {true, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.displayWhenActive << c.active);
+        cycle_.reset(), queue.Clear();
+        settings.DisplayWhenOEActive = c.displayWhenActive, oeActive = c.active;
+        queue.Add(std::unique_ptr<TEmailInfo>(new TEmailInfo{"Inbox", "Ann", "b", "", mpNormal}));
+        Mail("a");
+        EXPECT_EQ(c.shown, Cycle().Showing());
+        EXPECT_EQ(1u, queue.Count());  // one taken, the other waits either way
+    }
+}
+
+// --- Content and layout ------------------------------------------------------
+
+TEST_F(DisplayCycle, FillsTheLabelsAndTheGradientOfEachNotification) {
+    settings.BeginColor = 0x00EBB170, settings.EndColor = 0x000000FF;
+    queue.Add(std::unique_ptr<TEmailInfo>(new TEmailInfo{"Work", "Bob <b@x>", "Hi", "Text", mpNormal}));
+    Cycle().ShowNextNotification();
+    EXPECT_EQ("(Work)", view.folder);
+    EXPECT_EQ("From : Bob <b@x>", view.sender);
+    EXPECT_EQ("Subject : Hi", view.subject);
+    EXPECT_EQ("Text", view.body);
+    EXPECT_EQ(0x00EBB170u, view.begin);
+    EXPECT_EQ(0x000000FFu, view.end);
+}
+
+TEST_F(DisplayCycle, PriorityIconMovesTheSubjectAndSetsItsWidth) {
+    const struct { TMailPriority priority; int icon; int32_t left; } cases[] = {
+        {mpHigh, 2, 22}, {mpLow, 3, 22}, {mpNormal, -1, 8}, {mpHigh, 2, 22}};
+    settings.UseFading = false, settings.HintTime = 0;
+    for (const auto& c : cases) {  // one after the other in one popup
+        Mail("a", c.priority);
+        EXPECT_EQ(c.icon, view.icon);
+        EXPECT_EQ(c.left, view.subjectLeft);
+        EXPECT_EQ(292 - c.left - 2, view.subjectWidth);
+        Ticks(3);
+    }
+    EXPECT_EQ(0, SubjectLayout(mpHigh, 20).Width);  // narrower than the margins
+}
+
+// --- Position ----------------------------------------------------------------
+
+TEST_F(DisplayCycle, PopupOffEveryWorkAreaIsMovedToTheDefaultRectangleBeforeShowing) {
+    const struct { TRect bounds; bool moved; } cases[] = {
+        {{100, 100, 400, 300}, false},   // primary
+        {{1500, 100, 1800, 300}, false}, // second monitor
+        {{-299, 100, 1, 300}, false},    // one column on screen
+        {{2304, 0, 2604, 200}, true},    // right of everything, edges touching
+        {{1500, 738, 1800, 938}, true},  // below the second monitor's work area
+        {{-1280, 0, -980, 200}, true},   // a monitor that was unplugged
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bounds.Left);
+        cycle_.reset(), view.bounds = c.bounds, stored = TRect();
+        Mail("a", mpHigh);
+        const TRect expected = c.moved ? TRect{980, 794, 1280, 994} : c.bounds;
+        EXPECT_EQ(expected, view.bounds);
+        EXPECT_EQ(c.moved ? expected : TRect(), stored);
+        EXPECT_EQ(expected.Right - expected.Left - 8 - 24, view.subjectWidth);  // laid out after the move
+        Cycle().FormClose();
+    }
+}
+
+TEST_F(DisplayCycle, OnlyANotificationAboutToBeShownMovesThePopup) {
+    settings.HintTime = 0;
+    Mail("a"), Mail("b");
+    Ticks(14);
+    view.bounds = {-1280, 0, -980, 200};  // its monitor unplugged during the fade-out
+    Ticks(12);
+    EXPECT_EQ(0, Moves());
+    Ticks(1);  // a gone, b about to be shown
+    EXPECT_EQ(1, Moves());
+    Cycle().FormClose();
+    view.bounds = {-1280, 0, -980, 200};
+    oeActive = true, settings.DisplayWhenOEActive = false;
+    Mail("c");  // held back: not shown, so not moved
+    oeActive = false, areas.clear();
+    Mail("d");  // shown, but with no monitor known there is nowhere better
+    EXPECT_TRUE(Cycle().Showing());
+    EXPECT_EQ(1, Moves());
+}
+
+TEST_F(DisplayCycle, SnapsOnlyWhileTheUserMovesAndStoresEveryNewRectangle) {
+    TRect r{50, 60, 350, 260};
+    Cycle().WindowPosChanging(r);
+    EXPECT_EQ(TRect({50, 60, 350, 260}), r);
+    Cycle().EnterSizeMove();
+    Cycle().WindowPosChanging(r);
+    EXPECT_EQ(TRect({0, 60, 300, 260}), r);
+    Cycle().ExitSizeMove();
+    r = {50, 60, 350, 260};
+    Cycle().WindowPosChanging(r);
+    EXPECT_EQ(50, r.Left);
+    Cycle().WindowPosChanged(r);
+    EXPECT_EQ(r, stored);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pellumo
