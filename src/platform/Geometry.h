@@ -5,6 +5,9 @@
 namespace pellumo {
 
 struct TRect {
+    TRect() = default;
+    TRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
+        : Left(left), Top(top), Right(right), Bottom(bottom) {}
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
     bool operator==(const TRect& o) const {
         return Left == o.Left && Top == o.Top && Right == o.Right && Bottom == o.Bottom;

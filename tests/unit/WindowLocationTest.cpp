@@ -9,14 +9,6 @@ namespace {
 
 using Items = std::vector<std::string>;
 
-TRect Rect(int l, int t, int r, int b) {
-    TRect x;
-    x.Left = l;
-    x.Top = t;
-    x.Right = r;
-    x.Bottom = b;
-    return x;
-}
 
 TEST(SplitCommaText, CommasBlankRunsAndQuotes) {
     EXPECT_EQ(SplitCommaText("1060, 568, 1360, 768"), (Items{"1060", "568", "1360", "768"}));
@@ -34,22 +26,22 @@ TEST(SplitCommaText, CommasBlankRunsAndQuotes) {
 }
 
 TEST(ParseWindowLocation, ItemsReplaceCoordinatesOneByOne) {
-    const TRect fallback = Rect(980, 794, 1280, 994);
-    EXPECT_EQ(ParseWindowLocation("1060, 568, 1360, 768", fallback), Rect(1060, 568, 1360, 768));
+    const TRect fallback = TRect(980, 794, 1280, 994);
+    EXPECT_EQ(ParseWindowLocation("1060, 568, 1360, 768", fallback), TRect(1060, 568, 1360, 768));
     EXPECT_EQ(ParseWindowLocation("10, 20, 310", fallback), fallback);
-    EXPECT_EQ(ParseWindowLocation("10, 20, x, 220", fallback), Rect(10, 20, 1280, 220));
-    EXPECT_EQ(ParseWindowLocation("10 20 310 220", fallback), Rect(10, 20, 310, 220));
-    EXPECT_EQ(ParseWindowLocation("-1280, 0, -980, 200, 7, 8", fallback), Rect(-1280, 0, -980, 200));
-    EXPECT_EQ(ParseWindowLocation("+5, 1.5, 99999999999, -2147483648", fallback), Rect(5, 794, 1280, INT32_MIN));
-    EXPECT_EQ(ParseWindowLocation("\"1\",\"2\",\"3\",\"4\"", fallback), Rect(1, 2, 3, 4));
-    EXPECT_EQ(ParseWindowLocation("1,2,3,", fallback), Rect(1, 2, 3, 994));
+    EXPECT_EQ(ParseWindowLocation("10, 20, x, 220", fallback), TRect(10, 20, 1280, 220));
+    EXPECT_EQ(ParseWindowLocation("10 20 310 220", fallback), TRect(10, 20, 310, 220));
+    EXPECT_EQ(ParseWindowLocation("-1280, 0, -980, 200, 7, 8", fallback), TRect(-1280, 0, -980, 200));
+    EXPECT_EQ(ParseWindowLocation("+5, 1.5, 99999999999, -2147483648", fallback), TRect(5, 794, 1280, INT32_MIN));
+    EXPECT_EQ(ParseWindowLocation("\"1\",\"2\",\"3\",\"4\"", fallback), TRect(1, 2, 3, 4));
+    EXPECT_EQ(ParseWindowLocation("1,2,3,", fallback), TRect(1, 2, 3, 994));
     EXPECT_EQ(ParseWindowLocation("", fallback), fallback);
 }
 
 TEST(FormatWindowLocation, ReadsBackUnchanged) {
-    for (const TRect& r : {Rect(1060, 568, 1360, 768), Rect(-1280, 0, -980, 200), Rect(INT32_MIN, -1, 0, INT32_MAX)})
+    for (const TRect& r : {TRect(1060, 568, 1360, 768), TRect(-1280, 0, -980, 200), TRect(INT32_MIN, -1, 0, INT32_MAX)})
         EXPECT_EQ(ParseWindowLocation(FormatWindowLocation(r), TRect()), r);
-    EXPECT_EQ(FormatWindowLocation(Rect(-1280, 0, -980, 200)), "-1280, 0, -980, 200");
+    EXPECT_EQ(FormatWindowLocation(TRect(-1280, 0, -980, 200)), "-1280, 0, -980, 200");
 }
 
 }  // namespace

@@ -11,14 +11,6 @@
 namespace pellumo {
 namespace {
 
-TRect Rect(int32_t l, int32_t t, int32_t r, int32_t b) {
-    TRect x;
-    x.Left = l;
-    x.Top = t;
-    x.Right = r;
-    x.Bottom = b;
-    return x;
-}
 
 const uint32_t kUntouched = 0x5A5A5A;
 
@@ -85,9 +77,9 @@ TEST(PaintGradient_Methods, GradientFillIsFoundInMsimg32) { EXPECT_TRUE(Gradient
 TEST(PaintGradient_Methods, AutoUsesGradientFillWhenItIsThere) {
     Canvas canvas(4, 4);
     ASSERT_TRUE(canvas.Ok());
-    EXPECT_EQ(PaintGradient(canvas.Dc(), Rect(0, 0, 4, 4), 0x000000, 0xFFFFFF, gsTopToBottom),
+    EXPECT_EQ(PaintGradient(canvas.Dc(), TRect(0, 0, 4, 4), 0x000000, 0xFFFFFF, gsTopToBottom),
               GradientFillAvailable() ? TGradientMethod::SystemFill : TGradientMethod::Computed);
-    EXPECT_EQ(PaintGradient(canvas.Dc(), Rect(0, 0, 4, 4), 0x000000, 0xFFFFFF, gsTopToBottom, TGradientMethod::Computed),
+    EXPECT_EQ(PaintGradient(canvas.Dc(), TRect(0, 0, 4, 4), 0x000000, 0xFFFFFF, gsTopToBottom, TGradientMethod::Computed),
               TGradientMethod::Computed);
 }
 
@@ -98,7 +90,7 @@ TEST(PaintGradient_TopToBottom, EndRowsAreExactAndRowsFollowTheLineColours) {
             for (int height : {1, 2, 3, 41, 200, 257}) {
                 Canvas canvas(7, height);
                 ASSERT_TRUE(canvas.Ok());
-                ASSERT_EQ(PaintGradient(canvas.Dc(), Rect(0, 0, 7, height), p[0], p[1], gsTopToBottom, method), method);
+                ASSERT_EQ(PaintGradient(canvas.Dc(), TRect(0, 0, 7, height), p[0], p[1], gsTopToBottom, method), method);
                 const std::string what = std::string(Name(method)) + " " + Hex(p[0]) + ".." + Hex(p[1]) + " height " +
                                          std::to_string(height);
                 EXPECT_EQ(Hex(canvas.Pixel(0, 0)), Hex(p[0])) << what;
@@ -122,7 +114,7 @@ TEST(PaintGradient_LeftToRight, EndColumnsAreExactAndColumnsFollowTheLineColours
         for (int width : {1, 2, 3, 256}) {
             Canvas canvas(width, 5);
             ASSERT_TRUE(canvas.Ok());
-            PaintGradient(canvas.Dc(), Rect(0, 0, width, 5), 0x0000FF, 0xFF8000, gsLeftToRight, method);
+            PaintGradient(canvas.Dc(), TRect(0, 0, width, 5), 0x0000FF, 0xFF8000, gsLeftToRight, method);
             const std::string what = std::string(Name(method)) + " width " + std::to_string(width);
             EXPECT_EQ(Hex(canvas.Pixel(0, 4)), Hex(0x0000FF)) << what;
             EXPECT_EQ(Hex(canvas.Pixel(width - 1, 0)), Hex(width == 1 ? 0x0000FF : 0xFF8000)) << what;
@@ -140,7 +132,7 @@ TEST(PaintGradient_Colours, SystemColoursAreTheSystemsCurrentOnes) {
     for (TGradientMethod method : kMethods) {
         Canvas canvas(10, 120);
         ASSERT_TRUE(canvas.Ok());
-        PaintGradient(canvas.Dc(), Rect(0, 0, 10, 120), clGradientActiveCaption, clWhite, gsTopToBottom, method);
+        PaintGradient(canvas.Dc(), TRect(0, 0, 10, 120), clGradientActiveCaption, clWhite, gsTopToBottom, method);
         EXPECT_EQ(Hex(canvas.Pixel(5, 0)), Hex(caption)) << Name(method);
         EXPECT_EQ(Hex(canvas.Pixel(5, 119)), Hex(0xFFFFFF)) << Name(method);
     }
@@ -151,7 +143,7 @@ TEST(PaintGradient_Colours, EqualColoursGiveAFlatFill) {
     for (TGradientMethod method : kMethods) {
         Canvas canvas(6, 50);
         ASSERT_TRUE(canvas.Ok());
-        PaintGradient(canvas.Dc(), Rect(0, 0, 6, 50), 0x3366CC, 0x3366CC, gsTopToBottom, method);
+        PaintGradient(canvas.Dc(), TRect(0, 0, 6, 50), 0x3366CC, 0x3366CC, gsTopToBottom, method);
         for (int y = 0; y < 50; ++y) ASSERT_EQ(Hex(canvas.Pixel(y % 6, y)), Hex(0x3366CC)) << Name(method) << " row " << y;
     }
 }
@@ -160,7 +152,7 @@ TEST(PaintGradient_Area, PaintsOnlyInsideTheRectangle) {
     for (TGradientMethod method : kMethods) {
         Canvas canvas(20, 30);
         ASSERT_TRUE(canvas.Ok());
-        PaintGradient(canvas.Dc(), Rect(3, 5, 17, 25), 0x000000, 0xFFFFFF, gsTopToBottom, method);
+        PaintGradient(canvas.Dc(), TRect(3, 5, 17, 25), 0x000000, 0xFFFFFF, gsTopToBottom, method);
         EXPECT_EQ(Hex(canvas.Pixel(3, 5)), Hex(0x000000)) << Name(method);
         EXPECT_EQ(Hex(canvas.Pixel(16, 24)), Hex(0xFFFFFF)) << Name(method);
         for (const auto& outside : {std::make_pair(2, 5), std::make_pair(17, 5), std::make_pair(3, 4), std::make_pair(16, 25)})
@@ -173,8 +165,8 @@ TEST(PaintGradient_Area, EmptyRectanglePaintsNothing) {
     for (TGradientMethod method : kMethods) {
         Canvas canvas(8, 8);
         ASSERT_TRUE(canvas.Ok());
-        PaintGradient(canvas.Dc(), Rect(2, 2, 2, 8), 0x000000, 0xFFFFFF, gsTopToBottom, method);
-        PaintGradient(canvas.Dc(), Rect(2, 6, 8, 3), 0x000000, 0xFFFFFF, gsLeftToRight, method);
+        PaintGradient(canvas.Dc(), TRect(2, 2, 2, 8), 0x000000, 0xFFFFFF, gsTopToBottom, method);
+        PaintGradient(canvas.Dc(), TRect(2, 6, 8, 3), 0x000000, 0xFFFFFF, gsLeftToRight, method);
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x) ASSERT_EQ(canvas.Pixel(x, y), kUntouched) << Name(method) << " " << x << "," << y;
     }
@@ -188,7 +180,7 @@ TEST(PaintGradient_Panel, UsesThePanelsColoursAndStyle) {
     panel.SetGradientStyle(gsLeftToRight);
     Canvas canvas(30, 4);
     ASSERT_TRUE(canvas.Ok());
-    PaintGradient(canvas.Dc(), Rect(0, 0, 30, 4), panel);
+    PaintGradient(canvas.Dc(), TRect(0, 0, 30, 4), panel);
     EXPECT_EQ(Hex(canvas.Pixel(0, 3)), Hex(0x0000FF));
     EXPECT_EQ(Hex(canvas.Pixel(29, 0)), Hex(0x00FF00));
 }
