@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "content/DecoderMLang.h"
 #include "content/IdDecoders.h"
 #include "content/IdText.h"
 
@@ -33,41 +34,46 @@ std::string ParameterValue(const std::string& rest) {
     return rest.substr(0, rest.find(';'));
 }
 
-// Encoded words (=?charset?B|Q?text?=) as their bytes; the charset is not applied.
+}  // namespace
+
 std::string DecodeEncodedWords(const std::string& text) {
     std::string out;
     size_t at = 0;
+    bool afterWord = false;  // blanks between two encoded words are dropped
     while (at < text.size()) {
         const size_t start = text.find("=?", at);
         if (start == std::string::npos) break;
         const size_t q1 = text.find('?', start + 2);
         const size_t q2 = q1 == std::string::npos ? q1 : text.find('?', q1 + 1);
         const size_t end = q2 == std::string::npos ? q2 : text.find("?=", q2 + 1);
-        if (end == std::string::npos || q2 != q1 + 2) {
+        const char kind = q1 == std::string::npos || q1 + 1 >= text.size()
+                              ? '\0'
+                              : static_cast<char>(std::toupper(static_cast<unsigned char>(text[q1 + 1])));
+        if (end == std::string::npos || q2 != q1 + 2 || (kind != 'B' && kind != 'Q')) {
             out += text.substr(at, start + 2 - at);
             at = start + 2;
+            afterWord = false;
             continue;
         }
-        out += text.substr(at, start - at);
+        const std::string between = text.substr(at, start - at);
+        if (!(afterWord && Trim(between).empty())) out += between;
         std::string payload = text.substr(q2 + 1, end - q2 - 1);
         TMemoryStream bytes;
-        const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(text[q1 + 1])));
         if (kind == 'B') {
             TIdDecoderMIME().Decode(payload, bytes);
-        } else if (kind == 'Q') {
+        } else {
             for (char& c : payload)
                 if (c == '_') c = ' ';
             TIdDecoderQuotedPrintable().Decode(payload, bytes);
-        } else {
-            bytes.Write(payload.data(), payload.size());
         }
-        out += bytes.Text();
+        std::string charset = text.substr(start + 2, q1 - start - 2);
+        charset = charset.substr(0, charset.find('*'));  // a language suffix is not part of the name
+        out += TCharsetDecoder(charset).Decode(bytes.Text());
         at = end + 2;
+        afterWord = true;
     }
     return out + text.substr(at);
 }
-
-}  // namespace
 
 TIdMessageDecoder::TIdMessageDecoder(TIdMessage& message, TIdIOHandlerStreamMsg& lines)
     : message_(message), lines_(lines) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "content/IdMessage.h"
+#include "content/IdMessageDecoder.h"
 #include "platform/FileSystem.h"
 #include "unit/TestSupport.h"
 
@@ -266,6 +267,18 @@ TEST(IdMessage_Uuencode, UnknownAlphabetDropsTheAttachmentOnly) {
     EXPECT_TRUE(m.MessageParts.empty());
     EXPECT_EQ(m.Body.front(), "text");
     EXPECT_EQ(m.Body.back(), "after");
+}
+
+TEST(IdMessage_Parts, EncodedWordsInHeaderText) {
+    EXPECT_EQ(DecodeEncodedWords("=?iso-8859-1?Q?R=E9union_=E0?= =?UTF-8?B?WsO8cmljaA==?= today"),
+              "R\xE9union \xE0Z\xFCrich today");  // the blank between the two words goes
+    EXPECT_EQ(DecodeEncodedWords("Re: =?us-ascii?q?hello?= and =?x?Z?keep?="), "Re: hello and =?x?Z?keep?=");
+    EXPECT_EQ(DecodeEncodedWords("=?broken"), "=?broken");
+    TIdMessage m;
+    Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
+             "Content-Type: application/octet-stream; name=\"=?utf-8?B?w6l0w6kucGRm?=\"\r\n\r\nx\r\n--b--\r\n");
+    ASSERT_NE(FilePart(m, 0), nullptr);
+    EXPECT_EQ(FilePart(m, 0)->FileName, "_t_.pdf");  // decoded, then every letter outside the set replaced
 }
 
 TEST(IdMessage_Parts, BarePartCannotBeMade) {

@@ -6,6 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "content/IdMessageDecoder.h"
 #include "platform/Stream.h"
 #include "store/DbxIndexWalk.h"
 
@@ -578,9 +579,11 @@ Message MessageFromEml(const std::string& emlText) {
             current = &messageId;
         }
     }
-    m.subject = Trim(subject);
+    // The mail client keeps index texts decoded, in the ANSI code page.
+    m.subject = pellumo::DecodeEncodedWords(Trim(subject));
     m.messageId = Trim(messageId);
     ParseMailbox(Trim(FirstMailbox(from)), m.senderName, m.senderAddress);
+    m.senderName = pellumo::DecodeEncodedWords(m.senderName);
     return m;
 }
 

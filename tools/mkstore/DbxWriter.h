@@ -77,7 +77,8 @@ std::vector<uint8_t> AddMessages(const std::vector<uint8_t>& file, const std::ve
                                  const Options& options = {});
 
 // Parses one .eml text into a Message: Subject, From (display name and address;
-// display name without quotes; raw RFC 2047 words kept as they are),
+// display name without quotes; encoded words decoded to the ANSI code page,
+// as the mail client keeps them in its index),
 // Message-ID; text = the whole file.
 Message MessageFromEml(const std::string& emlText);
 
