@@ -7,7 +7,10 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -518,6 +521,30 @@ bool Encode(const TCharsetEntry& entry, const std::u32string& text, std::string&
     return false;
 }
 
+bool IsSingleByte(const TCharsetEntry& entry) { return entry.Codec == TCodec::Ascii || entry.Codec == TCodec::Bytes; }
+
+using TByteMap = std::array<std::string, 256>;
+
+// Between two single-byte code pages each byte converts on its own, so one
+// 256-entry table per pair, made on first use, converts whole bodies without
+// going through code points. Null when either table cannot be had.
+const TByteMap* ByteMap(const TCharsetEntry& from, const TCharsetEntry& to) {
+    static std::mutex lock;
+    static std::map<std::pair<const TCharsetEntry*, const TCharsetEntry*>, std::unique_ptr<TByteMap>> maps;
+    std::lock_guard<std::mutex> guard(lock);
+    auto& map = maps[{&from, &to}];
+    if (!map) {
+        std::unique_ptr<TByteMap> made(new TByteMap);
+        for (int byte = 0; byte < 256; ++byte) {
+            const char in = static_cast<char>(byte);
+            std::u32string text;
+            if (!Decode(from, &in, 1, text) || !Encode(to, text, (*made)[byte])) return nullptr;
+        }
+        map = std::move(made);
+    }
+    return map.get();
+}
+
 class TIconvMultiLanguage : public IMultiLanguageService {
 public:
     bool GetCharsetInfo(const std::string& name, TCharsetInfo& info) override {
@@ -551,9 +578,16 @@ public:
         const TCharsetEntry* from = FindCodePage(sourceCodePage ? sourceCodePage : kSystemCodePage);
         const TCharsetEntry* to = FindCodePage(destinationCodePage ? destinationCodePage : kSystemCodePage);
         if (!from || !to) return false;
-        std::u32string text;
         std::string result;
-        if (!Decode(*from, source, sourceSize, text) || !Encode(*to, text, result)) return false;
+        const TByteMap* map = IsSingleByte(*from) && IsSingleByte(*to) ? ByteMap(*from, *to) : nullptr;
+        if (map) {
+            result.reserve(sourceSize);
+            for (size_t i = 0; i < sourceSize; ++i) result += (*map)[static_cast<unsigned char>(source[i])];
+        } else {
+            std::u32string text;
+            text.reserve(sourceSize);
+            if (!Decode(*from, source, sourceSize, text) || !Encode(*to, text, result)) return false;
+        }
         if (result.size() > destinationSize) return false;
         if (!result.empty()) std::memcpy(destination, result.data(), result.size());
         destinationSize = result.size();
