@@ -1,0 +1,558 @@
+// The popup's window: a topmost, never-activated tool window whose client
+// area is the gradient panel, with STATIC labels drawn transparently over it
+// (real child windows, so screen readers can read what the popup says). The
+// labels pass the mouse through to the window (statics without SS_NOTIFY hit
+// test as transparent), so one window procedure sees every move and click.
+#include "app/PopupWindow.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "controls/XPPanelPaint.h"
+#include "platform/Exception.h"
+#include "platform/OutlookExpress.h"
+#include "settings/EdgeSnapping.h"
+#include "settings/NotifierSettings.h"
+
+namespace pellumo {
+
+const char* const TfrmMornelle::kCaption = "You've got new mail!";
+const char* const TfrmMornelle::kClassName = "TfrmMornelle";
+
+namespace {
+
+const UINT_PTR kShowTimerId = 1;
+const char kOutlookExpressClass[] = "Outlook Express Browser Class";
+
+// The client size the control positions below were laid out for; anchored
+// controls keep their distance to the right and bottom edges of this size.
+const int kDesignClientWidth = 297;
+const int kDesignClientHeight = 169;
+
+// Move-only owner of one GDI or icon handle.
+template <typename H, BOOL(WINAPI* Destroy)(H)>
+class TUniqueGdi {
+public:
+    TUniqueGdi() = default;
+    explicit TUniqueGdi(H handle) : handle_(handle) {}
+    TUniqueGdi(TUniqueGdi&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    TUniqueGdi& operator=(TUniqueGdi&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
+        return *this;
+    }
+    ~TUniqueGdi() { Reset(); }
+    H Get() const { return handle_; }
+    void Reset(H handle = nullptr) {
+        if (handle_) Destroy(handle_);
+        handle_ = handle;
+    }
+
+private:
+    H handle_ = nullptr;
+};
+
+BOOL WINAPI DeleteFontObject(HFONT font) { return DeleteObject(font); }
+using TFont = TUniqueGdi<HFONT, DeleteFontObject>;
+using TIcon = TUniqueGdi<HICON, DestroyIcon>;
+
+// "MS Sans Serif" 8 point as the form designer sets it.
+TFont MakeFont(bool bold, bool underline) {
+    return TFont(CreateFontA(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             "MS Sans Serif"));
+}
+
+// One window, bound to its object on WM_NCCREATE through GWLP_USERDATA.
+class TWindowBase {
+public:
+    virtual ~TWindowBase() = default;
+    HWND Hwnd() const { return hwnd_; }
+
+protected:
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<TWindowBase*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (message == WM_NCCREATE) {
+            self = static_cast<TWindowBase*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            self->hwnd_ = hwnd;
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+        if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            self->hwnd_ = nullptr;
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        }
+        // No exception may unwind through the system's code; a handler that
+        // failed leaves the message to the default handling.
+        try {
+            return self->WindowProc(message, wParam, lParam);
+        } catch (...) {
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        }
+    }
+
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
+        return DefWindowProcA(hwnd_, message, wParam, lParam);
+    }
+
+    HWND hwnd_ = nullptr;
+};
+
+TRect ToRect(const RECT& r) { return TRect(r.left, r.top, r.right, r.bottom); }
+
+// The client point of a mouse message (signed: captured moves go negative).
+POINT PointOf(LPARAM lParam) {
+    return POINT {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+}  // namespace
+
+class TfrmMornelle::TImpl : public TWindowBase, public ITPopupView {
+public:
+    TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds);
+    ~TImpl() override;
+
+    TPopupCycle& Cycle() { return cycle_; }
+    HICON Icon(int index) const { return index >= 0 && index < kImageListCount ? icons_[index].Get() : nullptr; }
+
+    // ITPopupView
+    void SetAlpha(uint8_t alpha) override { SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA); }
+    void ShowNoActivate() override {
+        SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+    void Hide() override {
+        ShowWindow(hwnd_, SW_HIDE);
+        // The next showing starts with the pointer outside, so entering
+        // again counts.
+        SetHover(nullptr);
+    }
+    void SetTexts(const std::string& folderLine, const std::string& senderLine, const std::string& subjectLine,
+                  const std::string& body) override;
+    void SetPriorityIcon(int imageIndex) override;
+    void SetSubjectBounds(int32_t left, int32_t width) override;
+    void SetGradient(uint32_t beginColor, uint32_t endColor) override;
+    int32_t PanelWidth() override { return ClientSize().cx; }
+    TRect Bounds() override;
+    void SetBounds(const TRect& bounds) override;
+    bool PointerInside() override;
+    void StartTimer() override { SetTimer(hwnd_, kShowTimerId, TPopupCycle::kTimerInterval, nullptr); }
+    void StopTimer() override { KillTimer(hwnd_, kShowTimerId); }
+    bool FindOutlookExpress() override {
+        outlookExpress_ = FindWindowA(kOutlookExpressClass, nullptr);
+        return outlookExpress_ != nullptr;
+    }
+    void ForegroundOutlookExpress() override;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    SIZE ClientSize() const;
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND MakeLabel(int id, DWORD style, HFONT font);
+    void Layout();
+    void Redraw() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
+    // The window or the control under the pointer; null when outside.
+    HWND ControlAtPointer() const;
+    // The control at a client point, or the window itself.
+    HWND ControlAt(POINT client) const;
+    void PointerMoved(bool nonClient);
+    void PointerLeft();
+    void SetHover(HWND control);
+    void Paint(HDC dc);
+    void WindowPosChanging(WINDOWPOS& pos);
+
+    TPopupCycle cycle_;
+    TXPExtPanelGradient panel_;
+    TFont normalFont_, boldFont_, underlineFont_;
+    TIcon icons_[kImageListCount];
+    HWND outlookExpress_ = nullptr;
+    HWND hover_ = nullptr;         // where the pointer was last seen, null outside
+    bool bodyPressed_ = false;     // the left button went down on MessageBody
+    bool subjectBold_ = false;
+    bool live_ = false;            // false while being created and destroyed
+    int32_t subjectLeft_ = 8;
+    int32_t subjectRightMargin_ = kDesignClientWidth - (8 + 273);
+};
+
+TfrmMornelle::TImpl::TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds)
+    : cycle_(*this, queue, std::move(inputs)) {
+    normalFont_ = MakeFont(false, false);
+    boldFont_ = MakeFont(true, false);
+    underlineFont_ = MakeFont(false, true);
+    for (int i = 0; i < kImageListCount; ++i) icons_[i] = TIcon(static_cast<HICON>(CreateImageListIcon(i)));
+
+    panel_.SetKind(epkGradient);
+    panel_.SetGradientStyle(gsTopToBottom);
+    panel_.SetBeginColor(clGradientActiveCaption);
+    panel_.SetEndColor(clWhite);
+
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass {};
+    windowClass.lpfnWndProc = StaticWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw Exception("Cannot register the popup window class");
+
+    // Never activated: showing, clicking or dragging it leaves the focus
+    // with the user's window. Layered from the start for the fades.
+    const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_LAYERED;
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+    CreateWindowExA(exStyle, kClassName, kCaption, style, bounds.Left, bounds.Top, bounds.Right - bounds.Left,
+                    bounds.Bottom - bounds.Top, nullptr, nullptr, instance, static_cast<TWindowBase*>(this));
+    if (!hwnd_) throw Exception("Cannot create the popup window");
+    try {
+        // A layered window stays invisible until its attributes are set.
+        SetAlpha(255);
+        MakeLabel(idSender, SS_LEFTNOWORDWRAP | SS_NOPREFIX, boldFont_.Get());
+        MakeLabel(idFolder, SS_RIGHT | SS_NOPREFIX, boldFont_.Get());
+        MakeLabel(idSubject, SS_LEFTNOWORDWRAP | SS_NOPREFIX, normalFont_.Get());
+        MakeLabel(idImage1, SS_ICON, nullptr);
+        // Word-wrapped; what does not fit is cut off by the control's edges.
+        MakeLabel(idMessageBody, SS_LEFT | SS_NOPREFIX, normalFont_.Get());
+    } catch (...) {
+        // No destructor runs for a half-made object: the window must not
+        // outlive it pointing at it.
+        DestroyWindow(hwnd_);
+        throw;
+    }
+    ShowWindow(Control(idImage1), SW_HIDE);
+    Layout();
+    live_ = true;
+}
+
+TfrmMornelle::TImpl::~TImpl() {
+    live_ = false;
+    if (hwnd_) {
+        KillTimer(hwnd_, kShowTimerId);
+        DestroyWindow(hwnd_);
+    }
+}
+
+HWND TfrmMornelle::TImpl::MakeLabel(int id, DWORD style, HFONT font) {
+    HWND control = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    if (!control) throw Exception("Cannot create the popup's labels");
+    if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+SIZE TfrmMornelle::TImpl::ClientSize() const {
+    RECT r {};
+    GetClientRect(hwnd_, &r);
+    return SIZE {r.right - r.left, r.bottom - r.top};
+}
+
+// The anchors: every label keeps its left and top; those anchored right keep
+// their distance to the right edge, MessageBody also to the bottom.
+void TfrmMornelle::TImpl::Layout() {
+    const SIZE client = ClientSize();
+    auto place = [&](int id, int left, int top, int width, int height) {
+        MoveWindow(Control(id), left, top, width < 0 ? 0 : width, height < 0 ? 0 : height, FALSE);
+    };
+    place(idSender, 8, 4, client.cx - (kDesignClientWidth - 241) - 8, 13);
+
+    // lbFolder is as wide as its text, its right edge where the design put it.
+    SIZE text {0, 13};
+    const int length = GetWindowTextLengthA(Control(idFolder));
+    if (length > 0) {
+        std::string folder(length + 1, '\0');
+        GetWindowTextA(Control(idFolder), &folder[0], length + 1);
+        if (HDC dc = GetDC(hwnd_)) {
+            HGDIOBJ old = SelectObject(dc, boldFont_.Get());
+            GetTextExtentPoint32A(dc, folder.c_str(), length, &text);
+            SelectObject(dc, old);
+            ReleaseDC(hwnd_, dc);
+        }
+    } else {
+        text.cx = 0;
+    }
+    const int folderRight = client.cx - (kDesignClientWidth - 289);
+    place(idFolder, folderRight - text.cx, 4, text.cx, 13);
+
+    place(idSubject, subjectLeft_, 24, client.cx - subjectRightMargin_ - subjectLeft_, 13);
+    place(idImage1, 2, 22, kImageListSize, kImageListSize);
+    place(idMessageBody, 8, 64, client.cx - (kDesignClientWidth - 289) - 8,
+          client.cy - (kDesignClientHeight - 161) - 64);
+}
+
+void TfrmMornelle::TImpl::SetTexts(const std::string& folderLine, const std::string& senderLine,
+                                   const std::string& subjectLine, const std::string& body) {
+    SetWindowTextA(Control(idFolder), folderLine.c_str());
+    SetWindowTextA(Control(idSender), senderLine.c_str());
+    SetWindowTextA(Control(idSubject), subjectLine.c_str());
+    SetWindowTextA(Control(idMessageBody), body.c_str());
+    if (!subjectBold_) {
+        SendMessageA(Control(idSubject), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+        subjectBold_ = true;
+    }
+    Layout();
+    // Transparent labels do not erase what they drew before; the panel
+    // under them must be painted again.
+    Redraw();
+}
+
+void TfrmMornelle::TImpl::SetPriorityIcon(int imageIndex) {
+    const HWND image = Control(idImage1);
+    const HICON icon = Icon(imageIndex);
+    if (!icon) {
+        ShowWindow(image, SW_HIDE);
+        return;
+    }
+    SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    // STM_SETICON sizes the control to the icon; keep the design's place.
+    MoveWindow(image, 2, 22, kImageListSize, kImageListSize, FALSE);
+    ShowWindow(image, SW_SHOWNA);
+}
+
+void TfrmMornelle::TImpl::SetSubjectBounds(int32_t left, int32_t width) {
+    subjectLeft_ = left;
+    // Anchored right: the distance to the right edge is what resizing keeps.
+    subjectRightMargin_ = ClientSize().cx - (left + width);
+    Layout();
+}
+
+void TfrmMornelle::TImpl::SetGradient(uint32_t beginColor, uint32_t endColor) {
+    const bool begin = panel_.SetBeginColor(beginColor);
+    const bool end = panel_.SetEndColor(endColor);
+    if (begin || end) Redraw();
+}
+
+TRect TfrmMornelle::TImpl::Bounds() {
+    RECT r {};
+    GetWindowRect(hwnd_, &r);
+    return ToRect(r);
+}
+
+void TfrmMornelle::TImpl::SetBounds(const TRect& bounds) {
+    SetWindowPos(hwnd_, nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TfrmMornelle::TImpl::PointerInside() {
+    POINT p {};
+    if (!GetCursorPos(&p)) return false;
+    const TRect r = Bounds();
+    return p.x >= r.Left && p.x < r.Right && p.y >= r.Top && p.y < r.Bottom;
+}
+
+void TfrmMornelle::TImpl::ForegroundOutlookExpress() {
+    if (!outlookExpress_ || !IsWindow(outlookExpress_)) return;
+    if (IsIconic(outlookExpress_)) ShowWindow(outlookExpress_, SW_RESTORE);
+    SetForegroundWindow(outlookExpress_);
+}
+
+HWND TfrmMornelle::TImpl::ControlAtPointer() const {
+    POINT p {};
+    if (!GetCursorPos(&p)) return nullptr;
+    RECT window {};
+    GetWindowRect(hwnd_, &window);
+    if (!PtInRect(&window, p)) return nullptr;
+    POINT client = p;
+    ScreenToClient(hwnd_, &client);
+    return ControlAt(client);
+}
+
+HWND TfrmMornelle::TImpl::ControlAt(POINT client) const {
+    // By geometry: the labels hit test as transparent, yet entering one is
+    // entering a control. The caption and frame count as the window.
+    HWND child = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
+    return child ? child : hwnd_;
+}
+
+void TfrmMornelle::TImpl::SetHover(HWND control) {
+    const HWND body = Control(idMessageBody);
+    const bool wasOnBody = hover_ && hover_ == body;
+    hover_ = control;
+    const bool onBody = control && control == body;
+    if (wasOnBody == onBody || !body) return;
+    // MessageBodyMouseEnter / MessageBodyMouseLeave: the underline.
+    SendMessageA(body, WM_SETFONT, reinterpret_cast<WPARAM>(onBody ? underlineFont_.Get() : normalFont_.Get()), FALSE);
+    RECT r {};
+    GetWindowRect(body, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void TfrmMornelle::TImpl::PointerMoved(bool nonClient) {
+    TRACKMOUSEEVENT track {};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE | (nonClient ? TME_NONCLIENT : 0);
+    track.hwndTrack = hwnd_;
+    TrackMouseEvent(&track);
+
+    const HWND control = ControlAtPointer();
+    if (!control || control == hover_) return;
+    SetHover(control);
+    // CM_MOUSEENTER: the pointer entered the window or one of its controls.
+    cycle_.MouseEnter();
+}
+
+void TfrmMornelle::TImpl::PointerLeft() {
+    // Leaving the client area for the caption (or back) is no leaving.
+    if (ControlAtPointer()) return;
+    SetHover(nullptr);
+    bodyPressed_ = false;
+}
+
+void TfrmMornelle::TImpl::Paint(HDC dc) {
+    RECT r {};
+    GetClientRect(hwnd_, &r);
+    PaintGradient(dc, ToRect(r), panel_);
+}
+
+void TfrmMornelle::TImpl::WindowPosChanging(WINDOWPOS& pos) {
+    if (!cycle_.Moving()) return;
+    // A move may come without a size and a size without a position; what is
+    // left out is the window's current value, so the snap sees the real
+    // rectangle.
+    const TRect current = Bounds();
+    TRect proposed = current;
+    if (!(pos.flags & SWP_NOMOVE)) {
+        proposed.Left = pos.x;
+        proposed.Top = pos.y;
+    }
+    if (pos.flags & SWP_NOSIZE) {
+        proposed.Right = proposed.Left + (current.Right - current.Left);
+        proposed.Bottom = proposed.Top + (current.Bottom - current.Top);
+    } else {
+        proposed.Right = proposed.Left + pos.cx;
+        proposed.Bottom = proposed.Top + pos.cy;
+    }
+    const TRect before = proposed;
+    cycle_.WindowPosChanging(proposed);
+    if (proposed == before) return;
+    pos.x = proposed.Left;
+    pos.y = proposed.Top;
+    pos.cx = proposed.Right - proposed.Left;
+    pos.cy = proposed.Bottom - proposed.Top;
+    // A resize pulled onto an edge shifts the window, so it must move.
+    if (proposed.Left != current.Left || proposed.Top != current.Top) pos.flags &= ~SWP_NOMOVE;
+    if (proposed.Right - proposed.Left != current.Right - current.Left ||
+        proposed.Bottom - proposed.Top != current.Bottom - current.Top)
+        pos.flags &= ~SWP_NOSIZE;
+}
+
+LRESULT TfrmMornelle::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER:
+            if (wParam == kShowTimerId) {
+                cycle_.ShowTimerTick();
+                return 0;
+            }
+            break;
+        case WM_ERASEBKGND:
+            Paint(reinterpret_cast<HDC>(wParam));
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            if (dc && ps.fErase) Paint(dc);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            // Transparent labels over the gradient.
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetBkMode(dc, TRANSPARENT);
+            const bool subject = reinterpret_cast<HWND>(lParam) == Control(idSubject);
+            SetTextColor(dc, subject ? RGB(0, 0, 255) : GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        }
+        case WM_SIZE:
+            Layout();
+            // The gradient spans the new height.
+            Redraw();
+            return 0;
+        case WM_GETMINMAXINFO:
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = kMinHeight;
+            return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_MOUSEMOVE:
+            PointerMoved(false);
+            return 0;
+        case WM_NCMOUSEMOVE:
+            PointerMoved(true);
+            break;
+        case WM_MOUSELEAVE:
+        case WM_NCMOUSELEAVE:
+            PointerLeft();
+            return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT && ControlAtPointer() == Control(idMessageBody)) {
+                SetCursor(LoadCursor(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_LBUTTONDOWN:
+            bodyPressed_ = ControlAt(PointOf(lParam)) == Control(idMessageBody);
+            if (bodyPressed_) SetCapture(hwnd_);
+            return 0;
+        case WM_LBUTTONUP: {
+            const bool click = bodyPressed_ && ControlAt(PointOf(lParam)) == Control(idMessageBody);
+            bodyPressed_ = false;
+            if (GetCapture() == hwnd_) ReleaseCapture();
+            if (click) cycle_.MessageBodyClick();
+            return 0;
+        }
+        case WM_CLOSE:
+            // The close button hides and discards; the form lives on.
+            cycle_.FormClose();
+            return 0;
+        case WM_ENTERSIZEMOVE:
+            cycle_.EnterSizeMove();
+            break;
+        case WM_EXITSIZEMOVE:
+            cycle_.ExitSizeMove();
+            break;
+        case WM_WINDOWPOSCHANGING:
+            WindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lParam));
+            break;
+        case WM_WINDOWPOSCHANGED: {
+            const LRESULT result = Default(message, wParam, lParam);
+            if (live_) cycle_.WindowPosChanged(Bounds());
+            return result;
+        }
+    }
+    return Default(message, wParam, lParam);
+}
+
+TfrmMornelle::TfrmMornelle(TEmailQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds)
+    : impl_(new TImpl(queue, std::move(inputs), bounds)) {}
+
+TfrmMornelle::~TfrmMornelle() = default;
+
+void TfrmMornelle::ShowNextNotification() { impl_->Cycle().ShowNextNotification(); }
+TPopupCycle& TfrmMornelle::Cycle() { return impl_->Cycle(); }
+void* TfrmMornelle::Handle() const { return impl_->Hwnd(); }
+void* TfrmMornelle::ImageListIcon(int index) const { return impl_->Icon(index); }
+
+TPopupCycle::TInputs TfrmMornelle::DefaultInputs() {
+    TPopupCycle::TInputs inputs;
+    inputs.Settings = [] { return PopupSettingsOf(NotifierSettings()); };
+    inputs.StoreWindowRect = [](const TRect& r) { NotifierSettings().WindowRect = r; };
+    inputs.OutlookExpressActive = [] { return IsOutlookExpressActive(); };
+    inputs.WorkAreas = [] {
+        std::vector<TRect> areas;
+        GetWorkAreas(areas);
+        return areas;
+    };
+    inputs.DefaultRect = [] { return TNotifierSettings::DefaultRect(); };
+    inputs.Snap = [](const TRect& r) {
+        TRect snapped = r;
+        SnapToWorkAreas(snapped);
+        return snapped;
+    };
+    return inputs;
+}
+
+}  // namespace pellumo

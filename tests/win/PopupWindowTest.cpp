@@ -1,0 +1,553 @@
+// The real popup window looked at as a user would: it comes up without
+// taking the foreground, fades in to opaque, its labels say what the queued
+// notification holds, the priority icon matches, a second notification waits
+// for the first, and moves are stored and snapped. Needs a display (under
+// Wine: Xvfb, see popup.sh); skipped without one.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/PopupWindow.h"
+#include "settings/EdgeSnapping.h"
+
+namespace pellumo {
+namespace {
+
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Wine without an X display, or a Windows session without an interactive
+// desktop, cannot show a window to look at.
+bool DisplayUsable() {
+    if (RunningUnderWine()) {
+        char display[256];
+        if (!GetEnvironmentVariableA("DISPLAY", display, sizeof display)) return false;
+    }
+    HDESK desk = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+    if (!desk) return false;
+    CloseDesktop(desk);
+    return GetSystemMetrics(SM_CXSCREEN) > 0;
+}
+
+// Serves this thread's messages until Done holds or Ms milliseconds pass;
+// Each (if given) runs after every batch of messages.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms, const std::function<void()>& each = nullptr) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (each) each();
+        if (done()) return true;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+void Pump(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+std::string TextOf(HWND window) {
+    char buffer[1024] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+// The alpha of a layered window; -1 when it cannot be read.
+int AlphaOf(HWND window) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    if (!GetLayeredWindowAttributes(window, &key, &alpha, &flags) || !(flags & LWA_ALPHA)) return -1;
+    return alpha;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+    RECT r {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::unique_ptr<TEmailInfo> Mail(const std::string& folder, const std::string& sender, const std::string& subject,
+                                 const std::string& body, TMailPriority priority) {
+    std::unique_ptr<TEmailInfo> info(new TEmailInfo);
+    info->Folder = folder;
+    info->Sender = sender;
+    info->Subject = subject;
+    info->Body = body;
+    info->Priority = priority;
+    return info;
+}
+
+// A plain window of the user's, in front before the popup comes.
+class TUserWindow {
+public:
+    explicit TUserWindow(const char* className) {
+        WNDCLASSA wc {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = className;
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        RegisterClassA(&wc);
+        hwnd_ = CreateWindowExA(0, className, "User's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500, 300, 200,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~TUserWindow() {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+    TUserWindow(const TUserWindow&) = delete;
+    TUserWindow& operator=(const TUserWindow&) = delete;
+    HWND Hwnd() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+class PopupWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+        settings.HintTime = 1;
+        settings.UseFading = true;
+        settings.AutoHideHint = true;
+        // Keep the pointer off the popup, or the countdown would hold it.
+        SetCursorPos(1, 1);
+        GetWorkAreas(workAreas);
+        ASSERT_FALSE(workAreas.empty());
+    }
+
+    TPopupCycle::TInputs Inputs() {
+        TPopupCycle::TInputs inputs;
+        inputs.Settings = [this] { return settings; };
+        inputs.StoreWindowRect = [this](const TRect& r) {
+            stored = r;
+            ++storeCount;
+        };
+        inputs.WorkAreas = [] {
+            std::vector<TRect> areas;
+            GetWorkAreas(areas);
+            return areas;
+        };
+        inputs.DefaultRect = [this] { return defaultRect; };
+        inputs.Snap = [](const TRect& r) {
+            TRect snapped = r;
+            SnapToWorkAreas(snapped);
+            return snapped;
+        };
+        return inputs;
+    }
+
+    void Make(const TRect& bounds = TRect(100, 100, 400, 300)) {
+        popup.reset(new TfrmMornelle(queue, Inputs(), bounds));
+        hwnd = static_cast<HWND>(popup->Handle());
+        ASSERT_TRUE(hwnd);
+    }
+    HWND Control(int id) const { return GetDlgItem(hwnd, id); }
+    bool Visible() const { return IsWindowVisible(hwnd) != FALSE; }
+    TRect WindowBounds() const {
+        RECT r {};
+        GetWindowRect(hwnd, &r);
+        return TRect(r.left, r.top, r.right, r.bottom);
+    }
+    void Click(int id) {
+        const RECT r = ChildRect(Control(id));
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(hwnd, WM_LBUTTONUP, 0, at);
+    }
+
+    TPopupSettings settings;
+    std::vector<TRect> workAreas;
+    TRect stored;
+    int storeCount = 0;
+    TRect defaultRect {500, 400, 800, 600};
+    TEmailQueue queue;
+    std::unique_ptr<TfrmMornelle> popup;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(PopupWindowTest, IsATopmostToolWindowThatNeverActivates) {
+    Make();
+    char caption[64] = {};
+    GetWindowTextA(hwnd, caption, sizeof caption);
+    EXPECT_STREQ("You've got new mail!", caption);
+    const LONG_PTR ex = GetWindowLongPtrA(hwnd, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_TOPMOST);
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(ex & WS_EX_NOACTIVATE);
+    EXPECT_TRUE(ex & WS_EX_LAYERED);
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(Visible());
+    EXPECT_EQ(TRect(100, 100, 400, 300), WindowBounds());
+    // Creating it at the stored place is no move of the user's.
+    EXPECT_EQ(0, storeCount);
+
+    // Minimum height 160: a smaller track size is refused.
+    MINMAXINFO info {};
+    SendMessageA(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(160, info.ptMinTrackSize.y);
+}
+
+TEST_F(PopupWindowTest, ComesUpWithoutTakingTheForegroundAndFadesInToOpaque) {
+    TUserWindow user("PellumoTestUserWindow");
+    ASSERT_TRUE(user.Hwnd());
+    SetForegroundWindow(user.Hwnd());
+    Pump(100);
+    const HWND front = GetForegroundWindow();
+    ASSERT_EQ(user.Hwnd(), front);
+
+    Make();
+    queue.Add(Mail("Inbox", "Alice Example", "Quarterly figures", "Hello Bob,\r\nthe figures are attached.", mpHigh));
+    popup->ShowNextNotification();
+    EXPECT_EQ(0u, queue.Count());
+    // Pending: the texts are in, the window waits for the first tick.
+    EXPECT_FALSE(Visible());
+
+    std::vector<int> alphas;
+    ASSERT_TRUE(PumpUntil([&] { return Visible() && AlphaOf(hwnd) == 255; }, 3000, [&] {
+        if (Visible()) alphas.push_back(AlphaOf(hwnd));
+    }));
+    ASSERT_FALSE(alphas.empty());
+    // It rose from nearly transparent, never falling on the way.
+    EXPECT_LE(alphas.front(), 63);
+    for (size_t i = 1; i < alphas.size(); ++i) EXPECT_GE(alphas[i], alphas[i - 1]) << "at sample " << i;
+    EXPECT_EQ(front, GetForegroundWindow());
+    EXPECT_NE(hwnd, GetForegroundWindow());
+    EXPECT_NE(hwnd, GetActiveWindow());
+
+    EXPECT_EQ("From : Alice Example", TextOf(Control(TfrmMornelle::idSender)));
+    EXPECT_EQ("Subject : Quarterly figures", TextOf(Control(TfrmMornelle::idSubject)));
+    EXPECT_EQ("(Inbox)", TextOf(Control(TfrmMornelle::idFolder)));
+    EXPECT_EQ("Hello Bob,\r\nthe figures are attached.", TextOf(Control(TfrmMornelle::idMessageBody)));
+}
+
+TEST_F(PopupWindowTest, LabelsSitWhereTheLayoutPutsThem) {
+    Make();
+    queue.Add(Mail("Inbox", "Alice", "Hi", "Body", mpNormal));
+    popup->ShowNextNotification();
+    RECT client {};
+    GetClientRect(hwnd, &client);
+    const RECT sender = ChildRect(Control(TfrmMornelle::idSender));
+    EXPECT_EQ(8, sender.left);
+    EXPECT_EQ(4, sender.top);
+    EXPECT_EQ(13, sender.bottom - sender.top);
+    const RECT subject = ChildRect(Control(TfrmMornelle::idSubject));
+    EXPECT_EQ(8, subject.left);
+    EXPECT_EQ(24, subject.top);
+    EXPECT_EQ(client.right - 2, subject.right);
+    const RECT body = ChildRect(Control(TfrmMornelle::idMessageBody));
+    EXPECT_EQ(8, body.left);
+    EXPECT_EQ(64, body.top);
+    // lbFolder: as wide as its bold text, right edge 8 from the client's.
+    const RECT folder = ChildRect(Control(TfrmMornelle::idFolder));
+    EXPECT_EQ(client.right - 8, folder.right);
+    EXPECT_GT(folder.right - folder.left, 10);
+    EXPECT_LT(folder.right - folder.left, 100);
+
+    // Anchors: a wider, taller window stretches the body and moves the
+    // folder's right edge; the sender keeps its left.
+    SetWindowPos(hwnd, nullptr, 0, 0, 400, 260, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client2 {};
+    GetClientRect(hwnd, &client2);
+    const RECT body2 = ChildRect(Control(TfrmMornelle::idMessageBody));
+    EXPECT_EQ(body.right + 100, body2.right);
+    EXPECT_EQ(body.bottom + (client2.bottom - client.bottom), body2.bottom);
+    EXPECT_EQ(client2.right - 8, ChildRect(Control(TfrmMornelle::idFolder)).right);
+    EXPECT_EQ(8, ChildRect(Control(TfrmMornelle::idSender)).left);
+}
+
+TEST_F(PopupWindowTest, PriorityIconFollowsThePriority) {
+    settings.UseFading = false;
+    Make();
+    const HWND image = Control(TfrmMornelle::idImage1);
+    const HWND subject = Control(TfrmMornelle::idSubject);
+    RECT client {};
+    GetClientRect(hwnd, &client);
+
+    queue.Add(Mail("Inbox", "A", "high", "", mpHigh));
+    popup->ShowNextNotification();
+    EXPECT_TRUE(IsWindowVisible(image) || !Visible());  // shown with the window
+    EXPECT_TRUE(GetWindowLongPtrA(image, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(popup->ImageListIcon(2), reinterpret_cast<void*>(SendMessageA(image, STM_GETICON, 0, 0)));
+    EXPECT_EQ(22, ChildRect(subject).left);
+    EXPECT_EQ(client.right - 2, ChildRect(subject).right);
+    const RECT icon = ChildRect(image);
+    EXPECT_EQ(2, icon.left);
+    EXPECT_EQ(22, icon.top);
+    EXPECT_EQ(16, icon.right - icon.left);
+    EXPECT_EQ(16, icon.bottom - icon.top);
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+
+    queue.Add(Mail("Inbox", "A", "low", "", mpLow));
+    popup->ShowNextNotification();
+    EXPECT_TRUE(GetWindowLongPtrA(image, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(popup->ImageListIcon(3), reinterpret_cast<void*>(SendMessageA(image, STM_GETICON, 0, 0)));
+    EXPECT_EQ(22, ChildRect(subject).left);
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+
+    queue.Add(Mail("Inbox", "A", "normal", "", mpNormal));
+    popup->ShowNextNotification();
+    EXPECT_FALSE(GetWindowLongPtrA(image, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(8, ChildRect(subject).left);
+    EXPECT_EQ(client.right - 2, ChildRect(subject).right);
+}
+
+// The icons themselves, drawn into a bitmap: the high one is red, the low
+// one blue, both leave their corners transparent.
+TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
+    struct TCount {
+        int red = 0, blue = 0, yellow = 0, untouched = 0;
+    };
+    auto look = [](int index) {
+        TCount count;
+        HICON icon = static_cast<HICON>(CreateImageListIcon(index));
+        EXPECT_TRUE(icon) << index;
+        if (!icon) return count;
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT r {0, 0, 16, 16};
+        HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+        FillRect(dc, &r, green);
+        DeleteObject(green);
+        DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const COLORREF c = GetPixel(dc, x, y);
+                const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+                if (c == RGB(0, 255, 0)) ++count.untouched;
+                else if (R > 150 && G < 60 && B < 60) ++count.red;
+                else if (B > 150 && R < 60 && G < 120) ++count.blue;
+                else if (R > 200 && G > 150 && B < 60) ++count.yellow;
+            }
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        DestroyIcon(icon);
+        return count;
+    };
+    const TCount high = look(2);
+    EXPECT_GT(high.red, 20);
+    EXPECT_EQ(0, high.blue);
+    EXPECT_GT(high.untouched, 100);
+    const TCount low = look(3);
+    EXPECT_GT(low.blue, 20);
+    EXPECT_EQ(0, low.red);
+    EXPECT_GT(low.untouched, 60);
+    const TCount tray = look(0);
+    EXPECT_GT(tray.yellow, 5);  // the lightning flash
+    EXPECT_EQ(nullptr, CreateImageListIcon(4));
+    EXPECT_EQ(nullptr, CreateImageListIcon(-1));
+}
+
+TEST_F(PopupWindowTest, SecondNotificationOnlyAfterTheFirstHasGone) {
+    Make();
+    queue.Add(Mail("Inbox", "First", "one", "", mpNormal));
+    queue.Add(Mail("Inbox", "Second", "two", "", mpNormal));
+    popup->ShowNextNotification();
+    // Calling again while the first is up changes nothing.
+    popup->ShowNextNotification();
+    EXPECT_EQ(1u, queue.Count());
+    EXPECT_EQ("From : First", TextOf(Control(TfrmMornelle::idSender)));
+
+    bool firstOpaque = false, firstFading = false, firstHidden = false;
+    int secondFirstAlpha = -2;
+    bool secondVisible = false;
+    ASSERT_TRUE(PumpUntil([&] { return secondVisible && AlphaOf(hwnd) == 255; }, 8000, [&] {
+        const bool first = TextOf(Control(TfrmMornelle::idSender)) == "From : First";
+        const int alpha = AlphaOf(hwnd);
+        if (first) {
+            EXPECT_EQ(1u, queue.Count());
+            if (Visible() && alpha == 255) firstOpaque = true;
+            if (firstOpaque && Visible() && alpha < 255) firstFading = true;
+            if (firstFading && !Visible()) firstHidden = true;
+        } else if (Visible()) {
+            if (secondFirstAlpha == -2) secondFirstAlpha = alpha;
+            secondVisible = true;
+        } else if (secondFirstAlpha == -2) {
+            // The first went out together with the second's texts coming in.
+            firstHidden = true;
+        }
+    }));
+    EXPECT_TRUE(firstOpaque);
+    EXPECT_TRUE(firstFading);
+    EXPECT_TRUE(firstHidden);
+    EXPECT_EQ("From : Second", TextOf(Control(TfrmMornelle::idSender)));
+    // The second starts its own fade from the bottom.
+    EXPECT_LE(secondFirstAlpha, 63);
+    EXPECT_EQ(0u, queue.Count());
+}
+
+TEST_F(PopupWindowTest, CloseButtonHidesAndDiscardsTheQueue) {
+    settings.UseFading = false;
+    Make();
+    queue.Add(Mail("Inbox", "First", "one", "", mpNormal));
+    queue.Add(Mail("Inbox", "Second", "two", "", mpNormal));
+    popup->ShowNextNotification();
+    ASSERT_TRUE(PumpUntil([&] { return Visible(); }, 2000));
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(Visible());
+    EXPECT_TRUE(IsWindow(hwnd));  // hidden, not destroyed
+    EXPECT_EQ(0u, queue.Count());
+    EXPECT_FALSE(popup->Cycle().Showing());
+}
+
+TEST_F(PopupWindowTest, BodyClickBringsOutlookExpressForward) {
+    settings.AutoHideHint = false;  // held, so only the click takes it away
+    settings.UseFading = false;
+    TUserWindow user("PellumoTestUserWindow");
+    SetForegroundWindow(user.Hwnd());
+    Make();
+    queue.Add(Mail("Inbox", "First", "one", "", mpNormal));
+    queue.Add(Mail("Inbox", "Second", "two", "", mpNormal));
+    popup->ShowNextNotification();
+    ASSERT_TRUE(PumpUntil([&] { return Visible() && AlphaOf(hwnd) == 255; }, 2000));
+
+    // No Outlook Express: the click does nothing.
+    Click(TfrmMornelle::idMessageBody);
+    Pump(100);
+    EXPECT_TRUE(Visible());
+
+    {
+        TUserWindow outlook("Outlook Express Browser Class");
+        ASSERT_TRUE(outlook.Hwnd());
+        SetForegroundWindow(user.Hwnd());
+        Pump(50);
+        // A click elsewhere than on the body is no body click.
+        Click(TfrmMornelle::idSender);
+        Pump(50);
+        EXPECT_TRUE(Visible());
+        Click(TfrmMornelle::idMessageBody);
+        Pump(100);
+        EXPECT_FALSE(Visible());
+        EXPECT_EQ(outlook.Hwnd(), GetForegroundWindow());
+        // The rest waits for the next arrival.
+        EXPECT_EQ(1u, queue.Count());
+        EXPECT_FALSE(popup->Cycle().Showing());
+    }
+}
+
+TEST_F(PopupWindowTest, WindowRectFollowsMoves) {
+    Make();
+    SetWindowPos(hwnd, nullptr, 150, 120, 320, 210, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(TRect(150, 120, 470, 330), stored);
+    MoveWindow(hwnd, 160, 130, 300, 200, FALSE);
+    EXPECT_EQ(TRect(160, 130, 460, 330), stored);
+    // Outside a size-move loop nothing is snapped.
+    const TRect& wa = workAreas[0];
+    SetWindowPos(hwnd, nullptr, wa.Right - 300 - 10, wa.Top + 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(TRect(wa.Right - 310, wa.Top + 5, wa.Right - 10, wa.Top + 205), WindowBounds());
+    EXPECT_EQ(WindowBounds(), stored);
+}
+
+TEST_F(PopupWindowTest, SnapsOntoWorkAreaEdgesWhileMoving) {
+    Make();
+    const TRect& wa = workAreas[0];
+    SendMessageA(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+    EXPECT_TRUE(popup->Cycle().Moving());
+    // Dragged to 10 short of the right edge and 7 below the top: flush.
+    SetWindowPos(hwnd, nullptr, wa.Right - 300 - 10, wa.Top + 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(TRect(wa.Right - 300, wa.Top, wa.Right, wa.Top + 200), WindowBounds());
+    EXPECT_EQ(WindowBounds(), stored);
+    // Resized near the left edge: shifted onto it, the size as dragged.
+    SetWindowPos(hwnd, nullptr, wa.Left + 8, wa.Top + 300, 280, 190, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(TRect(wa.Left, wa.Top + 300, wa.Left + 280, wa.Top + 490), WindowBounds());
+    // A size change alone near the bottom edge moves the whole window down.
+    SetWindowPos(hwnd, nullptr, 0, 0, 280, wa.Bottom - (wa.Top + 300) - 9, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(TRect(wa.Left, wa.Top + 309, wa.Left + 280, wa.Bottom), WindowBounds());
+    SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_FALSE(popup->Cycle().Moving());
+    SetWindowPos(hwnd, nullptr, wa.Left + 8, wa.Top + 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(wa.Left + 8, WindowBounds().Left);
+}
+
+TEST_F(PopupWindowTest, OffScreenPopupComesBackToTheDefaultPlace) {
+    Make(TRect(-5000, -5000, -4700, -4800));
+    queue.Add(Mail("Inbox", "A", "s", "", mpNormal));
+    popup->ShowNextNotification();
+    EXPECT_EQ(defaultRect, WindowBounds());
+    EXPECT_EQ(defaultRect, stored);
+}
+
+TEST_F(PopupWindowTest, PointerEnteringDuringTheFadeInMakesItOpaqueAtOnce) {
+    settings.HintTime = 30;
+    Make();
+    queue.Add(Mail("Inbox", "A", "s", "", mpNormal));
+    popup->ShowNextNotification();
+    ASSERT_TRUE(PumpUntil([&] { return Visible(); }, 2000));
+    ASSERT_LT(AlphaOf(hwnd), 255);
+    const TRect r = WindowBounds();
+    SetCursorPos((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    // Far less than the 650 ms the fade would take by itself.
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(PumpUntil([&] { return AlphaOf(hwnd) == 255; }, 2000));
+    EXPECT_LT(GetTickCount() - start, 400u);
+    EXPECT_EQ(TPopupCycle::TPhase::CountingDown, popup->Cycle().Phase());
+
+    // MessageBody underlines while the pointer is on it.
+    const HWND body = Control(TfrmMornelle::idMessageBody);
+    auto underlined = [&] {
+        LOGFONTA font {};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(body, WM_GETFONT, 0, 0)), sizeof font, &font);
+        return font.lfUnderline != 0;
+    };
+    RECT s {};
+    GetWindowRect(Control(TfrmMornelle::idSender), &s);
+    SetCursorPos((s.left + s.right) / 2, (s.top + s.bottom) / 2);
+    EXPECT_TRUE(PumpUntil([&] { return !underlined(); }, 1000));
+    RECT b {};
+    GetWindowRect(body, &b);
+    SetCursorPos((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+    EXPECT_TRUE(PumpUntil(underlined, 1000));
+    SetCursorPos(1, 1);
+    EXPECT_TRUE(PumpUntil([&] { return !underlined(); }, 1000));
+}
+
+// Keeps a high-priority notification on screen for a screenshot (popup.sh):
+// writes the file named by PELLUMO_POPUP_SHOT once it is opaque, then holds
+// it for a few seconds. Skipped unless that variable is set.
+TEST(PopupScreenshot, HighPriority) {
+    const char* marker = std::getenv("PELLUMO_POPUP_SHOT");
+    if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_POPUP_SHOT not set";
+    if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+    SetCursorPos(1, 1);
+    TEmailQueue queue;
+    TPopupCycle::TInputs inputs;
+    inputs.Settings = [] {
+        TPopupSettings s;
+        s.AutoHideHint = false;
+        return s;
+    };
+    TfrmMornelle popup(queue, inputs, TRect(480, 380, 780, 580));
+    const HWND hwnd = static_cast<HWND>(popup.Handle());
+    queue.Add(Mail("Inbox", "Alice Example", "Quarterly figures are due today",
+                   "Hello Bob,\r\n\r\nthe quarterly figures are attached. Could you look them over before the "
+                   "meeting on Friday? The totals on page three still need your signature.\r\n\r\nThanks, Alice",
+                   mpHigh));
+    popup.ShowNextNotification();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(hwnd) && AlphaOf(hwnd) == 255; }, 3000));
+    Pump(300);
+    HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    Pump(4000);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+}
+
+}  // namespace
+}  // namespace pellumo

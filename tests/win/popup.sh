@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The popup window under Wine on a private X server: the PopupWindow tests,
+# then a high-priority notification held on screen while the whole screen is
+# photographed into build/popup.png (a test artefact, not kept in git).
+#   popup.sh PELLUMO_UNIT_TESTS.EXE
+set -u
+here=$(cd "$(dirname "$0")/../.." && pwd)
+exe=$1
+wine=$here/scripts/wine-run
+shot=$here/build/popup.png
+export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-popup}
+tmp=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# A display number nobody holds.
+n=90
+while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+export DISPLAY=:$n
+# A wineserver left from a run on another display would keep that display.
+WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
+
+passes=0 fails=0
+count() {  # adds the passed/failed counts of one GoogleTest output
+    local p f
+    p=$(tr -d '\r' <"$1" | grep -c '^\[       OK \]')
+    f=$(tr -d '\r' <"$1" | grep -c '^\[  FAILED  \] .*(')
+    passes=$((passes + p)) fails=$((fails + f))
+}
+
+"$wine" "$exe" --gtest_filter='PopupWindow*' >"$tmp/tests.log" 2>&1
+rc=$?
+tr -d '\r' <"$tmp/tests.log" | grep -E '^\[ *(RUN|OK|FAILED|SKIPPED) *\]|Failure|Expected|Which is|actual|  [A-Za-z]' | head -200
+count "$tmp/tests.log"
+if [ $rc -ne 0 ] && [ "$(tr -d '\r' <"$tmp/tests.log" | grep -c '^\[  FAILED  \] .*(')" -eq 0 ]; then
+    echo "FAIL the test program ended with $rc"; fails=$((fails + 1))
+fi
+
+# The screenshot: the test writes the marker once the popup is opaque.
+marker=$tmp/shown
+PELLUMO_POPUP_SHOT="Z:${marker//\//\\}" "$wine" "$exe" --gtest_filter='PopupScreenshot*' >"$tmp/shot.log" 2>&1 &
+shot_pid=$!
+for _ in $(seq 150); do [ -e "$marker" ] && break; sleep 0.1; done
+if [ -e "$marker" ]; then
+    rm -f "$shot"
+    if import -display :$n -window root "$shot" 2>"$tmp/import.log" && [ -s "$shot" ]; then
+        passes=$((passes + 1)); echo "screenshot: $shot"
+    else
+        fails=$((fails + 1)); echo "FAIL screenshot"; cat "$tmp/import.log"
+    fi
+else
+    fails=$((fails + 1)); echo "FAIL the popup did not come up for the screenshot"
+fi
+wait $shot_pid
+shot_rc=$?
+count "$tmp/shot.log"
+if [ $shot_rc -ne 0 ]; then tr -d '\r' <"$tmp/shot.log" | tail -20; fi
+
+echo "popup: $passes passed, $fails failed"
+[ $fails -eq 0 ]
