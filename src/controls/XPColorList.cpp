@@ -1,0 +1,127 @@
+#include "controls/XPColorList.h"
+
+namespace pellumo {
+
+const TNamedColor kNamedColors[kNamedColorCount] = {
+    {"clBlack", 0x000000},
+    {"clMaroon", 0x000080},
+    {"clGreen", 0x008000},
+    {"clOlive", 0x008080},
+    {"clNavy", 0x800000},
+    {"clPurple", 0x800080},
+    {"clTeal", 0x808000},
+    {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},
+    {"clRed", 0x0000FF},
+    {"clLime", 0x00FF00},
+    {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},
+    {"clFuchsia", 0xFF00FF},
+    {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF},
+    {"clMoneyGreen", 0xC0DCC0},
+    {"clSkyBlue", 0xF0CAA6},
+    {"clCream", 0xF0FBFF},
+    {"clMedGray", 0xA4A0A0},
+    {"clActiveBorder", 0x8000000A},
+    {"clActiveCaption", 0x80000002},
+    {"clAppWorkSpace", 0x8000000C},
+    {"clBackground", 0x80000001},
+    {"clBtnFace", 0x8000000F},
+    {"clBtnHighlight", 0x80000014},
+    {"clBtnShadow", 0x80000010},
+    {"clBtnText", 0x80000012},
+    {"clCaptionText", 0x80000009},
+    {"clDefault", 0x20000000},
+    {"clGradientActiveCaption", 0x8000001B},
+    {"clGradientInactiveCaption", 0x8000001C},
+    {"clGrayText", 0x80000011},
+    {"clHighlight", 0x8000000D},
+    {"clHighlightText", 0x8000000E},
+    {"clInactiveBorder", 0x8000000B},
+    {"clInactiveCaption", 0x80000003},
+    {"clInactiveCaptionText", 0x80000013},
+    {"clInfoBk", 0x80000018},
+    {"clInfoText", 0x80000017},
+    {"clMenu", 0x80000004},
+    {"clMenuText", 0x80000007},
+    {"clNone", 0x1FFFFFFF},
+    {"clScrollBar", 0x80000000},
+    {"cl3DDkShadow", 0x80000015},
+    {"cl3DLight", 0x80000016},
+    {"clWindow", 0x80000005},
+    {"clWindowFrame", 0x80000006},
+    {"clWindowText", 0x80000008},
+};
+
+bool IsNamedColor(TColor color) {
+    for (const TNamedColor& named : kNamedColors)
+        if (named.Value == color) return true;
+    return false;
+}
+
+void TXPColorList::SetSelectedColor(TColor color) {
+    if (color == selectedColor_) return;
+    if (IsNamedColor(color)) {
+        selectedColor_ = color;
+        if (built_) SetItemIndex(FirstIndexOf(color));
+    } else if (useCustomColor_) {
+        SetCustomColor(color);
+    } else {
+        selectedColor_ = kNoSelectedColor;
+        if (built_) SetItemIndex(-1);
+    }
+}
+
+void TXPColorList::SetCustomColor(TColor color) {
+    customColor_ = color;
+    if (!useCustomColor_) return;
+    selectedColor_ = color;
+    if (!built_) return;  // BuildItems selects it: "Custom" then carries SelectedColor
+    items_[CustomIndex()].Color = color;
+    SetItemIndex(-1);
+    SetItemIndex(CustomIndex());
+}
+
+void TXPColorList::SetUseCustomColor(bool use) {
+    // Only a change adds or removes the entry; a second "Custom" would never do.
+    if (use == useCustomColor_) return;
+    useCustomColor_ = use;
+    if (!built_) return;
+    if (use) {
+        items_.push_back({kCustomText, customColor_});
+        return;
+    }
+    if (itemIndex_ == CustomIndex()) itemIndex_ = -1;  // the entry is gone, and its selection with it
+    items_.pop_back();
+    if (itemIndex_ < 0) SetItemIndex(0);
+}
+
+void TXPColorList::BuildItems() {
+    items_.clear();
+    for (const TNamedColor& named : kNamedColors) items_.push_back({named.Identifier + 2, named.Value});
+    if (useCustomColor_) items_.push_back({kCustomText, customColor_});
+    built_ = true;
+    itemIndex_ = -1;  // a new window starts without a selection
+    SetItemIndex(FirstIndexOf(selectedColor_));
+}
+
+void TXPColorList::SelectItem(int index) {
+    if (index < -1 || index >= static_cast<int>(items_.size())) return;
+    SetItemIndex(index);
+}
+
+void TXPColorList::SetItemIndex(int index) {
+    if (index == itemIndex_) return;
+    itemIndex_ = index;
+    if (index >= 0) selectedColor_ = items_[index].Color;
+    if (OnChange) OnChange();
+}
+
+int TXPColorList::FirstIndexOf(TColor color) const {
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].Color == color) return static_cast<int>(i);
+    return -1;
+}
+
+}  // namespace pellumo

@@ -1,0 +1,82 @@
+#pragma once
+// TXPColorCombo's entries and selection, free of any window: the owner-drawn
+// combo box only mirrors Items() and ItemIndex() and reports the user's picks.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controls/XPPanelGradient.h"
+
+namespace pellumo {
+
+struct TNamedColor {
+    const char* Identifier;  // "clMoneyGreen"; the list shows it without "cl"
+    TColor Value;
+};
+
+constexpr size_t kNamedColorCount = 49;
+// The named colours in list order.
+extern const TNamedColor kNamedColors[kNamedColorCount];
+
+// A colour is named when its 32-bit value is exactly one of the table's.
+bool IsNamedColor(TColor color);
+
+// SelectedColor when no entry is selected (the control's -1).
+constexpr TColor kNoSelectedColor = 0xFFFFFFFFu;
+
+struct TColorListItem {
+    std::string Text;
+    TColor Color;
+};
+
+class TXPColorList {
+public:
+    static constexpr const char* kCustomText = "Custom";
+
+    // Called whenever the selected entry changes, by the user or by code;
+    // clearing the selection is a change too. SelectedColor already follows.
+    std::function<void()> OnChange;
+
+    TColor SelectedColor() const { return selectedColor_; }
+    TColor CustomColor() const { return customColor_; }
+    bool UseCustomColor() const { return useCustomColor_; }
+
+    // A named colour selects its first entry; any other colour goes to the
+    // "Custom" entry, or, without one, selects nothing. Setting the value the
+    // control already has does nothing at all.
+    void SetSelectedColor(TColor color);
+    // Stores the colour; with the "Custom" entry it becomes the selected
+    // colour and that entry is selected afresh (cleared, then set), so the
+    // change is signalled even when "Custom" was selected already.
+    void SetCustomColor(TColor color);
+    // Adds or removes the "Custom" entry; losing a selected "Custom" entry
+    // selects the first entry.
+    void SetUseCustomColor(bool use);
+
+    // The entries are made when the control's window is: the named colours,
+    // then "Custom" carrying CustomColor, with the first entry of
+    // SelectedColor's colour selected. Until then the setters only store.
+    void BuildItems();
+    bool ItemsBuilt() const { return built_; }
+    const std::vector<TColorListItem>& Items() const { return items_; }
+    // -1 when nothing is selected.
+    int ItemIndex() const { return itemIndex_; }
+
+    // An entry picked by mouse or keyboard (-1 clears the selection).
+    void SelectItem(int index);
+
+private:
+    void SetItemIndex(int index);
+    int FirstIndexOf(TColor color) const;
+    int CustomIndex() const { return static_cast<int>(kNamedColorCount); }
+
+    TColor selectedColor_ = 0;
+    TColor customColor_ = 0;
+    bool useCustomColor_ = true;
+    bool built_ = false;
+    std::vector<TColorListItem> items_;
+    int itemIndex_ = -1;
+};
+
+}  // namespace pellumo
