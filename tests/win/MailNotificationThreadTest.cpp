@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "win/MessagePump.h"
 #include "app/MailNotificationThread.h"
 #include "app/MainThreadCall.h"
 #include "platform/Exception.h"
@@ -20,33 +21,14 @@
 namespace pellumo {
 namespace {
 
+using test::Pump;
+using test::PumpUntil;
+
 // Generous bounds: long enough for a slow machine to deliver a change, and a
 // quiet spell long enough for a spurious further scan to show up.
 const DWORD kArrival = 5000;
 const DWORD kQuiet = 1500;
 const DWORD kPromptly = 2000;
-
-// Serves this thread's messages (and so the watcher's requests) until Done
-// holds or Ms milliseconds have passed; returns Done's last answer.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done()) return true;
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms) return false;
-        // Short slices: the watcher's own state changes post no message.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(ms - elapsed, 10), QS_ALLINPUT);
-    }
-}
-
-void Pump(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
 
 uint64_t ProcessCpuMs() {
     FILETIME creation, exit, kernel, user;

@@ -12,11 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "win/MessagePump.h"
 #include "app/PopupWindow.h"
 #include "settings/EdgeSnapping.h"
 
 namespace pellumo {
 namespace {
+
+using test::Pump;
+using test::PumpUntil;
 
 bool RunningUnderWine() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -35,26 +39,6 @@ bool DisplayUsable() {
     CloseDesktop(desk);
     return GetSystemMetrics(SM_CXSCREEN) > 0;
 }
-
-// Serves this thread's messages until Done holds or Ms milliseconds pass;
-// Each (if given) runs after every batch of messages.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms, const std::function<void()>& each = nullptr) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (each) each();
-        if (done()) return true;
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-void Pump(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 std::string TextOf(HWND window) {
     char buffer[1024] = {};
