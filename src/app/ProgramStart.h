@@ -1,0 +1,26 @@
+#pragma once
+// The program's start-up rules that need no window: the command line's
+// "/test" switch and the text of the error box shown for a failed start.
+#include <string>
+
+namespace pellumo {
+
+// The application title: the tray icon's tip and the error boxes' caption.
+extern const char* const kApplicationTitle;  // "Ostrivane Pellumo"
+
+// The parameters of a Windows command line after the program's own name,
+// split as the system's programs do: separated by blanks and control
+// characters, double quotes group and are removed.
+std::string ParamStr(const std::string& commandLine, int index);
+int ParamCount(const std::string& commandLine);
+
+// Whether the start-up scan announces every unread message: the first
+// parameter is "/test" in any letter case. No other parameter counts.
+bool IsTestRun(const std::string& commandLine);
+
+// An error message as the error box shows it: a full stop is added unless the
+// text is empty or ends in a full stop or in a character coded below it (an
+// exclamation mark, a closing parenthesis, a blank...).
+std::string ErrorBoxText(const std::string& message);
+
+}  // namespace pellumo
