@@ -10,23 +10,13 @@ wine=$here/scripts/wine-run
 shot=$here/build/popup.png
 export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-popup}
 tmp=$(mktemp -d)
-xvfb_pid=
+. "$here/tests/win/xvfb.sh"
 cleanup() {
-    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+    xvfb_stop
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-
-# A display number nobody holds.
-n=90
-while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-export DISPLAY=:$n
-# A wineserver left from a run on another display would keep that display.
-WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
+xvfb_start
 
 passes=0 fails=0
 count() {  # adds the passed/failed counts of one GoogleTest output
@@ -51,7 +41,7 @@ shot_pid=$!
 for _ in $(seq 150); do [ -e "$marker" ] && break; sleep 0.1; done
 if [ -e "$marker" ]; then
     rm -f "$shot"
-    if import -display :$n -window root "$shot" 2>"$tmp/import.log" && [ -s "$shot" ]; then
+    if import -display "$DISPLAY" -window root "$shot" 2>"$tmp/import.log" && [ -s "$shot" ]; then
         passes=$((passes + 1)); echo "screenshot: $shot"
     else
         fails=$((fails + 1)); echo "FAIL screenshot"; cat "$tmp/import.log"
