@@ -1,0 +1,39 @@
+#include "controls/XPColorCombo.h"
+
+#include <algorithm>
+
+namespace pellumo {
+
+namespace {
+
+// A rectangle that does not fit shrinks to nothing at its own left or top
+// edge instead of turning inside out.
+TRect Normalised(TRect r) {
+    r.Right = std::max(r.Right, r.Left);
+    r.Bottom = std::max(r.Bottom, r.Top);
+    return r;
+}
+
+}  // namespace
+
+TColorEntryLayout LayoutColorEntry(const TRect& item, bool closedControl) {
+    TColorEntryLayout layout;
+    layout.Entry = item;
+    layout.Entry = Normalised(layout.Entry);
+    if (closedControl) {
+        // A field lower than both insets keeps an empty line inside itself.
+        layout.Entry.Top = std::min(layout.Entry.Top + kColorClosedInset, layout.Entry.Bottom);
+        layout.Entry.Bottom = std::max(layout.Entry.Bottom - kColorClosedInset, layout.Entry.Top);
+    }
+    const TRect& e = layout.Entry;
+    const int32_t areaRight = std::min(e.Right, e.Left + kColorSwatchAreaWidth);
+    layout.SwatchArea = TRect(e.Left, e.Top, areaRight, e.Bottom);
+    const int32_t swatchLeft = e.Left + (kColorSwatchAreaWidth - kColorSwatchWidth) / 2;
+    layout.Swatch = Normalised(TRect(std::min(swatchLeft, areaRight), e.Top + 1,
+                                     std::min(swatchLeft + kColorSwatchWidth, areaRight), e.Bottom - 1));
+    if (layout.Swatch.Top > e.Bottom) layout.Swatch.Top = layout.Swatch.Bottom = e.Bottom;
+    layout.Text = TRect(areaRight, e.Top, e.Right, e.Bottom);
+    return layout;
+}
+
+}  // namespace pellumo

@@ -1,0 +1,219 @@
+// The colour combo box's window: a standard combo box that the control draws
+// itself. Its parent receives the drawing requests and selection changes
+// and passes them on through ParentMessage, as Win32 owner drawing asks.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "controls/XPColorCombo.h"
+#include "controls/XPPanelPaint.h"
+#include "platform/Exception.h"
+
+namespace pellumo {
+
+namespace {
+
+// List entries a little taller than the 8-point text, so the swatches read.
+const int kListItemHeight = 16;
+const int kDropDownCount = 8;
+
+RECT ToRECT(const TRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; }
+TRect ToRect(const RECT& r) { return TRect(r.left, r.top, r.right, r.bottom); }
+
+void Fill(HDC dc, const TRect& r, COLORREF color) {
+    if (r.Right <= r.Left || r.Bottom <= r.Top) return;
+    const RECT rect = ToRECT(r);
+    SetBkColor(dc, color);
+    // Fills with the background colour without making a brush.
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+}  // namespace
+
+class TXPColorCombo::TImpl {
+public:
+    TImpl(TXPColorCombo& owner, HWND parent, int id, int left, int top, int width, int height, HFONT font);
+    ~TImpl();
+
+    TXPColorList list;
+    HWND hwnd = nullptr;
+
+    // Entries and selection of the window as the list has them.
+    void SyncItems();
+    void SyncSelection();
+    bool ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+private:
+    void DrawItem(const DRAWITEMSTRUCT& item);
+    void Changed();
+
+    TXPColorCombo& owner_;
+    int id_;
+    HFONT font_;
+};
+
+TXPColorCombo::TImpl::TImpl(TXPColorCombo& owner, HWND parent, int id, int left, int top, int width, int height,
+                            HFONT font)
+    : owner_(owner), id_(id), font_(font) {
+    // For a drop-down list the window's height is the opened height; the
+    // closed height follows the field's item height, set below.
+    const int openHeight = height + kDropDownCount * kListItemHeight + 2;
+    hwnd = CreateWindowExA(0, "COMBOBOX", "",
+                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
+                               CBS_HASSTRINGS,
+                           left, top, width, openHeight, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleA(nullptr), nullptr);
+    if (!hwnd) throw Exception("Cannot create the colour combo box");
+    if (font_) SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(hwnd, CB_SETITEMHEIGHT, 0, kListItemHeight);
+    // Common controls 6 size the drop-down by entries (older ones ignore this).
+    SendMessageA(hwnd, CB_SETMINVISIBLE, kDropDownCount, 0);
+    // The frame around the field is the system's; the field takes the rest
+    // of the height asked for. Systems differ in what the field's height
+    // includes, so the closed height is measured after each try.
+    LRESULT field = SendMessageA(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int attempt = 0; attempt < 3 && field != CB_ERR; ++attempt) {
+        RECT closed {};
+        GetWindowRect(hwnd, &closed);
+        const int off = height - (closed.bottom - closed.top);
+        if (off == 0 || field + off <= 0) break;
+        field += off;
+        SendMessageA(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+    list.OnChange = [this] { Changed(); };
+    // The entries are made with the window, as the list expects.
+    list.BuildItems();
+    SyncItems();
+}
+
+TXPColorCombo::TImpl::~TImpl() {
+    list.OnChange = nullptr;
+    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+
+void TXPColorCombo::TImpl::SyncItems() {
+    if (!hwnd) return;
+    SendMessageA(hwnd, CB_RESETCONTENT, 0, 0);
+    for (const TColorListItem& item : list.Items())
+        SendMessageA(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Text.c_str()));
+    SyncSelection();
+}
+
+void TXPColorCombo::TImpl::SyncSelection() {
+    if (!hwnd || !IsWindow(hwnd)) return;
+    const int index = list.ItemIndex();
+    if (SendMessageA(hwnd, CB_GETCURSEL, 0, 0) != index) SendMessageA(hwnd, CB_SETCURSEL, index, 0);
+    // The "Custom" entry may carry a new colour under the same selection.
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void TXPColorCombo::TImpl::Changed() {
+    // Entries come and go only with UseCustomColor; the count tells.
+    if (hwnd && SendMessageA(hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(list.Items().size()))
+        SyncItems();
+    else
+        SyncSelection();
+    if (owner_.OnChange) owner_.OnChange();
+}
+
+bool TXPColorCombo::TImpl::ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (!item || item->CtlType != ODT_COMBOBOX || item->hwndItem != hwnd) return false;
+            DrawItem(*item);
+            result = TRUE;
+            return true;
+        }
+        case WM_MEASUREITEM: {
+            // Asked while the window is being made, before its handle is
+            // known here: recognised by its identifier.
+            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (!item || item->CtlType != ODT_COMBOBOX || static_cast<int>(item->CtlID) != id_) return false;
+            item->itemHeight = kListItemHeight;
+            result = TRUE;
+            return true;
+        }
+        case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lParam) != hwnd || !hwnd) return false;
+            if (HIWORD(wParam) == CBN_SELCHANGE)
+                list.SelectItem(static_cast<int>(SendMessageA(hwnd, CB_GETCURSEL, 0, 0)));
+            result = 0;
+            return HIWORD(wParam) == CBN_SELCHANGE;
+    }
+    return false;
+}
+
+void TXPColorCombo::TImpl::DrawItem(const DRAWITEMSTRUCT& item) {
+    const HDC dc = item.hDC;
+    const bool closed = (item.itemState & ODS_COMBOBOXEDIT) != 0;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool enabled = !(item.itemState & ODS_DISABLED) && IsWindowEnabled(hwnd);
+    const TColorEntryLayout layout = LayoutColorEntry(ToRect(item.rcItem), closed);
+    const auto& items = list.Items();
+    const int index = static_cast<int>(item.itemID);
+    const TColorListItem* entry = index >= 0 && index < static_cast<int>(items.size()) ? &items[index] : nullptr;
+
+    const int savedDc = SaveDC(dc);
+    if (font_) SelectObject(dc, font_);
+    // The closed control's insets show the field's own background.
+    if (closed) Fill(dc, ToRect(item.rcItem), GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
+
+    const COLORREF background =
+        !enabled ? GetSysColor(COLOR_BTNFACE) : GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    const COLORREF text =
+        !enabled ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    Fill(dc, layout.SwatchArea, GetSysColor(COLOR_WINDOW));
+    Fill(dc, layout.Text, background);
+
+    if (entry) {
+        const TRect& s = layout.Swatch;
+        if (s.Right > s.Left && s.Bottom > s.Top) {
+            // The frame, then the colour inside it; system colours as the
+            // system shows them now.
+            Fill(dc, s, GetSysColor(COLOR_WINDOWTEXT));
+            Fill(dc, TRect(s.Left + 1, s.Top + 1, s.Right - 1, s.Bottom - 1),
+                 ColorToRGB(entry->Color, SystemColorRGB));
+        }
+        RECT textRect = ToRECT(layout.Text);
+        textRect.left += 2;
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, text);
+        DrawTextA(dc, entry->Text.c_str(), static_cast<int>(entry->Text.size()), &textRect,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    RestoreDC(dc, savedDc);
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        const RECT focus = ToRECT(layout.Text);
+        SetBkColor(dc, background);
+        SetTextColor(dc, text);
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+TXPColorCombo::TXPColorCombo(void* parent, int id, int left, int top, int width, int height, void* font)
+    : impl_(new TImpl(*this, static_cast<HWND>(parent), id, left, top, width, height, static_cast<HFONT>(font))) {}
+
+TXPColorCombo::~TXPColorCombo() = default;
+
+TColor TXPColorCombo::SelectedColor() const { return impl_->list.SelectedColor(); }
+TColor TXPColorCombo::CustomColor() const { return impl_->list.CustomColor(); }
+bool TXPColorCombo::UseCustomColor() const { return impl_->list.UseCustomColor(); }
+void TXPColorCombo::SetSelectedColor(TColor color) { impl_->list.SetSelectedColor(color); }
+void TXPColorCombo::SetCustomColor(TColor color) { impl_->list.SetCustomColor(color); }
+void TXPColorCombo::SetUseCustomColor(bool use) {
+    impl_->list.SetUseCustomColor(use);
+    // Adding the entry changes no selection, so no change told the window.
+    if (SendMessageA(impl_->hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(impl_->list.Items().size()))
+        impl_->SyncItems();
+}
+const TXPColorList& TXPColorCombo::List() const { return impl_->list; }
+void* TXPColorCombo::Handle() const { return impl_->hwnd; }
+
+bool TXPColorCombo::ParentMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
+    LRESULT r = 0;
+    if (!impl_->ParentMessage(message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), r)) return false;
+    result = static_cast<intptr_t>(r);
+    return true;
+}
+
+}  // namespace pellumo
