@@ -50,6 +50,10 @@ size_t TEmailQueue::Count() {
     return items_.size();
 }
 
+std::string SeenKey(const std::string& folderId, const std::string& messageId) {
+    return folderId + "/" + messageId;
+}
+
 bool FolderChanged(TFolderInfo& info) {
     if (!info.Record || info.Record->Kind >= 2) return false;
     const int32_t age = FileAge(info.Record->FileName);
@@ -83,11 +87,12 @@ void TMailScan::ScanFolders(bool baseline, bool passOverBadFolders) {
         for (reader.First(); !reader.Eof(); reader.Next()) {
             if (ShuttingDown) return;
             const TZellDbxMessageObject& msg = *reader.Current();
+            const std::string key = SeenKey(folders_[i].Text, msg.Id);
             if (baseline) {
-                SeenIds.Add(msg.Id);
-            } else if (!msg.IsRead() && !SeenIds.Contains(msg.Id)) {
+                SeenIds.Add(key);
+            } else if (!msg.IsRead() && !SeenIds.Contains(key)) {
                 const std::string body = MessageBody(reader, msg, buffer);
-                SeenIds.Add(msg.Id);
+                SeenIds.Add(key);
                 QueueNotification(msg, info.Record->Name, body);
             }
         }

@@ -31,6 +31,8 @@ struct TEmailInfo {
 };
 
 // Ids of the messages seen so far: sorted, compared without regard to case.
+// A message's Id is its number within its folder file, so two folders can
+// both hold an 000001: the keys carry the folder too (SeenKey).
 class TSeenIds {
 public:
     bool Contains(const std::string& id) const;
@@ -55,6 +57,10 @@ private:
     TLock lock_;
     std::deque<std::unique_ptr<TEmailInfo>> items_;
 };
+
+// The seen-list key of message `messageId` of the watched folder whose
+// record Id is `folderId`.
+std::string SeenKey(const std::string& folderId, const std::string& messageId);
 
 // Set once at shutdown: the scan stops before its next record and no
 // further notification is shown.

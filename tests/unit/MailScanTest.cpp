@@ -147,24 +147,32 @@ TEST_F(MailScanTest, ReadMarksDecideAndAreLookedAtAgain) {
     Write("Inbox", {Mail(1, "seen at start"), Mail(2, "read early", 0x80)});
     scan.StoreChanged();
     EXPECT_TRUE(Queued(scan).empty());
-    EXPECT_FALSE(scan.SeenIds.Contains("000002"));
+    EXPECT_FALSE(scan.SeenIds.Contains(SeenKey("Inbox", "000002")));
     // Marked unread again: announced. The one seen at start never is.
     Write("Inbox", {Mail(1, "seen at start"), Mail(2, "read early")});
     scan.StoreChanged();
     EXPECT_EQ(Queued(scan), Subjects{"Inbox: read early"});
 }
 
-TEST_F(MailScanTest, IdsSeenInAnyFolderAreNotAnnouncedAgain) {
+TEST_F(MailScanTest, IdsAreSeenPerFolder) {
+    // Message Ids number the messages of one folder file: another folder's
+    // 0000A1 is a different message and is announced; the same folder's
+    // 0000B2 under another letter case is the same one.
     Folder("Inbox");
     Folder("Lists");
     Write("Inbox", {Mail(0xA1, "a")});
     Write("Lists", std::vector<mkstore::Message>{});
     TMailScan scan(folders_);
     scan.ScanFolders(true);
-    Write("Lists", {Mail(0xA1, "same id elsewhere"), Mail(0xB2, "new")});
+    Write("Lists", {Mail(0xA1, "same number elsewhere"), Mail(0xB2, "new")});
     scan.StoreChanged();
-    EXPECT_EQ(Queued(scan), Subjects{"Lists: new"});
-    EXPECT_TRUE(scan.SeenIds.Contains("0000b2"));  // letter case does not matter
+    EXPECT_EQ(Queued(scan), (Subjects{"Lists: same number elsewhere", "Lists: new"}));
+    EXPECT_TRUE(scan.SeenIds.Contains(SeenKey("Lists", "0000b2")));
+    EXPECT_FALSE(scan.SeenIds.Contains(SeenKey("Inbox", "0000B2")));
+    Write("Inbox", {Mail(0xA1, "a"), Mail(0xB2, "inbox's own b2")});
+    Write("Lists", {Mail(0xA1, "same number elsewhere"), Mail(0xB2, "new")});
+    scan.StoreChanged();
+    EXPECT_EQ(Queued(scan), Subjects{"Inbox: inbox's own b2"});
 }
 
 TEST_F(MailScanTest, WritesWithinOneAgeStepAreNotSeenUntilTheNext) {
@@ -278,7 +286,7 @@ TEST_F(MailScanTest, HoldBackDropsTheNotification) {
     scan.HoldBack = [&] { return front; };
     scan.ScanFolders(false);
     EXPECT_EQ(scan.Queue.Count(), 0u);
-    EXPECT_TRUE(scan.SeenIds.Contains("000001"));  // dropped, not offered again
+    EXPECT_TRUE(scan.SeenIds.Contains(SeenKey("Inbox", "000001")));  // dropped, not offered again
 }
 
 TEST(MailScan_Parts, PriorityMappingAndSeenIds) {
