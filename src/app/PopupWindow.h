@@ -6,6 +6,7 @@
 // Windows-free on purpose, so the program entry and the scan can hold one
 // without including <windows.h>; handles travel as void*.
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "app/DisplayCycle.h"
@@ -57,6 +58,12 @@ public:
     void* Handle() const;
     // ImageList1's icon `index` as the window holds it (an HICON it owns).
     void* ImageListIcon(int index) const;
+
+    // Messages of the window that belong to the rest of the main form (the
+    // tray icon's callback, the shell's broadcasts, the session's end): the
+    // handler sees each message first and returns true when it took it.
+    using TMessageHandler = std::function<bool(unsigned message, uintptr_t wParam, intptr_t lParam)>;
+    void SetMessageHandler(TMessageHandler handler);
 
     // The program's wiring: settings from NotifierSettings() read afresh at
     // every use, WindowRect written back, the monitors' work areas for the

@@ -119,6 +119,7 @@ public:
     ~TImpl() override;
 
     TPopupCycle& Cycle() { return cycle_; }
+    void SetMessageHandler(TMessageHandler handler) { messageHandler_ = std::move(handler); }
     HICON Icon(int index) const { return index >= 0 && index < kImageListCount ? icons_[index].Get() : nullptr; }
 
     // ITPopupView
@@ -169,6 +170,7 @@ private:
     void WindowPosChanging(WINDOWPOS& pos);
 
     TPopupCycle cycle_;
+    TMessageHandler messageHandler_;
     TXPExtPanelGradient panel_;
     TFont normalFont_, boldFont_, underlineFont_;
     TIcon icons_[kImageListCount];
@@ -442,6 +444,7 @@ void TfrmMornelle::TImpl::WindowPosChanging(WINDOWPOS& pos) {
 }
 
 LRESULT TfrmMornelle::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (messageHandler_ && live_ && messageHandler_(message, wParam, lParam)) return 0;
     switch (message) {
         case WM_TIMER:
             if (wParam == kShowTimerId) {
@@ -533,6 +536,7 @@ TfrmMornelle::~TfrmMornelle() = default;
 
 void TfrmMornelle::ShowNextNotification() { impl_->Cycle().ShowNextNotification(); }
 TPopupCycle& TfrmMornelle::Cycle() { return impl_->Cycle(); }
+void TfrmMornelle::SetMessageHandler(TMessageHandler handler) { impl_->SetMessageHandler(std::move(handler)); }
 void* TfrmMornelle::Handle() const { return impl_->Hwnd(); }
 void* TfrmMornelle::ImageListIcon(int index) const { return impl_->Icon(index); }
 

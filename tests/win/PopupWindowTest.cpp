@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "win/Display.h"
 #include "win/MessagePump.h"
 #include "app/PopupWindow.h"
 #include "settings/EdgeSnapping.h"
@@ -19,26 +20,9 @@
 namespace pellumo {
 namespace {
 
+using test::DisplayUsable;
 using test::Pump;
 using test::PumpUntil;
-
-bool RunningUnderWine() {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-// Wine without an X display, or a Windows session without an interactive
-// desktop, cannot show a window to look at.
-bool DisplayUsable() {
-    if (RunningUnderWine()) {
-        char display[256];
-        if (!GetEnvironmentVariableA("DISPLAY", display, sizeof display)) return false;
-    }
-    HDESK desk = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
-    if (!desk) return false;
-    CloseDesktop(desk);
-    return GetSystemMetrics(SM_CXSCREEN) > 0;
-}
 
 std::string TextOf(HWND window) {
     char buffer[1024] = {};

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -242,6 +243,90 @@ std::vector<uint8_t> DrawLogo() {
     return canvas.Rgba();
 }
 
+// The envelope with its badge, cut from the logo into a square of `size`
+// pixels: each target pixel averages the source area it covers
+// (premultiplied, so transparent pixels lend no colour). Straight RGBA out.
+std::vector<uint8_t> IconPicture(const std::vector<uint8_t>& logo, int size) {
+    const double left = 4, top = -6, side = 68;  // the square around envelope and badge
+    std::vector<uint8_t> out(size_t(size) * size * 4);
+    const double scale = side / size;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            double sum[4] = {0, 0, 0, 0}, area = 0;
+            const double x0 = left + x * scale, x1 = x0 + scale, y0 = top + y * scale, y1 = y0 + scale;
+            for (int sy = int(std::floor(y0)); sy < int(std::ceil(y1)); ++sy) {
+                for (int sx = int(std::floor(x0)); sx < int(std::ceil(x1)); ++sx) {
+                    const double w = (std::min<double>(sx + 1, x1) - std::max<double>(sx, x0)) *
+                                     (std::min<double>(sy + 1, y1) - std::max<double>(sy, y0));
+                    area += w;
+                    if (sx < 0 || sy < 0 || sx >= kWidth || sy >= kHeight) continue;  // transparent
+                    const uint8_t* p = &logo[(size_t(sy) * kWidth + sx) * 4];
+                    const double alpha = p[3] / 255.0;
+                    for (int c = 0; c < 3; ++c) sum[c] += w * alpha * p[c];
+                    sum[3] += w * alpha;
+                }
+            }
+            uint8_t* q = &out[(size_t(y) * size + x) * 4];
+            const double alpha = sum[3] / area;
+            for (int c = 0; c < 3; ++c) q[c] = alpha > 0 ? uint8_t(std::lround(std::clamp(sum[c] / sum[3], 0.0, 255.0))) : 0;
+            q[3] = uint8_t(std::lround(std::clamp(alpha * 255, 0.0, 255.0)));
+        }
+    }
+    return out;
+}
+
+void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+}
+
+// A Windows icon file with one 32-bit image per size (BGRA rows bottom-up,
+// then the 1-bit mask, which 32-bit images still carry).
+std::vector<uint8_t> IconFile(const std::vector<uint8_t>& logo, std::initializer_list<int> sizes) {
+    std::vector<std::vector<uint8_t>> images;
+    for (int size : sizes) {
+        const std::vector<uint8_t> rgba = IconPicture(logo, size);
+        std::vector<uint8_t> image;
+        PutLe(image, 40, 4);
+        PutLe(image, uint32_t(size), 4);
+        PutLe(image, uint32_t(size * 2), 4);  // colour and mask together
+        PutLe(image, 1, 2);
+        PutLe(image, 32, 2);
+        for (int i = 0; i < 6; ++i) PutLe(image, 0, 4);
+        for (int y = size - 1; y >= 0; --y)
+            for (int x = 0; x < size; ++x) {
+                const uint8_t* p = &rgba[(size_t(y) * size + x) * 4];
+                image.insert(image.end(), {p[2], p[1], p[0], p[3]});
+            }
+        const int maskStride = ((size + 31) / 32) * 4;
+        for (int y = size - 1; y >= 0; --y) {
+            std::vector<uint8_t> row(maskStride, 0);
+            for (int x = 0; x < size; ++x)
+                if (rgba[(size_t(y) * size + x) * 4 + 3] == 0) row[x / 8] |= uint8_t(0x80 >> (x % 8));
+            image.insert(image.end(), row.begin(), row.end());
+        }
+        images.push_back(image);
+    }
+    std::vector<uint8_t> file;
+    PutLe(file, 0, 2);
+    PutLe(file, 1, 2);  // an icon
+    PutLe(file, uint32_t(images.size()), 2);
+    uint32_t offset = uint32_t(6 + 16 * images.size());
+    auto size = sizes.begin();
+    for (const auto& image : images) {
+        file.push_back(uint8_t(*size));
+        file.push_back(uint8_t(*size++));
+        file.push_back(0);
+        file.push_back(0);
+        PutLe(file, 1, 2);
+        PutLe(file, 32, 2);
+        PutLe(file, uint32_t(image.size()), 4);
+        PutLe(file, offset, 4);
+        offset += uint32_t(image.size());
+    }
+    for (const auto& image : images) file.insert(file.end(), image.begin(), image.end());
+    return file;
+}
+
 bool WriteFile(const char* path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path, "wb");
     if (!f) return false;
@@ -252,8 +337,17 @@ bool WriteFile(const char* path, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: mklogo PAYLOAD [RGBA]\n");
+    // PAYLOAD: the resource; --rgba: the unpacked picture; --icon: the
+    // program's icon file, cut from the same drawing.
+    const char* rgbaPath = nullptr;
+    const char* iconPath = nullptr;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--rgba") == 0) rgbaPath = argv[i + 1];
+        else if (std::strcmp(argv[i], "--icon") == 0) iconPath = argv[i + 1];
+        else argc = 0;
+    }
+    if (argc < 2 || argc % 2 != 0) {
+        std::fprintf(stderr, "usage: mklogo PAYLOAD [--rgba FILE] [--icon FILE.ico]\n");
         return 2;
     }
     if (lzo_init() != LZO_E_OK) {
@@ -276,7 +370,8 @@ int main(int argc, char** argv) {
     }
     payload.resize(4 + packed);
 
-    if (!WriteFile(argv[1], payload) || (argc == 3 && !WriteFile(argv[2], rgba))) {
+    if (!WriteFile(argv[1], payload) || (rgbaPath && !WriteFile(rgbaPath, rgba)) ||
+        (iconPath && !WriteFile(iconPath, IconFile(rgba, {32, 16})))) {
         std::perror("mklogo");
         return 1;
     }

@@ -1,0 +1,190 @@
+// The main form's tray icon, menu and watching. The popup window receives
+// the tray icon's callback and the shell's broadcasts; this file takes them
+// through the window's message handler.
+#include "app/MainForm.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <utility>
+
+#include "app/MailNotificationThread.h"
+#include "app/MailScan.h"
+#include "app/PopupWindow.h"
+#include "app/ProgramStart.h"
+#include "platform/OutlookExpress.h"
+#include "settings/NotifierSettings.h"
+#include "settings/SetupDialog.h"
+
+namespace pellumo {
+
+namespace {
+
+// NOTIFYICONDATA in its Windows 2000 layout: what XP and later all accept.
+const DWORD kTrayIconDataSize = NOTIFYICONDATAA_V2_SIZE;
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the Windows 2000 layout of NOTIFYICONDATAA");
+
+enum TMenuCommand : UINT { cmSettings = 1, cmExit = 2 };
+
+}  // namespace
+
+// The icon in the notification area and its menu.
+class TMainForm::TTray {
+public:
+    explicit TTray(HWND window) {
+        std::memset(&data_, 0, sizeof data_);
+        data_.cbSize = kTrayIconDataSize;
+        data_.hWnd = window;
+        data_.uID = 0;
+        data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        data_.uCallbackMessage = kTrayIconMessage;
+        std::strncpy(data_.szTip, kApplicationTitle, sizeof data_.szTip - 1);
+        taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    }
+    ~TTray() { Remove(); }
+
+    void Add() {
+        // The shell keeps its own copy of the icon.
+        data_.hIcon = static_cast<HICON>(CreateImageListIcon(0));
+        Shell_NotifyIconA(NIM_ADD, &data_);
+        if (data_.hIcon) DestroyIcon(data_.hIcon);
+        data_.hIcon = nullptr;
+        added_ = true;
+    }
+    void Remove() {
+        if (!added_) return;
+        Shell_NotifyIconA(NIM_DELETE, &data_);
+        added_ = false;
+    }
+    // A new taskbar (the shell restarted) knows no icons: ours goes back in.
+    bool IsTaskbarCreated(UINT message) const { return taskbarCreated_ && message == taskbarCreated_; }
+    bool Added() const { return added_; }
+
+    // "Settings..." (the default item, bold), a separator, "E&xit"; the
+    // command picked, or 0.
+    UINT TrackMenu(POINT at) {
+        HMENU menu = CreatePopupMenu();
+        if (!menu) return 0;
+        AppendMenuA(menu, MF_STRING, cmSettings, "Settings...");
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, cmExit, "E&xit");
+        SetMenuDefaultItem(menu, cmSettings, FALSE);
+        const UINT command = static_cast<UINT>(
+            TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0,
+                           data_.hWnd, nullptr));
+        DestroyMenu(menu);
+        return command;
+    }
+
+private:
+    NOTIFYICONDATAA data_;
+    UINT taskbarCreated_ = 0;
+    bool added_ = false;
+};
+
+// The store watcher; the thread frees itself, this is only our hold on it.
+class TMainForm::TWatch {
+public:
+    std::unique_ptr<TMailNotificationThread> Watcher;
+};
+
+TMainForm::TMainForm(const std::string& commandLine) : commandLine_(commandLine) {
+    TNotifierSettings& settings = NotifierSettings();
+    scan_.reset(new TMailScan(settings.FolderList()));
+    popup_.reset(new TfrmMornelle(scan_->Queue, TfrmMornelle::DefaultInputs(), settings.WindowRect));
+    popup_->Cycle().FadeDelta = 21;
+    scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
+    scan_->HoldBack = [] { return !NotifierSettings().DisplayWhenOEActive && IsOutlookExpressActive(); };
+    tray_.reset(new TTray(static_cast<HWND>(popup_->Handle())));
+    popup_->SetMessageHandler(
+        [this](unsigned message, uintptr_t wParam, intptr_t lParam) { return HandleMessage(message, wParam, lParam); });
+}
+
+TMainForm::~TMainForm() {
+    popup_->SetMessageHandler(nullptr);
+    StopWatching();
+    RemoveTrayIcon();
+    popup_.reset();
+    scan_.reset();
+}
+
+void TMainForm::FormCreate() {
+    AddTrayIcon();
+    StartWatching();
+    const TRect bounds = NotifierSettings().WindowRect;
+    SetWindowPos(static_cast<HWND>(popup_->Handle()), nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left,
+                 bounds.Bottom - bounds.Top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TMainForm::AddTrayIcon() { tray_->Add(); }
+void TMainForm::RemoveTrayIcon() { tray_->Remove(); }
+
+void TMainForm::StartWatching() {
+    watch_.reset(new TWatch);
+    watch_->Watcher.reset(new TMailNotificationThread);
+    watch_->Watcher->OnChange = [this] { scan_->StoreChanged(); };
+    scan_->ScanFolders(!IsTestRun(commandLine_));
+    watch_->Watcher->Resume();
+}
+
+void TMainForm::StopWatching() {
+    popup_->Cycle().DisableTimer();
+    ShuttingDown = true;
+    // Releasing our hold signals the watcher and does not wait for it.
+    if (watch_) watch_->Watcher.reset();
+    watch_.reset();
+    scan_->Queue.Clear();
+}
+
+void TMainForm::WMTrayIcon(unsigned mouseMessage) {
+    if (mouseMessage == WM_LBUTTONDBLCLK)
+        OpenSettings();
+    else if (mouseMessage == WM_RBUTTONDOWN)
+        ShowTrayMenu();
+}
+
+void TMainForm::ShowTrayMenu() {
+    const HWND window = static_cast<HWND>(popup_->Handle());
+    // Without being in front, the menu would not close when the user
+    // clicks elsewhere; WM_NULL afterwards lets the shell see it closed.
+    SetForegroundWindow(window);
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    const UINT command = tray_->TrackMenu(cursor);
+    PostMessageA(window, WM_NULL, 0, 0);
+    if (command == cmSettings)
+        Settings1Click();
+    else if (command == cmExit)
+        Exit1Click();
+}
+
+void TMainForm::OpenSettings() {
+    scan_->Queue.Clear();
+    ShowSetupDialog();
+}
+
+void TMainForm::Exit1Click() { PostQuitMessage(0); }
+
+bool TMainForm::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+    if (message == kTrayIconMessage) {
+        WMTrayIcon(static_cast<unsigned>(lParam));
+        return true;
+    }
+    if (tray_->IsTaskbarCreated(message)) {
+        if (tray_->Added()) tray_->Add();
+        return true;
+    }
+    if (message == WM_ENDSESSION && wParam) {
+        // The session may end the process as soon as this returns: what the
+        // settings hold is written now; the ordered teardown follows if the
+        // process gets that far.
+        StopWatching();
+        NotifierSettings().Save();
+        PostQuitMessage(0);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace pellumo

@@ -1,0 +1,96 @@
+// The program entry's work: a background utility with no taskbar button and
+// no window at start, the main form, the message loop, and the teardown in
+// its order (form first, then the settings, which write themselves).
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+
+#include "app/MainForm.h"
+#include "app/ProgramStart.h"
+#include "settings/NotifierSettings.h"
+
+namespace pellumo {
+
+namespace {
+
+const char kApplicationClass[] = "TApplication";
+
+// The application's own top-level window: never shown, a tool window so the
+// program has no taskbar button, the owner of the error boxes.
+class TApplicationWindow {
+public:
+    TApplicationWindow() {
+        const HINSTANCE instance = GetModuleHandleA(nullptr);
+        WNDCLASSA windowClass {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = kApplicationClass;
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(0, kApplicationClass, kApplicationTitle,
+                                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
+                                  nullptr, nullptr, instance, nullptr);
+        if (window_) {
+            ShowWindow(window_, SW_HIDE);
+            SetWindowLongA(window_, GWL_EXSTYLE, GetWindowLongA(window_, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+        }
+    }
+    ~TApplicationWindow() {
+        if (window_) DestroyWindow(window_);
+    }
+    TApplicationWindow(const TApplicationWindow&) = delete;
+    TApplicationWindow& operator=(const TApplicationWindow&) = delete;
+    HWND Handle() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+void ShowErrorBox(HWND owner, const std::exception& error) {
+    MessageBoxA(owner, ErrorBoxText(error.what()).c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
+}
+
+void RunMessageLoop() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace
+
+int RunProgram(const std::string& commandLine) {
+    TApplicationWindow application;
+
+    // The settings' first use constructs them: the registry values, then
+    // the folder list from Folders.dbx. When that fails there is nothing to
+    // watch and no icon to reach the program by, so it ends after saying why
+    // (a wrongly typed value has been repaired for the next start).
+    try {
+        NotifierSettings();
+    } catch (const std::exception& error) {
+        ShowErrorBox(application.Handle(), error);
+        return 1;
+    }
+
+    {
+        std::unique_ptr<TMainForm> form;
+        try {
+            form.reset(new TMainForm(commandLine));
+            form->FormCreate();
+        } catch (const std::exception& error) {
+            // The icon, once added, stays; nothing is watched this run.
+            ShowErrorBox(application.Handle(), error);
+            if (!form) {
+                FreeNotifierSettings();
+                return 1;
+            }
+        }
+        RunMessageLoop();
+    }
+    FreeNotifierSettings();
+    return 0;
+}
+
+}  // namespace pellumo

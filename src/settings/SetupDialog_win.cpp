@@ -1,0 +1,799 @@
+// The setup dialog as a window: a private dialog class (DefDlgProc gives the
+// dialog keyboard: Tab, Enter for OK, Esc for Cancel) with plain Win32
+// controls laid out in pixels, on a background painted like a tab page. The
+// controls sit directly on the dialog; the group boxes are frames around
+// them, which keeps their notifications and drawing requests with the dialog.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "controls/XPColorCombo.h"
+#include "controls/XPPanelPaint.h"
+#include "platform/Exception.h"
+#include "settings/HintTimeValue.h"
+#include "settings/Logo.h"
+#include "settings/NotifierSettings.h"
+#include "settings/SetupDialog.h"
+
+namespace pellumo {
+
+const char* const TfrmMornelleSetup::kCaption = "Pellumo Setup";
+const char* const TfrmMornelleSetup::kClassName = "TfrmMornelleSetup";
+
+namespace {
+
+// The design, in pixels: not scaled with the screen's font size.
+const int kDesignLeft = 357;
+const int kDesignTop = 291;
+const int kClientWidth = 420;
+const int kClientHeight = 247;
+const POINT kGbHint = {16, 8};
+const POINT kGbBackColors = {16, 104};
+const int kImage1Left = 223;
+const int kImage1Top = 8;
+// Image1's rectangle in the design, whose centre gives the logo's background.
+const int kImage1DesignWidth = 192;
+const int kImage1DesignHeight = 56;
+const WORD kLogoResourceId = 777;
+const int kTabPane = 9;  // TABP_PANE of the "TAB" theme class
+
+// Move-only owner of one GDI object.
+template <typename H>
+class TGdi {
+public:
+    TGdi() = default;
+    explicit TGdi(H handle) : handle_(handle) {}
+    TGdi(TGdi&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    TGdi& operator=(TGdi&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
+        return *this;
+    }
+    ~TGdi() { Reset(); }
+    H Get() const { return handle_; }
+    void Reset(H handle = nullptr) {
+        if (handle_) DeleteObject(handle_);
+        handle_ = handle;
+    }
+
+private:
+    H handle_ = nullptr;
+};
+
+// A memory DC with one bitmap selected for its lifetime.
+class TMemoryDC {
+public:
+    TMemoryDC(HDC like, HGDIOBJ bitmap) : dc_(CreateCompatibleDC(like)) {
+        if (dc_ && bitmap) old_ = SelectObject(dc_, bitmap);
+    }
+    ~TMemoryDC() {
+        if (!dc_) return;
+        if (old_) SelectObject(dc_, old_);
+        DeleteDC(dc_);
+    }
+    TMemoryDC(const TMemoryDC&) = delete;
+    TMemoryDC& operator=(const TMemoryDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_ = nullptr;
+};
+
+// A DLL from the system directory by full path, so one lying beside the
+// program or in the current directory is never loaded instead. Kept loaded.
+HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + lstrlenA(name) + 1 > MAX_PATH) return nullptr;
+    lstrcpyA(path + length, "\\");
+    lstrcatA(path, name);
+    return LoadLibraryA(path);
+}
+
+template <typename F>
+F Proc(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// The visual-theme services, absent before Windows XP: looked up once.
+struct TThemeApi {
+    BOOL(WINAPI* IsThemeActive)() = nullptr;
+    BOOL(WINAPI* IsAppThemed)() = nullptr;
+    HANDLE(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
+    HRESULT(WINAPI* CloseThemeData)(HANDLE) = nullptr;
+    HRESULT(WINAPI* DrawThemeBackground)(HANDLE, HDC, int, int, const RECT*, const RECT*) = nullptr;
+
+    bool Active() const {
+        return IsThemeActive && IsAppThemed && OpenThemeData && CloseThemeData && DrawThemeBackground &&
+               IsThemeActive() && IsAppThemed();
+    }
+};
+
+const TThemeApi& ThemeApi() {
+    static const TThemeApi api = [] {
+        TThemeApi a;
+        const HMODULE module = LoadSystemLibrary("uxtheme.dll");
+        a.IsThemeActive = Proc<decltype(a.IsThemeActive)>(module, "IsThemeActive");
+        a.IsAppThemed = Proc<decltype(a.IsAppThemed)>(module, "IsAppThemed");
+        a.OpenThemeData = Proc<decltype(a.OpenThemeData)>(module, "OpenThemeData");
+        a.CloseThemeData = Proc<decltype(a.CloseThemeData)>(module, "CloseThemeData");
+        a.DrawThemeBackground = Proc<decltype(a.DrawThemeBackground)>(module, "DrawThemeBackground");
+        return a;
+    }();
+    return api;
+}
+
+// Registers the up-down class. By name, not by path: the manifest's common
+// controls 6 must be the ones loaded. False when the system has none.
+bool InitUpDownClass() {
+    static const bool ready = [] {
+        const HMODULE module = LoadLibraryA("comctl32.dll");
+        const auto init = Proc<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(module, "InitCommonControlsEx");
+        if (!init) return false;
+        INITCOMMONCONTROLSEX icc {sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+        return init(&icc) != FALSE;
+    }();
+    return ready;
+}
+
+char DecimalSeparator() {
+    char separator[8] = {};
+    return GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1 ? separator[0] : '.';
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+    RECT r {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+
+}  // namespace
+
+class TfrmMornelleSetup::TImpl {
+public:
+    // What OK takes from the controls.
+    struct TValues {
+        bool AutoHideHint = false;
+        bool UseFading = false;
+        bool DisplayWhenOEActive = false;
+        int32_t HintTime = 0;
+        TColor BeginColor = 0;
+        TColor EndColor = 0;
+    };
+
+    // FormCreate: the window and its controls, hidden, filled from `settings`,
+    // with the logo. Raises Exception when the window cannot be made.
+    explicit TImpl(const TNotifierSettings& settings);
+    ~TImpl();
+    TImpl(const TImpl&) = delete;
+    TImpl& operator=(const TImpl&) = delete;
+
+    HWND Hwnd() const { return hwnd_; }
+    // Shows the dialog and serves the thread's messages until it is closed;
+    // true for OK.
+    bool ShowModal();
+    void BringToFront();
+    void ControlsToSettings(TNotifierSettings& settings) const;
+
+private:
+    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK StaticEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT EditProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) { return DefDlgProcA(hwnd_, message, wParam, lParam); }
+
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND Make(const char* windowClass, const char* text, DWORD style, DWORD exStyle, int left, int top, int width,
+              int height, int id);
+    HWND MakeLabel(const char* text, int left, int top, int id);
+    void CreateControls();
+
+    void SettingsToControls(const TNotifierSettings& settings);
+    TValues ReadControls() const;
+    void UpdateHintTimeEnabled();
+    void chbAutoHideHintClick() { UpdateHintTimeEnabled(); }
+
+    // The hint-time field's text and value.
+    std::string HintTimeText() const;
+    void ShowHintTime();
+    void StepHintTime(int delta);
+    void HintTimeLostFocus();
+
+    // XPExtPanel1: the background, kept as a bitmap of the client area.
+    void PaintPanel(HDC dc) const;
+    void RebuildPanel();
+    bool OnPanel(HWND control) const;
+    HBRUSH PanelBrushFor(HWND control, HDC dc) const;
+
+    void LoadLogo();
+    COLORREF LogoBackground() const;
+    void DrawImage1(const DRAWITEMSTRUCT& item) const;
+
+    HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;  // hidden: an owned dialog gets no taskbar button
+    HWND edit_ = nullptr;
+    WNDPROC editProc_ = nullptr;
+    TGdi<HFONT> font_;
+    std::unique_ptr<TXPColorCombo> ccBeginColor_, ccEndColor_;
+    THintTimeValue hintTime_;
+    char decimalSeparator_ = '.';
+
+    TGdi<HBITMAP> panelBitmap_;
+    TGdi<HBRUSH> panelBrush_;
+    TGdi<HBITMAP> logo_, logoMask_;
+    int logoWidth_ = 0, logoHeight_ = 0;
+
+    bool closed_ = false;
+    bool ok_ = false;
+    TValues okValues_;
+};
+
+namespace {
+// At most one dialog is open; a second request finds it here.
+TfrmMornelleSetup::TImpl* openDialog = nullptr;
+}  // namespace
+
+TfrmMornelleSetup::TImpl::TImpl(const TNotifierSettings& settings) {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass {};
+    windowClass.lpfnWndProc = StaticWindowProc;
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;  // DefDlgProc keeps its state there
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw Exception("Cannot register the setup dialog's window class");
+
+    decimalSeparator_ = DecimalSeparator();
+    // "MS Sans Serif" 8 point in pixels, as designed.
+    font_.Reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+
+    owner_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT bounds {0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+    CreateWindowExA(exStyle, kClassName, kCaption, style, kDesignLeft, kDesignTop,
+                    bounds.right - bounds.left, bounds.bottom - bounds.top, owner_, nullptr, instance, this);
+    if (!hwnd_) {
+        if (owner_) DestroyWindow(owner_);
+        throw Exception("Cannot create the setup dialog");
+    }
+    try {
+        RebuildPanel();
+        CreateControls();
+        // FormCreate
+        SettingsToControls(settings);
+        LoadLogo();
+    } catch (...) {
+        // No destructor runs for a half-made object.
+        ccBeginColor_.reset();
+        ccEndColor_.reset();
+        DestroyWindow(hwnd_);
+        if (owner_) DestroyWindow(owner_);
+        throw;
+    }
+}
+
+TfrmMornelleSetup::TImpl::~TImpl() {
+    ccBeginColor_.reset();
+    ccEndColor_.reset();
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (owner_) DestroyWindow(owner_);
+}
+
+HWND TfrmMornelleSetup::TImpl::Make(const char* windowClass, const char* text, DWORD style, DWORD exStyle,
+                                    int left, int top, int width, int height, int id) {
+    HWND control = CreateWindowExA(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, left, top, width, height,
+                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                   nullptr);
+    if (!control) throw Exception("Cannot create the setup dialog's controls");
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    return control;
+}
+
+// Labels are as large as their text.
+HWND TfrmMornelleSetup::TImpl::MakeLabel(const char* text, int left, int top, int id) {
+    SIZE size {0, 13};
+    if (HDC dc = GetDC(hwnd_)) {
+        const HGDIOBJ old = SelectObject(dc, font_.Get());
+        GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+        SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+    }
+    return Make("STATIC", text, SS_LEFT | SS_NOPREFIX, 0, left, top, size.cx, size.cy, id);
+}
+
+void TfrmMornelleSetup::TImpl::CreateControls() {
+    // Creation order is the tab order. Every control is a group of its own,
+    // so the arrow keys do not wander between check boxes.
+    const DWORD tab = WS_TABSTOP | WS_GROUP;
+    const int hx = kGbHint.x, hy = kGbHint.y, cx = kGbBackColors.x, cy = kGbBackColors.y;
+    Make("BUTTON", "Auto hide hint", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 16, 89, 17, idChbAutoHideHint);
+    MakeLabel("Hint time (seconds):", hx + 97, hy + 18, idLaHintTime);
+    Make("BUTTON", "Use fading", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 40, 81, 17, idChbUseFading);
+
+    // The spin edit: an edit and, at its right, the up-down buttons, the
+    // two filling the designed 89 pixels together.
+    const int upDownWidth = GetSystemMetrics(SM_CXVSCROLL);
+    edit_ = Make("EDIT", hintTime_.Text().c_str(), ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, hx + 96, hy + 40,
+                 89 - upDownWidth, 21, idSpinEditHintTime);
+    if (InitUpDownClass()) {
+        // No UDS_SETBUDDYINT: the field's text is THintTimeValue's, and the
+        // buttons only ask for a step (UDN_DELTAPOS).
+        HWND upDown = CreateWindowExA(0, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS | UDS_HOTTRACK,
+                                      hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21, hwnd_,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(idSpinEditHintTimeUpDown)),
+                                      GetModuleHandleA(nullptr), nullptr);
+        if (upDown) {
+            SendMessageA(upDown, UDM_SETRANGE32, kHintTimeMin, kHintTimeMax);
+            // Held down, the buttons keep stepping by one.
+            UDACCEL accel {0, 1};
+            SendMessageA(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+            SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+            // Taking a buddy may resize the control; the design's box wins.
+            SetWindowPos(upDown, nullptr, hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    // Subclassed last, so the field's own handling of keys and the wheel
+    // comes first and is the only one: some up-down controls step on the
+    // wheel over their buddy too.
+    SetWindowLongPtrA(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    editProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticEditProc)));
+    Make("BUTTON", "Display when OE is active", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 64, 177, 17,
+         idChbDisplayWhenOEActive);
+
+    MakeLabel("Start", cx + 8, cy + 19, idLabel3);
+    ccBeginColor_.reset(new TXPColorCombo(hwnd_, idCcBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
+    MakeLabel("End", cx + 8, cy + 51, idLabel4);
+    ccEndColor_.reset(new TXPColorCombo(hwnd_, idCcEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
+    SetWindowLongPtrA(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE,
+                      GetWindowLongPtrA(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE) | WS_GROUP);
+    SetWindowLongPtrA(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE,
+                      GetWindowLongPtrA(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE) | WS_GROUP);
+
+    // Shown and sized once the logo is loaded.
+    HWND image = Make("STATIC", "", SS_OWNERDRAW, 0, kImage1Left, kImage1Top, kImage1DesignWidth,
+                      kImage1DesignHeight, idImage1);
+    ShowWindow(image, SW_HIDE);
+
+    Make("BUTTON", "OK", BS_DEFPUSHBUTTON | tab, 0, 256, 216, 75, 25, IDOK);
+    Make("BUTTON", "Cancel", BS_PUSHBUTTON | tab, 0, 336, 216, 75, 25, IDCANCEL);
+    SendMessageA(hwnd_, DM_SETDEFID, IDOK, 0);
+
+    // The group boxes last, beneath the controls they frame, and clipped by
+    // them: a group box may paint its whole rectangle.
+    Make("BUTTON", "Hint", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hx, hy, 193, 89, idGbHint);
+    Make("BUTTON", "Colors", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, cx, cy, 193, 81, idGbBackColors);
+}
+
+void TfrmMornelleSetup::TImpl::SettingsToControls(const TNotifierSettings& settings) {
+    CheckDlgButton(hwnd_, idChbAutoHideHint, settings.AutoHideHint ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, idChbUseFading, settings.UseFading ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, idChbDisplayWhenOEActive, settings.DisplayWhenOEActive ? BST_CHECKED : BST_UNCHECKED);
+    hintTime_.SetText(HintTimeText());
+    hintTime_.SetValue(settings.HintTime);
+    ShowHintTime();
+    ccBeginColor_->SetSelectedColor(settings.BeginColor);
+    ccEndColor_->SetSelectedColor(settings.EndColor);
+    UpdateHintTimeEnabled();
+}
+
+TfrmMornelleSetup::TImpl::TValues TfrmMornelleSetup::TImpl::ReadControls() const {
+    TValues values;
+    values.AutoHideHint = IsDlgButtonChecked(hwnd_, idChbAutoHideHint) == BST_CHECKED;
+    values.UseFading = IsDlgButtonChecked(hwnd_, idChbUseFading) == BST_CHECKED;
+    values.DisplayWhenOEActive = IsDlgButtonChecked(hwnd_, idChbDisplayWhenOEActive) == BST_CHECKED;
+    // As it reads now: a value confirmed with Enter is taken as typed.
+    values.HintTime = ReadHintTime(HintTimeText());
+    values.BeginColor = ccBeginColor_->SelectedColor();
+    values.EndColor = ccEndColor_->SelectedColor();
+    return values;
+}
+
+void TfrmMornelleSetup::TImpl::ControlsToSettings(TNotifierSettings& settings) const {
+    // What the controls held when OK was given; hiding the dialog afterwards
+    // takes the focus from the hint-time field, which must not count.
+    const TValues& v = okValues_;
+    settings.AutoHideHint = v.AutoHideHint;
+    settings.UseFading = v.UseFading;
+    settings.DisplayWhenOEActive = v.DisplayWhenOEActive;
+    settings.HintTime = v.HintTime;
+    settings.BeginColor = v.BeginColor;
+    settings.EndColor = v.EndColor;
+}
+
+void TfrmMornelleSetup::TImpl::UpdateHintTimeEnabled() {
+    const BOOL enabled = IsDlgButtonChecked(hwnd_, idChbAutoHideHint) == BST_CHECKED;
+    EnableWindow(edit_, enabled);
+    EnableWindow(Control(idSpinEditHintTimeUpDown), enabled);
+    EnableWindow(Control(idLaHintTime), enabled);
+}
+
+std::string TfrmMornelleSetup::TImpl::HintTimeText() const {
+    const int length = GetWindowTextLengthA(edit_);
+    std::string text(length + 1, '\0');
+    text.resize(GetWindowTextA(edit_, &text[0], length + 1));
+    return text;
+}
+
+void TfrmMornelleSetup::TImpl::ShowHintTime() {
+    if (HintTimeText() != hintTime_.Text()) SetWindowTextA(edit_, hintTime_.Text().c_str());
+}
+
+void TfrmMornelleSetup::TImpl::StepHintTime(int delta) {
+    if (delta == 0 || !IsWindowEnabled(edit_)) return;
+    hintTime_.SetText(HintTimeText());
+    hintTime_.Step(delta);
+    ShowHintTime();
+    SendMessageA(edit_, EM_SETSEL, 0, -1);
+}
+
+void TfrmMornelleSetup::TImpl::HintTimeLostFocus() {
+    hintTime_.SetText(HintTimeText());
+    hintTime_.LoseFocus();
+    ShowHintTime();
+}
+
+void TfrmMornelleSetup::TImpl::PaintPanel(HDC dc) const {
+    const RECT r {0, 0, kClientWidth, kClientHeight};
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    const TThemeApi& theme = ThemeApi();
+    if (theme.Active()) {
+        if (HANDLE data = theme.OpenThemeData(hwnd_, L"TAB")) {
+            const HRESULT painted = theme.DrawThemeBackground(data, dc, kTabPane, 0, &r, nullptr);
+            theme.CloseThemeData(data);
+            if (SUCCEEDED(painted)) return;
+        }
+    }
+    // Without themes: the flat face in a raised frame of fixed greys.
+    auto line = [dc](int left, int top, int right, int bottom, COLORREF color) {
+        const RECT l {left, top, right, bottom};
+        SetBkColor(dc, color);
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &l, nullptr, 0, nullptr);
+    };
+    const int w = kClientWidth, h = kClientHeight;
+    line(0, 0, w - 1, 1, RGB(0xE0, 0xE0, 0xE0));
+    line(0, 0, 1, h - 1, RGB(0xE0, 0xE0, 0xE0));
+    line(1, 1, w - 2, 2, RGB(0xFF, 0xFF, 0xFF));
+    line(1, 1, 2, h - 2, RGB(0xFF, 0xFF, 0xFF));
+    line(w - 1, 0, w, h, RGB(0x40, 0x40, 0x40));
+    line(0, h - 1, w, h, RGB(0x40, 0x40, 0x40));
+    line(w - 2, 1, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
+    line(1, h - 2, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
+}
+
+void TfrmMornelleSetup::TImpl::RebuildPanel() {
+    const HDC screen = GetDC(nullptr);
+    if (!screen) return;
+    TGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen, kClientWidth, kClientHeight));
+    if (bitmap.Get()) {
+        TMemoryDC dc(screen, bitmap.Get());
+        if (dc.Get()) PaintPanel(dc.Get());
+    }
+    ReleaseDC(nullptr, screen);
+    if (!bitmap.Get()) return;
+    // The controls on the panel fill their backgrounds with the matching
+    // part of it, which makes them look transparent and lets them repaint
+    // alone (greying a label must not leave the old text showing).
+    panelBrush_.Reset(CreatePatternBrush(bitmap.Get()));
+    panelBitmap_ = std::move(bitmap);
+}
+
+bool TfrmMornelleSetup::TImpl::OnPanel(HWND control) const {
+    switch (GetDlgCtrlID(control)) {
+        case idGbHint:
+        case idChbAutoHideHint:
+        case idLaHintTime:
+        case idChbUseFading:
+        case idChbDisplayWhenOEActive:
+        case idGbBackColors:
+        case idLabel3:
+        case idLabel4:
+        case idImage1:
+        case IDOK:
+        case IDCANCEL:
+            return true;
+    }
+    return false;
+}
+
+HBRUSH TfrmMornelleSetup::TImpl::PanelBrushFor(HWND control, HDC dc) const {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    // The pattern starts where the panel starts, wherever the control is.
+    const RECT r = ChildRect(control);
+    const int x = ((-r.left) % kClientWidth + kClientWidth) % kClientWidth;
+    const int y = ((-r.top) % kClientHeight + kClientHeight) % kClientHeight;
+    SetBrushOrgEx(dc, x, y, nullptr);
+    return panelBrush_.Get();
+}
+
+COLORREF TfrmMornelleSetup::TImpl::LogoBackground() const {
+    if (ThemeApi().Active() && panelBitmap_.Get()) {
+        const HDC screen = GetDC(nullptr);
+        COLORREF pixel = CLR_INVALID;
+        {
+            TMemoryDC dc(screen, panelBitmap_.Get());
+            if (dc.Get())
+                pixel = GetPixel(dc.Get(), kImage1Left + kImage1DesignWidth / 2, kImage1Top + kImage1DesignHeight / 2);
+        }
+        if (screen) ReleaseDC(nullptr, screen);
+        if (pixel != CLR_INVALID) return pixel;
+    }
+    return ColorToRGB(clBtnFace, SystemColorRGB);
+}
+
+void TfrmMornelleSetup::TImpl::LoadLogo() {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(kLogoResourceId), MAKEINTRESOURCEA(10));  // RT_RCDATA
+    if (!resource) return;
+    const HGLOBAL loaded = LoadResource(module, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = SizeofResource(module, resource);
+    if (!data || size == 0) return;
+    const std::optional<TLogoPicture> picture = DecodeLogo(static_cast<const uint8_t*>(data), size);
+    if (!picture) return;
+    const int w = picture->Width, h = picture->Height;
+    const std::vector<uint32_t> pixels = BlendLogo(*picture, LogoBackground());
+
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    TGdi<HBITMAP> logo(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!logo.Get() || !bits) return;
+    CopyMemory(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
+    GdiFlush();
+
+    // Drawn transparently: the colour of the bottom-left pixel is left out.
+    // The mask has a set bit there; its rows are padded to 16 bits.
+    const uint32_t transparent = pixels[size_t(h - 1) * w] & 0xFFFFFF;
+    const size_t stride = ((size_t(w) + 15) / 16) * 2;
+    std::vector<uint8_t> maskBits(stride * h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if ((pixels[size_t(y) * w + x] & 0xFFFFFF) == transparent)
+                maskBits[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    TGdi<HBITMAP> mask(CreateBitmap(w, h, 1, 1, maskBits.data()));
+    if (!mask.Get()) return;
+
+    logo_ = std::move(logo);
+    logoMask_ = std::move(mask);
+    logoWidth_ = w;
+    logoHeight_ = h;
+    // Image1 sizes itself to its picture.
+    SetWindowPos(Control(idImage1), nullptr, kImage1Left, kImage1Top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(Control(idImage1), SW_SHOWNA);
+}
+
+void TfrmMornelleSetup::TImpl::DrawImage1(const DRAWITEMSTRUCT& item) const {
+    if (!logo_.Get() || !panelBitmap_.Get()) return;
+    const int w = logoWidth_, h = logoHeight_;
+    const HDC target = item.hDC;
+    // Composed off-screen, then put up at once.
+    TGdi<HBITMAP> buffer(CreateCompatibleBitmap(target, w, h));
+    if (!buffer.Get()) return;
+    TMemoryDC out(target, buffer.Get());
+    {
+        // The panel under Image1 ...
+        TMemoryDC panel(target, panelBitmap_.Get());
+        const RECT at = ChildRect(item.hwndItem);
+        BitBlt(out.Get(), 0, 0, w, h, panel.Get(), at.left, at.top, SRCCOPY);
+    }
+    {
+        // ... and the logo over it where the mask has no bit: the logo is
+        // XORed in, the masked places cleared back to the panel by a second
+        // XOR after the AND has kept them and zeroed the rest.
+        TMemoryDC logo(target, logo_.Get());
+        TMemoryDC mask(target, logoMask_.Get());
+        SetBkColor(out.Get(), RGB(255, 255, 255));
+        SetTextColor(out.Get(), RGB(0, 0, 0));
+        BitBlt(out.Get(), 0, 0, w, h, logo.Get(), 0, 0, SRCINVERT);
+        BitBlt(out.Get(), 0, 0, w, h, mask.Get(), 0, 0, SRCAND);
+        BitBlt(out.Get(), 0, 0, w, h, logo.Get(), 0, 0, SRCINVERT);
+    }
+    BitBlt(target, item.rcItem.left, item.rcItem.top, w, h, out.Get(), 0, 0, SRCCOPY);
+}
+
+bool TfrmMornelleSetup::TImpl::ShowModal() {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+    // The first control in the tab order has the focus, as designed.
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(idChbAutoHideHint)), TRUE);
+    // Every message of the thread is served here, so the popup's timer and
+    // the tray icon carry on while the dialog is open; only the dialog's own
+    // keyboard goes through the dialog manager first.
+    while (!closed_) {
+        MSG msg;
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) {
+            // The program is ending: close as Cancel and leave the quit
+            // request for the loop that waits for it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            ok_ = false;
+            break;
+        }
+        if (IsDialogMessageA(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    ShowWindow(hwnd_, SW_HIDE);
+    return ok_;
+}
+
+void TfrmMornelleSetup::TImpl::BringToFront() {
+    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    SetForegroundWindow(hwnd_);
+    BringWindowToTop(hwnd_);
+}
+
+LRESULT CALLBACK TfrmMornelleSetup::TImpl::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<TImpl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefDlgProcA(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefDlgProcA(hwnd, message, wParam, lParam);
+    }
+    // No exception may unwind through the system's code.
+    try {
+        return self->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        return DefDlgProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK TfrmMornelleSetup::TImpl::StaticEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self || !self->editProc_) return DefWindowProcA(hwnd, message, wParam, lParam);
+    try {
+        return self->EditProc(message, wParam, lParam);
+    } catch (...) {
+        return CallWindowProcA(self->editProc_, hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT TfrmMornelleSetup::TImpl::EditProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CHAR:
+            // Only what a number can hold gets in (and control keys).
+            if (!IsHintTimeChar(static_cast<char>(wParam), decimalSeparator_)) return 0;
+            break;
+        case WM_MOUSEWHEEL: {
+            const short delta = static_cast<short>(HIWORD(wParam));
+            StepHintTime(delta > 0 ? 1 : delta < 0 ? -1 : 0);
+            return 0;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_UP || wParam == VK_DOWN) {
+                StepHintTime(wParam == VK_UP ? 1 : -1);
+                return 0;
+            }
+            break;
+    }
+    return CallWindowProcA(editProc_, edit_, message, wParam, lParam);
+}
+
+LRESULT TfrmMornelleSetup::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    intptr_t result = 0;
+    for (TXPColorCombo* combo : {ccBeginColor_.get(), ccEndColor_.get()})
+        if (combo && combo->ParentMessage(message, wParam, lParam, result)) return result;
+
+    switch (message) {
+        case WM_ERASEBKGND:
+        case WM_PRINTCLIENT: {
+            // Also how themed controls ask for the background behind them.
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            if (!panelBitmap_.Get()) {
+                PaintPanel(dc);
+                return 1;
+            }
+            TMemoryDC panel(dc, panelBitmap_.Get());
+            BitBlt(dc, 0, 0, kClientWidth, kClientHeight, panel.Get(), 0, 0, SRCCOPY);
+            return 1;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            const HDC dc = BeginPaint(hwnd_, &ps);
+            if (dc && ps.fErase) WindowProc(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            const HWND control = reinterpret_cast<HWND>(lParam);
+            if (!OnPanel(control) || !panelBrush_.Get()) break;
+            return reinterpret_cast<LRESULT>(PanelBrushFor(control, reinterpret_cast<HDC>(wParam)));
+        }
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item && item->CtlID == idImage1) {
+                DrawImage1(*item);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_THEMECHANGED:
+        case WM_SYSCOLORCHANGE:
+            RebuildPanel();
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            break;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header && header->idFrom == idSpinEditHintTimeUpDown && header->code == UDN_DELTAPOS) {
+                const auto* upDown = reinterpret_cast<const NMUPDOWN*>(lParam);
+                StepHintTime(upDown->iDelta > 0 ? 1 : upDown->iDelta < 0 ? -1 : 0);
+                return TRUE;  // the up-down keeps no value of its own
+            }
+            break;
+        }
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            if (id == IDOK && code == BN_CLICKED) {
+                okValues_ = ReadControls();
+                ok_ = true;
+                closed_ = true;
+                return 0;
+            }
+            if (id == IDCANCEL && code == BN_CLICKED) {
+                closed_ = true;
+                return 0;
+            }
+            if (id == idChbAutoHideHint && code == BN_CLICKED) {
+                chbAutoHideHintClick();
+                return 0;
+            }
+            if (id == idSpinEditHintTime && code == EN_KILLFOCUS) {
+                HintTimeLostFocus();
+                return 0;
+            }
+            break;
+        }
+        case WM_CLOSE:
+            // The close box: as Cancel.
+            closed_ = true;
+            return 0;
+    }
+    return Default(message, wParam, lParam);
+}
+
+void ShowSetupDialog() {
+    if (openDialog) {
+        openDialog->BringToFront();
+        return;
+    }
+    std::unique_ptr<TfrmMornelleSetup::TImpl> dialog(new TfrmMornelleSetup::TImpl(NotifierSettings()));
+    struct TOpen {
+        explicit TOpen(TfrmMornelleSetup::TImpl* d) { openDialog = d; }
+        ~TOpen() { openDialog = nullptr; }
+    } open(dialog.get());
+    if (dialog->ShowModal()) dialog->ControlsToSettings(NotifierSettings());
+}
+
+void* SetupDialogHandle() { return openDialog ? openDialog->Hwnd() : nullptr; }
+
+}  // namespace pellumo

@@ -1,0 +1,388 @@
+// pellumo-driver COMMAND ARGS...: one step of an end-to-end test against the
+// running program. Prints what it saw; exit code 0 when the step's
+// expectation held, 1 when not, 2 for a usage error.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kPopupClass[] = "TfrmMornelle";
+const char kTitle[] = "Ostrivane Pellumo";
+const UINT kTrayIconMessage = WM_USER + 1;
+
+HWND Popup() { return FindWindowA(kPopupClass, nullptr); }
+
+DWORD ProcessOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// The text of any window, across processes.
+std::string TextOf(HWND window) {
+    char text[4096] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                             &copied))
+        return std::string();
+    return std::string(text, text + copied);
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// A visible top-level window with this title (and class, when given).
+HWND FindVisible(const std::string& title, const char* className = nullptr) {
+    for (HWND window : TopLevelWindows())
+        if (IsWindowVisible(window) && TextOf(window) == title && (!className || ClassOf(window) == className))
+            return window;
+    return nullptr;
+}
+
+int CountVisible(const std::string& title) {
+    int count = 0;
+    for (HWND window : TopLevelWindows())
+        if (IsWindowVisible(window) && TextOf(window) == title) ++count;
+    return count;
+}
+
+template <typename Pred>
+bool WaitFor(double seconds, Pred pred) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+        if (pred()) return true;
+        if (static_cast<LONG>(GetTickCount() - end) >= 0) return false;
+        Sleep(20);
+    }
+}
+
+// The whole screen as a 24-bit BMP file.
+bool Screenshot(const std::string& path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT);
+        GdiFlush();
+        SelectObject(memory, old);
+        const DWORD stride = ((width * 3) + 3) & ~3u;
+        BITMAPFILEHEADER file {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + stride * height;
+        if (FILE* out = std::fopen(path.c_str(), "wb")) {
+            ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                 std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+                 std::fwrite(bits, stride, height, out) == static_cast<size_t>(height);
+            ok = std::fclose(out) == 0 && ok;
+        }
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+// What the popup shows: folder | sender | subject | body, the body's line
+// breaks as spaces.
+std::string PopupLine(HWND popup) {
+    std::string line;
+    const int ids[] = {102, 101, 103, 105};
+    for (int i = 0; i < 4; ++i) {
+        std::string text = TextOf(GetDlgItem(popup, ids[i]));
+        for (char& ch : text)
+            if (ch == '\r' || ch == '\n') ch = ' ';
+        if (i) line += " | ";
+        line += text;
+    }
+    return line;
+}
+
+int Alpha(HWND window) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    if (!GetLayeredWindowAttributes(window, &key, &alpha, &flags) || !(flags & LWA_ALPHA)) return 255;
+    return alpha;
+}
+
+// The program's tray icon, addressed as the shell knows it.
+NOTIFYICONDATAA IconData(HWND popup) {
+    NOTIFYICONDATAA data {};
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.hWnd = popup;
+    data.uID = 0;
+    return data;
+}
+
+UINT MouseMessage(const std::string& name) {
+    if (name == "dblclk") return WM_LBUTTONDBLCLK;
+    if (name == "lclick") return WM_LBUTTONDOWN;
+    if (name == "ldown") return WM_LBUTTONDOWN;
+    if (name == "lup") return WM_LBUTTONUP;
+    if (name == "rdown") return WM_RBUTTONDOWN;
+    if (name == "rup") return WM_RBUTTONUP;
+    if (name == "move") return WM_MOUSEMOVE;
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: pellumo-driver COMMAND ...\n"
+                 "  wait-start SECONDS         the popup window exists (the program is up)\n"
+                 "  windows                    the program's visible windows and taskbar buttons\n"
+                 "  tray dblclk|ldown|lup|rdown|rup|move   a tray icon mouse message\n"
+                 "  icon                       whether the tray icon exists\n"
+                 "  drop-icon                  removes the icon as a restarting shell loses it\n"
+                 "  taskbar-created            broadcasts the shell's TaskbarCreated\n"
+                 "  popups N SECONDS [PREFIX]  waits for N notifications to come and go;\n"
+                 "                             screenshots PREFIX-k.bmp\n"
+                 "  showing SECONDS            waits for a notification on screen\n"
+                 "  count TITLE                visible windows with that title\n"
+                 "  wait-title TITLE SECONDS   a visible window with that title appears\n"
+                 "  foreground                 the title of the foreground window\n"
+                 "  press TITLE ok|cancel|esc|enter   closes a dialog as a user would\n"
+                 "  errorbox SECONDS           the program's error box: its text, then OK\n"
+                 "  menu SECONDS               the tray menu opens (and its items, where readable)\n"
+                 "  menu-key CHAR|esc|enter|down  types CHAR or presses a key in the open menu\n"
+                 "  move X Y                   moves the popup window\n"
+                 "  endsession                 tells the program the session ends\n"
+                 "  wait-exit SECONDS          the program's windows are gone\n"
+                 "  shot FILE.bmp              the whole screen\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string command = argv[1];
+    auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
+    auto seconds = [&](int i) { return i < argc ? std::atof(argv[i]) : 10.0; };
+
+    if (command == "wait-start") {
+        const bool up = WaitFor(seconds(2), [] { return Popup() != nullptr; });
+        std::printf("%s\n", up ? "started" : "not started");
+        return up ? 0 : 1;
+    }
+    if (command == "wait-exit") {
+        const bool gone = WaitFor(seconds(2), [] { return Popup() == nullptr; });
+        std::printf("%s\n", gone ? "exited" : "still running");
+        return gone ? 0 : 1;
+    }
+    if (command == "shot") return Screenshot(arg(2)) ? 0 : 1;
+    if (command == "count") {
+        std::printf("%d\n", CountVisible(arg(2)));
+        return 0;
+    }
+    if (command == "wait-title") {
+        const std::string title = arg(2);
+        const bool found = WaitFor(seconds(3), [&] { return FindVisible(title) != nullptr; });
+        std::printf("%s\n", found ? "found" : "not found");
+        return found ? 0 : 1;
+    }
+    if (command == "foreground") {
+        std::printf("%s\n", TextOf(GetForegroundWindow()).c_str());
+        return 0;
+    }
+    if (command == "press") {
+        const HWND dialog = FindVisible(arg(2));
+        if (!dialog) return 1;
+        const std::string how = arg(3);
+        if (how == "ok" || how == "cancel") {
+            const HWND button = GetDlgItem(dialog, how == "ok" ? IDOK : IDCANCEL);
+            if (!button) return 1;
+            PostMessageA(button, BM_CLICK, 0, 0);
+        } else {
+            // Keys go to whatever has the focus in the dialog.
+            const WPARAM key = how == "esc" ? VK_ESCAPE : VK_RETURN;
+            SetForegroundWindow(dialog);
+            INPUT input[2] {};
+            input[0].type = input[1].type = INPUT_KEYBOARD;
+            input[0].ki.wVk = input[1].ki.wVk = static_cast<WORD>(key);
+            input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, input, sizeof(INPUT));
+        }
+        return 0;
+    }
+    if (command == "errorbox") {
+        HWND box = nullptr;
+        WaitFor(seconds(2), [&] { return (box = FindVisible(kTitle, "#32770")) != nullptr; });
+        if (!box) {
+            std::printf("no error box\n");
+            return 1;
+        }
+        // The message text is the box's static control that is not the icon.
+        std::string text;
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (ClassOf(child) == "Static" && !TextOf(child).empty()) text = TextOf(child);
+        std::printf("%s\n", text.c_str());
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return 0;
+    }
+
+    const HWND popup = Popup();
+    if (!popup) {
+        std::printf("the program is not running\n");
+        return 1;
+    }
+    if (command == "windows") {
+        // A visible top-level window that is neither a tool window nor owned
+        // has a taskbar button; so has any visible one marked as an app window.
+        const DWORD pid = ProcessOf(popup);
+        int visible = 0, buttons = 0;
+        for (HWND window : TopLevelWindows()) {
+            if (ProcessOf(window) != pid) continue;
+            const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+            const bool shown = IsWindowVisible(window);
+            const bool button = shown && ((exStyle & WS_EX_APPWINDOW) ||
+                                          (!(exStyle & WS_EX_TOOLWINDOW) && !GetWindow(window, GW_OWNER)));
+            if (ClassOf(window) == "PellumoMainThreadCall") continue;
+            std::printf("%s \"%s\"%s%s\n", ClassOf(window).c_str(), TextOf(window).c_str(), shown ? " visible" : "",
+                        exStyle & WS_EX_TOOLWINDOW ? " toolwindow" : "");
+            visible += shown;
+            buttons += button;
+        }
+        std::printf("visible %d, taskbar buttons %d\n", visible, buttons);
+        return 0;
+    }
+    if (command == "tray") {
+        const UINT message = MouseMessage(arg(2));
+        if (!message) return Usage();
+        return PostMessageA(popup, kTrayIconMessage, 0, message) ? 0 : 1;
+    }
+    if (command == "icon") {
+        // Modifying nothing succeeds exactly when the shell has the icon.
+        NOTIFYICONDATAA data = IconData(popup);
+        const bool present = Shell_NotifyIconA(NIM_MODIFY, &data);
+        std::printf("%s\n", present ? "icon present" : "icon absent");
+        return present ? 0 : 1;
+    }
+    if (command == "drop-icon") {
+        NOTIFYICONDATAA data = IconData(popup);
+        return Shell_NotifyIconA(NIM_DELETE, &data) ? 0 : 1;
+    }
+    if (command == "taskbar-created") {
+        const UINT message = RegisterWindowMessageA("TaskbarCreated");
+        return PostMessageA(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
+    }
+    if (command == "popups") {
+        const int wanted = std::atoi(arg(2).c_str());
+        const std::string prefix = arg(4);
+        const DWORD end = GetTickCount() + static_cast<DWORD>(seconds(3) * 1000);
+        int seen = 0;
+        bool wasVisible = false;
+        std::string last;
+        // Until the N-th has come and gone, so the next step starts clean.
+        while (static_cast<LONG>(GetTickCount() - end) < 0 && (seen < wanted || wanted == 0 || wasVisible)) {
+            const bool visible = IsWindowVisible(popup) != FALSE;
+            std::string line = visible ? PopupLine(popup) : std::string();
+            // The labels are filled one after another: a line counts once it
+            // reads the same twice.
+            if (visible) {
+                Sleep(15);
+                const std::string again = PopupLine(popup);
+                if (again != line) continue;
+            }
+            if (visible && (!wasVisible || line != last)) {
+                ++seen;
+                std::printf("popup: %s\n", line.c_str());
+                std::fflush(stdout);
+                if (!prefix.empty()) {
+                    // Photographed once it has faded in.
+                    WaitFor(3, [&] { return Alpha(popup) == 255; });
+                    Sleep(100);
+                    Screenshot(prefix + "-" + std::to_string(seen) + ".bmp");
+                }
+                last = line;
+            }
+            wasVisible = visible;
+            Sleep(15);
+        }
+        if (wanted == 0) return seen == 0 ? 0 : 1;
+        return seen == wanted ? 0 : 1;
+    }
+    if (command == "showing") {
+        const bool shown = WaitFor(seconds(2), [&] { return IsWindowVisible(popup) != FALSE; });
+        if (!shown) return 1;
+        Sleep(100);
+        std::printf("popup: %s\n", PopupLine(popup).c_str());
+        return 0;
+    }
+    if (command == "menu") {
+        HWND menu = nullptr;
+        WaitFor(seconds(2), [&] { return (menu = FindVisible("", "#32768")) != nullptr; });
+        if (!menu) {
+            std::printf("no menu\n");
+            return 1;
+        }
+        std::printf("menu open\n");
+        // Its items, where the system lets another process read them
+        // (Wine keeps menus private to their process).
+        HMENU items = reinterpret_cast<HMENU>(SendMessageA(menu, 0x01E1 /* MN_GETHMENU */, 0, 0));
+        const int count = items ? GetMenuItemCount(items) : 0;
+        const UINT defaultItem = items ? GetMenuDefaultItem(items, TRUE, 0) : static_cast<UINT>(-1);
+        for (int i = 0; i < count; ++i) {
+            char text[128] = {};
+            GetMenuStringA(items, i, text, sizeof text, MF_BYPOSITION);
+            std::printf("%s%s\n", text[0] ? text : "-", static_cast<UINT>(i) == defaultItem ? " (default)" : "");
+        }
+        return 0;
+    }
+    if (command == "menu-key") {
+        const HWND menu = FindVisible("", "#32768");
+        if (!menu) return 1;
+        if (arg(2) == "esc")
+            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        else if (arg(2) == "enter")
+            PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+        else if (arg(2) == "down")
+            PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        else
+            PostMessageA(menu, WM_CHAR, static_cast<unsigned char>(arg(2)[0]), 0);
+        return 0;
+    }
+    if (command == "move") {
+        // As a program (or the user's drag) would place it.
+        return SetWindowPos(popup, nullptr, std::atoi(arg(2).c_str()), std::atoi(arg(3).c_str()), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    }
+    if (command == "endsession") {
+        // Windows tells every top-level window that the session ends.
+        return PostMessageA(popup, WM_ENDSESSION, TRUE, 0) ? 0 : 1;
+    }
+    return Usage();
+}

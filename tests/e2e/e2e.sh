@@ -1,0 +1,234 @@
+#!/usr/bin/env bash
+# Pellumo end to end: the real pellumo.exe under Wine on a private X server,
+# against a store made by mkstore, acted on as the user, the mail client and
+# the shell would (pellumo-driver.exe). Screenshots of the popup and the
+# setup dialog go to build/e2e/ (test artefacts, not kept in git).
+#   e2e.sh PELLUMO.EXE PELLUMO-DRIVER.EXE MKSTORE PELLUMO-DBX
+set -u
+here=$(cd "$(dirname "$0")/../.." && pwd)
+exe=$1 driver=$2 mkstore=$3 inspector=$4
+wine=$here/scripts/wine-run
+shots=$here/build/e2e
+export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-e2e}
+tmp=$(mktemp -d)
+. "$here/tests/win/xvfb.sh"
+cleanup() {
+    xvfb_stop
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+mkdir -p "$shots"
+rm -f "$shots"/*.bmp "$shots"/*.png
+xvfb_start
+
+fails=0 passes=0
+check() {
+    if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
+        fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+d() { "$wine" "$driver" "$@" 2>/dev/null | tr -d '\r'; }
+reg() { "$wine" reg "$@" >/dev/null 2>&1; }
+settings_key='HKCU\Software\Ostrivane\Pellumo\Settings'
+query() {  # the type and data of one settings value
+    "$wine" reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' | grep -F "    $1    " |
+        sed -E 's/^ +//; s/ {4}/\t/g' | awk -F'\t' '{ print $2, $3 }'
+}
+# What the popups said, without their bodies: "(folder) | From : x | Subject : y".
+heads() { grep '^popup: ' | sed -E 's/^popup: //; s/ \| [^|]*$//'; }
+eml() {  # eml FILE SENDER SUBJECT BODY
+    printf 'From: %s <someone@example.com>\r\nSubject: %s\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\nContent-Type: text/plain; charset="us-ascii"\r\n\r\n%s\r\n' \
+        "$2" "$3" "$4" >"$1"
+}
+
+# The store: Inbox and Archive are watched, Drafts is not.
+src=$tmp/src store=$tmp/store
+mkdir -p "$src/Inbox" "$src/Archive" "$src/Drafts" "$tmp/new"
+echo 1 >"$src/Archive/kind"  # a mail folder like the Inbox
+eml "$src/Inbox/01.eml" "Alice Example" "Lunch on Friday" "Shall we meet at noon?"
+eml "$src/Inbox/02.read.eml" "Bob Example" "Old news" "Already read."
+eml "$src/Inbox/03.high.eml" "Carol Example" "Server down" "The mail server is down."
+eml "$src/Archive/01.low.eml" "Dan Example" "Newsletter" "This week in gardening."
+eml "$src/Drafts/01.eml" "Me" "Unfinished" "Not watched."
+new_store() {
+    rm -rf "$store"
+    "$mkstore" build "$store" "$src" >/dev/null
+}
+new_store
+
+reg delete 'HKCU\Software\Ostrivane' /f
+reg delete 'HKCU\Identities' /f
+reg add 'HKCU\Identities' /v 'Last User ID' /d '{E2E-1}' /f
+reg add 'HKCU\Identities\{E2E-1}' /v Username /d 'Main Identity' /f
+reg add 'HKCU\Identities\{E2E-1}\Software\Microsoft\Outlook Express\5.0' /v 'Store Root' \
+    /d "$(winpath "$store")" /f
+# Short hints keep the run short.
+settings() {
+    reg delete 'HKCU\Software\Ostrivane' /f
+    for v in AutoHideHint UseFading DisplayWhenOEActive HintTime; do
+        reg add "$settings_key" /v $v /t REG_DWORD /d 1 /f
+    done
+}
+
+pid=
+start() {  # start [ARGS]: pellumo.exe in the background, up when this returns
+    "$wine" "$exe" "$@" >"$tmp/pellumo.log" 2>&1 &
+    pid=$!
+    d wait-start 30 >/dev/null
+    # The window comes before the start-up scan and the watcher; give them
+    # the moment they take, as mail arriving in the first second is rare.
+    sleep 2
+}
+rc=
+finish() {  # rc := the exit code of the program started last
+    wait "$pid"
+    rc=$?
+    pid=
+}
+# Leaves the program through its menu, as the user does.
+menu_exit() {
+    d tray rdown >/dev/null
+    d menu 10 >/dev/null
+    d menu-key x >/dev/null
+    d wait-exit 20 >/dev/null
+}
+
+echo "-- normal start"
+settings
+start
+check "no window and no taskbar button at start" "visible 0, taskbar buttons 0" "$(d windows | tail -1)"
+check "the icon is in the notification area" "icon present" "$(d icon)"
+check "nothing present at start is announced" "" "$(d popups 0 4 | heads)"
+check "ignored mouse messages open nothing" "0 0" "$(d tray lclick; d tray ldown; d tray lup; d tray move; sleep 1; echo "$(d count 'Pellumo Setup') $(d count '')")"
+
+echo "-- mail arrives"
+eml "$tmp/new/04.eml" "Erin Example" "Tickets booked" "The train leaves at 8:15."
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+out=$(d popups 1 20 "$(winpath "$shots")\\popup")
+check "a new message is announced" "(Inbox) | From : Erin Example | Subject : Tickets booked" "$(echo "$out" | heads)"
+check "with its body" "1" "$(echo "$out" | grep -c 'The train leaves at 8:15.')"
+
+eml "$tmp/new/05.eml" "Frank Example" "First of two" "one"
+eml "$tmp/new/06.low.eml" "Grace Example" "Second of two" "two"
+"$mkstore" add "$store/Archive.dbx" "$tmp/new/05.eml" "$tmp/new/06.low.eml" >/dev/null
+check "two messages, two popups one after the other" \
+    "$(printf '(Archive) | From : Frank Example | Subject : First of two\n(Archive) | From : Grace Example | Subject : Second of two')" \
+    "$(d popups 2 30 | heads)"
+
+eml "$tmp/new/07.read.eml" "Heidi Example" "Read elsewhere" "seen"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/07.read.eml" >/dev/null
+check "a message that arrives read is not announced" "" "$(d popups 0 5 | heads)"
+
+echo "-- tray icon"
+eml "$tmp/new/08.eml" "Ivan Example" "Waiting one" "w1"
+eml "$tmp/new/09.eml" "Judy Example" "Waiting two" "w2"
+eml "$tmp/new/10.eml" "Karl Example" "Waiting three" "w3"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/08.eml" "$tmp/new/09.eml" "$tmp/new/10.eml" >/dev/null
+check "the first of three is shown" "(Inbox) | From : Ivan Example | Subject : Waiting one" "$(d showing 20 | heads)"
+d tray dblclk >/dev/null
+check "a double click opens the setup dialog" "found" "$(d wait-title 'Pellumo Setup' 10)"
+check "the waiting notifications are gone" "" "$(d popups 0 6 | heads | grep -v 'Ivan Example')"
+d shot "$(winpath "$shots")\\setup.bmp" >/dev/null
+d tray dblclk >/dev/null
+sleep 1
+check "a second double click opens no second dialog" "1" "$(d count 'Pellumo Setup')"
+check "it brings the first to the front" "Pellumo Setup" "$(d foreground)"
+eml "$tmp/new/11.eml" "Lena Example" "While the dialog is open" "still told"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/11.eml" >/dev/null
+check "mail is announced while the dialog is open" "(Inbox) | From : Lena Example | Subject : While the dialog is open" \
+    "$(d popups 1 20 | heads)"
+d press 'Pellumo Setup' cancel >/dev/null
+sleep 1
+check "Cancel closes it" "0" "$(d count 'Pellumo Setup')"
+
+d tray rdown >/dev/null
+check "the right button opens the menu" "menu open" "$(d menu 10 | head -1)"
+d menu-key esc >/dev/null
+sleep 1
+check "Esc closes it" "0" "$(d count '')"
+d tray rdown >/dev/null
+d menu 10 >/dev/null
+d menu-key down >/dev/null
+d menu-key enter >/dev/null
+check "the first item, Settings..., opens the setup dialog" "found" "$(d wait-title 'Pellumo Setup' 10)"
+d press 'Pellumo Setup' esc >/dev/null
+sleep 1
+check "Esc closes the dialog" "0" "$(d count 'Pellumo Setup')"
+
+echo "-- the shell restarts"
+d drop-icon >/dev/null
+check "the icon is gone with the old taskbar" "icon absent" "$(d icon)"
+d taskbar-created >/dev/null
+sleep 1
+check "the new taskbar gets the icon again" "icon present" "$(d icon)"
+
+echo "-- exit while a notification is on screen"
+eml "$tmp/new/12.eml" "Mallory Example" "Last words" "bye"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/12.eml" >/dev/null
+d showing 20 >/dev/null
+d move 100 120 >/dev/null
+menu_exit
+finish
+check "E&xit ends the program" "0" "$rc"
+check "all seven values are written" "7" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "with the popup's last position" "REG_SZ 100, 120, 400, 320" "$(query 'Window Location')"
+
+echo "-- /test"
+settings
+new_store
+start /TeSt
+expected=$("$here/build/native/tools/pellumo-dbx/pellumo-dbx" scan "$store" --test 2>/dev/null |
+    awk -F'\t' '{ printf "(%s) | From : %s | Subject : %s\n", $1, $2, $3 }')
+check "every unread message, in folder and record order" "$expected" "$(d popups 3 40 | heads)"
+menu_exit
+finish
+check "the /test run ends" "0" "$rc"
+
+echo "-- a corrupt folder file at start"
+settings
+new_store
+printf 'this is no dbx file at all, but it is long enough to be read as one...........................' \
+    >"$store/Archive.dbx"
+start
+check "the error box says why, once" "Invalid dbx file." "$(d errorbox 20)"
+check "no second error box" "no error box" "$(d errorbox 3)"
+check "the icon stays" "icon present" "$(d icon)"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+check "nothing is watched" "" "$(d popups 0 6 | heads)"
+menu_exit
+finish
+check "the program still ends from its menu" "0" "$rc"
+
+echo "-- a corrupt folder file while watching"
+settings
+new_store
+start
+printf 'garbage' >"$store/Archive.dbx"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+check "the other folders are still announced" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
+    "$(d popups 1 20 | heads)"
+d endsession >/dev/null
+d wait-exit 20 >/dev/null
+finish
+check "the end of the session ends the program" "0" "$rc"
+check "and writes the settings" "7" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+
+echo "-- a wrongly typed setting"
+settings
+new_store
+reg add "$settings_key" /v HintTime /t REG_SZ /d 5 /f
+"$wine" "$exe" >"$tmp/pellumo.log" 2>&1 &
+pid=$!
+check "the error box names the value" "Invalid data type for 'HintTime'" "$(d errorbox 30)"
+finish
+check "the program ends with exit code 1" "1" "$rc"
+check "the value is repaired" "REG_DWORD 0x3" "$(query HintTime)"
+
+for bmp in "$shots"/*.bmp; do
+    [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+ls "$shots"/*.png 2>/dev/null | sed 's/^/screenshot: /'
+reg delete 'HKCU\Software\Ostrivane' /f
+reg delete 'HKCU\Identities' /f
+echo "e2e: $passes passed, $fails failed"
+[ $fails -eq 0 ]

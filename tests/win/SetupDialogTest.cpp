@@ -1,0 +1,761 @@
+// The real setup dialog, driven as a user would from inside its own modal
+// loop: a thread timer runs one step per tick while ShowSetupDialog waits.
+// Settings go in through NotifierSettings() (the real registry under Wine,
+// cleaned before and after) and are read back after the dialog has closed.
+// Needs a display (under Wine: Xvfb, see setup.sh); skipped without one.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "controls/XPPanelGradient.h"
+#include "settings/Logo.h"
+#include "settings/NotifierSettings.h"
+#include "settings/SetupDialog.h"
+#include "unit/RegistryFixture.h"
+#include "win/Display.h"
+#include "win/MessagePump.h"
+
+namespace pellumo {
+namespace test {
+namespace {
+
+constexpr TColor kUnnamed = 0x00EBB170;
+using Setup = TfrmMornelleSetup;
+
+HWND Ctl(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+
+std::string TextOf(HWND window) {
+    char buffer[256] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+std::string ComboText(HWND dialog, int id) {
+    const HWND combo = Ctl(dialog, id);
+    const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return "(none)";
+    char buffer[64] = {};
+    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+// A pick in the drop-down list as the combo box reports it to its parent.
+void Pick(HWND dialog, int id, const char* text) {
+    const HWND combo = Ctl(dialog, id);
+    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(text));
+    ASSERT_NE(CB_ERR, index) << text;
+    SendMessageA(combo, CB_SETCURSEL, index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+void Focus(HWND dialog, int id) {
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Ctl(dialog, id)), TRUE);
+}
+
+// Replaces the field's text by typing, each character through the filter.
+void Type(HWND dialog, const std::string& text) {
+    Focus(dialog, Setup::idSpinEditHintTime);
+    const HWND edit = Ctl(dialog, Setup::idSpinEditHintTime);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (char ch : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(ch), 0);
+}
+
+// A key as the keyboard delivers it: queued, so it passes the dialog's loop.
+void PostKey(HWND window, UINT key) {
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+void Click(HWND dialog, int id) { SendMessageA(Ctl(dialog, id), BM_CLICK, 0, 0); }
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+    RECT r {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+BOOL CALLBACK CountDialog(HWND window, LPARAM counter) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, Setup::kClassName) == 0) ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
+int CountDialogs() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &CountDialog, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Runs ShowSetupDialog with Steps run one per timer tick inside its loop.
+// The steps must close the dialog; if they have not within the time limit,
+// the test fails and the dialog is cancelled.
+class TDialogDriver {
+public:
+    using TStep = std::function<void(HWND dialog)>;
+
+    void Run(std::vector<TStep> steps, DWORD limitMs = 10000) {
+        steps_ = std::move(steps);
+        next_ = 0;
+        timedOut_ = false;
+        start_ = GetTickCount();
+        limit_ = limitMs;
+        current_ = this;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, &Tick);
+        ASSERT_NE(0u, timer);
+        try {
+            ShowSetupDialog();
+        } catch (...) {
+            KillTimer(nullptr, timer);
+            current_ = nullptr;
+            throw;
+        }
+        KillTimer(nullptr, timer);
+        current_ = nullptr;
+        EXPECT_FALSE(timedOut_) << "the dialog was still open after " << limitMs << " ms";
+        EXPECT_EQ(steps_.size(), next_) << "the dialog closed before every step had run";
+        EXPECT_EQ(nullptr, SetupDialogHandle());
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        TDialogDriver* self = current_;
+        const HWND dialog = static_cast<HWND>(SetupDialogHandle());
+        if (!self || !dialog || self->busy_) return;
+        if (GetTickCount() - self->start_ > self->limit_) {
+            self->timedOut_ = true;
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        if (self->next_ >= self->steps_.size()) return;
+        self->busy_ = true;
+        self->steps_[self->next_++](dialog);
+        self->busy_ = false;
+    }
+
+    static TDialogDriver* current_;
+    std::vector<TStep> steps_;
+    size_t next_ = 0;
+    bool busy_ = false;
+    bool timedOut_ = false;
+    DWORD start_ = 0;
+    DWORD limit_ = 0;
+};
+
+TDialogDriver* TDialogDriver::current_ = nullptr;
+
+struct TSix {
+    bool AutoHideHint, UseFading, DisplayWhenOEActive;
+    int32_t HintTime;
+    TColor BeginColor, EndColor;
+    bool operator==(const TSix& o) const {
+        return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
+               DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
+               BeginColor == o.BeginColor && EndColor == o.EndColor;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const TSix& s) {
+    return out << "{auto " << s.AutoHideHint << ", fade " << s.UseFading << ", oe " << s.DisplayWhenOEActive
+               << ", time " << s.HintTime << ", begin 0x" << std::hex << s.BeginColor << ", end 0x" << s.EndColor
+               << std::dec << "}";
+}
+
+TSix Current() {
+    const TNotifierSettings& s = NotifierSettings();
+    return TSix {s.AutoHideHint, s.UseFading, s.DisplayWhenOEActive, s.HintTime, s.BeginColor, s.EndColor};
+}
+
+void Store(const TSix& six) {
+    TNotifierSettings& s = NotifierSettings();
+    s.AutoHideHint = six.AutoHideHint;
+    s.UseFading = six.UseFading;
+    s.DisplayWhenOEActive = six.DisplayWhenOEActive;
+    s.HintTime = six.HintTime;
+    s.BeginColor = six.BeginColor;
+    s.EndColor = six.EndColor;
+}
+
+class SetupDialogTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+        FreeNotifierSettings();
+        // A settings object of its own, from a registry without the key.
+        NotifierSettings();
+        SetCursorPos(1, 1);
+    }
+    void TearDown() override {
+        FreeNotifierSettings();
+        RegistryTest::TearDown();
+    }
+
+    TDialogDriver driver;
+};
+
+TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
+    driver.Run({[](HWND dialog) {
+        EXPECT_EQ(std::string(Setup::kCaption), TextOf(dialog));
+        EXPECT_EQ("Pellumo Setup", TextOf(dialog));
+        RECT window {}, client {};
+        GetWindowRect(dialog, &window);
+        GetClientRect(dialog, &client);
+        EXPECT_EQ(357, window.left);
+        EXPECT_EQ(291, window.top);
+        EXPECT_EQ(420, client.right);
+        EXPECT_EQ(247, client.bottom);
+        const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
+        EXPECT_TRUE(style & WS_CAPTION);
+        EXPECT_TRUE(style & WS_SYSMENU);
+        EXPECT_FALSE(style & WS_THICKFRAME) << "a fixed dialog border";
+        EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+        EXPECT_TRUE(GetWindowLongPtrA(dialog, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+        EXPECT_TRUE(IsWindowVisible(dialog));
+
+        struct TPlace {
+            int id;
+            const char* text;
+            int left, top, width, height;  // width -1: as wide as the text
+        };
+        const TPlace places[] = {
+            {Setup::idGbHint, "Hint", 16, 8, 193, 89},
+            {Setup::idChbAutoHideHint, "Auto hide hint", 24, 24, 89, 17},
+            {Setup::idLaHintTime, "Hint time (seconds):", 113, 26, -1, -1},
+            {Setup::idChbUseFading, "Use fading", 24, 48, 81, 17},
+            {Setup::idChbDisplayWhenOEActive, "Display when OE is active", 24, 72, 177, 17},
+            {Setup::idGbBackColors, "Colors", 16, 104, 193, 81},
+            {Setup::idLabel3, "Start", 24, 123, -1, -1},
+            {Setup::idLabel4, "End", 24, 155, -1, -1},
+            {IDOK, "OK", 256, 216, 75, 25},
+            {IDCANCEL, "Cancel", 336, 216, 75, 25},
+        };
+        for (const TPlace& p : places) {
+            const HWND control = Ctl(dialog, p.id);
+            ASSERT_TRUE(control) << p.text;
+            EXPECT_EQ(p.text, TextOf(control));
+            const RECT r = ChildRect(control);
+            EXPECT_EQ(p.left, r.left) << p.text;
+            EXPECT_EQ(p.top, r.top) << p.text;
+            if (p.width >= 0) {
+                EXPECT_EQ(p.width, r.right - r.left) << p.text;
+            }
+            if (p.height >= 0) {
+                EXPECT_EQ(p.height, r.bottom - r.top) << p.text;
+            }
+        }
+        // The spin edit: the field and its buttons share the designed box.
+        const RECT edit = ChildRect(Ctl(dialog, Setup::idSpinEditHintTime));
+        const RECT upDown = ChildRect(Ctl(dialog, Setup::idSpinEditHintTimeUpDown));
+        EXPECT_EQ(112, edit.left);
+        EXPECT_EQ(48, edit.top);
+        EXPECT_EQ(21, edit.bottom - edit.top);
+        EXPECT_LE(upDown.left, edit.right);
+        EXPECT_GE(upDown.left, edit.left + 40);
+        EXPECT_EQ(112 + 89, upDown.right);
+        // The colour combo boxes, closed.
+        const RECT begin = ChildRect(Ctl(dialog, Setup::idCcBeginColor));
+        EXPECT_EQ(56, begin.left);
+        EXPECT_EQ(120, begin.top);
+        EXPECT_EQ(145, begin.right - begin.left);
+        EXPECT_EQ(21, begin.bottom - begin.top);
+        const RECT end = ChildRect(Ctl(dialog, Setup::idCcEndColor));
+        EXPECT_EQ(56, end.left);
+        EXPECT_EQ(152, end.top);
+        EXPECT_EQ(21, end.bottom - end.top);
+        const LONG_PTR comboStyle = GetWindowLongPtrA(Ctl(dialog, Setup::idCcBeginColor), GWL_STYLE);
+        EXPECT_EQ(CBS_DROPDOWNLIST, comboStyle & 3);
+        EXPECT_TRUE(comboStyle & CBS_OWNERDRAWFIXED);
+        EXPECT_EQ(50, SendMessageA(Ctl(dialog, Setup::idCcBeginColor), CB_GETCOUNT, 0, 0)) << "49 colours and Custom";
+        EXPECT_TRUE(GetWindowLongPtrA(Ctl(dialog, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
+
+        // Tab order: the first control has the focus, Tab walks the rest and
+        // comes back round.
+        const int order[] = {Setup::idChbAutoHideHint,        Setup::idChbUseFading, Setup::idSpinEditHintTime,
+                             Setup::idChbDisplayWhenOEActive, Setup::idCcBeginColor, Setup::idCcEndColor,
+                             IDOK,                            IDCANCEL};
+        EXPECT_EQ(Ctl(dialog, Setup::idChbAutoHideHint), GetFocus());
+        HWND at = Ctl(dialog, Setup::idChbAutoHideHint);
+        for (size_t i = 1; i <= sizeof order / sizeof order[0]; ++i) {
+            at = GetNextDlgTabItem(dialog, at, FALSE);
+            EXPECT_EQ(order[i % (sizeof order / sizeof order[0])], GetDlgCtrlID(at)) << "tab stop " << i;
+        }
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }});
+}
+
+TEST_F(SetupDialogTest, SettingsReachTheControls) {
+    Store({false, true, false, 0, kUnnamed, 0x8000001B});
+    driver.Run({[](HWND dialog) {
+        EXPECT_FALSE(Checked(dialog, Setup::idChbAutoHideHint));
+        EXPECT_TRUE(Checked(dialog, Setup::idChbUseFading));
+        EXPECT_FALSE(Checked(dialog, Setup::idChbDisplayWhenOEActive));
+        // A stored 0 equals what the new field shows, so it stays 0.
+        EXPECT_EQ("0", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+        EXPECT_EQ("Custom", ComboText(dialog, Setup::idCcBeginColor));
+        EXPECT_EQ("GradientActiveCaption", ComboText(dialog, Setup::idCcEndColor));
+        // Auto hide off: the hint time has nothing to say.
+        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
+        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTimeUpDown)));
+        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
+        Click(dialog, IDOK);
+    }});
+    // OK leaves an unnamed colour as it was, and the 0 too.
+    EXPECT_EQ((TSix {false, true, false, 0, kUnnamed, 0x8000001B}), Current());
+
+    Store({true, false, true, 5000, 0x00FFFFFF, 0x1FFFFFFF});
+    driver.Run({[](HWND dialog) {
+        EXPECT_TRUE(Checked(dialog, Setup::idChbAutoHideHint));
+        EXPECT_FALSE(Checked(dialog, Setup::idChbUseFading));
+        EXPECT_TRUE(Checked(dialog, Setup::idChbDisplayWhenOEActive));
+        EXPECT_EQ("1800", TextOf(Ctl(dialog, Setup::idSpinEditHintTime))) << "clamped on the way in";
+        EXPECT_EQ("White", ComboText(dialog, Setup::idCcBeginColor));
+        EXPECT_EQ("None", ComboText(dialog, Setup::idCcEndColor));
+        EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
+        EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
+        Click(dialog, IDCANCEL);
+    }});
+
+    Store({true, true, true, -7, 0x8000001B, 0x00FFFFFF});
+    driver.Run({[](HWND dialog) {
+        EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+        Click(dialog, IDCANCEL);
+    }});
+}
+
+TEST_F(SetupDialogTest, AutoHideHintGreysTheHintTimeAndItsLabel) {
+    Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
+    driver.Run({
+        [](HWND dialog) {
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
+            Click(dialog, Setup::idChbAutoHideHint);
+            EXPECT_FALSE(Checked(dialog, Setup::idChbAutoHideHint));
+            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
+            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTimeUpDown)));
+            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
+            // Nothing else depends on it.
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idChbUseFading)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idCcBeginColor)));
+        },
+        [](HWND dialog) {
+            // The keyboard's way: Space on the focused check box.
+            Focus(dialog, Setup::idChbAutoHideHint);
+            SendMessageA(Ctl(dialog, Setup::idChbAutoHideHint), WM_KEYDOWN, VK_SPACE, 0);
+            SendMessageA(Ctl(dialog, Setup::idChbAutoHideHint), WM_KEYUP, VK_SPACE, 0xC0000001);
+            EXPECT_TRUE(Checked(dialog, Setup::idChbAutoHideHint));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTimeUpDown)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
+            Click(dialog, Setup::idChbAutoHideHint);
+            Click(dialog, IDOK);
+        },
+    });
+    EXPECT_FALSE(NotifierSettings().AutoHideHint);
+}
+
+TEST_F(SetupDialogTest, OkCopiesAllSixValuesIntoTheSettings) {
+    Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
+    driver.Run({[](HWND dialog) {
+        Click(dialog, Setup::idChbAutoHideHint);
+        Click(dialog, Setup::idChbAutoHideHint);  // back on: the hint time stays editable
+        Click(dialog, Setup::idChbUseFading);
+        Click(dialog, Setup::idChbDisplayWhenOEActive);
+        Type(dialog, "42");
+        Pick(dialog, Setup::idCcBeginColor, "Navy");
+        Pick(dialog, Setup::idCcEndColor, "InfoBk");
+        Click(dialog, IDOK);
+    }});
+    EXPECT_EQ((TSix {true, false, false, 42, 0x800000, 0x80000018}), Current());
+
+    driver.Run({[](HWND dialog) {
+        Click(dialog, Setup::idChbAutoHideHint);
+        Click(dialog, Setup::idChbUseFading);
+        Pick(dialog, Setup::idCcBeginColor, "Default");
+        Pick(dialog, Setup::idCcEndColor, "Black");
+        Click(dialog, IDOK);
+    }});
+    EXPECT_EQ((TSix {false, true, false, 42, 0x20000000, 0x000000}), Current());
+}
+
+TEST_F(SetupDialogTest, CancelEscapeAndTheCloseBoxChangeNothing) {
+    const TSix before {true, true, false, 7, kUnnamed, 0x00FFFFFF};
+    Store(before);
+    auto change = [](HWND dialog) {
+        Click(dialog, Setup::idChbAutoHideHint);
+        Click(dialog, Setup::idChbUseFading);
+        Click(dialog, Setup::idChbDisplayWhenOEActive);
+        Pick(dialog, Setup::idCcBeginColor, "Red");
+        Pick(dialog, Setup::idCcEndColor, "Lime");
+    };
+    driver.Run({[&](HWND dialog) {
+        Type(dialog, "99");
+        change(dialog);
+        Click(dialog, IDCANCEL);
+    }});
+    EXPECT_EQ(before, Current());
+
+    driver.Run({change, [](HWND dialog) {
+                    Type(dialog, "12");
+                    PostKey(GetFocus(), VK_ESCAPE);
+                }});
+    EXPECT_EQ(before, Current());
+
+    driver.Run({change, [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }});
+    EXPECT_EQ(before, Current());
+}
+
+TEST_F(SetupDialogTest, HintTimeIsClampedWhenTheFieldIsLeft) {
+    Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
+    driver.Run({
+        [](HWND dialog) {
+            Type(dialog, "5000");
+            EXPECT_EQ("5000", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_TAB);
+        },
+        [](HWND dialog) {
+            EXPECT_EQ(Ctl(dialog, Setup::idChbDisplayWhenOEActive), GetFocus());
+            EXPECT_EQ("1800", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+            Type(dialog, "-5");
+            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_TAB);
+        },
+        [](HWND dialog) {
+            EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+            Type(dialog, "+");
+            Focus(dialog, Setup::idCcBeginColor);
+            EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idSpinEditHintTime))) << "not a number reads as 1";
+            Type(dialog, "250");
+            Click(dialog, IDOK);  // the click takes the focus first
+        },
+    });
+    EXPECT_EQ(250, NotifierSettings().HintTime);
+}
+
+TEST_F(SetupDialogTest, OnlyNumberCharactersCanBeTyped) {
+    Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
+    char separator[8] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
+    driver.Run({[&](HWND dialog) {
+        Type(dialog, std::string("1a2 b+x-") + separator[0] + "3");
+        EXPECT_EQ(std::string("12+-") + separator[0] + "3", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+        Click(dialog, IDCANCEL);
+    }});
+}
+
+TEST_F(SetupDialogTest, EnterTakesTheValueAsTyped) {
+    Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
+    // Empty reads as 1.
+    driver.Run({[](HWND dialog) {
+        Type(dialog, "");
+        EXPECT_EQ("", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+        PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_RETURN);
+    }});
+    EXPECT_EQ(1, NotifierSettings().HintTime);
+
+    // Confirmed while the field still has the focus: not clamped.
+    driver.Run({[](HWND dialog) {
+        Type(dialog, "5000");
+        PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_RETURN);
+    }});
+    EXPECT_EQ(5000, NotifierSettings().HintTime);
+
+    // Enter on another control is OK too.
+    driver.Run({[](HWND dialog) {
+        Click(dialog, Setup::idChbUseFading);
+        Focus(dialog, Setup::idChbUseFading);
+        PostKey(Ctl(dialog, Setup::idChbUseFading), VK_RETURN);
+    }});
+    EXPECT_FALSE(NotifierSettings().UseFading);
+    EXPECT_EQ(1800, NotifierSettings().HintTime) << "5000 was clamped on the way in";
+}
+
+TEST_F(SetupDialogTest, ArrowsButtonsAndWheelStepByOneWithinTheRange) {
+    Store({true, true, true, 1799, 0x8000001B, 0x00FFFFFF});
+    const auto text = [](HWND dialog) { return TextOf(Ctl(dialog, Setup::idSpinEditHintTime)); };
+    driver.Run({
+        [](HWND dialog) {
+            Focus(dialog, Setup::idSpinEditHintTime);
+            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_UP);
+        },
+        [&](HWND dialog) {
+            EXPECT_EQ("1800", text(dialog));
+            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_UP);
+        },
+        [&](HWND dialog) {
+            EXPECT_EQ("1800", text(dialog)) << "not past the top";
+            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_DOWN);
+        },
+        [&](HWND dialog) {
+            EXPECT_EQ("1799", text(dialog));
+            const HWND edit = Ctl(dialog, Setup::idSpinEditHintTime);
+            SendMessageA(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+            EXPECT_EQ("1800", text(dialog));
+            SendMessageA(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+            EXPECT_EQ("1800", text(dialog));
+            SendMessageA(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+            EXPECT_EQ("1799", text(dialog));
+
+            Type(dialog, "2");
+            // The buttons: a press on the lower half, then on the upper.
+            const HWND upDown = Ctl(dialog, Setup::idSpinEditHintTimeUpDown);
+            RECT r {};
+            GetClientRect(upDown, &r);
+            const LPARAM lower = MAKELPARAM(r.right / 2, r.bottom * 3 / 4);
+            const LPARAM upper = MAKELPARAM(r.right / 2, r.bottom / 4);
+            SendMessageA(upDown, WM_LBUTTONDOWN, MK_LBUTTON, lower);
+            SendMessageA(upDown, WM_LBUTTONUP, 0, lower);
+            EXPECT_EQ("1", text(dialog));
+            SendMessageA(upDown, WM_LBUTTONDOWN, MK_LBUTTON, lower);
+            SendMessageA(upDown, WM_LBUTTONUP, 0, lower);
+            EXPECT_EQ("1", text(dialog)) << "not below the bottom";
+            SendMessageA(upDown, WM_LBUTTONDOWN, MK_LBUTTON, upper);
+            SendMessageA(upDown, WM_LBUTTONUP, 0, upper);
+            EXPECT_EQ("2", text(dialog));
+            // A text that is no number steps from 1.
+            Type(dialog, "-");
+            SendMessageA(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+            EXPECT_EQ("2", text(dialog));
+            Click(dialog, IDOK);
+        },
+    });
+    EXPECT_EQ(2, NotifierSettings().HintTime);
+}
+
+TEST_F(SetupDialogTest, ColourComboGivesTheCustomColourBackAfterWhite) {
+    Store({true, true, true, 3, kUnnamed, 0x00FFFFFF});
+    driver.Run({[](HWND dialog) {
+        EXPECT_EQ("Custom", ComboText(dialog, Setup::idCcBeginColor));
+        Pick(dialog, Setup::idCcBeginColor, "White");
+        EXPECT_EQ("White", ComboText(dialog, Setup::idCcBeginColor));
+        Pick(dialog, Setup::idCcBeginColor, "Custom");
+        EXPECT_EQ("Custom", ComboText(dialog, Setup::idCcBeginColor));
+        // The end colour never had a custom one: Custom is black.
+        Pick(dialog, Setup::idCcEndColor, "Custom");
+        Click(dialog, IDOK);
+    }});
+    EXPECT_EQ(kUnnamed, NotifierSettings().BeginColor);
+    EXPECT_EQ(0u, NotifierSettings().EndColor);
+}
+
+// A plain window of the user's, to be in front before the dialog is asked for.
+class TUserWindow {
+public:
+    TUserWindow() {
+        WNDCLASSA wc {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "PellumoSetupTestUserWindow";
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        RegisterClassA(&wc);
+        hwnd_ = CreateWindowExA(0, wc.lpszClassName, "User's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 250,
+                                500, 400, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~TUserWindow() {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+    TUserWindow(const TUserWindow&) = delete;
+    TUserWindow& operator=(const TUserWindow&) = delete;
+    HWND Hwnd() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
+    std::unique_ptr<TUserWindow> user;
+    driver.Run({
+        [&](HWND dialog) {
+            EXPECT_EQ(dialog, GetForegroundWindow());
+            Click(dialog, Setup::idChbUseFading);  // a change the second request must not lose
+            user.reset(new TUserWindow);
+            ASSERT_TRUE(user->Hwnd());
+            SetForegroundWindow(user->Hwnd());
+        },
+        [&](HWND dialog) {
+            ASSERT_EQ(user->Hwnd(), GetForegroundWindow());
+            // As the tray icon would, from inside the open dialog's loop:
+            // returns at once.
+            ShowSetupDialog();
+            EXPECT_EQ(dialog, SetupDialogHandle());
+            EXPECT_EQ(dialog, GetForegroundWindow());
+            EXPECT_EQ(1, CountDialogs());
+            EXPECT_FALSE(Checked(dialog, Setup::idChbUseFading));
+            Click(dialog, IDOK);
+        },
+    });
+    EXPECT_FALSE(NotifierSettings().UseFading);
+    EXPECT_EQ(0, CountDialogs());
+}
+
+// The program ending while the dialog is open (its quit request arrives in
+// the dialog's loop): the dialog closes as Cancel and the request is left
+// for the program's own loop.
+TEST_F(SetupDialogTest, ProgramEndClosesTheDialogAsCancelAndKeepsTheQuit) {
+    const TSix before = Current();
+    driver.Run({[](HWND dialog) {
+        Click(dialog, Setup::idChbUseFading);
+        PostQuitMessage(7);
+    }});
+    EXPECT_EQ(before, Current());
+    MSG msg {};
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(7u, msg.wParam);
+}
+
+int tickerTicks = 0, tickerPosted = 0;
+
+LRESULT CALLBACK TickerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER) ++tickerTicks;
+    if (message == WM_APP) ++tickerPosted;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST_F(SetupDialogTest, OtherWindowsOfTheThreadKeepTheirMessages) {
+    // A timer of another window (the popup's, say) goes on ticking, and
+    // messages posted to it arrive, while the dialog waits for the user.
+    tickerTicks = tickerPosted = 0;
+    WNDCLASSA wc {};
+    wc.lpfnWndProc = &TickerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PellumoSetupTestTicker";
+    RegisterClassA(&wc);
+    const HWND ticker = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                        wc.hInstance, nullptr);
+    ASSERT_TRUE(ticker);
+    SetTimer(ticker, 1, 10, nullptr);
+    driver.Run({
+        [&](HWND) { PostMessageA(ticker, WM_APP, 0, 0); },
+        [](HWND) { Sleep(100); },
+        [](HWND) {},
+        [](HWND dialog) { Click(dialog, IDCANCEL); },
+    });
+    KillTimer(ticker, 1);
+    DestroyWindow(ticker);
+    EXPECT_GE(tickerTicks, 3);
+    EXPECT_EQ(1, tickerPosted);
+}
+
+// The logo as the dialog draws it: 192 x 56 at (223, 8), its opaque pixels
+// as drawn, its see-through ones showing the panel, the soft edges blended
+// over the panel's colour.
+TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(777), MAKEINTRESOURCEA(10));
+    ASSERT_TRUE(resource) << "the test program carries the logo resource";
+    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, resource)));
+    const std::optional<TLogoPicture> logo = DecodeLogo(data, SizeofResource(module, resource));
+    ASSERT_TRUE(logo.has_value());
+    ASSERT_EQ(192, logo->Width);
+    ASSERT_EQ(56, logo->Height);
+
+    driver.Run({[&](HWND dialog) {
+        const HWND image = Ctl(dialog, Setup::idImage1);
+        ASSERT_TRUE(image);
+        EXPECT_TRUE(IsWindowVisible(image));
+        const RECT r = ChildRect(image);
+        EXPECT_EQ(223, r.left);
+        EXPECT_EQ(8, r.top);
+        EXPECT_EQ(192, r.right - r.left);
+        EXPECT_EQ(56, r.bottom - r.top);
+
+        // The panel and the logo drawn into bitmaps of our own.
+        auto capture = [](HWND window, int width, int height) {
+            std::vector<uint32_t> pixels(size_t(width) * height);
+            BITMAPINFO info {};
+            info.bmiHeader.biSize = sizeof info.bmiHeader;
+            info.bmiHeader.biWidth = width;
+            info.bmiHeader.biHeight = -height;
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            void* bits = nullptr;
+            HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            HDC dc = CreateCompatibleDC(nullptr);
+            HGDIOBJ old = SelectObject(dc, bitmap);
+            SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+            GdiFlush();
+            for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t*>(bits)[i] & 0xFFFFFF;
+            SelectObject(dc, old);
+            DeleteDC(dc);
+            DeleteObject(bitmap);
+            return pixels;
+        };
+        const std::vector<uint32_t> panel = capture(dialog, 420, 247);
+        const std::vector<uint32_t> drawn = capture(image, 192, 56);
+        const uint32_t background = panel[size_t(8 + 28) * 420 + 223 + 96];  // 0xRRGGBB
+        const uint32_t backgroundRGB =
+            ((background >> 16) & 0xFF) | (background & 0xFF00) | ((background & 0xFF) << 16);  // 0xBBGGRR
+        const std::vector<uint32_t> blended = BlendLogo(*logo, backgroundRGB);
+        const uint32_t transparent = blended[size_t(55) * 192] & 0xFFFFFF;
+
+        int opaque = 0, clear = 0, soft = 0;
+        for (int y = 0; y < 56; ++y) {
+            for (int x = 0; x < 192; ++x) {
+                const size_t i = size_t(y) * 192 + x;
+                const uint32_t want = blended[i] & 0xFFFFFF;
+                const uint32_t under = panel[size_t(y + 8) * 420 + x + 223];
+                const uint8_t alpha = logo->Rgba[i * 4 + 3];
+                if (want == transparent) {
+                    ASSERT_EQ(under, drawn[i]) << "see-through at " << x << "," << y;
+                    ++clear;
+                } else {
+                    ASSERT_EQ(want, drawn[i]) << "logo at " << x << "," << y;
+                    alpha == 255 ? ++opaque : ++soft;
+                }
+            }
+        }
+        // The picture has all three kinds of pixel, so each rule was seen.
+        EXPECT_GT(opaque, 100);
+        EXPECT_GT(clear, 100);
+        EXPECT_GT(soft, 100);
+        Click(dialog, IDCANCEL);
+    }});
+}
+
+// Holds the dialog open for setup.sh's screenshot: writes the marker file
+// named by PELLUMO_SETUP_SHOT once the dialog is up, then waits.
+TEST(SetupScreenshot, DialogWithLogo) {
+    const char* marker = std::getenv("PELLUMO_SETUP_SHOT");
+    if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SETUP_SHOT not set";
+    if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+    SetCursorPos(1, 1);
+    auto clean = [] {
+        CurrentUserRegistry().DeleteKey("Software\\Ostrivane");
+        CurrentUserRegistry().DeleteKey("Identities");
+    };
+    clean();
+    FreeNotifierSettings();
+    // A custom start colour, so the combo shows the Custom entry's swatch.
+    NotifierSettings().BeginColor = kUnnamed;
+    NotifierSettings().HintTime = 5;
+    TDialogDriver driver;
+    std::vector<TDialogDriver::TStep> steps;
+    steps.push_back([marker](HWND dialog) {
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_NE(INVALID_HANDLE_VALUE, file);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    });
+    // About four seconds at 20 ms a tick.
+    for (int i = 0; i < 200; ++i) steps.push_back([](HWND) {});
+    steps.push_back([](HWND dialog) { Click(dialog, IDCANCEL); });
+    driver.Run(steps, 20000);
+    FreeNotifierSettings();
+    clean();
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pellumo
