@@ -2,7 +2,7 @@
 // taking the foreground, fades in to opaque, its labels say what the queued
 // notification holds, the priority icon matches, a second notification waits
 // for the first, and moves are stored and snapped. Needs a display (under
-// Wine: Xvfb, see popup.sh); skipped without one.
+// Wine: Xvfb, see window-tests.sh); skipped without one.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,6 +14,7 @@
 
 #include "win/Display.h"
 #include "win/MessagePump.h"
+#include "win/TestWindows.h"
 #include "app/PopupWindow.h"
 #include "settings/EdgeSnapping.h"
 
@@ -59,27 +60,9 @@ std::unique_ptr<TEmailInfo> Mail(const std::string& folder, const std::string& s
 }
 
 // A plain window of the user's, in front before the popup comes.
-class TUserWindow {
+class TUserWindow : public test::TUserWindow {
 public:
-    explicit TUserWindow(const char* className) {
-        WNDCLASSA wc {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = className;
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        RegisterClassA(&wc);
-        hwnd_ = CreateWindowExA(0, className, "User's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500, 300, 200,
-                                nullptr, nullptr, wc.hInstance, nullptr);
-    }
-    ~TUserWindow() {
-        if (hwnd_) DestroyWindow(hwnd_);
-    }
-    TUserWindow(const TUserWindow&) = delete;
-    TUserWindow& operator=(const TUserWindow&) = delete;
-    HWND Hwnd() const { return hwnd_; }
-
-private:
-    HWND hwnd_ = nullptr;
+    explicit TUserWindow(const char* className) : test::TUserWindow(className, 700, 500, 300, 200) {}
 };
 
 class PopupWindowTest : public ::testing::Test {
@@ -486,12 +469,12 @@ TEST_F(PopupWindowTest, PointerEnteringDuringTheFadeInMakesItOpaqueAtOnce) {
     EXPECT_TRUE(PumpUntil([&] { return !underlined(); }, 1000));
 }
 
-// Keeps a high-priority notification on screen for a screenshot (popup.sh):
-// writes the file named by PELLUMO_POPUP_SHOT once it is opaque, then holds
+// Keeps a high-priority notification on screen for a screenshot (window-tests.sh):
+// writes the file named by PELLUMO_SHOT once it is opaque, then holds
 // it for a few seconds. Skipped unless that variable is set.
 TEST(PopupScreenshot, HighPriority) {
-    const char* marker = std::getenv("PELLUMO_POPUP_SHOT");
-    if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_POPUP_SHOT not set";
+    const char* marker = std::getenv("PELLUMO_SHOT");
+    if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SHOT not set";
     if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
     SetCursorPos(1, 1);
     TEmailQueue queue;

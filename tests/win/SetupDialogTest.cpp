@@ -2,7 +2,7 @@
 // loop: a thread timer runs one step per tick while ShowSetupDialog waits.
 // Settings go in through NotifierSettings() (the real registry under Wine,
 // cleaned before and after) and are read back after the dialog has closed.
-// Needs a display (under Wine: Xvfb, see setup.sh); skipped without one.
+// Needs a display (under Wine: Xvfb, see window-tests.sh); skipped without one.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -21,6 +21,7 @@
 #include "unit/RegistryFixture.h"
 #include "win/Display.h"
 #include "win/MessagePump.h"
+#include "win/TestWindows.h"
 
 namespace pellumo {
 namespace test {
@@ -550,37 +551,14 @@ TEST_F(SetupDialogTest, ColourComboGivesTheCustomColourBackAfterWhite) {
     EXPECT_EQ(0u, NotifierSettings().EndColor);
 }
 
-// A plain window of the user's, to be in front before the dialog is asked for.
-class TUserWindow {
-public:
-    TUserWindow() {
-        WNDCLASSA wc {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "PellumoSetupTestUserWindow";
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        RegisterClassA(&wc);
-        hwnd_ = CreateWindowExA(0, wc.lpszClassName, "User's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 250,
-                                500, 400, nullptr, nullptr, wc.hInstance, nullptr);
-    }
-    ~TUserWindow() {
-        if (hwnd_) DestroyWindow(hwnd_);
-    }
-    TUserWindow(const TUserWindow&) = delete;
-    TUserWindow& operator=(const TUserWindow&) = delete;
-    HWND Hwnd() const { return hwnd_; }
-
-private:
-    HWND hwnd_ = nullptr;
-};
-
 TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
     std::unique_ptr<TUserWindow> user;
     driver.Run({
         [&](HWND dialog) {
             EXPECT_EQ(dialog, GetForegroundWindow());
             Click(dialog, Setup::idChbUseFading);  // a change the second request must not lose
-            user.reset(new TUserWindow);
+            // A plain window of the user's, in front before the dialog is asked for.
+            user.reset(new TUserWindow("PellumoSetupTestUserWindow", 300, 250, 500, 400));
             ASSERT_TRUE(user->Hwnd());
             SetForegroundWindow(user->Hwnd());
         },
@@ -672,24 +650,13 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
         EXPECT_EQ(56, r.bottom - r.top);
 
         // The panel and the logo drawn into bitmaps of our own.
+        // As the DIB holds them: 0x00RRGGBB.
         auto capture = [](HWND window, int width, int height) {
-            std::vector<uint32_t> pixels(size_t(width) * height);
-            BITMAPINFO info {};
-            info.bmiHeader.biSize = sizeof info.bmiHeader;
-            info.bmiHeader.biWidth = width;
-            info.bmiHeader.biHeight = -height;
-            info.bmiHeader.biPlanes = 1;
-            info.bmiHeader.biBitCount = 32;
-            void* bits = nullptr;
-            HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-            HDC dc = CreateCompatibleDC(nullptr);
-            HGDIOBJ old = SelectObject(dc, bitmap);
-            SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-            GdiFlush();
-            for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t*>(bits)[i] & 0xFFFFFF;
-            SelectObject(dc, old);
-            DeleteDC(dc);
-            DeleteObject(bitmap);
+            test::TCanvas canvas(width, height);
+            SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+            std::vector<uint32_t> pixels;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) pixels.push_back(canvas.RawPixel(x, y));
             return pixels;
         };
         const std::vector<uint32_t> panel = capture(dialog, 420, 247);
@@ -724,11 +691,11 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
     }});
 }
 
-// Holds the dialog open for setup.sh's screenshot: writes the marker file
-// named by PELLUMO_SETUP_SHOT once the dialog is up, then waits.
+// Holds the dialog open for the screenshot (window-tests.sh): writes the marker file
+// named by PELLUMO_SHOT once the dialog is up, then waits.
 TEST(SetupScreenshot, DialogWithLogo) {
-    const char* marker = std::getenv("PELLUMO_SETUP_SHOT");
-    if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SETUP_SHOT not set";
+    const char* marker = std::getenv("PELLUMO_SHOT");
+    if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SHOT not set";
     if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
     SetCursorPos(1, 1);
     auto clean = [] {

@@ -1,7 +1,7 @@
 // The colour combo box as a window: its entries and selection follow the
 // colour list, the user's picks come back as SelectedColor with a change
 // notification, and its entries are drawn with the swatch where it belongs.
-// Needs a display (under Wine: Xvfb, see setup.sh); skipped without one.
+// Needs a display (under Wine: Xvfb, see window-tests.sh); skipped without one.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +12,7 @@
 #include "controls/XPColorCombo.h"
 #include "win/Display.h"
 #include "win/MessagePump.h"
+#include "win/TestWindows.h"
 
 namespace pellumo {
 namespace test {
@@ -30,10 +31,6 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-// 0x00BBGGRR of a 32-bit DIB pixel (0x00RRGGBB).
-uint32_t FromDib(uint32_t pixel) {
-    return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
-}
 
 class XPColorComboTest : public ::testing::Test {
 protected:
@@ -81,19 +78,7 @@ protected:
     // One entry drawn into a fresh 32-bit bitmap of `width` x `height`
     // pre-filled with `fill`, as the combo box would ask its parent to.
     std::vector<uint32_t> Draw(int index, UINT state, int width = 120, int height = 16, uint32_t fill = 0x00FF00FF) {
-        std::vector<uint32_t> pixels(size_t(width) * height);
-        BITMAPINFO info {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        for (auto& p : pixels) p = fill;
-        CopyMemory(bits, pixels.data(), pixels.size() * 4);
+        test::TCanvas canvas(width, height, fill);
         DRAWITEMSTRUCT item {};
         item.CtlType = ODT_COMBOBOX;
         item.CtlID = kComboId;
@@ -101,16 +86,11 @@ protected:
         item.itemAction = ODA_DRAWENTIRE;
         item.itemState = state;
         item.hwndItem = hwnd;
-        item.hDC = dc;
+        item.hDC = canvas.Dc();
         item.rcItem = RECT {0, 0, width, height};
         intptr_t result = 0;
         EXPECT_TRUE(combo->ParentMessage(WM_DRAWITEM, kComboId, reinterpret_cast<intptr_t>(&item), result));
-        GdiFlush();
-        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = FromDib(static_cast<uint32_t*>(bits)[i] & 0xFFFFFF);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-        return pixels;
+        return canvas.Pixels();
     }
 
     HWND host = nullptr;

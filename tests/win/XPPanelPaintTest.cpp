@@ -7,6 +7,7 @@
 #include <string>
 
 #include "controls/XPPanelPaint.h"
+#include "win/TestWindows.h"
 
 namespace pellumo {
 namespace {
@@ -14,47 +15,10 @@ namespace {
 
 const uint32_t kUntouched = 0x5A5A5A;
 
-// A top-down 32-bit DIB section selected into a memory DC.
-class Canvas {
+// A canvas whose untouched pixels are known.
+class Canvas : public test::TCanvas {
 public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<uint32_t*>(bits);
-        old_ = SelectObject(dc_, bitmap_);
-        for (int i = 0; i < width * height; ++i) bits_[i] = kUntouched;
-    }
-    ~Canvas() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    bool Ok() const { return dc_ && bitmap_ && bits_; }
-    HDC Dc() const { return dc_; }
-    // As 0x00BBGGRR; the DIB holds 0x00RRGGBB.
-    uint32_t Pixel(int x, int y) const {
-        GdiFlush();
-        const uint32_t p = bits_[y * width_ + x] & 0xFFFFFF;
-        return (p >> 16) | (p & 0xFF00) | ((p & 0xFF) << 16);
-    }
-
-private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    uint32_t* bits_ = nullptr;
+    Canvas(int width, int height) : TCanvas(width, height, kUntouched) {}
 };
 
 bool Near(uint32_t a, uint32_t b) {

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# The popup window under Wine on a private X server: the PopupWindow tests,
-# then a high-priority notification held on screen while the whole screen is
-# photographed into build/popup.png (a test artefact, not kept in git).
-#   popup.sh PELLUMO_UNIT_TESTS.EXE
+# Window tests under Wine on a private X server: the named GoogleTest cases,
+# then one test that holds its window on screen while the whole screen is
+# photographed into build/NAME.png (a test artefact, not kept in git).
+#   window-tests.sh NAME TESTS.EXE FILTER SHOT_FILTER
+# The screenshot test is run with PELLUMO_SHOT naming a marker file, which it
+# writes once its window is ready to be photographed.
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
-exe=$1
+name=$1 exe=$2 filter=$3 shot_filter=$4
 wine=$here/scripts/wine-run
-shot=$here/build/popup.png
-export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-popup}
+shot=$here/build/$name.png
+export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-$name}
 tmp=$(mktemp -d)
 . "$here/tests/win/xvfb.sh"
 cleanup() {
@@ -18,6 +20,11 @@ cleanup() {
 trap cleanup EXIT
 xvfb_start
 
+# No window manager runs on the private display: Wine then draws captions
+# and frames itself, so they are in the picture too, and does not wait for
+# a window manager that never answers when it shows or hides a window.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+
 passes=0 fails=0
 count() {  # adds the passed/failed counts of one GoogleTest output
     local p f
@@ -26,20 +33,23 @@ count() {  # adds the passed/failed counts of one GoogleTest output
     passes=$((passes + p)) fails=$((fails + f))
 }
 
-"$wine" "$exe" --gtest_filter='PopupWindow*' >"$tmp/tests.log" 2>&1
+"$wine" "$exe" --gtest_filter="$filter" >"$tmp/tests.log" 2>&1
 rc=$?
 tr -d '\r' <"$tmp/tests.log" | grep -E '^\[ *(RUN|OK|FAILED|SKIPPED) *\]|Failure|Expected|Which is|actual|  [A-Za-z]' | head -200
 count "$tmp/tests.log"
 if [ $rc -ne 0 ] && [ "$(tr -d '\r' <"$tmp/tests.log" | grep -c '^\[  FAILED  \] .*(')" -eq 0 ]; then
     echo "FAIL the test program ended with $rc"; fails=$((fails + 1))
 fi
+if [ "$(tr -d '\r' <"$tmp/tests.log" | grep -c '^\[  SKIPPED \]')" -ne 0 ]; then
+    echo "FAIL tests were skipped: the display was not usable"; fails=$((fails + 1))
+fi
 
-# The screenshot: the test writes the marker once the popup is opaque.
 marker=$tmp/shown
-PELLUMO_POPUP_SHOT="Z:${marker//\//\\}" "$wine" "$exe" --gtest_filter='PopupScreenshot*' >"$tmp/shot.log" 2>&1 &
+PELLUMO_SHOT="Z:${marker//\//\\}" "$wine" "$exe" --gtest_filter="$shot_filter" >"$tmp/shot.log" 2>&1 &
 shot_pid=$!
 for _ in $(seq 150); do [ -e "$marker" ] && break; sleep 0.1; done
 if [ -e "$marker" ]; then
+    sleep 0.5
     rm -f "$shot"
     if import -display "$DISPLAY" -window root "$shot" 2>"$tmp/import.log" && [ -s "$shot" ]; then
         passes=$((passes + 1)); echo "screenshot: $shot"
@@ -47,12 +57,12 @@ if [ -e "$marker" ]; then
         fails=$((fails + 1)); echo "FAIL screenshot"; cat "$tmp/import.log"
     fi
 else
-    fails=$((fails + 1)); echo "FAIL the popup did not come up for the screenshot"
+    fails=$((fails + 1)); echo "FAIL the window did not come up for the screenshot"
 fi
 wait $shot_pid
 shot_rc=$?
 count "$tmp/shot.log"
 if [ $shot_rc -ne 0 ]; then tr -d '\r' <"$tmp/shot.log" | tail -20; fi
 
-echo "popup: $passes passed, $fails failed"
+echo "$name: $passes passed, $fails failed"
 [ $fails -eq 0 ]
