@@ -118,7 +118,7 @@ struct Store {
         list.push_back(std::move(entry));
     }
     static void ResetAges(TFolderList& list) {
-        for (auto& entry : list) entry.Object->LastAge = 0;
+        for (auto& entry : list) entry.Object->LastAge = TFileStamp();
     }
 };
 
@@ -153,7 +153,7 @@ void BM_RescanOneNewMessage(benchmark::State& state) {
         WriteFile(s.big, s.bigAfter);
         // Only the big folder's age moves; the others keep theirs.
         for (auto& entry : s.folders)
-            if (entry.Object->Record->FileName == s.big) entry.Object->LastAge = 0;
+            if (entry.Object->Record->FileName == s.big) entry.Object->LastAge = TFileStamp();
         state.ResumeTiming();
         scan.StoreChanged();
         if (scan.Queue.Count() != 1) state.SkipWithError("the new message was not queued");

@@ -56,9 +56,9 @@ std::string SeenKey(const std::string& folderId, const std::string& messageId) {
 
 bool FolderChanged(TFolderInfo& info) {
     if (!info.Record || info.Record->Kind >= 2) return false;
-    const int32_t age = FileAge(info.Record->FileName);
-    if (age == info.LastAge) return false;
-    info.LastAge = age;
+    const TFileStamp stamp = FileStamp(info.Record->FileName);
+    if (stamp == info.LastAge) return false;
+    info.LastAge = stamp;
     return true;
 }
 
@@ -76,7 +76,7 @@ void TMailScan::ScanFolders(bool baseline, bool passOverBadFolders) {
     const size_t count = folders_.size();
     for (size_t i = 0; i < count; ++i) {
         TFolderInfo& info = *folders_[i].Object;
-        if (!FolderChanged(info) || info.LastAge == -1) continue;
+        if (!FolderChanged(info) || info.LastAge.Age == -1) continue;
         try {
             reader.Open(std::unique_ptr<TStream>(new TFileStream(info.Record->FileName)));
         } catch (const Exception&) {

@@ -67,8 +67,9 @@ std::string SeenKey(const std::string& folderId, const std::string& messageId);
 extern std::atomic<bool> ShuttingDown;
 
 // Whether the folder's file is to be read in this scan: never for a folder
-// without a record or of Kind 2 and above; otherwise when its file age
-// differs from the stamp, which is updated first.
+// without a record or of Kind 2 and above; otherwise when its file's stamp
+// (age, exact last-write time, size) differs from the one kept, which is
+// updated first.
 bool FolderChanged(TFolderInfo& info);
 
 TMailPriority MapPriority(int32_t priority);

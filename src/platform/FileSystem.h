@@ -25,6 +25,22 @@ bool FileExists(const std::string& path);
 // directory, or a time outside what the packing holds (1980 to 2107).
 int32_t FileAge(const std::string& path);
 
+// What tells the scan that a store file changed. The age alone moves in
+// two-second steps, and the mail client writes a message in several writes:
+// a scan woken by the first of them would stamp a half-written file with the
+// age the finished one has too, and never look at it again. The exact
+// last-write time and the size see every write the file system records.
+struct TFileStamp {
+    int32_t Age = 0;        // FileAge: -1 for a missing file or a directory
+    int64_t WriteTime = 0;  // the last-write time in the system's own finest units
+    int64_t Size = 0;
+    bool operator==(const TFileStamp& o) const { return Age == o.Age && WriteTime == o.WriteTime && Size == o.Size; }
+    bool operator!=(const TFileStamp& o) const { return !(*this == o); }
+};
+
+// Age -1 (and nothing else) for a missing file or a directory.
+TFileStamp FileStamp(const std::string& path);
+
 // The packing itself; -1 outside 1980 to 2107.
 int32_t DosDateTime(int year, int month, int day, int hour, int minute, int second);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/ZellDbxObject.h"
+#include "platform/FileSystem.h"
 #include "store/ZellTree.h"
 
 namespace pellumo {
@@ -17,7 +18,7 @@ struct TFolderInfo {
     const TZellDbxObject* Record = nullptr;  // owned by its tree node
     uint32_t Color = kInfoBackgroundColor;
     bool Enabled = false;
-    int32_t LastAge = 0;  // file age stamp kept by the scan
+    TFileStamp LastAge;  // the file's stamp when the scan last looked at it
 };
 
 struct TFolderListEntry {

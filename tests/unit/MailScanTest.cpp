@@ -175,17 +175,25 @@ TEST_F(MailScanTest, IdsAreSeenPerFolder) {
     EXPECT_EQ(Queued(scan), Subjects{"Inbox: inbox's own b2"});
 }
 
-TEST_F(MailScanTest, WritesWithinOneAgeStepAreNotSeenUntilTheNext) {
+TEST_F(MailScanTest, WritesWithinOneAgeStepAreSeen) {
+    // The mail client writes a message in several steps; a scan woken by the
+    // first may find the file half written. The rest lands within the same
+    // two-second age step, and still makes the next scan read the file.
     Folder("Inbox");
     Write("Inbox", {Mail(1, "a")});
     TMailScan scan(folders_);
     scan.ScanFolders(true);
-    Write("Inbox", {Mail(1, "a"), Mail(2, "b")}, 0);
+    Write("Inbox", {Mail(1, "a")}, 0);  // a half-written state: nothing new yet
+    const TFileStamp half = folders_[0].Object->LastAge;
     scan.StoreChanged();
     EXPECT_TRUE(Queued(scan).empty());
-    Write("Inbox", {Mail(1, "a"), Mail(2, "b")}, 2);
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b")}, 0);
+    ASSERT_EQ(FileAge(folders_[0].Object->Record->FileName), half.Age) << "the test needs one age step";
     scan.StoreChanged();
     EXPECT_EQ(Queued(scan), Subjects{"Inbox: b"});
+    // Nothing written since: not read again.
+    scan.StoreChanged();
+    EXPECT_TRUE(Queued(scan).empty());
 }
 
 TEST_F(MailScanTest, FoldersThatAreNeverRead) {
@@ -200,8 +208,8 @@ TEST_F(MailScanTest, FoldersThatAreNeverRead) {
     Write("Sent", std::vector<uint8_t>(100, 'x'));
     TMailScan scan(folders_);
     EXPECT_NO_THROW(scan.ScanFolders(false));
-    EXPECT_EQ(folders_[2].Object->LastAge, -1);
-    EXPECT_EQ(folders_[0].Object->LastAge, 0);  // not even looked at
+    EXPECT_EQ(folders_[2].Object->LastAge.Age, -1);
+    EXPECT_EQ(folders_[0].Object->LastAge, TFileStamp());  // not even looked at
     // The missing file appears: read at the next scan.
     Write("Missing", {Mail(1, "now here")});
     scan.StoreChanged();
@@ -268,7 +276,7 @@ TEST_F(MailScanTest, BadFolderFileEndsTheStartScanButNotAWatcherScan) {
 
     // A run whose start went well, and then a folder file breaks.
     Write("Broken", {Mail(9, "x")});
-    for (auto& f : folders_) f.Object->LastAge = 0;
+    for (auto& f : folders_) f.Object->LastAge = TFileStamp();
     TMailScan watcher(folders_);
     watcher.ScanFolders(true);
     Write("Lists", {Mail(2, "b"), Mail(3, "c")});
@@ -311,6 +319,7 @@ TEST(MailScan_Parts, FileAgePacksLocalTimeInTwoSecondSteps) {
     const std::string dir = std::filesystem::temp_directory_path().string();
     EXPECT_EQ(FileAge(dir), -1);
     EXPECT_EQ(FileAge(dir + "/no-such-pellumo-file"), -1);
+    EXPECT_EQ(FileStamp(dir).Age, -1);
 }
 
 }  // namespace

@@ -191,7 +191,7 @@ TEST(AddWatchedFolders, KindOneFoldersDepthFirstParentsFirstRootNever) {
     EXPECT_EQ(info.Record, Child(*plain->Items(0), 0).Record.get());
     EXPECT_EQ(info.Color, 0x80000018u);
     EXPECT_TRUE(info.Enabled);
-    EXPECT_EQ(info.LastAge, 0);
+    EXPECT_EQ(info.LastAge, TFileStamp());
 }
 
 TEST(AddWatchedFolders, ChainOfAHundredThousandFoldersBuildsWatchesAndFrees) {
