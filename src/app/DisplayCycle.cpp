@@ -8,17 +8,6 @@
 
 namespace pellumo {
 
-TPopupSettings PopupSettingsOf(const TNotifierSettings& settings) {
-    TPopupSettings s;
-    s.AutoHideHint = settings.AutoHideHint;
-    s.UseFading = settings.UseFading;
-    s.DisplayWhenOEActive = settings.DisplayWhenOEActive;
-    s.HintTime = settings.HintTime;
-    s.BeginColor = settings.BeginColor;
-    s.EndColor = settings.EndColor;
-    return s;
-}
-
 TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth) {
     TSubjectLayout layout;
     switch (priority) {

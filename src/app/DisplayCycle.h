@@ -11,10 +11,9 @@
 
 #include "app/MailScan.h"
 #include "platform/Geometry.h"
+#include "settings/NotifierSettings.h"
 
 namespace pellumo {
-
-class TNotifierSettings;
 
 // What the cycle needs of the window. Calls come only from the main thread.
 class ITPopupView {
@@ -61,16 +60,7 @@ public:
 // The settings the cycle reads, taken afresh at every use so that a change in
 // the setup dialog applies from the next notification (UseFading even to a
 // fade in progress).
-struct TPopupSettings {
-    bool AutoHideHint = true;
-    bool UseFading = true;
-    bool DisplayWhenOEActive = true;
-    int32_t HintTime = 3;
-    uint32_t BeginColor = 0x8000001B;
-    uint32_t EndColor = 0x00FFFFFF;
-};
-
-TPopupSettings PopupSettingsOf(const TNotifierSettings& settings);
+using TPopupSettings = TUserSettings;
 
 // Where lbSubject and the priority icon go for a priority.
 struct TSubjectLayout {

@@ -14,6 +14,7 @@
 
 #include "controls/XPPanelPaint.h"
 #include "platform/Exception.h"
+#include "platform/GdiHandle_win.h"
 #include "platform/OutlookExpress.h"
 #include "settings/EdgeSnapping.h"
 #include "settings/NotifierSettings.h"
@@ -33,31 +34,7 @@ const char kOutlookExpressClass[] = "Outlook Express Browser Class";
 const int kDesignClientWidth = 297;
 const int kDesignClientHeight = 169;
 
-// Move-only owner of one GDI or icon handle.
-template <typename H, BOOL(WINAPI* Destroy)(H)>
-class TUniqueGdi {
-public:
-    TUniqueGdi() = default;
-    explicit TUniqueGdi(H handle) : handle_(handle) {}
-    TUniqueGdi(TUniqueGdi&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    TUniqueGdi& operator=(TUniqueGdi&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    ~TUniqueGdi() { Reset(); }
-    H Get() const { return handle_; }
-    void Reset(H handle = nullptr) {
-        if (handle_) Destroy(handle_);
-        handle_ = handle;
-    }
-
-private:
-    H handle_ = nullptr;
-};
-
-BOOL WINAPI DeleteFontObject(HFONT font) { return DeleteObject(font); }
-using TFont = TUniqueGdi<HFONT, DeleteFontObject>;
-using TIcon = TUniqueGdi<HICON, DestroyIcon>;
+using TFont = TGdi<HFONT>;
 
 // "MS Sans Serif" 8 point as the form designer sets it.
 TFont MakeFont(bool bold, bool underline) {
@@ -542,7 +519,7 @@ void* TfrmMornelle::ImageListIcon(int index) const { return impl_->Icon(index); 
 
 TPopupCycle::TInputs TfrmMornelle::DefaultInputs() {
     TPopupCycle::TInputs inputs;
-    inputs.Settings = [] { return PopupSettingsOf(NotifierSettings()); };
+    inputs.Settings = [] { return UserSettingsOf(NotifierSettings()); };
     inputs.StoreWindowRect = [](const TRect& r) { NotifierSettings().WindowRect = r; };
     inputs.OutlookExpressActive = [] { return IsOutlookExpressActive(); };
     inputs.WorkAreas = [] {

@@ -51,6 +51,26 @@ private:
     TFolderList folderList_;
 };
 
+// The six settings the user edits in the setup dialog and the popup reads
+// (with the same defaults as the settings object).
+struct TUserSettings {
+    bool AutoHideHint = true;
+    bool UseFading = true;
+    bool DisplayWhenOEActive = true;
+    int32_t HintTime = 3;
+    uint32_t BeginColor = 0x8000001B;
+    uint32_t EndColor = 0x00FFFFFF;
+
+    bool operator==(const TUserSettings& o) const {
+        return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
+               DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
+               BeginColor == o.BeginColor && EndColor == o.EndColor;
+    }
+};
+
+TUserSettings UserSettingsOf(const TNotifierSettings& settings);
+void ApplyUserSettings(TNotifierSettings& settings, const TUserSettings& values);
+
 // The process's settings, constructed on first use. A failed construction
 // raises and keeps nothing, so the next call tries again.
 TNotifierSettings& NotifierSettings();

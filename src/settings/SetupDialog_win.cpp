@@ -16,6 +16,7 @@
 #include "controls/XPColorCombo.h"
 #include "controls/XPPanelPaint.h"
 #include "platform/Exception.h"
+#include "platform/GdiHandle_win.h"
 #include "settings/HintTimeValue.h"
 #include "settings/Logo.h"
 #include "settings/NotifierSettings.h"
@@ -42,28 +43,6 @@ const int kImage1DesignWidth = 192;
 const int kImage1DesignHeight = 56;
 const WORD kLogoResourceId = 777;
 const int kTabPane = 9;  // TABP_PANE of the "TAB" theme class
-
-// Move-only owner of one GDI object.
-template <typename H>
-class TGdi {
-public:
-    TGdi() = default;
-    explicit TGdi(H handle) : handle_(handle) {}
-    TGdi(TGdi&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    TGdi& operator=(TGdi&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    ~TGdi() { Reset(); }
-    H Get() const { return handle_; }
-    void Reset(H handle = nullptr) {
-        if (handle_) DeleteObject(handle_);
-        handle_ = handle;
-    }
-
-private:
-    H handle_ = nullptr;
-};
 
 // A memory DC with one bitmap selected for its lifetime.
 class TMemoryDC {
@@ -161,14 +140,7 @@ RECT ChildRect(HWND child) {
 class TfrmMornelleSetup::TImpl {
 public:
     // What OK takes from the controls.
-    struct TValues {
-        bool AutoHideHint = false;
-        bool UseFading = false;
-        bool DisplayWhenOEActive = false;
-        int32_t HintTime = 0;
-        TColor BeginColor = 0;
-        TColor EndColor = 0;
-    };
+    using TValues = TUserSettings;
 
     // FormCreate: the window and its controls, hidden, filled from `settings`,
     // with the logo. Raises Exception when the window cannot be made.
@@ -406,13 +378,7 @@ TfrmMornelleSetup::TImpl::TValues TfrmMornelleSetup::TImpl::ReadControls() const
 void TfrmMornelleSetup::TImpl::ControlsToSettings(TNotifierSettings& settings) const {
     // What the controls held when OK was given; hiding the dialog afterwards
     // takes the focus from the hint-time field, which must not count.
-    const TValues& v = okValues_;
-    settings.AutoHideHint = v.AutoHideHint;
-    settings.UseFading = v.UseFading;
-    settings.DisplayWhenOEActive = v.DisplayWhenOEActive;
-    settings.HintTime = v.HintTime;
-    settings.BeginColor = v.BeginColor;
-    settings.EndColor = v.EndColor;
+    ApplyUserSettings(settings, okValues_);
 }
 
 void TfrmMornelleSetup::TImpl::UpdateHintTimeEnabled() {

@@ -24,6 +24,14 @@
 #include "win/TestWindows.h"
 
 namespace pellumo {
+
+// How a failed comparison shows the six values (found by argument lookup).
+std::ostream& operator<<(std::ostream& out, const TUserSettings& s) {
+    return out << "{auto " << s.AutoHideHint << ", fade " << s.UseFading << ", oe " << s.DisplayWhenOEActive
+               << ", time " << s.HintTime << ", begin 0x" << std::hex << s.BeginColor << ", end 0x" << s.EndColor
+               << std::dec << "}";
+}
+
 namespace test {
 namespace {
 
@@ -158,37 +166,12 @@ private:
 
 TDialogDriver* TDialogDriver::current_ = nullptr;
 
-struct TSix {
-    bool AutoHideHint, UseFading, DisplayWhenOEActive;
-    int32_t HintTime;
-    TColor BeginColor, EndColor;
-    bool operator==(const TSix& o) const {
-        return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
-               DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
-               BeginColor == o.BeginColor && EndColor == o.EndColor;
-    }
-};
+using TSix = TUserSettings;
 
-std::ostream& operator<<(std::ostream& out, const TSix& s) {
-    return out << "{auto " << s.AutoHideHint << ", fade " << s.UseFading << ", oe " << s.DisplayWhenOEActive
-               << ", time " << s.HintTime << ", begin 0x" << std::hex << s.BeginColor << ", end 0x" << s.EndColor
-               << std::dec << "}";
-}
 
-TSix Current() {
-    const TNotifierSettings& s = NotifierSettings();
-    return TSix {s.AutoHideHint, s.UseFading, s.DisplayWhenOEActive, s.HintTime, s.BeginColor, s.EndColor};
-}
+TSix Current() { return UserSettingsOf(NotifierSettings()); }
 
-void Store(const TSix& six) {
-    TNotifierSettings& s = NotifierSettings();
-    s.AutoHideHint = six.AutoHideHint;
-    s.UseFading = six.UseFading;
-    s.DisplayWhenOEActive = six.DisplayWhenOEActive;
-    s.HintTime = six.HintTime;
-    s.BeginColor = six.BeginColor;
-    s.EndColor = six.EndColor;
-}
+void Store(const TSix& six) { ApplyUserSettings(NotifierSettings(), six); }
 
 class SetupDialogTest : public RegistryTest {
 protected:
