@@ -192,7 +192,14 @@ int main(int argc, char** argv) {
     auto seconds = [&](int i) { return i < argc ? std::atof(argv[i]) : 10.0; };
 
     if (command == "wait-start") {
-        const bool up = WaitFor(seconds(2), [] { return Popup() != nullptr; });
+        // Up once its window exists and its main thread waits for input:
+        // the start-up scan is over and the watcher has been started.
+        bool up = WaitFor(seconds(2), [] { return Popup() != nullptr; });
+        if (up) {
+            HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ProcessOf(Popup()));
+            up = process && WaitForInputIdle(process, static_cast<DWORD>(seconds(2) * 1000)) == 0;
+            if (process) CloseHandle(process);
+        }
         std::printf("%s\n", up ? "started" : "not started");
         return up ? 0 : 1;
     }
@@ -302,20 +309,25 @@ int main(int argc, char** argv) {
         const std::string prefix = arg(4);
         const DWORD end = GetTickCount() + static_cast<DWORD>(seconds(3) * 1000);
         int seen = 0;
-        bool wasVisible = false;
         std::string last;
-        // Until the N-th has come and gone, so the next step starts clean.
-        while (static_cast<LONG>(GetTickCount() - end) < 0 && (seen < wanted || wanted == 0 || wasVisible)) {
+        // A showing ends once the window has stayed hidden for a while: the
+        // next notification follows the last within a timer tick, and a
+        // momentary hide in between is not a new showing of the same one.
+        const DWORD kGone = 400;
+        DWORD hiddenSince = GetTickCount() - kGone;
+        auto gone = [&] { return GetTickCount() - hiddenSince >= kGone; };
+        while (static_cast<LONG>(GetTickCount() - end) < 0 && (seen < wanted || wanted == 0 || !gone())) {
             const bool visible = IsWindowVisible(popup) != FALSE;
-            std::string line = visible ? PopupLine(popup) : std::string();
+            if (!visible) {
+                Sleep(15);
+                continue;
+            }
             // The labels are filled one after another: a line counts once it
             // reads the same twice.
-            if (visible) {
-                Sleep(15);
-                const std::string again = PopupLine(popup);
-                if (again != line) continue;
-            }
-            if (visible && (!wasVisible || line != last)) {
+            const std::string line = PopupLine(popup);
+            Sleep(15);
+            if (PopupLine(popup) != line) continue;
+            if (gone() || line != last) {
                 ++seen;
                 std::printf("popup: %s\n", line.c_str());
                 std::fflush(stdout);
@@ -327,11 +339,23 @@ int main(int argc, char** argv) {
                 }
                 last = line;
             }
-            wasVisible = visible;
+            hiddenSince = GetTickCount();  // seen visible just now
             Sleep(15);
         }
         if (wanted == 0) return seen == 0 ? 0 : 1;
         return seen == wanted ? 0 : 1;
+    }
+    if (command == "trace") {
+        // Every change of the popup's visibility or text, with its time.
+        const DWORD start = GetTickCount(), end = start + static_cast<DWORD>(seconds(2) * 1000);
+        std::string last = "?";
+        while (static_cast<LONG>(GetTickCount() - end) < 0) {
+            const std::string now = (IsWindowVisible(popup) ? "shown: " : "hidden: ") + PopupLine(popup);
+            if (now != last) std::printf("%6lu %s\n", static_cast<unsigned long>(GetTickCount() - start), now.c_str());
+            last = now;
+            Sleep(5);
+        }
+        return 0;
     }
     if (command == "showing") {
         const bool shown = WaitFor(seconds(2), [&] { return IsWindowVisible(popup) != FALSE; });

@@ -11,14 +11,8 @@ name=$1 exe=$2 filter=$3 shot_filter=$4
 wine=$here/scripts/wine-run
 shot=$here/build/$name.png
 export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-$name}
-tmp=$(mktemp -d)
 . "$here/tests/win/xvfb.sh"
-cleanup() {
-    xvfb_stop
-    rm -rf "$tmp"
-}
-trap cleanup EXIT
-xvfb_start
+window_session
 
 # No window manager runs on the private display: Wine then draws captions
 # and frames itself, so they are in the picture too, and does not wait for

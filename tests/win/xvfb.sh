@@ -1,6 +1,8 @@
 # Sourced by the scripts that show real windows under Wine: starts a private
 # X server on a display nobody holds, points DISPLAY at it and makes sure no
-# wineserver of the prefix keeps an older display. xvfb_stop ends both.
+# wineserver of the prefix keeps an older display. xvfb_stop ends both;
+# window_session does it all for a script: a scratch directory in $tmp, the
+# X server, and both removed when the script exits.
 # Needs PELLUMO_WINEPREFIX set.
 xvfb_pid=
 xvfb_start() {
@@ -16,4 +18,9 @@ xvfb_stop() {
     WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
     if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
     xvfb_pid=
+}
+window_session() {
+    tmp=$(mktemp -d)
+    trap 'xvfb_stop; rm -rf "$tmp"' EXIT
+    xvfb_start
 }
