@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <exception>
 #include <utility>
 
 #include "app/MailNotificationThread.h"
@@ -168,7 +169,12 @@ void TMainForm::Exit1Click() { PostQuitMessage(0); }
 
 bool TMainForm::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     if (message == kTrayIconMessage) {
-        WMTrayIcon(static_cast<unsigned>(lParam));
+        // The boundary of the icon's handlers: an error is told, not lost.
+        try {
+            WMTrayIcon(static_cast<unsigned>(lParam));
+        } catch (const std::exception& error) {
+            ShowErrorBox(error.what());
+        }
         return true;
     }
     if (tray_->IsTaskbarCreated(message)) {

@@ -46,9 +46,6 @@ private:
     HWND window_ = nullptr;
 };
 
-void ShowErrorBox(HWND owner, const std::exception& error) {
-    MessageBoxA(owner, ErrorBoxText(error.what()).c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
-}
 
 void RunMessageLoop() {
     MSG msg;
@@ -58,10 +55,18 @@ void RunMessageLoop() {
     }
 }
 
+// The owner of the error boxes, while the program runs.
+HWND errorBoxOwner = nullptr;
+
 }  // namespace
+
+void ShowErrorBox(const std::string& message) {
+    MessageBoxA(errorBoxOwner, ErrorBoxText(message).c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
+}
 
 int RunProgram(const std::string& commandLine) {
     TApplicationWindow application;
+    errorBoxOwner = application.Handle();
 
     // The settings' first use constructs them: the registry values, then
     // the folder list from Folders.dbx. When that fails there is nothing to
@@ -70,7 +75,7 @@ int RunProgram(const std::string& commandLine) {
     try {
         NotifierSettings();
     } catch (const std::exception& error) {
-        ShowErrorBox(application.Handle(), error);
+        ShowErrorBox(error.what());
         return 1;
     }
 
@@ -81,7 +86,7 @@ int RunProgram(const std::string& commandLine) {
             form->FormCreate();
         } catch (const std::exception& error) {
             // The icon, once added, stays; nothing is watched this run.
-            ShowErrorBox(application.Handle(), error);
+            ShowErrorBox(error.what());
             if (!form) {
                 FreeNotifierSettings();
                 return 1;
