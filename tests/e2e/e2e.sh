@@ -168,6 +168,15 @@ check "E&xit ends the program" "0" "$rc"
 check "all seven values are written" "7" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 check "with the popup's last position" "REG_SZ 100, 120, 400, 320" "$(query 'Window Location')"
 
+echo "-- exit while the setup dialog is open"
+settings
+start
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+menu_exit
+finish
+check "E&xit closes the dialog and ends the program" "0" "$rc"
+
 echo "-- /test"
 settings
 new_store
