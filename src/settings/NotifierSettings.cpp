@@ -81,26 +81,6 @@ void TNotifierSettings::Save() {
     key->WriteInteger(kEndColor, static_cast<int32_t>(EndColor));
 }
 
-TUserSettings UserSettingsOf(const TNotifierSettings& settings) {
-    TUserSettings s;
-    s.AutoHideHint = settings.AutoHideHint;
-    s.UseFading = settings.UseFading;
-    s.DisplayWhenOEActive = settings.DisplayWhenOEActive;
-    s.HintTime = settings.HintTime;
-    s.BeginColor = settings.BeginColor;
-    s.EndColor = settings.EndColor;
-    return s;
-}
-
-void ApplyUserSettings(TNotifierSettings& settings, const TUserSettings& values) {
-    settings.AutoHideHint = values.AutoHideHint;
-    settings.UseFading = values.UseFading;
-    settings.DisplayWhenOEActive = values.DisplayWhenOEActive;
-    settings.HintTime = values.HintTime;
-    settings.BeginColor = values.BeginColor;
-    settings.EndColor = values.EndColor;
-}
-
 void LoadFolders(TNotifierSettings& settings) {
     settings.FolderTree = BuildFolderTree();
     AddWatchedFolders(*settings.FolderTree, settings.FolderList());

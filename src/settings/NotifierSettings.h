@@ -12,7 +12,24 @@
 
 namespace pellumo {
 
-class TNotifierSettings {
+// The six settings the user edits in the setup dialog and the popup reads,
+// with their defaults.
+struct TUserSettings {
+    bool AutoHideHint = true;
+    bool UseFading = true;
+    bool DisplayWhenOEActive = true;
+    int32_t HintTime = 3;
+    uint32_t BeginColor = 0x8000001B;  // the gradient-caption system colour
+    uint32_t EndColor = 0x00FFFFFF;
+
+    bool operator==(const TUserSettings& o) const {
+        return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
+               DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
+               BeginColor == o.BeginColor && EndColor == o.EndColor;
+    }
+};
+
+class TNotifierSettings : public TUserSettings {
 public:
     static const char* const kKey;
 
@@ -33,14 +50,10 @@ public:
 
     TFolderList& FolderList() { return folderList_; }
 
+    // AutoHideHint, UseFading, DisplayWhenOEActive, HintTime, BeginColor and
+    // EndColor come with TUserSettings.
     std::unique_ptr<TZellDbxTreeNode> FolderTree;
-    bool AutoHideHint = true;
-    bool UseFading = true;
-    bool DisplayWhenOEActive = true;
-    int32_t HintTime = 3;
     TRect WindowRect;
-    uint32_t BeginColor = 0x8000001B;  // the gradient-caption system colour
-    uint32_t EndColor = 0x00FFFFFF;
 
     // 300 x 200 at the bottom right of the primary work area.
     static TRect DefaultRect();
@@ -51,25 +64,11 @@ private:
     TFolderList folderList_;
 };
 
-// The six settings the user edits in the setup dialog and the popup reads
-// (with the same defaults as the settings object).
-struct TUserSettings {
-    bool AutoHideHint = true;
-    bool UseFading = true;
-    bool DisplayWhenOEActive = true;
-    int32_t HintTime = 3;
-    uint32_t BeginColor = 0x8000001B;
-    uint32_t EndColor = 0x00FFFFFF;
 
-    bool operator==(const TUserSettings& o) const {
-        return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
-               DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
-               BeginColor == o.BeginColor && EndColor == o.EndColor;
-    }
-};
-
-TUserSettings UserSettingsOf(const TNotifierSettings& settings);
-void ApplyUserSettings(TNotifierSettings& settings, const TUserSettings& values);
+inline TUserSettings UserSettingsOf(const TNotifierSettings& settings) { return settings; }
+inline void ApplyUserSettings(TNotifierSettings& settings, const TUserSettings& values) {
+    static_cast<TUserSettings&>(settings) = values;
+}
 
 // The process's settings, constructed on first use. A failed construction
 // raises and keeps nothing, so the next call tries again.
