@@ -10,6 +10,7 @@
 namespace pellumo {
 
 class TfrmMornelle;
+class TMailNotificationThread;
 class TMailScan;
 
 class TMainForm {
@@ -51,7 +52,6 @@ public:
 
 private:
     class TTray;
-    class TWatch;
 
     bool HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
 
@@ -59,7 +59,8 @@ private:
     std::unique_ptr<TMailScan> scan_;
     std::unique_ptr<TfrmMornelle> popup_;
     std::unique_ptr<TTray> tray_;
-    std::unique_ptr<TWatch> watch_;
+    // The store watcher; its thread frees itself, this is only our hold on it.
+    std::unique_ptr<TMailNotificationThread> watcher_;
 };
 
 // The whole program: the hidden application window, the main form, the

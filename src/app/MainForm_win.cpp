@@ -84,12 +84,6 @@ private:
     bool added_ = false;
 };
 
-// The store watcher; the thread frees itself, this is only our hold on it.
-class TMainForm::TWatch {
-public:
-    std::unique_ptr<TMailNotificationThread> Watcher;
-};
-
 TMainForm::TMainForm(const std::string& commandLine) : commandLine_(commandLine) {
     TNotifierSettings& settings = NotifierSettings();
     scan_.reset(new TMailScan(settings.FolderList()));
@@ -122,19 +116,17 @@ void TMainForm::AddTrayIcon() { tray_->Add(); }
 void TMainForm::RemoveTrayIcon() { tray_->Remove(); }
 
 void TMainForm::StartWatching() {
-    watch_.reset(new TWatch);
-    watch_->Watcher.reset(new TMailNotificationThread);
-    watch_->Watcher->OnChange = [this] { scan_->StoreChanged(); };
+    watcher_.reset(new TMailNotificationThread);
+    watcher_->OnChange = [this] { scan_->StoreChanged(); };
     scan_->ScanFolders(!IsTestRun(commandLine_));
-    watch_->Watcher->Resume();
+    watcher_->Resume();
 }
 
 void TMainForm::StopWatching() {
     popup_->Cycle().DisableTimer();
     ShuttingDown = true;
     // Releasing our hold signals the watcher and does not wait for it.
-    if (watch_) watch_->Watcher.reset();
-    watch_.reset();
+    watcher_.reset();
     scan_->Queue.Clear();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/PopupWindow.h"
+#include "platform/DibCanvas_win.h"
 
 namespace pellumo {
 
@@ -16,77 +17,42 @@ const int kSize = kImageListSize;
 const COLORREF kKey = RGB(255, 0, 255);
 const COLORREF kOutline = RGB(64, 64, 64);
 
-// A 32-bit top-down DIB section selected into a memory DC for drawing.
-class TIconCanvas {
+// An icon-sized canvas with the drawing helpers the images need.
+class TIconCanvas : public TDibCanvas {
 public:
-    TIconCanvas() {
-        dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kSize;
-        info.bmiHeader.biHeight = -kSize;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        if (dc_) bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<uint32_t*>(bits);
-        if (bitmap_) old_ = SelectObject(dc_, bitmap_);
-    }
-    ~TIconCanvas() {
-        if (old_) SelectObject(dc_, old_);
-        if (bitmap_) DeleteObject(bitmap_);
-        if (dc_) DeleteDC(dc_);
-    }
-    TIconCanvas(const TIconCanvas&) = delete;
-    TIconCanvas& operator=(const TIconCanvas&) = delete;
-
-    bool Ok() const { return dc_ && bitmap_ && bits_ && old_; }
-    HDC Dc() const { return dc_; }
+    TIconCanvas() : TDibCanvas(kSize, kSize) {}
 
     void Fill(COLORREF color) {
         RECT r {0, 0, kSize, kSize};
-        Brush(color, [&] { FillRect(dc_, &r, static_cast<HBRUSH>(GetCurrentObject(dc_, OBJ_BRUSH))); });
+        Brush(color, [&] { FillRect(Dc(), &r, static_cast<HBRUSH>(GetCurrentObject(Dc(), OBJ_BRUSH))); });
     }
     // Runs Draw with a solid pen and brush of the given colours selected.
     template <typename Fn>
     void Shape(COLORREF pen, COLORREF brush, Fn draw) {
         HPEN p = CreatePen(PS_SOLID, 1, pen);
-        HGDIOBJ oldPen = p ? SelectObject(dc_, p) : nullptr;
+        HGDIOBJ oldPen = p ? SelectObject(Dc(), p) : nullptr;
         Brush(brush, draw);
-        if (oldPen) SelectObject(dc_, oldPen);
+        if (oldPen) SelectObject(Dc(), oldPen);
         if (p) DeleteObject(p);
     }
 
     // The colour bitmap (key pixels made black, as icons want under the mask)
     // and the mask (set where the key was). Null on failure.
     HICON MakeIcon() {
-        GdiFlush();
         const COLORREF keyDib = (GetRValue(kKey) << 16) | (GetGValue(kKey) << 8) | GetBValue(kKey);
-        // Rows of a monochrome bitmap are padded to 16 bits: 2 bytes for 16 pixels.
-        std::vector<uint8_t> mask(kSize * 2, 0);
-        for (int y = 0; y < kSize; ++y) {
-            for (int x = 0; x < kSize; ++x) {
-                uint32_t& p = bits_[y * kSize + x];
-                if ((p & 0xFFFFFF) == keyDib) {
-                    p = 0;
-                    mask[y * 2 + x / 8] |= uint8_t(0x80 >> (x % 8));
-                } else {
-                    p &= 0xFFFFFF;  // no alpha: the mask decides
-                }
-            }
-        }
-        HBITMAP maskBitmap = CreateBitmap(kSize, kSize, 1, 1, mask.data());
+        uint32_t* bits = Bits();
+        HBITMAP maskBitmap = CreateKeyMask(bits, kSize, kSize, keyDib);
         if (!maskBitmap) return nullptr;
-        // CreateIconIndirect copies both bitmaps, so they may go at once;
-        // the colour one must not be selected into a DC meanwhile.
-        SelectObject(dc_, old_);
-        ICONINFO info = {};
-        info.fIcon = TRUE;
-        info.hbmMask = maskBitmap;
-        info.hbmColor = bitmap_;
-        HICON icon = CreateIconIndirect(&info);
-        SelectObject(dc_, bitmap_);
+        for (int i = 0; i < kSize * kSize; ++i) bits[i] = (bits[i] & 0xFFFFFF) == keyDib ? 0 : bits[i] & 0xFFFFFF;
+        // CreateIconIndirect copies both bitmaps, so they may go at once.
+        HICON icon = nullptr;
+        Unselected([&] {
+            ICONINFO info = {};
+            info.fIcon = TRUE;
+            info.hbmMask = maskBitmap;
+            info.hbmColor = Bitmap();
+            icon = CreateIconIndirect(&info);
+        });
         DeleteObject(maskBitmap);
         return icon;
     }
@@ -95,16 +61,11 @@ private:
     template <typename Fn>
     void Brush(COLORREF color, Fn draw) {
         HBRUSH b = CreateSolidBrush(color);
-        HGDIOBJ oldBrush = b ? SelectObject(dc_, b) : nullptr;
+        HGDIOBJ oldBrush = b ? SelectObject(Dc(), b) : nullptr;
         draw();
-        if (oldBrush) SelectObject(dc_, oldBrush);
+        if (oldBrush) SelectObject(Dc(), oldBrush);
         if (b) DeleteObject(b);
     }
-
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    uint32_t* bits_ = nullptr;
 };
 
 void Envelope(TIconCanvas& c, int left, int top, int right, int bottom) {

@@ -20,18 +20,16 @@ inline bool EndsWithPathDelimiter(const std::string& path) {
 // or an empty one.
 bool FileExists(const std::string& path);
 
-// A file's last-write time in local time, packed as an MS-DOS date (high 16
-// bits) and time (low 16 bits, two-second steps); -1 for a missing file, a
-// directory, or a time outside what the packing holds (1980 to 2107).
-int32_t FileAge(const std::string& path);
-
 // What tells the scan that a store file changed. The age alone moves in
 // two-second steps, and the mail client writes a message in several writes:
 // a scan woken by the first of them would stamp a half-written file with the
 // age the finished one has too, and never look at it again. The exact
 // last-write time and the size see every write the file system records.
 struct TFileStamp {
-    int32_t Age = 0;        // FileAge: -1 for a missing file or a directory
+    // The last-write time in local time, packed as an MS-DOS date (high 16
+    // bits) and time (low 16 bits, two-second steps); -1 for a missing file,
+    // a directory, or a time outside what the packing holds (1980 to 2107).
+    int32_t Age = 0;
     int64_t WriteTime = 0;  // the last-write time in the system's own finest units
     int64_t Size = 0;
     bool operator==(const TFileStamp& o) const { return Age == o.Age && WriteTime == o.WriteTime && Size == o.Size; }

@@ -23,8 +23,6 @@ int32_t AgeOf(const struct stat& st) {
 
 }  // namespace
 
-int32_t FileAge(const std::string& path) { return FileStamp(path).Age; }
-
 TFileStamp FileStamp(const std::string& path) {
     TFileStamp stamp;
     struct stat st {};

@@ -10,8 +10,6 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-int32_t FileAge(const std::string& path) { return FileStamp(path).Age; }
-
 TFileStamp FileStamp(const std::string& path) {
     TFileStamp stamp;
     stamp.Age = -1;

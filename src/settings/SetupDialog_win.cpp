@@ -15,6 +15,7 @@
 
 #include "controls/XPColorCombo.h"
 #include "controls/XPPanelPaint.h"
+#include "platform/DibCanvas_win.h"
 #include "platform/Exception.h"
 #include "platform/GdiHandle_win.h"
 #include "settings/HintTimeValue.h"
@@ -515,29 +516,14 @@ void TfrmMornelleSetup::TImpl::LoadLogo() {
     const int w = picture->Width, h = picture->Height;
     const std::vector<uint32_t> pixels = BlendLogo(*picture, LogoBackground());
 
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    TGdi<HBITMAP> logo(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    uint32_t* bits = nullptr;
+    TGdi<HBITMAP> logo(CreateTopDownDib(w, h, &bits));
     if (!logo.Get() || !bits) return;
     CopyMemory(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
     GdiFlush();
 
     // Drawn transparently: the colour of the bottom-left pixel is left out.
-    // The mask has a set bit there; its rows are padded to 16 bits.
-    const uint32_t transparent = pixels[size_t(h - 1) * w] & 0xFFFFFF;
-    const size_t stride = ((size_t(w) + 15) / 16) * 2;
-    std::vector<uint8_t> maskBits(stride * h, 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if ((pixels[size_t(y) * w + x] & 0xFFFFFF) == transparent)
-                maskBits[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
-    TGdi<HBITMAP> mask(CreateBitmap(w, h, 1, 1, maskBits.data()));
+    TGdi<HBITMAP> mask(CreateKeyMask(pixels.data(), w, h, pixels[size_t(h - 1) * w] & 0xFFFFFF));
     if (!mask.Get()) return;
 
     logo_ = std::move(logo);

@@ -275,7 +275,6 @@ int main(int argc, char** argv) {
             const bool shown = IsWindowVisible(window);
             const bool button = shown && ((exStyle & WS_EX_APPWINDOW) ||
                                           (!(exStyle & WS_EX_TOOLWINDOW) && !GetWindow(window, GW_OWNER)));
-            if (ClassOf(window) == "PellumoMainThreadCall") continue;
             std::printf("%s \"%s\"%s%s\n", ClassOf(window).c_str(), TextOf(window).c_str(), shown ? " visible" : "",
                         exStyle & WS_EX_TOOLWINDOW ? " toolwindow" : "");
             visible += shown;
@@ -344,18 +343,6 @@ int main(int argc, char** argv) {
         }
         if (wanted == 0) return seen == 0 ? 0 : 1;
         return seen == wanted ? 0 : 1;
-    }
-    if (command == "trace") {
-        // Every change of the popup's visibility or text, with its time.
-        const DWORD start = GetTickCount(), end = start + static_cast<DWORD>(seconds(2) * 1000);
-        std::string last = "?";
-        while (static_cast<LONG>(GetTickCount() - end) < 0) {
-            const std::string now = (IsWindowVisible(popup) ? "shown: " : "hidden: ") + PopupLine(popup);
-            if (now != last) std::printf("%6lu %s\n", static_cast<unsigned long>(GetTickCount() - start), now.c_str());
-            last = now;
-            Sleep(5);
-        }
-        return 0;
     }
     if (command == "showing") {
         const bool shown = WaitFor(seconds(2), [&] { return IsWindowVisible(popup) != FALSE; });
