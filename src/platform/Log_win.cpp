@@ -1,0 +1,64 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+
+#include "platform/Lock.h"
+#include "platform/Log.h"
+
+namespace pellumo {
+
+namespace {
+
+const DWORD kLogCap = 256 * 1024;
+
+// The folder made on first use; empty when there is no application data folder.
+std::string LogFolder() {
+    char appData[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData))) return "";
+    std::string folder = std::string(appData) + "\\Ostrivane";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    folder += "\\Pellumo";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+void AppendToFile(const std::string& path, const std::string& line) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow >= kLogCap) {
+        const std::string older = path + ".1";
+        MoveFileExA(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    const HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+std::string LogFilePath() {
+    static const std::string path = [] {
+        const std::string folder = LogFolder();
+        return folder.empty() ? folder : folder + "\\pellumo.log";
+    }();
+    return path;
+}
+
+void LogLine(const std::string& text) {
+    static TLock lock;
+    TLockGuard guard(lock);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    const std::string line = stamp + text + "\r\n";
+    OutputDebugStringA(line.c_str());
+    const std::string path = LogFilePath();
+    if (!path.empty()) AppendToFile(path, line);
+}
+
+}  // namespace pellumo
