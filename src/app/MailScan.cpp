@@ -70,7 +70,8 @@ TMailPriority MapPriority(int32_t priority) {
     }
 }
 
-void TMailScan::ScanFolders(bool baseline, bool passOverBadFolders) {
+std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
+    std::vector<TSkippedFolder> skipped;
     TZellMessageDbx reader;
     TMemoryStream buffer;
     const size_t count = folders_.size();
@@ -79,41 +80,57 @@ void TMailScan::ScanFolders(bool baseline, bool passOverBadFolders) {
         if (!FolderChanged(info) || info.LastAge.Age == -1) continue;
         try {
             reader.Open(std::unique_ptr<TStream>(new TFileStream(info.Record->FileName)));
-        } catch (const Exception&) {
+        } catch (const Exception& error) {
             reader.Close();
-            if (!passOverBadFolders) throw;
+            skipped.push_back({info.Record->FileName, error.Message()});
             continue;  // its stamp is set: read again when the file changes again
         }
+        const bool recordOnly = baseline || info.Baseline;
+        bool unfinished = false;
         for (reader.First(); !reader.Eof(); reader.Next()) {
-            if (ShuttingDown) return;
+            if (ShuttingDown) return skipped;
             const TZellDbxMessageObject& msg = *reader.Current();
             const std::string key = SeenKey(folders_[i].Text, msg.Id);
-            if (baseline) {
+            if (recordOnly) {
                 SeenIds.Add(key);
             } else if (!msg.IsRead() && !SeenIds.Contains(key)) {
-                const std::string body = MessageBody(reader, msg, buffer);
+                std::string body;
+                if (!MessageBody(reader, msg, buffer, body)) {
+                    unfinished = true;
+                    continue;
+                }
                 SeenIds.Add(key);
                 QueueNotification(msg, info.Record->Name, body);
             }
         }
         reader.Close();
+        info.Baseline = false;
+        // The write that finishes the message may leave the file's stamp as
+        // it is (a coarse clock, the same size): read the folder again at the
+        // next change, whatever its stamp says.
+        if (unfinished) info.LastAge = TFileStamp();
     }
+    return skipped;
 }
 
-std::string TMailScan::MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer) {
+bool TMailScan::MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer,
+                            std::string& body) {
     // One message that cannot be read, parsed or converted must not silence
     // the rest: it is announced all the same, with nothing for a body.
     try {
         buffer.Clear();
-        reader.ReadMessage(msg.BodyPos, buffer);
+        bool complete = true;
+        reader.ReadMessage(msg.BodyPos, buffer, &complete);
+        if (!complete) return false;
         buffer.Write("\r\n.\r\n", 5);
         buffer.Seek(0);
         MimeMessage.reset(new TIdMessage);
         ReadFromStream(*MimeMessage, buffer);
-        return BodyPreview(*MimeMessage);
-    } catch (const Exception&) {
-        return std::string();
+        body = BodyPreview(*MimeMessage);
+    } catch (const std::exception&) {
+        body.clear();
     }
+    return true;
 }
 
 void TMailScan::QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder,

@@ -38,6 +38,7 @@ public:
     bool Contains(const std::string& id) const;
     void Add(const std::string& id);  // nothing when already there
     size_t Count() const { return ids_.size(); }
+    void Clear() { ids_.clear(); }
 
 private:
     std::vector<std::string> ids_;
@@ -74,19 +75,27 @@ bool FolderChanged(TFolderInfo& info);
 
 TMailPriority MapPriority(int32_t priority);
 
+// A watched folder file the scan could not read, and why.
+struct TSkippedFolder {
+    std::string FileName;
+    std::string Message;
+};
+
 class TMailScan {
 public:
     explicit TMailScan(TFolderList& folders) : folders_(folders) {}
 
-    // Baseline: records every message as seen and queues nothing. Otherwise
-    // queues every new unread message. A folder file that cannot be opened or
-    // is not a message file raises, unless PassOverBadFolders is set, which
-    // the watcher's scans do: that folder is left for this scan and the others
-    // are read. A message whose text cannot be read, parsed or converted is
-    // announced with an empty body.
-    void ScanFolders(bool baseline, bool passOverBadFolders = false);
+    // Baseline: records every message as seen and queues nothing (so does a
+    // folder marked for a baseline reading). Otherwise queues every new
+    // unread message. A folder file that cannot be opened or is not a message
+    // file is passed over, its stamp kept, so that it is read again once it
+    // changes; the others are read, and the folders passed over are returned.
+    // A message whose text cannot be read, parsed or converted is announced
+    // with an empty body; one whose text is not all written yet waits, unseen,
+    // for a later scan.
+    std::vector<TSkippedFolder> ScanFolders(bool baseline);
     // The scan after a change in the store directory.
-    void StoreChanged() { ScanFolders(false, true); }
+    std::vector<TSkippedFolder> StoreChanged() { return ScanFolders(false); }
 
     void QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder, const std::string& body);
 
@@ -100,7 +109,9 @@ public:
     std::function<bool()> HoldBack;
 
 private:
-    std::string MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer);
+    // False when the message's text is not all written yet.
+    bool MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer,
+                     std::string& body);
 
     TFolderList& folders_;
 };

@@ -19,6 +19,8 @@ inline bool EndsWithPathDelimiter(const std::string& path) {
 // True for an existing regular file; false for a directory, a missing path
 // or an empty one.
 bool FileExists(const std::string& path);
+// True for an existing directory (a trailing delimiter is allowed).
+bool DirectoryExists(const std::string& path);
 
 // What tells the scan that a store file changed. The age alone moves in
 // two-second steps, and the mail client writes a message in several writes:

@@ -17,21 +17,24 @@ std::string IdentityKey(const std::string& id) { return std::string("\\Identitie
 std::string GetStoreRoot() {
     // Each thread finds it once; afterwards it never reads the registry again.
     thread_local std::string cached;
-    if (!cached.empty()) return cached;
+    if (cached.empty()) cached = LookUpStoreRoot();
+    return cached;
+}
+
+std::string LookUpStoreRoot() {
     TRegistry& registry = CurrentUserRegistry();
     // Read access is all we need: asking for more would fail for users
     // whose Identities key is not theirs to change.
     const auto identities = registry.OpenKey(kIdentities, false, TKeyAccess::Read);
-    if (!identities) return cached;
+    if (!identities) return std::string();
     const std::string id = identities->ReadString(kLastUserId);
     const auto store = registry.OpenKey(IdentityKey(id) + "\\Software\\Microsoft\\Outlook Express\\5.0", false,
                                         TKeyAccess::Read);
-    if (!store) return cached;
+    if (!store) return std::string();
     std::string root = store->ReadString("Store Root");
-    if (root.empty()) return cached;
+    if (root.empty()) return root;
     if (root.back() != kPathDelimiter) root += kPathDelimiter;
-    cached = ExpandEnvironment(root);
-    return cached;
+    return ExpandEnvironment(root);
 }
 
 std::string GetIdentityName() {

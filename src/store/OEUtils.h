@@ -13,6 +13,10 @@ class TZellDbxTreeNode;
 // it cannot be found. Kept per thread once found.
 std::string GetStoreRoot();
 
+// The same, looked up in the registry every time: what a long-running
+// watcher asks, since the user may switch identities or move the store.
+std::string LookUpStoreRoot();
+
 // The identity's display name, or empty.
 std::string GetIdentityName();
 

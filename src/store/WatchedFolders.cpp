@@ -21,4 +21,22 @@ void AddWatchedFolders(const TZellTreeNode& node, TFolderList& list) {
     }
 }
 
+void UpdateWatchedFolders(const TZellTreeNode& node, TFolderList& list) {
+    TFolderList fresh;
+    AddWatchedFolders(node, fresh);
+    for (TFolderListEntry& entry : fresh) {
+        TFolderInfo& info = *entry.Object;
+        info.Baseline = true;
+        for (TFolderListEntry& old : list) {
+            if (!old.Object || !old.Object->Record || old.Text != entry.Text ||
+                old.Object->Record->FileName != info.Record->FileName)
+                continue;
+            info.LastAge = old.Object->LastAge;
+            info.Baseline = old.Object->Baseline;
+            break;
+        }
+    }
+    list.swap(fresh);
+}
+
 }  // namespace pellumo

@@ -19,6 +19,10 @@ struct TFolderInfo {
     uint32_t Color = kInfoBackgroundColor;
     bool Enabled = false;
     TFileStamp LastAge;  // the file's stamp when the scan last looked at it
+    // Set for a folder the program has not read yet (a folder made while it
+    // runs, or every folder of a store it moved to): its next reading only
+    // records what it holds as seen, announcing nothing.
+    bool Baseline = false;
 };
 
 struct TFolderListEntry {
@@ -34,5 +38,11 @@ const uint8_t kWatchedFolderKind = 1;
 // each parent before its children, children in tree order. A node without a
 // parent (the root) is never added.
 void AddWatchedFolders(const TZellTreeNode& node, TFolderList& list);
+
+// Replaces List with the watched folders of the subtree at Node (a newer
+// reading of the same store's folder list), in that order. A folder already
+// in List (same Id and file) keeps what the scan knows of it; a new one is
+// marked for a baseline reading; one no longer there is dropped.
+void UpdateWatchedFolders(const TZellTreeNode& node, TFolderList& list);
 
 }  // namespace pellumo

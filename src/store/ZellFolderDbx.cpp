@@ -87,12 +87,15 @@ std::unique_ptr<TZellCustomDbxObject> TZellMessageDbx::ObjectClass() const {
     return std::unique_ptr<TZellCustomDbxObject>(new TZellDbxMessageObject);
 }
 
-int32_t TZellMessageDbx::ReadMessage(uint32_t position, TStream& dest) {
+int32_t TZellMessageDbx::ReadMessage(uint32_t position, TStream& dest, bool* complete) {
     int32_t total = 0;
+    bool whole = true;
     std::unordered_set<uint32_t> seen;
     uint8_t block[kBlockSize];
     while (position != 0 && seen.insert(position).second) {
         const size_t got = ReadAt(position, block, sizeof block);
+        if (got < sizeof block || std::all_of(block, block + kBlockData, [](uint8_t b) { return b == 0; }))
+            whole = false;
         if (got < kBlockData) break;
         const uint32_t count = std::min<uint32_t>(Le32(block + kBlockCount), kBlockDataSize);
         const size_t take = std::min<size_t>(count, got - kBlockData);
@@ -101,6 +104,7 @@ int32_t TZellMessageDbx::ReadMessage(uint32_t position, TStream& dest) {
         if (got < sizeof block) break;  // past the end of the file: nothing more to trust
         position = Le32(block + kBlockNext);
     }
+    if (complete) *complete = whole;
     return total;
 }
 

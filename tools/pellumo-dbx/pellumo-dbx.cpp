@@ -161,12 +161,15 @@ int Scan(const std::string& storeRoot, bool test) {
     TFolderList folders;
     AddWatchedFolders(*tree, folders);
     TMailScan scan(folders);
-    scan.ScanFolders(!test);
+    const std::vector<TSkippedFolder> skipped = scan.ScanFolders(!test);
     static const char* const kPriorities[] = {"mpHigh", "mpNormal", "mpLow"};
     while (std::unique_ptr<TEmailInfo> info = scan.Queue.Take())
         std::printf("%s\t%s\t%s\t%s\t%s\n", Escape(info->Folder).c_str(), Escape(info->Sender).c_str(),
                     Escape(info->Subject).c_str(), kPriorities[info->Priority], Escape(info->Body).c_str());
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    // The program passes over a folder file it cannot read; so does this, but says so.
+    for (const TSkippedFolder& folder : skipped)
+        std::fprintf(stderr, "%s: %s\n", folder.FileName.c_str(), folder.Message.c_str());
+    return std::fflush(stdout) == 0 && skipped.empty() ? 0 : 1;
 }
 
 int Settings() {
