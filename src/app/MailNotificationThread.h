@@ -1,20 +1,23 @@
 #pragma once
 // The store change watcher: a thread that sleeps until a file directly in
-// the store directory is written, then has the thread that made it run
-// OnChange (the new-mail scan) and waits for that to finish before it sleeps
-// again. It does no other work and touches no data of the program.
+// the store directory is written or the identity keys change, then has the
+// thread that made it run OnChange (the new-mail scan) and waits for that to
+// finish before it sleeps again. While there is nothing it can watch (no
+// store folder, or one the system cannot watch) it looks again at a slow
+// interval. It never gives up: only Stop ends it.
 //
 // The thread's own part frees itself when its run ends; this object is the
 // owner's hold on it and may outlive it (or be released before it) safely.
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace pellumo {
 
 enum TWatchPhase {
     wpStarting,     // not resumed yet, or resumed and not yet watching
-    wpWatching,     // waiting for a change (or for a scan to finish)
-    wpNotWatching,  // nothing that can be watched: waiting for Stop alone
+    wpWatching,     // the directory's change notification is in place
+    wpNotWatching,  // nothing that can be watched: looking again now and then
     wpEnded,        // the run is over; the thread has let go of everything
 };
 
@@ -31,14 +34,22 @@ public:
     TMailNotificationThread(const TMailNotificationThread&) = delete;
     TMailNotificationThread& operator=(const TMailNotificationThread&) = delete;
 
-    // Run once per reported change, on the thread that made the watcher, while
-    // the watcher waits. When it raises, the watcher ends for good. Set it
-    // before Resume; the run takes its own copy then.
-    std::function<void()> OnChange;
+    // Run on the thread that made the watcher, while the watcher waits, after
+    // a write in the watched directory, a change under the identity keys, a
+    // change of the directory's watch (Armed: a change notification on it is
+    // in place), and at every slow retry. An error it raises is logged and
+    // watching goes on. Set it before Resume; the run takes its own copy then.
+    std::function<void(bool armed)> OnChange;
 
-    // Starts the run: the store directory is looked up (in the watcher's own
-    // thread, GetStoreRoot keeping one value per thread) and watched. Only the
-    // first call counts.
+    // How long the watcher waits before it looks again while it cannot watch
+    // (milliseconds). Set it before Resume.
+    unsigned long RetryInterval = 30000;
+
+    // The directory to watch (empty: none). Any thread, any time; the run
+    // moves its watch when the value changes.
+    void SetDirectory(const std::string& dir);
+
+    // Starts the run. Only the first call counts.
     void Resume();
 
     // Asks the watcher to end and returns at once. Safe at any time: before
@@ -47,7 +58,8 @@ public:
     // is already waiting to be served.
     void Stop();
 
-    // Whether the run is over: after Stop, a failed wait, or OnChange raising.
+    // Whether the run is over: after Stop, or when the thread that made the
+    // watcher no longer takes calls.
     bool Ended() const;
     TWatchPhase Phase() const;
 

@@ -1,31 +1,36 @@
 // The watcher thread: a directory change notification on the store
-// directory (this directory only, last-write changes only) and a stop event,
-// waited on together; each change is handed to the owner's thread through
-// TMainThreadCall and waited for.
+// directory (this directory only, last-write changes only), a registry
+// change notification on the identity keys, an event that says the
+// directory to watch has changed, and a stop event, waited on together; each
+// change is handed to the owner's thread through TMainThreadCall and waited
+// for.
 #include "app/MailNotificationThread.h"
 
 #include <windows.h>
 #include <process.h>
 
 #include <atomic>
+#include <exception>
 #include <string>
 #include <utility>
 
 #include "app/MainThreadCall.h"
 #include "platform/Exception.h"
-#include "store/OEUtils.h"
+#include "platform/Lock.h"
+#include "platform/Log.h"
 
 namespace pellumo {
 
 namespace {
 
-// Move-only owner of one handle; the traits know its invalid value and how
-// it is closed.
+// Move-only owner of one handle; the traits know its type, its invalid
+// value and how it is closed.
 template <typename Traits>
 class TUniqueHandle {
 public:
+    using THandle = typename Traits::THandle;
     TUniqueHandle() = default;
-    explicit TUniqueHandle(HANDLE handle) : handle_(handle) {}
+    explicit TUniqueHandle(THandle handle) : handle_(handle) {}
     TUniqueHandle(TUniqueHandle&& other) noexcept : handle_(other.Release()) {}
     TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
         if (this != &other) Reset(other.Release());
@@ -33,33 +38,47 @@ public:
     }
     ~TUniqueHandle() { Reset(); }
 
-    HANDLE Get() const { return handle_; }
+    THandle Get() const { return handle_; }
     bool Valid() const { return handle_ != Traits::Invalid(); }
-    HANDLE Release() {
-        const HANDLE handle = handle_;
+    THandle Release() {
+        const THandle handle = handle_;
         handle_ = Traits::Invalid();
         return handle;
     }
-    void Reset(HANDLE handle = Traits::Invalid()) {
+    void Reset(THandle handle = Traits::Invalid()) {
         if (Valid()) Traits::Close(handle_);
         handle_ = handle;
     }
 
 private:
-    HANDLE handle_ = Traits::Invalid();
+    THandle handle_ = Traits::Invalid();
 };
 
 struct TKernelHandleTraits {
+    using THandle = HANDLE;
     static HANDLE Invalid() { return nullptr; }
     static void Close(HANDLE handle) { CloseHandle(handle); }
 };
 struct TChangeHandleTraits {
+    using THandle = HANDLE;
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE handle) { FindCloseChangeNotification(handle); }
+};
+struct TRegistryKeyTraits {
+    using THandle = HKEY;
+    static HKEY Invalid() { return nullptr; }
+    static void Close(HKEY key) { RegCloseKey(key); }
 };
 
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 using TChangeHandle = TUniqueHandle<TChangeHandleTraits>;
+using TRegistryKey = TUniqueHandle<TRegistryKeyTraits>;
+
+TKernelHandle MakeEvent() {
+    TKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!event.Valid()) throw Exception("Cannot create the watcher's events");
+    return event;
+}
 
 // A notification for writes to files directly in Dir; invalid when Dir
 // cannot be watched. An empty Dir is refused here rather than handed on,
@@ -69,17 +88,65 @@ TChangeHandle WatchDirectory(const std::string& dir) {
     return TChangeHandle(FindFirstChangeNotificationA(dir.c_str(), FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE));
 }
 
+// Changes under HKEY_CURRENT_USER\Identities: another identity becomes the
+// last one used, or an identity's store moves. The notification belongs to
+// the thread that asked for it, so the watcher asks for it itself.
+class TIdentityKeysWatch {
+public:
+    TIdentityKeysWatch() : event_(MakeEvent()) {}
+
+    // Asks for the next change; false while the key cannot be watched.
+    bool Arm() {
+        if (armed_) return true;
+        if (!key_.Valid()) {
+            HKEY key = nullptr;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) return false;
+            key_.Reset(key);
+        }
+        armed_ = RegNotifyChangeKeyValue(key_.Get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                         event_.Get(), TRUE) == ERROR_SUCCESS;
+        // A key deleted and made again is another key: open it afresh next time.
+        if (!armed_) key_.Reset();
+        return armed_;
+    }
+    // The event fired: that request is used up.
+    void Fired() { armed_ = false; }
+    bool Armed() const { return armed_; }
+    HANDLE Event() const { return event_.Get(); }
+
+private:
+    TKernelHandle event_;
+    TRegistryKey key_;
+    bool armed_ = false;
+};
+
 }  // namespace
 
-// What the owner and the run share. The stop event is made here, with the
-// owner, so that a Stop that comes before the thread has started is not lost.
+// What the owner and the run share. The events are made here, with the
+// owner, so that a Stop or a new directory that come before the thread has
+// started are not lost.
 struct TMailNotificationThread::TShared {
-    TShared() : StopEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
-        if (!StopEvent.Valid()) throw Exception("Cannot create the watcher's stop event");
-    }
-    TKernelHandle StopEvent;               // auto-reset, unnamed
-    std::atomic<bool> StopAsked {false};   // read by the run and by calls it hands over
+    TShared() : StopEvent(MakeEvent()), DirectoryEvent(MakeEvent()) {}
+    TKernelHandle StopEvent;        // auto-reset, unnamed
+    TKernelHandle DirectoryEvent;   // auto-reset: Directory changed
+    std::atomic<bool> StopAsked {false};  // read by the run and by calls it hands over
     std::atomic<int> Phase {wpStarting};
+    DWORD RetryInterval = 30000;     // written before the run starts
+
+    void SetDirectory(const std::string& dir) {
+        TLockGuard guard(Lock);
+        if (dir == Directory) return;
+        Directory = dir;
+        SetEvent(DirectoryEvent.Get());
+    }
+    std::string TakeDirectory() {
+        TLockGuard guard(Lock);
+        return Directory;
+    }
+
+private:
+    TLock Lock;
+    std::string Directory;
 };
 
 // The thread's own part: it frees itself when the run ends.
@@ -94,10 +161,10 @@ struct TMailNotificationThread::TRun {
 
     static unsigned __stdcall ThreadProc(void* arg) {
         TRun* run = static_cast<TRun*>(arg);
-        // An error ends the run; there is nobody on this thread to tell.
         try {
             run->Execute();
-        } catch (...) {
+        } catch (const std::exception& error) {
+            LogLine(std::string("The store watcher ended: ") + error.what());
         }
         delete run;
         return 0;
@@ -105,49 +172,120 @@ struct TMailNotificationThread::TRun {
 
     void Execute() {
         if (Shared->StopAsked) return;
-        const std::string dir = GetStoreRoot();
-        ChangeHandle = WatchDirectory(dir);
+        TIdentityKeysWatch identities;
+        // The owner knows where it asked us to watch and takes it as watched:
+        // only a difference is news to it.
+        Directory = Shared->TakeDirectory();
+        bool toldArmed = !Directory.empty();
+        bool tell = false;
         for (;;) {
-            if (!ChangeHandle.Valid()) {
-                // Nothing to watch: sleep until told to stop.
-                Shared->Phase = wpNotWatching;
-                WaitForSingleObject(Shared->StopEvent.Get(), INFINITE);
+            FollowDirectory(tell);
+            const bool armed = ChangeHandle.Valid();
+            Shared->Phase = armed ? wpWatching : wpNotWatching;
+            identities.Arm();
+            if (armed != toldArmed) tell = true;
+            if (tell) {
+                tell = false;
+                toldArmed = armed;
+                if (!RunOnChange(armed)) return;
+                continue;  // the scan may have moved the directory
+            }
+
+            // The change notification first: when it and the stop event are
+            // both signalled, the change wins and the stop event stays
+            // signalled for the next wait.
+            HANDLE handles[4];
+            DWORD count = 0;
+            const DWORD change = armed ? count++ : MAXDWORD;
+            if (armed) handles[change] = ChangeHandle.Get();
+            const DWORD stop = count++;
+            handles[stop] = Shared->StopEvent.Get();
+            const DWORD moved = count++;
+            handles[moved] = Shared->DirectoryEvent.Get();
+            const DWORD keys = identities.Armed() ? count++ : MAXDWORD;
+            if (keys != MAXDWORD) handles[keys] = identities.Event();
+            // Nothing is polled while everything is watched; what is not is
+            // looked at again now and then.
+            const DWORD timeout = armed && identities.Armed() ? INFINITE : Shared->RetryInterval;
+            const DWORD result = WaitForMultipleObjects(count, handles, FALSE, timeout);
+
+            if (result == WAIT_OBJECT_0 + change) {
+                // Re-armed before the scan rather than after it: writes made
+                // while the scan runs then signal the handle and cause one
+                // more scan. Windows would also remember them for a re-arm
+                // made after the scan, but not every implementation of the
+                // call does.
+                if (!FindNextChangeNotification(ChangeHandle.Get())) {
+                    LogLine("The store folder's change notification failed (error " +
+                            std::to_string(GetLastError()) + "); watching it again");
+                    ChangeHandle.Reset();
+                }
+                tell = true;
+            } else if (result == WAIT_OBJECT_0 + stop) {
                 return;
+            } else if (result == WAIT_OBJECT_0 + moved) {
+                // Taken at the top of the loop.
+            } else if (result == WAIT_OBJECT_0 + keys) {
+                identities.Fired();
+                tell = true;
+            } else if (result == WAIT_TIMEOUT) {
+                tell = true;
+            } else {
+                // A handle went bad under us: start the watch afresh, not in a
+                // busy loop.
+                LogLine("The store watcher's wait failed (error " + std::to_string(GetLastError()) +
+                        "); watching again shortly");
+                ChangeHandle.Reset();
+                if (WaitForSingleObject(Shared->StopEvent.Get(), Shared->RetryInterval) == WAIT_OBJECT_0) return;
+                tell = true;
             }
-            Shared->Phase = wpWatching;
-            // The change notification first: when both are signalled, the
-            // change wins and the stop event stays signalled for the next wait.
-            const HANDLE handles[2] = {ChangeHandle.Get(), Shared->StopEvent.Get()};
-            if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0) return;
-            // Re-armed before the scan rather than after it: writes made
-            // while the scan runs then signal the handle and cause one more
-            // scan. Windows would also remember them for a re-arm made after
-            // the scan, but not every implementation of the call does.
-            if (!FindNextChangeNotification(ChangeHandle.Get())) {
-                // Once more from scratch; failing that, the scan below is the
-                // last and the loop waits for Stop alone.
-                ChangeHandle = WatchDirectory(dir);
-            }
-            if (!RunOnChange()) return;
         }
     }
 
-    // Has the owner's thread run OnChange; false when the run is to end.
-    bool RunOnChange() {
+    // Moves the watch to the directory the owner asked for, and watches it
+    // again when the last attempt failed.
+    void FollowDirectory(bool& tell) {
+        const std::string dir = Shared->TakeDirectory();
+        if (dir != Directory) {
+            Directory = dir;
+            ChangeHandle.Reset();
+            tell = true;
+        }
+        if (ChangeHandle.Valid() || Directory.empty()) return;
+        ChangeHandle = WatchDirectory(Directory);
+        if (!ChangeHandle.Valid() && Directory != Refused) {
+            LogLine("Cannot watch " + Directory + " (error " + std::to_string(GetLastError()) + ")");
+            Refused = Directory;
+        }
+        if (ChangeHandle.Valid()) Refused.clear();
+    }
+
+    // Has the owner's thread run OnChange; false when that thread takes no
+    // more calls or the watcher is to stop.
+    bool RunOnChange(bool armed) {
         bool ran = false;
-        const bool returned = Owner.Call([this, &ran] {
+        const bool returned = Owner.Call([this, armed, &ran] {
             // Stop may have come while this request waited to be served.
             if (Shared->StopAsked) return;
             ran = true;
-            if (OnChange) OnChange();
+            // A failed scan is no reason to stop watching.
+            try {
+                if (OnChange) OnChange(armed);
+            } catch (const std::exception& error) {
+                LogLine(std::string("A scan failed: ") + error.what());
+            } catch (...) {
+                LogLine("A scan failed");
+            }
         });
         return returned && ran;
     }
 
     std::shared_ptr<TShared> Shared;
     TMainThreadCall Owner;
-    std::function<void()> OnChange;
+    std::function<void(bool)> OnChange;
     TChangeHandle ChangeHandle;
+    std::string Directory;
+    std::string Refused;  // the directory last reported as not watchable
 };
 
 TMailNotificationThread::TMailNotificationThread()
@@ -170,9 +308,12 @@ TMailNotificationThread::~TMailNotificationThread() {
     CloseHandle(thread_);
 }
 
+void TMailNotificationThread::SetDirectory(const std::string& dir) { shared_->SetDirectory(dir); }
+
 void TMailNotificationThread::Resume() {
     if (!run_) return;
     run_->OnChange = OnChange;
+    shared_->RetryInterval = RetryInterval;
     if (ResumeThread(thread_) == static_cast<DWORD>(-1)) throw Exception("Cannot start the watcher thread");
     // From here on the run belongs to its thread, which may free it at any time.
     run_ = nullptr;

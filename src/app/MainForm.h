@@ -12,6 +12,7 @@ namespace pellumo {
 class TfrmMornelle;
 class TMailNotificationThread;
 class TMailScan;
+class TStoreWatch;
 
 class TMainForm {
 public:
@@ -34,7 +35,9 @@ public:
 
     void AddTrayIcon();
     void RemoveTrayIcon();
-    void StartWatching();
+    // The start-up scan and the watcher; the message of the first folder
+    // file the scan passed over (empty when none), for the error box.
+    std::string StartWatching();
     void StopWatching();
 
     // The icon's mouse message: double click opens the setup dialog, the
@@ -59,6 +62,7 @@ private:
     std::unique_ptr<TMailScan> scan_;
     std::unique_ptr<TfrmMornelle> popup_;
     std::unique_ptr<TTray> tray_;
+    std::unique_ptr<TStoreWatch> storeWatch_;
     // The store watcher; its thread frees itself, this is only our hold on it.
     std::unique_ptr<TMailNotificationThread> watcher_;
 };

@@ -14,9 +14,12 @@
 #include "app/MailScan.h"
 #include "app/PopupWindow.h"
 #include "app/ProgramStart.h"
+#include "app/StoreWatch.h"
+#include "platform/Log.h"
 #include "platform/OutlookExpress.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
+#include "store/OEUtils.h"
 
 namespace pellumo {
 
@@ -46,12 +49,15 @@ public:
     ~TTray() { Remove(); }
 
     void Add() {
-        // The shell keeps its own copy of the icon.
-        data_.hIcon = static_cast<HICON>(CreateImageListIcon(0));
-        Shell_NotifyIconA(NIM_ADD, &data_);
-        if (data_.hIcon) DestroyIcon(data_.hIcon);
-        data_.hIcon = nullptr;
+        Notify(NIM_ADD);
         added_ = true;
+    }
+    // The tip, and the icon drawn in full or greyed (not watching).
+    void SetState(const std::string& tip, bool greyed) {
+        std::memset(data_.szTip, 0, sizeof data_.szTip);
+        std::strncpy(data_.szTip, tip.c_str(), sizeof data_.szTip - 1);
+        greyed_ = greyed;
+        if (added_) Notify(NIM_MODIFY);
     }
     void Remove() {
         if (!added_) return;
@@ -79,9 +85,18 @@ public:
     }
 
 private:
+    void Notify(DWORD action) {
+        // The shell keeps its own copy of the icon.
+        data_.hIcon = static_cast<HICON>(CreateImageListIcon(0, greyed_));
+        Shell_NotifyIconA(action, &data_);
+        if (data_.hIcon) DestroyIcon(data_.hIcon);
+        data_.hIcon = nullptr;
+    }
+
     NOTIFYICONDATAA data_;
     UINT taskbarCreated_ = 0;
     bool added_ = false;
+    bool greyed_ = false;
 };
 
 TMainForm::TMainForm(const std::string& commandLine) : commandLine_(commandLine) {
@@ -106,20 +121,33 @@ TMainForm::~TMainForm() {
 
 void TMainForm::FormCreate() {
     AddTrayIcon();
-    StartWatching();
+    const std::string startError = StartWatching();
     const TRect bounds = NotifierSettings().WindowRect;
     SetWindowPos(static_cast<HWND>(popup_->Handle()), nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left,
                  bounds.Bottom - bounds.Top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Told once; the folder is read again whenever its file changes.
+    if (!startError.empty()) ShowErrorBox(startError);
 }
 
 void TMainForm::AddTrayIcon() { tray_->Add(); }
 void TMainForm::RemoveTrayIcon() { tray_->Remove(); }
 
-void TMainForm::StartWatching() {
+std::string TMainForm::StartWatching() {
+    TNotifierSettings& settings = NotifierSettings();
+    storeWatch_.reset(new TStoreWatch(*scan_, settings.FolderTree, settings.FolderList(),
+                                      {LookUpStoreRoot, GetIdentityName}));
+    storeWatch_->OnStateChange = [this](TWatchState state) {
+        tray_->SetState(WatchStateTip(state), state != TWatchState::Watching);
+    };
     watcher_.reset(new TMailNotificationThread);
-    watcher_->OnChange = [this] { scan_->StoreChanged(); };
-    scan_->ScanFolders(!IsTestRun(commandLine_));
+    watcher_->OnChange = [this](bool armed) {
+        storeWatch_->Refresh(armed);
+        watcher_->SetDirectory(storeWatch_->Directory());
+    };
+    const std::vector<TSkippedFolder> skipped = storeWatch_->Start(IsTestRun(commandLine_));
+    watcher_->SetDirectory(storeWatch_->Directory());
     watcher_->Resume();
+    return skipped.empty() ? std::string() : skipped.front().Message;
 }
 
 void TMainForm::StopWatching() {
@@ -127,6 +155,7 @@ void TMainForm::StopWatching() {
     ShuttingDown = true;
     // Releasing our hold signals the watcher and does not wait for it.
     watcher_.reset();
+    storeWatch_.reset();
     scan_->Queue.Clear();
 }
 
@@ -165,6 +194,7 @@ bool TMainForm::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lPara
         try {
             WMTrayIcon(static_cast<unsigned>(lParam));
         } catch (const std::exception& error) {
+            LogLine(std::string("The tray icon's command failed: ") + error.what());
             ShowErrorBox(error.what());
         }
         return true;

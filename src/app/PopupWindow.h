@@ -21,9 +21,10 @@ namespace pellumo {
 constexpr int kImageListCount = 4;
 constexpr int kImageListSize = 16;
 
-// Draws icon `index` of ImageList1 and gives its HICON, now the caller's
-// (DestroyIcon); null for an index out of range or when the system cannot.
-void* CreateImageListIcon(int index);
+// Draws icon `index` of ImageList1 (greyed: in shades of grey) and gives its
+// HICON, now the caller's (DestroyIcon); null for an index out of range or
+// when the system cannot.
+void* CreateImageListIcon(int index, bool greyed = false);
 
 class TfrmMornelle {
 public:

@@ -38,12 +38,25 @@ public:
 
     // The colour bitmap (key pixels made black, as icons want under the mask)
     // and the mask (set where the key was). Null on failure.
-    HICON MakeIcon() {
+    // Greyed: every colour as a light grey of its brightness, as the system
+    // shows what is switched off.
+    HICON MakeIcon(bool greyed) {
         const COLORREF keyDib = (GetRValue(kKey) << 16) | (GetGValue(kKey) << 8) | GetBValue(kKey);
         uint32_t* bits = Bits();
         HBITMAP maskBitmap = CreateKeyMask(bits, kSize, kSize, keyDib);
         if (!maskBitmap) return nullptr;
-        for (int i = 0; i < kSize * kSize; ++i) bits[i] = (bits[i] & 0xFFFFFF) == keyDib ? 0 : bits[i] & 0xFFFFFF;
+        for (int i = 0; i < kSize * kSize; ++i) {
+            const uint32_t pixel = bits[i] & 0xFFFFFF;
+            if (pixel == keyDib) {
+                bits[i] = 0;
+            } else if (greyed) {
+                const uint32_t luma = ((pixel >> 16) * 30 + ((pixel >> 8) & 0xFF) * 59 + (pixel & 0xFF) * 11) / 100;
+                const uint32_t grey = 96 + luma * 5 / 8;
+                bits[i] = grey << 16 | grey << 8 | grey;
+            } else {
+                bits[i] = pixel;
+            }
+        }
         // CreateIconIndirect copies both bitmaps, so they may go at once.
         HICON icon = nullptr;
         Unselected([&] {
@@ -100,7 +113,7 @@ void DownArrow(TIconCanvas& c) {
 
 }  // namespace
 
-void* CreateImageListIcon(int index) {
+void* CreateImageListIcon(int index, bool greyed) {
     if (index < 0 || index >= kImageListCount) return nullptr;
     TIconCanvas canvas;
     if (!canvas.Ok()) return nullptr;
@@ -114,7 +127,7 @@ void* CreateImageListIcon(int index) {
         case 2: ExclamationMark(canvas); break;
         case 3: DownArrow(canvas); break;
     }
-    return canvas.MakeIcon();
+    return canvas.MakeIcon(greyed);
 }
 
 }  // namespace pellumo

@@ -16,6 +16,7 @@
 #include "app/MailNotificationThread.h"
 #include "app/MainThreadCall.h"
 #include "platform/Exception.h"
+#include "store/OEUtils.h"
 #include "unit/RegistryFixture.h"
 
 namespace pellumo {
@@ -41,6 +42,7 @@ uint64_t ProcessCpuMs() {
 // keeps (and releases on its own thread).
 struct TScans {
     int Count = 0;
+    bool Armed = false;  // as the last scan was told
     int Depth = 0;
     int MaxDepth = 0;
     DWORD Thread = 0;
@@ -78,13 +80,16 @@ protected:
     // Watches the temporary directory, given without its trailing backslash.
     void UseTempStore() { SetStoreRoot(dir_.substr(0, dir_.size() - 1)); }
 
-    // Starts a watcher that counts its scans and then runs Extra, and waits
-    // until its run has settled on watching or not.
-    void Start(std::function<void(TScans&)> extra = nullptr) {
+    // Starts a watcher on the registry's store that counts its scans and then
+    // runs Extra, and waits until its run has settled on watching or not.
+    void Start(std::function<void(TScans&)> extra = nullptr, unsigned long retryInterval = 30000) {
         watcher_ = std::make_unique<TMailNotificationThread>();
         auto scans = scans_;
-        watcher_->OnChange = [scans, extra] {
+        watcher_->RetryInterval = retryInterval;
+        watcher_->SetDirectory(LookUpStoreRoot());
+        watcher_->OnChange = [scans, extra](bool armed) {
             scans->Count++;
+            scans->Armed = armed;
             scans->Thread = GetCurrentThreadId();
             scans->Depth++;
             scans->MaxDepth = std::max(scans->MaxDepth, scans->Depth);
@@ -282,7 +287,7 @@ TEST_F(MailNotificationThread_Stop, StopBeforeResumeEndsTheRunAsItStarts) {
     UseTempStore();
     watcher_ = std::make_unique<TMailNotificationThread>();
     auto scans = scans_;
-    watcher_->OnChange = [scans] { scans->Count++; };
+    watcher_->OnChange = [scans](bool) { scans->Count++; };
     EXPECT_EQ(watcher_->Phase(), wpStarting);
     watcher_->Stop();
     watcher_->Resume();
@@ -321,7 +326,7 @@ TEST_F(MailNotificationThread_Stop, ReleasingAWatcherNeverResumedIsSafe) {
     UseTempStore();
     watcher_ = std::make_unique<TMailNotificationThread>();
     auto scans = scans_;
-    watcher_->OnChange = [scans] { scans->Count++; };
+    watcher_->OnChange = [scans](bool) { scans->Count++; };
     watcher_.reset();
     Write("Inbox.dbx");
     Pump(kQuiet);
@@ -345,13 +350,47 @@ TEST_F(MailNotificationThread_NoStore, NoStoreDirectoryMeansNoScansAndStopStillW
     EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
 }
 
-TEST_F(MailNotificationThread_NoStore, AMissingStoreDirectoryIsNotWatched) {
-    SetStoreRoot(dir_ + "Missing");
-    Start();
+TEST_F(MailNotificationThread_NoStore, AMissingStoreDirectoryIsLookedForAgainAndWatchedOnceThere) {
+    SetStoreRoot(dir_ + "Later");
+    Start(nullptr, 200);
     EXPECT_EQ(watcher_->Phase(), wpNotWatching);
-    watcher_->Stop();
-    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
-    EXPECT_EQ(Scans(), 0);
+    // Looked at again now and then, the owner told each time.
+    ASSERT_TRUE(WaitForScans(2));
+    EXPECT_FALSE(scans_->Armed);
+    ASSERT_TRUE(CreateDirectoryA((dir_ + "Later").c_str(), nullptr));
+    ASSERT_TRUE(PumpUntil([&] { return scans_->Armed; }, kArrival)) << "the new folder was never watched";
+    EXPECT_EQ(watcher_->Phase(), wpWatching);
+    Pump(kQuiet);
+    const int quiet = Scans();
+    EXPECT_LE(quiet, 4) << "no more looking once watched";
+    Write("Later\\Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(quiet + 1));
+    RemoveTree(dir_ + "Later\\");
+}
+
+TEST_F(MailNotificationThread_NoStore, TheWatchMovesWithTheDirectory) {
+    ASSERT_TRUE(CreateDirectoryA((dir_ + "Other").c_str(), nullptr));
+    UseTempStore();
+    Start();
+    watcher_->SetDirectory(dir_ + "Other\\");
+    ASSERT_TRUE(WaitForScans(1));  // the owner hears where the watch now is
+    EXPECT_TRUE(scans_->Armed);
+    Write("Inbox.dbx");
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 1);
+    Write("Other\\Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(2));
+    RemoveTree(dir_ + "Other\\");
+}
+
+TEST_F(MailNotificationThread_NoStore, AChangeOfTheIdentityKeysCausesAScan) {
+    UseTempStore();
+    Start();
+    PutString("Identities", "Last User ID", "{00000000-7E57-0000-0000-000000000002}");
+    ASSERT_TRUE(WaitForScans(1));
+    PutString("Identities\\{00000000-7E57-0000-0000-000000000001}\\Software\\Microsoft\\Outlook Express\\5.0",
+              "Store Root", dir_ + "Moved");
+    ASSERT_TRUE(WaitForScans(2)) << "the second change was not watched";
 }
 
 TEST_F(MailNotificationThread_NoStore, AStoreRootThatIsAFileIsNotWatched) {
@@ -359,9 +398,12 @@ TEST_F(MailNotificationThread_NoStore, AStoreRootThatIsAFileIsNotWatched) {
     SetStoreRoot(dir_ + "Inbox.dbx");
     Start();
     EXPECT_EQ(watcher_->Phase(), wpNotWatching);
+    // The owner, who asked for it, hears once that it cannot be watched.
+    ASSERT_TRUE(WaitForScans(1));
+    EXPECT_FALSE(scans_->Armed);
     Write("Inbox.dbx");
     Pump(kQuiet);
-    EXPECT_EQ(Scans(), 0);
+    EXPECT_EQ(Scans(), 1);
 }
 
 TEST_F(MailNotificationThread_NoStore, AStoreDirectoryRemovedWhileWatchedCausesNoStreamOfScans) {
@@ -375,35 +417,31 @@ TEST_F(MailNotificationThread_NoStore, AStoreDirectoryRemovedWhileWatchedCausesN
     // directory that is gone must not keep the watcher busy.
     const uint64_t from = ProcessCpuMs();
     Pump(3000);
-    EXPECT_LE(Scans(), 1);
+    EXPECT_LE(Scans(), 2);
     EXPECT_LT(ProcessCpuMs() - from, 500u);
     EXPECT_FALSE(watcher_->Ended());
     watcher_->Stop();
     EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
 }
 
-TEST_F(MailNotificationThread_FailingScan, AScanThatRaisesEndsTheWatcherForGood) {
-    Write("Inbox.dbx");
-    UseTempStore();
-    Start([](TScans&) { throw Exception("Invalid dbx file"); });
-    Write("Inbox.dbx");
-    ASSERT_TRUE(WaitForScans(1));
-    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
-    Write("Inbox.dbx");
-    Write("Other.dbx");
-    Pump(kQuiet);
-    EXPECT_EQ(Scans(), 1);
-    watcher_->Stop();  // the owner's shutdown, after the run freed itself
-    EXPECT_TRUE(watcher_->Ended());
-}
-
-TEST_F(MailNotificationThread_FailingScan, AnyErrorCountsNotOnlyTheProgramsOwn) {
-    Write("Inbox.dbx");
-    UseTempStore();
-    Start([](TScans&) { throw 42; });
-    Write("Inbox.dbx");
-    ASSERT_TRUE(WaitForScans(1));
-    EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+TEST_F(MailNotificationThread_FailingScan, AScanThatRaisesIsLoggedAndWatchingGoesOn) {
+    const std::function<void(TScans&)> failures[] = {[](TScans&) { throw Exception("Invalid dbx file"); },
+                                                     [](TScans&) { throw 42; }};
+    for (const auto& fail : failures) {
+        Write("Inbox.dbx");
+        UseTempStore();
+        scans_->Count = 0;
+        Start(fail);
+        Write("Inbox.dbx");
+        ASSERT_TRUE(WaitForScans(1));
+        Pump(kQuiet);
+        EXPECT_FALSE(watcher_->Ended());
+        Write("Inbox.dbx");
+        ASSERT_TRUE(WaitForScans(2)) << "watching ended with the error";
+        watcher_->Stop();
+        EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
+        watcher_.reset();
+    }
 }
 
 TEST_F(MailNotificationThread_Idle, AWaitingWatcherUsesNoProcessorTime) {

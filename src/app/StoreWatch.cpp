@@ -1,0 +1,87 @@
+#include "app/StoreWatch.h"
+
+#include "app/ProgramStart.h"
+#include "platform/FileSystem.h"
+#include "platform/Log.h"
+
+namespace pellumo {
+
+namespace {
+const char kFolderListFile[] = "Folders.dbx";
+
+std::string Shown(const std::string& root) { return root.empty() ? "(none)" : root; }
+}  // namespace
+
+std::string WatchStateTip(TWatchState state) {
+    switch (state) {
+        case TWatchState::Watching: break;
+        case TWatchState::StoreNotFound: return std::string(kApplicationTitle) + " - not watching: store folder not found";
+        case TWatchState::CannotWatch: return std::string(kApplicationTitle) + " - not watching: store folder cannot be watched";
+    }
+    return kApplicationTitle;
+}
+
+TStoreWatch::TStoreWatch(TMailScan& scan, std::unique_ptr<TZellDbxTreeNode>& tree, TFolderList& folders,
+                         TInputs inputs)
+    : scan_(scan), tree_(tree), folders_(folders), inputs_(std::move(inputs)) {}
+
+bool TStoreWatch::StorePresent() const { return DirectoryExists(root_); }
+
+std::string TStoreWatch::Directory() const { return StorePresent() ? root_ : std::string(); }
+
+std::vector<TSkippedFolder> TStoreWatch::Start(bool announceAll) {
+    root_ = inputs_.StoreRoot();
+    folderListStamp_ = FileStamp(root_ + kFolderListFile);
+    const std::vector<TSkippedFolder> skipped = scan_.ScanFolders(!announceAll);
+    LogSkipped(skipped);
+    LogLine("Started on " + Shown(root_) + ": " + std::to_string(folders_.size()) + " folders watched");
+    SetState(StorePresent() ? TWatchState::Watching : TWatchState::StoreNotFound);
+    return skipped;
+}
+
+void TStoreWatch::Refresh(bool armed) {
+    const std::string root = inputs_.StoreRoot();
+    if (root != root_) {
+        LogLine("The store moved from " + Shown(root_) + " to " + Shown(root));
+        root_ = root;
+        // Another store's folders and messages: nothing of the old one counts.
+        folders_.clear();
+        tree_.reset();
+        scan_.SeenIds.Clear();
+        folderListStamp_ = TFileStamp();
+    }
+    const bool present = StorePresent();
+    if (present) ReadFolderList();
+    LogSkipped(scan_.StoreChanged());
+    SetState(!present ? TWatchState::StoreNotFound : armed ? TWatchState::Watching : TWatchState::CannotWatch);
+}
+
+void TStoreWatch::ReadFolderList() {
+    const TFileStamp stamp = FileStamp(root_ + kFolderListFile);
+    if (stamp.Age == -1 || stamp == folderListStamp_) return;
+    folderListStamp_ = stamp;
+    try {
+        std::unique_ptr<TZellDbxTreeNode> tree = BuildFolderTree(root_, inputs_.IdentityName());
+        // The old records stay alive until the list no longer points at them.
+        UpdateWatchedFolders(*tree, folders_);
+        tree_ = std::move(tree);
+        LogLine("Folder list read: " + std::to_string(folders_.size()) + " folders watched");
+    } catch (const std::exception& error) {
+        // Half written, or broken: the folders watched so far stay, and the
+        // next change of the file is read again.
+        LogLine(std::string(kFolderListFile) + ": " + error.what() + "; the folders watched so far stay");
+    }
+}
+
+void TStoreWatch::SetState(TWatchState state) {
+    if (state == state_) return;
+    state_ = state;
+    LogLine(state == TWatchState::Watching ? "Watching " + Shown(root_) : WatchStateTip(state) + " (" + Shown(root_) + ")");
+    if (OnStateChange) OnStateChange(state);
+}
+
+void TStoreWatch::LogSkipped(const std::vector<TSkippedFolder>& skipped) {
+    for (const TSkippedFolder& folder : skipped) LogLine("Passed over " + folder.FileName + ": " + folder.Message);
+}
+
+}  // namespace pellumo

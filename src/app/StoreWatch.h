@@ -1,0 +1,72 @@
+#pragma once
+// What the program watches, and whether it can: the store of the identity
+// that used the mail client last, with its list of watched folders kept in
+// step with the store's folder list. Lives on the main thread; the watcher
+// thread only says when something may have changed, and is told which
+// directory to watch.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MailScan.h"
+#include "store/WatchedFolders.h"
+#include "store/ZellDbxTreeBuilder.h"
+
+namespace pellumo {
+
+enum class TWatchState {
+    Watching,
+    StoreNotFound,  // no store in the registry, or its folder is not there
+    CannotWatch,    // the folder is there, the system does not report its changes
+};
+
+// The tray icon's tip for a state: the title while watching, else the title
+// and why nothing is watched.
+std::string WatchStateTip(TWatchState state);
+
+class TStoreWatch {
+public:
+    struct TInputs {
+        std::function<std::string()> StoreRoot;     // asked afresh every time
+        std::function<std::string()> IdentityName;
+    };
+
+    // Tree and Folders are the settings' folder tree and watched list, as the
+    // settings built them from StoreRoot at start.
+    TStoreWatch(TMailScan& scan, std::unique_ptr<TZellDbxTreeNode>& tree, TFolderList& folders, TInputs inputs);
+
+    // The start-up scan: a baseline, or with AnnounceAll every unread
+    // message. Returns the folder files passed over.
+    std::vector<TSkippedFolder> Start(bool announceAll);
+
+    // After the watcher woke (a write in the store folder, a change of the
+    // identity keys, or its slow retry while nothing could be watched).
+    // Armed: the watcher holds a change notification on Directory(). Follows
+    // a move of the store (every folder of the new one read as a baseline),
+    // takes up folders added to the folder list (also as a baseline) and
+    // drops removed ones, then scans.
+    void Refresh(bool armed);
+
+    // The folder the watcher is to watch: the store's, while it exists.
+    std::string Directory() const;
+    TWatchState State() const { return state_; }
+    // Told every change of State.
+    std::function<void(TWatchState)> OnStateChange;
+
+private:
+    bool StorePresent() const;
+    void ReadFolderList();
+    void SetState(TWatchState state);
+    static void LogSkipped(const std::vector<TSkippedFolder>& skipped);
+
+    TMailScan& scan_;
+    std::unique_ptr<TZellDbxTreeNode>& tree_;
+    TFolderList& folders_;
+    TInputs inputs_;
+    std::string root_;
+    TFileStamp folderListStamp_;
+    TWatchState state_ = TWatchState::Watching;
+};
+
+}  // namespace pellumo

@@ -1,0 +1,135 @@
+// What is watched while the store changes under the program: a store folder
+// that goes away and comes back, a folder list that is rewritten, broken or
+// loses a folder.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "DbxWriter.h"
+#include "app/StoreWatch.h"
+
+namespace pellumo {
+namespace test {
+namespace {
+
+namespace fs = std::filesystem;
+
+mkstore::Message Mail(uint32_t id, const std::string& subject) {
+    mkstore::Message m;
+    m.id = id;
+    m.priority = 3;
+    m.subject = subject;
+    m.senderName = "Sender";
+    m.text = "Subject: " + subject + "\r\n\r\nBody\r\n";
+    return m;
+}
+
+mkstore::Folder Watched(uint32_t id, const std::string& name) {
+    mkstore::Folder f;
+    f.id = id, f.name = name, f.fileName = name + ".dbx", f.kind = 1;
+    return f;
+}
+
+class StoreWatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ShuttingDown = false;
+        dir_ = fs::temp_directory_path() / ("pellumo-storewatch-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        fs::remove_all(dir_);
+        fs::remove_all(Away());
+        fs::create_directories(dir_);
+        clock_ = fs::file_time_type::clock::now() - std::chrono::hours(1);
+        registryRoot_ = (dir_ / "").string();
+    }
+    void TearDown() override {
+        fs::remove_all(dir_);
+        fs::remove_all(Away());
+    }
+    fs::path Away() const { return dir_.string() + ".away"; }
+
+    // Writes a store file, its last-write time a step on from the one before.
+    void Write(const fs::path& path, const std::vector<uint8_t>& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        clock_ += std::chrono::seconds(10);
+        fs::last_write_time(path, clock_);
+    }
+    void Folders(const std::vector<mkstore::Folder>& folders) {
+        Write(dir_ / "Folders.dbx", mkstore::WriteFolderFile(folders));
+    }
+    void Messages(const std::string& folder, const std::vector<mkstore::Message>& messages) {
+        Write(dir_ / (folder + ".dbx"), mkstore::WriteMessageFile(messages));
+    }
+    // As the settings build the list at start, then the start-up baseline.
+    void Start() {
+        tree_ = BuildFolderTree(registryRoot_, "me");
+        AddWatchedFolders(*tree_, folders_);
+        watch_.Start(false);
+    }
+    std::vector<std::string> Queued() {
+        std::vector<std::string> subjects;
+        while (auto info = scan_.Queue.Take()) subjects.push_back(info->Folder + ": " + info->Subject);
+        return subjects;
+    }
+
+    fs::path dir_;
+    fs::file_time_type clock_;
+    std::string registryRoot_;
+    std::unique_ptr<TZellDbxTreeNode> tree_;
+    TFolderList folders_;
+    TMailScan scan_{folders_};
+    TStoreWatch watch_{scan_, tree_, folders_, {[this] { return registryRoot_; }, [] { return std::string("me"); }}};
+};
+
+using Subjects = std::vector<std::string>;
+
+TEST_F(StoreWatchTest, AStoreThatGoesAwayAndComesBackIsScannedNormally) {
+    Folders({Watched(1, "Inbox")});
+    Messages("Inbox", {Mail(1, "before")});
+    Start();
+    ASSERT_EQ(watch_.State(), TWatchState::Watching);
+    EXPECT_EQ(watch_.Directory(), registryRoot_);
+
+    fs::rename(dir_, Away());  // the drive is gone
+    watch_.Refresh(true);
+    EXPECT_EQ(watch_.State(), TWatchState::StoreNotFound);
+    EXPECT_EQ(watch_.Directory(), "");
+    EXPECT_EQ(WatchStateTip(watch_.State()), "Ostrivane Pellumo - not watching: store folder not found");
+
+    fs::rename(Away(), dir_);  // back, with mail that came meanwhile
+    Messages("Inbox", {Mail(1, "before"), Mail(2, "while away")});
+    watch_.Refresh(true);
+    EXPECT_EQ(watch_.State(), TWatchState::Watching);
+    EXPECT_EQ(WatchStateTip(watch_.State()), "Ostrivane Pellumo");
+    EXPECT_EQ(Queued(), Subjects{"Inbox: while away"});
+    watch_.Refresh(false);
+    EXPECT_EQ(watch_.State(), TWatchState::CannotWatch);
+}
+
+TEST_F(StoreWatchTest, TheFolderListIsFollowedAndABrokenOneChangesNothing) {
+    Folders({Watched(1, "Inbox"), Watched(2, "Lists")});
+    Messages("Inbox", {Mail(1, "a")});
+    Messages("Lists", {Mail(1, "b")});
+    Start();
+    ASSERT_EQ(folders_.size(), 2u);
+
+    Write(dir_ / "Folders.dbx", std::vector<uint8_t>(700, 'x'));
+    Messages("Inbox", {Mail(1, "a"), Mail(2, "c")});
+    watch_.Refresh(true);
+    EXPECT_EQ(folders_.size(), 2u);
+    EXPECT_EQ(Queued(), Subjects{"Inbox: c"});
+
+    Folders({Watched(2, "Lists")});  // the Inbox folder removed
+    Messages("Inbox", {Mail(1, "a"), Mail(2, "c"), Mail(3, "not watched now")});
+    Messages("Lists", {Mail(1, "b"), Mail(2, "d")});
+    watch_.Refresh(true);
+    ASSERT_EQ(folders_.size(), 1u);
+    EXPECT_EQ(folders_[0].Object->Record->Name, "Lists");
+    EXPECT_EQ(Queued(), Subjects{"Lists: d"});  // kept what it knew: b is not announced again
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pellumo
