@@ -74,9 +74,12 @@ void TPopupCycle::ShowNextNotification() {
     std::unique_ptr<TEmailInfo> info = queue_.Take();
     if (!info) return;
     const TPopupSettings settings = Settings();
-    // The user does not want to be told while the mail client is in front;
-    // the rest of the queue waits for the next call.
-    if (!settings.DisplayWhenOEActive && inputs_.OutlookExpressActive && inputs_.OutlookExpressActive()) return;
+    // The user does not want to be told while the mail client is in front:
+    // this one is dropped, and the next is looked at one tick later.
+    if (!settings.DisplayWhenOEActive && inputs_.OutlookExpressActive && inputs_.OutlookExpressActive()) {
+        ShowNextAfterATick();
+        return;
+    }
 
     // Before the layout, which depends on the window's width.
     BringOnScreen();
@@ -89,6 +92,11 @@ void TPopupCycle::ShowNextNotification() {
     view_.SetGradient(settings.BeginColor, settings.EndColor);
     info.reset();
     StartFadeIn(true);
+}
+
+void TPopupCycle::ShowNextAfterATick() {
+    handler_ = THandler::Next;
+    SetTimer(true);
 }
 
 void TPopupCycle::HideNotification() {
@@ -130,6 +138,11 @@ void TPopupCycle::ShowTimerTick() {
         case THandler::FadeIn: FadeInTick(); break;
         case THandler::AutoHide: AutoHideTick(); break;
         case THandler::FadeOut: FadeOutTick(); break;
+        case THandler::Next:
+            SetTimer(false);
+            handler_ = THandler::None;
+            ShowNextNotification();
+            break;
         case THandler::None: break;
     }
 }
@@ -182,10 +195,12 @@ void TPopupCycle::FormClose() {
 }
 
 void TPopupCycle::MouseEnter() {
-    // Only a fade-in is cut short; a fade-out, once begun, runs to its end.
-    // A hidden window cannot have the pointer enter it.
-    if (handler_ != THandler::FadeIn || fadingOut_ || !visible_) return;
+    // A fade-in is cut short; a fade-out is taken back, so the popup does
+    // not vanish under the pointer. A hidden window cannot have the pointer
+    // enter it.
+    if ((handler_ != THandler::FadeIn && handler_ != THandler::FadeOut) || !visible_) return;
     SetTimer(false);
+    fadingOut_ = false;
     fadeStep_ = kFadeSteps;
     SetAlpha(255);
     StartAutoHide(true);
@@ -193,9 +208,10 @@ void TPopupCycle::MouseEnter() {
 
 void TPopupCycle::MessageBodyClick() {
     if (!view_.FindOutlookExpress()) return;
-    // The queue stays: the rest is shown when the next mail arrives.
     HideNotification();
     view_.ForegroundOutlookExpress();
+    // What waits follows as after a fade-out.
+    ShowNextAfterATick();
 }
 
 void TPopupCycle::WindowPosChanging(TRect& proposed) {
@@ -214,6 +230,7 @@ TPopupCycle::TPhase TPopupCycle::Phase() const {
             return timerEnabled_ ? TPhase::FadingIn : TPhase::Held;
         case THandler::AutoHide: return timerEnabled_ ? TPhase::CountingDown : TPhase::Held;
         case THandler::FadeOut: return TPhase::FadingOut;
+        case THandler::Next:
         case THandler::None: break;
     }
     return TPhase::Idle;

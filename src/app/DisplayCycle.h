@@ -80,7 +80,8 @@ public:
     static const int kLowPriorityIcon = 3;
 
     // The routine the timer runs; which one is installed tells the phase.
-    enum class THandler { None, FadeIn, AutoHide, FadeOut };
+    // Next: nothing is showing; the next notification is taken at the tick.
+    enum class THandler { None, FadeIn, AutoHide, FadeOut, Next };
     enum class TPhase { Idle, Pending, FadingIn, CountingDown, Held, FadingOut };
 
     struct TInputs {
@@ -122,7 +123,8 @@ public:
     void FormShow();
     // The caption's close button: hides and discards every pending notification.
     void FormClose();
-    // CM_MOUSEENTER: the pointer entered the window or one of its controls.
+    // The pointer entered the window or one of its controls: a fade in or
+    // out ends at full opacity and the countdown starts again.
     void MouseEnter();
     // A click on the body text (ActivateOutlookExpress).
     void MessageBodyClick();
@@ -157,6 +159,7 @@ private:
     void FadeInTick();
     void AutoHideTick();
     void FadeOutTick();
+    void ShowNextAfterATick();
 
     TPopupSettings Settings() const;
     void SetTimer(bool enabled);

@@ -24,7 +24,7 @@ class THintTimeValue {
 public:
     // A new field shows "0", so a stored 0 stays 0 (see SetValue).
     const std::string& Text() const { return text_; }
-    // What the field stands for now, unclamped: Enter takes it as typed.
+    // What the field's text stands for, unclamped.
     int32_t Value() const { return ReadHintTime(text_); }
 
     // The user's editing, as the edit control holds it.

@@ -2,6 +2,7 @@
 
 #include "platform/Exception.h"
 #include "platform/Registry.h"
+#include "settings/HintTimeValue.h"
 #include "settings/WindowLocation.h"
 #include "store/OEUtils.h"
 
@@ -61,7 +62,8 @@ bool TNotifierSettings::Load() {
     AutoHideHint = flag(kAutoHideHint);
     UseFading = flag(kUseFading);
     DisplayWhenOEActive = flag(kDisplayWhenOEActive);
-    HintTime = key->ValueExists(kHintTime) ? key->ReadInteger(kHintTime) : 1;
+    // The dialog's range: 0 or less would end or hold every popup at once.
+    HintTime = key->ValueExists(kHintTime) ? ClampHintTime(key->ReadInteger(kHintTime)) : 1;
     if (key->ValueExists(kWindowLocation))
         WindowRect = ParseWindowLocation(key->ReadString(kWindowLocation), WindowRect);
     BeginColor = key->ValueExists(kBeginColor) ? static_cast<uint32_t>(key->ReadInteger(kBeginColor)) : 0x00EBB170;

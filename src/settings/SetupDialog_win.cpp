@@ -369,8 +369,9 @@ TfrmMornelleSetup::TImpl::TValues TfrmMornelleSetup::TImpl::ReadControls() const
     values.AutoHideHint = IsDlgButtonChecked(hwnd_, idChbAutoHideHint) == BST_CHECKED;
     values.UseFading = IsDlgButtonChecked(hwnd_, idChbUseFading) == BST_CHECKED;
     values.DisplayWhenOEActive = IsDlgButtonChecked(hwnd_, idChbDisplayWhenOEActive) == BST_CHECKED;
-    // As it reads now: a value confirmed with Enter is taken as typed.
-    values.HintTime = ReadHintTime(HintTimeText());
+    // As it reads now, within the field's range: Enter confirms a value
+    // without the field losing the focus that would clamp it.
+    values.HintTime = ClampHintTime(ReadHintTime(HintTimeText()));
     values.BeginColor = ccBeginColor_->SelectedColor();
     values.EndColor = ccEndColor_->SelectedColor();
     return values;

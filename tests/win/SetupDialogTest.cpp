@@ -439,7 +439,7 @@ TEST_F(SetupDialogTest, OnlyNumberCharactersCanBeTyped) {
     }});
 }
 
-TEST_F(SetupDialogTest, EnterTakesTheValueAsTyped) {
+TEST_F(SetupDialogTest, EnterTakesTheValueWithinTheRange) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
     // Empty reads as 1.
     driver.Run({[](HWND dialog) {
@@ -449,12 +449,17 @@ TEST_F(SetupDialogTest, EnterTakesTheValueAsTyped) {
     }});
     EXPECT_EQ(1, NotifierSettings().HintTime);
 
-    // Confirmed while the field still has the focus: not clamped.
+    // Confirmed while the field still has the focus: clamped all the same.
     driver.Run({[](HWND dialog) {
         Type(dialog, "5000");
         PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_RETURN);
     }});
-    EXPECT_EQ(5000, NotifierSettings().HintTime);
+    EXPECT_EQ(1800, NotifierSettings().HintTime);
+    driver.Run({[](HWND dialog) {
+        Type(dialog, "-5");
+        PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_RETURN);
+    }});
+    EXPECT_EQ(1, NotifierSettings().HintTime);
 
     // Enter on another control is OK too.
     driver.Run({[](HWND dialog) {
@@ -463,7 +468,7 @@ TEST_F(SetupDialogTest, EnterTakesTheValueAsTyped) {
         PostKey(Ctl(dialog, Setup::idChbUseFading), VK_RETURN);
     }});
     EXPECT_FALSE(NotifierSettings().UseFading);
-    EXPECT_EQ(1800, NotifierSettings().HintTime) << "5000 was clamped on the way in";
+    EXPECT_EQ(1, NotifierSettings().HintTime);
 }
 
 TEST_F(SetupDialogTest, ArrowsButtonsAndWheelStepByOneWithinTheRange) {
