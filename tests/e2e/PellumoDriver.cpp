@@ -2,6 +2,7 @@
 // running program. Prints what it saw; exit code 0 when the step's
 // expectation held, 1 when not, 2 for a usage error.
 #include <windows.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -179,7 +180,11 @@ int Usage() {
                  "  move X Y                   moves the popup window\n"
                  "  endsession                 tells the program the session ends\n"
                  "  wait-exit SECONDS          the program's windows are gone\n"
-                 "  shot FILE.bmp              the whole screen\n");
+                 "  shot FILE.bmp              the whole screen\n"
+                 "  mail-client SECONDS [DELAY]  a window of the mail client's class, in front after\n"
+                 "                             DELAY seconds for SECONDS; prints a line once it exists\n"
+                 "  click-body                 clicks the popup's message text\n"
+                 "  memory                     the program's private bytes\n");
     return 2;
 }
 
@@ -209,6 +214,35 @@ int main(int argc, char** argv) {
         return gone ? 0 : 1;
     }
     if (command == "shot") return Screenshot(arg(2)) ? 0 : 1;
+    if (command == "mail-client") {
+        // Stands in for the mail client's main window: the program looks for
+        // it by its class, and brings it forward on a click on the text. It
+        // comes to the front after DELAY seconds and stays SECONDS.
+        WNDCLASSA windowClass {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "Outlook Express Browser Class";
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Outlook Express", WS_OVERLAPPEDWINDOW, 10, 10,
+                                      400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+        if (!window) return 1;
+        std::printf("mail client up\n");
+        std::fflush(stdout);
+        auto pump = [](double forSeconds) {
+            const DWORD end = GetTickCount() + static_cast<DWORD>(forSeconds * 1000);
+            MSG msg;
+            while (static_cast<LONG>(GetTickCount() - end) < 0) {
+                while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+                Sleep(10);
+            }
+        };
+        pump(argc > 3 ? seconds(3) : 0);
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+        pump(seconds(2));
+        DestroyWindow(window);
+        return 0;
+    }
     if (command == "count") {
         std::printf("%d\n", CountVisible(arg(2)));
         return 0;
@@ -343,6 +377,32 @@ int main(int argc, char** argv) {
         }
         if (wanted == 0) return seen == 0 ? 0 : 1;
         return seen == wanted ? 0 : 1;
+    }
+    if (command == "click-body") {
+        // The middle of the message text, in the popup's client coordinates.
+        const HWND body = GetDlgItem(popup, 105);
+        RECT r {};
+        if (!body || !GetWindowRect(body, &r)) return 1;
+        POINT at {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ScreenToClient(popup, &at);
+        const LPARAM where = MAKELPARAM(at.x, at.y);
+        PostMessageA(popup, WM_LBUTTONDOWN, MK_LBUTTON, where);
+        PostMessageA(popup, WM_LBUTTONUP, 0, where);
+        return 0;
+    }
+    if (command == "memory") {
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ProcessOf(popup));
+        PROCESS_MEMORY_COUNTERS_EX counters {};
+        counters.cb = sizeof counters;
+        const bool ok = process && GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                                        sizeof counters);
+        if (process) CloseHandle(process);
+        if (!ok) return 1;
+        // On XP the commit charge counts as the private bytes; some systems
+        // leave PrivateUsage itself empty.
+        const SIZE_T bytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+        std::printf("%lu\n", static_cast<unsigned long>(bytes));
+        return 0;
     }
     if (command == "showing") {
         const bool shown = WaitFor(seconds(2), [&] { return IsWindowVisible(popup) != FALSE; });

@@ -67,12 +67,23 @@ settings() {
 }
 
 pid=
-start() {  # start [ARGS]: pellumo.exe in the background, up when this returns
+start() {  # start [ARGS]: pellumo.exe in the background, up when this returns; a fresh log
+    local log; log=$(log_file); [ -z "$log" ] || rm -f "$log"
     "$wine" "$exe" "$@" >"$tmp/pellumo.log" 2>&1 &
     pid=$!
     d wait-start 30 >/dev/null
     # The watcher thread arms its change notification a moment after start.
     sleep 1
+}
+# The program's log in the prefix, and a wait for a line in it.
+log_file() { find "$PELLUMO_WINEPREFIX/drive_c/users" -name pellumo.log 2>/dev/null | head -1; }
+wait_log() {  # wait_log PATTERN SECONDS: "found" once a line matches
+    local end=$((SECONDS + $2))
+    while [ $SECONDS -lt $end ]; do
+        grep -q -- "$1" "$(log_file)" 2>/dev/null && { echo found; return; }
+        sleep 0.5
+    done
+    echo "not found"
 }
 rc=
 finish() {  # rc := the exit code of the program started last
@@ -198,7 +209,9 @@ check "the error box says why, once" "Invalid dbx file." "$(d errorbox 20)"
 check "no second error box" "no error box" "$(d errorbox 3)"
 check "the icon stays" "icon present" "$(d icon)"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
-check "nothing is watched" "" "$(d popups 0 6 | heads)"
+check "later mail in the other folders is still announced" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
+    "$(d popups 1 20 | heads)"
+check "the folder passed over is in the log" "1" "$(grep -c 'Passed over .*Archive.dbx: Invalid dbx file' "$(log_file)")"
 menu_exit
 finish
 check "the program still ends from its menu" "0" "$rc"
@@ -216,6 +229,100 @@ d wait-exit 20 >/dev/null
 finish
 check "the end of the session ends the program" "0" "$rc"
 check "and writes the settings" "7" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+
+echo "-- the store folder missing at start"
+settings
+rm -rf "$store"
+start
+check "the log says why nothing is watched" "1" \
+    "$(grep -c 'not watching: store folder not found' "$(log_file)")"
+new_store
+check "the store is watched once it is there" "found" "$(wait_log 'Watching Z:' 40)"
+check "what it held when it came is not announced" "" "$(d popups 0 3 | heads)"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+check "mail arriving afterwards is" "(Inbox) | From : Erin Example | Subject : Tickets booked" "$(d popups 1 20 | heads)"
+
+echo "-- a folder made while Pellumo runs"
+rm -rf "$tmp/src2" "$tmp/store2"
+cp -r "$src" "$tmp/src2"
+mkdir -p "$tmp/src2/Zlist"
+echo 1 >"$tmp/src2/Zlist/kind"
+eml "$tmp/src2/Zlist/01.eml" "Nina Example" "Already in the new folder" "old"
+"$mkstore" build "$tmp/store2" "$tmp/src2" >/dev/null
+cp "$tmp/store2/Zlist.dbx" "$store/Zlist.dbx"
+cp "$tmp/store2/Folders.dbx" "$store/Folders.dbx"
+check "the new folder list is read" "found" "$(wait_log 'Folder list read: 3 folders' 20)"
+eml "$tmp/new/13.eml" "Oscar Example" "In the new folder" "new"
+"$mkstore" add "$store/Zlist.dbx" "$tmp/new/13.eml" >/dev/null
+check "mail in the new folder is announced, not what it held" "(Zlist) | From : Oscar Example | Subject : In the new folder" \
+    "$(d popups 1 20 | heads)"
+
+echo "-- another identity"
+rm -rf "$tmp/store2"
+"$mkstore" build "$tmp/store2" "$src" >/dev/null
+reg add 'HKCU\Identities\{E2E-2}' /v Username /d 'Second Identity' /f
+reg add 'HKCU\Identities\{E2E-2}\Software\Microsoft\Outlook Express\5.0' /v 'Store Root' \
+    /d "$(winpath "$tmp/store2")" /f
+reg add 'HKCU\Identities' /v 'Last User ID' /d '{E2E-2}' /f
+check "the switch is followed" "found" "$(wait_log 'The store moved' 20)"
+check "the new store's mail present at the switch is not announced" "" "$(d popups 0 3 | heads)"
+eml "$tmp/new/14.eml" "Peggy Example" "To the second identity" "hers"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/12.eml" >/dev/null
+"$mkstore" add "$tmp/store2/Inbox.dbx" "$tmp/new/14.eml" >/dev/null
+check "mail in the new store is announced, none from the old" \
+    "(Inbox) | From : Peggy Example | Subject : To the second identity" "$(d popups 1 20 | heads)"
+reg add 'HKCU\Identities' /v 'Last User ID' /d '{E2E-1}' /f
+menu_exit
+finish
+
+echo "-- the queue after a click on the text"
+settings
+new_store
+start
+mail_client() {  # mail_client SECONDS [DELAY]: the stand-in mail client, running once this returns
+    "$wine" "$driver" mail-client "$@" >"$tmp/client.txt" 2>/dev/null &  # unbuffered: no tr behind it
+    client=$!
+    for _ in $(seq 100); do grep -q up "$tmp/client.txt" 2>/dev/null && break; sleep 0.1; done
+}
+mail_client 40
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/08.eml" "$tmp/new/09.eml" "$tmp/new/10.eml" >/dev/null
+check "the first of three is shown" "(Inbox) | From : Ivan Example | Subject : Waiting one" "$(d showing 20 | heads)"
+d click-body >/dev/null
+check "the click brings the mail client forward" "Outlook Express" "$(sleep 0.5; d foreground)"
+check "the other two follow" \
+    "$(printf '(Inbox) | From : Judy Example | Subject : Waiting two\n(Inbox) | From : Karl Example | Subject : Waiting three')" \
+    "$(d popups 2 30 | heads)"
+kill "$client" 2>/dev/null; wait "$client" 2>/dev/null
+
+echo "-- a drop at show time"
+menu_exit
+finish
+reg add "$settings_key" /v DisplayWhenOEActive /t REG_DWORD /d 0 /f
+new_store
+start
+# The mail client comes to the front while the first of three is on screen.
+mail_client 4 1
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/08.eml" "$tmp/new/09.eml" "$tmp/new/10.eml" >/dev/null
+check "the first is shown" "(Inbox) | From : Ivan Example | Subject : Waiting one" "$(d popups 1 10 | heads)"
+check "while the mail client is in front the others are dropped" "" "$(d popups 0 1 | heads)"
+wait "$client" 2>/dev/null
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/11.eml" >/dev/null
+check "none is left waiting: the next mail is shown alone" \
+    "(Inbox) | From : Lena Example | Subject : While the dialog is open" "$(d popups 1 20 | heads)"
+menu_exit
+finish
+
+echo "-- a hint time below the range"
+settings
+reg add "$settings_key" /v HintTime /t REG_DWORD /d 0xFFFFFFFB /f
+start
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/13.eml" >/dev/null
+d showing 20 >/dev/null
+sleep 3  # one second shown, the fades around it
+check "the popup goes after one second" "0" "$(d count "You've got new mail!")"
+menu_exit
+finish
+check "and 1 is what is written back" "REG_DWORD 0x1" "$(query HintTime)"
 
 echo "-- a wrongly typed setting"
 settings
