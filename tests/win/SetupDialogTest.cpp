@@ -297,8 +297,8 @@ TEST_F(SetupDialogTest, SettingsReachTheControls) {
         EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
         Click(dialog, IDOK);
     }});
-    // OK leaves an unnamed colour as it was, and the 0 too.
-    EXPECT_EQ((TSix {false, true, false, 0, kUnnamed, 0x8000001B}), Current());
+    // OK leaves an unnamed colour as it was; the 0 shown comes back within the range.
+    EXPECT_EQ((TSix {false, true, false, 1, kUnnamed, 0x8000001B}), Current());
 
     Store({true, false, true, 5000, 0x00FFFFFF, 0x1FFFFFFF});
     driver.Run({[](HWND dialog) {
