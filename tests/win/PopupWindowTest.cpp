@@ -260,11 +260,11 @@ TEST_F(PopupWindowTest, PriorityIconFollowsThePriority) {
 // one blue, both leave their corners transparent.
 TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
     struct TCount {
-        int red = 0, blue = 0, yellow = 0, untouched = 0;
+        int red = 0, blue = 0, yellow = 0, untouched = 0, coloured = 0;
     };
-    auto look = [](int index) {
+    auto look = [](int index, bool greyed = false) {
         TCount count;
-        HICON icon = static_cast<HICON>(CreateImageListIcon(index));
+        HICON icon = static_cast<HICON>(CreateImageListIcon(index, greyed));
         EXPECT_TRUE(icon) << index;
         if (!icon) return count;
         HDC screen = GetDC(nullptr);
@@ -280,6 +280,7 @@ TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
             for (int x = 0; x < 16; ++x) {
                 const COLORREF c = GetPixel(dc, x, y);
                 const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+                if (c != RGB(0, 255, 0) && (R != G || G != B)) ++count.coloured;
                 if (c == RGB(0, 255, 0)) ++count.untouched;
                 else if (R > 150 && G < 60 && B < 60) ++count.red;
                 else if (B > 150 && R < 60 && G < 120) ++count.blue;
@@ -302,6 +303,10 @@ TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
     EXPECT_GT(low.untouched, 60);
     const TCount tray = look(0);
     EXPECT_GT(tray.yellow, 5);  // the lightning flash
+    // While nothing is watched: the same shape, in greys only.
+    const TCount greyed = look(0, true);
+    EXPECT_EQ(0, greyed.coloured);
+    EXPECT_EQ(tray.untouched, greyed.untouched);
     EXPECT_EQ(nullptr, CreateImageListIcon(4));
     EXPECT_EQ(nullptr, CreateImageListIcon(-1));
 }
