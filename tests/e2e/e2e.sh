@@ -14,8 +14,6 @@ export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-e2e}
 mkdir -p "$shots"
 rm -f "$shots"/*.bmp "$shots"/*.png
 window_session
-# No window manager runs on the private display: Wine draws captions itself.
-"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 
 fails=0 passes=0
 check() {

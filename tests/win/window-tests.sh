@@ -14,11 +14,6 @@ export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-$name}
 . "$here/tests/win/xvfb.sh"
 window_session
 
-# No window manager runs on the private display: Wine then draws captions
-# and frames itself, so they are in the picture too, and does not wait for
-# a window manager that never answers when it shows or hides a window.
-"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-
 passes=0 fails=0
 count() {  # adds the passed/failed counts of one GoogleTest output
     local p f
