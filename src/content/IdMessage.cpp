@@ -243,23 +243,64 @@ void ReadFromStream(TIdMessage& message, TStream& stream) {
     MessageReader(message, stream).Read();
 }
 
-std::string BodyPreview(const TIdMessage& message) {
-    const auto isHtml = [](const std::string& contentType) {
-        return FindI(contentType, "html") != std::string::npos;
-    };
-    if (!message.MessageParts.empty()) {
-        for (const auto& part : message.MessageParts) {
-            const auto* text = dynamic_cast<const TIdText*>(part.get());
-            if (!text) continue;
-            const std::string body = DecodedBody(*text);
-            return isHtml(text->ContentType) ? HtmlToText(body) : body;
+namespace {
+
+bool IsHtml(const std::string& contentType) { return FindI(contentType, "html") != std::string::npos; }
+bool IsContainer(const std::string& contentType) { return StartsWithI(contentType, "multipart/"); }
+
+// Containers nest no deeper than this in any message worth previewing.
+const int kMaxPreviewDepth = 32;
+
+std::string ContainerPreview(const TIdMessage& message, int container, const std::string& type, int depth);
+
+// The preview text part Index yields: a text part its text, a container what
+// it holds; attachments and attached messages yield nothing.
+std::string PartPreview(const TIdMessage& message, size_t index, int depth) {
+    const auto* text = dynamic_cast<const TIdText*>(message.MessageParts[index].get());
+    if (!text) return std::string();
+    if (IsContainer(text->ContentType))
+        return ContainerPreview(message, static_cast<int>(index), text->ContentType, depth + 1);
+    const std::string body = DecodedBody(*text);
+    return IsHtml(text->ContentType) ? HtmlToText(body) : body;
+}
+
+// The preview of what a container holds, chosen as a reader of the mail
+// would: of alternatives the plain text, else the HTML; otherwise the first
+// part that yields text (in a related group or a signed message that is the
+// root or the signed content, unless it holds no text at all).
+std::string ContainerPreview(const TIdMessage& message, int container, const std::string& type, int depth) {
+    if (depth > kMaxPreviewDepth) return std::string();
+    std::vector<size_t> children;
+    // A part lies after its container, so no walk comes back round.
+    for (size_t i = container < 0 ? 0 : static_cast<size_t>(container) + 1; i < message.MessageParts.size(); ++i)
+        if (message.MessageParts[i]->ParentPart == container) children.push_back(i);
+    if (StartsWithI(type, "multipart/alternative")) {
+        for (const char* wanted : {"text/plain", "text/html"}) {
+            for (size_t child : children) {
+                if (!StartsWithI(message.MessageParts[child]->ContentType, wanted)) continue;
+                std::string text = PartPreview(message, child, depth);
+                if (!text.empty()) return text;
+            }
         }
+    }
+    for (size_t child : children) {
+        std::string text = PartPreview(message, child, depth);
+        if (!text.empty()) return text;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+std::string BodyPreview(const TIdMessage& message) {
+    if (!message.MessageParts.empty()) {
+        if (IsContainer(message.ContentType)) return ContainerPreview(message, -1, message.ContentType, 0);
         // A plain message whose only parts are uuencoded files still has its
-        // own text in Body; a MIME message with attachments only shows nothing.
+        // own text in Body; a single-part MIME attachment shows nothing.
         if (message.Encoding != mePlainText) return std::string();
     }
     const std::string body = message.DecodedBodyText();
-    return isHtml(message.ContentType) ? HtmlToText(body) : body;
+    return IsHtml(message.ContentType) ? HtmlToText(body) : body;
 }
 
 std::string PreviewRawMessage(const std::string& raw) {

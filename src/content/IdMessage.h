@@ -129,9 +129,10 @@ std::string DecodedBody(const TIdText& part);
 // Clears Message and reads it from Stream's current position.
 void ReadFromStream(TIdMessage& message, TStream& stream);
 
-// The text the popup shows for a parsed message: the first text part (or the
-// body of a message without parts), converted from its charset, with HTML
-// reduced to text.
+// The text the popup shows for a parsed message: the first inline text found
+// through its containers (of alternatives the plain one; of a related group or
+// a signed message the first part), or the body of a message without parts;
+// converted from its charset, with HTML reduced to text.
 std::string BodyPreview(const TIdMessage& message);
 
 // The preview of a raw message as stored: the text, then CR LF "." CR LF,

@@ -5,6 +5,7 @@
 
 #include "content/IdMessage.h"
 #include "content/IdMessageDecoder.h"
+#include "content/html2text.h"
 #include "platform/FileSystem.h"
 #include "unit/TestSupport.h"
 
@@ -169,8 +170,39 @@ TEST(IdMessage_Multipart, NestedPartsKnowTheirParents) {
     ASSERT_NE(gif, nullptr);
     EXPECT_EQ(gif->ParentPart, -1);
     EXPECT_EQ(gif->FileName, "dot.gif");
-    // The container is the first text part: its empty body is the preview.
-    EXPECT_EQ(BodyPreview(m), "");
+    EXPECT_EQ(BodyPreview(m), "plain\r\n");
+}
+
+TEST(IdMessage_Multipart, PreviewIsTheFirstInlineTextThroughTheContainers) {
+    // Part(type, body): one part under boundary b; Multi(type, boundary, parts) a container.
+    auto part = [](const std::string& type, const std::string& body, const std::string& extra = "") {
+        return "Content-Type: " + type + "\r\n" + extra + "\r\n" + body + "\r\n";
+    };
+    auto multi = [](const std::string& type, const std::string& b, const std::vector<std::string>& parts) {
+        std::string text = "Content-Type: multipart/" + type + "; boundary=\"" + b + "\"\r\n\r\npreamble\r\n";
+        for (const std::string& p : parts) text += "--" + b + "\r\n" + p;
+        return text + "--" + b + "--\r\n";
+    };
+    const std::string gif = part("image/gif; name=\"a.gif\"", "R0lGODlhAQABAAAAACw=", "Content-Transfer-Encoding: base64\r\n");
+    const std::string plain = part("text/plain", "plain"), html = part("text/html", "<p>html</p>");
+    const std::string htmlText = HtmlToText("<p>html</p>\r\n");  // selection is what this pins, not the reduction
+    const struct { const char* name; std::string message, preview; } cases[] = {
+        {"mixed, then alternative with an attachment",
+         multi("mixed", "m", {multi("alternative", "a", {plain, html}), gif}), "plain\r\n"},
+        {"alternative prefers plain text wherever it stands", multi("alternative", "a", {html, plain}), "plain\r\n"},
+        {"alternative without plain text: the HTML", multi("alternative", "a", {html, gif}), htmlText},
+        {"related: its root", multi("related", "r", {html, plain}), htmlText},
+        {"related whose root holds no text: the text beside it", multi("related", "r", {gif, html}), htmlText},
+        {"signed: the signed content", multi("signed", "s", {multi("mixed", "m", {plain}), part("application/pgp-signature", "sig")}),
+         "plain\r\n"},
+        {"mixed: a container without text is passed", multi("mixed", "m", {multi("mixed", "n", {gif}), plain}), "plain\r\n"},
+        {"an attachment's text is never the preview", multi("mixed", "m", {part("text/plain", "file", "Content-Disposition: attachment\r\n")}), ""},
+        {"empty first text, later text", multi("mixed", "m", {part("text/plain", ""), plain}), "plain\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Preview("MIME-Version: 1.0\r\n" + c.message), c.preview);
+    }
 }
 
 TEST(IdMessage_Multipart, UnquotedBoundaryFollowedByMoreParameters) {
