@@ -107,7 +107,10 @@ private:
                 m_.CharSet = rest.substr(0, rest.find(';'));
             }
         }
-        m_.ContentTransferEncoding = m_.Headers.Values("Content-Transfer-Encoding");
+        // A multipart body is never encoded as a whole (its parts are): an
+        // encoding declared on it would make the preamble the message.
+        m_.ContentTransferEncoding =
+            StartsWithI(m_.ContentType, "multipart/") ? std::string() : m_.Headers.Values("Content-Transfer-Encoding");
         m_.ContentDisposition = m_.Headers.Values("Content-Disposition");
         const std::string boundary = ExtractBoundary(contentType);
         if (!boundary.empty()) m_.MIMEBoundary.Push(boundary, -1);

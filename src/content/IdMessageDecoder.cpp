@@ -16,10 +16,17 @@ namespace {
 const char kFileNameCharacters[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz1234567890^&'@{}[],$=!-#()%.+~_";
 
-// "Name: value" as a "Name=value" entry: the first ": " and then the first " =" become "=".
+// "Name: value" as a "Name=value" entry: the first ": " and then the first
+// " =" become "=". A line without ": " ("Name:value", as some writers put
+// it) is split at its first colon instead.
 std::string ToEntry(std::string line) {
     size_t at = line.find(": ");
-    if (at != std::string::npos) line.replace(at, 2, "=");
+    if (at == std::string::npos) {
+        at = line.find(':');
+        if (at != std::string::npos) line.replace(at, 1, "=");
+        return line;
+    }
+    line.replace(at, 2, "=");
     at = line.find(" =");
     if (at != std::string::npos) line.replace(at, 2, "=");
     return line;
@@ -191,7 +198,9 @@ void TIdMessageDecoderMIME::ReadHeader() {
 }
 
 std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderMIME::ReadBody(TStream& dest, bool& messageEnd) {
-    std::string te = BodyEncoded ? message_.ContentTransferEncoding : Header("Content-Transfer-Encoding");
+    // Trimmed once for every use below: a blank after the name must not
+    // pick the decoder by one name and the line handling by another.
+    std::string te = Trim(BodyEncoded ? message_.ContentTransferEncoding : Header("Content-Transfer-Encoding"));
     if (te.empty() && StartsWithI(Header("Content-Type"), "application/mac-binhex40")) te = "binhex40";
     std::unique_ptr<TIdDecoder> decoder = CreateContentDecoder(te);
     const bool binary = EqualsI(te, "binary");

@@ -221,13 +221,26 @@ TEST(IdMessage_Multipart, MissingClosingBoundaryRunsToTheEnd) {
     EXPECT_EQ(TextPart(m, 0)->Body, (Lines{"line 1", "line 2"}));
 }
 
-TEST(IdMessage_Multipart, HeaderWithoutBlankAfterColonIsNotFound) {
+TEST(IdMessage_Multipart, HeaderWithoutBlankAfterColonIsFoundToo) {
     TIdMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
-             "Content-Type:text/plain\r\n\r\nhidden\r\n--b\r\nContent-Type: text/plain\r\n\r\nshown\r\n--b--\r\n");
+             "Content-Type:text/plain\r\n\r\nfirst\r\n--b\r\nContent-Type: text/plain\r\n\r\nsecond\r\n--b--\r\n");
     ASSERT_EQ(m.MessageParts.size(), 2u);
-    EXPECT_NE(FilePart(m, 0), nullptr);
-    EXPECT_EQ(BodyPreview(m), "shown\r\n");
+    EXPECT_EQ(TextPart(m, 0)->ContentType, "text/plain");
+    EXPECT_EQ(BodyPreview(m), "first\r\n");
+}
+
+TEST(IdMessage_Multipart, TransferEncodingsThatWouldHideTheText) {
+    // Declared on the multipart itself: ignored, the parts are read.
+    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n"
+                      "Content-Transfer-Encoding: base64\r\n\r\nThis is a multi-part message in MIME format.\r\n"
+                      "--b\r\nContent-Type: text/plain\r\n\r\nthe text\r\n--b--\r\n"),
+              "the text\r\n");
+    // A blank after the encoding's name: soft line breaks still join, hard ones stay.
+    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
+                      "Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable \r\n\r\n"
+                      "First line caf=E9\r\nSecond =\r\nline\r\n--b--\r\n"),
+              "First line caf\xE9\r\nSecond line\r\n");
 }
 
 TEST(IdMessage_Multipart, TextMarkedAsAttachmentIsSkippedByThePreview) {
