@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> files;
     {
-        pellumo::TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size) + "\r\n.\r\n");
+        pellumo::TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
         pellumo::TIdMessage message;
         try {
             pellumo::ReadFromStream(message, stream);

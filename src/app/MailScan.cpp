@@ -122,7 +122,6 @@ bool TMailScan::MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject
         bool complete = true;
         reader.ReadMessage(msg.BodyPos, buffer, &complete);
         if (!complete) return false;
-        buffer.Write("\r\n.\r\n", 5);
         buffer.Seek(0);
         MimeMessage.reset(new TIdMessage);
         ReadFromStream(*MimeMessage, buffer);

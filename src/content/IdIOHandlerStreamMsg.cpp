@@ -11,21 +11,13 @@ bool TIdIOHandlerStreamMsg::Fill() {
     const size_t got = stream_.Read(buffer_.data(), buffer_.size());
     buffer_.resize(got);
     at_ = 0;
-    if (got > 0) {
-        lastRead_ = buffer_[got - 1];
-        return true;
-    }
-    if (markerAdded_) return false;
-    // The message ends with a "." line whatever its last bytes were.
-    markerAdded_ = true;
-    const char* marker = lastRead_ == '\n' ? ".\r\n" : lastRead_ == '\r' ? "\n.\r\n" : "\r\n.\r\n";
-    buffer_.assign(marker, marker + std::strlen(marker));
-    return true;
+    return got > 0;
 }
 
 bool TIdIOHandlerStreamMsg::ReadLn(std::string& line, bool limited, bool crLfOnly) {
     line.clear();
     if (!Fill()) return false;
+    bool cut = false;
     for (;;) {
         const char* begin = buffer_.data() + at_;
         const char* end = buffer_.data() + buffer_.size();
@@ -36,16 +28,22 @@ bool TIdIOHandlerStreamMsg::ReadLn(std::string& line, bool limited, bool crLfOnl
                 lf = static_cast<const char*>(std::memchr(lf + 1, '\n', end - lf - 1));
         }
         const char* stop = lf ? lf : end;
-        line.append(begin, stop);
+        if (!cut) line.append(begin, stop);
         at_ = stop - buffer_.data();
-        // The CR before the LF counts towards the limit: check before dropping it.
-        if (limited && line.size() > kMaxLineLength) throw EIdReadLnMaxLineLengthExceeded();
+        if (limited && line.size() > kMaxLineLength) {
+            line.resize(kMaxLineLength);
+            cut = true;
+        }
         if (lf) {
             ++at_;
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!cut && !line.empty() && line.back() == '\r') line.pop_back();
             return true;
         }
-        if (!Fill()) return true;  // the last line had no line end
+        if (!Fill()) {
+            // The last line had no line end; a CR alone still ends it.
+            if (!cut && !line.empty() && line.back() == '\r') line.pop_back();
+            return true;
+        }
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The line source of the message reader: reads the caller's stream in chunks
-// and hands out lines; when the stream runs out it adds, once, an end marker
-// line so that every message ends in a "." line.
+// and hands out lines until the stream runs out. Messages are read as the
+// store keeps them: a "." line is text like any other.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -16,11 +16,6 @@ public:
     using Exception::Exception;
 };
 
-class EIdReadLnMaxLineLengthExceeded : public EIdException {
-public:
-    EIdReadLnMaxLineLengthExceeded() : EIdException("Max line length exceeded.") {}
-};
-
 class TIdIOHandlerStreamMsg {
 public:
     static const size_t kChunkSize = 32768;
@@ -29,21 +24,20 @@ public:
     // Reads Stream from its current position; the stream stays the caller's.
     explicit TIdIOHandlerStreamMsg(TStream& stream) : stream_(stream) {}
 
-    // A line up to LF (a CR right before it dropped). With a limit, a line
-    // longer than kMaxLineLength before its LF raises "Max line length
-    // exceeded."; without, any length is read. CrLfOnly ends lines only at
-    // CR LF, a lone LF staying in the line. False when nothing is left.
+    // A line up to LF (a CR right before it dropped). With a limit, only the
+    // first kMaxLineLength characters of a longer line are kept (the rest is
+    // read past), so no line of any length costs more memory than that;
+    // without, any length is read. CrLfOnly ends lines only at CR LF, a lone
+    // LF staying in the line. False when nothing is left.
     bool ReadLn(std::string& line, bool limited, bool crLfOnly = false);
 
 private:
-    // Next byte, refilling the buffer (and adding the end marker once).
+    // Next byte, refilling the buffer.
     bool Fill();
 
     TStream& stream_;
     std::vector<char> buffer_;
     size_t at_ = 0;
-    bool markerAdded_ = false;
-    char lastRead_ = 0;
 };
 
 }  // namespace pellumo

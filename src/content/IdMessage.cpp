@@ -85,7 +85,7 @@ private:
     bool ReadHeaderBlock() {
         std::string line;
         for (;;) {
-            if (!lines_.ReadLn(line, true) || line == ".") return false;
+            if (!lines_.ReadLn(line, true)) return false;
             if (line.empty()) return true;
             m_.Headers.Add(line);
         }
@@ -121,10 +121,9 @@ private:
         std::string line;
         bool messageEnd = false;
         while (!messageEnd) {
-            if (!lines_.ReadLn(line, true) || line == ".") break;
+            if (!lines_.ReadLn(line, true)) break;
             std::unique_ptr<TIdMessageDecoder> reader = DetectPart(m_, lines_, line);
             if (!reader) {
-                if (!line.empty() && line[0] == '.') line.erase(0, 1);
                 m_.Body.push_back(line);
                 continue;
             }
@@ -308,9 +307,6 @@ std::string BodyPreview(const TIdMessage& message) {
 
 std::string PreviewRawMessage(const std::string& raw) {
     TMemoryStream stream(raw);
-    stream.Seek(raw.size());
-    stream.Write("\r\n.\r\n", 5);
-    stream.Seek(0);
     TIdMessage message;
     ReadFromStream(message, stream);
     return BodyPreview(message);

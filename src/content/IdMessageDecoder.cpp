@@ -169,7 +169,7 @@ void TIdMessageDecoderMIME::ReadHeader() {
     }
     std::string line;
     for (;;) {
-        if (!lines_.ReadLn(line, false) || line == ".") {
+        if (!lines_.ReadLn(line, false)) {
             PartType = mcptUnknown;  // the message ended inside the part headers
             return;
         }
@@ -219,10 +219,6 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderMIME::ReadBody(TStream& dest
             messageEnd = true;
             break;
         }
-        if (line == ".") {
-            messageEnd = true;
-            break;
-        }
         if (!MIMEBoundary.empty()) {
             if (EqualsI(line, open)) {
                 next.reset(new TIdMessageDecoderMIME(message_, lines_));
@@ -240,7 +236,6 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderMIME::ReadBody(TStream& dest
                 decoder->Decode(line, dest);
             continue;
         }
-        if (!line.empty() && line[0] == '.') line.erase(0, 1);
         if (binary && !MIMEBoundary.empty()) {
             if (!firstContent) dest.Write("\r\n", 2);
             dest.Write(line.data(), line.size());
@@ -270,7 +265,7 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderUUE::ReadBody(TStream& dest,
     std::string line;
     for (;;) {
         // A block without its "end" line ends with the message.
-        if (!lines_.ReadLn(line, false) || line == ".") {
+        if (!lines_.ReadLn(line, false)) {
             messageEnd = true;
             break;
         }
