@@ -75,7 +75,10 @@ public:
         const bool plain = m_.Encoding == mePlainText;
         const bool encoded = EqualsI(m_.ContentTransferEncoding, "base64") ||
                              EqualsI(m_.ContentTransferEncoding, "quoted-printable");
-        if ((m_.Encoding == meMIME && m_.MIMEBoundary.Count() > 0) || (plain && !encoded))
+        // Without a Content-Type a MIME message is plain text, read as one
+        // without MIME: a uuencoded file in it becomes a part of its own.
+        const bool untyped = !plain && !m_.Headers.Has("Content-Type");
+        if ((m_.Encoding == meMIME && m_.MIMEBoundary.Count() > 0) || ((plain || untyped) && !encoded))
             LineLoop();
         else
             SinglePart();
@@ -297,9 +300,9 @@ std::string ContainerPreview(const TIdMessage& message, int container, const std
 std::string BodyPreview(const TIdMessage& message) {
     if (!message.MessageParts.empty()) {
         if (IsContainer(message.ContentType)) return ContainerPreview(message, -1, message.ContentType, 0);
-        // A plain message whose only parts are uuencoded files still has its
-        // own text in Body; a single-part MIME attachment shows nothing.
-        if (message.Encoding != mePlainText) return std::string();
+        // A message whose only parts are uuencoded files still has its own
+        // text in Body; a single-part MIME attachment shows nothing.
+        if (message.Encoding != mePlainText && message.Headers.Has("Content-Type")) return std::string();
     }
     const std::string body = message.DecodedBodyText();
     return IsHtml(message.ContentType) ? HtmlToText(body) : body;

@@ -297,8 +297,10 @@ TEST(IdMessage_Uuencode, BlockInAPlainBodyBecomesAnAttachment) {
     EXPECT_EQ(file->FileName, "hi.txt");
     EXPECT_EQ(file->ContentTransfer, "UUE");
     EXPECT_EQ(m.Body, (Lines{"Here is the file.", "Bye."}));
-    // The message's own text is still what the popup shows.
+    // The message's own text is still what the popup shows, also when it
+    // says it is MIME and names no type.
     EXPECT_EQ(BodyPreview(m), "Here is the file.\r\nBye.\r\n");
+    EXPECT_EQ(Preview(std::string("MIME-Version: 1.0\r\n") + kUuencoded), "Here is the file.\r\nBye.\r\n");
 }
 
 TEST(IdMessage_Uuencode, UnknownAlphabetDropsTheAttachmentOnly) {
