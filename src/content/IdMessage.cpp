@@ -1,5 +1,7 @@
 #include "content/IdMessage.h"
 
+#include <algorithm>
+
 #include "content/DecoderMLang.h"
 #include "content/IdMessageDecoder.h"
 #include "content/IdText.h"
@@ -63,6 +65,20 @@ std::string DecodedBody(const TIdText& part) {
 
 namespace {
 
+// What is kept of one text: far more than any preview shows, and no more, so
+// that a huge text costs no more memory than this.
+const uint64_t kKeptTextBytes = 512 * 1024;
+
+// Keeps the first kKeptTextBytes written and passes over the rest.
+class TKeptText : public TMemoryStream {
+public:
+    size_t Write(const void* buffer, size_t count) override {
+        const uint64_t room = Position() < kKeptTextBytes ? kKeptTextBytes - Position() : 0;
+        TMemoryStream::Write(buffer, static_cast<size_t>(std::min<uint64_t>(count, room)));
+        return count;
+    }
+};
+
 class MessageReader {
 public:
     MessageReader(TIdMessage& message, TStream& stream) : m_(message), lines_(stream) {}
@@ -122,12 +138,15 @@ private:
 
     void LineLoop() {
         std::string line;
+        uint64_t bodyBytes = 0;
         bool messageEnd = false;
         while (!messageEnd) {
             if (!lines_.ReadLn(line, true)) break;
             std::unique_ptr<TIdMessageDecoder> reader = DetectPart(m_, lines_, line);
             if (!reader) {
-                m_.Body.push_back(line);
+                // Read on past the kept text: a uuencoded file may still follow.
+                if (bodyBytes < kKeptTextBytes) m_.Body.push_back(line);
+                bodyBytes += line.size() + 2;
                 continue;
             }
             DropTrailingEmptyLine(m_.Body);
@@ -147,7 +166,8 @@ private:
         reader.PartType = PartTypeOf(m_.ContentType, m_.ContentDisposition, reader.FileName);
         bool messageEnd = false;
         if (reader.PartType == mcptText) {
-            TMemoryStream text;
+            reader.CutLongLines = true;
+            TKeptText text;
             reader.ReadBody(text, messageEnd);
             m_.Body = SplitLines(text.Text());
         } else {
@@ -195,7 +215,8 @@ private:
 
     std::unique_ptr<TIdMessageDecoder> ReadText(TIdMessageDecoder& reader, bool& messageEnd) {
         const int parent = ParentOf(reader.Header("Content-Type"));
-        TMemoryStream text;
+        reader.CutLongLines = true;
+        TKeptText text;
         std::unique_ptr<TIdMessageDecoder> next = reader.ReadBody(text, messageEnd);
         std::unique_ptr<TIdText> part(new TIdText);
         FillPart(*part, reader, parent);

@@ -215,7 +215,7 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderMIME::ReadBody(TStream& dest
         if (ProcessFirstLine) {
             line = FirstLine;
             ProcessFirstLine = false;
-        } else if (!lines_.ReadLn(line, false, binary)) {
+        } else if (!lines_.ReadLn(line, CutLongLines, binary)) {
             messageEnd = true;
             break;
         }

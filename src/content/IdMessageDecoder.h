@@ -31,6 +31,9 @@ public:
     std::string MIMEBoundary;  // the boundary this reader stops at
     std::string FirstLine;     // a body line already read by the detector
     bool ProcessFirstLine = false;
+    // Set for a text part: its lines are cut at the line reader's limit, as
+    // only their start can ever be shown.
+    bool CutLongLines = false;
     bool BodyEncoded = false;  // the message's own transfer encoding applies
     std::string TransferEncoding;  // of an attachment, as recorded ("UUE", "XXE", ...)
 

@@ -82,6 +82,24 @@ TEST(IdMessage_Header, LongLinesAreCutNotFatal) {
                  "\r\nnext\r\n");
     EXPECT_EQ(m.Headers.Values("Subject"), "after it");
     EXPECT_EQ(m.Body, (Lines{std::string(16384, 'b'), "next"}));
+
+    // In a text part too; and what is kept of any text is bounded, however
+    // much of it there is.
+    const std::string head = "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
+                             "Content-Type: text/plain\r\n\r\n";
+    Parse(m, head + std::string(100000, 'c') + "\r\nend\r\n--b--\r\n");
+    ASSERT_EQ(m.MessageParts.size(), 1u);
+    EXPECT_EQ(TextPart(m, 0)->Body, (Lines{std::string(16384, 'c'), "end"}));
+    std::string many;
+    for (int i = 0; i < 40000; ++i) many += "a line of thirty characters..\r\n";
+    for (const std::string& raw : {head + many + "--b--\r\n", "Subject: x\r\n\r\n" + many}) {
+        Parse(m, raw);
+        const Lines& kept = m.MessageParts.empty() ? m.Body : TextPart(m, 0)->Body;
+        size_t bytes = 0;
+        for (const std::string& line : kept) bytes += line.size() + 2;
+        EXPECT_GT(bytes, 400000u);
+        EXPECT_LE(bytes, 512u * 1024 + 32);
+    }
 }
 
 TEST(IdMessage_Body, DotLinesAreTextAsStored) {
