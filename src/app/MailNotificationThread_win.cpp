@@ -131,7 +131,7 @@ struct TMailNotificationThread::TShared {
     TKernelHandle DirectoryEvent;   // auto-reset: Directory changed
     std::atomic<bool> StopAsked {false};  // read by the run and by calls it hands over
     std::atomic<int> Phase {wpStarting};
-    DWORD RetryInterval = 30000;     // written before the run starts
+    DWORD RetryInterval = 0;         // the owner's, taken at Resume
 
     void SetDirectory(const std::string& dir) {
         TLockGuard guard(Lock);

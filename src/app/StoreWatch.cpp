@@ -25,17 +25,16 @@ TStoreWatch::TStoreWatch(TMailScan& scan, std::unique_ptr<TZellDbxTreeNode>& tre
                          TInputs inputs)
     : scan_(scan), tree_(tree), folders_(folders), inputs_(std::move(inputs)) {}
 
-bool TStoreWatch::StorePresent() const { return DirectoryExists(root_); }
-
-std::string TStoreWatch::Directory() const { return StorePresent() ? root_ : std::string(); }
+std::string TStoreWatch::Directory() const { return present_ ? root_ : std::string(); }
 
 std::vector<TSkippedFolder> TStoreWatch::Start(bool announceAll) {
     root_ = inputs_.StoreRoot();
+    present_ = DirectoryExists(root_);
     folderListStamp_ = FileStamp(root_ + kFolderListFile);
     const std::vector<TSkippedFolder> skipped = scan_.ScanFolders(!announceAll);
     LogSkipped(skipped);
     LogLine("Started on " + Shown(root_) + ": " + std::to_string(folders_.size()) + " folders watched");
-    SetState(StorePresent() ? TWatchState::Watching : TWatchState::StoreNotFound);
+    SetState(present_ ? TWatchState::Watching : TWatchState::StoreNotFound);
     return skipped;
 }
 
@@ -50,10 +49,10 @@ void TStoreWatch::Refresh(bool armed) {
         scan_.SeenIds.Clear();
         folderListStamp_ = TFileStamp();
     }
-    const bool present = StorePresent();
-    if (present) ReadFolderList();
+    present_ = DirectoryExists(root_);
+    if (present_) ReadFolderList();
     LogSkipped(scan_.StoreChanged());
-    SetState(!present ? TWatchState::StoreNotFound : armed ? TWatchState::Watching : TWatchState::CannotWatch);
+    SetState(!present_ ? TWatchState::StoreNotFound : armed ? TWatchState::Watching : TWatchState::CannotWatch);
 }
 
 void TStoreWatch::ReadFolderList() {

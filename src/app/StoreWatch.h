@@ -55,7 +55,6 @@ public:
     std::function<void(TWatchState)> OnStateChange;
 
 private:
-    bool StorePresent() const;
     void ReadFolderList();
     void SetState(TWatchState state);
     static void LogSkipped(const std::vector<TSkippedFolder>& skipped);
@@ -65,6 +64,7 @@ private:
     TFolderList& folders_;
     TInputs inputs_;
     std::string root_;
+    bool present_ = false;  // whether root_ was a folder when last looked at
     TFileStamp folderListStamp_;
     TWatchState state_ = TWatchState::Watching;
 };

@@ -34,16 +34,14 @@ bool TIdIOHandlerStreamMsg::ReadLn(std::string& line, bool limited, bool crLfOnl
             line.resize(kMaxLineLength);
             cut = true;
         }
-        if (lf) {
+        if (lf)
             ++at_;
-            if (!cut && !line.empty() && line.back() == '\r') line.pop_back();
-            return true;
-        }
-        if (!Fill()) {
-            // The last line had no line end; a CR alone still ends it.
-            if (!cut && !line.empty() && line.back() == '\r') line.pop_back();
-            return true;
-        }
+        else if (Fill())
+            continue;
+        // At an LF, or at the end of a last line without one: a CR before it
+        // belongs to the line end.
+        if (!cut && !line.empty() && line.back() == '\r') line.pop_back();
+        return true;
     }
 }
 

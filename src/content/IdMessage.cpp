@@ -65,6 +65,8 @@ std::string DecodedBody(const TIdText& part) {
 
 namespace {
 
+bool IsContainer(const std::string& contentType) { return StartsWithI(contentType, "multipart/"); }
+
 // What is kept of one text: far more than any preview shows, and no more, so
 // that a huge text costs no more memory than this.
 const uint64_t kKeptTextBytes = 512 * 1024;
@@ -129,7 +131,7 @@ private:
         // A multipart body is never encoded as a whole (its parts are): an
         // encoding declared on it would make the preamble the message.
         m_.ContentTransferEncoding =
-            StartsWithI(m_.ContentType, "multipart/") ? std::string() : m_.Headers.Values("Content-Transfer-Encoding");
+            IsContainer(m_.ContentType) ? std::string() : m_.Headers.Values("Content-Transfer-Encoding");
         m_.ContentDisposition = m_.Headers.Values("Content-Disposition");
         const std::string boundary = ExtractBoundary(contentType);
         if (!boundary.empty()) m_.MIMEBoundary.Push(boundary, -1);
@@ -179,7 +181,7 @@ private:
     // boundary it was read under (for a multipart container, the one before
     // the boundary it has just pushed).
     int ParentOf(const std::string& contentType) const {
-        return m_.MIMEBoundary.ParentPart(StartsWithI(contentType, "multipart/") ? 1 : 0);
+        return m_.MIMEBoundary.ParentPart(IsContainer(contentType) ? 1 : 0);
     }
 
     void FillPart(TIdMessagePart& part, const TIdMessageDecoder& reader, int parent) {
@@ -272,7 +274,6 @@ void ReadFromStream(TIdMessage& message, TStream& stream) {
 namespace {
 
 bool IsHtml(const std::string& contentType) { return FindI(contentType, "html") != std::string::npos; }
-bool IsContainer(const std::string& contentType) { return StartsWithI(contentType, "multipart/"); }
 
 // Containers nest no deeper than this in any message worth previewing.
 const int kMaxPreviewDepth = 32;

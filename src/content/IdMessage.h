@@ -130,13 +130,13 @@ std::string DecodedBody(const TIdText& part);
 void ReadFromStream(TIdMessage& message, TStream& stream);
 
 // The text the popup shows for a parsed message: the first inline text found
-// through its containers (of alternatives the plain one; of a related group or
-// a signed message the first part), or the body of a message without parts;
-// converted from its charset, with HTML reduced to text.
+// through its containers (of alternatives the plain one, else the HTML), or
+// the body of a message without parts; converted from its charset, with HTML
+// reduced to text.
 std::string BodyPreview(const TIdMessage& message);
 
-// The preview of a raw message as stored: the text, then CR LF "." CR LF,
-// read into a fresh message and selected as above.
+// The preview of a raw message as stored, read into a fresh message and
+// selected as above.
 std::string PreviewRawMessage(const std::string& raw);
 
 }  // namespace pellumo

@@ -13,7 +13,4 @@ namespace pellumo {
 // raises, since a log that cannot be written is no reason to stop.
 void LogLine(const std::string& text);
 
-// Where the log file lies (empty where there is none).
-std::string LogFilePath();
-
 }  // namespace pellumo

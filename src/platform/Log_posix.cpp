@@ -15,6 +15,4 @@ void LogLine(const std::string& text) {
     std::fprintf(stderr, "%s pellumo: %s\n", stamp, text.c_str());
 }
 
-std::string LogFilePath() { return std::string(); }
-
 }  // namespace pellumo

@@ -37,8 +37,7 @@ void AppendToFile(const std::string& path, const std::string& line) {
     CloseHandle(file);
 }
 
-}  // namespace
-
+// The log file, found once; empty where there is none.
 std::string LogFilePath() {
     static const std::string path = [] {
         const std::string folder = LogFolder();
@@ -46,6 +45,8 @@ std::string LogFilePath() {
     }();
     return path;
 }
+
+}  // namespace
 
 void LogLine(const std::string& text) {
     static TLock lock;
