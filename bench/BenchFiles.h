@@ -1,6 +1,7 @@
 #pragma once
 // Corpus loading for the benchmarks: every file below a directory, read whole.
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -24,6 +25,15 @@ inline std::vector<std::string> FilesBelow(const std::string& dir) {
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Where the benchmarks put the files their peers read: $TMPDIR or /tmp, with
+// a trailing slash.
+inline std::string TempDirectory() {
+    const char* tmpdir = std::getenv("TMPDIR");
+    std::string dir = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    if (dir.back() != '/') dir += '/';
+    return dir;
 }
 
 }  // namespace bench

@@ -21,7 +21,6 @@
 
 #include "BenchFiles.h"
 #include "content/html2text.h"
-#include "platform/TempFile.h"
 
 extern char** environ;
 
@@ -40,7 +39,7 @@ struct Document {
             html += '\n';
             ++files;
         }
-        std::string name = TempDirectory() + "pellumo-bench-XXXXXX.html";
+        std::string name = bench::TempDirectory() + "pellumo-bench-XXXXXX.html";
         const int fd = mkstemps(&name[0], 5);
         if (fd < 0) return;
         path = name;

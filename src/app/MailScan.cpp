@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "content/DecoderMLang.h"
 #include "platform/FileSystem.h"
+#include "platform/Log.h"
 #include "store/ZellFolderDbx.h"
 
 namespace pellumo {
@@ -94,13 +96,13 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
             if (recordOnly) {
                 SeenIds.Add(key);
             } else if (!msg.IsRead() && !SeenIds.Contains(key)) {
-                std::string body;
-                if (!MessageBody(reader, msg, buffer, body)) {
+                TMessageText text;
+                if (!ReadMessageText(reader, msg, buffer, text)) {
                     unfinished = true;
                     continue;
                 }
                 SeenIds.Add(key);
-                QueueNotification(msg, info.Record->Name, body);
+                QueueNotification(msg, info.Record->Name, text);
             }
         }
         reader.Close();
@@ -113,10 +115,10 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
     return skipped;
 }
 
-bool TMailScan::MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer,
-                            std::string& body) {
+bool TMailScan::ReadMessageText(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer,
+                                TMessageText& text) {
     // One message that cannot be read, parsed or converted must not silence
-    // the rest: it is announced all the same, with nothing for a body.
+    // the rest: it is announced all the same, with what the index knows.
     try {
         buffer.Clear();
         bool complete = true;
@@ -125,21 +127,23 @@ bool TMailScan::MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject
         buffer.Seek(0);
         MimeMessage.reset(new TIdMessage);
         ReadFromStream(*MimeMessage, buffer);
-        body = BodyPreview(*MimeMessage);
-    } catch (const std::exception&) {
-        body.clear();
+        text.Names = MessageNames(*MimeMessage);
+        text.Body = BodyPreview(*MimeMessage);
+    } catch (const std::exception& error) {
+        LogLine("Message " + msg.Id + " could not be read: " + error.what());
+        text.Body.clear();
     }
     return true;
 }
 
 void TMailScan::QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder,
-                                  const std::string& body) {
+                                  const TMessageText& text) {
     if (HoldBack && HoldBack()) return;
     std::unique_ptr<TEmailInfo> info(new TEmailInfo);
-    info->Folder = folder;
-    info->Sender = msg.SenderName;
-    info->Subject = msg.Subject;
-    info->Body = body;
+    info->Folder = SystemTextToUtf8(folder);
+    info->Sender = text.Names.Sender.empty() ? SystemTextToUtf8(msg.SenderName) : text.Names.Sender;
+    info->Subject = text.Names.Subject.empty() ? SystemTextToUtf8(msg.Subject) : text.Names.Subject;
+    info->Body = text.Body;
     info->Priority = MapPriority(msg.Priority);
     Queue.Add(std::move(info));
     if (ShowNextNotification) ShowNextNotification();

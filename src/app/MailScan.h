@@ -91,13 +91,22 @@ public:
     // file is passed over, its stamp kept, so that it is read again once it
     // changes; the others are read, and the folders passed over are returned.
     // A message whose text cannot be read, parsed or converted is announced
-    // with an empty body; one whose text is not all written yet waits, unseen,
+    // with an empty body and the index record's names; one whose text is not all written yet waits, unseen,
     // for a later scan.
     std::vector<TSkippedFolder> ScanFolders(bool baseline);
     // The scan after a change in the store directory.
     std::vector<TSkippedFolder> StoreChanged() { return ScanFolders(false); }
 
-    void QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder, const std::string& body);
+    // What one notification shows of a message: the text read from the
+    // message itself where it could be read, all as UTF-8.
+    struct TMessageText {
+        std::string Body;
+        TMessageNames Names;
+    };
+    // Queues a notification. Sender and subject come from Text, else from
+    // the index record (system code page); the folder name from Folder
+    // (system code page).
+    void QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder, const TMessageText& text);
 
     TSeenIds SeenIds;
     TEmailQueue Queue;
@@ -110,8 +119,8 @@ public:
 
 private:
     // False when the message's text is not all written yet.
-    bool MessageBody(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer,
-                     std::string& body);
+    bool ReadMessageText(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer,
+                         TMessageText& text);
 
     TFolderList& folders_;
 };

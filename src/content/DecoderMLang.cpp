@@ -5,15 +5,15 @@
 
 #include "platform/Exception.h"
 #include "platform/MultiLanguage.h"
+#include "platform/Utf8Text.h"
 
 namespace pellumo {
 
 namespace {
 
 // One source byte gives at most one UTF-16 unit (a four-byte UTF-8 sequence
-// gives two), and one unit takes at most two bytes in an ANSI code page, or
-// three where the system's ANSI code page is UTF-8; the slack covers a
-// closing shift sequence.
+// gives two), and one unit takes at most three bytes in UTF-8; the slack
+// covers a character cut off at the end.
 const size_t kMaxGrowth = 3;
 const size_t kSlack = 16;
 
@@ -59,12 +59,9 @@ uint32_t TCharsetDecoder::CodePage() const { return record_->Info.CodePage; }
 uint32_t TCharsetDecoder::FamilyCodePage() const { return record_->Info.FamilyCodePage; }
 
 std::string TCharsetDecoder::Decode(const std::string& text) {
-    const uint32_t source = record_->Info.CodePage;
-    uint32_t destination = record_->Info.FamilyCodePage;
-    // The Unicode family has no 8-bit form: converting to it would give UTF-16
-    // bytes, so such text goes to the system's ANSI code page, where a
-    // character it lacks becomes its default character.
-    if (IsUnicodeCodePage(destination)) destination = service_->SystemCodePage();
+    // No charset, or one the service does not know: the text is taken to be
+    // in the system's ANSI code page, as the mail client would show it.
+    const uint32_t source = record_->Info.CodePage ? record_->Info.CodePage : service_->SystemCodePage();
     // Room for the worst case, so no conversion fails for want of room (a
     // truncated Shift_JIS character, for one, grows on the way), then cut to
     // what was written.
@@ -73,11 +70,15 @@ std::string TCharsetDecoder::Decode(const std::string& text) {
     const size_t capacity = text.size() * kMaxGrowth + kSlack;
     std::string converted(capacity, '\0');
     size_t written = capacity;
-    if (!service_->ConvertString(source, destination, text.data(), text.size(), &converted[0], written) ||
+    if (!service_->ConvertString(source, cpUtf8, text.data(), text.size(), &converted[0], written) ||
         written > capacity)
         RaiseAssertion("Couldn't convert the string", __LINE__);
     converted.resize(written);
-    return converted;
+    return RepairedUtf8(converted);
+}
+
+std::string SystemTextToUtf8(const std::string& text) {
+    return TCharsetDecoder().Decode(text);
 }
 
 }  // namespace pellumo

@@ -1,7 +1,7 @@
 #pragma once
-// TCharsetDecoder: converts a body's 8-bit text from its MIME charset to the
-// Windows ANSI code page of the same script family, through the platform's
-// Multilanguage service (MLang on Windows, a table over iconv elsewhere).
+// TCharsetDecoder: converts a text from its MIME charset to UTF-8, the text
+// of the program, through the platform's Multilanguage service (MLang on
+// Windows, a table over iconv elsewhere).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,11 +27,11 @@ public:
     uint32_t CodePage() const;
     uint32_t FamilyCodePage() const;
 
-    // The text converted from the code page to its family code page, or to
-    // the system's ANSI code page when the family is a Unicode one. With no
-    // charset or an unknown one both code pages are 0, which the service
-    // takes as the ANSI code page on both sides: the text comes back as it is.
-    // Raises EAssertionFailed "Couldn't convert the string" when the service fails.
+    // The text converted from the charset's code page to UTF-8. With no
+    // charset or an unknown one the text is read in the system's ANSI code
+    // page. A byte sequence that is no character becomes "?" (natively) or
+    // U+FFFD (Windows). Raises EAssertionFailed "Couldn't convert the
+    // string" when the service fails.
     std::string Decode(const std::string& text);
 
 private:
@@ -39,5 +39,9 @@ private:
     std::unique_ptr<Record> record_;
     std::unique_ptr<IMultiLanguageService> service_;
 };
+
+// Text in the system's ANSI code page (the store's own folder names and
+// index texts) as UTF-8.
+std::string SystemTextToUtf8(const std::string& text);
 
 }  // namespace pellumo

@@ -6,8 +6,6 @@
 #include "content/IdMessageDecoder.h"
 #include "content/IdText.h"
 #include "content/html2text.h"
-#include "platform/FileSystem.h"
-#include "platform/TempFile.h"
 
 namespace pellumo {
 
@@ -35,10 +33,6 @@ bool TIdHeaderList::Has(const std::string& name) const {
     for (const auto& line : lines_)
         if (line.size() > name.size() && line[name.size()] == ':' && StartsWithI(line, name)) return true;
     return false;
-}
-
-TIdAttachmentFile::~TIdAttachmentFile() {
-    if (FileIsTempFile && !StoredPathName.empty()) DeleteFileAt(StoredPathName);
 }
 
 void TIdMessage::Clear() {
@@ -70,6 +64,22 @@ bool IsContainer(const std::string& contentType) { return StartsWithI(contentTyp
 // What is kept of one text: far more than any preview shows, and no more, so
 // that a huge text costs no more memory than this.
 const uint64_t kKeptTextBytes = 512 * 1024;
+
+// Counts what is written and keeps none of it.
+class TDiscardedData : public TStream {
+public:
+    size_t Read(void*, size_t) override { return 0; }
+    size_t Write(const void*, size_t count) override {
+        written_ += count;
+        return count;
+    }
+    void Seek(uint64_t) override {}
+    uint64_t Position() const override { return written_; }
+    uint64_t Size() const override { return written_; }
+
+private:
+    uint64_t written_ = 0;
+};
 
 // Keeps the first kKeptTextBytes written and passes over the rest.
 class TKeptText : public TMemoryStream {
@@ -230,31 +240,23 @@ private:
 
     std::unique_ptr<TIdMessageDecoder> ReadAttachment(TIdMessageDecoder& reader, bool& messageEnd) {
         const int parent = ParentOf(reader.Header("Content-Type"));
-        TIdAttachmentFile* part = new TIdAttachmentFile;
-        m_.MessageParts.emplace_back(part);
+        std::unique_ptr<TIdAttachment> part(new TIdAttachment);
         FillPart(*part, reader, parent);
         part->FileName = reader.FileName;
         if (StartsWithI(reader.Header("Content-Type"), "application/mac-binhex40")) part->ContentTransfer = "binhex40";
+        TDiscardedData data;
+        std::unique_ptr<TIdMessageDecoder> next;
         try {
-            std::unique_ptr<TFileWriteStream> file = CreateAttachmentFile(part->StoredPathName);
-            part->FileIsTempFile = true;
-            // Decoded lines are short: gathered, they reach the file in large writes.
-            TBufferedWriteStream buffered(*file);
-            std::unique_ptr<TIdMessageDecoder> next = reader.ReadBody(buffered, messageEnd);
-            buffered.Flush();
-            file->Close();
-            if (!reader.TransferEncoding.empty()) part->ContentTransfer = reader.TransferEncoding;
-            if (!FileExists(part->StoredPathName)) {
-                part->Blocked = true;
-                if (m_.ExceptionOnBlockedAttachments)
-                    throw EIdException(Substitute("Attachment %s is blocked.", part->StoredPathName));
-            }
-            return next;
+            next = reader.ReadBody(data, messageEnd);
         } catch (const Exception&) {
-            // An attachment that cannot be kept is left out; reading goes on.
-            m_.MessageParts.pop_back();
+            // An attachment that cannot be decoded is left out: the text
+            // before it is still the preview.
             return nullptr;
         }
+        if (!reader.TransferEncoding.empty()) part->ContentTransfer = reader.TransferEncoding;
+        part->DecodedSize = data.Position();
+        m_.MessageParts.push_back(std::move(part));
+        return next;
     }
 
     static void DropTrailingEmptyLine(TStringList& lines) {
@@ -328,6 +330,54 @@ std::string BodyPreview(const TIdMessage& message) {
     }
     const std::string body = message.DecodedBodyText();
     return IsHtml(message.ContentType) ? HtmlToText(body) : body;
+}
+
+std::string SenderOfFromValue(const std::string& from) {
+    // The name before an address in angle brackets, outside quotes.
+    bool quoted = false;
+    size_t angle = std::string::npos;
+    for (size_t i = 0; i < from.size() && angle == std::string::npos; ++i) {
+        if (from[i] == '\\' && quoted) ++i;
+        else if (from[i] == '"') quoted = !quoted;
+        else if (from[i] == '<' && !quoted) angle = i;
+    }
+    std::string name, address;
+    if (angle != std::string::npos) {
+        name = Trim(from.substr(0, angle));
+        const size_t close = from.find('>', angle);
+        address = Trim(from.substr(angle + 1, close == std::string::npos ? std::string::npos : close - angle - 1));
+    } else {
+        // "address (Name)": the comment is the name.
+        const size_t open = from.find('(');
+        const size_t close = from.rfind(')');
+        if (open != std::string::npos && close != std::string::npos && close > open) {
+            name = Trim(from.substr(open + 1, close - open - 1));
+            address = Trim(from.substr(0, open));
+        } else {
+            address = Trim(from);
+        }
+    }
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+        std::string unquoted;
+        for (size_t i = 1; i + 1 < name.size(); ++i) {
+            if (name[i] == '\\' && i + 2 < name.size()) ++i;
+            unquoted += name[i];
+        }
+        name = Trim(unquoted);
+    }
+    return name.empty() ? address : name;
+}
+
+TMessageNames MessageNames(const TIdMessage& message) {
+    // Raw 8-bit header bytes were most likely written in the charset of the
+    // text: the message's own, else the first one a part names.
+    std::string charset = message.CharSet;
+    for (size_t i = 0; charset.empty() && i < message.MessageParts.size(); ++i)
+        if (dynamic_cast<const TIdText*>(message.MessageParts[i].get())) charset = message.MessageParts[i]->CharSet;
+    TMessageNames names;
+    names.Sender = Trim(DecodeEncodedWords(SenderOfFromValue(message.Headers.Values("From")), charset));
+    names.Subject = Trim(DecodeEncodedWords(message.Headers.Values("Subject"), charset));
+    return names;
 }
 
 std::string PreviewRawMessage(const std::string& raw) {

@@ -1,7 +1,8 @@
 #pragma once
 // The parsed message: its top-level header block, the fields derived from it,
 // the body outside all parts, and the parts (text parts with their lines,
-// attachments with their temporary files).
+// attachments with their name and decoded size; their data is never kept).
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,22 +61,13 @@ public:
     TStringList Body;
 };
 
+// Only the text is ever shown, so an attachment's data is decoded (to find
+// where the part ends) and dropped: nothing of it reaches a disk.
 class TIdAttachment : public TIdMessagePart {
 public:
-    std::string FileName;
-
-protected:
     TIdAttachment() : TIdMessagePart(Descendant()) {}
-};
-
-// An attachment whose decoded data lies in a temporary file, deleted with the part.
-class TIdAttachmentFile : public TIdAttachment {
-public:
-    TIdAttachmentFile() = default;
-    ~TIdAttachmentFile() override;
-    std::string StoredPathName;
-    bool FileIsTempFile = false;
-    bool Blocked = false;
+    std::string FileName;
+    uint64_t DecodedSize = 0;
 };
 
 // Boundaries as a stack (newest first) with the parent part index of each.
@@ -104,7 +96,7 @@ public:
     TIdMessage(const TIdMessage&) = delete;
     TIdMessage& operator=(const TIdMessage&) = delete;
 
-    // Empties every field; parts are freed, deleting their temporary files.
+    // Empties every field.
     void Clear();
 
     TIdHeaderList Headers;
@@ -117,7 +109,6 @@ public:
     std::vector<std::unique_ptr<TIdMessagePart>> MessageParts;
     TIdMIMEBoundary MIMEBoundary;
     bool NoDecode = false;
-    bool ExceptionOnBlockedAttachments = false;
 
     // Body lines, each followed by CR LF, converted from CharSet.
     std::string DecodedBodyText() const;
@@ -138,5 +129,20 @@ std::string BodyPreview(const TIdMessage& message);
 // The preview of a raw message as stored, read into a fresh message and
 // selected as above.
 std::string PreviewRawMessage(const std::string& raw);
+
+// Who a message is from and what it is about, as the popup names them: from
+// the message's own From and Subject headers, as UTF-8 (encoded words
+// decoded; raw 8-bit bytes read in the charset of the message's text, else
+// the system's code page). The sender is the display name, or the address
+// when there is none. Empty when the header is missing or blank.
+struct TMessageNames {
+    std::string Sender;
+    std::string Subject;
+};
+TMessageNames MessageNames(const TIdMessage& message);
+
+// The display name of a From value ("Name" <address>, Name <address>,
+// address (Name)), or its address when it has none; not yet decoded.
+std::string SenderOfFromValue(const std::string& from);
 
 }  // namespace pellumo

@@ -43,7 +43,19 @@ std::string ParameterValue(const std::string& rest) {
 
 }  // namespace
 
-std::string DecodeEncodedWords(const std::string& text) {
+namespace {
+
+// A piece of header text outside encoded words: 8-bit bytes in it are read in
+// RawCharset (the system's code page when empty); plain ASCII is kept as it is.
+std::string RawHeaderText(const std::string& text, const std::string& rawCharset) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return TCharsetDecoder(rawCharset).Decode(text);
+    return text;
+}
+
+}  // namespace
+
+std::string DecodeEncodedWords(const std::string& text, const std::string& rawCharset) {
     std::string out;
     size_t at = 0;
     bool afterWord = false;  // blanks between two encoded words are dropped
@@ -57,13 +69,13 @@ std::string DecodeEncodedWords(const std::string& text) {
                               ? '\0'
                               : static_cast<char>(std::toupper(static_cast<unsigned char>(text[q1 + 1])));
         if (end == std::string::npos || q2 != q1 + 2 || (kind != 'B' && kind != 'Q')) {
-            out += text.substr(at, start + 2 - at);
+            out += RawHeaderText(text.substr(at, start + 2 - at), rawCharset);
             at = start + 2;
             afterWord = false;
             continue;
         }
         const std::string between = text.substr(at, start - at);
-        if (!(afterWord && Trim(between).empty())) out += between;
+        if (!(afterWord && Trim(between).empty())) out += RawHeaderText(between, rawCharset);
         std::string payload = text.substr(q2 + 1, end - q2 - 1);
         TMemoryStream bytes;
         if (kind == 'B') {
@@ -79,7 +91,7 @@ std::string DecodeEncodedWords(const std::string& text) {
         at = end + 2;
         afterWord = true;
     }
-    return out + text.substr(at);
+    return out + RawHeaderText(text.substr(at), rawCharset);
 }
 
 TIdMessageDecoder::TIdMessageDecoder(TIdMessage& message, TIdIOHandlerStreamMsg& lines)

@@ -69,9 +69,11 @@ std::unique_ptr<TIdMessageDecoder> DetectPart(TIdMessage& message, TIdIOHandlerS
 TIdMessageDecoderPartType PartTypeOf(const std::string& contentType, const std::string& disposition,
                                      std::string& fileName);
 
-// Header text with its encoded words (=?charset?B|Q?text?=) decoded and
-// converted from their charsets; blanks between two encoded words dropped.
-std::string DecodeEncodedWords(const std::string& text);
+// Header text as UTF-8: its encoded words (=?charset?B|Q?text?=) decoded and
+// converted from their charsets, blanks between two encoded words dropped,
+// and raw 8-bit bytes outside them read in RawCharset (the system's code page
+// when empty).
+std::string DecodeEncodedWords(const std::string& text, const std::string& rawCharset = std::string());
 
 // The boundary parameter of a Content-Type value, upper-cased; empty when none.
 std::string ExtractBoundary(const std::string& contentType);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/MultiLanguage.h"
+#include "platform/Utf8Text.h"
 
 namespace pellumo {
 namespace {
@@ -525,7 +526,7 @@ bool IsSingleByte(const TCharsetEntry& entry) { return entry.Codec == TCodec::As
 
 using TByteMap = std::array<std::string, 256>;
 
-// Between two single-byte code pages each byte converts on its own, so one
+// From a single-byte code page to another or to UTF-8 each byte converts on its own, so one
 // 256-entry table per pair, made on first use, converts whole bodies without
 // going through code points. Null when either table cannot be had.
 const TByteMap* ByteMap(const TCharsetEntry& from, const TCharsetEntry& to) {
@@ -579,7 +580,15 @@ public:
         const TCharsetEntry* to = FindCodePage(destinationCodePage ? destinationCodePage : kSystemCodePage);
         if (!from || !to) return false;
         std::string result;
-        const TByteMap* map = IsSingleByte(*from) && IsSingleByte(*to) ? ByteMap(*from, *to) : nullptr;
+        // Text that is UTF-8 already needs no work.
+        if (from == to && from->CodePage == cpUtf8 && IsValidUtf8(source, sourceSize)) {
+            if (sourceSize > destinationSize) return false;
+            if (sourceSize) std::memcpy(destination, source, sourceSize);
+            destinationSize = sourceSize;
+            return true;
+        }
+        const bool byteWise = IsSingleByte(*from) && (IsSingleByte(*to) || to->CodePage == cpUtf8);
+        const TByteMap* map = byteWise ? ByteMap(*from, *to) : nullptr;
         if (map) {
             result.reserve(sourceSize);
             for (size_t i = 0; i < sourceSize; ++i) result += (*map)[static_cast<unsigned char>(source[i])];

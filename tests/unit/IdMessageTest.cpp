@@ -26,8 +26,8 @@ std::string Preview(const std::string& raw) {
 }
 
 const TIdText* TextPart(const TIdMessage& m, size_t i) { return dynamic_cast<const TIdText*>(m.MessageParts.at(i).get()); }
-const TIdAttachmentFile* FilePart(const TIdMessage& m, size_t i) {
-    return dynamic_cast<const TIdAttachmentFile*>(m.MessageParts.at(i).get());
+const TIdAttachment* FilePart(const TIdMessage& m, size_t i) {
+    return dynamic_cast<const TIdAttachment*>(m.MessageParts.at(i).get());
 }
 
 using Lines = std::vector<std::string>;
@@ -159,7 +159,7 @@ TEST(IdMessage_Multipart, AlternativePartsAndPreamble) {
     EXPECT_EQ(plain->ParentPart, -1);
     EXPECT_EQ(TextPart(m, 1)->ContentType, "text/html");
     EXPECT_EQ(m.Body, (Lines{"This is a multi-part message in MIME format.", "", "epilogue"}));
-    EXPECT_EQ(Preview(kAlternative), "Caf\xE9 at ten, see you\r\n");
+    EXPECT_EQ(Preview(kAlternative), u8"Café at ten, see you\r\n");
 }
 
 TEST(IdMessage_Multipart, NestedPartsKnowTheirParents) {
@@ -179,7 +179,7 @@ TEST(IdMessage_Multipart, NestedPartsKnowTheirParents) {
     EXPECT_TRUE(container->Body.empty());
     EXPECT_EQ(TextPart(m, 1)->ParentPart, 0);
     EXPECT_EQ(TextPart(m, 2)->ParentPart, 0);
-    const TIdAttachmentFile* gif = FilePart(m, 3);
+    const TIdAttachment* gif = FilePart(m, 3);
     ASSERT_NE(gif, nullptr);
     EXPECT_EQ(gif->ParentPart, -1);
     EXPECT_EQ(gif->FileName, "dot.gif");
@@ -253,7 +253,7 @@ TEST(IdMessage_Multipart, TransferEncodingsThatWouldHideTheText) {
     EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
                       "Content-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable \r\n\r\n"
                       "First line caf=E9\r\nSecond =\r\nline\r\n--b--\r\n"),
-              "First line caf\xE9\r\nSecond line\r\n");
+              u8"First line café\r\nSecond line\r\n");
 }
 
 TEST(IdMessage_Multipart, TextMarkedAsAttachmentIsSkippedByThePreview) {
@@ -283,18 +283,15 @@ TEST(IdMessage_SinglePart, EncodedBodiesAndHtml) {
     EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Transfer-Encoding: base64\r\n\r\nYWIAY2Q=\r\n"), "ab\r\n");
 }
 
-TEST(IdMessage_SinglePart, AttachmentOnlyMessageKeepsItsFileUntilCleared) {
+TEST(IdMessage_SinglePart, AnAttachmentIsDecodedAndNotKept) {
     TIdMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: application/pdf\r\n"
              "Content-Transfer-Encoding: base64\r\n\r\nJVBERi0=\r\n");
     ASSERT_EQ(m.MessageParts.size(), 1u);
-    const TIdAttachmentFile* pdf = FilePart(m, 0);
+    const TIdAttachment* pdf = FilePart(m, 0);
     ASSERT_NE(pdf, nullptr);
-    const std::string path = pdf->StoredPathName;
-    EXPECT_TRUE(FileExists(path));
+    EXPECT_EQ(pdf->DecodedSize, 5u);
     EXPECT_EQ(BodyPreview(m), "");
-    m.Clear();
-    EXPECT_FALSE(FileExists(path));
 }
 
 const char kUuencoded[] =
@@ -310,7 +307,7 @@ TEST(IdMessage_Uuencode, BlockInAPlainBodyBecomesAnAttachment) {
     TIdMessage m;
     Parse(m, kUuencoded);
     ASSERT_EQ(m.MessageParts.size(), 1u);
-    const TIdAttachmentFile* file = FilePart(m, 0);
+    const TIdAttachment* file = FilePart(m, 0);
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->FileName, "hi.txt");
     EXPECT_EQ(file->ContentTransfer, "UUE");
@@ -331,14 +328,46 @@ TEST(IdMessage_Uuencode, UnknownAlphabetDropsTheAttachmentOnly) {
 
 TEST(IdMessage_Parts, EncodedWordsInHeaderText) {
     EXPECT_EQ(DecodeEncodedWords("=?iso-8859-1?Q?R=E9union_=E0?= =?UTF-8?B?WsO8cmljaA==?= today"),
-              "R\xE9union \xE0Z\xFCrich today");  // the blank between the two words goes
+              u8"Réunion àZürich today");  // the blank between the two words goes
+    // Raw 8-bit text is read in the charset given, else the system's code page.
+    EXPECT_EQ(DecodeEncodedWords("\xF0\xD2\xC9\xD7\xC5\xD4 =?utf-8?B?zrE=?=", "koi8-r"), u8"Привет α");
+    EXPECT_EQ(DecodeEncodedWords("Caf\xE9"), u8"Café");
     EXPECT_EQ(DecodeEncodedWords("Re: =?us-ascii?q?hello?= and =?x?Z?keep?="), "Re: hello and =?x?Z?keep?=");
     EXPECT_EQ(DecodeEncodedWords("=?broken"), "=?broken");
     TIdMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
              "Content-Type: application/octet-stream; name=\"=?utf-8?B?w6l0w6kucGRm?=\"\r\n\r\nx\r\n--b--\r\n");
     ASSERT_NE(FilePart(m, 0), nullptr);
-    EXPECT_EQ(FilePart(m, 0)->FileName, "_t_.pdf");  // decoded, then every letter outside the set replaced
+    EXPECT_EQ(FilePart(m, 0)->FileName, "__t__.pdf");  // decoded, then every letter outside the set replaced
+}
+
+// The names the popup shows come from the message's own headers.
+TEST(IdMessage_Names, SenderAndSubjectFromTheHeadersAsUtf8) {
+    struct {
+        std::string Headers, Sender, Subject;
+    } const cases[] = {
+        {"From: \"Doe, John\" <j@x.org>\r\nSubject: Hi", "Doe, John", "Hi"},
+        {"From: John Doe <j@x.org>", "John Doe", ""},
+        {"From: <j@x.org>", "j@x.org", ""},
+        {"From: j@x.org (John Doe)", "John Doe", ""},
+        {"From: j@x.org\r\nSubject:   ", "j@x.org", ""},
+        {"From: \"A \\\"B\\\" C\" <a@b>", "A \"B\" C", ""},
+        {"From: =?koi8-r?B?78zYx8E=?= <o@x.ru>\r\nSubject: =?utf-8?Q?=CE=93=CE=B5=CE=B9=CE=B1?=", u8"Ольга", u8"Γεια"},
+        // Raw 8-bit bytes: the charset of the text, else the system's code page.
+        {"From: \xEF\xCC\xD8\xC7\xC1 <o@x.ru>\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=koi8-r",
+         u8"Ольга", ""},
+        {"From: x@y\r\nSubject: \xF0\xD2\xC9\xD7\xC5\xD4\r\nMIME-Version: 1.0\r\n"
+         "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\nx\r\n--b--",
+         "x@y", u8"Привет"},
+        {"Subject: Caf\xE9 cr\xE8me", "", u8"Café crème"},
+    };
+    for (const auto& c : cases) {
+        TIdMessage m;
+        Parse(m, c.Headers + "\r\n\r\nbody\r\n");
+        const TMessageNames names = MessageNames(m);
+        EXPECT_EQ(names.Sender, c.Sender) << c.Headers;
+        EXPECT_EQ(names.Subject, c.Subject) << c.Headers;
+    }
 }
 
 TEST(IdMessage_Parts, BarePartCannotBeMade) {

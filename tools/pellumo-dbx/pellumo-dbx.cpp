@@ -27,6 +27,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
 #include "app/MailScan.h"
+#include "content/DecoderMLang.h"
 #include "content/IdMessage.h"
 #include "settings/NotifierSettings.h"
 #include "settings/WindowLocation.h"
@@ -77,7 +78,8 @@ int List(const std::string& path) {
     for (dbx.First(); !dbx.Eof(); dbx.Next()) {
         const TZellDbxMessageObject& m = *dbx.Current();
         std::printf("%s\t%08X\t%d\t%u\t%s\t%s\n", m.Id.c_str(), static_cast<unsigned>(m.Flags), m.Priority,
-                    static_cast<unsigned>(m.BodyPos), Escape(m.SenderName).c_str(), Escape(m.Subject).c_str());
+                    static_cast<unsigned>(m.BodyPos), Escape(SystemTextToUtf8(m.SenderName)).c_str(),
+                    Escape(SystemTextToUtf8(m.Subject)).c_str());
     }
     return 0;
 }
@@ -97,6 +99,19 @@ int WriteOut(const std::string& bytes) {
 #endif
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// Text the popup shows, as UTF-8 with the line ends of the system.
+int WriteText(const std::string& text) {
+#ifdef _WIN32
+    return WriteOut(text);
+#else
+    std::string lines;
+    lines.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+    return WriteOut(lines);
+#endif
 }
 
 // The raw text of record ID.
@@ -137,7 +152,7 @@ int PrintTree(const std::unique_ptr<TZellDbxTreeNode>& root) {
         const std::string indent(2 * depth, ' ');
         if (r) {
             std::printf("%s%s\t%s\t%u\t%s\t%s\t%s\n", indent.c_str(), Escape(r->Id).c_str(),
-                        Escape(r->ParentId).c_str(), static_cast<unsigned>(r->Kind), Escape(r->Name).c_str(),
+                        Escape(r->ParentId).c_str(), static_cast<unsigned>(r->Kind), Escape(SystemTextToUtf8(r->Name)).c_str(),
                         Escape(r->FileName).c_str(), watched.count(r) ? "watched" : "-");
         } else {
             std::printf("%s\t\t\t%s\t\t-\n", indent.c_str(), Escape(node->Text).c_str());
@@ -193,8 +208,8 @@ int main(int argc, char** argv) {
     try {
         if (command == "list" && argc == 3) return List(argv[2]);
         if (command == "cat" && argc == 4) return WriteOut(MessageText(argv[2], argv[3]));
-        if (command == "preview" && argc == 4) return WriteOut(PreviewRawMessage(MessageText(argv[2], argv[3])));
-        if (command == "preview-eml" && argc == 3) return WriteOut(PreviewRawMessage(ReadFile(argv[2])));
+        if (command == "preview" && argc == 4) return WriteText(PreviewRawMessage(MessageText(argv[2], argv[3])));
+        if (command == "preview-eml" && argc == 3) return WriteText(PreviewRawMessage(ReadFile(argv[2])));
         if (command == "folders" && argc == 3 && argv[2][0] != '\0') return Folders(argv[2]);
 #ifdef _WIN32
         if (command == "folders" && argc == 2) return PrintTree(BuildFolderTree());
