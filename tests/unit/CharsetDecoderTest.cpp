@@ -67,12 +67,11 @@ const TVector kVectors[] = {
     // Windows reads an 8-bit byte in US-ASCII without its high bit.
     {"us-ascii", BYTES("Hi\xE9"), BYTES("Hii"), 20127, 1252, "us-ascii", false},
     {"ascii", BYTES("plain"), BYTES("plain"), 20127, 1252, "us-ascii", false},
-    // Unicode forms; a byte that starts no character becomes "?".
+    // Unicode forms.
     {"utf-8", BYTES("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE2\x80\x94"), BYTES(u8"Grüße € —"), 65001, 1200,
      "utf-8", false},
     {"utf-8", BYTES("\xD0\x9F\xD1\x80\xD0\xB8 \xE6\xBC\xA2 \xF0\x9F\x98\x80!"), BYTES(u8"При 漢 😀!"), 65001, 1200, "utf-8", false},
     {"UTF-8", BYTES("\xC3\xA9t\xC3\xA9\r\n"), BYTES(u8"été\r\n"), 65001, 1200, "utf-8", false},
-    {"utf-8", BYTES("A\xFF" "B\xC3"), BYTES("A?B?"), 65001, 1200, "utf-8", false},
     {"utf-8", "", "", 65001, 1200, "utf-8", false},
     {"utf-7", BYTES("A+AOk-"), BYTES(u8"Aé"), 65000, 1200, "utf-7", false},
     {"UTF-7", BYTES("+AKM-1 +BB8EQAQ4-"), BYTES(u8"£1 При"), 65000, 1200, "utf-7", false},
@@ -432,6 +431,7 @@ TEST(MultiLanguageReplacement_BrokenText, BecomesQuestionMarksAndTheRestIsKept) 
         {"iso-2022-jp", BYTES("\x1B$(DB!\x1B(Bz"), "?z"},
         {"utf-7", BYTES("+AOk\x80x"), u8"é?x"},
         {"utf-8", BYTES("\xE2\x82"), "?"},
+        {"utf-8", BYTES("A\xFF" "B\xC3"), "A?B?"},  // Windows: U+FFFD for each
         {"gb2312", BYTES("\xC4"), "?"},
         {"unicode", BYTES("\x00\xD8" "A\0"), "?A"},
     };

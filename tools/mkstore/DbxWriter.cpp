@@ -4,13 +4,32 @@
 #include <cctype>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 
 #include "content/IdMessageDecoder.h"
+#include "platform/MultiLanguage.h"
 #include "platform/Stream.h"
 #include "store/DbxIndexWalk.h"
 
 namespace mkstore {
+
+namespace {
+
+// UTF-8 text in the system's ANSI code page, as the mail client writes its
+// index; what the code page lacks becomes "?", as it does there.
+std::string SystemText(const std::string& utf8) {
+    std::unique_ptr<pellumo::IMultiLanguageService> service = pellumo::CreateMultiLanguageService();
+    std::string out(utf8.size() * 2 + 16, '\0');
+    size_t size = out.size();
+    if (!service ||
+        !service->ConvertString(pellumo::cpUtf8, service->SystemCodePage(), utf8.data(), utf8.size(), &out[0], size))
+        return utf8;
+    out.resize(size);
+    return out;
+}
+
+}  // namespace
 
 namespace {
 
@@ -580,10 +599,10 @@ Message MessageFromEml(const std::string& emlText) {
         }
     }
     // The mail client keeps index texts decoded, in the ANSI code page.
-    m.subject = pellumo::DecodeEncodedWords(Trim(subject));
+    m.subject = SystemText(pellumo::DecodeEncodedWords(Trim(subject)));
     m.messageId = Trim(messageId);
     ParseMailbox(Trim(FirstMailbox(from)), m.senderName, m.senderAddress);
-    m.senderName = pellumo::DecodeEncodedWords(m.senderName);
+    m.senderName = SystemText(pellumo::DecodeEncodedWords(m.senderName));
     return m;
 }
 
