@@ -1,16 +1,23 @@
 #pragma once
 // Reduces the HTML text of a message body to the plain text the popup shows:
-// tags, comments and most of a script go; "<br", "<p" and "<div" become
-// line breaks; five character entities are replaced at the end.
+// nothing of head, title, style, script, noscript or comments; block tags
+// (p, div, br, li, tr, headings, ...) become line breaks (CR LF), with never
+// more than one empty line in a row; every character reference becomes its
+// UTF-8; whitespace runs become one space.
 #include <string>
 
 namespace pellumo {
 
-// Never fails: malformed HTML is tokenized by the same rules as any other.
+// Never fails, and the text is never longer than the HTML: malformed HTML is
+// read as browsers read it. A NUL ends the HTML.
 std::string HtmlToText(const std::string& html);
 
-// Replaces "&nbsp;", "&lt;", "&gt;", "&amp;" and "&quot;", in that order, each
-// search resuming at the character just put in (so "&amp;amp;" gives "&").
+// Replaces every character reference in TEXT, named (those of HTML 4 and
+// "&apos;") or numeric, by its UTF-8, once: "&amp;lt;" gives "&lt;".
+// "&nbsp;" gives a plain space; numbers 128 to 159 are read as
+// Windows-1252; 0, surrogates and numbers past U+10FFFF give U+FFFD;
+// "&amp", "&lt", "&gt", "&quot" and "&nbsp" count without their ";" when no
+// letter or digit follows; anything else stays as written.
 std::string ReplaceHtmlEntities(std::string text);
 
 }  // namespace pellumo
