@@ -223,7 +223,7 @@ void Print(const char* name, const Result& r) {
     }
     const double increase = Increase(r);
     std::printf("%-8s input %.1f MB, peak RSS before %.1f MB, after %.1f MB: increase %.2f MB = %.2f%% of input; "
-                "%.2f s (%.1f MB/s); attachment file %ld bytes%s%s\n",
+                "%.2f s (%.1f MB/s); attachment decoded %ld bytes%s%s\n",
                 name, r.inputBytes / 1e6, r.hwmBeforeKb * 1024 / 1e6, r.hwmAfterKb * 1024 / 1e6, increase / 1e6,
                 100 * increase / r.inputBytes, r.seconds, r.inputBytes / 1e6 / r.seconds, r.decodedBytes,
                 r.decodedBytes == static_cast<long>(kDecodedBytes) ? "" : " (WRONG SIZE)",

@@ -16,20 +16,18 @@ namespace {
 const char kFileNameCharacters[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz1234567890^&'@{}[],$=!-#()%.+~_";
 
-// "Name: value" as a "Name=value" entry: the first ": " and then the first
-// " =" become "=". A line without ": " ("Name:value", as some writers put
-// it) is split at its first colon instead.
-std::string ToEntry(std::string line) {
-    size_t at = line.find(": ");
-    if (at == std::string::npos) {
-        at = line.find(':');
-        if (at != std::string::npos) line.replace(at, 1, "=");
-        return line;
-    }
-    line.replace(at, 2, "=");
-    at = line.find(" =");
-    if (at != std::string::npos) line.replace(at, 2, "=");
-    return line;
+// "Name: value" as a "Name=value" entry: blanks around the colon go (some
+// writers put none after it, a few put some before it); the value itself is
+// kept as written, a " =" in a boundary included. A line without a colon is
+// kept whole.
+std::string ToEntry(const std::string& line) {
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) return line;
+    size_t nameEnd = colon;
+    while (nameEnd > 0 && (line[nameEnd - 1] == ' ' || line[nameEnd - 1] == '\t')) --nameEnd;
+    size_t valueStart = colon + 1;
+    while (valueStart < line.size() && (line[valueStart] == ' ' || line[valueStart] == '\t')) ++valueStart;
+    return line.substr(0, nameEnd) + "=" + line.substr(valueStart);
 }
 
 // A quoted parameter value is the text between its quotes; otherwise up to ";".
@@ -147,7 +145,9 @@ TIdMessageDecoderPartType PartTypeOf(const std::string& contentType, const std::
         if (c == '\0' || !std::strchr(kFileNameCharacters, c)) c = '_';
     fileName = name;
     if (EqualsI(dispositionType, "attachment") || !fileName.empty()) return mcptAttachment;
-    if (StartsWithI(contentType, "text/") || StartsWithI(contentType, "multipart/")) return mcptText;
+    // "text" without a subtype is how some writers say text/plain.
+    const bool text = StartsWithI(contentType, "text/") || EqualsI(Trim(contentType.substr(0, contentType.find(';'))), "text");
+    if (text || StartsWithI(contentType, "multipart/")) return mcptText;
     return mcptAttachment;
 }
 

@@ -211,6 +211,8 @@ TEST(IdMessage_Multipart, PreviewIsTheFirstInlineTextThroughTheContainers) {
         {"mixed: a container without text is passed", multi("mixed", "m", {multi("mixed", "n", {gif}), plain}), "plain\r\n"},
         {"an attachment's text is never the preview", multi("mixed", "m", {part("text/plain", "file", "Content-Disposition: attachment\r\n")}), ""},
         {"empty first text, later text", multi("mixed", "m", {part("text/plain", ""), plain}), "plain\r\n"},
+        {"\"text\" without a subtype is text", multi("mixed", "m", {part("text; charset=us-ascii", "bare")}), "bare\r\n"},
+        {"a nested boundary with \" =\" in it", multi("signed", "s", {multi("mixed", "----- =_a0", {plain})}), "plain\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -223,7 +225,7 @@ TEST(IdMessage_Multipart, UnquotedBoundaryFollowedByMoreParameters) {
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=xyz; type=\"text/html\"\r\n\r\n"
              "--xyz\r\nContent-Type: text/html\r\n\r\n<p>hi\r\n--xyz--\r\n");
     ASSERT_EQ(m.MessageParts.size(), 1u);
-    EXPECT_EQ(BodyPreview(m), "\r\nhi");
+    EXPECT_EQ(BodyPreview(m), "hi");
 }
 
 TEST(IdMessage_Multipart, MissingClosingBoundaryRunsToTheEnd) {
@@ -278,7 +280,7 @@ TEST(IdMessage_SinglePart, EncodedBodiesAndHtml) {
     EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
                       "SGVsbG8sIHdvcmxkIQ==\r\n"),
               "Hello, world!\r\n");
-    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: text/html\r\n\r\n<p>Hello <b>there</b>"), "\r\nHello there");
+    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: text/html\r\n\r\n<p>Hello <b>there</b>"), "Hello there");
     // A NUL in the decoded text ends it.
     EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Transfer-Encoding: base64\r\n\r\nYWIAY2Q=\r\n"), "ab\r\n");
 }
