@@ -72,7 +72,7 @@ check "scan --test" $'Inbox\tTab\\tby\tback\\\\slash\\tand tab\tmpNormal\tline o
 # Previews: what the popup would show, byte for byte.
 printf 'MIME-Version: 1.0\r\nContent-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/html; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n<p>Caf=E9 &amp; <b>cr=EApes</b></p>\r\n--b--\r\n' > "$tmp/html.eml"
 # UTF-8 whatever the charset of the part; LF line ends (CR LF on Windows).
-check "preview-eml html part" $'\nCaf\xC3\xA9 & cr\xC3\xAApes' "$(run preview-eml "$tmp/html.eml" | tr -d '\r')"
+check "preview-eml html part" $'Caf\xC3\xA9 & cr\xC3\xAApes' "$(run preview-eml "$tmp/html.eml" | tr -d '\r')"
 check "preview of a stored message" "This email is to inform you of release '4.7.5' of 'centericq' through" \
     "$(run preview "$data/dbx/perl-dbx/test1.dbx" 000002 | head -n 1 | tr -d '\r')"
 
