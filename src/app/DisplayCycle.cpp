@@ -8,6 +8,70 @@
 
 namespace pellumo {
 
+const char kEllipsis[] = "\xE2\x80\xA6";
+
+namespace {
+
+bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; }
+
+// `at`, or the start of the UTF-8 character it falls inside. Only a
+// character's three continuation bytes are stepped over: a longer run is no
+// UTF-8, and may be cut anywhere.
+size_t CharacterStart(const std::string& text, size_t at) {
+    for (int i = 0; i < 3 && at > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; ++i)
+        --at;
+    return at;
+}
+
+// The first `length` bytes without their trailing blanks, and the ellipsis.
+std::string CutAt(const std::string& text, size_t length) {
+    while (length > 0 && IsBlank(text[length - 1])) --length;
+    return text.substr(0, length) + kEllipsis;
+}
+
+}  // namespace
+
+std::string FitWithEllipsis(const std::string& text, const std::function<bool(const std::string&)>& fits) {
+    if (text.empty()) return text;
+    // Starts of doubling length until one does not fit, so a long body is
+    // never measured whole; then halving between the longest that fitted
+    // (`fitting`) and the shortest that did not (`over`).
+    const size_t kFirstTry = 64;
+    size_t fitting = 0, over = 0;
+    for (size_t tryLength = kFirstTry;; tryLength *= 2) {
+        if (tryLength >= text.size()) {
+            if (fits(text)) return text;
+            over = text.size();
+            break;
+        }
+        const size_t cut = CharacterStart(text, tryLength);
+        if (!fits(CutAt(text, cut))) {
+            over = cut;
+            break;
+        }
+        fitting = cut;
+    }
+    while (over - fitting > 1) {
+        const size_t middle = CharacterStart(text, fitting + (over - fitting) / 2);
+        if (middle <= fitting) break;  // no character starts between the two
+        if (fits(CutAt(text, middle)))
+            fitting = middle;
+        else
+            over = middle;
+    }
+    // A word cut in two reads worse than one left out, unless that word is
+    // so long that most of the room would stay empty.
+    if (fitting > 0 && fitting < text.size() && !IsBlank(text[fitting])) {
+        size_t blank = fitting;
+        while (blank > 0 && !IsBlank(text[blank - 1])) --blank;
+        if (blank > 0 && blank < fitting && blank >= fitting / 2) {
+            const std::string atWord = CutAt(text, blank);
+            if (fits(atWord)) return atWord;
+        }
+    }
+    return CutAt(text, fitting);
+}
+
 TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth) {
     TSubjectLayout layout;
     switch (priority) {

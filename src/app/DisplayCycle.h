@@ -71,6 +71,18 @@ struct TSubjectLayout {
 
 TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth);
 
+// "…", which ends a text cut to fit.
+extern const char kEllipsis[];
+
+// The body as it fits the body label, `fits` telling whether a text does:
+// the text itself when it fits whole, else its longest start that fits with
+// kEllipsis appended. The cut falls between UTF-8 characters, at the last
+// blank when that keeps most of the text, and drops the blanks and line ends
+// before it; kEllipsis alone when nothing fits. `fits` is asked a few dozen
+// times at most, on texts little longer than what fits, and is expected to
+// say no to a longer start when a shorter one did not fit.
+std::string FitWithEllipsis(const std::string& text, const std::function<bool(const std::string&)>& fits);
+
 class TPopupCycle {
 public:
     static const int32_t kTimerInterval = 50;  // ms

@@ -358,6 +358,64 @@ TEST_F(DisplayCycle, PriorityIconMovesTheSubjectAndSetsItsWidth) {
     EXPECT_EQ(0, SubjectLayout(mpHigh, 20).Width);  // narrower than the margins
 }
 
+// The body label's fit, measured by a label that holds `room` characters.
+TEST(BodyFit, LongestStartThatFitsEndsInAnEllipsisAtAWord) {
+    const std::string kLongWord = "Supercalifragilisticexpialidocious";
+    const struct {
+        const char* what;
+        std::string text;
+        size_t room;
+        std::string shown;
+    } cases[] = {
+        {"fits whole", "Hello Bob", 100, "Hello Bob"},
+        {"fits to the last character", "abc def", 7, "abc def"},
+        {"empty", "", 0, ""},
+        {"one over: cut at the last blank", "abc def", 6, "abc\u2026"},
+        {"the word cut in two is left out", "The quick brown fox jumps", 12, "The quick\u2026"},
+        {"a cut at a blank keeps its word", "The quick brown fox", 10, "The quick\u2026"},
+        {"a word longer than half the room is cut inside", "To " + kLongWord, 12, "To Supercal\u2026"},
+        {"no blank at all", kLongWord + " is long", 10, "Supercali\u2026"},
+        {"blank lines before the cut go", "First line.\r\n\r\nSecond line here", 14, "First line.\u2026"},
+        {"tabs before the cut go", "Total:\t\t\t\t12 apples and more", 9, "Total:\u2026"},
+        {"Cyrillic cut between characters", "\u0414\u043e\u0441\u0442\u043e\u043f\u0440\u0438\u043c\u0435\u0447\u0430", 8,
+         "\u0414\u043e\u0441\u0442\u043e\u043f\u0440\u2026"},
+        {"Greek cut at a word", "\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1 \u03ba\u03cc\u03c3\u03bc\u03b5", 10,
+         "\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1\u2026"},
+        {"a four-byte character is never split", "ab\U0001F600\U0001F600\U0001F600cd", 4, "ab\U0001F600\u2026"},
+        {"nothing fits: the ellipsis alone", "Hello", 0, "\u2026"},
+        {"only blanks fit", "   \r\n   Hello world", 4, "\u2026"},
+    };
+    for (const auto& c : cases) {
+        int asked = 0;
+        const std::string shown = FitWithEllipsis(c.text, [&](const std::string& text) {
+            ++asked;
+            // Characters, not bytes: a UTF-8 lead byte starts one.
+            return size_t(std::count_if(text.begin(), text.end(), [](char ch) { return (ch & 0xC0) != 0x80; })) <=
+                   c.room;
+        });
+        EXPECT_EQ(c.shown, shown) << c.what;
+        EXPECT_LE(asked, 12) << c.what;
+    }
+}
+
+// A long body is never measured whole, and only a few times.
+TEST(BodyFit, LongBodyIsMeasuredInFewShortPieces) {
+    std::string body;
+    while (body.size() < 500000) body += "lorem ipsum dolor sit amet, ";
+    int asked = 0;
+    size_t longest = 0;
+    const std::string shown = FitWithEllipsis(body, [&](const std::string& text) {
+        ++asked;
+        longest = std::max(longest, text.size());
+        return text.size() <= 300;
+    });
+    // Three bytes of ellipsis after 297 of text, which end with a word.
+    EXPECT_EQ(body.substr(0, 297) + kEllipsis, shown);
+    EXPECT_EQ("dolor", body.substr(292, 5));
+    EXPECT_LE(asked, 16);
+    EXPECT_LE(longest, 600u);
+}
+
 // --- Position ----------------------------------------------------------------
 
 TEST_F(DisplayCycle, PopupOffEveryWorkAreaIsMovedToTheDefaultRectangleBeforeShowing) {
