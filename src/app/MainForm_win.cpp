@@ -17,6 +17,7 @@
 #include "app/StoreWatch.h"
 #include "platform/Log.h"
 #include "platform/OutlookExpress.h"
+#include "platform/WideText_win.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
 #include "store/OEUtils.h"
@@ -26,8 +27,18 @@ namespace pellumo {
 namespace {
 
 // NOTIFYICONDATA in its Windows 2000 layout: what XP and later all accept.
-const DWORD kTrayIconDataSize = NOTIFYICONDATAA_V2_SIZE;
-static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the Windows 2000 layout of NOTIFYICONDATAA");
+const DWORD kTrayIconDataSize = NOTIFYICONDATAW_V2_SIZE;
+static_assert(NOTIFYICONDATAW_V2_SIZE == 936, "the Windows 2000 layout of NOTIFYICONDATAW");
+
+// The tip as the icon's fixed field holds it, cut short rather than
+// overrun, and never between the two halves of a surrogate pair.
+void CopyTip(WCHAR (&tip)[128], const std::string& text) {
+    const std::wstring wide = WideFromUtf8(text);
+    size_t length = wide.size() < 127 ? wide.size() : 127;
+    if (length < wide.size() && length > 0 && wide[length - 1] >= 0xD800 && wide[length - 1] <= 0xDBFF) --length;
+    std::memset(tip, 0, sizeof tip);
+    std::memcpy(tip, wide.data(), length * sizeof(WCHAR));
+}
 
 enum TMenuCommand : UINT { cmSettings = 1, cmExit = 2 };
 
@@ -43,8 +54,8 @@ public:
         data_.uID = 0;
         data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         data_.uCallbackMessage = kTrayIconMessage;
-        std::strncpy(data_.szTip, kApplicationTitle, sizeof data_.szTip - 1);
-        taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+        CopyTip(data_.szTip, kApplicationTitle);
+        taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     }
     ~TTray() { Remove(); }
 
@@ -54,14 +65,13 @@ public:
     }
     // The tip, and the icon drawn in full or greyed (not watching).
     void SetState(const std::string& tip, bool greyed) {
-        std::memset(data_.szTip, 0, sizeof data_.szTip);
-        std::strncpy(data_.szTip, tip.c_str(), sizeof data_.szTip - 1);
+        CopyTip(data_.szTip, tip);
         greyed_ = greyed;
         if (added_) Notify(NIM_MODIFY);
     }
     void Remove() {
         if (!added_) return;
-        Shell_NotifyIconA(NIM_DELETE, &data_);
+        Shell_NotifyIconW(NIM_DELETE, &data_);
         added_ = false;
     }
     // A new taskbar (the shell restarted) knows no icons: ours goes back in.
@@ -73,9 +83,9 @@ public:
     UINT TrackMenu(POINT at) {
         HMENU menu = CreatePopupMenu();
         if (!menu) return 0;
-        AppendMenuA(menu, MF_STRING, cmSettings, "Settings...");
-        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(menu, MF_STRING, cmExit, "E&xit");
+        AppendMenuW(menu, MF_STRING, cmSettings, L"Settings...");
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, cmExit, L"E&xit");
         SetMenuDefaultItem(menu, cmSettings, FALSE);
         const UINT command = static_cast<UINT>(
             TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0,
@@ -88,12 +98,12 @@ private:
     void Notify(DWORD action) {
         // The shell keeps its own copy of the icon.
         data_.hIcon = static_cast<HICON>(CreateImageListIcon(0, greyed_));
-        Shell_NotifyIconA(action, &data_);
+        Shell_NotifyIconW(action, &data_);
         if (data_.hIcon) DestroyIcon(data_.hIcon);
         data_.hIcon = nullptr;
     }
 
-    NOTIFYICONDATAA data_;
+    NOTIFYICONDATAW data_;
     UINT taskbarCreated_ = 0;
     bool added_ = false;
     bool greyed_ = false;
@@ -174,7 +184,7 @@ void TMainForm::ShowTrayMenu() {
     POINT cursor {};
     GetCursorPos(&cursor);
     const UINT command = tray_->TrackMenu(cursor);
-    PostMessageA(window, WM_NULL, 0, 0);
+    PostMessageW(window, WM_NULL, 0, 0);
     if (command == cmSettings)
         Settings1Click();
     else if (command == cmExit)

@@ -11,7 +11,7 @@ namespace pellumo {
 
 namespace {
 
-const char kClassName[] = "PellumoMainThreadCall";
+const wchar_t kClassName[] = L"PellumoMainThreadCall";
 const UINT kCallMessage = WM_APP + 1;
 const LRESULT kCallDone = 1;  // SendMessage itself gives 0 when it fails
 
@@ -26,19 +26,19 @@ LRESULT CALLBACK CallerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         }
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 HWND MakeWindow() {
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass {};
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW windowClass {};
     windowClass.lpfnWndProc = CallerWindowProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kClassName;
     // Another thread may have registered it first; that is as good.
-    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw Exception("Cannot register the main thread call window class");
-    const HWND window = CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    const HWND window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     if (!window) throw Exception("Cannot create the main thread call window");
     return window;
 }
@@ -54,7 +54,7 @@ TMainThreadCall TMainThreadCall::OfThisThread() {
 }
 
 bool TMainThreadCall::Call(const std::function<void()>& fn) const {
-    return SendMessageA(static_cast<HWND>(window_), kCallMessage, 0, reinterpret_cast<LPARAM>(&fn)) == kCallDone;
+    return SendMessageW(static_cast<HWND>(window_), kCallMessage, 0, reinterpret_cast<LPARAM>(&fn)) == kCallDone;
 }
 
 }  // namespace pellumo

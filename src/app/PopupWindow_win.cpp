@@ -16,6 +16,7 @@
 #include "platform/Exception.h"
 #include "platform/GdiHandle_win.h"
 #include "platform/OutlookExpress.h"
+#include "platform/WideText_win.h"
 #include "settings/EdgeSnapping.h"
 #include "settings/NotifierSettings.h"
 
@@ -27,7 +28,7 @@ const char* const TfrmMornelle::kClassName = "TfrmMornelle";
 namespace {
 
 const UINT_PTR kShowTimerId = 1;
-const char kOutlookExpressClass[] = "Outlook Express Browser Class";
+const wchar_t kOutlookExpressClass[] = L"Outlook Express Browser Class";
 
 // The client size the control positions below were laid out for; anchored
 // controls keep their distance to the right and bottom edges of this size.
@@ -38,9 +39,9 @@ using TFont = TGdi<HFONT>;
 
 // "MS Sans Serif" 8 point as the form designer sets it.
 TFont MakeFont(bool bold, bool underline) {
-    return TFont(CreateFontA(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
+    return TFont(CreateFontW(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             "MS Sans Serif"));
+                             L"MS Sans Serif"));
 }
 
 // One window, bound to its object on WM_NCCREATE through GWLP_USERDATA.
@@ -53,29 +54,29 @@ protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
     static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<TWindowBase*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* self = reinterpret_cast<TWindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (message == WM_NCCREATE) {
-            self = static_cast<TWindowBase*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            self = static_cast<TWindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
             self->hwnd_ = hwnd;
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         }
-        if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+        if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
         if (message == WM_NCDESTROY) {
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             self->hwnd_ = nullptr;
-            return DefWindowProcA(hwnd, message, wParam, lParam);
+            return DefWindowProcW(hwnd, message, wParam, lParam);
         }
         // No exception may unwind through the system's code; a handler that
         // failed leaves the message to the default handling.
         try {
             return self->WindowProc(message, wParam, lParam);
         } catch (...) {
-            return DefWindowProcA(hwnd, message, wParam, lParam);
+            return DefWindowProcW(hwnd, message, wParam, lParam);
         }
     }
 
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
-        return DefWindowProcA(hwnd_, message, wParam, lParam);
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 
     HWND hwnd_ = nullptr;
@@ -122,7 +123,7 @@ public:
     void StartTimer() override { SetTimer(hwnd_, kShowTimerId, TPopupCycle::kTimerInterval, nullptr); }
     void StopTimer() override { KillTimer(hwnd_, kShowTimerId); }
     bool FindOutlookExpress() override {
-        outlookExpress_ = FindWindowA(kOutlookExpressClass, nullptr);
+        outlookExpress_ = FindWindowW(kOutlookExpressClass, nullptr);
         return outlookExpress_ != nullptr;
     }
     void ForegroundOutlookExpress() override;
@@ -135,6 +136,8 @@ private:
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     HWND MakeLabel(int id, DWORD style, HFONT font);
     void Layout();
+    // MessageBody's text: the body, cut to what its label shows.
+    void FitBody();
     void Redraw() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
     // The window or the control under the pointer; null when outside.
     HWND ControlAtPointer() const;
@@ -156,6 +159,10 @@ private:
     bool bodyPressed_ = false;     // the left button went down on MessageBody
     bool subjectBold_ = false;
     bool live_ = false;            // false while being created and destroyed
+    std::string folderLine_;
+    std::string body_;
+    bool bodyFitted_ = false;  // MessageBody shows body_ fitted to bodyFitSize_
+    SIZE bodyFitSize_ {0, 0};
     int32_t subjectLeft_ = 8;
     int32_t subjectRightMargin_ = kDesignClientWidth - (8 + 273);
 };
@@ -172,21 +179,24 @@ TfrmMornelle::TImpl::TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, cons
     panel_.SetBeginColor(clGradientActiveCaption);
     panel_.SetEndColor(clWhite);
 
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass {};
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // A Unicode window: its labels show any script the font has.
+    const std::wstring className = WideFromUtf8(kClassName);
+    WNDCLASSW windowClass {};
     windowClass.lpfnWndProc = StaticWindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    windowClass.lpszClassName = className.c_str();
+    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw Exception("Cannot register the popup window class");
 
     // Never activated: showing, clicking or dragging it leaves the focus
     // with the user's window. Layered from the start for the fades.
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_LAYERED;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-    CreateWindowExA(exStyle, kClassName, kCaption, style, bounds.Left, bounds.Top, bounds.Right - bounds.Left,
-                    bounds.Bottom - bounds.Top, nullptr, nullptr, instance, static_cast<TWindowBase*>(this));
+    CreateWindowExW(exStyle, className.c_str(), WideFromUtf8(kCaption).c_str(), style, bounds.Left, bounds.Top,
+                    bounds.Right - bounds.Left, bounds.Bottom - bounds.Top, nullptr, nullptr, instance,
+                    static_cast<TWindowBase*>(this));
     if (!hwnd_) throw Exception("Cannot create the popup window");
     try {
         // A layered window stays invisible until its attributes are set.
@@ -195,8 +205,10 @@ TfrmMornelle::TImpl::TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, cons
         MakeLabel(idFolder, SS_RIGHT | SS_NOPREFIX, boldFont_.Get());
         MakeLabel(idSubject, SS_LEFTNOWORDWRAP | SS_NOPREFIX, normalFont_.Get());
         MakeLabel(idImage1, SS_ICON, nullptr);
-        // Word-wrapped; what does not fit is cut off by the control's edges.
-        MakeLabel(idMessageBody, SS_LEFT | SS_NOPREFIX, normalFont_.Get());
+        // Word-wrapped, and drawn as FitBody measures it: like an edit
+        // control, a word wider than the label is broken and no line shows
+        // in part.
+        MakeLabel(idMessageBody, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, normalFont_.Get());
     } catch (...) {
         // No destructor runs for a half-made object: the window must not
         // outlive it pointing at it.
@@ -217,10 +229,10 @@ TfrmMornelle::TImpl::~TImpl() {
 }
 
 HWND TfrmMornelle::TImpl::MakeLabel(int id, DWORD style, HFONT font) {
-    HWND control = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    HWND control = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) throw Exception("Cannot create the popup's labels");
-    if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
 
@@ -241,13 +253,11 @@ void TfrmMornelle::TImpl::Layout() {
 
     // lbFolder is as wide as its text, its right edge where the design put it.
     SIZE text {0, 13};
-    const int length = GetWindowTextLengthA(Control(idFolder));
-    if (length > 0) {
-        std::string folder(length + 1, '\0');
-        GetWindowTextA(Control(idFolder), &folder[0], length + 1);
+    const std::wstring folder = WideFromUtf8(folderLine_);
+    if (!folder.empty()) {
         if (HDC dc = GetDC(hwnd_)) {
             HGDIOBJ old = SelectObject(dc, boldFont_.Get());
-            GetTextExtentPoint32A(dc, folder.c_str(), length, &text);
+            GetTextExtentPoint32W(dc, folder.c_str(), static_cast<int>(folder.size()), &text);
             SelectObject(dc, old);
             ReleaseDC(hwnd_, dc);
         }
@@ -261,16 +271,47 @@ void TfrmMornelle::TImpl::Layout() {
     place(idImage1, 2, 22, kImageListSize, kImageListSize);
     place(idMessageBody, 8, 64, client.cx - (kDesignClientWidth - 289) - 8,
           client.cy - (kDesignClientHeight - 161) - 64);
+    FitBody();
+}
+
+void TfrmMornelle::TImpl::FitBody() {
+    const HWND body = Control(idMessageBody);
+    RECT area {};
+    GetClientRect(body, &area);
+    const SIZE size {area.right - area.left, area.bottom - area.top};
+    if (bodyFitted_ && size.cx == bodyFitSize_.cx && size.cy == bodyFitSize_.cy) return;
+    std::string shown = body_;
+    if (HDC dc = GetDC(body)) {
+        // The label's own font: the underline it gets under the pointer
+        // changes no width, so the fit holds while it comes and goes.
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(body, WM_GETFONT, 0, 0)));
+        shown = FitWithEllipsis(body_, [&](const std::string& text) {
+            const std::wstring wide = WideFromUtf8(text);
+            RECT needed {0, 0, size.cx, 0};
+            // The flags the label draws SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL with.
+            DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &needed,
+                      DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+            return needed.bottom - needed.top <= size.cy;
+        });
+        SelectObject(dc, old);
+        ReleaseDC(body, dc);
+    }
+    SetWindowTextUtf8(body, shown);
+    bodyFitted_ = true;
+    bodyFitSize_ = size;
 }
 
 void TfrmMornelle::TImpl::SetTexts(const std::string& folderLine, const std::string& senderLine,
                                    const std::string& subjectLine, const std::string& body) {
-    SetWindowTextA(Control(idFolder), folderLine.c_str());
-    SetWindowTextA(Control(idSender), senderLine.c_str());
-    SetWindowTextA(Control(idSubject), subjectLine.c_str());
-    SetWindowTextA(Control(idMessageBody), body.c_str());
+    folderLine_ = folderLine;
+    SetWindowTextUtf8(Control(idFolder), folderLine);
+    SetWindowTextUtf8(Control(idSender), senderLine);
+    SetWindowTextUtf8(Control(idSubject), subjectLine);
+    // Layout fits the body to its label.
+    body_ = body;
+    bodyFitted_ = false;
     if (!subjectBold_) {
-        SendMessageA(Control(idSubject), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+        SendMessageW(Control(idSubject), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
         subjectBold_ = true;
     }
     Layout();
@@ -286,7 +327,7 @@ void TfrmMornelle::TImpl::SetPriorityIcon(int imageIndex) {
         ShowWindow(image, SW_HIDE);
         return;
     }
-    SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     // STM_SETICON sizes the control to the icon; keep the design's place.
     MoveWindow(image, 2, 22, kImageListSize, kImageListSize, FALSE);
     ShowWindow(image, SW_SHOWNA);
@@ -354,7 +395,7 @@ void TfrmMornelle::TImpl::SetHover(HWND control) {
     const bool onBody = control && control == body;
     if (wasOnBody == onBody || !body) return;
     // MessageBodyMouseEnter / MessageBodyMouseLeave: the underline.
-    SendMessageA(body, WM_SETFONT, reinterpret_cast<WPARAM>(onBody ? underlineFont_.Get() : normalFont_.Get()), FALSE);
+    SendMessageW(body, WM_SETFONT, reinterpret_cast<WPARAM>(onBody ? underlineFont_.Get() : normalFont_.Get()), FALSE);
     RECT r {};
     GetWindowRect(body, &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);

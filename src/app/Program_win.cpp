@@ -8,31 +8,32 @@
 
 #include "app/MainForm.h"
 #include "app/ProgramStart.h"
+#include "platform/WideText_win.h"
 #include "settings/NotifierSettings.h"
 
 namespace pellumo {
 
 namespace {
 
-const char kApplicationClass[] = "TApplication";
+const wchar_t kApplicationClass[] = L"TApplication";
 
 // The application's own top-level window: never shown, a tool window so the
 // program has no taskbar button, the owner of the error boxes.
 class TApplicationWindow {
 public:
     TApplicationWindow() {
-        const HINSTANCE instance = GetModuleHandleA(nullptr);
-        WNDCLASSA windowClass {};
-        windowClass.lpfnWndProc = DefWindowProcA;
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSW windowClass {};
+        windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = instance;
         windowClass.lpszClassName = kApplicationClass;
-        RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(0, kApplicationClass, kApplicationTitle,
+        RegisterClassW(&windowClass);
+        window_ = CreateWindowExW(0, kApplicationClass, WideFromUtf8(kApplicationTitle).c_str(),
                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
                                   nullptr, nullptr, instance, nullptr);
         if (window_) {
             ShowWindow(window_, SW_HIDE);
-            SetWindowLongA(window_, GWL_EXSTYLE, GetWindowLongA(window_, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+            SetWindowLongW(window_, GWL_EXSTYLE, GetWindowLongW(window_, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
         }
     }
     ~TApplicationWindow() {
@@ -47,11 +48,12 @@ private:
 };
 
 
+// Unicode, as the windows are: typed characters arrive as UTF-16.
 void RunMessageLoop() {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
@@ -61,7 +63,8 @@ HWND errorBoxOwner = nullptr;
 }  // namespace
 
 void ShowErrorBox(const std::string& message) {
-    MessageBoxA(errorBoxOwner, ErrorBoxText(message).c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
+    MessageBoxW(errorBoxOwner, WideFromUtf8(ErrorBoxText(message)).c_str(), WideFromUtf8(kApplicationTitle).c_str(),
+                MB_ICONSTOP | MB_OK);
 }
 
 int RunProgram(const std::string& commandLine) {

@@ -7,6 +7,7 @@
 #include "controls/XPColorCombo.h"
 #include "controls/XPPanelPaint.h"
 #include "platform/Exception.h"
+#include "platform/WideText_win.h"
 
 namespace pellumo {
 
@@ -24,7 +25,7 @@ void Fill(HDC dc, const TRect& r, COLORREF color) {
     const RECT rect = ToRECT(r);
     SetBkColor(dc, color);
     // Fills with the background colour without making a brush.
-    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
 }  // namespace
@@ -57,27 +58,28 @@ TXPColorCombo::TImpl::TImpl(TXPColorCombo& owner, HWND parent, int id, int left,
     // For a drop-down list the window's height is the opened height; the
     // closed height follows the field's item height, set below.
     const int openHeight = height + kDropDownCount * kListItemHeight + 2;
-    hwnd = CreateWindowExA(0, "COMBOBOX", "",
+    // Unicode, like the dialog it sits on.
+    hwnd = CreateWindowExW(0, L"COMBOBOX", L"",
                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
                                CBS_HASSTRINGS,
                            left, top, width, openHeight, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
+                           GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) throw Exception("Cannot create the colour combo box");
-    if (font_) SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    SendMessageA(hwnd, CB_SETITEMHEIGHT, 0, kListItemHeight);
+    if (font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(hwnd, CB_SETITEMHEIGHT, 0, kListItemHeight);
     // Common controls 6 size the drop-down by entries (older ones ignore this).
-    SendMessageA(hwnd, CB_SETMINVISIBLE, kDropDownCount, 0);
+    SendMessageW(hwnd, CB_SETMINVISIBLE, kDropDownCount, 0);
     // The frame around the field is the system's; the field takes the rest
     // of the height asked for. Systems differ in what the field's height
     // includes, so the closed height is measured after each try.
-    LRESULT field = SendMessageA(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    LRESULT field = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
     for (int attempt = 0; attempt < 3 && field != CB_ERR; ++attempt) {
         RECT closed {};
         GetWindowRect(hwnd, &closed);
         const int off = height - (closed.bottom - closed.top);
         if (off == 0 || field + off <= 0) break;
         field += off;
-        SendMessageA(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
     list.OnChange = [this] { Changed(); };
     // The entries are made with the window, as the list expects.
@@ -92,23 +94,23 @@ TXPColorCombo::TImpl::~TImpl() {
 
 void TXPColorCombo::TImpl::SyncItems() {
     if (!hwnd) return;
-    SendMessageA(hwnd, CB_RESETCONTENT, 0, 0);
+    SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
     for (const TColorListItem& item : list.Items())
-        SendMessageA(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.Text.c_str()));
+        SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item.Text).c_str()));
     SyncSelection();
 }
 
 void TXPColorCombo::TImpl::SyncSelection() {
     if (!hwnd || !IsWindow(hwnd)) return;
     const int index = list.ItemIndex();
-    if (SendMessageA(hwnd, CB_GETCURSEL, 0, 0) != index) SendMessageA(hwnd, CB_SETCURSEL, index, 0);
+    if (SendMessageW(hwnd, CB_GETCURSEL, 0, 0) != index) SendMessageW(hwnd, CB_SETCURSEL, index, 0);
     // The "Custom" entry may carry a new colour under the same selection.
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
 void TXPColorCombo::TImpl::Changed() {
     // Entries come and go only with UseCustomColor; the count tells.
-    if (hwnd && SendMessageA(hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(list.Items().size()))
+    if (hwnd && SendMessageW(hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(list.Items().size()))
         SyncItems();
     else
         SyncSelection();
@@ -136,7 +138,7 @@ bool TXPColorCombo::TImpl::ParentMessage(UINT message, WPARAM wParam, LPARAM lPa
         case WM_COMMAND:
             if (reinterpret_cast<HWND>(lParam) != hwnd || !hwnd) return false;
             if (HIWORD(wParam) == CBN_SELCHANGE)
-                list.SelectItem(static_cast<int>(SendMessageA(hwnd, CB_GETCURSEL, 0, 0)));
+                list.SelectItem(static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0)));
             result = 0;
             return HIWORD(wParam) == CBN_SELCHANGE;
     }
@@ -178,7 +180,8 @@ void TXPColorCombo::TImpl::DrawItem(const DRAWITEMSTRUCT& item) {
         textRect.left += 2;
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, text);
-        DrawTextA(dc, entry->Text.c_str(), static_cast<int>(entry->Text.size()), &textRect,
+        const std::wstring name = WideFromUtf8(entry->Text);
+        DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &textRect,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     RestoreDC(dc, savedDc);
@@ -203,7 +206,7 @@ void TXPColorCombo::SetCustomColor(TColor color) { impl_->list.SetCustomColor(co
 void TXPColorCombo::SetUseCustomColor(bool use) {
     impl_->list.SetUseCustomColor(use);
     // Adding the entry changes no selection, so no change told the window.
-    if (SendMessageA(impl_->hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(impl_->list.Items().size()))
+    if (SendMessageW(impl_->hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(impl_->list.Items().size()))
         impl_->SyncItems();
 }
 const TXPColorList& TXPColorCombo::List() const { return impl_->list; }

@@ -18,6 +18,7 @@
 #include "platform/DibCanvas_win.h"
 #include "platform/Exception.h"
 #include "platform/GdiHandle_win.h"
+#include "platform/WideText_win.h"
 #include "settings/HintTimeValue.h"
 #include "settings/Logo.h"
 #include "settings/NotifierSettings.h"
@@ -122,9 +123,14 @@ bool InitUpDownClass() {
     return ready;
 }
 
+// The field takes single-byte characters only, so a separator outside ASCII
+// stands as "." (the number reads the same either way).
 char DecimalSeparator() {
-    char separator[8] = {};
-    return GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1 ? separator[0] : '.';
+    wchar_t separator[8] = {};
+    return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1 && separator[0] > 0 &&
+                   separator[0] < 0x80
+               ? static_cast<char>(separator[0])
+               : '.';
 }
 
 // A child's rectangle in its parent's client coordinates.
@@ -162,12 +168,12 @@ private:
     static LRESULT CALLBACK StaticEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT EditProc(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) { return DefDlgProcA(hwnd_, message, wParam, lParam); }
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) { return DefDlgProcW(hwnd_, message, wParam, lParam); }
 
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-    HWND Make(const char* windowClass, const char* text, DWORD style, DWORD exStyle, int left, int top, int width,
+    HWND Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle, int left, int top, int width,
               int height, int id);
-    HWND MakeLabel(const char* text, int left, int top, int id);
+    HWND MakeLabel(const std::string& text, int left, int top, int id);
     void CreateControls();
 
     void SettingsToControls(const TNotifierSettings& settings);
@@ -216,27 +222,29 @@ TfrmMornelleSetup::TImpl* openDialog = nullptr;
 }  // namespace
 
 TfrmMornelleSetup::TImpl::TImpl(const TNotifierSettings& settings) {
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass {};
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // Unicode windows throughout, the edit's typed characters included.
+    const std::wstring className = WideFromUtf8(kClassName);
+    WNDCLASSW windowClass {};
     windowClass.lpfnWndProc = StaticWindowProc;
     windowClass.cbWndExtra = DLGWINDOWEXTRA;  // DefDlgProc keeps its state there
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    windowClass.lpszClassName = className.c_str();
+    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw Exception("Cannot register the setup dialog's window class");
 
     decimalSeparator_ = DecimalSeparator();
     // "MS Sans Serif" 8 point in pixels, as designed.
-    font_.Reset(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
 
-    owner_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT bounds {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
-    CreateWindowExA(exStyle, kClassName, kCaption, style, kDesignLeft, kDesignTop,
+    CreateWindowExW(exStyle, className.c_str(), WideFromUtf8(kCaption).c_str(), style, kDesignLeft, kDesignTop,
                     bounds.right - bounds.left, bounds.bottom - bounds.top, owner_, nullptr, instance, this);
     if (!hwnd_) {
         if (owner_) DestroyWindow(owner_);
@@ -265,26 +273,27 @@ TfrmMornelleSetup::TImpl::~TImpl() {
     if (owner_) DestroyWindow(owner_);
 }
 
-HWND TfrmMornelleSetup::TImpl::Make(const char* windowClass, const char* text, DWORD style, DWORD exStyle,
+HWND TfrmMornelleSetup::TImpl::Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle,
                                     int left, int top, int width, int height, int id) {
-    HWND control = CreateWindowExA(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, left, top, width, height,
-                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                                   nullptr);
+    HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                   left, top, width, height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
     if (!control) throw Exception("Cannot create the setup dialog's controls");
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     return control;
 }
 
 // Labels are as large as their text.
-HWND TfrmMornelleSetup::TImpl::MakeLabel(const char* text, int left, int top, int id) {
+HWND TfrmMornelleSetup::TImpl::MakeLabel(const std::string& text, int left, int top, int id) {
     SIZE size {0, 13};
     if (HDC dc = GetDC(hwnd_)) {
         const HGDIOBJ old = SelectObject(dc, font_.Get());
-        GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+        const std::wstring wide = WideFromUtf8(text);
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
         SelectObject(dc, old);
         ReleaseDC(hwnd_, dc);
     }
-    return Make("STATIC", text, SS_LEFT | SS_NOPREFIX, 0, left, top, size.cx, size.cy, id);
+    return Make(L"STATIC", text, SS_LEFT | SS_NOPREFIX, 0, left, top, size.cx, size.cy, id);
 }
 
 void TfrmMornelleSetup::TImpl::CreateControls() {
@@ -292,28 +301,28 @@ void TfrmMornelleSetup::TImpl::CreateControls() {
     // so the arrow keys do not wander between check boxes.
     const DWORD tab = WS_TABSTOP | WS_GROUP;
     const int hx = kGbHint.x, hy = kGbHint.y, cx = kGbBackColors.x, cy = kGbBackColors.y;
-    Make("BUTTON", "Auto hide hint", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 16, 89, 17, idChbAutoHideHint);
+    Make(L"BUTTON", "Auto hide hint", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 16, 89, 17, idChbAutoHideHint);
     MakeLabel("Hint time (seconds):", hx + 97, hy + 18, idLaHintTime);
-    Make("BUTTON", "Use fading", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 40, 81, 17, idChbUseFading);
+    Make(L"BUTTON", "Use fading", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 40, 81, 17, idChbUseFading);
 
     // The spin edit: an edit and, at its right, the up-down buttons, the
     // two filling the designed 89 pixels together.
     const int upDownWidth = GetSystemMetrics(SM_CXVSCROLL);
-    edit_ = Make("EDIT", hintTime_.Text().c_str(), ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, hx + 96, hy + 40,
+    edit_ = Make(L"EDIT", hintTime_.Text().c_str(), ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, hx + 96, hy + 40,
                  89 - upDownWidth, 21, idSpinEditHintTime);
     if (InitUpDownClass()) {
         // No UDS_SETBUDDYINT: the field's text is THintTimeValue's, and the
         // buttons only ask for a step (UDN_DELTAPOS).
-        HWND upDown = CreateWindowExA(0, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS | UDS_HOTTRACK,
+        HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS | UDS_HOTTRACK,
                                       hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21, hwnd_,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(idSpinEditHintTimeUpDown)),
-                                      GetModuleHandleA(nullptr), nullptr);
+                                      GetModuleHandleW(nullptr), nullptr);
         if (upDown) {
-            SendMessageA(upDown, UDM_SETRANGE32, kHintTimeMin, kHintTimeMax);
+            SendMessageW(upDown, UDM_SETRANGE32, kHintTimeMin, kHintTimeMax);
             // Held down, the buttons keep stepping by one.
             UDACCEL accel {0, 1};
-            SendMessageA(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
-            SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+            SendMessageW(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+            SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
             // Taking a buddy may resize the control; the design's box wins.
             SetWindowPos(upDown, nullptr, hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21,
                          SWP_NOZORDER | SWP_NOACTIVATE);
@@ -321,35 +330,36 @@ void TfrmMornelleSetup::TImpl::CreateControls() {
     }
     // Subclassed last, so the field's own handling of keys and the wheel
     // comes first and is the only one: some up-down controls step on the
-    // wheel over their buddy too.
-    SetWindowLongPtrA(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // wheel over their buddy too. Through the W call, so the field stays a
+    // Unicode window.
+    SetWindowLongPtrW(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     editProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticEditProc)));
-    Make("BUTTON", "Display when OE is active", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 64, 177, 17,
+        SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticEditProc)));
+    Make(L"BUTTON", "Display when OE is active", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 64, 177, 17,
          idChbDisplayWhenOEActive);
 
     MakeLabel("Start", cx + 8, cy + 19, idLabel3);
     ccBeginColor_.reset(new TXPColorCombo(hwnd_, idCcBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
     MakeLabel("End", cx + 8, cy + 51, idLabel4);
     ccEndColor_.reset(new TXPColorCombo(hwnd_, idCcEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
-    SetWindowLongPtrA(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE,
-                      GetWindowLongPtrA(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE) | WS_GROUP);
-    SetWindowLongPtrA(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE,
-                      GetWindowLongPtrA(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE) | WS_GROUP);
+    SetWindowLongPtrW(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE,
+                      GetWindowLongPtrW(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE) | WS_GROUP);
+    SetWindowLongPtrW(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE,
+                      GetWindowLongPtrW(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE) | WS_GROUP);
 
     // Shown and sized once the logo is loaded.
-    HWND image = Make("STATIC", "", SS_OWNERDRAW, 0, kImage1Left, kImage1Top, kImage1DesignWidth,
+    HWND image = Make(L"STATIC", "", SS_OWNERDRAW, 0, kImage1Left, kImage1Top, kImage1DesignWidth,
                       kImage1DesignHeight, idImage1);
     ShowWindow(image, SW_HIDE);
 
-    Make("BUTTON", "OK", BS_DEFPUSHBUTTON | tab, 0, 256, 216, 75, 25, IDOK);
-    Make("BUTTON", "Cancel", BS_PUSHBUTTON | tab, 0, 336, 216, 75, 25, IDCANCEL);
-    SendMessageA(hwnd_, DM_SETDEFID, IDOK, 0);
+    Make(L"BUTTON", "OK", BS_DEFPUSHBUTTON | tab, 0, 256, 216, 75, 25, IDOK);
+    Make(L"BUTTON", "Cancel", BS_PUSHBUTTON | tab, 0, 336, 216, 75, 25, IDCANCEL);
+    SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
 
     // The group boxes last, beneath the controls they frame, and clipped by
     // them: a group box may paint its whole rectangle.
-    Make("BUTTON", "Hint", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hx, hy, 193, 89, idGbHint);
-    Make("BUTTON", "Colors", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, cx, cy, 193, 81, idGbBackColors);
+    Make(L"BUTTON", "Hint", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hx, hy, 193, 89, idGbHint);
+    Make(L"BUTTON", "Colors", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, cx, cy, 193, 81, idGbBackColors);
 }
 
 void TfrmMornelleSetup::TImpl::SettingsToControls(const TNotifierSettings& settings) {
@@ -390,15 +400,10 @@ void TfrmMornelleSetup::TImpl::UpdateHintTimeEnabled() {
     EnableWindow(Control(idLaHintTime), enabled);
 }
 
-std::string TfrmMornelleSetup::TImpl::HintTimeText() const {
-    const int length = GetWindowTextLengthA(edit_);
-    std::string text(length + 1, '\0');
-    text.resize(GetWindowTextA(edit_, &text[0], length + 1));
-    return text;
-}
+std::string TfrmMornelleSetup::TImpl::HintTimeText() const { return WindowTextUtf8(edit_); }
 
 void TfrmMornelleSetup::TImpl::ShowHintTime() {
-    if (HintTimeText() != hintTime_.Text()) SetWindowTextA(edit_, hintTime_.Text().c_str());
+    if (HintTimeText() != hintTime_.Text()) SetWindowTextUtf8(edit_, hintTime_.Text());
 }
 
 void TfrmMornelleSetup::TImpl::StepHintTime(int delta) {
@@ -406,7 +411,7 @@ void TfrmMornelleSetup::TImpl::StepHintTime(int delta) {
     hintTime_.SetText(HintTimeText());
     hintTime_.Step(delta);
     ShowHintTime();
-    SendMessageA(edit_, EM_SETSEL, 0, -1);
+    SendMessageW(edit_, EM_SETSEL, 0, -1);
 }
 
 void TfrmMornelleSetup::TImpl::HintTimeLostFocus() {
@@ -430,7 +435,7 @@ void TfrmMornelleSetup::TImpl::PaintPanel(HDC dc) const {
     auto line = [dc](int left, int top, int right, int bottom, COLORREF color) {
         const RECT l {left, top, right, bottom};
         SetBkColor(dc, color);
-        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &l, nullptr, 0, nullptr);
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &l, nullptr, 0, nullptr);
     };
     const int w = kClientWidth, h = kClientHeight;
     line(0, 0, w - 1, 1, RGB(0xE0, 0xE0, 0xE0));
@@ -569,13 +574,13 @@ bool TfrmMornelleSetup::TImpl::ShowModal() {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_);
     // The first control in the tab order has the focus, as designed.
-    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(idChbAutoHideHint)), TRUE);
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(idChbAutoHideHint)), TRUE);
     // Every message of the thread is served here, so the popup's timer and
     // the tray icon carry on while the dialog is open; only the dialog's own
     // keyboard goes through the dialog manager first.
     while (!closed_) {
         MSG msg;
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1) break;
         if (got == 0) {
             // The program is ending: close as Cancel and leave the quit
@@ -584,9 +589,9 @@ bool TfrmMornelleSetup::TImpl::ShowModal() {
             ok_ = false;
             break;
         }
-        if (IsDialogMessageA(hwnd_, &msg)) continue;
+        if (IsDialogMessageW(hwnd_, &msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     ShowWindow(hwnd_, SW_HIDE);
     return ok_;
@@ -599,41 +604,43 @@ void TfrmMornelleSetup::TImpl::BringToFront() {
 }
 
 LRESULT CALLBACK TfrmMornelleSetup::TImpl::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
-        self = static_cast<TImpl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self = static_cast<TImpl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    if (!self) return DefDlgProcA(hwnd, message, wParam, lParam);
+    if (!self) return DefDlgProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
-        return DefDlgProcA(hwnd, message, wParam, lParam);
+        return DefDlgProcW(hwnd, message, wParam, lParam);
     }
     // No exception may unwind through the system's code.
     try {
         return self->WindowProc(message, wParam, lParam);
     } catch (...) {
-        return DefDlgProcA(hwnd, message, wParam, lParam);
+        return DefDlgProcW(hwnd, message, wParam, lParam);
     }
 }
 
 LRESULT CALLBACK TfrmMornelleSetup::TImpl::StaticEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || !self->editProc_) return DefWindowProcA(hwnd, message, wParam, lParam);
+    auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || !self->editProc_) return DefWindowProcW(hwnd, message, wParam, lParam);
     try {
         return self->EditProc(message, wParam, lParam);
     } catch (...) {
-        return CallWindowProcA(self->editProc_, hwnd, message, wParam, lParam);
+        return CallWindowProcW(self->editProc_, hwnd, message, wParam, lParam);
     }
 }
 
 LRESULT TfrmMornelleSetup::TImpl::EditProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CHAR:
-            // Only what a number can hold gets in (and control keys).
-            if (!IsHintTimeChar(static_cast<char>(wParam), decimalSeparator_)) return 0;
+            // Only what a number can hold gets in (and control keys). The
+            // character is UTF-16: anything past ASCII is no digit, and must
+            // not pass as the ASCII character its low byte happens to be.
+            if (wParam >= 0x80 || !IsHintTimeChar(static_cast<char>(wParam), decimalSeparator_)) return 0;
             break;
         case WM_MOUSEWHEEL: {
             const short delta = static_cast<short>(HIWORD(wParam));
@@ -647,7 +654,7 @@ LRESULT TfrmMornelleSetup::TImpl::EditProc(UINT message, WPARAM wParam, LPARAM l
             }
             break;
     }
-    return CallWindowProcA(editProc_, edit_, message, wParam, lParam);
+    return CallWindowProcW(editProc_, edit_, message, wParam, lParam);
 }
 
 LRESULT TfrmMornelleSetup::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

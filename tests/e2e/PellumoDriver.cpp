@@ -31,14 +31,21 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-// The text of any window, across processes.
+// The text of any window, across processes, as UTF-8: read as UTF-16, so
+// text outside the system's code page comes through.
 std::string TextOf(HWND window) {
-    char text[4096] = {};
+    wchar_t text[4096] = {};
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                             &copied))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 2000, &copied) ||
+        copied == 0)
         return std::string();
-    return std::string(text, text + copied);
+    const int length = static_cast<int>(copied);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, &utf8[0], size, nullptr, nullptr);
+    return utf8;
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {

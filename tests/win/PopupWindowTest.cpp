@@ -31,6 +31,13 @@ std::string TextOf(HWND window) {
     return buffer;
 }
 
+// The text as the window holds it, UTF-16.
+std::wstring WideTextOf(HWND window) {
+    wchar_t buffer[4096] = {};
+    GetWindowTextW(window, buffer, sizeof buffer / sizeof buffer[0]);
+    return buffer;
+}
+
 // The alpha of a layered window; -1 when it cannot be read.
 int AlphaOf(HWND window) {
     BYTE alpha = 0;
@@ -183,6 +190,107 @@ TEST_F(PopupWindowTest, ComesUpWithoutTakingTheForegroundAndFadesInToOpaque) {
     EXPECT_EQ("Subject : Quarterly figures", TextOf(Control(TfrmMornelle::idSubject)));
     EXPECT_EQ("(Inbox)", TextOf(Control(TfrmMornelle::idFolder)));
     EXPECT_EQ("Hello Bob,\r\nthe figures are attached.", TextOf(Control(TfrmMornelle::idMessageBody)));
+}
+
+// The notification's UTF-8 reaches the labels as the same characters, in
+// any script; a byte that is no UTF-8 costs no more than itself.
+TEST_F(PopupWindowTest, LabelsShowTheTextInAnyScript) {
+    settings.UseFading = false;
+    Make();
+    const struct {
+        const char* what;
+        const char *folder, *sender, *subject, *body;
+        const wchar_t *folderShown, *senderShown, *subjectShown, *bodyShown;
+    } cases[] = {
+        {"Cyrillic", "Входящие", "Иван Петров", "Отчёт за квартал", "Привет!\r\nОтчёт во вложении.",
+         L"(\u0412\u0445\u043e\u0434\u044f\u0449\u0438\u0435)",
+         L"From : \u0418\u0432\u0430\u043d \u041f\u0435\u0442\u0440\u043e\u0432",
+         L"Subject : \u041e\u0442\u0447\u0451\u0442 \u0437\u0430 \u043a\u0432\u0430\u0440\u0442\u0430\u043b",
+         L"\u041f\u0440\u0438\u0432\u0435\u0442!\r\n\u041e\u0442\u0447\u0451\u0442 \u0432\u043e "
+         L"\u0432\u043b\u043e\u0436\u0435\u043d\u0438\u0438."},
+        {"Greek", "Εισερχόμενα", "Νίκος", "Καλημέρα", "Γεια σου κόσμε",
+         L"(\u0395\u03b9\u03c3\u03b5\u03c1\u03c7\u03cc\u03bc\u03b5\u03bd\u03b1)",
+         L"From : \u039d\u03af\u03ba\u03bf\u03c2", L"Subject : \u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1",
+         L"\u0393\u03b5\u03b9\u03b1 \u03c3\u03bf\u03c5 \u03ba\u03cc\u03c3\u03bc\u03b5"},
+        {"CJK and a character past 16 bits", "受信トレイ", "山田", "会議 😀", "よろしく",
+         L"(\u53d7\u4fe1\u30c8\u30ec\u30a4)", L"From : \u5c71\u7530", L"Subject : \u4f1a\u8b70 \U0001F600",
+         L"\u3088\u308d\u3057\u304f"},
+    };
+    for (const auto& c : cases) {
+        queue.Add(Mail(c.folder, c.sender, c.subject, c.body, mpNormal));
+        popup->ShowNextNotification();
+        EXPECT_EQ(c.folderShown, WideTextOf(Control(TfrmMornelle::idFolder))) << c.what;
+        EXPECT_EQ(c.senderShown, WideTextOf(Control(TfrmMornelle::idSender))) << c.what;
+        EXPECT_EQ(c.subjectShown, WideTextOf(Control(TfrmMornelle::idSubject))) << c.what;
+        EXPECT_EQ(c.bodyShown, WideTextOf(Control(TfrmMornelle::idMessageBody))) << c.what;
+        SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    }
+
+    // Latin-1 bytes where UTF-8 belongs: the system replaces or leaves out
+    // the bad bytes, and everything around them stays.
+    queue.Add(Mail("Inbox", "Gr\xFC\xDF Gott", "Caf\xE9 menu", "", mpNormal));
+    popup->ShowNextNotification();
+    const std::wstring sender = WideTextOf(Control(TfrmMornelle::idSender));
+    EXPECT_EQ(L"From : Gr", sender.substr(0, 9));
+    EXPECT_EQ(L" Gott", sender.substr(sender.size() < 5 ? 0 : sender.size() - 5));
+    const std::wstring subject = WideTextOf(Control(TfrmMornelle::idSubject));
+    EXPECT_EQ(L"Subject : Caf", subject.substr(0, 13));
+    EXPECT_EQ(L" menu", subject.substr(subject.size() < 5 ? 0 : subject.size() - 5));
+}
+
+// A body longer than its label shows what fits and ends in "…" at a word;
+// a larger popup shows more, and all of it once it fits.
+TEST_F(PopupWindowTest, LongBodyIsCutAtAWordWithAnEllipsis) {
+    settings.UseFading = false;
+    Make();
+    std::wstring wideBody;
+    std::string body;
+    for (int i = 0; i < 40; ++i) {
+        body += "Съешь же ещё этих мягких французских булок, да выпей чаю. ";
+        wideBody += L"\u0421\u044a\u0435\u0448\u044c \u0436\u0435 \u0435\u0449\u0451 \u044d\u0442\u0438\u0445 "
+                    L"\u043c\u044f\u0433\u043a\u0438\u0445 \u0444\u0440\u0430\u043d\u0446\u0443\u0437\u0441\u043a\u0438\u0445 "
+                    L"\u0431\u0443\u043b\u043e\u043a, \u0434\u0430 \u0432\u044b\u043f\u0435\u0439 \u0447\u0430\u044e. ";
+    }
+    body += "Конец.";
+    wideBody += L"\u041a\u043e\u043d\u0435\u0446.";
+    queue.Add(Mail("Inbox", "A", "s", body, mpNormal));
+    popup->ShowNextNotification();
+    const HWND label = Control(TfrmMornelle::idMessageBody);
+
+    // Whether `text` fits the label, measured as the label draws it.
+    auto fits = [&](const std::wstring& text) {
+        RECT area {};
+        GetClientRect(label, &area);
+        HDC dc = GetDC(label);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        RECT needed {0, 0, area.right, 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+                  DT_CALCRECT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+        SelectObject(dc, old);
+        ReleaseDC(label, dc);
+        return needed.bottom <= area.bottom;
+    };
+    auto checkCut = [&](const char* when, size_t& length) {
+        const std::wstring shown = WideTextOf(label);
+        ASSERT_GT(shown.size(), 20u) << when;
+        ASSERT_LT(shown.size(), wideBody.size()) << when;
+        EXPECT_EQ(L'\u2026', shown.back()) << when;
+        const std::wstring kept = shown.substr(0, shown.size() - 1);
+        EXPECT_EQ(wideBody.substr(0, kept.size()), kept) << when;
+        EXPECT_EQ(L' ', wideBody[kept.size()]) << when << ": cut at a word";
+        EXPECT_TRUE(fits(shown)) << when;
+        // The next word would not have fitted.
+        const size_t next = wideBody.find(L' ', kept.size() + 1);
+        EXPECT_FALSE(fits(wideBody.substr(0, next) + L"\u2026")) << when;
+        length = shown.size();
+    };
+    size_t small = 0, large = 0;
+    checkCut("300 x 200", small);
+    SetWindowPos(hwnd, nullptr, 0, 0, 400, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    checkCut("400 x 400", large);
+    EXPECT_GT(large, small);
+    SetWindowPos(hwnd, nullptr, 0, 0, 1000, 900, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(wideBody, WideTextOf(label));
 }
 
 TEST_F(PopupWindowTest, LabelsSitWhereTheLayoutPutsThem) {
@@ -491,9 +599,11 @@ TEST(PopupScreenshot, HighPriority) {
     };
     TfrmMornelle popup(queue, inputs, TRect(480, 380, 780, 580));
     const HWND hwnd = static_cast<HWND>(popup.Handle());
-    queue.Add(Mail("Inbox", "Alice Example", "Quarterly figures are due today",
-                   "Hello Bob,\r\n\r\nthe quarterly figures are attached. Could you look them over before the "
-                   "meeting on Friday? The totals on page three still need your signature.\r\n\r\nThanks, Alice",
+    // Greek and Cyrillic, and a body longer than the popup shows.
+    queue.Add(Mail("Входящие", "Νίκος Παπαδόπουλος", "Квартальный отчёт к пятнице",
+                   "Здравствуйте, Борис!\r\n\r\nКвартальный отчёт во вложении. Посмотрите его, пожалуйста, до "
+                   "встречи в пятницу: итоги на третьей странице ещё ждут вашей подписи. После этого отчёт уйдёт "
+                   "в бухгалтерию, а копия останется в архиве отдела.\r\n\r\nСпасибо, Никос",
                    mpHigh));
     popup.ShowNextNotification();
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(hwnd) && AlphaOf(hwnd) == 255; }, 3000));
