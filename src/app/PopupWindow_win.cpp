@@ -37,11 +37,14 @@ const int kDesignClientHeight = 169;
 
 using TFont = TGdi<HFONT>;
 
-// "MS Sans Serif" 8 point as the form designer sets it.
+// 8 point in "Microsoft Sans Serif", the TrueType twin of the designed
+// "MS Sans Serif": the same letters, but where the bitmap face holds only the
+// system's Western code page, this one holds Greek, Cyrillic, Hebrew, Arabic
+// and Thai, and the system links it to its East Asian fonts.
 TFont MakeFont(bool bold, bool underline) {
     return TFont(CreateFontW(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             L"MS Sans Serif"));
+                             L"Microsoft Sans Serif"));
 }
 
 // One window, bound to its object on WM_NCCREATE through GWLP_USERDATA.
