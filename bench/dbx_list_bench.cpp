@@ -14,7 +14,7 @@
 
 #include "BenchSupport.h"
 #include "DbxWriter.h"
-#include "store/ZellFolderDbx.h"
+#include "store/DbxMessageFolder.h"
 
 using namespace pellumo;
 
@@ -46,7 +46,7 @@ struct Fixture {
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         TFileStream file(path);
         bench::RecordingStream recording(file, reads);
-        TZellMessageDbx dbx;
+        TDbxMessageFolder dbx;
         dbx.Open(recording);
         reads.clear();  // the open checks are not part of a listing
         for (dbx.First(); !dbx.Eof(); dbx.Next()) ++records;
@@ -61,7 +61,7 @@ Fixture& Data() {
 
 void BM_ListMessages(benchmark::State& state) {
     Fixture& f = Data();
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(std::unique_ptr<TStream>(new TFileStream(f.path)));
     size_t n = 0;
     for (auto _ : state) {

@@ -17,7 +17,7 @@
 #include "BenchSupport.h"
 #include "DbxWriter.h"
 #include "app/MailScan.h"
-#include "store/ZellFolderDbx.h"
+#include "store/DbxMessageFolder.h"
 
 using namespace pellumo;
 namespace fs = std::filesystem;
@@ -51,7 +51,7 @@ void RecordReads(const std::string& file, const std::vector<uint32_t>& bodies, s
     TFileStream stream(file);
     out.emplace_back(file, Reads());
     RecordingStream recording(stream, out.back().second);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(recording);
     for (dbx.First(); !dbx.Eof(); dbx.Next()) benchmark::DoNotOptimize(dbx.Current()->Id.size());
     TMemoryStream text;
@@ -71,7 +71,7 @@ void Replay(const std::vector<std::pair<std::string, Reads>>& files) {
 
 struct Store {
     fs::path dir = fs::temp_directory_path() / ("pellumo-scan-bench-" + std::to_string(getpid()));
-    std::vector<std::unique_ptr<TZellDbxObject>> records;
+    std::vector<std::unique_ptr<TDbxFolderRecord>> records;
     TFolderList baseline;  // 20 folders of 5,000 messages
     TFolderList folders;   // the same 20, and one of 50,000
     std::vector<std::pair<std::string, Reads>> baselineReads, rescanReads;
@@ -87,12 +87,12 @@ struct Store {
         big = Add("Big", Messages(50000, 200000), folders);
         bigBefore = mkstore::WriteMessageFile(Messages(50000, 200000));
         bigAfter = mkstore::AddMessages(bigBefore, Messages(1, 900000));
-        for (const auto& entry : baseline) RecordReads(entry.Object->Record->FileName, {}, baselineReads);
+        for (const auto& entry : baseline) RecordReads(entry.Info->Record->FileName, {}, baselineReads);
         // The rescan lists the changed folder and reads the one new message.
         WriteFile(big, bigAfter);
         uint32_t newBody = 0;
         {
-            TZellMessageDbx dbx;
+            TDbxMessageFolder dbx;
             dbx.Open(std::unique_ptr<TStream>(new TFileStream(big)));
             for (dbx.First(); !dbx.Eof(); dbx.Next()) newBody = dbx.Current()->BodyPos;
         }
@@ -107,18 +107,18 @@ struct Store {
         return path.string();
     }
     void Watch(const std::string& path, TFolderList& list) {
-        std::unique_ptr<TZellDbxObject> record(new TZellDbxObject);
+        std::unique_ptr<TDbxFolderRecord> record(new TDbxFolderRecord);
         record->Name = fs::path(path).stem().string();
         record->FileName = path;
         record->Kind = 1;
         TFolderListEntry entry;
-        entry.Object.reset(new TFolderInfo);
-        entry.Object->Record = record.get();
+        entry.Info.reset(new TFolderInfo);
+        entry.Info->Record = record.get();
         records.push_back(std::move(record));
         list.push_back(std::move(entry));
     }
     static void ResetAges(TFolderList& list) {
-        for (auto& entry : list) entry.Object->LastAge = TFileStamp();
+        for (auto& entry : list) entry.Info->LastAge = TFileStamp();
     }
 };
 
@@ -153,7 +153,7 @@ void BM_RescanOneNewMessage(benchmark::State& state) {
         WriteFile(s.big, s.bigAfter);
         // Only the big folder's age moves; the others keep theirs.
         for (auto& entry : s.folders)
-            if (entry.Object->Record->FileName == s.big) entry.Object->LastAge = TFileStamp();
+            if (entry.Info->Record->FileName == s.big) entry.Info->LastAge = TFileStamp();
         state.ResumeTiming();
         scan.StoreChanged();
         if (scan.Queue.Count() != 1) state.SkipWithError("the new message was not queued");

@@ -3,14 +3,14 @@
 #include <cstdint>
 #include <memory>
 
-#include "store/ZellDbx.h"
+#include "store/DbxFolderListFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pellumo::TMemoryStream stream(std::vector<uint8_t>(data, data + size));
-    pellumo::TZellDbx dbx;
+    pellumo::TDbxFolderListFile dbx;
     dbx.Open(stream);
     dbx.FileType();
-    dbx.OnObjectFound = [](pellumo::TZellDbx&, std::unique_ptr<pellumo::TZellDbxObject>) {};
+    dbx.OnRecordFound = [](pellumo::TDbxFolderListFile&, std::unique_ptr<pellumo::TDbxFolderRecord>) {};
     dbx.Scan();
     return 0;
 }

@@ -6,16 +6,16 @@
 
 #include "platform/Exception.h"
 #include "store/WatchedFolders.h"
-#include "store/ZellDbxTreeBuilder.h"
+#include "store/DbxFolderTree.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pellumo::TMemoryStream stream(std::vector<uint8_t>(data, data + size));
-    pellumo::TZellDbx dbx;
+    pellumo::TDbxFolderListFile dbx;
     dbx.Open(stream);
     try {
-        pellumo::TZellDbxTreeBuilder builder(dbx);
+        pellumo::TDbxFolderTreeBuilder builder(dbx);
         builder.StoreRoot = "store/";
-        pellumo::TZellDbxTreeNode root("identity", nullptr);
+        pellumo::TDbxFolderNode root("identity", nullptr);
         builder.Build(root);
         pellumo::TFolderList list;
         pellumo::AddWatchedFolders(root, list);

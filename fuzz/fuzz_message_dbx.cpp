@@ -3,11 +3,11 @@
 #include <cstdint>
 
 #include "platform/Exception.h"
-#include "store/ZellFolderDbx.h"
+#include "store/DbxMessageFolder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pellumo::TMemoryStream stream(std::vector<uint8_t>(data, data + size));
-    pellumo::TZellMessageDbx dbx;
+    pellumo::TDbxMessageFolder dbx;
     try {
         dbx.Open(stream);
     } catch (const pellumo::Exception&) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "store/ZellFolderDbx.h"
+#include "store/DbxMessageFolder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 0x14) return 0;
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t start = uint32_t(bytes[0x10]) | uint32_t(bytes[0x11]) << 8 | uint32_t(bytes[0x12]) << 16 |
                            uint32_t(bytes[0x13]) << 24;
     pellumo::TMemoryStream stream(bytes);
-    pellumo::TZellMessageDbx dbx;
+    pellumo::TDbxMessageFolder dbx;
     dbx.Open(stream);
     pellumo::TMemoryStream text;
     const int32_t total = dbx.ReadMessage(start, text);

@@ -6,7 +6,7 @@
 #include "content/DecoderMLang.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
-#include "store/ZellFolderDbx.h"
+#include "store/DbxMessageFolder.h"
 
 namespace pellumo {
 
@@ -74,11 +74,11 @@ TMailPriority MapPriority(int32_t priority) {
 
 std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
     std::vector<TSkippedFolder> skipped;
-    TZellMessageDbx reader;
+    TDbxMessageFolder reader;
     TMemoryStream buffer;
     const size_t count = folders_.size();
     for (size_t i = 0; i < count; ++i) {
-        TFolderInfo& info = *folders_[i].Object;
+        TFolderInfo& info = *folders_[i].Info;
         if (!FolderChanged(info) || info.LastAge.Age == -1) continue;
         try {
             reader.Open(std::unique_ptr<TStream>(new TFileStream(info.Record->FileName)));
@@ -91,8 +91,8 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
         bool unfinished = false;
         for (reader.First(); !reader.Eof(); reader.Next()) {
             if (ShuttingDown) return skipped;
-            const TZellDbxMessageObject& msg = *reader.Current();
-            const std::string key = SeenKey(folders_[i].Text, msg.Id);
+            const TDbxMessageRecord& msg = *reader.Current();
+            const std::string key = SeenKey(folders_[i].FolderId, msg.Id);
             if (recordOnly) {
                 SeenIds.Add(key);
             } else if (!msg.IsRead() && !SeenIds.Contains(key)) {
@@ -115,7 +115,7 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
     return skipped;
 }
 
-bool TMailScan::ReadMessageText(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer,
+bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMemoryStream& buffer,
                                 TMessageText& text) {
     // One message that cannot be read, parsed or converted must not silence
     // the rest: it is announced all the same, with what the index knows.
@@ -136,7 +136,7 @@ bool TMailScan::ReadMessageText(TZellMessageDbx& reader, const TZellDbxMessageOb
     return true;
 }
 
-void TMailScan::QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder,
+void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const std::string& folder,
                                   const TMessageText& text) {
     if (HoldBack && HoldBack()) return;
     std::unique_ptr<TEmailInfo> info(new TEmailInfo);

@@ -13,11 +13,11 @@
 #include "content/IdMessage.h"
 #include "platform/Lock.h"
 #include "store/WatchedFolders.h"
-#include "store/ZellDbxObject.h"
+#include "store/DbxRecords.h"
 
 namespace pellumo {
 
-class TZellMessageDbx;
+class TDbxMessageFolder;
 
 enum TMailPriority : uint8_t { mpHigh = 0, mpNormal = 1, mpLow = 2 };
 
@@ -106,7 +106,7 @@ public:
     // Queues a notification. Sender and subject come from Text, else from
     // the index record (system code page); the folder name from Folder
     // (system code page).
-    void QueueNotification(const TZellDbxMessageObject& msg, const std::string& folder, const TMessageText& text);
+    void QueueNotification(const TDbxMessageRecord& msg, const std::string& folder, const TMessageText& text);
 
     TSeenIds SeenIds;
     TEmailQueue Queue;
@@ -119,7 +119,7 @@ public:
 
 private:
     // False when the message's text is not all written yet.
-    bool ReadMessageText(TZellMessageDbx& reader, const TZellDbxMessageObject& msg, TMemoryStream& buffer,
+    bool ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMemoryStream& buffer,
                          TMessageText& text);
 
     TFolderList& folders_;

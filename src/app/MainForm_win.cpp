@@ -20,7 +20,7 @@
 #include "platform/WideText_win.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
-#include "store/OEUtils.h"
+#include "store/StoreLocation.h"
 
 namespace pellumo {
 

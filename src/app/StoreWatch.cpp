@@ -21,7 +21,7 @@ std::string WatchStateTip(TWatchState state) {
     return kApplicationTitle;
 }
 
-TStoreWatch::TStoreWatch(TMailScan& scan, std::unique_ptr<TZellDbxTreeNode>& tree, TFolderList& folders,
+TStoreWatch::TStoreWatch(TMailScan& scan, std::unique_ptr<TDbxFolderNode>& tree, TFolderList& folders,
                          TInputs inputs)
     : scan_(scan), tree_(tree), folders_(folders), inputs_(std::move(inputs)) {}
 
@@ -60,7 +60,7 @@ void TStoreWatch::ReadFolderList() {
     if (stamp.Age == -1 || stamp == folderListStamp_) return;
     folderListStamp_ = stamp;
     try {
-        std::unique_ptr<TZellDbxTreeNode> tree = BuildFolderTree(root_, inputs_.IdentityName());
+        std::unique_ptr<TDbxFolderNode> tree = BuildFolderTree(root_, inputs_.IdentityName());
         // The old records stay alive until the list no longer points at them.
         UpdateWatchedFolders(*tree, folders_);
         tree_ = std::move(tree);

@@ -11,7 +11,7 @@
 
 #include "app/MailScan.h"
 #include "store/WatchedFolders.h"
-#include "store/ZellDbxTreeBuilder.h"
+#include "store/DbxFolderTree.h"
 
 namespace pellumo {
 
@@ -34,7 +34,7 @@ public:
 
     // Tree and Folders are the settings' folder tree and watched list, as the
     // settings built them from StoreRoot at start.
-    TStoreWatch(TMailScan& scan, std::unique_ptr<TZellDbxTreeNode>& tree, TFolderList& folders, TInputs inputs);
+    TStoreWatch(TMailScan& scan, std::unique_ptr<TDbxFolderNode>& tree, TFolderList& folders, TInputs inputs);
 
     // The start-up scan: a baseline, or with AnnounceAll every unread
     // message. Returns the folder files passed over.
@@ -60,7 +60,7 @@ private:
     static void LogSkipped(const std::vector<TSkippedFolder>& skipped);
 
     TMailScan& scan_;
-    std::unique_ptr<TZellDbxTreeNode>& tree_;
+    std::unique_ptr<TDbxFolderNode>& tree_;
     TFolderList& folders_;
     TInputs inputs_;
     std::string root_;

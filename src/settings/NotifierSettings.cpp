@@ -4,7 +4,7 @@
 #include "platform/Registry.h"
 #include "settings/HintTimeValue.h"
 #include "settings/WindowLocation.h"
-#include "store/OEUtils.h"
+#include "store/StoreLocation.h"
 
 namespace pellumo {
 

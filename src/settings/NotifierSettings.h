@@ -8,7 +8,7 @@
 
 #include "platform/Geometry.h"
 #include "store/WatchedFolders.h"
-#include "store/ZellDbxTreeBuilder.h"
+#include "store/DbxFolderTree.h"
 
 namespace pellumo {
 
@@ -52,7 +52,7 @@ public:
 
     // AutoHideHint, UseFading, DisplayWhenOEActive, HintTime, BeginColor and
     // EndColor come with TUserSettings.
-    std::unique_ptr<TZellDbxTreeNode> FolderTree;
+    std::unique_ptr<TDbxFolderNode> FolderTree;
     TRect WindowRect;
 
     // 300 x 200 at the bottom right of the primary work area.
@@ -71,7 +71,7 @@ inline void ApplyUserSettings(TNotifierSettings& settings, const TUserSettings& 
 }
 
 // The process's settings, constructed on first use. A failed construction
-// raises and keeps nothing, so the next call tries again.
+// throws and keeps nothing, so the next call tries again.
 TNotifierSettings& NotifierSettings();
 
 // At program end: destroys (and thereby saves) the settings, if any.

@@ -1,16 +1,16 @@
 #include "store/WatchedFolders.h"
 
-#include "store/ZellDbxTreeBuilder.h"
+#include "store/DbxFolderTree.h"
 
 namespace pellumo {
 
-void AddWatchedFolders(const TZellTreeNode& node, TFolderList& list) {
+void AddWatchedFolders(const TTreeNode& node, TFolderList& list) {
     // An explicit stack: folder chains may be deeper than the call stack.
-    std::vector<const TZellTreeNode*> pending{&node};
+    std::vector<const TTreeNode*> pending{&node};
     while (!pending.empty()) {
-        const TZellTreeNode* current = pending.back();
+        const TTreeNode* current = pending.back();
         pending.pop_back();
-        const auto* folder = dynamic_cast<const TZellDbxTreeNode*>(current);
+        const auto* folder = dynamic_cast<const TDbxFolderNode*>(current);
         if (current->Parent() && folder && folder->Record && folder->Record->Kind == kWatchedFolderKind) {
             std::unique_ptr<TFolderInfo> info(new TFolderInfo);
             info->Record = folder->Record.get();
@@ -21,18 +21,18 @@ void AddWatchedFolders(const TZellTreeNode& node, TFolderList& list) {
     }
 }
 
-void UpdateWatchedFolders(const TZellTreeNode& node, TFolderList& list) {
+void UpdateWatchedFolders(const TTreeNode& node, TFolderList& list) {
     TFolderList fresh;
     AddWatchedFolders(node, fresh);
     for (TFolderListEntry& entry : fresh) {
-        TFolderInfo& info = *entry.Object;
+        TFolderInfo& info = *entry.Info;
         info.Baseline = true;
         for (TFolderListEntry& old : list) {
-            if (!old.Object || !old.Object->Record || old.Text != entry.Text ||
-                old.Object->Record->FileName != info.Record->FileName)
+            if (!old.Info || !old.Info->Record || old.FolderId != entry.FolderId ||
+                old.Info->Record->FileName != info.Record->FileName)
                 continue;
-            info.LastAge = old.Object->LastAge;
-            info.Baseline = old.Object->Baseline;
+            info.LastAge = old.Info->LastAge;
+            info.Baseline = old.Info->Baseline;
             break;
         }
     }

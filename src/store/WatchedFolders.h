@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "store/ZellDbxObject.h"
+#include "store/DbxRecords.h"
 #include "platform/FileSystem.h"
-#include "store/ZellTree.h"
+#include "store/TreeNode.h"
 
 namespace pellumo {
 
 struct TFolderInfo {
     static constexpr uint32_t kInfoBackgroundColor = 0x80000018;  // system colour COLOR_INFOBK
 
-    const TZellDbxObject* Record = nullptr;  // owned by its tree node
+    const TDbxFolderRecord* Record = nullptr;  // owned by its tree node
     uint32_t Color = kInfoBackgroundColor;
     bool Enabled = false;
     TFileStamp LastAge;  // the file's stamp when the scan last looked at it
@@ -26,8 +26,8 @@ struct TFolderInfo {
 };
 
 struct TFolderListEntry {
-    std::string Text;  // the folder's Id
-    std::unique_ptr<TFolderInfo> Object;
+    std::string FolderId;  // the folder record's Id
+    std::unique_ptr<TFolderInfo> Info;
 };
 using TFolderList = std::vector<TFolderListEntry>;
 
@@ -37,12 +37,12 @@ const uint8_t kWatchedFolderKind = 1;
 // Appends the watched folders of the subtree at Node to List: depth first,
 // each parent before its children, children in tree order. A node without a
 // parent (the root) is never added.
-void AddWatchedFolders(const TZellTreeNode& node, TFolderList& list);
+void AddWatchedFolders(const TTreeNode& node, TFolderList& list);
 
 // Replaces List with the watched folders of the subtree at Node (a newer
 // reading of the same store's folder list), in that order. A folder already
 // in List (same Id and file) keeps what the scan knows of it; a new one is
 // marked for a baseline reading; one no longer there is dropped.
-void UpdateWatchedFolders(const TZellTreeNode& node, TFolderList& list);
+void UpdateWatchedFolders(const TTreeNode& node, TFolderList& list);
 
 }  // namespace pellumo

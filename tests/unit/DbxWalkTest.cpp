@@ -52,7 +52,7 @@ TEST(DbxWalkOrder, WalkingBackUpResumesAfterTheEntryItLeft) {
 
 TEST(DbxWalkOrder, FirstRestartsTheWalk) {
     TMemoryStream stream(TailAndChildTree(RawDbx::kMessages).bytes);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     dbx.First();
     dbx.Next();
@@ -63,7 +63,7 @@ TEST(DbxWalkOrder, FirstRestartsTheWalk) {
 
 TEST(DbxWalkOrder, ReadsThroughAStreamThatHandsOutOneByteAtATime) {
     OneByteStream stream(TailAndChildTree(RawDbx::kMessages).bytes);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     EXPECT_EQ(ListIds(dbx).size(), 6u);
 }
@@ -91,7 +91,7 @@ TEST(DbxWalkEmpty, ScanOfRootPositionZeroReportsNothing) {
 
 TEST(DbxWalkEmpty, NextBeforeFirstAndAfterCloseStaysAtEof) {
     TMemoryStream stream(TailAndChildTree(RawDbx::kMessages).bytes);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     EXPECT_TRUE(dbx.Eof());
     dbx.Next();
@@ -108,7 +108,7 @@ TEST(DbxWalkEmpty, NextBeforeFirstAndAfterCloseStaysAtEof) {
 
 TEST(DbxWalkEmpty, NextAfterTheEndKeepsEof) {
     TMemoryStream stream(TailAndChildTree(RawDbx::kMessages).bytes);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     ListIds(dbx);
     dbx.Next();
@@ -233,7 +233,7 @@ TEST(DbxWalkCorrupt, HugeRecordLengthReadsOnlyWhatTheFileHolds) {
     f.Put32(rec + 4, 0xFFFFFFF0);
     f.SetRoot(f.Node({{rec, 0}}));
     TMemoryStream stream(f.bytes);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     dbx.First();
     ASSERT_FALSE(dbx.Eof());

@@ -45,17 +45,17 @@ protected:
 
     // A watched folder (Kind 1 unless told) whose file is Name + ".dbx".
     TFolderInfo& Folder(const std::string& name, uint8_t kind = 1) {
-        std::unique_ptr<TZellDbxObject> record(new TZellDbxObject);
+        std::unique_ptr<TDbxFolderRecord> record(new TDbxFolderRecord);
         record->Name = name;
         record->FileName = (dir_ / (name + ".dbx")).string();
         record->Kind = kind;
         records_.push_back(std::move(record));
         TFolderListEntry entry;
-        entry.Text = name;
-        entry.Object.reset(new TFolderInfo);
-        entry.Object->Record = records_.back().get();
+        entry.FolderId = name;
+        entry.Info.reset(new TFolderInfo);
+        entry.Info->Record = records_.back().get();
         folders_.push_back(std::move(entry));
-        return *folders_.back().Object;
+        return *folders_.back().Info;
     }
 
     // Writes a folder file and moves its last-write time on by Step seconds
@@ -80,7 +80,7 @@ protected:
 
     fs::path dir_;
     fs::file_time_type clock_;
-    std::vector<std::unique_ptr<TZellDbxObject>> records_;
+    std::vector<std::unique_ptr<TDbxFolderRecord>> records_;
     TFolderList folders_;
 };
 
@@ -184,11 +184,11 @@ TEST_F(MailScanTest, WritesWithinOneAgeStepAreSeen) {
     TMailScan scan(folders_);
     scan.ScanFolders(true);
     Write("Inbox", {Mail(1, "a")}, 0);  // a half-written state: nothing new yet
-    const TFileStamp half = folders_[0].Object->LastAge;
+    const TFileStamp half = folders_[0].Info->LastAge;
     scan.StoreChanged();
     EXPECT_TRUE(Queued(scan).empty());
     Write("Inbox", {Mail(1, "a"), Mail(2, "b")}, 0);
-    ASSERT_EQ(FileStamp(folders_[0].Object->Record->FileName).Age, half.Age) << "the test needs one age step";
+    ASSERT_EQ(FileStamp(folders_[0].Info->Record->FileName).Age, half.Age) << "the test needs one age step";
     scan.StoreChanged();
     EXPECT_EQ(Queued(scan), Subjects{"Inbox: b"});
     // Nothing written since: not read again.
@@ -201,15 +201,15 @@ TEST_F(MailScanTest, FoldersThatAreNeverRead) {
     Folder("Sent", 3);
     Folder("Missing");
     TFolderListEntry bare;
-    bare.Object.reset(new TFolderInfo);
+    bare.Info.reset(new TFolderInfo);
     folders_.push_back(std::move(bare));
-    // Not message files at all: reading them would raise.
+    // Not message files at all: reading them would throw.
     Write("Outbox", std::vector<uint8_t>(100, 'x'));
     Write("Sent", std::vector<uint8_t>(100, 'x'));
     TMailScan scan(folders_);
     EXPECT_NO_THROW(scan.ScanFolders(false));
-    EXPECT_EQ(folders_[2].Object->LastAge.Age, -1);
-    EXPECT_EQ(folders_[0].Object->LastAge, TFileStamp());  // not even looked at
+    EXPECT_EQ(folders_[2].Info->LastAge.Age, -1);
+    EXPECT_EQ(folders_[0].Info->LastAge, TFileStamp());  // not even looked at
     // The missing file appears: read at the next scan.
     Write("Missing", {Mail(1, "now here")});
     scan.StoreChanged();
@@ -268,7 +268,7 @@ TEST_F(MailScanTest, BadFolderFileIsPassedOverToldAndReadOnceItChanges) {
     TMailScan scan(folders_);
     const std::vector<TSkippedFolder> skipped = scan.ScanFolders(false);
     ASSERT_EQ(skipped.size(), 1u);
-    EXPECT_EQ(skipped[0].FileName, folders_[1].Object->Record->FileName);
+    EXPECT_EQ(skipped[0].FileName, folders_[1].Info->Record->FileName);
     EXPECT_EQ(skipped[0].Message, "Invalid dbx file");
     EXPECT_EQ(Queued(scan), (Subjects{"Inbox: a", "Lists: b"}));
     EXPECT_TRUE(scan.StoreChanged().empty()) << "not read again while unchanged";

@@ -194,10 +194,10 @@ TEST_F(SettingsWithStoreTest, ConstructionListsTheWatchedFolders) {
         TNotifierSettings& s = NotifierSettings();
         ASSERT_NE(s.FolderTree, nullptr);
         ASSERT_EQ(s.FolderList().size(), 2u);
-        EXPECT_EQ(s.FolderList()[0].Text, "000002");
-        EXPECT_EQ(s.FolderList()[1].Text, "000003");
-        EXPECT_EQ(s.FolderList()[1].Object->Record->Name, "Lists");
-        EXPECT_TRUE(s.FolderList()[0].Object->Enabled);
+        EXPECT_EQ(s.FolderList()[0].FolderId, "000002");
+        EXPECT_EQ(s.FolderList()[1].FolderId, "000003");
+        EXPECT_EQ(s.FolderList()[1].Info->Record->Name, "Lists");
+        EXPECT_TRUE(s.FolderList()[0].Info->Enabled);
         FreeNotifierSettings();
     });
 }

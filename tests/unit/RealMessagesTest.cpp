@@ -93,7 +93,7 @@ TEST(RealMessages, StoredMessagesPreview) {
         {"dbx/oe6-sample-store/Inbox.dbx", "The solution for all your messaging needs\r\nFeaturing\r\n"},
     };
     for (const auto& c : cases) {
-        TZellMessageDbx dbx;
+        TDbxMessageFolder dbx;
         dbx.Open(std::unique_ptr<TStream>(new TFileStream(TestData(c.first))));
         dbx.First();
         ASSERT_FALSE(dbx.Eof()) << c.first;

@@ -16,7 +16,7 @@ struct Listed {
 };
 
 std::vector<Listed> ListFile(const std::string& relative) {
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(std::unique_ptr<TStream>(new TFileStream(TestData(relative))));
     std::vector<Listed> out;
     for (dbx.First(); !dbx.Eof(); dbx.Next()) {
@@ -57,24 +57,24 @@ TEST(RealStore_Messages, EmptyOutboxAndFilesNoMessageReaderAccepts) {
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "Unexpected dbx file type");
     }
-    TZellDbx offline;
+    TDbxFolderListFile offline;
     offline.FileName = TestData("dbx/oe6-sample-store/Offline.dbx");
     offline.Open();
     EXPECT_EQ(offline.FileType(), 4);
 }
 
 TEST(RealStore_Folders, ScanReportsTheSevenFolderRecords) {
-    TZellDbx dbx;
+    TDbxFolderListFile dbx;
     dbx.FileName = TestData("dbx/oe6-sample-store/Folders.dbx");
     dbx.SetActive(true);
     ASSERT_TRUE(dbx.Active());
     EXPECT_TRUE(dbx.OwnsStream());
     EXPECT_EQ(dbx.FileType(), 1);
-    std::vector<std::unique_ptr<TZellDbxObject>> folders;
-    dbx.OnObjectFound = [&](TZellDbx&, std::unique_ptr<TZellDbxObject> obj) { folders.push_back(std::move(obj)); };
+    std::vector<std::unique_ptr<TDbxFolderRecord>> folders;
+    dbx.OnRecordFound = [&](TDbxFolderListFile&, std::unique_ptr<TDbxFolderRecord> obj) { folders.push_back(std::move(obj)); };
     dbx.Scan();
     ASSERT_EQ(folders.size(), 7u);
-    std::map<std::string, const TZellDbxObject*> byName;
+    std::map<std::string, const TDbxFolderRecord*> byName;
     for (const auto& f : folders) byName[f->Name] = f.get();
     ASSERT_EQ(byName.size(), 7u);
     EXPECT_EQ(byName.at("Hotmail")->Id, "000009");

@@ -77,7 +77,7 @@ protected:
     fs::path dir_;
     fs::file_time_type clock_;
     std::string registryRoot_;
-    std::unique_ptr<TZellDbxTreeNode> tree_;
+    std::unique_ptr<TDbxFolderNode> tree_;
     TFolderList folders_;
     TMailScan scan_{folders_};
     TStoreWatch watch_{scan_, tree_, folders_, {[this] { return registryRoot_; }, [] { return std::string("me"); }}};
@@ -126,7 +126,7 @@ TEST_F(StoreWatchTest, TheFolderListIsFollowedAndABrokenOneChangesNothing) {
     Messages("Lists", {Mail(1, "b"), Mail(2, "d")});
     watch_.Refresh(true);
     ASSERT_EQ(folders_.size(), 1u);
-    EXPECT_EQ(folders_[0].Object->Record->Name, "Lists");
+    EXPECT_EQ(folders_[0].Info->Record->Name, "Lists");
     EXPECT_EQ(Queued(), Subjects{"Lists: d"});  // kept what it knew: b is not announced again
 }
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/Stream.h"
-#include "store/ZellDbx.h"
-#include "store/ZellFolderDbx.h"
+#include "store/DbxFolderListFile.h"
+#include "store/DbxMessageFolder.h"
 
 namespace pellumo {
 namespace test {
@@ -21,13 +21,13 @@ public:
 };
 
 // Ids of the records a message reader returns, First to Eof.
-inline std::vector<std::string> ListIds(TZellMessageDbx& dbx) {
+inline std::vector<std::string> ListIds(TDbxMessageFolder& dbx) {
     std::vector<std::string> ids;
     for (dbx.First(); !dbx.Eof(); dbx.Next()) ids.push_back(dbx.Current()->Id);
     return ids;
 }
 inline std::vector<std::string> ListIds(const std::vector<uint8_t>& file) {
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(std::unique_ptr<TStream>(new TMemoryStream(file)));
     return ListIds(dbx);
 }
@@ -35,10 +35,10 @@ inline std::vector<std::string> ListIds(const std::vector<uint8_t>& file) {
 // Ids of the records a Scan reports.
 inline std::vector<std::string> ScanIds(const std::vector<uint8_t>& file) {
     TMemoryStream stream(file);
-    TZellDbx dbx;
+    TDbxFolderListFile dbx;
     dbx.Open(stream);
     std::vector<std::string> ids;
-    dbx.OnObjectFound = [&](TZellDbx&, std::unique_ptr<TZellDbxObject> obj) { ids.push_back(obj->Id); };
+    dbx.OnRecordFound = [&](TDbxFolderListFile&, std::unique_ptr<TDbxFolderRecord> obj) { ids.push_back(obj->Id); };
     dbx.Scan();
     return ids;
 }

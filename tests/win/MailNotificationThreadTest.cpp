@@ -16,7 +16,7 @@
 #include "app/MailNotificationThread.h"
 #include "app/MainThreadCall.h"
 #include "platform/Exception.h"
-#include "store/OEUtils.h"
+#include "store/StoreLocation.h"
 #include "unit/RegistryFixture.h"
 
 namespace pellumo {

@@ -77,7 +77,7 @@ const uint8_t kPropName = 0x02;
 const uint8_t kPropFileName = 0x03;
 const uint8_t kPropStoreId = 0x05;
 const uint8_t kPropKind = 0x09;
-const uint8_t kPropValue0A = 0x0A;
+const uint8_t kPropAccountType = 0x0A;
 
 uint8_t Number(const Property& p) { return p.indexByte & 0x7F; }
 
@@ -522,7 +522,7 @@ std::vector<uint8_t> WriteFolderFile(const std::vector<Folder>& folders, const O
         if (!f.fileName.empty()) p.push_back(String(kPropFileName, f.fileName));
         if (!f.storeId.empty()) p.push_back(String(kPropStoreId, f.storeId));
         p.push_back(Direct(kPropKind, f.kind));
-        p.push_back(Direct(kPropValue0A, f.value0A));
+        p.push_back(Direct(kPropAccountType, f.accountType));
         l->records.push_back(WriteRecord(out, p));
     }
     l->blocks.assign(folders.size(), {});

@@ -5,7 +5,7 @@
 // records, then the index tree.
 //
 // Errors (a value that cannot be stored, a file beyond 4 GiB, an input file
-// that is not a message folder file) raise std::invalid_argument,
+// that is not a message folder file) throw std::invalid_argument,
 // std::length_error or std::runtime_error.
 #include <cstdint>
 #include <string>
@@ -46,7 +46,7 @@ struct Message {
 struct Folder {
     uint32_t id = 0, parentId = 0;  // id 0: numbered as for messages
     std::string name, fileName, storeId;
-    uint8_t kind = 0, value0A = 0;
+    uint8_t kind = 0, accountType = 0;
 };
 
 struct Options {

@@ -36,7 +36,7 @@ struct UsageError : std::runtime_error {
 
 // The mail client's special-folder numbers.
 const uint8_t kKindInbox = 1, kKindOutbox = 2, kKindSent = 3, kKindDeleted = 4, kKindDrafts = 5;
-const uint8_t kValue0ALocal = 3;  // what the mail client writes for its local folders
+const uint8_t kLocalFoldersAccount = 3;  // what the mail client writes for its local folders
 
 std::string Lower(std::string s) {
     for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -124,7 +124,7 @@ public:
         local.id = 1;
         local.name = "Local Folders";
         local.storeId = "LocalStore";
-        local.value0A = kValue0ALocal;
+        local.accountType = kLocalFoldersAccount;
         folders_.push_back(local);
         Visit(source, 1, true);
         WriteFile(out_ / "Folders.dbx", mkstore::WriteFolderFile(folders_, options_));
@@ -139,7 +139,7 @@ private:
             f.name = sub.filename().u8string();
             f.fileName = UniqueFileName(f.name);
             f.kind = Kind(sub, f.name, top);
-            f.value0A = kValue0ALocal;
+            f.accountType = kLocalFoldersAccount;
             folders_.push_back(f);
 
             std::vector<mkstore::Message> messages;

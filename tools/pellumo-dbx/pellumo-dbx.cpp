@@ -31,10 +31,10 @@
 #include "content/IdMessage.h"
 #include "settings/NotifierSettings.h"
 #include "settings/WindowLocation.h"
-#include "store/OEUtils.h"
+#include "store/StoreLocation.h"
 #include "store/WatchedFolders.h"
-#include "store/ZellDbxTreeBuilder.h"
-#include "store/ZellFolderDbx.h"
+#include "store/DbxFolderTree.h"
+#include "store/DbxMessageFolder.h"
 
 using namespace pellumo;
 
@@ -68,15 +68,15 @@ std::string Escape(const std::string& text) {
     return out;
 }
 
-void OpenMessages(TZellMessageDbx& dbx, const std::string& path) {
+void OpenMessages(TDbxMessageFolder& dbx, const std::string& path) {
     dbx.Open(std::unique_ptr<TStream>(new TFileStream(path)));
 }
 
 int List(const std::string& path) {
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     OpenMessages(dbx, path);
     for (dbx.First(); !dbx.Eof(); dbx.Next()) {
-        const TZellDbxMessageObject& m = *dbx.Current();
+        const TDbxMessageRecord& m = *dbx.Current();
         std::printf("%s\t%08X\t%d\t%u\t%s\t%s\n", m.Id.c_str(), static_cast<unsigned>(m.Flags), m.Priority,
                     static_cast<unsigned>(m.BodyPos), Escape(SystemTextToUtf8(m.SenderName)).c_str(),
                     Escape(SystemTextToUtf8(m.Subject)).c_str());
@@ -116,7 +116,7 @@ int WriteText(const std::string& text) {
 
 // The raw text of record ID.
 std::string MessageText(const std::string& path, const std::string& id) {
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     OpenMessages(dbx, path);
     for (dbx.First(); !dbx.Eof(); dbx.Next()) {
         if (!SameId(dbx.Current()->Id, id)) continue;
@@ -136,19 +136,19 @@ std::string ReadFile(const std::string& path) {
 
 // One line per node, root first, depth first: Id, ParentId, Kind, Name,
 // FileName, and whether the folder is watched.
-int PrintTree(const std::unique_ptr<TZellDbxTreeNode>& root) {
+int PrintTree(const std::unique_ptr<TDbxFolderNode>& root) {
     TFolderList watchedList;
     AddWatchedFolders(*root, watchedList);
-    std::unordered_set<const TZellDbxObject*> watched;
-    for (const TFolderListEntry& entry : watchedList) watched.insert(entry.Object->Record);
+    std::unordered_set<const TDbxFolderRecord*> watched;
+    for (const TFolderListEntry& entry : watchedList) watched.insert(entry.Info->Record);
 
-    std::vector<std::pair<const TZellTreeNode*, size_t>> pending{{root.get(), 0}};
+    std::vector<std::pair<const TTreeNode*, size_t>> pending{{root.get(), 0}};
     while (!pending.empty()) {
-        const TZellTreeNode* node = pending.back().first;
+        const TTreeNode* node = pending.back().first;
         const size_t depth = pending.back().second;
         pending.pop_back();
-        const auto* folder = dynamic_cast<const TZellDbxTreeNode*>(node);
-        const TZellDbxObject* r = folder ? folder->Record.get() : nullptr;
+        const auto* folder = dynamic_cast<const TDbxFolderNode*>(node);
+        const TDbxFolderRecord* r = folder ? folder->Record.get() : nullptr;
         const std::string indent(2 * depth, ' ');
         if (r) {
             std::printf("%s%s\t%s\t%u\t%s\t%s\t%s\n", indent.c_str(), Escape(r->Id).c_str(),
@@ -172,7 +172,7 @@ int Folders(const std::string& storeRoot) { return PrintTree(BuildFolderTree(Sto
 // The start-up scan of a store: a baseline queues nothing; with --test every
 // unread message is queued, as the program announces them.
 int Scan(const std::string& storeRoot, bool test) {
-    const std::unique_ptr<TZellDbxTreeNode> tree = BuildFolderTree(StoreDirectory(storeRoot), std::string());
+    const std::unique_ptr<TDbxFolderNode> tree = BuildFolderTree(StoreDirectory(storeRoot), std::string());
     TFolderList folders;
     AddWatchedFolders(*tree, folders);
     TMailScan scan(folders);
@@ -195,8 +195,8 @@ int Settings() {
                 static_cast<unsigned>(s.BeginColor), static_cast<unsigned>(s.EndColor));
     std::printf("Store\t%s\n", Escape(GetStoreRoot()).c_str());
     for (const TFolderListEntry& entry : NotifierSettings().FolderList())
-        std::printf("Watched\t%s\t%s\t%s\n", entry.Text.c_str(), Escape(entry.Object->Record->Name).c_str(),
-                    Escape(entry.Object->Record->FileName).c_str());
+        std::printf("Watched\t%s\t%s\t%s\n", entry.FolderId.c_str(), Escape(entry.Info->Record->Name).c_str(),
+                    Escape(entry.Info->Record->FileName).c_str());
     FreeNotifierSettings();
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -33,9 +33,9 @@ std::unique_ptr<T> ReadRecord(const std::vector<uint32_t>& table, const std::str
     return obj;
 }
 
-TEST(TZellDbxObject_Fields, FolderRecordFieldsFromTheirExactIndexBytes) {
+TEST(TDbxFolderRecord_Fields, FolderRecordFieldsFromTheirExactIndexBytes) {
     const std::string data = std::string("Inbox\0Inbox.dbx\0LocalStore\0", 27);
-    auto obj = ReadRecord<TZellDbxObject>(
+    auto obj = ReadRecord<TDbxFolderRecord>(
         {Direct(0, 0x1A2B), Direct(1, 1), At(0x02, 0), At(0x03, 6), At(0x05, 16), Direct(9, 0x301), Direct(10, 7)},
         data);
     EXPECT_EQ(obj->Id, "001A2B");
@@ -44,13 +44,13 @@ TEST(TZellDbxObject_Fields, FolderRecordFieldsFromTheirExactIndexBytes) {
     EXPECT_EQ(obj->FileName, "Inbox.dbx");
     EXPECT_EQ(obj->StoreId, "LocalStore");
     EXPECT_EQ(obj->Kind, 1);  // low 8 bits only
-    EXPECT_EQ(obj->Value0A, 7);
+    EXPECT_EQ(obj->AccountType, 7);
     EXPECT_EQ(obj->DataSize, 27);
 }
 
-TEST(TZellDbxObject_Fields, OtherIndexBytesLandInValuesOnly) {
+TEST(TDbxFolderRecord_Fields, OtherIndexBytesLandInValuesOnly) {
     // Name stored direct and Id stored indirect do not fill the fields.
-    auto obj = ReadRecord<TZellDbxObject>({At(0x82, 0), At(0x00, 0), Direct(0x33, 5)}, Le32(0x44));
+    auto obj = ReadRecord<TDbxFolderRecord>({At(0x82, 0), At(0x00, 0), Direct(0x33, 5)}, Le32(0x44));
     EXPECT_EQ(obj->Name, "");
     EXPECT_EQ(obj->Id, "");
     EXPECT_EQ(obj->Values.Value("82"), "0");
@@ -59,8 +59,8 @@ TEST(TZellDbxObject_Fields, OtherIndexBytesLandInValuesOnly) {
     EXPECT_EQ(obj->Values.Count(), 3u);
 }
 
-TEST(TZellDbxObject_Fields, RepeatedIndexByteReplacesItsValuesLineAndField) {
-    auto obj = ReadRecord<TZellDbxObject>({Direct(0, 1), Direct(9, 1), Direct(0, 0xABCDEF)}, "");
+TEST(TDbxFolderRecord_Fields, RepeatedIndexByteReplacesItsValuesLineAndField) {
+    auto obj = ReadRecord<TDbxFolderRecord>({Direct(0, 1), Direct(9, 1), Direct(0, 0xABCDEF)}, "");
     EXPECT_EQ(obj->Id, "ABCDEF");
     EXPECT_EQ(obj->Values.Count(), 2u);
     EXPECT_EQ(obj->Values.Line(0).first, "80");
@@ -68,36 +68,36 @@ TEST(TZellDbxObject_Fields, RepeatedIndexByteReplacesItsValuesLineAndField) {
     EXPECT_EQ(obj->Values.Line(1).first, "89");
 }
 
-TEST(TZellDbxObject_Fields, AbsentPropertiesLeaveFieldsEmpty) {
-    auto obj = ReadRecord<TZellDbxObject>({}, "");
+TEST(TDbxFolderRecord_Fields, AbsentPropertiesLeaveFieldsEmpty) {
+    auto obj = ReadRecord<TDbxFolderRecord>({}, "");
     EXPECT_EQ(obj->Id, "");
     EXPECT_EQ(obj->Kind, 0);
     EXPECT_EQ(obj->DataSize, 0);
     EXPECT_EQ(obj->Values.Count(), 0u);
 }
 
-TEST(TZellDbxMessageObject_Fields, EveryStringFieldFromItsPropertyNumber) {
-    const std::vector<std::pair<uint8_t, std::string TZellDbxMessageObject::*>> strings = {
-        {0x09, &TZellDbxMessageObject::SenderNameAndAddress}, {0x07, &TZellDbxMessageObject::MessageId},
-        {0x23, &TZellDbxMessageObject::Property23Text},       {0x08, &TZellDbxMessageObject::Subject},
-        {0x0B, &TZellDbxMessageObject::ServerGroupNumber},    {0x0A, &TZellDbxMessageObject::AnsweredMessageId},
-        {0x1B, &TZellDbxMessageObject::AccountKey},           {0x0E, &TZellDbxMessageObject::SenderAddress},
-        {0x14, &TZellDbxMessageObject::ReceiverAddress},      {0x05, &TZellDbxMessageObject::OriginalSubject},
-        {0x13, &TZellDbxMessageObject::ReceiverName},         {0x0C, &TZellDbxMessageObject::Server},
-        {0x1A, &TZellDbxMessageObject::AccountName},          {0x0D, &TZellDbxMessageObject::SenderName}};
+TEST(TDbxMessageRecord_Fields, EveryStringFieldFromItsPropertyNumber) {
+    const std::vector<std::pair<uint8_t, std::string TDbxMessageRecord::*>> strings = {
+        {0x09, &TDbxMessageRecord::SenderNameAndAddress}, {0x07, &TDbxMessageRecord::MessageId},
+        {0x23, &TDbxMessageRecord::UnidentifiedText},       {0x08, &TDbxMessageRecord::Subject},
+        {0x0B, &TDbxMessageRecord::ServerGroupNumber},    {0x0A, &TDbxMessageRecord::AnsweredMessageId},
+        {0x1B, &TDbxMessageRecord::AccountKey},           {0x0E, &TDbxMessageRecord::SenderAddress},
+        {0x14, &TDbxMessageRecord::ReceiverAddress},      {0x05, &TDbxMessageRecord::OriginalSubject},
+        {0x13, &TDbxMessageRecord::ReceiverName},         {0x0C, &TDbxMessageRecord::Server},
+        {0x1A, &TDbxMessageRecord::AccountName},          {0x0D, &TDbxMessageRecord::SenderName}};
     std::vector<uint32_t> table;
     std::string data;
     for (const auto& s : strings) {
         table.push_back(At(s.first, static_cast<uint32_t>(data.size())));
         data += "text " + std::to_string(s.first) + '\0';
     }
-    auto obj = ReadRecord<TZellDbxMessageObject>(table, data);
+    auto obj = ReadRecord<TDbxMessageRecord>(table, data);
     for (const auto& s : strings) EXPECT_EQ((*obj).*(s.second), "text " + std::to_string(s.first)) << int(s.first);
 }
 
-TEST(TZellDbxMessageObject_Fields, NumbersDirectOrIndirect) {
+TEST(TDbxMessageRecord_Fields, NumbersDirectOrIndirect) {
     const std::string data = Le32(0x01000081) + Le32(42) + Le32(0x12345678);
-    auto obj = ReadRecord<TZellDbxMessageObject>(
+    auto obj = ReadRecord<TDbxMessageRecord>(
         {Direct(0, 0x234567), At(0x01, 0), Direct(0x10, 5), At(0x03, 4), At(0x04, 8), Direct(0x11, 999)},
         data);
     EXPECT_EQ(obj->Id, "234567");
@@ -109,19 +109,19 @@ TEST(TZellDbxMessageObject_Fields, NumbersDirectOrIndirect) {
     EXPECT_EQ(obj->TextLength, 999);
 }
 
-TEST(TZellDbxMessageObject_Fields, IdOfMoreThanSixDigitsKeepsThemAll) {
-    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x00, 0)}, Le32(0x1234567));
+TEST(TDbxMessageRecord_Fields, IdOfMoreThanSixDigitsKeepsThemAll) {
+    auto obj = ReadRecord<TDbxMessageRecord>({At(0x00, 0)}, Le32(0x1234567));
     EXPECT_EQ(obj->Id, "1234567");
 }
 
-TEST(TZellDbxMessageObject_Fields, OnlyBit80OfFlagsMeansRead) {
-    EXPECT_TRUE(ReadRecord<TZellDbxMessageObject>({Direct(1, 0x80)}, "")->IsRead());
-    EXPECT_FALSE(ReadRecord<TZellDbxMessageObject>({Direct(1, 0x100)}, "")->IsRead());
-    EXPECT_FALSE(ReadRecord<TZellDbxMessageObject>({Direct(1, 0x7F)}, "")->IsRead());
+TEST(TDbxMessageRecord_Fields, OnlyBit80OfFlagsMeansRead) {
+    EXPECT_TRUE(ReadRecord<TDbxMessageRecord>({Direct(1, 0x80)}, "")->IsRead());
+    EXPECT_FALSE(ReadRecord<TDbxMessageRecord>({Direct(1, 0x100)}, "")->IsRead());
+    EXPECT_FALSE(ReadRecord<TDbxMessageRecord>({Direct(1, 0x7F)}, "")->IsRead());
 }
 
-TEST(TZellDbxMessageObject_Fields, MissingPropertiesKeepInitialValues) {
-    auto obj = ReadRecord<TZellDbxMessageObject>({Direct(0, 3), Direct(0x20, 9), Direct(0x0F, 1)}, "");
+TEST(TDbxMessageRecord_Fields, MissingPropertiesKeepInitialValues) {
+    auto obj = ReadRecord<TDbxMessageRecord>({Direct(0, 3), Direct(0x20, 9), Direct(0x0F, 1)}, "");
     EXPECT_EQ(obj->Priority, 0);
     EXPECT_EQ(obj->BodyPos, 0u);
     EXPECT_EQ(obj->Subject, "");
@@ -131,22 +131,22 @@ TEST(TZellDbxMessageObject_Fields, MissingPropertiesKeepInitialValues) {
     EXPECT_EQ(obj->Values.Value("8F"), "1");
 }
 
-TEST(TZellDbxMessageObject_Fields, StringStoredDirectIsStillReadAtItsOffset) {
-    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x88, 3)}, std::string("xx\0Hello\0", 9));
+TEST(TDbxMessageRecord_Fields, StringStoredDirectIsStillReadAtItsOffset) {
+    auto obj = ReadRecord<TDbxMessageRecord>({At(0x88, 3)}, std::string("xx\0Hello\0", 9));
     EXPECT_EQ(obj->Subject, "Hello");
 }
 
-TEST(TZellDbxMessageObject_Fields, LaterEntryOfAPropertyWins) {
-    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x08, 0), At(0x88, 2)}, std::string("a\0b\0", 4));
+TEST(TDbxMessageRecord_Fields, LaterEntryOfAPropertyWins) {
+    auto obj = ReadRecord<TDbxMessageRecord>({At(0x08, 0), At(0x88, 2)}, std::string("a\0b\0", 4));
     EXPECT_EQ(obj->Subject, "b");
     EXPECT_EQ(obj->Values.Value("08"), "0");
     EXPECT_EQ(obj->Values.Value("88"), "2");
 }
 
-TEST(TZellDbxMessageObject_Fields, DatesAreLocalTimeDateTimeValues) {
+TEST(TDbxMessageRecord_Fields, DatesAreLocalTimeDateTimeValues) {
     // Tests run with TZ=UTC. 2002-03-04 05:06:07.089 is day 37319.
     const std::string data = Le64(0x1c1c33a4aa45e10ull) + Le64(0x1179ff103aee000ull);
-    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x02, 0), At(0x12, 0), At(0x06, 8)}, data);
+    auto obj = ReadRecord<TDbxMessageRecord>({At(0x02, 0), At(0x12, 0), At(0x06, 8)}, data);
     const double expected = 37319 + (5 * 3600 + 6 * 60 + 7.089) / 86400.0;
     EXPECT_NEAR(obj->SentTime, expected, 1e-9);
     EXPECT_NEAR(obj->ReceivedTime, expected, 1e-9);
@@ -154,13 +154,13 @@ TEST(TZellDbxMessageObject_Fields, DatesAreLocalTimeDateTimeValues) {
     EXPECT_NEAR(obj->SavedTime, -18109.5, 1e-9);
 }
 
-TEST(TZellDbxMessageObject_Bounds, StringWithoutTerminatorEndsAtTheDataArea) {
-    auto obj = ReadRecord<TZellDbxMessageObject>({At(0x08, 2)}, "abcdef");
+TEST(TDbxMessageRecord_Bounds, StringWithoutTerminatorEndsAtTheDataArea) {
+    auto obj = ReadRecord<TDbxMessageRecord>({At(0x08, 2)}, "abcdef");
     EXPECT_EQ(obj->Subject, "cdef");
 }
 
-TEST(TZellDbxMessageObject_Bounds, OffsetsOutsideTheDataAreaReadAsEmpty) {
-    auto obj = ReadRecord<TZellDbxMessageObject>(
+TEST(TDbxMessageRecord_Bounds, OffsetsOutsideTheDataAreaReadAsEmpty) {
+    auto obj = ReadRecord<TDbxMessageRecord>(
         {At(0x08, 4), At(0x01, 2), At(0x02, 0), At(0x0D, 0xFFFFFF)}, "abcd");
     EXPECT_EQ(obj->Subject, "");
     EXPECT_EQ(obj->Flags, 0);  // the 4 bytes at 2 are not all there
@@ -168,20 +168,20 @@ TEST(TZellDbxMessageObject_Bounds, OffsetsOutsideTheDataAreaReadAsEmpty) {
     EXPECT_EQ(obj->SenderName, "");
 }
 
-TEST(TZellDbxMessageObject_Bounds, DataAreaIsLengthMinusTable) {
+TEST(TDbxMessageRecord_Bounds, DataAreaIsLengthMinusTable) {
     // The length covers the table and 3 data bytes: the rest of the file is not data.
     RawDbx f;
     const uint32_t at = f.Record({At(0x08, 0)}, "abc");
     f.PutBytes(static_cast<uint32_t>(f.bytes.size()), std::string("def\0", 4));
     TMemoryStream stream(f.bytes);
-    TZellDbxMessageObject obj;
+    TDbxMessageRecord obj;
     ASSERT_TRUE(obj.Load(stream, at));
     EXPECT_EQ(obj.DataSize, 3);
     EXPECT_EQ(obj.Subject, "abc");
 }
 
-TEST(TZellCustomDbxObject_Data, SetDataKeepsACopyAndNoneForNull) {
-    TZellCustomDbxObject obj;
+TEST(TDbxRecord_Data, SetDataKeepsACopyAndNoneForNull) {
+    TDbxRecord obj;
     char bytes[] = "xyz";
     obj.SetData(bytes, 3);
     bytes[0] = 'q';

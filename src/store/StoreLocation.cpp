@@ -1,9 +1,9 @@
-#include "store/OEUtils.h"
+#include "store/StoreLocation.h"
 
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
-#include "store/ZellDbxTreeBuilder.h"
+#include "store/DbxFolderTree.h"
 
 namespace pellumo {
 
@@ -45,7 +45,7 @@ std::string GetIdentityName() {
     return identity ? identity->ReadString("Username") : std::string();
 }
 
-std::unique_ptr<TZellDbxTreeNode> BuildFolderTree() {
+std::unique_ptr<TDbxFolderNode> BuildFolderTree() {
     return BuildFolderTree(GetStoreRoot(), GetIdentityName());
 }
 

@@ -1,4 +1,4 @@
-#include "store/ZellDbxTreeBuilder.h"
+#include "store/DbxFolderTree.h"
 
 #include <algorithm>
 
@@ -29,35 +29,35 @@ bool TextLess(const std::string& a, const std::string& b) { return CompareText(a
 
 }  // namespace
 
-TZellDbxTreeBuilder::TZellDbxTreeBuilder(TZellDbx& dbx) : dbx_(dbx) {
+TDbxFolderTreeBuilder::TDbxFolderTreeBuilder(TDbxFolderListFile& dbx) : dbx_(dbx) {
     // Only the file-type word tells a folder list from the other store files.
     if (dbx_.FileType() != kFolderListFileType) throw Exception("Folders.dbx signature is not found");
 }
 
-bool TZellDbxTreeBuilder::Build(TZellTreeNode& root) {
+bool TDbxFolderTreeBuilder::Build(TTreeNode& root) {
     root_ = &root;
-    objects_.clear();
+    records_.clear();
     dbx_.Open();
 
-    TZellDbx::TZellDbxObjectFoundEvent saved = dbx_.OnObjectFound;
-    dbx_.OnObjectFound = [this](TZellDbx&, std::unique_ptr<TZellDbxObject> obj) {
+    TDbxFolderListFile::TFolderRecordFoundEvent saved = dbx_.OnRecordFound;
+    dbx_.OnRecordFound = [this](TDbxFolderListFile&, std::unique_ptr<TDbxFolderRecord> obj) {
         std::string parentId = obj->ParentId;
-        objects_.push_back({std::move(parentId), std::move(obj)});
+        records_.push_back({std::move(parentId), std::move(obj)});
     };
     try {
         dbx_.Scan();
     } catch (...) {
-        dbx_.OnObjectFound = saved;
+        dbx_.OnRecordFound = saved;
         throw;
     }
-    dbx_.OnObjectFound = saved;
+    dbx_.OnRecordFound = saved;
     dbx_.Close();
 
     // Ascending ParentId, and among equal ones the last reported first:
     // reversing before a stable sort gives that order in n log n.
-    std::reverse(objects_.begin(), objects_.end());
-    std::stable_sort(objects_.begin(), objects_.end(),
-                     [](const TObjectEntry& a, const TObjectEntry& b) { return TextLess(a.ParentId, b.ParentId); });
+    std::reverse(records_.begin(), records_.end());
+    std::stable_sort(records_.begin(), records_.end(),
+                     [](const TRecordEntry& a, const TRecordEntry& b) { return TextLess(a.ParentId, b.ParentId); });
 
     // Every Id is known up front, so the index is sorted once; an entry gets
     // its node when the first folder of that Id is built, which is what
@@ -65,38 +65,38 @@ bool TZellDbxTreeBuilder::Build(TZellTreeNode& root) {
     // without an Id is nobody's parent: its empty Id must not match the
     // empty ParentId of a record that has none.
     std::vector<TIdEntry> idIndex;
-    idIndex.reserve(objects_.size());
-    for (const TObjectEntry& entry : objects_)
+    idIndex.reserve(records_.size());
+    for (const TRecordEntry& entry : records_)
         if (!entry.Record->Id.empty()) idIndex.push_back({entry.Record->Id, nullptr});
     std::sort(idIndex.begin(), idIndex.end(), [](const TIdEntry& a, const TIdEntry& b) { return TextLess(a.Id, b.Id); });
     idIndex.erase(std::unique(idIndex.begin(), idIndex.end(),
                               [](const TIdEntry& a, const TIdEntry& b) { return CompareText(a.Id, b.Id) == 0; }),
                   idIndex.end());
 
-    for (TObjectEntry& entry : objects_) {
+    for (TRecordEntry& entry : records_) {
         const std::string id = entry.Record->Id;
-        TZellDbxTreeNode* node = AddFolder(std::move(entry.Record), idIndex);
+        TDbxFolderNode* node = AddFolder(std::move(entry.Record), idIndex);
         if (id.empty()) continue;
         auto at = std::lower_bound(idIndex.begin(), idIndex.end(), id,
                                    [](const TIdEntry& e, const std::string& key) { return TextLess(e.Id, key); });
         if (at != idIndex.end() && !at->Node) at->Node = node;
     }
-    objects_.clear();
+    records_.clear();
     return true;
 }
 
-TZellDbxTreeNode* TZellDbxTreeBuilder::AddFolder(std::unique_ptr<TZellDbxObject> record,
+TDbxFolderNode* TDbxFolderTreeBuilder::AddFolder(std::unique_ptr<TDbxFolderRecord> record,
                                                  const std::vector<TIdEntry>& idIndex) {
     // A parent not built yet (later in the order, or not in the file at all)
     // leaves the folder directly under the root.
-    TZellTreeNode* parent = root_;
+    TTreeNode* parent = root_;
     auto at = std::lower_bound(idIndex.begin(), idIndex.end(), record->ParentId,
                                [](const TIdEntry& e, const std::string& key) { return TextLess(e.Id, key); });
     if (at != idIndex.end() && CompareText(at->Id, record->ParentId) == 0 && at->Node) parent = at->Node;
 
-    TZellDbxObject& r = *record;
-    std::unique_ptr<TZellDbxTreeNode> owned(new TZellDbxTreeNode(r.Name, std::move(record)));
-    TZellDbxTreeNode* const node = owned.get();
+    TDbxFolderRecord& r = *record;
+    std::unique_ptr<TDbxFolderNode> owned(new TDbxFolderNode(r.Name, std::move(record)));
+    TDbxFolderNode* const node = owned.get();
     parent->Add(std::move(owned));
 
     if (r.StoreId.empty()) {
@@ -115,7 +115,7 @@ TZellDbxTreeNode* TZellDbxTreeBuilder::AddFolder(std::unique_ptr<TZellDbxObject>
     return node;
 }
 
-std::unique_ptr<TZellDbxTreeNode> BuildFolderTree(const std::string& storeRoot, const std::string& identityName) {
+std::unique_ptr<TDbxFolderNode> BuildFolderTree(const std::string& storeRoot, const std::string& identityName) {
     // No store root means no store: a relative "Folders.dbx" would be looked
     // for in whatever the current directory happens to be.
     std::unique_ptr<TStream> stream;
@@ -124,12 +124,12 @@ std::unique_ptr<TZellDbxTreeNode> BuildFolderTree(const std::string& storeRoot, 
         if (FileExists(path)) stream.reset(new TFileStream(path));
     }
 
-    std::unique_ptr<TZellDbxTreeNode> root(new TZellDbxTreeNode(identityName, nullptr));
+    std::unique_ptr<TDbxFolderNode> root(new TDbxFolderNode(identityName, nullptr));
     if (stream) {
         root->Clear();
-        TZellDbx dbx;
+        TDbxFolderListFile dbx;
         dbx.Open(*stream);
-        TZellDbxTreeBuilder builder(dbx);
+        TDbxFolderTreeBuilder builder(dbx);
         builder.StoreRoot = storeRoot;
         builder.Build(*root);
     }

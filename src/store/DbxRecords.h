@@ -1,8 +1,8 @@
 #pragma once
-// Records (objects) of DBX files: a property table over a data area, read
-// from a stream at a position. TZellCustomDbxObject is the base the iterating
-// reader creates; TZellDbxObject is a folder record of Folders.dbx;
-// TZellDbxMessageObject is a message index record of a message folder file.
+// Records of DBX files: a property table over a data area, read
+// from a stream at a position. TDbxRecord is the base the iterating
+// reader creates; TDbxFolderRecord is a folder record of Folders.dbx;
+// TDbxMessageRecord is a message index record of a message folder file.
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -28,12 +28,12 @@ private:
     std::vector<std::pair<std::string, std::string>> lines_;
 };
 
-class TZellCustomDbxObject {
+class TDbxRecord {
 public:
-    TZellCustomDbxObject() = default;
-    virtual ~TZellCustomDbxObject() { ClearData(); }
-    TZellCustomDbxObject(const TZellCustomDbxObject&) = delete;
-    TZellCustomDbxObject& operator=(const TZellCustomDbxObject&) = delete;
+    TDbxRecord() = default;
+    virtual ~TDbxRecord() { ClearData(); }
+    TDbxRecord(const TDbxRecord&) = delete;
+    TDbxRecord& operator=(const TDbxRecord&) = delete;
 
     // Reads the record at Position. False when no record can be read there:
     // position 0, a header read short, or a length below the property table.
@@ -62,15 +62,15 @@ protected:
 };
 
 // A folder record: only the exact index bytes of its fields fill them.
-class TZellDbxObject : public TZellCustomDbxObject {
+class TDbxFolderRecord : public TDbxRecord {
 public:
     std::string Id;
     std::string ParentId;
     std::string Name;
     std::string FileName;
     std::string StoreId;
-    uint8_t Kind = 0;
-    uint8_t Value0A = 0;
+    uint8_t Kind = 0;         // property 9, the special folder: 1 Inbox, 2 Outbox, ...; 0 any other
+    uint8_t AccountType = 0;  // property 10: 0 news, 1 IMAP, 3 local folders
 
 protected:
     void SetProperty(uint32_t entry, uint8_t index, bool indirect) override;
@@ -78,7 +78,7 @@ protected:
 
 // A message index record: fields are taken by property number, stored
 // direct or indirect alike; a repeated property's later entry wins.
-class TZellDbxMessageObject : public TZellCustomDbxObject {
+class TDbxMessageRecord : public TDbxRecord {
 public:
     uint32_t BodyPos = 0;
     int32_t TextLength = 0;
@@ -88,7 +88,7 @@ public:
     int32_t BodyLines = 0;
     std::string SenderNameAndAddress;
     std::string MessageId;
-    std::string Property23Text;
+    std::string UnidentifiedText;  // property 0x23, a text of unknown meaning: kept, not used
     std::string Subject;
     std::string ServerGroupNumber;
     std::string AnsweredMessageId;

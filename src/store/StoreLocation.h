@@ -6,7 +6,7 @@
 
 namespace pellumo {
 
-class TZellDbxTreeNode;
+class TDbxFolderNode;
 
 // The store directory with environment references expanded, ending in a
 // backslash (the path delimiter where that is not a backslash); empty when
@@ -21,6 +21,6 @@ std::string LookUpStoreRoot();
 std::string GetIdentityName();
 
 // The folder tree of the current identity's store.
-std::unique_ptr<TZellDbxTreeNode> BuildFolderTree();
+std::unique_ptr<TDbxFolderNode> BuildFolderTree();
 
 }  // namespace pellumo

@@ -9,7 +9,7 @@
 #include "DbxWriter.h"
 #include "platform/Exception.h"
 #include "store/WatchedFolders.h"
-#include "store/ZellDbxTreeBuilder.h"
+#include "store/DbxFolderTree.h"
 #include "unit/RawDbx.h"
 #include "unit/TestSupport.h"
 
@@ -26,58 +26,58 @@ mkstore::Folder F(uint32_t id, uint32_t parentId, const std::string& name, const
     return f;
 }
 
-std::unique_ptr<TZellDbxTreeNode> Build(const std::vector<uint8_t>& file,
-                                        TZellDbxTreeBuilder::TAcceptFileEvent accept = nullptr) {
+std::unique_ptr<TDbxFolderNode> Build(const std::vector<uint8_t>& file,
+                                        TDbxFolderTreeBuilder::TAcceptFileEvent accept = nullptr) {
     TMemoryStream stream(file);
-    TZellDbx dbx;
+    TDbxFolderListFile dbx;
     dbx.Open(stream);
-    TZellDbxTreeBuilder builder(dbx);
+    TDbxFolderTreeBuilder builder(dbx);
     builder.StoreRoot = "S/";
     builder.OnAcceptFile = accept;
-    std::unique_ptr<TZellDbxTreeNode> root(new TZellDbxTreeNode("me", nullptr));
+    std::unique_ptr<TDbxFolderNode> root(new TDbxFolderNode("me", nullptr));
     EXPECT_TRUE(builder.Build(*root));
     return root;
 }
-std::unique_ptr<TZellDbxTreeNode> Build(const std::vector<mkstore::Folder>& folders) {
+std::unique_ptr<TDbxFolderNode> Build(const std::vector<mkstore::Folder>& folders) {
     return Build(mkstore::WriteFolderFile(folders));
 }
 
 // "me[B A[C]]": captions with the children of each node in brackets.
-std::string Shape(const TZellTreeNode& node) {
+std::string Shape(const TTreeNode& node) {
     std::string out = node.Text;
     for (size_t i = 0; i < node.Count(); ++i) out += (i ? " " : "[") + Shape(*node.Items(i));
     return node.Count() ? out + "]" : out;
 }
 
-const TZellDbxTreeNode& Child(const TZellTreeNode& node, size_t i) {
-    return dynamic_cast<const TZellDbxTreeNode&>(*node.Items(i));
+const TDbxFolderNode& Child(const TTreeNode& node, size_t i) {
+    return dynamic_cast<const TDbxFolderNode&>(*node.Items(i));
 }
 
-std::string WatchedIds(const TZellTreeNode& node) {
+std::string WatchedIds(const TTreeNode& node) {
     TFolderList list;
     AddWatchedFolders(node, list);
     std::string out;
-    for (const auto& entry : list) out += (out.empty() ? "" : " ") + entry.Text;
+    for (const auto& entry : list) out += (out.empty() ? "" : " ") + entry.FolderId;
     return out;
 }
 
-TEST(TZellDbxTreeBuilder_Placement, ParentIdOrderWithEqualParentsInReverseReportOrder) {
+TEST(TDbxFolderTreeBuilder_Placement, ParentIdOrderWithEqualParentsInReverseReportOrder) {
     EXPECT_EQ(Shape(*Build({F(1, 0, "A"), F(2, 0, "B"), F(3, 1, "C")})), "me[B A[C]]");
     // Parents absent from the file: the root's children show the processing order.
     EXPECT_EQ(Shape(*Build({F(1, 0x30, "P"), F(2, 0x20, "Q"), F(3, 0x30, "R"), F(4, 0x20, "S")})), "me[S Q R P]");
 }
 
-TEST(TZellDbxTreeBuilder_Placement, ParentProcessedLaterOrMissingLeavesTheFolderAtTheRoot) {
+TEST(TDbxFolderTreeBuilder_Placement, ParentProcessedLaterOrMissingLeavesTheFolderAtTheRoot) {
     EXPECT_EQ(Shape(*Build({F(3, 7, "X"), F(7, 8, "Y")})), "me[X Y]");
     EXPECT_EQ(Shape(*Build({F(1, 0, "A"), F(2, 1, "B"), F(3, 2, "C"), F(4, 9, "D")})), "me[A[B[C]] D]");
 }
 
-TEST(TZellDbxTreeBuilder_Placement, DuplicateIdKeepsTheFolderProcessedFirstAsParent) {
+TEST(TDbxFolderTreeBuilder_Placement, DuplicateIdKeepsTheFolderProcessedFirstAsParent) {
     // Both parents have ParentId 000000, so the one reported later comes first.
     EXPECT_EQ(Shape(*Build({F(2, 0, "first"), F(2, 0, "second"), F(3, 2, "C")})), "me[second[C] first]");
 }
 
-TEST(TZellDbxTreeBuilder_Placement, RecordWithoutIdIsNobodysParent) {
+TEST(TDbxFolderTreeBuilder_Placement, RecordWithoutIdIsNobodysParent) {
     // Neither record has a ParentId; the one without an Id is processed first.
     RawDbx raw(RawDbx::kFolders);
     const uint32_t orphan = raw.Record({0x80 | (5 << 8), 0x02}, std::string("orphan\0", 7));
@@ -86,7 +86,7 @@ TEST(TZellDbxTreeBuilder_Placement, RecordWithoutIdIsNobodysParent) {
     EXPECT_EQ(Shape(*Build(raw.bytes)), "me[no id orphan]");
 }
 
-TEST(TZellDbxTreeBuilder_Files, OrdinaryFoldersGetFullPathsAndTheFilterDecides) {
+TEST(TDbxFolderTreeBuilder_Files, OrdinaryFoldersGetFullPathsAndTheFilterDecides) {
     std::vector<std::string> asked;
     auto root = Build(mkstore::WriteFolderFile({F(1, 0, "A", "a.dbx"), F(2, 0, "B", "b.dbx"), F(3, 0, "N")}),
                       [&](const std::string& name) {
@@ -95,7 +95,7 @@ TEST(TZellDbxTreeBuilder_Files, OrdinaryFoldersGetFullPathsAndTheFilterDecides) 
                       });
     ASSERT_EQ(Shape(*root), "me[N B A]");
     EXPECT_EQ(asked, (std::vector<std::string>{"S/b.dbx", "S/a.dbx"}));
-    const TZellDbxTreeNode &n = Child(*root, 0), &b = Child(*root, 1), &a = Child(*root, 2);
+    const TDbxFolderNode &n = Child(*root, 0), &b = Child(*root, 1), &a = Child(*root, 2);
     EXPECT_EQ(a.Record->FileName, "S/a.dbx");
     EXPECT_TRUE(a.FileEnabled && a.FileChecked);
     EXPECT_EQ(b.Record->FileName, "S/b.dbx");
@@ -105,7 +105,7 @@ TEST(TZellDbxTreeBuilder_Files, OrdinaryFoldersGetFullPathsAndTheFilterDecides) 
     EXPECT_TRUE(a.Files.empty() && b.Files.empty());
 }
 
-TEST(TZellDbxTreeBuilder_Files, LocalStoreListsItsStoreFilesAndOtherStoresKeepTheirNames) {
+TEST(TDbxFolderTreeBuilder_Files, LocalStoreListsItsStoreFilesAndOtherStoresKeepTheirNames) {
     auto root = Build({F(1, 0, "local", "x.dbx", "LocalStore"), F(2, 0, "odd", "y.dbx", "localstore"),
                        F(3, 0, "mail", "", "00000001")});
     ASSERT_EQ(Shape(*root), "me[mail odd local]");
@@ -116,13 +116,13 @@ TEST(TZellDbxTreeBuilder_Files, LocalStoreListsItsStoreFilesAndOtherStoresKeepTh
     EXPECT_EQ(Child(*root, 1).Record->FileName, "y.dbx");
 }
 
-TEST(TZellDbxTreeBuilder_Reader, OnlyAFolderListFileIsAccepted) {
+TEST(TDbxFolderTreeBuilder_Reader, OnlyAFolderListFileIsAccepted) {
     for (uint32_t type : {RawDbx::kMessages, 0x6F74FDC7u, 0x26FE9D30u, 0u}) {
         TMemoryStream stream(RawDbx(type).bytes);
-        TZellDbx dbx;
+        TDbxFolderListFile dbx;
         dbx.Open(stream);
         try {
-            TZellDbxTreeBuilder builder(dbx);
+            TDbxFolderTreeBuilder builder(dbx);
             ADD_FAILURE() << std::hex << type;
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message(), "Folders.dbx signature is not found");
@@ -141,18 +141,18 @@ struct FailingStream : TMemoryStream {
     int reads = 0;
 };
 
-TEST(TZellDbxTreeBuilder_Reader, ReaderKeepsItsOwnHandlerAfterBuildAndAfterAFailedScan) {
+TEST(TDbxFolderTreeBuilder_Reader, ReaderKeepsItsOwnHandlerAfterBuildAndAfterAFailedScan) {
     std::vector<mkstore::Folder> many;
     for (uint32_t i = 1; i <= 60; ++i) many.push_back(F(i, 0, "f"));
     int own = 0;
     for (bool fail : {false, true}) {
         FailingStream stream(mkstore::WriteFolderFile(many, {3}));
-        TZellDbx dbx;
+        TDbxFolderListFile dbx;
         dbx.Open(stream);
-        dbx.OnObjectFound = [&](TZellDbx&, std::unique_ptr<TZellDbxObject>) { ++own; };
-        TZellDbxTreeBuilder builder(dbx);
+        dbx.OnRecordFound = [&](TDbxFolderListFile&, std::unique_ptr<TDbxFolderRecord>) { ++own; };
+        TDbxFolderTreeBuilder builder(dbx);
         stream.armed = fail;
-        TZellTreeNode root;
+        TTreeNode root;
         if (fail) {
             EXPECT_THROW(builder.Build(root), Exception);
             EXPECT_EQ(root.Count(), 0u);
@@ -177,17 +177,17 @@ TEST(AddWatchedFolders, KindOneFoldersDepthFirstParentsFirstRootNever) {
 
     // A root carrying a watched record is still not a folder; a plain node in
     // between is passed through.
-    auto record = std::make_unique<TZellDbxObject>();
+    auto record = std::make_unique<TDbxFolderRecord>();
     record->Kind = 1;
-    TZellDbxTreeNode top("identity", std::move(record));
-    TZellTreeNode* plain = top.Add(std::make_unique<TZellTreeNode>("plain"));
+    TDbxFolderNode top("identity", std::move(record));
+    TTreeNode* plain = top.Add(std::make_unique<TTreeNode>("plain"));
     plain->Add(std::move(root));
     TFolderList list;
     list.push_back({"kept", nullptr});
     AddWatchedFolders(top, list);
     ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[0].Text, "kept");
-    const TFolderInfo& info = *list[1].Object;
+    EXPECT_EQ(list[0].FolderId, "kept");
+    const TFolderInfo& info = *list[1].Info;
     EXPECT_EQ(info.Record, Child(*plain->Items(0), 0).Record.get());
     EXPECT_EQ(info.Color, 0x80000018u);
     EXPECT_TRUE(info.Enabled);
@@ -201,9 +201,9 @@ TEST(AddWatchedFolders, ChainOfAHundredThousandFoldersBuildsWatchesAndFrees) {
     TFolderList list;
     AddWatchedFolders(*root, list);
     ASSERT_EQ(list.size(), 100000u);
-    EXPECT_EQ(list.front().Text, "000001");
-    EXPECT_EQ(list.back().Text, Hex6(100000));
-    const TZellTreeNode* tip = root.get();
+    EXPECT_EQ(list.front().FolderId, "000001");
+    EXPECT_EQ(list.back().FolderId, Hex6(100000));
+    const TTreeNode* tip = root.get();
     size_t depth = 0;
     while (tip->FirstChild()) tip = tip->FirstChild(), ++depth;
     EXPECT_EQ(depth, 100000u);
@@ -274,7 +274,7 @@ TEST(BuildFolderTree, RealSampleStore) {
     auto root = BuildFolderTree(dir, "Main Identity");
     ASSERT_EQ(Shape(*root),
               "Main Identity[Local Folders[Sent Items Outbox Inbox Drafts Deleted Items] Hotmail]");
-    const TZellDbxTreeNode &local = Child(*root, 0), &hotmail = Child(*root, 1);
+    const TDbxFolderNode &local = Child(*root, 0), &hotmail = Child(*root, 1);
     EXPECT_EQ(local.Files, (std::vector<std::string>{dir + "Folders.dbx", dir + "Offline.dbx"}));
     EXPECT_TRUE(hotmail.Files.empty() && hotmail.FileEnabled);
     EXPECT_EQ(Child(local, 2).Record->FileName, dir + "Inbox.dbx");

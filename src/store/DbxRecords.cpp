@@ -1,4 +1,4 @@
-#include "store/ZellDbxObject.h"
+#include "store/DbxRecords.h"
 
 #include <algorithm>
 
@@ -28,7 +28,7 @@ bool TValueList::Has(const std::string& name) const {
     return std::any_of(lines_.begin(), lines_.end(), [&](const auto& l) { return l.first == name; });
 }
 
-bool TZellCustomDbxObject::Load(TStream& stream, uint32_t position) {
+bool TDbxRecord::Load(TStream& stream, uint32_t position) {
     Stream = &stream;
     if (position == 0) return false;
     uint8_t header[kRecordHeaderSize];
@@ -62,7 +62,7 @@ bool TZellCustomDbxObject::Load(TStream& stream, uint32_t position) {
     return true;
 }
 
-void TZellCustomDbxObject::SetData(const void* buffer, int32_t size) {
+void TDbxRecord::SetData(const void* buffer, int32_t size) {
     ClearData();
     if (!buffer || size < 0) return;
     const auto* bytes = static_cast<const uint8_t*>(buffer);
@@ -70,29 +70,29 @@ void TZellCustomDbxObject::SetData(const void* buffer, int32_t size) {
     DataSize = size;
 }
 
-void TZellCustomDbxObject::ClearData() {
+void TDbxRecord::ClearData() {
     Data.clear();
     DataSize = -1;
 }
 
-void TZellCustomDbxObject::SetProperty(uint32_t, uint8_t, bool) {}
+void TDbxRecord::SetProperty(uint32_t, uint8_t, bool) {}
 
-uint32_t TZellCustomDbxObject::ReadValue(uint32_t entry) const {
+uint32_t TDbxRecord::ReadValue(uint32_t entry) const {
     if (entry & kDirectBit) return entry >> 8;
     return ByteView(Data.data(), Data.size()).Le32At(entry >> 8);
 }
 
-std::string TZellCustomDbxObject::ReadString(uint32_t entry) const {
+std::string TDbxRecord::ReadString(uint32_t entry) const {
     return ByteView(Data.data(), Data.size()).StringAt(entry >> 8);
 }
 
-TDateTime TZellCustomDbxObject::ReadDate(uint32_t entry) const {
+TDateTime TDbxRecord::ReadDate(uint32_t entry) const {
     const ByteView data(Data.data(), Data.size());
     if (!data.Has(entry >> 8, 8)) return 0;
     return FileTimeToLocalDateTime(data.Le64At(entry >> 8));
 }
 
-void TZellDbxObject::SetProperty(uint32_t entry, uint8_t, bool) {
+void TDbxFolderRecord::SetProperty(uint32_t entry, uint8_t, bool) {
     switch (entry & 0xFF) {
     case 0x80: Id = FormatId(entry >> 8); break;
     case 0x81: ParentId = FormatId(entry >> 8); break;
@@ -100,12 +100,12 @@ void TZellDbxObject::SetProperty(uint32_t entry, uint8_t, bool) {
     case 0x03: FileName = ReadString(entry); break;
     case 0x05: StoreId = ReadString(entry); break;
     case 0x89: Kind = static_cast<uint8_t>(entry >> 8); break;
-    case 0x8A: Value0A = static_cast<uint8_t>(entry >> 8); break;
+    case 0x8A: AccountType = static_cast<uint8_t>(entry >> 8); break;
     default: break;
     }
 }
 
-void TZellDbxMessageObject::SetProperty(uint32_t entry, uint8_t index, bool) {
+void TDbxMessageRecord::SetProperty(uint32_t entry, uint8_t index, bool) {
     switch (index) {
     case 0x00: Id = FormatId(ReadValue(entry)); break;
     case 0x01: Flags = static_cast<int32_t>(ReadValue(entry)); break;
@@ -129,7 +129,7 @@ void TZellDbxMessageObject::SetProperty(uint32_t entry, uint8_t index, bool) {
     case 0x14: ReceiverAddress = ReadString(entry); break;
     case 0x1A: AccountName = ReadString(entry); break;
     case 0x1B: AccountKey = ReadString(entry); break;
-    case 0x23: Property23Text = ReadString(entry); break;
+    case 0x23: UnidentifiedText = ReadString(entry); break;
     default: break;
     }
 }

@@ -20,7 +20,7 @@ std::string Text(size_t size, char seed = 'a') {
 // Raw text of every message of a file, in reader order.
 std::vector<std::string> Texts(const std::vector<uint8_t>& file) {
     TMemoryStream stream(file);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     std::vector<std::string> texts;
     for (dbx.First(); !dbx.Eof(); dbx.Next()) {
@@ -34,7 +34,7 @@ std::vector<std::string> Texts(const std::vector<uint8_t>& file) {
 
 std::string ReadChain(const std::vector<uint8_t>& file, uint32_t position, int32_t* total = nullptr) {
     TMemoryStream stream(file);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     TMemoryStream out;
     const int32_t n = dbx.ReadMessage(position, out);
@@ -42,10 +42,10 @@ std::string ReadChain(const std::vector<uint8_t>& file, uint32_t position, int32
     return out.Text();
 }
 
-TEST(TZellMessageDbx_Open, ChecksSignatureThenType) {
+TEST(TDbxMessageFolder_Open, ChecksSignatureThenType) {
     RawDbx bad;
     bad.Put32(0, 0xFE12ADCE);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     auto open = [&](const std::vector<uint8_t>& bytes) {
         try {
             dbx.Open(std::unique_ptr<TStream>(new TMemoryStream(bytes)));
@@ -67,18 +67,18 @@ TEST(TZellMessageDbx_Open, ChecksSignatureThenType) {
     EXPECT_TRUE(dbx.Eof());  // not positioned until First
 }
 
-TEST(TZellMessageDbx_Open, FileTypeClassifiesTheTypeWord) {
+TEST(TDbxMessageFolder_Open, FileTypeClassifiesTheTypeWord) {
     const std::pair<uint32_t, int> cases[] = {
         {0x6F74FDC6, 1}, {0x6F74FDC5, 2}, {0x6F74FDC7, 3}, {0x26FE9D30, 4}, {0x6F74FDC4, 0}, {0, 0}};
     for (const auto& c : cases) {
         TMemoryStream stream(RawDbx(c.first).bytes);
-        TZellDbx dbx;
+        TDbxFolderListFile dbx;
         dbx.Open(stream);
         EXPECT_EQ(dbx.FileType(), c.second) << std::hex << c.first;
     }
 }
 
-TEST(TZellMessageDbx_Open, MissingFileRaisesCannotOpen) {
+TEST(TDbxMessageFolder_Open, MissingFileRaisesCannotOpen) {
     const std::string path = TestData("dbx/no-such-file.dbx");
     try {
         TFileStream stream(path);
@@ -86,13 +86,13 @@ TEST(TZellMessageDbx_Open, MissingFileRaisesCannotOpen) {
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "Cannot open file " + path);
     }
-    TZellDbx dbx;
+    TDbxFolderListFile dbx;
     dbx.FileName = path;
     EXPECT_THROW(dbx.Open(), Exception);
     EXPECT_FALSE(dbx.Active());
 }
 
-TEST(TZellMessageDbx_List, WriterFilesComeBackInOrderThroughMultiLevelTrees) {
+TEST(TDbxMessageFolder_List, WriterFilesComeBackInOrderThroughMultiLevelTrees) {
     for (unsigned perNode : {1u, 2u, 3u, 7u, 51u}) {
         std::vector<mkstore::Message> messages(300);
         for (size_t i = 0; i < messages.size(); ++i) {
@@ -107,7 +107,7 @@ TEST(TZellMessageDbx_List, WriterFilesComeBackInOrderThroughMultiLevelTrees) {
             ASSERT_GT(layout.nodes.size(), 1u);
         }
         TMemoryStream stream(file);
-        TZellMessageDbx dbx;
+        TDbxMessageFolder dbx;
         dbx.Open(stream);
         size_t i = 0;
         for (dbx.First(); !dbx.Eof(); dbx.Next(), ++i) {
@@ -119,7 +119,7 @@ TEST(TZellMessageDbx_List, WriterFilesComeBackInOrderThroughMultiLevelTrees) {
     }
 }
 
-TEST(TZellMessageDbx_List, IndexFieldsTheScanUses) {
+TEST(TDbxMessageFolder_List, IndexFieldsTheScanUses) {
     mkstore::Message m;
     m.id = 0x42;
     m.flags = 0x80;
@@ -130,11 +130,11 @@ TEST(TZellMessageDbx_List, IndexFieldsTheScanUses) {
     m.text = "Subject: Quarterly report\r\n\r\nBody\r\n";
     const auto file = mkstore::WriteMessageFile({m});
     TMemoryStream stream(file);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     dbx.First();
     ASSERT_FALSE(dbx.Eof());
-    const TZellDbxMessageObject& r = *dbx.Current();
+    const TDbxMessageRecord& r = *dbx.Current();
     EXPECT_EQ(r.Id, "000042");
     EXPECT_TRUE(r.IsRead());
     EXPECT_EQ(r.Priority, 1);
@@ -145,7 +145,7 @@ TEST(TZellMessageDbx_List, IndexFieldsTheScanUses) {
     EXPECT_NE(r.BodyPos, 0u);
 }
 
-TEST(TZellMessageDbx_List, AddedMessagesFollowTheOldOnes) {
+TEST(TDbxMessageFolder_List, AddedMessagesFollowTheOldOnes) {
     std::vector<mkstore::Message> first(60), more(5);
     for (auto& m : first) m.text = "old";
     for (auto& m : more) m.text = "new";
@@ -163,7 +163,7 @@ TEST(TZellMessageDbx_List, AddedMessagesFollowTheOldOnes) {
     EXPECT_EQ(texts[64], "new");
 }
 
-TEST(TZellMessageDbx_ReadMessage, BlockChainsOfEverySize) {
+TEST(TDbxMessageFolder_ReadMessage, BlockChainsOfEverySize) {
     const size_t sizes[] = {1, 511, 512, 513, 1031, 5000};
     std::vector<mkstore::Message> messages;
     for (size_t size : sizes) {
@@ -180,7 +180,7 @@ TEST(TZellMessageDbx_ReadMessage, BlockChainsOfEverySize) {
     }
 }
 
-TEST(TZellMessageDbx_ReadMessage, ThreeBlocksInChainOrderNotFileOrder) {
+TEST(TDbxMessageFolder_ReadMessage, ThreeBlocksInChainOrderNotFileOrder) {
     RawDbx f;
     const uint32_t third = f.Block(Text(7, 'x'));
     const uint32_t second = f.Block(Text(512, 'b'), third);
@@ -190,21 +190,21 @@ TEST(TZellMessageDbx_ReadMessage, ThreeBlocksInChainOrderNotFileOrder) {
     EXPECT_EQ(total, 1031);
 }
 
-TEST(TZellMessageDbx_ReadMessage, PositionZeroWritesNothing) {
+TEST(TDbxMessageFolder_ReadMessage, PositionZeroWritesNothing) {
     RawDbx f;
     int32_t total = -1;
     EXPECT_EQ(ReadChain(f.bytes, 0, &total), "");
     EXPECT_EQ(total, 0);
 }
 
-TEST(TZellMessageDbx_ReadMessage, CountAbove512TakesTheBlocksOwnBytesOnly) {
+TEST(TDbxMessageFolder_ReadMessage, CountAbove512TakesTheBlocksOwnBytesOnly) {
     RawDbx f;
     const uint32_t second = f.Block("tail");
     const uint32_t first = f.Block(Text(512), second, 0x7FFFFFFF);
     EXPECT_EQ(ReadChain(f.bytes, first), Text(512) + "tail");
 }
 
-TEST(TZellMessageDbx_ReadMessage, CycleEndsTheChainKeepingWhatWasCopied) {
+TEST(TDbxMessageFolder_ReadMessage, CycleEndsTheChainKeepingWhatWasCopied) {
     RawDbx f;
     const uint32_t a = f.Alloc(0x210), b = f.Alloc(0x210);
     f.Put32(a + 8, 3);
@@ -218,7 +218,7 @@ TEST(TZellMessageDbx_ReadMessage, CycleEndsTheChainKeepingWhatWasCopied) {
     EXPECT_EQ(ReadChain(f.bytes, a), "one");
 }
 
-TEST(TZellMessageDbx_ReadMessage, ShortReadAtTheEndNeverRepeatsTheLastBlock) {
+TEST(TDbxMessageFolder_ReadMessage, ShortReadAtTheEndNeverRepeatsTheLastBlock) {
     // The second block starts 20 bytes before the end: 4 of its message bytes
     // exist; the rest must not be the first block's bytes again.
     RawDbx f;
@@ -232,11 +232,11 @@ TEST(TZellMessageDbx_ReadMessage, ShortReadAtTheEndNeverRepeatsTheLastBlock) {
     EXPECT_EQ(ReadChain(f.bytes, 0x7FFFFFF0), "");
 }
 
-TEST(TZellMessageDbx_ReadMessage, AppendsAtTheDestinationsPosition) {
+TEST(TDbxMessageFolder_ReadMessage, AppendsAtTheDestinationsPosition) {
     RawDbx f;
     const uint32_t block = f.Block("text");
     TMemoryStream stream(f.bytes);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     TMemoryStream out(std::string("0123456789"));
     out.Seek(2);
@@ -244,14 +244,14 @@ TEST(TZellMessageDbx_ReadMessage, AppendsAtTheDestinationsPosition) {
     EXPECT_EQ(out.Text(), "01text6789");
 }
 
-TEST(TZellMessageDbx_ReadMessage, BodyBeyond16MiBUsesTheIndirectPosition) {
+TEST(TDbxMessageFolder_ReadMessage, BodyBeyond16MiBUsesTheIndirectPosition) {
     mkstore::Message m;
     m.text = "Subject: far away\r\n\r\nbody\r\n";
     mkstore::Options options;
     options.bodyGap = 17u << 20;
     const auto file = mkstore::WriteMessageFile({m, m}, options);
     TMemoryStream stream(file);
-    TZellMessageDbx dbx;
+    TDbxMessageFolder dbx;
     dbx.Open(stream);
     dbx.First();
     ASSERT_FALSE(dbx.Eof());

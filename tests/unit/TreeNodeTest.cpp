@@ -2,40 +2,40 @@
 #include <gtest/gtest.h>
 
 #include "platform/Exception.h"
-#include "store/ZellTree.h"
+#include "store/TreeNode.h"
 
 namespace pellumo {
 namespace {
 
 // Counts its own destruction, so freeing can be observed.
-struct CountedNode : TZellTreeNode {
-    CountedNode(const std::string& text, int& freed) : TZellTreeNode(text), freed_(freed) {}
+struct CountedNode : TTreeNode {
+    CountedNode(const std::string& text, int& freed) : TTreeNode(text), freed_(freed) {}
     ~CountedNode() override { ++freed_; }
     int& freed_;
 };
 
-std::string Texts(const TZellTreeNode& node) {
+std::string Texts(const TTreeNode& node) {
     std::string out;
     for (size_t i = 0; i < node.Count(); ++i) out += node.Items(i)->Text;
     return out;
 }
 
-TEST(TZellTreeNode_Children, InsertAddAndExtractKeepOrderAndParent) {
-    TZellTreeNode root;
-    TZellTreeNode* c = root.Add(std::make_unique<TZellTreeNode>("c"));
-    TZellTreeNode* a = root.Insert(std::make_unique<TZellTreeNode>("a"), c);
-    root.Insert(std::make_unique<TZellTreeNode>("b"), c);
-    root.Insert(std::make_unique<TZellTreeNode>("d"), nullptr);
+TEST(TTreeNode_Children, InsertAddAndExtractKeepOrderAndParent) {
+    TTreeNode root;
+    TTreeNode* c = root.Add(std::make_unique<TTreeNode>("c"));
+    TTreeNode* a = root.Insert(std::make_unique<TTreeNode>("a"), c);
+    root.Insert(std::make_unique<TTreeNode>("b"), c);
+    root.Insert(std::make_unique<TTreeNode>("d"), nullptr);
     EXPECT_EQ(Texts(root), "abcd");
     EXPECT_EQ(root.FirstChild(), a);
     EXPECT_EQ(c->Parent(), &root);
 
     // A node that is not a child stays where it is; a child comes back unfreed.
-    TZellTreeNode other;
-    TZellTreeNode* foreign = other.Add(std::make_unique<TZellTreeNode>("x"));
+    TTreeNode other;
+    TTreeNode* foreign = other.Add(std::make_unique<TTreeNode>("x"));
     EXPECT_EQ(root.Extract(foreign), nullptr);
     EXPECT_EQ(foreign->Parent(), &other);
-    std::unique_ptr<TZellTreeNode> taken = root.Extract(c);
+    std::unique_ptr<TTreeNode> taken = root.Extract(c);
     ASSERT_EQ(taken.get(), c);
     EXPECT_EQ(c->Parent(), nullptr);
     EXPECT_EQ(Texts(root), "abd");
@@ -43,21 +43,21 @@ TEST(TZellTreeNode_Children, InsertAddAndExtractKeepOrderAndParent) {
     EXPECT_EQ(Texts(other), "cx");
 }
 
-TEST(TZellTreeNode_Children, BadArgumentsRaiseWithoutChangingTheTree) {
-    TZellTreeNode root, stranger;
-    root.Add(std::make_unique<TZellTreeNode>("a"));
-    EXPECT_THROW(root.Insert(std::make_unique<TZellTreeNode>("b"), &stranger), Exception);
+TEST(TTreeNode_Children, BadArgumentsRaiseWithoutChangingTheTree) {
+    TTreeNode root, stranger;
+    root.Add(std::make_unique<TTreeNode>("a"));
+    EXPECT_THROW(root.Insert(std::make_unique<TTreeNode>("b"), &stranger), Exception);
     EXPECT_THROW(root.Add(nullptr), Exception);
     EXPECT_THROW(root.Items(1), Exception);
     EXPECT_EQ(Texts(root), "a");
     EXPECT_EQ(stranger.FirstChild(), nullptr);
 }
 
-TEST(TZellTreeNode_Free, ClearAndDestructionFreeWholeSubtrees) {
+TEST(TTreeNode_Free, ClearAndDestructionFreeWholeSubtrees) {
     int freed = 0;
     {
-        TZellTreeNode root;
-        TZellTreeNode* a = root.Add(std::make_unique<CountedNode>("a", freed));
+        TTreeNode root;
+        TTreeNode* a = root.Add(std::make_unique<CountedNode>("a", freed));
         a->Add(std::make_unique<CountedNode>("a1", freed))->Add(std::make_unique<CountedNode>("a11", freed));
         root.Add(std::make_unique<CountedNode>("b", freed));
         root.Clear();

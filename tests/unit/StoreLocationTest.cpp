@@ -3,7 +3,7 @@
 
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
-#include "store/OEUtils.h"
+#include "store/StoreLocation.h"
 #include "unit/RegistryFixture.h"
 
 namespace pellumo {

@@ -1,28 +1,28 @@
 #pragma once
-// TZellDbx: visits every record of a DBX file's index (the tree at 0xEC) in
-// the store's order and hands each, as a folder record, to OnObjectFound.
+// TDbxFolderListFile: visits every record of a DBX file's index (the tree at 0xEC) in
+// the store's order and hands each, as a folder record, to OnRecordFound.
 // Used for Folders.dbx; checks neither signature nor file type itself.
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/Stream.h"
-#include "store/ZellDbxObject.h"
+#include "store/DbxRecords.h"
 
 namespace pellumo {
 
-class TZellDbx {
+class TDbxFolderListFile {
 public:
     // The handler receives ownership of the record.
-    using TZellDbxObjectFoundEvent = std::function<void(TZellDbx& dbx, std::unique_ptr<TZellDbxObject> obj)>;
+    using TFolderRecordFoundEvent = std::function<void(TDbxFolderListFile& dbx, std::unique_ptr<TDbxFolderRecord> obj)>;
 
-    TZellDbx() = default;
-    ~TZellDbx() { Close(); }
-    TZellDbx(const TZellDbx&) = delete;
-    TZellDbx& operator=(const TZellDbx&) = delete;
+    TDbxFolderListFile() = default;
+    ~TDbxFolderListFile() { Close(); }
+    TDbxFolderListFile(const TDbxFolderListFile&) = delete;
+    TDbxFolderListFile& operator=(const TDbxFolderListFile&) = delete;
 
     std::string FileName;
-    TZellDbxObjectFoundEvent OnObjectFound;
+    TFolderRecordFoundEvent OnRecordFound;
 
     // Opens FileName read-only with full sharing when no stream is set yet.
     void Open();
