@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "content/IdMessage.h"
+#include "content/MimeMessage.h"
 
 #ifdef PELLUMO_HAVE_GMIME
 #include <gmime/gmime.h>
@@ -116,7 +116,7 @@ void MeasureOurs(Result& r) {
     TMemoryStream stream(std::move(bytes));
     r.peakReset = ResetPeak();
     r.hwmBeforeKb = StatusKb("VmHWM");
-    TIdMessage message;
+    TMimeMessage message;
     const auto start = std::chrono::steady_clock::now();
     try {
         ReadFromStream(message, stream);
@@ -127,7 +127,7 @@ void MeasureOurs(Result& r) {
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     r.hwmAfterKb = StatusKb("VmHWM");
     for (const auto& part : message.MessageParts)
-        if (const auto* attachment = dynamic_cast<const TIdAttachment*>(part.get()))
+        if (const auto* attachment = dynamic_cast<const TMimeAttachment*>(part.get()))
             r.decodedBytes = static_cast<long>(attachment->DecodedSize);
     r.ok = true;
 }

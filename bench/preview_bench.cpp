@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "BenchFiles.h"
-#include "content/IdMessage.h"
+#include "content/MimeMessage.h"
 
 #ifdef PELLUMO_HAVE_GMIME
 #include <gmime/gmime.h>
@@ -29,7 +29,7 @@ namespace {
 struct Corpus {
     std::vector<std::string> messages;
     size_t bytes = 0;
-    size_t refused = 0;  // messages our reader raised on, in one pass
+    size_t refused = 0;  // messages our reader threw on, in one pass
 
     Corpus() {
         for (const auto& path : bench::FilesBelow(PELLUMO_MIME_CORPUS)) {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "content/DecoderMLang.h"
+#include "content/CharsetConverter.h"
 
 namespace {
 
@@ -48,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::string text(reinterpret_cast<const char*>(data + at), size - at);
 
-    pellumo::TCharsetDecoder decoder(name);
-    const std::string converted = decoder.Decode(text);  // raises, and so fails, on any refusal
-    if (SingleByte(decoder.CodePage())) {
+    pellumo::TCharsetConverter converter(name);
+    const std::string converted = converter.Decode(text);  // throws, and so fails, on any refusal
+    if (SingleByte(converter.CodePage())) {
         if (converted.size() != text.size()) __builtin_trap();
-        if (decoder.CodePage() == decoder.FamilyCodePage() && converted != text) __builtin_trap();
+        if (converter.CodePage() == converter.FamilyCodePage() && converted != text) __builtin_trap();
     }
-    if (decoder.CodePage() == 0 && converted != text) __builtin_trap();
+    if (converter.CodePage() == 0 && converted != text) __builtin_trap();
     return 0;
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "content/IdDecoders.h"
+#include "content/TransferDecoders.h"
 
 namespace {
 
@@ -26,13 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     const int kind = data[0] % 5;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    std::unique_ptr<pellumo::TIdDecoder> decoder;
+    std::unique_ptr<pellumo::TTransferDecoder> decoder;
     switch (kind) {
-    case 0: decoder.reset(new pellumo::TIdDecoderQuotedPrintable); break;
-    case 1: decoder.reset(new pellumo::TIdDecoderMIME); break;
-    case 2: decoder.reset(new pellumo::TIdDecoderUUE); break;
-    case 3: decoder.reset(new pellumo::TIdDecoderXXE); break;
-    default: decoder.reset(new pellumo::TIdDecoderBinHex4); break;
+    case 0: decoder.reset(new pellumo::TQuotedPrintableDecoder); break;
+    case 1: decoder.reset(new pellumo::TBase64Decoder); break;
+    case 2: decoder.reset(new pellumo::TUuDecoder); break;
+    case 3: decoder.reset(new pellumo::TXxDecoder); break;
+    default: decoder.reset(new pellumo::TBinHexDecoder); break;
     }
     CountingStream out;
     uint64_t bound = 0;  // the most the fed text may decode to

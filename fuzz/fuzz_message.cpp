@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "content/IdMessage.h"
+#include "content/MimeMessage.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ bool IsUtf8(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pellumo::TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
-    pellumo::TIdMessage message;
+    pellumo::TMimeMessage message;
     try {
         pellumo::ReadFromStream(message, stream);
         const std::string preview = pellumo::BodyPreview(message);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "content/DecoderMLang.h"
+#include "content/CharsetConverter.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "store/DbxMessageFolder.h"
@@ -125,7 +125,7 @@ bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageReco
         reader.ReadMessage(msg.BodyPos, buffer, &complete);
         if (!complete) return false;
         buffer.Seek(0);
-        MimeMessage.reset(new TIdMessage);
+        MimeMessage.reset(new TMimeMessage);
         ReadFromStream(*MimeMessage, buffer);
         text.Names = MessageNames(*MimeMessage);
         text.Body = BodyPreview(*MimeMessage);

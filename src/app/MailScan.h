@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "content/IdMessage.h"
+#include "content/MimeMessage.h"
 #include "platform/Lock.h"
 #include "store/WatchedFolders.h"
 #include "store/DbxRecords.h"
@@ -110,7 +110,7 @@ public:
 
     TSeenIds SeenIds;
     TEmailQueue Queue;
-    std::unique_ptr<TIdMessage> MimeMessage{new TIdMessage};
+    std::unique_ptr<TMimeMessage> MimeMessage{new TMimeMessage};
     // Shows the oldest queued notification when none is showing.
     std::function<void()> ShowNextNotification;
     // True when a notification is to be dropped instead of queued (the mail

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "content/IdMessage.h"
+#include "content/MimeMessage.h"
 #include "unit/TestSupport.h"
 
 namespace pellumo {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "content/IdMessageDecoder.h"
+#include "content/MimePartReader.h"
 #include "platform/MultiLanguage.h"
 #include "platform/Stream.h"
 #include "store/DbxIndexWalk.h"

@@ -1,4 +1,4 @@
-#include "content/DecoderMLang.h"
+#include "content/CharsetConverter.h"
 
 #include <string>
 #include <limits>
@@ -17,8 +17,8 @@ namespace {
 const size_t kMaxGrowth = 3;
 const size_t kSlack = 16;
 
-// "%s (%s, line %d)": the message with the source file and line it is raised at.
-[[noreturn]] void RaiseAssertion(const char* message, int line) {
+// "%s (%s, line %d)": the message with the source file and line it is thrown at.
+[[noreturn]] void ThrowAssertion(const char* message, int line) {
     const char* file = __FILE__;
     for (const char* p = file; *p; ++p)
         if (*p == '/' || *p == '\\') file = p + 1;
@@ -28,24 +28,24 @@ const size_t kSlack = 16;
 }  // namespace
 
 // The code page record of the current charset; all zero on creation.
-struct TCharsetDecoder::Record {
+struct TCharsetConverter::Record {
     TCodePageInfo Info;
 };
 
-TCharsetDecoder::TCharsetDecoder(const std::string& charset)
-    : TCharsetDecoder(CreateMultiLanguageService(), charset) {}
+TCharsetConverter::TCharsetConverter(const std::string& charset)
+    : TCharsetConverter(CreateMultiLanguageService(), charset) {}
 
-TCharsetDecoder::TCharsetDecoder(std::unique_ptr<IMultiLanguageService> service, const std::string& charset)
+TCharsetConverter::TCharsetConverter(std::unique_ptr<IMultiLanguageService> service, const std::string& charset)
     : record_(new Record()), service_(std::move(service)) {
-    if (!service_) RaiseAssertion("Failed to create the Multilanguage class instance", __LINE__);
+    if (!service_) ThrowAssertion("Failed to create the Multilanguage class instance", __LINE__);
     SetCharset(charset);
 }
 
-TCharsetDecoder::~TCharsetDecoder() = default;
+TCharsetConverter::~TCharsetConverter() = default;
 
-std::string TCharsetDecoder::Charset() const { return record_->Info.WebCharset; }
+std::string TCharsetConverter::Charset() const { return record_->Info.WebCharset; }
 
-void TCharsetDecoder::SetCharset(const std::string& name) {
+void TCharsetConverter::SetCharset(const std::string& name) {
     if (name == Charset()) return;
     TCharsetInfo charset;
     // An unknown name keeps the record as it is.
@@ -54,11 +54,11 @@ void TCharsetDecoder::SetCharset(const std::string& name) {
     service_->GetCodePageInfo(charset.InternetEncoding, record_->Info);
 }
 
-uint32_t TCharsetDecoder::CodePage() const { return record_->Info.CodePage; }
+uint32_t TCharsetConverter::CodePage() const { return record_->Info.CodePage; }
 
-uint32_t TCharsetDecoder::FamilyCodePage() const { return record_->Info.FamilyCodePage; }
+uint32_t TCharsetConverter::FamilyCodePage() const { return record_->Info.FamilyCodePage; }
 
-std::string TCharsetDecoder::Decode(const std::string& text) {
+std::string TCharsetConverter::Decode(const std::string& text) {
     // No charset, or one the service does not know: the text is taken to be
     // in the system's ANSI code page, as the mail client would show it.
     const uint32_t source = record_->Info.CodePage ? record_->Info.CodePage : service_->SystemCodePage();
@@ -66,19 +66,19 @@ std::string TCharsetDecoder::Decode(const std::string& text) {
     // truncated Shift_JIS character, for one, grows on the way), then cut to
     // what was written.
     if (text.size() > (std::numeric_limits<size_t>::max() - kSlack) / kMaxGrowth)
-        RaiseAssertion("Couldn't convert the string", __LINE__);
+        ThrowAssertion("Couldn't convert the string", __LINE__);
     const size_t capacity = text.size() * kMaxGrowth + kSlack;
     std::string converted(capacity, '\0');
     size_t written = capacity;
     if (!service_->ConvertString(source, cpUtf8, text.data(), text.size(), &converted[0], written) ||
         written > capacity)
-        RaiseAssertion("Couldn't convert the string", __LINE__);
+        ThrowAssertion("Couldn't convert the string", __LINE__);
     converted.resize(written);
     return RepairedUtf8(converted);
 }
 
 std::string SystemTextToUtf8(const std::string& text) {
-    return TCharsetDecoder().Decode(text);
+    return TCharsetConverter().Decode(text);
 }
 
 }  // namespace pellumo

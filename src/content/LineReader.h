@@ -11,18 +11,18 @@
 
 namespace pellumo {
 
-class EIdException : public Exception {
+class EMimeError : public Exception {
 public:
     using Exception::Exception;
 };
 
-class TIdIOHandlerStreamMsg {
+class TLineReader {
 public:
     static const size_t kChunkSize = 32768;
     static const size_t kMaxLineLength = 16384;
 
     // Reads Stream from its current position; the stream stays the caller's.
-    explicit TIdIOHandlerStreamMsg(TStream& stream) : stream_(stream) {}
+    explicit TLineReader(TStream& stream) : stream_(stream) {}
 
     // A line up to LF (a CR right before it dropped). With a limit, only the
     // first kMaxLineLength characters of a longer line are kept (the rest is

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "BenchFiles.h"
-#include "content/html2text.h"
+#include "content/HtmlToText.h"
 
 extern char** environ;
 

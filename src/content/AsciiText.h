@@ -5,7 +5,7 @@
 #include <vector>
 
 namespace pellumo {
-namespace idtext {
+namespace asciitext {
 
 // Removes every character with a code up to 32 from both ends.
 std::string Trim(const std::string& s);
@@ -20,5 +20,5 @@ std::vector<std::string> SplitLines(const std::string& text);
 // The lines, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
-}  // namespace idtext
+}  // namespace asciitext
 }  // namespace pellumo

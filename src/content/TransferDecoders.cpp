@@ -2,7 +2,7 @@
 // carries across pieces no more than its encoding needs, so a short, overlong
 // or hostile line costs at most a bounded amount of output and never a read
 // outside its text.
-#include "content/IdDecoders.h"
+#include "content/TransferDecoders.h"
 
 #include <cstdint>
 
@@ -85,7 +85,7 @@ void DecodeCountedLine(const std::string& line, int (*value)(char), TStream& des
 // whole lines with their line end, so no escape can span two pieces. A piece
 // without a line end is treated as if its end were one.
 
-void TIdDecoderQuotedPrintable::Decode(const std::string& text, TStream& dest) {
+void TQuotedPrintableDecoder::Decode(const std::string& text, TStream& dest) {
     size_t lineEnd = text.size();
     while (lineEnd > 0 && IsLineEnd(text[lineEnd - 1])) --lineEnd;
     size_t contentEnd = lineEnd;
@@ -126,7 +126,7 @@ void TIdDecoderQuotedPrintable::Decode(const std::string& text, TStream& dest) {
 // zero bits in its group. A fill character in the first or second place of a
 // group means the data has ended: the group gives nothing and ends the line.
 
-void TIdDecoderMIME::Decode(const std::string& text, TStream& dest) {
+void TBase64Decoder::Decode(const std::string& text, TStream& dest) {
     const SixBitTable& table = Base64Table();
     auto bits = [&](char c) -> uint32_t {
         const int v = table[c];
@@ -151,9 +151,9 @@ void TIdDecoderMIME::Decode(const std::string& text, TStream& dest) {
 // uuencode and xxencode: one data line per piece; the block reader deals with
 // "begin", "end" and the choice of alphabet.
 
-void TIdDecoderUUE::Decode(const std::string& text, TStream& dest) { DecodeCountedLine(text, UuValue, dest); }
+void TUuDecoder::Decode(const std::string& text, TStream& dest) { DecodeCountedLine(text, UuValue, dest); }
 
-void TIdDecoderXXE::Decode(const std::string& text, TStream& dest) { DecodeCountedLine(text, XxValue, dest); }
+void TXxDecoder::Decode(const std::string& text, TStream& dest) { DecodeCountedLine(text, XxValue, dest); }
 
 // ---------------------------------------------------------------------------
 // BinHex 4.0, decoded as a stream so that it works the same whether it is fed
@@ -167,7 +167,7 @@ void TIdDecoderXXE::Decode(const std::string& text, TStream& dest) { DecodeCount
 // the data is never read back, and a damaged file should still give what it
 // holds. Characters outside the alphabet inside the data are skipped.
 
-struct TIdDecoderBinHex4::State {
+struct TBinHexDecoder::State {
     enum Phase { kSeekStart, kText, kDone };
     enum Stage { kHeader, kDataFork, kRest };
 
@@ -266,25 +266,25 @@ struct TIdDecoderBinHex4::State {
     }
 };
 
-TIdDecoderBinHex4::TIdDecoderBinHex4() : state_(new State) {}
+TBinHexDecoder::TBinHexDecoder() : state_(new State) {}
 
-TIdDecoderBinHex4::~TIdDecoderBinHex4() = default;
+TBinHexDecoder::~TBinHexDecoder() = default;
 
-void TIdDecoderBinHex4::Decode(const std::string& text, TStream& dest) {
+void TBinHexDecoder::Decode(const std::string& text, TStream& dest) {
     State& s = *state_;
     s.lineStart = true;  // pieces are lines, or the whole text
     for (size_t i = 0; i < text.size() && s.phase != State::kDone; ++i) s.Character(text[i], dest);
     s.Flush(dest);
 }
 
-void TIdDecoderBinHex4::Finish(TStream& dest) {
+void TBinHexDecoder::Finish(TStream& dest) {
     // Bits short of a whole byte at the end are padding; all bytes are out.
     state_->Flush(dest);
 }
 
 // ---------------------------------------------------------------------------
 
-std::unique_ptr<TIdDecoder> CreateContentDecoder(const std::string& transferEncoding) {
+std::unique_ptr<TTransferDecoder> CreateContentDecoder(const std::string& transferEncoding) {
     // Blanks around the value are not part of it (RFC 2045 allows them).
     size_t first = 0, last = transferEncoding.size();
     while (first < last && static_cast<uint8_t>(transferEncoding[first]) <= 32) ++first;
@@ -292,9 +292,9 @@ std::unique_ptr<TIdDecoder> CreateContentDecoder(const std::string& transferEnco
     std::string name = transferEncoding.substr(first, last - first);
     for (char& c : name)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (name == "base64") return std::unique_ptr<TIdDecoder>(new TIdDecoderMIME);
-    if (name == "quoted-printable") return std::unique_ptr<TIdDecoder>(new TIdDecoderQuotedPrintable);
-    if (name == "binhex40") return std::unique_ptr<TIdDecoder>(new TIdDecoderBinHex4);
+    if (name == "base64") return std::unique_ptr<TTransferDecoder>(new TBase64Decoder);
+    if (name == "quoted-printable") return std::unique_ptr<TTransferDecoder>(new TQuotedPrintableDecoder);
+    if (name == "binhex40") return std::unique_ptr<TTransferDecoder>(new TBinHexDecoder);
     return nullptr;
 }
 

@@ -5,28 +5,28 @@
 #include <memory>
 #include <string>
 
-#include "content/IdMessage.h"
+#include "content/MimeMessage.h"
 
 namespace pellumo {
 
-enum TIdMessageDecoderPartType { mcptUnknown = 0, mcptText = 1, mcptAttachment = 2 };
+enum TPartType { PartUnknown = 0, PartText = 1, PartAttachment = 2 };
 
-class TIdMessageDecoder {
+class TPartReader {
 public:
-    TIdMessageDecoder(TIdMessage& message, TIdIOHandlerStreamMsg& lines);
-    virtual ~TIdMessageDecoder() = default;
+    TPartReader(TMimeMessage& message, TLineReader& lines);
+    virtual ~TPartReader() = default;
 
     // Reads the part's header lines and decides its type.
     virtual void ReadHeader() = 0;
     // Reads and decodes the part's body into Dest. Returns the reader of the
     // next part, or null; sets MessageEnd when the end of the message came.
-    virtual std::unique_ptr<TIdMessageDecoder> ReadBody(TStream& dest, bool& messageEnd) = 0;
+    virtual std::unique_ptr<TPartReader> ReadBody(TStream& dest, bool& messageEnd) = 0;
 
     // The part's header value Name ("name=value" entries, case-insensitive names).
     std::string Header(const std::string& name) const;
 
     TStringList Headers;
-    TIdMessageDecoderPartType PartType = mcptUnknown;
+    TPartType PartType = PartUnknown;
     std::string FileName;
     std::string MIMEBoundary;  // the boundary this reader stops at
     std::string FirstLine;     // a body line already read by the detector
@@ -38,35 +38,35 @@ public:
     std::string TransferEncoding;  // of an attachment, as recorded ("UUE", "XXE", ...)
 
 protected:
-    TIdMessage& message_;
-    TIdIOHandlerStreamMsg& lines_;
+    TMimeMessage& message_;
+    TLineReader& lines_;
 };
 
-class TIdMessageDecoderMIME : public TIdMessageDecoder {
+class TMimePartReader : public TPartReader {
 public:
     // Stops at the boundary newest on the message's stack.
-    TIdMessageDecoderMIME(TIdMessage& message, TIdIOHandlerStreamMsg& lines);
-    TIdMessageDecoderMIME(TIdMessage& message, TIdIOHandlerStreamMsg& lines, const std::string& firstLine);
+    TMimePartReader(TMimeMessage& message, TLineReader& lines);
+    TMimePartReader(TMimeMessage& message, TLineReader& lines, const std::string& firstLine);
     void ReadHeader() override;
-    std::unique_ptr<TIdMessageDecoder> ReadBody(TStream& dest, bool& messageEnd) override;
+    std::unique_ptr<TPartReader> ReadBody(TStream& dest, bool& messageEnd) override;
     // Uses the message's own header fields as the part's (a single-part body).
     void TakeMessageHeaders();
 };
 
-class TIdMessageDecoderUUE : public TIdMessageDecoder {
+class TUuencodedPartReader : public TPartReader {
 public:
-    TIdMessageDecoderUUE(TIdMessage& message, TIdIOHandlerStreamMsg& lines, const std::string& fileName);
+    TUuencodedPartReader(TMimeMessage& message, TLineReader& lines, const std::string& fileName);
     void ReadHeader() override {}
-    std::unique_ptr<TIdMessageDecoder> ReadBody(TStream& dest, bool& messageEnd) override;
+    std::unique_ptr<TPartReader> ReadBody(TStream& dest, bool& messageEnd) override;
 };
 
 // The part detectors in their fixed order (MIME, then UUE): a reader for the
 // part that Line begins, or null.
-std::unique_ptr<TIdMessageDecoder> DetectPart(TIdMessage& message, TIdIOHandlerStreamMsg& lines,
+std::unique_ptr<TPartReader> DetectPart(TMimeMessage& message, TLineReader& lines,
                                               const std::string& line);
 
 // Part type and file name from a Content-Type and a Content-Disposition value.
-TIdMessageDecoderPartType PartTypeOf(const std::string& contentType, const std::string& disposition,
+TPartType PartTypeOf(const std::string& contentType, const std::string& disposition,
                                      std::string& fileName);
 
 // Header text as UTF-8: its encoded words (=?charset?B|Q?text?=) decoded and

@@ -9,7 +9,7 @@
 
 #include "TestSupport.h"
 #include "content/HtmlTokenizer.h"
-#include "content/html2text.h"
+#include "content/HtmlToText.h"
 
 namespace pellumo {
 namespace test {

@@ -1,19 +1,19 @@
-#include "content/IdMessage.h"
+#include "content/MimeMessage.h"
 
 #include <algorithm>
 
-#include "content/DecoderMLang.h"
-#include "content/IdMessageDecoder.h"
-#include "content/IdText.h"
-#include "content/html2text.h"
+#include "content/CharsetConverter.h"
+#include "content/MimePartReader.h"
+#include "content/AsciiText.h"
+#include "content/HtmlToText.h"
 
 namespace pellumo {
 
-using namespace idtext;
+using namespace asciitext;
 
 // Header list.
 
-std::string TIdHeaderList::Values(const std::string& name) const {
+std::string THeaderList::Values(const std::string& name) const {
     for (size_t i = 0; i < lines_.size(); ++i) {
         const std::string& line = lines_[i];
         if (line.size() <= name.size() || line[name.size()] != ':' || !StartsWithI(line, name)) continue;
@@ -29,30 +29,30 @@ std::string TIdHeaderList::Values(const std::string& name) const {
     return std::string();
 }
 
-bool TIdHeaderList::Has(const std::string& name) const {
+bool THeaderList::Has(const std::string& name) const {
     for (const auto& line : lines_)
         if (line.size() > name.size() && line[name.size()] == ':' && StartsWithI(line, name)) return true;
     return false;
 }
 
-void TIdMessage::Clear() {
+void TMimeMessage::Clear() {
     Headers.Clear();
     ContentType.clear();
     CharSet.clear();
     ContentTransferEncoding.clear();
     ContentDisposition.clear();
-    Encoding = meDefault;
+    Encoding = EncodingDefault;
     Body.clear();
     MessageParts.clear();
     MIMEBoundary.Clear();
 }
 
-std::string TIdMessage::DecodedBodyText() const {
-    return TCharsetDecoder(CharSet).Decode(JoinLines(Body));
+std::string TMimeMessage::DecodedBodyText() const {
+    return TCharsetConverter(CharSet).Decode(JoinLines(Body));
 }
 
-std::string DecodedBody(const TIdText& part) {
-    return TCharsetDecoder(part.CharSet).Decode(JoinLines(part.Body));
+std::string DecodedBody(const TMimeTextPart& part) {
+    return TCharsetConverter(part.CharSet).Decode(JoinLines(part.Body));
 }
 
 // Reading.
@@ -93,20 +93,20 @@ public:
 
 class MessageReader {
 public:
-    MessageReader(TIdMessage& message, TStream& stream) : m_(message), lines_(stream) {}
+    MessageReader(TMimeMessage& message, TStream& stream) : m_(message), lines_(stream) {}
 
     void Read() {
         m_.Clear();
         const bool hasBody = ReadHeaderBlock();
         DeriveFields();
         if (!hasBody) return;
-        const bool plain = m_.Encoding == mePlainText;
+        const bool plain = m_.Encoding == EncodingPlainText;
         const bool encoded = EqualsI(m_.ContentTransferEncoding, "base64") ||
                              EqualsI(m_.ContentTransferEncoding, "quoted-printable");
         // Without a Content-Type a MIME message is plain text, read as one
         // without MIME: a uuencoded file in it becomes a part of its own.
         const bool untyped = !plain && !m_.Headers.Has("Content-Type");
-        if ((m_.Encoding == meMIME && m_.MIMEBoundary.Count() > 0) || ((plain || untyped) && !encoded))
+        if ((m_.Encoding == EncodingMime && m_.MIMEBoundary.Count() > 0) || ((plain || untyped) && !encoded))
             LineLoop();
         else
             SinglePart();
@@ -145,7 +145,7 @@ private:
         m_.ContentDisposition = m_.Headers.Values("Content-Disposition");
         const std::string boundary = ExtractBoundary(contentType);
         if (!boundary.empty()) m_.MIMEBoundary.Push(boundary, -1);
-        m_.Encoding = m_.Headers.Values("MIME-Version").empty() ? mePlainText : meMIME;
+        m_.Encoding = m_.Headers.Values("MIME-Version").empty() ? EncodingPlainText : EncodingMime;
     }
 
     void LineLoop() {
@@ -154,7 +154,7 @@ private:
         bool messageEnd = false;
         while (!messageEnd) {
             if (!lines_.ReadLn(line, true)) break;
-            std::unique_ptr<TIdMessageDecoder> reader = DetectPart(m_, lines_, line);
+            std::unique_ptr<TPartReader> reader = DetectPart(m_, lines_, line);
             if (!reader) {
                 // Read on past the kept text: a uuencoded file may still follow.
                 if (bodyBytes < kKeptTextBytes) m_.Body.push_back(line);
@@ -164,8 +164,8 @@ private:
             DropTrailingEmptyLine(m_.Body);
             while (reader) {
                 reader->ReadHeader();
-                if (reader->PartType == mcptUnknown) throw EIdException("Unknown Message Part Type.");
-                reader = reader->PartType == mcptText ? ReadText(*reader, messageEnd)
+                if (reader->PartType == PartUnknown) throw EMimeError("Unknown Message Part Type.");
+                reader = reader->PartType == PartText ? ReadText(*reader, messageEnd)
                                                       : ReadAttachment(*reader, messageEnd);
             }
         }
@@ -173,11 +173,11 @@ private:
     }
 
     void SinglePart() {
-        TIdMessageDecoderMIME reader(m_, lines_);
+        TMimePartReader reader(m_, lines_);
         reader.TakeMessageHeaders();
         reader.PartType = PartTypeOf(m_.ContentType, m_.ContentDisposition, reader.FileName);
         bool messageEnd = false;
-        if (reader.PartType == mcptText) {
+        if (reader.PartType == PartText) {
             reader.CutLongLines = true;
             TKeptText text;
             reader.ReadBody(text, messageEnd);
@@ -194,12 +194,12 @@ private:
         return m_.MIMEBoundary.ParentPart(IsContainer(contentType) ? 1 : 0);
     }
 
-    void FillPart(TIdMessagePart& part, const TIdMessageDecoder& reader, int parent) {
+    void FillPart(TMimePart& part, const TPartReader& reader, int parent) {
         const std::string contentType = reader.Header("Content-Type");
         const std::string transfer = reader.Header("Content-Transfer-Encoding");
         part.ParentPart = parent;
         part.ContentType = Trim(contentType.substr(0, contentType.find(';')));
-        if (part.ContentType.empty() && m_.Encoding == meMIME) {
+        if (part.ContentType.empty() && m_.Encoding == EncodingMime) {
             const bool digest = parent >= 0 && static_cast<size_t>(parent) < m_.MessageParts.size() &&
                                 FindI(ParentContentType(parent), "multipart/digest") != std::string::npos;
             part.ContentType = digest ? "message/rfc822" : "text/plain";
@@ -219,18 +219,18 @@ private:
     }
 
     std::string ParentContentType(int parent) const {
-        const TIdMessagePart& p = *m_.MessageParts[parent];
+        const TMimePart& p = *m_.MessageParts[parent];
         for (const auto& line : p.Headers.Lines())
             if (StartsWithI(line, "Content-Type: ")) return line.substr(14);
         return p.ContentType;
     }
 
-    std::unique_ptr<TIdMessageDecoder> ReadText(TIdMessageDecoder& reader, bool& messageEnd) {
+    std::unique_ptr<TPartReader> ReadText(TPartReader& reader, bool& messageEnd) {
         const int parent = ParentOf(reader.Header("Content-Type"));
         reader.CutLongLines = true;
         TKeptText text;
-        std::unique_ptr<TIdMessageDecoder> next = reader.ReadBody(text, messageEnd);
-        std::unique_ptr<TIdText> part(new TIdText);
+        std::unique_ptr<TPartReader> next = reader.ReadBody(text, messageEnd);
+        std::unique_ptr<TMimeTextPart> part(new TMimeTextPart);
         FillPart(*part, reader, parent);
         part->Body = SplitLines(text.Text());
         DropTrailingEmptyLine(part->Body);
@@ -238,14 +238,14 @@ private:
         return next;
     }
 
-    std::unique_ptr<TIdMessageDecoder> ReadAttachment(TIdMessageDecoder& reader, bool& messageEnd) {
+    std::unique_ptr<TPartReader> ReadAttachment(TPartReader& reader, bool& messageEnd) {
         const int parent = ParentOf(reader.Header("Content-Type"));
-        std::unique_ptr<TIdAttachment> part(new TIdAttachment);
+        std::unique_ptr<TMimeAttachment> part(new TMimeAttachment);
         FillPart(*part, reader, parent);
         part->FileName = reader.FileName;
         if (StartsWithI(reader.Header("Content-Type"), "application/mac-binhex40")) part->ContentTransfer = "binhex40";
         TDiscardedData data;
-        std::unique_ptr<TIdMessageDecoder> next;
+        std::unique_ptr<TPartReader> next;
         try {
             next = reader.ReadBody(data, messageEnd);
         } catch (const Exception&) {
@@ -263,13 +263,13 @@ private:
         if (!lines.empty() && lines.back().empty()) lines.pop_back();
     }
 
-    TIdMessage& m_;
-    TIdIOHandlerStreamMsg lines_;
+    TMimeMessage& m_;
+    TLineReader lines_;
 };
 
 }  // namespace
 
-void ReadFromStream(TIdMessage& message, TStream& stream) {
+void ReadFromStream(TMimeMessage& message, TStream& stream) {
     MessageReader(message, stream).Read();
 }
 
@@ -280,12 +280,12 @@ bool IsHtml(const std::string& contentType) { return FindI(contentType, "html") 
 // Containers nest no deeper than this in any message worth previewing.
 const int kMaxPreviewDepth = 32;
 
-std::string ContainerPreview(const TIdMessage& message, int container, const std::string& type, int depth);
+std::string ContainerPreview(const TMimeMessage& message, int container, const std::string& type, int depth);
 
 // The preview text part Index yields: a text part its text, a container what
 // it holds; attachments and attached messages yield nothing.
-std::string PartPreview(const TIdMessage& message, size_t index, int depth) {
-    const auto* text = dynamic_cast<const TIdText*>(message.MessageParts[index].get());
+std::string PartPreview(const TMimeMessage& message, size_t index, int depth) {
+    const auto* text = dynamic_cast<const TMimeTextPart*>(message.MessageParts[index].get());
     if (!text) return std::string();
     if (IsContainer(text->ContentType))
         return ContainerPreview(message, static_cast<int>(index), text->ContentType, depth + 1);
@@ -297,7 +297,7 @@ std::string PartPreview(const TIdMessage& message, size_t index, int depth) {
 // would: of alternatives the plain text, else the HTML; otherwise the first
 // part that yields text (in a related group or a signed message that is the
 // root or the signed content, unless it holds no text at all).
-std::string ContainerPreview(const TIdMessage& message, int container, const std::string& type, int depth) {
+std::string ContainerPreview(const TMimeMessage& message, int container, const std::string& type, int depth) {
     if (depth > kMaxPreviewDepth) return std::string();
     std::vector<size_t> children;
     // A part lies after its container, so no walk comes back round.
@@ -321,12 +321,12 @@ std::string ContainerPreview(const TIdMessage& message, int container, const std
 
 }  // namespace
 
-std::string BodyPreview(const TIdMessage& message) {
+std::string BodyPreview(const TMimeMessage& message) {
     if (!message.MessageParts.empty()) {
         if (IsContainer(message.ContentType)) return ContainerPreview(message, -1, message.ContentType, 0);
         // A message whose only parts are uuencoded files still has its own
         // text in Body; a single-part MIME attachment shows nothing.
-        if (message.Encoding != mePlainText && message.Headers.Has("Content-Type")) return std::string();
+        if (message.Encoding != EncodingPlainText && message.Headers.Has("Content-Type")) return std::string();
     }
     const std::string body = message.DecodedBodyText();
     return IsHtml(message.ContentType) ? HtmlToText(body) : body;
@@ -368,12 +368,12 @@ std::string SenderOfFromValue(const std::string& from) {
     return name.empty() ? address : name;
 }
 
-TMessageNames MessageNames(const TIdMessage& message) {
+TMessageNames MessageNames(const TMimeMessage& message) {
     // Raw 8-bit header bytes were most likely written in the charset of the
     // text: the message's own, else the first one a part names.
     std::string charset = message.CharSet;
     for (size_t i = 0; charset.empty() && i < message.MessageParts.size(); ++i)
-        if (dynamic_cast<const TIdText*>(message.MessageParts[i].get())) charset = message.MessageParts[i]->CharSet;
+        if (dynamic_cast<const TMimeTextPart*>(message.MessageParts[i].get())) charset = message.MessageParts[i]->CharSet;
     TMessageNames names;
     names.Sender = Trim(DecodeEncodedWords(SenderOfFromValue(message.Headers.Values("From")), charset));
     names.Subject = Trim(DecodeEncodedWords(message.Headers.Values("Subject"), charset));
@@ -382,7 +382,7 @@ TMessageNames MessageNames(const TIdMessage& message) {
 
 std::string PreviewRawMessage(const std::string& raw) {
     TMemoryStream stream(raw);
-    TIdMessage message;
+    TMimeMessage message;
     ReadFromStream(message, stream);
     return BodyPreview(message);
 }

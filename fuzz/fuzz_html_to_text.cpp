@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "content/html2text.h"
+#include "content/HtmlToText.h"
 
 namespace {
 

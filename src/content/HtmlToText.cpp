@@ -1,4 +1,4 @@
-#include "content/html2text.h"
+#include "content/HtmlToText.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #pragma once
-// TCharsetDecoder: converts a text from its MIME charset to UTF-8, the text
+// TCharsetConverter: converts a text from its MIME charset to UTF-8, the text
 // of the program, through the platform's Multilanguage service (MLang on
 // Windows, a table over iconv elsewhere).
 #include <cstdint>
@@ -10,17 +10,17 @@ namespace pellumo {
 
 class IMultiLanguageService;
 
-class TCharsetDecoder {
+class TCharsetConverter {
 public:
-    // Raises EAssertionFailed "Failed to create the Multilanguage class
+    // Throws EAssertionFailed "Failed to create the Multilanguage class
     // instance" when the service is not there.
-    explicit TCharsetDecoder(const std::string& charset = std::string());
+    explicit TCharsetConverter(const std::string& charset = std::string());
     // The same over a service of the caller's choosing (tests); a null
-    // service raises as above.
-    TCharsetDecoder(std::unique_ptr<IMultiLanguageService> service, const std::string& charset);
-    ~TCharsetDecoder();
-    TCharsetDecoder(const TCharsetDecoder&) = delete;
-    TCharsetDecoder& operator=(const TCharsetDecoder&) = delete;
+    // service throws as above.
+    TCharsetConverter(std::unique_ptr<IMultiLanguageService> service, const std::string& charset);
+    ~TCharsetConverter();
+    TCharsetConverter(const TCharsetConverter&) = delete;
+    TCharsetConverter& operator=(const TCharsetConverter&) = delete;
 
     std::string Charset() const;
     void SetCharset(const std::string& name);
@@ -30,7 +30,7 @@ public:
     // The text converted from the charset's code page to UTF-8. With no
     // charset or an unknown one the text is read in the system's ANSI code
     // page. A byte sequence that is no character becomes "?" (natively) or
-    // U+FFFD (Windows). Raises EAssertionFailed "Couldn't convert the
+    // U+FFFD (Windows). Throws EAssertionFailed "Couldn't convert the
     // string" when the service fails.
     std::string Decode(const std::string& text);
 

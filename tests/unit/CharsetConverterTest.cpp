@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "content/DecoderMLang.h"
+#include "content/CharsetConverter.h"
 #include "platform/Exception.h"
 #include "platform/MultiLanguage.h"
 
@@ -113,20 +113,20 @@ const bool kMLang = true;
 const bool kMLang = false;
 #endif
 
-class TCharsetDecoder_Vectors : public ::testing::TestWithParam<TVector> {};
+class TCharsetConverter_Vectors : public ::testing::TestWithParam<TVector> {};
 
-TEST_P(TCharsetDecoder_Vectors, ConvertsToUtf8) {
+TEST_P(TCharsetConverter_Vectors, ConvertsToUtf8) {
     const TVector& v = GetParam();
-    TCharsetDecoder decoder(v.Charset);
-    if (kMLang && v.WineLacks && decoder.CodePage() == 0) GTEST_SKIP() << "this MLang does not know " << v.Charset;
-    EXPECT_EQ(decoder.CodePage(), v.CodePage);
-    EXPECT_EQ(decoder.FamilyCodePage(), v.Family);
-    EXPECT_EQ(decoder.Charset(), v.WebCharset);
+    TCharsetConverter converter(v.Charset);
+    if (kMLang && v.WineLacks && converter.CodePage() == 0) GTEST_SKIP() << "this MLang does not know " << v.Charset;
+    EXPECT_EQ(converter.CodePage(), v.CodePage);
+    EXPECT_EQ(converter.FamilyCodePage(), v.Family);
+    EXPECT_EQ(converter.Charset(), v.WebCharset);
     if (v.CodePage == 0 && CreateMultiLanguageService()->SystemCodePage() != 1252)
         GTEST_SKIP() << "the expectations are for an ANSI code page of 1252";
     std::string output;
     try {
-        output = decoder.Decode(v.Input);
+        output = converter.Decode(v.Input);
     } catch (const EAssertionFailed&) {
         if (kMLang && v.WineLacks) GTEST_SKIP() << "this MLang cannot convert from " << v.Charset;
         throw;
@@ -140,7 +140,7 @@ std::string VectorName(const ::testing::TestParamInfo<TVector>& info) {
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Charsets, TCharsetDecoder_Vectors, ::testing::ValuesIn(kVectors), VectorName);
+INSTANTIATE_TEST_SUITE_P(Charsets, TCharsetConverter_Vectors, ::testing::ValuesIn(kVectors), VectorName);
 
 // ---- the service itself, where both sides agree
 
@@ -295,50 +295,50 @@ struct TScripted {
         orphan.InternetEncoding = 4242;  // a charset whose code page has no record
         Service->Charsets["orphan"] = orphan;
     }
-    TCharsetDecoder Make(const std::string& charset) {
-        return TCharsetDecoder(std::unique_ptr<IMultiLanguageService>(Owned.release()), charset);
+    TCharsetConverter Make(const std::string& charset) {
+        return TCharsetConverter(std::unique_ptr<IMultiLanguageService>(Owned.release()), charset);
     }
 };
 
-TEST(TCharsetDecoder_Charset, AFreshConverterIsAllZeroAndAnEmptyNameAsksNothing) {
+TEST(TCharsetConverter_Charset, AFreshConverterIsAllZeroAndAnEmptyNameAsksNothing) {
     TScripted s;
-    TCharsetDecoder decoder = s.Make("");
-    EXPECT_EQ(decoder.CodePage(), 0u);
-    EXPECT_EQ(decoder.FamilyCodePage(), 0u);
-    EXPECT_EQ(decoder.Charset(), "");
+    TCharsetConverter converter = s.Make("");
+    EXPECT_EQ(converter.CodePage(), 0u);
+    EXPECT_EQ(converter.FamilyCodePage(), 0u);
+    EXPECT_EQ(converter.Charset(), "");
     EXPECT_TRUE(s.Log->CharsetLookups.empty());
 }
 
-TEST(TCharsetDecoder_Charset, TheRecordComesFromTheInternetEncoding) {
+TEST(TCharsetConverter_Charset, TheRecordComesFromTheInternetEncoding) {
     TScripted s;
-    TCharsetDecoder decoder = s.Make("ISO-8859-1");
+    TCharsetConverter converter = s.Make("ISO-8859-1");
     EXPECT_EQ(s.Log->CodePageLookups, std::vector<uint32_t>{28591});
-    EXPECT_EQ(decoder.CodePage(), 28591u);
-    EXPECT_EQ(decoder.FamilyCodePage(), 1252u);
-    EXPECT_EQ(decoder.Charset(), "iso-8859-1");
+    EXPECT_EQ(converter.CodePage(), 28591u);
+    EXPECT_EQ(converter.FamilyCodePage(), 1252u);
+    EXPECT_EQ(converter.Charset(), "iso-8859-1");
 }
 
-TEST(TCharsetDecoder_Charset, OnlyTheExactCurrentNameIsSkipped) {
+TEST(TCharsetConverter_Charset, OnlyTheExactCurrentNameIsSkipped) {
     TScripted s;
-    TCharsetDecoder decoder = s.Make("iso-8859-1");
-    decoder.SetCharset("iso-8859-1");
+    TCharsetConverter converter = s.Make("iso-8859-1");
+    converter.SetCharset("iso-8859-1");
     EXPECT_EQ(s.Log->CharsetLookups, std::vector<std::string>{"iso-8859-1"});
-    decoder.SetCharset("ISO-8859-1");  // the comparison heeds letter case
+    converter.SetCharset("ISO-8859-1");  // the comparison heeds letter case
     EXPECT_EQ(s.Log->CharsetLookups, (std::vector<std::string>{"iso-8859-1", "ISO-8859-1"}));
 }
 
-TEST(TCharsetDecoder_Charset, FailedLookupsKeepTheRecord) {
+TEST(TCharsetConverter_Charset, FailedLookupsKeepTheRecord) {
     TScripted s;
-    TCharsetDecoder decoder = s.Make("iso-8859-1");
-    decoder.SetCharset("x-unknown");  // an unknown name
-    EXPECT_EQ(decoder.CodePage(), 28591u);
-    decoder.SetCharset("orphan");  // a known name whose code page has no record: not checked, not raised
+    TCharsetConverter converter = s.Make("iso-8859-1");
+    converter.SetCharset("x-unknown");  // an unknown name
+    EXPECT_EQ(converter.CodePage(), 28591u);
+    converter.SetCharset("orphan");  // a known name whose code page has no record: not checked, nothing thrown
     EXPECT_EQ(s.Log->CodePageLookups.back(), 4242u);
-    EXPECT_EQ(decoder.CodePage(), 28591u);
-    EXPECT_EQ(decoder.Charset(), "iso-8859-1");
+    EXPECT_EQ(converter.CodePage(), 28591u);
+    EXPECT_EQ(converter.Charset(), "iso-8859-1");
 }
 
-TEST(TCharsetDecoder_Decode, IntoUtf8FromTheCodePageOrTheSystemsWithoutOne) {
+TEST(TCharsetConverter_Decode, IntoUtf8FromTheCodePageOrTheSystemsWithoutOne) {
     struct {
         uint32_t CodePage, ExpectedFrom;
     } const cases[] = {{28591, 28591}, {20866, 20866}, {50220, 50220}, {65001, 65001}, {1200, 1200}, {0, 874}};
@@ -346,8 +346,8 @@ TEST(TCharsetDecoder_Decode, IntoUtf8FromTheCodePageOrTheSystemsWithoutOne) {
         TScripted s;
         s.Service->Charsets["x"].InternetEncoding = c.CodePage;
         s.Service->CodePages[c.CodePage] = Record(c.CodePage, 1252, "x-web");
-        TCharsetDecoder decoder = s.Make(c.CodePage ? "x" : "");
-        EXPECT_EQ(decoder.Decode("abc"), "out");
+        TCharsetConverter converter = s.Make(c.CodePage ? "x" : "");
+        EXPECT_EQ(converter.Decode("abc"), "out");
         EXPECT_EQ(s.Log->From, c.ExpectedFrom);
         EXPECT_EQ(s.Log->To, 65001u);
     }
@@ -355,7 +355,7 @@ TEST(TCharsetDecoder_Decode, IntoUtf8FromTheCodePageOrTheSystemsWithoutOne) {
 
 // Whatever the service gives back, the text is UTF-8: a sequence that is no
 // character becomes "?", the rest is kept.
-TEST(TCharsetDecoder_Decode, ABrokenResultIsRepaired) {
+TEST(TCharsetConverter_Decode, ABrokenResultIsRepaired) {
     const std::pair<std::string, std::string> cases[] = {
         {u8"caf\u00e9", u8"caf\u00e9"}, {"A\xFF" "B", "A?B"}, {"\xC3", "?"}, {"\xE2\x82" "x", "?x"},
         {"\xED\xA0\x80", "???"}, {"\xC0\xAF", "??"}, {u8"\U0001F600", u8"\U0001F600"},
@@ -367,20 +367,20 @@ TEST(TCharsetDecoder_Decode, ABrokenResultIsRepaired) {
     }
 }
 
-TEST(TCharsetDecoder_Decode, RoomForTheWorstCaseAndTheResultCutToWhatWasWritten) {
+TEST(TCharsetConverter_Decode, RoomForTheWorstCaseAndTheResultCutToWhatWasWritten) {
     for (const std::string& input : {std::string(), std::string("a"), std::string(1000, '\xE9')}) {
         TScripted s;
         s.Service->Output = input.empty() ? "" : "xy";  // fewer bytes than the source
-        TCharsetDecoder decoder = s.Make("iso-8859-1");
-        EXPECT_EQ(decoder.Decode(input), s.Service->Output);
+        TCharsetConverter converter = s.Make("iso-8859-1");
+        EXPECT_EQ(converter.Decode(input), s.Service->Output);
         EXPECT_EQ(s.Log->Conversions, 1);
         EXPECT_GE(s.Log->Room, 3 * input.size()) << input.size();
     }
 }
 
-// "<text> (DecoderMLang.cpp, line <number>)".
-bool RaisedHere(const std::string& text, const std::string& message) {
-    const std::string head = text + " (DecoderMLang.cpp, line ";
+// "<text> (CharsetConverter.cpp, line <number>)".
+bool ThrownHere(const std::string& text, const std::string& message) {
+    const std::string head = text + " (CharsetConverter.cpp, line ";
     if (message.compare(0, head.size(), head) != 0 || message.size() < head.size() + 2 || message.back() != ')')
         return false;
     for (size_t i = head.size(); i + 1 < message.size(); ++i)
@@ -388,23 +388,23 @@ bool RaisedHere(const std::string& text, const std::string& message) {
     return true;
 }
 
-TEST(TCharsetDecoder_Failure, MessagesCarryTheSourcePosition) {
+TEST(TCharsetConverter_Failure, MessagesCarryTheSourcePosition) {
     try {
-        TCharsetDecoder decoder(std::unique_ptr<IMultiLanguageService>(), "utf-8");
+        TCharsetConverter converter(std::unique_ptr<IMultiLanguageService>(), "utf-8");
         ADD_FAILURE() << "a missing service was not reported";
     } catch (const EAssertionFailed& e) {
-        EXPECT_TRUE(RaisedHere("Failed to create the Multilanguage class instance", e.Message())) << e.Message();
+        EXPECT_TRUE(ThrownHere("Failed to create the Multilanguage class instance", e.Message())) << e.Message();
     }
     for (int extra : {0, 1}) {
         TScripted s;
         s.Service->ConvertSucceeds = extra != 0;  // either a failure or a claim beyond the room
         s.Service->ReportedExtra = extra ? 1000 : 0;
-        TCharsetDecoder decoder = s.Make("iso-8859-1");
+        TCharsetConverter converter = s.Make("iso-8859-1");
         try {
-            decoder.Decode("abc");
+            converter.Decode("abc");
             ADD_FAILURE() << "a failed conversion was not reported";
         } catch (const EAssertionFailed& e) {
-            EXPECT_TRUE(RaisedHere("Couldn't convert the string", e.Message())) << e.Message();
+            EXPECT_TRUE(ThrownHere("Couldn't convert the string", e.Message())) << e.Message();
         }
     }
 }
@@ -435,7 +435,7 @@ TEST(MultiLanguageReplacement_BrokenText, BecomesQuestionMarksAndTheRestIsKept) 
         {"gb2312", BYTES("\xC4"), "?"},
         {"unicode", BYTES("\x00\xD8" "A\0"), "?A"},
     };
-    for (const auto& c : cases) EXPECT_EQ(TCharsetDecoder(c.Charset).Decode(c.Input), c.Expected) << c.Charset;
+    for (const auto& c : cases) EXPECT_EQ(TCharsetConverter(c.Charset).Decode(c.Input), c.Expected) << c.Charset;
 }
 #endif
 

@@ -1,11 +1,11 @@
-#include "content/IdIOHandlerStreamMsg.h"
+#include "content/LineReader.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace pellumo {
 
-bool TIdIOHandlerStreamMsg::Fill() {
+bool TLineReader::Fill() {
     if (at_ < buffer_.size()) return true;
     buffer_.resize(kChunkSize);
     const size_t got = stream_.Read(buffer_.data(), buffer_.size());
@@ -14,7 +14,7 @@ bool TIdIOHandlerStreamMsg::Fill() {
     return got > 0;
 }
 
-bool TIdIOHandlerStreamMsg::ReadLn(std::string& line, bool limited, bool crLfOnly) {
+bool TLineReader::ReadLn(std::string& line, bool limited, bool crLfOnly) {
     line.clear();
     if (!Fill()) return false;
     bool cut = false;

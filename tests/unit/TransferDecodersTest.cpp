@@ -7,7 +7,7 @@
 #include <cstring>
 #include <typeinfo>
 
-#include "content/IdDecoders.h"
+#include "content/TransferDecoders.h"
 
 namespace pellumo {
 namespace test {
@@ -17,7 +17,7 @@ struct Case {
     std::string in, out;
 };
 
-std::string Decoded(TIdDecoder& decoder, const std::vector<std::string>& pieces) {
+std::string Decoded(TTransferDecoder& decoder, const std::vector<std::string>& pieces) {
     TMemoryStream out;
     for (const std::string& piece : pieces) decoder.Decode(piece, out);
     decoder.Finish(out);
@@ -130,19 +130,19 @@ TEST(CreateContentDecoder, ChoosesByTransferEncoding) {
     const struct {
         std::string encoding;
         const std::type_info* kind;
-    } cases[] = {{"base64", &typeid(TIdDecoderMIME)},       {"BASE64", &typeid(TIdDecoderMIME)},
-                 {" base64\t", &typeid(TIdDecoderMIME)},    {"Quoted-Printable", &typeid(TIdDecoderQuotedPrintable)},
-                 {"binhex40", &typeid(TIdDecoderBinHex4)},  {"BinHex40", &typeid(TIdDecoderBinHex4)},
+    } cases[] = {{"base64", &typeid(TBase64Decoder)},       {"BASE64", &typeid(TBase64Decoder)},
+                 {" base64\t", &typeid(TBase64Decoder)},    {"Quoted-Printable", &typeid(TQuotedPrintableDecoder)},
+                 {"binhex40", &typeid(TBinHexDecoder)},  {"BinHex40", &typeid(TBinHexDecoder)},
                  {"", nullptr}, {"7bit", nullptr}, {"8bit", nullptr}, {"binary", nullptr}, {"x-uuencode", nullptr},
                  {"base64x", nullptr}, {"quoted", nullptr}};
     for (const auto& c : cases) {
-        std::unique_ptr<TIdDecoder> d = CreateContentDecoder(c.encoding);
-        const TIdDecoder* made = d.get();
+        std::unique_ptr<TTransferDecoder> d = CreateContentDecoder(c.encoding);
+        const TTransferDecoder* made = d.get();
         EXPECT_EQ(made ? &typeid(*made) : nullptr, c.kind) << c.encoding;
     }
 }
 
-TEST(TIdDecoderQuotedPrintable_Line, EscapesSoftBreaksAndTrailingBlanks) {
+TEST(TQuotedPrintableDecoder_Line, EscapesSoftBreaksAndTrailingBlanks) {
     const Case cases[] = {
         {"plain\r\n", "plain\r\n"},         {"=C3=A9\r\n", "\xC3\xA9\r\n"},  {"=c3=a9\r\n", "\xC3\xA9\r\n"},
         {"abc  \t\r\n", "abc\r\n"},         {"a \tb \r\n", "a \tb\r\n"},     {"=4x\r\n", "\x04x\r\n"},
@@ -153,19 +153,19 @@ TEST(TIdDecoderQuotedPrintable_Line, EscapesSoftBreaksAndTrailingBlanks) {
         {"\r\n", "\r\n"},                   {"  \r\n", "\r\n"},              {"end  ", "end"},
         {std::string("nul=00\0\r\n", 9), std::string("nul\0\0\r\n", 7)},
     };
-    for (const Case& c : cases) EXPECT_EQ(Decoded<TIdDecoderQuotedPrintable>({c.in}), c.out) << c.in;
+    for (const Case& c : cases) EXPECT_EQ(Decoded<TQuotedPrintableDecoder>({c.in}), c.out) << c.in;
 }
 
-TEST(TIdDecoderQuotedPrintable_Lines, SoftBreakJoinsLinesAndEncodedDataComesBack) {
-    EXPECT_EQ(Decoded<TIdDecoderQuotedPrintable>({"abc=\r\n", "def\r\n"}), "abcdef\r\n");
+TEST(TQuotedPrintableDecoder_Lines, SoftBreakJoinsLinesAndEncodedDataComesBack) {
+    EXPECT_EQ(Decoded<TQuotedPrintableDecoder>({"abc=\r\n", "def\r\n"}), "abcdef\r\n");
     for (size_t n : {0, 1, 74, 75, 76, 300}) {
         std::vector<std::string> lines = QpLines(Bytes(n, uint32_t(n)));
         for (std::string& line : lines) line += "\r\n";
-        EXPECT_EQ(Decoded<TIdDecoderQuotedPrintable>(lines), Bytes(n, uint32_t(n))) << n;
+        EXPECT_EQ(Decoded<TQuotedPrintableDecoder>(lines), Bytes(n, uint32_t(n))) << n;
     }
 }
 
-TEST(TIdDecoderMIME_Line, GroupsOfFourAndFill) {
+TEST(TBase64Decoder_Line, GroupsOfFourAndFill) {
     const Case cases[] = {
         {"QUJD", "ABC"},     {"QUI=", "AB"},     {"QQ==", "A"},         {"QUJDRA==", "ABCD"},
         {"QUJDR", "ABC"},    {"QUJDRE", "ABC"},  {"QUJDREU", "ABC"},    {"QQ==QUJD", "A"},
@@ -174,58 +174,58 @@ TEST(TIdDecoderMIME_Line, GroupsOfFourAndFill) {
         // Outside the alphabet: zero bits in their place, and decoding goes on.
         {"QU J", "A@\x09"},  {"\xFF\xFF\xFF\xFFQUJD", std::string("\0\0\0ABC", 6)},
     };
-    for (const Case& c : cases) EXPECT_EQ(Decoded<TIdDecoderMIME>({c.in}), c.out) << c.in;
-    EXPECT_EQ(Decoded<TIdDecoderMIME>({"QUJ", "RA=="}), "D") << "leftovers are not carried to the next line";
-    for (size_t n = 0; n < 120; n += 7) EXPECT_EQ(Decoded<TIdDecoderMIME>(Base64Lines(Bytes(n, 7))), Bytes(n, 7)) << n;
+    for (const Case& c : cases) EXPECT_EQ(Decoded<TBase64Decoder>({c.in}), c.out) << c.in;
+    EXPECT_EQ(Decoded<TBase64Decoder>({"QUJ", "RA=="}), "D") << "leftovers are not carried to the next line";
+    for (size_t n = 0; n < 120; n += 7) EXPECT_EQ(Decoded<TBase64Decoder>(Base64Lines(Bytes(n, 7))), Bytes(n, 7)) << n;
 }
 
-TEST(TIdDecoderUUE_Line, CountGroupsAndShortOrLongLines) {
+TEST(TUuDecoder_Line, CountGroupsAndShortOrLongLines) {
     const Case cases[] = {
         {"#0V%T", "Cat"},    {"#0V%Tjunk", "Cat"},  {"\"0V%T", "Ca"},        {"!0V%T", "C"},
         {"#0V", std::string("C`\0", 3)},     {"#", std::string(3, '\0')}, {"M", std::string(45, '\0')},
         {"`", ""},           {" ", ""},             {"", ""},                {"$0V%T", std::string("Cat\0", 4)},
     };
-    for (const Case& c : cases) EXPECT_EQ(Decoded<TIdDecoderUUE>({c.in}), c.out) << c.in;
+    for (const Case& c : cases) EXPECT_EQ(Decoded<TUuDecoder>({c.in}), c.out) << c.in;
     // A count byte past the alphabet still gives at most 63 bytes.
-    for (int c = 0; c < 256; ++c) EXPECT_LE(Decoded<TIdDecoderUUE>({std::string(1, char(c)) + "!!"}).size(), 63u);
+    for (int c = 0; c < 256; ++c) EXPECT_LE(Decoded<TUuDecoder>({std::string(1, char(c)) + "!!"}).size(), 63u);
 }
 
-TEST(TIdDecoderXXE_Line, CountGroupsAndStrayCharacters) {
+TEST(TXxDecoder_Line, CountGroupsAndStrayCharacters) {
     const Case cases[] = {
         {"1Eq3o", "Cat"}, {"0Eq3o", "Ca"}, {"-Eq3o", "C"}, {"+Eq3o", ""},  {"", ""},
         {"1Eq", std::string("C`\0", 3)},  {"1Eq3o!!", "Cat"},
         {"1E q3", "@\x0D\x85"},  // a stray character reads as "+", zero
     };
-    for (const Case& c : cases) EXPECT_EQ(Decoded<TIdDecoderXXE>({c.in}), c.out) << c.in;
+    for (const Case& c : cases) EXPECT_EQ(Decoded<TXxDecoder>({c.in}), c.out) << c.in;
 }
 
-TEST(TIdDecoderUUE_Lines, EncodedDataComesBackInBothAlphabets) {
+TEST(TUuDecoder_Lines, EncodedDataComesBackInBothAlphabets) {
     for (size_t n : {0, 1, 44, 45, 46, 200}) {
-        EXPECT_EQ(Decoded<TIdDecoderUUE>(CountedLines(Bytes(n, 3), kUu().c_str())), Bytes(n, 3)) << n;
-        EXPECT_EQ(Decoded<TIdDecoderXXE>(CountedLines(Bytes(n, 3), kXx)), Bytes(n, 3)) << n;
+        EXPECT_EQ(Decoded<TUuDecoder>(CountedLines(Bytes(n, 3), kUu().c_str())), Bytes(n, 3)) << n;
+        EXPECT_EQ(Decoded<TXxDecoder>(CountedLines(Bytes(n, 3), kXx)), Bytes(n, 3)) << n;
         // Trailing spaces (zero bits) lost in transit do not lose data.
         std::string space = kUu();
         space[0] = ' ';
         std::vector<std::string> lines = CountedLines(std::string(n, '\0') + "x", space.c_str());
         for (std::string& line : lines) line.erase(line.find_last_not_of(' ') + 1);
-        EXPECT_EQ(Decoded<TIdDecoderUUE>(lines), std::string(n, '\0') + "x") << n;
+        EXPECT_EQ(Decoded<TUuDecoder>(lines), std::string(n, '\0') + "x") << n;
     }
 }
 
-TEST(TIdDecoderBinHex4_File, WritesTheDataForkHoweverTheTextIsFed) {
+TEST(TBinHexDecoder_File, WritesTheDataForkHoweverTheTextIsFed) {
     const std::string datas[] = {"", "x", "Hello, world\r\n", Bytes(5000, 9),
                                  std::string(600, 'a') + std::string(300, '\x90') + "\x90z\x90\x90" + std::string(2, '\0')};
     for (const std::string& data : datas) {
         const std::string text = BinHex("file.txt", data, "resource fork");
         std::vector<std::string> chars;
         for (char c : text) chars.push_back(std::string(1, c));
-        EXPECT_EQ(Decoded<TIdDecoderBinHex4>({text}), data);
-        EXPECT_EQ(Decoded<TIdDecoderBinHex4>(Split(text)), data);
-        EXPECT_EQ(Decoded<TIdDecoderBinHex4>(chars), data);
+        EXPECT_EQ(Decoded<TBinHexDecoder>({text}), data);
+        EXPECT_EQ(Decoded<TBinHexDecoder>(Split(text)), data);
+        EXPECT_EQ(Decoded<TBinHexDecoder>(chars), data);
     }
 }
 
-TEST(TIdDecoderBinHex4_File, StartEndAndDamage) {
+TEST(TBinHexDecoder_File, StartEndAndDamage) {
     const std::string text = BinHex("a", "data fork", "rsrc");
     const size_t colon = text.find(':');
     const std::string body = text.substr(colon);
@@ -239,11 +239,11 @@ TEST(TIdDecoderBinHex4_File, StartEndAndDamage) {
         {"", ""},
         {":rrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrr", ""},    // header of garbage: length 0xFFFF... cut short
     };
-    for (const Case& c : cases) EXPECT_EQ(Decoded<TIdDecoderBinHex4>({c.in}), c.out) << c.in;
-    EXPECT_EQ(Decoded<TIdDecoderBinHex4>({body + "\r\n" + body}), "data fork") << "one file per part";
+    for (const Case& c : cases) EXPECT_EQ(Decoded<TBinHexDecoder>({c.in}), c.out) << c.in;
+    EXPECT_EQ(Decoded<TBinHexDecoder>({body + "\r\n" + body}), "data fork") << "one file per part";
     // Declared data longer than the text: what is there comes out, nothing more.
     const std::string cut = BinHex("a", Bytes(3000, 1), "").substr(0, 2000);
-    const std::string got = Decoded<TIdDecoderBinHex4>({cut});
+    const std::string got = Decoded<TBinHexDecoder>({cut});
     EXPECT_FALSE(got.empty());
     EXPECT_EQ(got, Bytes(3000, 1).substr(0, got.size()));
 }

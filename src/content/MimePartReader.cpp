@@ -1,15 +1,15 @@
-#include "content/IdMessageDecoder.h"
+#include "content/MimePartReader.h"
 
 #include <cctype>
 #include <cstring>
 
-#include "content/DecoderMLang.h"
-#include "content/IdDecoders.h"
-#include "content/IdText.h"
+#include "content/CharsetConverter.h"
+#include "content/TransferDecoders.h"
+#include "content/AsciiText.h"
 
 namespace pellumo {
 
-using namespace idtext;
+using namespace asciitext;
 
 namespace {
 
@@ -47,7 +47,7 @@ namespace {
 // RawCharset (the system's code page when empty); plain ASCII is kept as it is.
 std::string RawHeaderText(const std::string& text, const std::string& rawCharset) {
     for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return TCharsetDecoder(rawCharset).Decode(text);
+        if (static_cast<unsigned char>(c) >= 0x80) return TCharsetConverter(rawCharset).Decode(text);
     return text;
 }
 
@@ -77,28 +77,28 @@ std::string DecodeEncodedWords(const std::string& text, const std::string& rawCh
         std::string payload = text.substr(q2 + 1, end - q2 - 1);
         TMemoryStream bytes;
         if (kind == 'B') {
-            TIdDecoderMIME().Decode(payload, bytes);
+            TBase64Decoder().Decode(payload, bytes);
         } else {
             for (char& c : payload)
                 if (c == '_') c = ' ';
-            TIdDecoderQuotedPrintable().Decode(payload, bytes);
+            TQuotedPrintableDecoder().Decode(payload, bytes);
         }
         std::string charset = text.substr(start + 2, q1 - start - 2);
         charset = charset.substr(0, charset.find('*'));  // a language suffix is not part of the name
-        out += TCharsetDecoder(charset).Decode(bytes.Text());
+        out += TCharsetConverter(charset).Decode(bytes.Text());
         at = end + 2;
         afterWord = true;
     }
     return out + RawHeaderText(text.substr(at), rawCharset);
 }
 
-TIdMessageDecoder::TIdMessageDecoder(TIdMessage& message, TIdIOHandlerStreamMsg& lines)
+TPartReader::TPartReader(TMimeMessage& message, TLineReader& lines)
     : message_(message), lines_(lines) {
     const std::string& te = message.ContentTransferEncoding;
     BodyEncoded = !te.empty() && !EqualsI(te, "8bit") && !EqualsI(te, "7bit") && !EqualsI(te, "binary");
 }
 
-std::string TIdMessageDecoder::Header(const std::string& name) const {
+std::string TPartReader::Header(const std::string& name) const {
     for (const auto& entry : Headers) {
         const size_t eq = entry.find('=');
         if (eq != std::string::npos && EqualsI(entry.substr(0, eq), name)) return entry.substr(eq + 1);
@@ -126,7 +126,7 @@ std::string ExtractCharSet(const std::string& value) {
     return at == std::string::npos ? std::string() : ParameterValue(value.substr(at + 8));
 }
 
-TIdMessageDecoderPartType PartTypeOf(const std::string& contentType, const std::string& disposition,
+TPartType PartTypeOf(const std::string& contentType, const std::string& disposition,
                                      std::string& fileName) {
     const size_t semicolon = disposition.find(';');
     const std::string dispositionType = Trim(disposition.substr(0, semicolon));
@@ -144,28 +144,28 @@ TIdMessageDecoderPartType PartTypeOf(const std::string& contentType, const std::
     for (char& c : name)
         if (c == '\0' || !std::strchr(kFileNameCharacters, c)) c = '_';
     fileName = name;
-    if (EqualsI(dispositionType, "attachment") || !fileName.empty()) return mcptAttachment;
+    if (EqualsI(dispositionType, "attachment") || !fileName.empty()) return PartAttachment;
     // "text" without a subtype is how some writers say text/plain.
     const bool text = StartsWithI(contentType, "text/") || EqualsI(Trim(contentType.substr(0, contentType.find(';'))), "text");
-    if (text || StartsWithI(contentType, "multipart/")) return mcptText;
-    return mcptAttachment;
+    if (text || StartsWithI(contentType, "multipart/")) return PartText;
+    return PartAttachment;
 }
 
 // MIME parts.
 
-TIdMessageDecoderMIME::TIdMessageDecoderMIME(TIdMessage& message, TIdIOHandlerStreamMsg& lines)
-    : TIdMessageDecoder(message, lines) {
+TMimePartReader::TMimePartReader(TMimeMessage& message, TLineReader& lines)
+    : TPartReader(message, lines) {
     MIMEBoundary = message.MIMEBoundary.Boundary();
 }
 
-TIdMessageDecoderMIME::TIdMessageDecoderMIME(TIdMessage& message, TIdIOHandlerStreamMsg& lines,
+TMimePartReader::TMimePartReader(TMimeMessage& message, TLineReader& lines,
                                              const std::string& firstLine)
-    : TIdMessageDecoderMIME(message, lines) {
+    : TMimePartReader(message, lines) {
     FirstLine = firstLine;
     ProcessFirstLine = true;
 }
 
-void TIdMessageDecoderMIME::TakeMessageHeaders() {
+void TMimePartReader::TakeMessageHeaders() {
     Headers.clear();
     for (const char* name : {"Content-Type", "Content-Transfer-Encoding", "Content-Disposition", "Content-ID",
                              "Content-Location"}) {
@@ -173,7 +173,7 @@ void TIdMessageDecoderMIME::TakeMessageHeaders() {
     }
 }
 
-void TIdMessageDecoderMIME::ReadHeader() {
+void TMimePartReader::ReadHeader() {
     if (BodyEncoded) {
         TakeMessageHeaders();
         PartType = PartTypeOf(message_.ContentType, message_.ContentDisposition, FileName);
@@ -182,7 +182,7 @@ void TIdMessageDecoderMIME::ReadHeader() {
     std::string line;
     for (;;) {
         if (!lines_.ReadLn(line, false)) {
-            PartType = mcptUnknown;  // the message ended inside the part headers
+            PartType = PartUnknown;  // the message ended inside the part headers
             return;
         }
         if (line.empty()) break;
@@ -209,17 +209,17 @@ void TIdMessageDecoderMIME::ReadHeader() {
     PartType = PartTypeOf(contentType, Header("Content-Disposition"), FileName);
 }
 
-std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderMIME::ReadBody(TStream& dest, bool& messageEnd) {
+std::unique_ptr<TPartReader> TMimePartReader::ReadBody(TStream& dest, bool& messageEnd) {
     // Trimmed once for every use below: a blank after the name must not
     // pick the decoder by one name and the line handling by another.
     std::string te = Trim(BodyEncoded ? message_.ContentTransferEncoding : Header("Content-Transfer-Encoding"));
     if (te.empty() && StartsWithI(Header("Content-Type"), "application/mac-binhex40")) te = "binhex40";
-    std::unique_ptr<TIdDecoder> decoder = CreateContentDecoder(te);
+    std::unique_ptr<TTransferDecoder> decoder = CreateContentDecoder(te);
     const bool binary = EqualsI(te, "binary");
     const bool base64 = EqualsI(te, "base64");
     const bool quotedPrintable = EqualsI(te, "quoted-printable");
     const std::string open = "--" + MIMEBoundary, close = open + "--";
-    std::unique_ptr<TIdMessageDecoder> next;
+    std::unique_ptr<TPartReader> next;
     bool firstContent = true;
     std::string line;
     messageEnd = false;
@@ -233,7 +233,7 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderMIME::ReadBody(TStream& dest
         }
         if (!MIMEBoundary.empty()) {
             if (EqualsI(line, open)) {
-                next.reset(new TIdMessageDecoderMIME(message_, lines_));
+                next.reset(new TMimePartReader(message_, lines_));
                 break;
             }
             if (EqualsI(line, close)) {
@@ -263,16 +263,16 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderMIME::ReadBody(TStream& dest
 
 // Uuencoded blocks.
 
-TIdMessageDecoderUUE::TIdMessageDecoderUUE(TIdMessage& message, TIdIOHandlerStreamMsg& lines,
+TUuencodedPartReader::TUuencodedPartReader(TMimeMessage& message, TLineReader& lines,
                                            const std::string& fileName)
-    : TIdMessageDecoder(message, lines) {
+    : TPartReader(message, lines) {
     FileName = fileName;
-    PartType = mcptAttachment;
+    PartType = PartAttachment;
 }
 
-std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderUUE::ReadBody(TStream& dest, bool& messageEnd) {
+std::unique_ptr<TPartReader> TUuencodedPartReader::ReadBody(TStream& dest, bool& messageEnd) {
     messageEnd = false;
-    std::unique_ptr<TIdDecoder> decoder;
+    std::unique_ptr<TTransferDecoder> decoder;
     char fill = '`';
     std::string line;
     for (;;) {
@@ -285,14 +285,14 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderUUE::ReadBody(TStream& dest,
         if (!decoder) {
             const char first = line.empty() ? '\0' : line[0];
             if (first >= ' ' && first <= 'U') {
-                decoder.reset(new TIdDecoderUUE);
+                decoder.reset(new TUuDecoder);
                 TransferEncoding = "UUE";
             } else if (first == 'h') {
-                decoder.reset(new TIdDecoderXXE);
+                decoder.reset(new TXxDecoder);
                 TransferEncoding = "XXE";
                 fill = '+';
             } else {
-                throw EIdException("Unrecognized UUE encoding scheme.");
+                throw EMimeError("Unrecognized UUE encoding scheme.");
             }
         }
         if (line.empty() || line == std::string(1, fill)) continue;
@@ -304,14 +304,14 @@ std::unique_ptr<TIdMessageDecoder> TIdMessageDecoderUUE::ReadBody(TStream& dest,
 
 // Detectors.
 
-std::unique_ptr<TIdMessageDecoder> DetectPart(TIdMessage& message, TIdIOHandlerStreamMsg& lines,
+std::unique_ptr<TPartReader> DetectPart(TMimeMessage& message, TLineReader& lines,
                                               const std::string& line) {
     if (message.MIMEBoundary.Count() > 0) {
         if (EqualsI(line, "--" + message.MIMEBoundary.Boundary()))
-            return std::unique_ptr<TIdMessageDecoder>(new TIdMessageDecoderMIME(message, lines));
+            return std::unique_ptr<TPartReader>(new TMimePartReader(message, lines));
         const std::string& te = message.ContentTransferEncoding;
         if (EqualsI(te, "base64") || EqualsI(te, "quoted-printable"))
-            return std::unique_ptr<TIdMessageDecoder>(new TIdMessageDecoderMIME(message, lines, line));
+            return std::unique_ptr<TPartReader>(new TMimePartReader(message, lines, line));
     }
     // "begin NNN name": a three-digit positive number and a space.
     if (line.size() >= 10 && StartsWithI(line, "begin ") && line[9] == ' ') {
@@ -319,7 +319,7 @@ std::unique_ptr<TIdMessageDecoder> DetectPart(TIdMessage& message, TIdIOHandlerS
         bool number = true;
         for (char c : digits) number = number && c >= '0' && c <= '9';
         if (number && std::stoi(digits) > 0)
-            return std::unique_ptr<TIdMessageDecoder>(new TIdMessageDecoderUUE(message, lines, line.substr(10)));
+            return std::unique_ptr<TPartReader>(new TUuencodedPartReader(message, lines, line.substr(10)));
     }
     return nullptr;
 }

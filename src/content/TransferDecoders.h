@@ -9,9 +9,9 @@
 
 namespace pellumo {
 
-class TIdDecoder {
+class TTransferDecoder {
 public:
-    virtual ~TIdDecoder() = default;
+    virtual ~TTransferDecoder() = default;
     // Decodes one piece of encoded text and writes the bytes to Dest.
     virtual void Decode(const std::string& text, TStream& dest) = 0;
     // At the end of the part: writes whatever was held back (nothing for most).
@@ -19,32 +19,32 @@ public:
 };
 
 // Quoted-printable: fed each line followed by CR LF.
-class TIdDecoderQuotedPrintable : public TIdDecoder {
+class TQuotedPrintableDecoder : public TTransferDecoder {
 public:
     void Decode(const std::string& text, TStream& dest) override;
 };
 
 // Base64: fed each non-empty line by itself.
-class TIdDecoderMIME : public TIdDecoder {
+class TBase64Decoder : public TTransferDecoder {
 public:
     void Decode(const std::string& text, TStream& dest) override;
 };
 
 // Uuencode and xxencode: fed each data line; its first character gives the byte count.
-class TIdDecoderUUE : public TIdDecoder {
+class TUuDecoder : public TTransferDecoder {
 public:
     void Decode(const std::string& text, TStream& dest) override;
 };
-class TIdDecoderXXE : public TIdDecoder {
+class TXxDecoder : public TTransferDecoder {
 public:
     void Decode(const std::string& text, TStream& dest) override;
 };
 
 // BinHex 4.0: collects text, decodes the data fork at Finish (or as it goes).
-class TIdDecoderBinHex4 : public TIdDecoder {
+class TBinHexDecoder : public TTransferDecoder {
 public:
-    TIdDecoderBinHex4();
-    ~TIdDecoderBinHex4() override;
+    TBinHexDecoder();
+    ~TBinHexDecoder() override;
     void Decode(const std::string& text, TStream& dest) override;
     void Finish(TStream& dest) override;
 
@@ -55,6 +55,6 @@ private:
 
 // The decoder for a transfer encoding (case-insensitive): "base64",
 // "quoted-printable" or "binhex40"; null for any other (no decoding).
-std::unique_ptr<TIdDecoder> CreateContentDecoder(const std::string& transferEncoding);
+std::unique_ptr<TTransferDecoder> CreateContentDecoder(const std::string& transferEncoding);
 
 }  // namespace pellumo

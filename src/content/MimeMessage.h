@@ -7,21 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "content/IdIOHandlerStreamMsg.h"
+#include "content/LineReader.h"
 
 namespace pellumo {
 
 using TStringList = std::vector<std::string>;
 
-class EIdCanNotCreateMessagePart : public EIdException {
+class ECannotCreateMimePart : public EMimeError {
 public:
-    EIdCanNotCreateMessagePart()
-        : EIdException("TIdMessagePart can not be created.  Use descendant classes. ") {}
+    ECannotCreateMimePart()
+        : EMimeError("TIdMessagePart can not be created.  Use descendant classes. ") {}
 };
 
 // Header lines, one entry per physical line (a folded line is an entry of its
 // own after the line it continues).
-class TIdHeaderList {
+class THeaderList {
 public:
     void Add(const std::string& line) { lines_.push_back(line); }
     void Clear() { lines_.clear(); }
@@ -35,43 +35,43 @@ private:
     TStringList lines_;
 };
 
-class TIdMessagePart {
+class TMimePart {
 public:
     // A bare part cannot be made: only its descendants.
-    TIdMessagePart() { throw EIdCanNotCreateMessagePart(); }
-    virtual ~TIdMessagePart() = default;
+    TMimePart() { throw ECannotCreateMimePart(); }
+    virtual ~TMimePart() = default;
 
     std::string ContentType;
     std::string CharSet;
     std::string ContentTransfer;
     std::string ContentID;
     std::string ContentLocation;
-    TIdHeaderList Headers;
-    TIdHeaderList ExtraHeaders;
+    THeaderList Headers;
+    THeaderList ExtraHeaders;
     int ParentPart = -1;
 
 protected:
     struct Descendant {};
-    explicit TIdMessagePart(Descendant) {}
+    explicit TMimePart(Descendant) {}
 };
 
-class TIdText : public TIdMessagePart {
+class TMimeTextPart : public TMimePart {
 public:
-    TIdText() : TIdMessagePart(Descendant()) {}
+    TMimeTextPart() : TMimePart(Descendant()) {}
     TStringList Body;
 };
 
 // Only the text is ever shown, so an attachment's data is decoded (to find
 // where the part ends) and dropped: nothing of it reaches a disk.
-class TIdAttachment : public TIdMessagePart {
+class TMimeAttachment : public TMimePart {
 public:
-    TIdAttachment() : TIdMessagePart(Descendant()) {}
+    TMimeAttachment() : TMimePart(Descendant()) {}
     std::string FileName;
     uint64_t DecodedSize = 0;
 };
 
 // Boundaries as a stack (newest first) with the parent part index of each.
-class TIdMIMEBoundary {
+class TBoundaryStack {
 public:
     void Push(const std::string& boundary, int parentPart) { entries_.insert(entries_.begin(), {boundary, parentPart}); }
     void Pop() {
@@ -88,26 +88,26 @@ private:
     std::vector<std::pair<std::string, int>> entries_;
 };
 
-enum TIdMessageEncoding { meDefault = 0, meMIME = 1, mePlainText = 2 };
+enum TMessageEncoding { EncodingDefault = 0, EncodingMime = 1, EncodingPlainText = 2 };
 
-class TIdMessage {
+class TMimeMessage {
 public:
-    TIdMessage() = default;
-    TIdMessage(const TIdMessage&) = delete;
-    TIdMessage& operator=(const TIdMessage&) = delete;
+    TMimeMessage() = default;
+    TMimeMessage(const TMimeMessage&) = delete;
+    TMimeMessage& operator=(const TMimeMessage&) = delete;
 
     // Empties every field.
     void Clear();
 
-    TIdHeaderList Headers;
+    THeaderList Headers;
     std::string ContentType = "text/plain";
     std::string CharSet;
     std::string ContentTransferEncoding;
     std::string ContentDisposition;
-    TIdMessageEncoding Encoding = meDefault;
+    TMessageEncoding Encoding = EncodingDefault;
     TStringList Body;
-    std::vector<std::unique_ptr<TIdMessagePart>> MessageParts;
-    TIdMIMEBoundary MIMEBoundary;
+    std::vector<std::unique_ptr<TMimePart>> MessageParts;
+    TBoundaryStack MIMEBoundary;
     bool NoDecode = false;
 
     // Body lines, each followed by CR LF, converted from CharSet.
@@ -115,16 +115,16 @@ public:
 };
 
 // A text part's body lines, each followed by CR LF, converted from its CharSet.
-std::string DecodedBody(const TIdText& part);
+std::string DecodedBody(const TMimeTextPart& part);
 
 // Clears Message and reads it from Stream's current position.
-void ReadFromStream(TIdMessage& message, TStream& stream);
+void ReadFromStream(TMimeMessage& message, TStream& stream);
 
 // The text the popup shows for a parsed message: the first inline text found
 // through its containers (of alternatives the plain one, else the HTML), or
 // the body of a message without parts; converted from its charset, with HTML
 // reduced to text.
-std::string BodyPreview(const TIdMessage& message);
+std::string BodyPreview(const TMimeMessage& message);
 
 // The preview of a raw message as stored, read into a fresh message and
 // selected as above.
@@ -139,7 +139,7 @@ struct TMessageNames {
     std::string Sender;
     std::string Subject;
 };
-TMessageNames MessageNames(const TIdMessage& message);
+TMessageNames MessageNames(const TMimeMessage& message);
 
 // The display name of a From value ("Name" <address>, Name <address>,
 // address (Name)), or its address when it has none; not yet decoded.

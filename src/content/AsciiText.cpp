@@ -1,11 +1,11 @@
-#include "content/IdText.h"
+#include "content/AsciiText.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
 namespace pellumo {
-namespace idtext {
+namespace asciitext {
 
 namespace {
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -60,5 +60,5 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return out;
 }
 
-}  // namespace idtext
+}  // namespace asciitext
 }  // namespace pellumo

@@ -3,9 +3,9 @@
 // temporary files, the preview selection and every error.
 #include <gtest/gtest.h>
 
-#include "content/IdMessage.h"
-#include "content/IdMessageDecoder.h"
-#include "content/html2text.h"
+#include "content/MimeMessage.h"
+#include "content/MimePartReader.h"
+#include "content/HtmlToText.h"
 #include "platform/FileSystem.h"
 #include "unit/TestSupport.h"
 
@@ -14,40 +14,40 @@ namespace test {
 namespace {
 
 // As the scan hands a message over: the raw text as the store keeps it.
-void Parse(TIdMessage& m, const std::string& raw) {
+void Parse(TMimeMessage& m, const std::string& raw) {
     TMemoryStream stream(raw);
     ReadFromStream(m, stream);
 }
 
 std::string Preview(const std::string& raw) {
-    TIdMessage m;
+    TMimeMessage m;
     Parse(m, raw);
     return BodyPreview(m);
 }
 
-const TIdText* TextPart(const TIdMessage& m, size_t i) { return dynamic_cast<const TIdText*>(m.MessageParts.at(i).get()); }
-const TIdAttachment* FilePart(const TIdMessage& m, size_t i) {
-    return dynamic_cast<const TIdAttachment*>(m.MessageParts.at(i).get());
+const TMimeTextPart* TextPart(const TMimeMessage& m, size_t i) { return dynamic_cast<const TMimeTextPart*>(m.MessageParts.at(i).get()); }
+const TMimeAttachment* FilePart(const TMimeMessage& m, size_t i) {
+    return dynamic_cast<const TMimeAttachment*>(m.MessageParts.at(i).get());
 }
 
 using Lines = std::vector<std::string>;
 
-TEST(IdMessage_Header, HeadersThenEndHaveNoBody) {
-    TIdMessage m;
+TEST(MimeMessage_Header, HeadersThenEndHaveNoBody) {
+    TMimeMessage m;
     Parse(m, "Subject: hi\r\nX-Folded: one\r\n two\r\n\tthree");
     EXPECT_TRUE(m.Body.empty());
     EXPECT_TRUE(m.MessageParts.empty());
     EXPECT_EQ(m.ContentType, "text/plain");
-    EXPECT_EQ(m.Encoding, mePlainText);
+    EXPECT_EQ(m.Encoding, EncodingPlainText);
     EXPECT_EQ(m.Headers.Lines(), (Lines{"Subject: hi", "X-Folded: one", " two", "\tthree"}));
     EXPECT_EQ(m.Headers.Values("x-folded"), "one two three");
 }
 
-TEST(IdMessage_Header, DerivedFields) {
-    TIdMessage m;
+TEST(MimeMessage_Header, DerivedFields) {
+    TMimeMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: text/HTML;\r\n charset=\"iso-8859-1\"\r\n"
              "Content-Transfer-Encoding: 8bit\r\nContent-Disposition: inline\r\n\r\nbody");
-    EXPECT_EQ(m.Encoding, meMIME);
+    EXPECT_EQ(m.Encoding, EncodingMime);
     EXPECT_EQ(m.ContentType, "text/HTML");
     EXPECT_EQ(m.CharSet, "ISO-8859-1");
     EXPECT_EQ(m.ContentTransferEncoding, "8bit");
@@ -55,7 +55,7 @@ TEST(IdMessage_Header, DerivedFields) {
     EXPECT_EQ(m.Body, Lines{"body"});
 }
 
-TEST(IdMessage_Header, CharsetParameterForms) {
+TEST(MimeMessage_Header, CharsetParameterForms) {
     const std::pair<const char*, const char*> cases[] = {
         {"text/plain; charset=koi8-r", "KOI8-R"},
         {"text/plain; charset=\"utf-8\"; format=flowed", "UTF-8"},
@@ -64,20 +64,20 @@ TEST(IdMessage_Header, CharsetParameterForms) {
         {"text/plain", ""},
     };
     for (const auto& c : cases) {
-        TIdMessage m;
+        TMimeMessage m;
         Parse(m, std::string("Content-Type: ") + c.first + "\r\n\r\nx");
         EXPECT_EQ(m.CharSet, c.second) << c.first;
     }
 }
 
-TEST(IdMessage_Header, NameWithBlankBeforeTheColonIsNotFound) {
-    TIdMessage m;
+TEST(MimeMessage_Header, NameWithBlankBeforeTheColonIsNotFound) {
+    TMimeMessage m;
     Parse(m, "Content-Type : text/html\r\n\r\nx");
     EXPECT_EQ(m.ContentType, "text/plain");
 }
 
-TEST(IdMessage_Header, LongLinesAreCutNotFatal) {
-    TIdMessage m;
+TEST(MimeMessage_Header, LongLinesAreCutNotFatal) {
+    TMimeMessage m;
     Parse(m, "X-Long: " + std::string(40000, 'a') + "\r\nSubject: after it\r\n\r\n" + std::string(20000, 'b') +
                  "\r\nnext\r\n");
     EXPECT_EQ(m.Headers.Values("Subject"), "after it");
@@ -102,31 +102,31 @@ TEST(IdMessage_Header, LongLinesAreCutNotFatal) {
     }
 }
 
-TEST(IdMessage_Body, DotLinesAreTextAsStored) {
-    TIdMessage m;
+TEST(MimeMessage_Body, DotLinesAreTextAsStored) {
+    TMimeMessage m;
     Parse(m, "Subject: x\r\n\r\nfirst\r\n..a\r\n.\r\n...\r\nafter the dot");
     EXPECT_EQ(m.Body, (Lines{"first", "..a", ".", "...", "after the dot"}));
 }
 
-TEST(IdMessage_Body, LineEndsAndLoneCarriageReturns) {
-    TIdMessage m;
+TEST(MimeMessage_Body, LineEndsAndLoneCarriageReturns) {
+    TMimeMessage m;
     Parse(m, "Subject: x\n\nunix\nline\rwith cr\r\n");
     EXPECT_EQ(m.Body, (Lines{"unix", "line\rwith cr"}));  // the last empty line is dropped
 }
 
-TEST(IdMessage_Body, TheStreamsEndEndsTheMessage) {
+TEST(MimeMessage_Body, TheStreamsEndEndsTheMessage) {
     for (const char* raw : {"Subject: x\r\n\r\nbody", "Subject: x\r\n\r\nbody\r\n", "Subject: x\r\n\r\nbody\r"}) {
         TMemoryStream stream{std::string(raw)};
-        TIdMessage m;
+        TMimeMessage m;
         ReadFromStream(m, stream);
         EXPECT_EQ(m.Body, Lines{"body"}) << raw;
     }
 }
 
-TEST(IdMessage_Body, OneByteAtATime) {
+TEST(MimeMessage_Body, OneByteAtATime) {
     OneByteStream stream(std::string("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
                                      "--b\r\nContent-Type: text/plain\r\n\r\nhello\r\n--b--\r\n"));
-    TIdMessage m;
+    TMimeMessage m;
     ReadFromStream(m, stream);
     ASSERT_EQ(m.MessageParts.size(), 1u);
     EXPECT_EQ(TextPart(m, 0)->Body, Lines{"hello"});
@@ -146,11 +146,11 @@ const char kAlternative[] =
     "<p>Caf=E9 at ten</p>\r\n\r\n"
     "------=_NextPart_000_0001--\r\n\r\nepilogue\r\n";
 
-TEST(IdMessage_Multipart, AlternativePartsAndPreamble) {
-    TIdMessage m;
+TEST(MimeMessage_Multipart, AlternativePartsAndPreamble) {
+    TMimeMessage m;
     Parse(m, kAlternative);
     ASSERT_EQ(m.MessageParts.size(), 2u);
-    const TIdText* plain = TextPart(m, 0);
+    const TMimeTextPart* plain = TextPart(m, 0);
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(plain->ContentType, "text/plain");
     EXPECT_EQ(plain->CharSet, "iso-8859-1");  // the part keeps the case as written
@@ -162,8 +162,8 @@ TEST(IdMessage_Multipart, AlternativePartsAndPreamble) {
     EXPECT_EQ(Preview(kAlternative), u8"Café at ten, see you\r\n");
 }
 
-TEST(IdMessage_Multipart, NestedPartsKnowTheirParents) {
-    TIdMessage m;
+TEST(MimeMessage_Multipart, NestedPartsKnowTheirParents) {
+    TMimeMessage m;
     Parse(m,
           "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=outer\r\n\r\n"
           "--OUTER\r\nContent-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n"
@@ -172,21 +172,21 @@ TEST(IdMessage_Multipart, NestedPartsKnowTheirParents) {
           "--outer\r\nContent-Type: image/gif; name=\"dot.gif\"\r\nContent-Transfer-Encoding: base64\r\n\r\n"
           "R0lGODlhAQABAAAAACw=\r\n--outer--\r\n");
     ASSERT_EQ(m.MessageParts.size(), 4u);
-    const TIdText* container = TextPart(m, 0);
+    const TMimeTextPart* container = TextPart(m, 0);
     ASSERT_NE(container, nullptr);
     EXPECT_EQ(container->ContentType, "multipart/alternative");
     EXPECT_EQ(container->ParentPart, -1);
     EXPECT_TRUE(container->Body.empty());
     EXPECT_EQ(TextPart(m, 1)->ParentPart, 0);
     EXPECT_EQ(TextPart(m, 2)->ParentPart, 0);
-    const TIdAttachment* gif = FilePart(m, 3);
+    const TMimeAttachment* gif = FilePart(m, 3);
     ASSERT_NE(gif, nullptr);
     EXPECT_EQ(gif->ParentPart, -1);
     EXPECT_EQ(gif->FileName, "dot.gif");
     EXPECT_EQ(BodyPreview(m), "plain\r\n");
 }
 
-TEST(IdMessage_Multipart, PreviewIsTheFirstInlineTextThroughTheContainers) {
+TEST(MimeMessage_Multipart, PreviewIsTheFirstInlineTextThroughTheContainers) {
     // Part(type, body): one part under boundary b; Multi(type, boundary, parts) a container.
     auto part = [](const std::string& type, const std::string& body, const std::string& extra = "") {
         return "Content-Type: " + type + "\r\n" + extra + "\r\n" + body + "\r\n";
@@ -220,24 +220,24 @@ TEST(IdMessage_Multipart, PreviewIsTheFirstInlineTextThroughTheContainers) {
     }
 }
 
-TEST(IdMessage_Multipart, UnquotedBoundaryFollowedByMoreParameters) {
-    TIdMessage m;
+TEST(MimeMessage_Multipart, UnquotedBoundaryFollowedByMoreParameters) {
+    TMimeMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=xyz; type=\"text/html\"\r\n\r\n"
              "--xyz\r\nContent-Type: text/html\r\n\r\n<p>hi\r\n--xyz--\r\n");
     ASSERT_EQ(m.MessageParts.size(), 1u);
     EXPECT_EQ(BodyPreview(m), "hi");
 }
 
-TEST(IdMessage_Multipart, MissingClosingBoundaryRunsToTheEnd) {
-    TIdMessage m;
+TEST(MimeMessage_Multipart, MissingClosingBoundaryRunsToTheEnd) {
+    TMimeMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
              "Content-Type: text/plain\r\n\r\nline 1\r\nline 2\r\n");
     ASSERT_EQ(m.MessageParts.size(), 1u);
     EXPECT_EQ(TextPart(m, 0)->Body, (Lines{"line 1", "line 2"}));
 }
 
-TEST(IdMessage_Multipart, HeaderWithoutBlankAfterColonIsFoundToo) {
-    TIdMessage m;
+TEST(MimeMessage_Multipart, HeaderWithoutBlankAfterColonIsFoundToo) {
+    TMimeMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
              "Content-Type:text/plain\r\n\r\nfirst\r\n--b\r\nContent-Type: text/plain\r\n\r\nsecond\r\n--b--\r\n");
     ASSERT_EQ(m.MessageParts.size(), 2u);
@@ -245,7 +245,7 @@ TEST(IdMessage_Multipart, HeaderWithoutBlankAfterColonIsFoundToo) {
     EXPECT_EQ(BodyPreview(m), "first\r\n");
 }
 
-TEST(IdMessage_Multipart, TransferEncodingsThatWouldHideTheText) {
+TEST(MimeMessage_Multipart, TransferEncodingsThatWouldHideTheText) {
     // Declared on the multipart itself: ignored, the parts are read.
     EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n"
                       "Content-Transfer-Encoding: base64\r\n\r\nThis is a multi-part message in MIME format.\r\n"
@@ -258,7 +258,7 @@ TEST(IdMessage_Multipart, TransferEncodingsThatWouldHideTheText) {
               u8"First line café\r\nSecond line\r\n");
 }
 
-TEST(IdMessage_Multipart, TextMarkedAsAttachmentIsSkippedByThePreview) {
+TEST(MimeMessage_Multipart, TextMarkedAsAttachmentIsSkippedByThePreview) {
     const std::string head = "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n";
     EXPECT_EQ(Preview(head + "Content-Type: text/plain\r\nContent-Disposition: attachment\r\n\r\nfile\r\n--b--\r\n"), "");
     EXPECT_EQ(Preview(head + "Content-Type: text/plain; name=notes.txt\r\n\r\nfile\r\n--b\r\n"
@@ -266,17 +266,17 @@ TEST(IdMessage_Multipart, TextMarkedAsAttachmentIsSkippedByThePreview) {
               "real\r\n");
 }
 
-TEST(IdMessage_Multipart, PartHeadersEndingWithTheMessageRaise) {
-    TIdMessage m;
+TEST(MimeMessage_Multipart, PartHeadersEndingWithTheMessageRaise) {
+    TMimeMessage m;
     try {
         Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain");
         FAIL() << "no error";
-    } catch (const EIdException& e) {
+    } catch (const EMimeError& e) {
         EXPECT_STREQ(e.what(), "Unknown Message Part Type.");
     }
 }
 
-TEST(IdMessage_SinglePart, EncodedBodiesAndHtml) {
+TEST(MimeMessage_SinglePart, EncodedBodiesAndHtml) {
     EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: text/plain\r\nContent-Transfer-Encoding: base64\r\n\r\n"
                       "SGVsbG8sIHdvcmxkIQ==\r\n"),
               "Hello, world!\r\n");
@@ -285,12 +285,12 @@ TEST(IdMessage_SinglePart, EncodedBodiesAndHtml) {
     EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Transfer-Encoding: base64\r\n\r\nYWIAY2Q=\r\n"), "ab\r\n");
 }
 
-TEST(IdMessage_SinglePart, AnAttachmentIsDecodedAndNotKept) {
-    TIdMessage m;
+TEST(MimeMessage_SinglePart, AnAttachmentIsDecodedAndNotKept) {
+    TMimeMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: application/pdf\r\n"
              "Content-Transfer-Encoding: base64\r\n\r\nJVBERi0=\r\n");
     ASSERT_EQ(m.MessageParts.size(), 1u);
-    const TIdAttachment* pdf = FilePart(m, 0);
+    const TMimeAttachment* pdf = FilePart(m, 0);
     ASSERT_NE(pdf, nullptr);
     EXPECT_EQ(pdf->DecodedSize, 5u);
     EXPECT_EQ(BodyPreview(m), "");
@@ -305,11 +305,11 @@ const char kUuencoded[] =
     "end\r\n"
     "Bye.\r\n";
 
-TEST(IdMessage_Uuencode, BlockInAPlainBodyBecomesAnAttachment) {
-    TIdMessage m;
+TEST(MimeMessage_Uuencode, BlockInAPlainBodyBecomesAnAttachment) {
+    TMimeMessage m;
     Parse(m, kUuencoded);
     ASSERT_EQ(m.MessageParts.size(), 1u);
-    const TIdAttachment* file = FilePart(m, 0);
+    const TMimeAttachment* file = FilePart(m, 0);
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->FileName, "hi.txt");
     EXPECT_EQ(file->ContentTransfer, "UUE");
@@ -320,15 +320,15 @@ TEST(IdMessage_Uuencode, BlockInAPlainBodyBecomesAnAttachment) {
     EXPECT_EQ(Preview(std::string("MIME-Version: 1.0\r\n") + kUuencoded), "Here is the file.\r\nBye.\r\n");
 }
 
-TEST(IdMessage_Uuencode, UnknownAlphabetDropsTheAttachmentOnly) {
-    TIdMessage m;
+TEST(MimeMessage_Uuencode, UnknownAlphabetDropsTheAttachmentOnly) {
+    TMimeMessage m;
     Parse(m, "Subject: x\r\n\r\ntext\r\nbegin 644 x.bin\r\n~~~~\r\nend\r\nafter\r\n");
     EXPECT_TRUE(m.MessageParts.empty());
     EXPECT_EQ(m.Body.front(), "text");
     EXPECT_EQ(m.Body.back(), "after");
 }
 
-TEST(IdMessage_Parts, EncodedWordsInHeaderText) {
+TEST(MimeMessage_Parts, EncodedWordsInHeaderText) {
     EXPECT_EQ(DecodeEncodedWords("=?iso-8859-1?Q?R=E9union_=E0?= =?UTF-8?B?WsO8cmljaA==?= today"),
               u8"Réunion àZürich today");  // the blank between the two words goes
     // Raw 8-bit text is read in the charset given, else the system's code page.
@@ -336,7 +336,7 @@ TEST(IdMessage_Parts, EncodedWordsInHeaderText) {
     EXPECT_EQ(DecodeEncodedWords("Caf\xE9"), u8"Café");
     EXPECT_EQ(DecodeEncodedWords("Re: =?us-ascii?q?hello?= and =?x?Z?keep?="), "Re: hello and =?x?Z?keep?=");
     EXPECT_EQ(DecodeEncodedWords("=?broken"), "=?broken");
-    TIdMessage m;
+    TMimeMessage m;
     Parse(m, "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n"
              "Content-Type: application/octet-stream; name=\"=?utf-8?B?w6l0w6kucGRm?=\"\r\n\r\nx\r\n--b--\r\n");
     ASSERT_NE(FilePart(m, 0), nullptr);
@@ -344,7 +344,7 @@ TEST(IdMessage_Parts, EncodedWordsInHeaderText) {
 }
 
 // The names the popup shows come from the message's own headers.
-TEST(IdMessage_Names, SenderAndSubjectFromTheHeadersAsUtf8) {
+TEST(MimeMessage_Names, SenderAndSubjectFromTheHeadersAsUtf8) {
     struct {
         std::string Headers, Sender, Subject;
     } const cases[] = {
@@ -364,7 +364,7 @@ TEST(IdMessage_Names, SenderAndSubjectFromTheHeadersAsUtf8) {
         {"Subject: Caf\xE9 cr\xE8me", "", u8"Café crème"},
     };
     for (const auto& c : cases) {
-        TIdMessage m;
+        TMimeMessage m;
         Parse(m, c.Headers + "\r\n\r\nbody\r\n");
         const TMessageNames names = MessageNames(m);
         EXPECT_EQ(names.Sender, c.Sender) << c.Headers;
@@ -372,11 +372,11 @@ TEST(IdMessage_Names, SenderAndSubjectFromTheHeadersAsUtf8) {
     }
 }
 
-TEST(IdMessage_Parts, BarePartCannotBeMade) {
+TEST(MimeMessage_Parts, BarePartCannotBeMade) {
     try {
-        TIdMessagePart part;
+        TMimePart part;
         FAIL() << "made";
-    } catch (const EIdCanNotCreateMessagePart& e) {
+    } catch (const ECannotCreateMimePart& e) {
         EXPECT_STREQ(e.what(), "TIdMessagePart can not be created.  Use descendant classes. ");
     }
 }
