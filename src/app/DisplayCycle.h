@@ -34,9 +34,9 @@ public:
     virtual void SetPriorityIcon(int imageIndex) = 0;
     // lbSubject's left edge and width, in panel pixels.
     virtual void SetSubjectBounds(int32_t left, int32_t width) = 0;
-    // XPExtPanel1's colours, in the shared colour encoding.
+    // The gradient panel's colours, in the shared colour encoding.
     virtual void SetGradient(uint32_t beginColor, uint32_t endColor) = 0;
-    // XPExtPanel1's width: the window's client width.
+    // The gradient panel's width: the window's client width.
     virtual int32_t PanelWidth() = 0;
 
     // The window's outer rectangle on the screen.

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "controls/XPPanelPaint.h"
+#include "controls/GradientPanelPaint.h"
 #include "platform/Exception.h"
 #include "platform/GdiHandle_win.h"
 #include "platform/OutlookExpress.h"
@@ -154,7 +154,7 @@ private:
 
     TPopupCycle cycle_;
     TMessageHandler messageHandler_;
-    TXPExtPanelGradient panel_;
+    TGradientPanel panel_;
     TFont normalFont_, boldFont_, underlineFont_;
     TIcon icons_[kImageListCount];
     HWND outlookExpress_ = nullptr;
@@ -177,7 +177,7 @@ TfrmMornelle::TImpl::TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, cons
     underlineFont_ = MakeFont(false, true);
     for (int i = 0; i < kImageListCount; ++i) icons_[i] = TIcon(static_cast<HICON>(CreateImageListIcon(i)));
 
-    panel_.SetKind(epkGradient);
+    panel_.SetKind(pkGradient);
     panel_.SetGradientStyle(gsTopToBottom);
     panel_.SetBeginColor(clGradientActiveCaption);
     panel_.SetEndColor(clWhite);

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "controls/XPColorCombo.h"
-#include "controls/XPPanelPaint.h"
+#include "controls/ColorCombo.h"
+#include "controls/GradientPanelPaint.h"
 #include "platform/DibCanvas_win.h"
 #include "platform/Exception.h"
 #include "platform/GdiHandle_win.h"
@@ -187,7 +187,7 @@ private:
     void StepHintTime(int delta);
     void HintTimeLostFocus();
 
-    // XPExtPanel1: the background, kept as a bitmap of the client area.
+    // The gradient panel: the background, kept as a bitmap of the client area.
     void PaintPanel(HDC dc) const;
     void RebuildPanel();
     bool OnPanel(HWND control) const;
@@ -202,7 +202,7 @@ private:
     HWND edit_ = nullptr;
     WNDPROC editProc_ = nullptr;
     TGdi<HFONT> font_;
-    std::unique_ptr<TXPColorCombo> ccBeginColor_, ccEndColor_;
+    std::unique_ptr<TColorCombo> ccBeginColor_, ccEndColor_;
     THintTimeValue hintTime_;
     char decimalSeparator_ = '.';
 
@@ -339,9 +339,9 @@ void TfrmMornelleSetup::TImpl::CreateControls() {
          idChbDisplayWhenOEActive);
 
     MakeLabel("Start", cx + 8, cy + 19, idLabel3);
-    ccBeginColor_.reset(new TXPColorCombo(hwnd_, idCcBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
+    ccBeginColor_.reset(new TColorCombo(hwnd_, idCcBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
     MakeLabel("End", cx + 8, cy + 51, idLabel4);
-    ccEndColor_.reset(new TXPColorCombo(hwnd_, idCcEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
+    ccEndColor_.reset(new TColorCombo(hwnd_, idCcEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
     SetWindowLongPtrW(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE,
                       GetWindowLongPtrW(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE) | WS_GROUP);
     SetWindowLongPtrW(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE,
@@ -659,7 +659,7 @@ LRESULT TfrmMornelleSetup::TImpl::EditProc(UINT message, WPARAM wParam, LPARAM l
 
 LRESULT TfrmMornelleSetup::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     intptr_t result = 0;
-    for (TXPColorCombo* combo : {ccBeginColor_.get(), ccEndColor_.get()})
+    for (TColorCombo* combo : {ccBeginColor_.get(), ccEndColor_.get()})
         if (combo && combo->ParentMessage(message, wParam, lParam, result)) return result;
 
     switch (message) {

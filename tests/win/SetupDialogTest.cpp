@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/XPPanelGradient.h"
+#include "controls/GradientPanel.h"
 #include "settings/Logo.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"

@@ -1,6 +1,6 @@
 #pragma once
-// TXPColorCombo: the drop-down colour picker, an owner-drawn combo box whose
-// entries and selection are a TXPColorList's. The window only mirrors the
+// TColorCombo: the drop-down colour picker, an owner-drawn combo box whose
+// entries and selection are a TColorList's. The window only mirrors the
 // list (entries, selected entry) and hands the user's picks back to it.
 // Windows-free, so dialogs and tests hold one without <windows.h>; handles
 // travel as void*.
@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "controls/XPColorList.h"
+#include "controls/ColorList.h"
 #include "platform/Geometry.h"
 
 namespace pellumo {
@@ -30,18 +30,18 @@ constexpr int32_t kColorClosedInset = 2;
 // (Right == Left or Bottom == Top), never inverted.
 TColorEntryLayout LayoutColorEntry(const TRect& item, bool closedControl);
 
-class TXPColorCombo {
+class TColorCombo {
 public:
     // A CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED combo box, child `id` of the
     // window `parent` (an HWND) at (left, top), `width` wide and `height` high
     // when closed, in `font` (an HFONT, or null for the system's). Its
     // entries are built at once with the first entry of SelectedColor (black)
-    // selected. Raises Exception when the window cannot be made.
-    TXPColorCombo(void* parent, int id, int left, int top, int width, int height, void* font);
+    // selected. Throws Exception when the window cannot be made.
+    TColorCombo(void* parent, int id, int left, int top, int width, int height, void* font);
     // Destroys the window unless its parent has already done so.
-    ~TXPColorCombo();
-    TXPColorCombo(const TXPColorCombo&) = delete;
-    TXPColorCombo& operator=(const TXPColorCombo&) = delete;
+    ~TColorCombo();
+    TColorCombo(const TColorCombo&) = delete;
+    TColorCombo& operator=(const TColorCombo&) = delete;
 
     // After every change of the selected entry, by the user or by code;
     // SelectedColor already holds the new entry's colour.
@@ -50,12 +50,12 @@ public:
     TColor SelectedColor() const;
     TColor CustomColor() const;
     bool UseCustomColor() const;
-    // The list's rules (see TXPColorList); the window follows.
+    // The list's rules (see TColorList); the window follows.
     void SetSelectedColor(TColor color);
     void SetCustomColor(TColor color);
     void SetUseCustomColor(bool use);
 
-    const TXPColorList& List() const;
+    const TColorList& List() const;
     // The combo box's HWND.
     void* Handle() const;
 

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "controls/XPColorCombo.h"
-#include "controls/XPPanelPaint.h"
+#include "controls/ColorCombo.h"
+#include "controls/GradientPanelPaint.h"
 #include "platform/Exception.h"
 #include "platform/WideText_win.h"
 
@@ -30,12 +30,12 @@ void Fill(HDC dc, const TRect& r, COLORREF color) {
 
 }  // namespace
 
-class TXPColorCombo::TImpl {
+class TColorCombo::TImpl {
 public:
-    TImpl(TXPColorCombo& owner, HWND parent, int id, int left, int top, int width, int height, HFONT font);
+    TImpl(TColorCombo& owner, HWND parent, int id, int left, int top, int width, int height, HFONT font);
     ~TImpl();
 
-    TXPColorList list;
+    TColorList list;
     HWND hwnd = nullptr;
 
     // Entries and selection of the window as the list has them.
@@ -47,12 +47,12 @@ private:
     void DrawItem(const DRAWITEMSTRUCT& item);
     void Changed();
 
-    TXPColorCombo& owner_;
+    TColorCombo& owner_;
     int id_;
     HFONT font_;
 };
 
-TXPColorCombo::TImpl::TImpl(TXPColorCombo& owner, HWND parent, int id, int left, int top, int width, int height,
+TColorCombo::TImpl::TImpl(TColorCombo& owner, HWND parent, int id, int left, int top, int width, int height,
                             HFONT font)
     : owner_(owner), id_(id), font_(font) {
     // For a drop-down list the window's height is the opened height; the
@@ -87,12 +87,12 @@ TXPColorCombo::TImpl::TImpl(TXPColorCombo& owner, HWND parent, int id, int left,
     SyncItems();
 }
 
-TXPColorCombo::TImpl::~TImpl() {
+TColorCombo::TImpl::~TImpl() {
     list.OnChange = nullptr;
     if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
 }
 
-void TXPColorCombo::TImpl::SyncItems() {
+void TColorCombo::TImpl::SyncItems() {
     if (!hwnd) return;
     SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
     for (const TColorListItem& item : list.Items())
@@ -100,7 +100,7 @@ void TXPColorCombo::TImpl::SyncItems() {
     SyncSelection();
 }
 
-void TXPColorCombo::TImpl::SyncSelection() {
+void TColorCombo::TImpl::SyncSelection() {
     if (!hwnd || !IsWindow(hwnd)) return;
     const int index = list.ItemIndex();
     if (SendMessageW(hwnd, CB_GETCURSEL, 0, 0) != index) SendMessageW(hwnd, CB_SETCURSEL, index, 0);
@@ -108,7 +108,7 @@ void TXPColorCombo::TImpl::SyncSelection() {
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-void TXPColorCombo::TImpl::Changed() {
+void TColorCombo::TImpl::Changed() {
     // Entries come and go only with UseCustomColor; the count tells.
     if (hwnd && SendMessageW(hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(list.Items().size()))
         SyncItems();
@@ -117,7 +117,7 @@ void TXPColorCombo::TImpl::Changed() {
     if (owner_.OnChange) owner_.OnChange();
 }
 
-bool TXPColorCombo::TImpl::ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool TColorCombo::TImpl::ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -145,7 +145,7 @@ bool TXPColorCombo::TImpl::ParentMessage(UINT message, WPARAM wParam, LPARAM lPa
     return false;
 }
 
-void TXPColorCombo::TImpl::DrawItem(const DRAWITEMSTRUCT& item) {
+void TColorCombo::TImpl::DrawItem(const DRAWITEMSTRUCT& item) {
     const HDC dc = item.hDC;
     const bool closed = (item.itemState & ODS_COMBOBOXEDIT) != 0;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
@@ -193,26 +193,26 @@ void TXPColorCombo::TImpl::DrawItem(const DRAWITEMSTRUCT& item) {
     }
 }
 
-TXPColorCombo::TXPColorCombo(void* parent, int id, int left, int top, int width, int height, void* font)
+TColorCombo::TColorCombo(void* parent, int id, int left, int top, int width, int height, void* font)
     : impl_(new TImpl(*this, static_cast<HWND>(parent), id, left, top, width, height, static_cast<HFONT>(font))) {}
 
-TXPColorCombo::~TXPColorCombo() = default;
+TColorCombo::~TColorCombo() = default;
 
-TColor TXPColorCombo::SelectedColor() const { return impl_->list.SelectedColor(); }
-TColor TXPColorCombo::CustomColor() const { return impl_->list.CustomColor(); }
-bool TXPColorCombo::UseCustomColor() const { return impl_->list.UseCustomColor(); }
-void TXPColorCombo::SetSelectedColor(TColor color) { impl_->list.SetSelectedColor(color); }
-void TXPColorCombo::SetCustomColor(TColor color) { impl_->list.SetCustomColor(color); }
-void TXPColorCombo::SetUseCustomColor(bool use) {
+TColor TColorCombo::SelectedColor() const { return impl_->list.SelectedColor(); }
+TColor TColorCombo::CustomColor() const { return impl_->list.CustomColor(); }
+bool TColorCombo::UseCustomColor() const { return impl_->list.UseCustomColor(); }
+void TColorCombo::SetSelectedColor(TColor color) { impl_->list.SetSelectedColor(color); }
+void TColorCombo::SetCustomColor(TColor color) { impl_->list.SetCustomColor(color); }
+void TColorCombo::SetUseCustomColor(bool use) {
     impl_->list.SetUseCustomColor(use);
     // Adding the entry changes no selection, so no change told the window.
     if (SendMessageW(impl_->hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(impl_->list.Items().size()))
         impl_->SyncItems();
 }
-const TXPColorList& TXPColorCombo::List() const { return impl_->list; }
-void* TXPColorCombo::Handle() const { return impl_->hwnd; }
+const TColorList& TColorCombo::List() const { return impl_->list; }
+void* TColorCombo::Handle() const { return impl_->hwnd; }
 
-bool TXPColorCombo::ParentMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
+bool TColorCombo::ParentMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
     LRESULT r = 0;
     if (!impl_->ParentMessage(message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), r)) return false;
     result = static_cast<intptr_t>(r);

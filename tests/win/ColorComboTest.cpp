@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/XPColorCombo.h"
+#include "controls/ColorCombo.h"
 #include "win/Display.h"
 #include "win/MessagePump.h"
 #include "win/TestWindows.h"
@@ -23,7 +23,7 @@ constexpr TColor kUnnamed = 0x00EBB170;
 
 // The parent window hands the combo box what is the combo box's, as the
 // setup dialog does.
-TXPColorCombo* hosted = nullptr;
+TColorCombo* hosted = nullptr;
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     intptr_t result = 0;
@@ -32,7 +32,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 
-class XPColorComboTest : public ::testing::Test {
+class ColorComboTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
@@ -45,7 +45,7 @@ protected:
         host = CreateWindowExA(0, wc.lpszClassName, "Colour combo", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300,
                                120, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_TRUE(host);
-        combo.reset(new TXPColorCombo(host, kComboId, 10, 10, 145, 21, nullptr));
+        combo.reset(new TColorCombo(host, kComboId, 10, 10, 145, 21, nullptr));
         hosted = combo.get();
         combo->OnChange = [this] {
             ++changes;
@@ -95,12 +95,12 @@ protected:
 
     HWND host = nullptr;
     HWND hwnd = nullptr;
-    std::unique_ptr<TXPColorCombo> combo;
+    std::unique_ptr<TColorCombo> combo;
     int changes = 0;
     std::vector<TColor> seen;
 };
 
-TEST_F(XPColorComboTest, MirrorsTheColourListsEntriesAndSelection) {
+TEST_F(ColorComboTest, MirrorsTheColourListsEntriesAndSelection) {
     const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
     EXPECT_EQ(CBS_DROPDOWNLIST, style & 3);
     EXPECT_TRUE(style & CBS_OWNERDRAWFIXED);
@@ -127,7 +127,7 @@ TEST_F(XPColorComboTest, MirrorsTheColourListsEntriesAndSelection) {
     EXPECT_EQ(kUnnamed, combo->SelectedColor());
 }
 
-TEST_F(XPColorComboTest, EveryChangeIsSignalledAndNoneForTheSameValue) {
+TEST_F(ColorComboTest, EveryChangeIsSignalledAndNoneForTheSameValue) {
     combo->SetSelectedColor(0x00FFFFFF);
     EXPECT_EQ(1, changes);
     combo->SetSelectedColor(0x00FFFFFF);
@@ -139,7 +139,7 @@ TEST_F(XPColorComboTest, EveryChangeIsSignalledAndNoneForTheSameValue) {
     EXPECT_EQ(3, changes);
 }
 
-TEST_F(XPColorComboTest, UsersPicksComeBackAsTheSelectedColour) {
+TEST_F(ColorComboTest, UsersPicksComeBackAsTheSelectedColour) {
     combo->SetSelectedColor(kUnnamed);
     changes = 0;
     seen.clear();
@@ -163,7 +163,7 @@ TEST_F(XPColorComboTest, UsersPicksComeBackAsTheSelectedColour) {
     EXPECT_EQ(17, changes);
 }
 
-TEST_F(XPColorComboTest, TheCustomEntryComesAndGoes) {
+TEST_F(ColorComboTest, TheCustomEntryComesAndGoes) {
     combo->SetSelectedColor(kUnnamed);
     combo->SetUseCustomColor(false);
     EXPECT_EQ(49, Count());
@@ -182,7 +182,7 @@ TEST_F(XPColorComboTest, TheCustomEntryComesAndGoes) {
 // The drawing: in an entry 16 pixels high the swatch spans x 1..28 and y
 // 1..14, framed in the window-text colour; the rest of the first 30 pixels
 // shows the window colour; the text part shows the entry background.
-TEST_F(XPColorComboTest, DrawsTheSwatchFrameAndBackgrounds) {
+TEST_F(ColorComboTest, DrawsTheSwatchFrameAndBackgrounds) {
     const uint32_t window = GetSysColor(COLOR_WINDOW), frame = GetSysColor(COLOR_WINDOWTEXT),
                    highlight = GetSysColor(COLOR_HIGHLIGHT), face = GetSysColor(COLOR_BTNFACE);
     ASSERT_NE(window, frame);

@@ -1,7 +1,7 @@
 #pragma once
-// Painting TXPExtPanel's gradient into a device context. The window that owns
+// Painting TGradientPanel's gradient into a device context. The window that owns
 // the panel calls this from WM_ERASEBKGND and WM_PAINT; nothing is cached.
-#include "controls/XPPanelGradient.h"
+#include "controls/GradientPanel.h"
 #include "platform/Geometry.h"
 
 namespace pellumo {
@@ -27,7 +27,7 @@ TGradientMethod PaintGradient(void* dc, const TRect& rect, TColor begin, TColor 
                               TGradientMethod method = TGradientMethod::Auto);
 
 // The same with the panel's colours and style.
-TGradientMethod PaintGradient(void* dc, const TRect& rect, const TXPExtPanelGradient& panel,
+TGradientMethod PaintGradient(void* dc, const TRect& rect, const TGradientPanel& panel,
                               TGradientMethod method = TGradientMethod::Auto);
 
 }  // namespace pellumo

@@ -2,7 +2,7 @@
 // the framed swatch and the text, in list entries and in the closed control.
 #include <gtest/gtest.h>
 
-#include "controls/XPColorCombo.h"
+#include "controls/ColorCombo.h"
 
 namespace pellumo {
 namespace test {

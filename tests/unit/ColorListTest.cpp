@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/XPColorList.h"
+#include "controls/ColorList.h"
 
 namespace pellumo {
 namespace test {
@@ -17,7 +17,7 @@ constexpr TColor kUnnamed = 0x00EBB170;  // the settings' fallback BeginColor: n
 // A list whose window exists, counting its change notifications; each
 // notification also records the SelectedColor it saw.
 struct Counted {
-    TXPColorList list;
+    TColorList list;
     int changes = 0;
     std::vector<TColor> seen;
     explicit Counted(bool build = true) {
@@ -32,7 +32,7 @@ struct Counted {
     }
 };
 
-TEST(TXPColorList_Items, NamedColoursInOrderThenCustom) {
+TEST(TColorList_Items, NamedColoursInOrderThenCustom) {
     struct Row {
         const char* text;
         TColor value;
@@ -55,7 +55,7 @@ TEST(TXPColorList_Items, NamedColoursInOrderThenCustom) {
         {"WindowFrame", 0x80000006}, {"WindowText", 0x80000008},
     };
     static_assert(sizeof rows / sizeof rows[0] == kNamedColorCount, "49 named colours");
-    TXPColorList list;
+    TColorList list;
     list.SetCustomColor(0x123456);
     list.BuildItems();
     ASSERT_EQ(list.Items().size(), kNamedColorCount + 1);
@@ -68,7 +68,7 @@ TEST(TXPColorList_Items, NamedColoursInOrderThenCustom) {
     EXPECT_EQ(list.Items().back().Color, 0x123456u);
 }
 
-TEST(TXPColorList_Items, NamedMeansAnExactMatchOfTheValue) {
+TEST(TColorList_Items, NamedMeansAnExactMatchOfTheValue) {
     std::set<TColor> values;
     for (const TNamedColor& named : kNamedColors) {
         EXPECT_TRUE(IsNamedColor(named.Value)) << named.Identifier;
@@ -79,15 +79,15 @@ TEST(TXPColorList_Items, NamedMeansAnExactMatchOfTheValue) {
         EXPECT_FALSE(IsNamedColor(other)) << std::hex << other;
 }
 
-TEST(TXPColorList_Items, WithoutTheCustomEntryTheListEndsWithTheNamedColours) {
-    TXPColorList list;
+TEST(TColorList_Items, WithoutTheCustomEntryTheListEndsWithTheNamedColours) {
+    TColorList list;
     list.SetUseCustomColor(false);
     list.BuildItems();
     EXPECT_EQ(list.Items().size(), kNamedColorCount);
     EXPECT_EQ(list.Items().back().Text, "WindowText");
 }
 
-TEST(TXPColorList_SelectedColor, NamedColoursSelectTheirEntry) {
+TEST(TColorList_SelectedColor, NamedColoursSelectTheirEntry) {
     struct Case {
         TColor color;
         int index;
@@ -111,13 +111,13 @@ TEST(TXPColorList_SelectedColor, NamedColoursSelectTheirEntry) {
     }
 }
 
-TEST(TXPColorList_SelectedColor, StartsOnBlack) {
+TEST(TColorList_SelectedColor, StartsOnBlack) {
     Counted list;
     EXPECT_EQ(list.list.SelectedColor(), 0u);
     EXPECT_EQ(list.SelectedText(), "Black");
 }
 
-TEST(TXPColorList_Custom, AnUnnamedColourGoesToTheCustomEntry) {
+TEST(TColorList_Custom, AnUnnamedColourGoesToTheCustomEntry) {
     for (bool builtFirst : {true, false}) {
         Counted list(builtFirst);
         list.list.SetSelectedColor(kUnnamed);
@@ -129,7 +129,7 @@ TEST(TXPColorList_Custom, AnUnnamedColourGoesToTheCustomEntry) {
     }
 }
 
-TEST(TXPColorList_Custom, PickingWhiteThenCustomGivesTheCustomColourBack) {
+TEST(TColorList_Custom, PickingWhiteThenCustomGivesTheCustomColourBack) {
     Counted list;
     list.list.SetSelectedColor(kUnnamed);
     list.list.SelectItem(15);
@@ -139,7 +139,7 @@ TEST(TXPColorList_Custom, PickingWhiteThenCustomGivesTheCustomColourBack) {
     EXPECT_EQ(list.SelectedText(), "Custom");
 }
 
-TEST(TXPColorList_Custom, CustomNeverSetGivesBlack) {
+TEST(TColorList_Custom, CustomNeverSetGivesBlack) {
     Counted list;
     list.list.SetSelectedColor(0x8000001B);
     list.list.SelectItem(static_cast<int>(kNamedColorCount));
@@ -147,7 +147,7 @@ TEST(TXPColorList_Custom, CustomNeverSetGivesBlack) {
     EXPECT_EQ(list.SelectedText(), "Custom");
 }
 
-TEST(TXPColorList_Custom, ANewCustomColourReplacesTheOldOne) {
+TEST(TColorList_Custom, ANewCustomColourReplacesTheOldOne) {
     Counted list;
     list.list.SetSelectedColor(kUnnamed);
     list.list.SetSelectedColor(0x00010203);
@@ -157,14 +157,14 @@ TEST(TXPColorList_Custom, ANewCustomColourReplacesTheOldOne) {
     EXPECT_EQ(list.list.CustomColor(), 0x00010203u) << "kept for a later pick of Custom";
 }
 
-TEST(TXPColorList_Custom, SettingCustomColorSelectsIt) {
+TEST(TColorList_Custom, SettingCustomColorSelectsIt) {
     Counted list;
     list.list.SetCustomColor(0x00FFFFFF);  // even a named value: Custom carries it
     EXPECT_EQ(list.SelectedText(), "Custom");
     EXPECT_EQ(list.list.SelectedColor(), 0x00FFFFFFu);
 }
 
-TEST(TXPColorList_Custom, NoneAndDefaultAreOrdinaryEntries) {
+TEST(TColorList_Custom, NoneAndDefaultAreOrdinaryEntries) {
     struct Case {
         int index;
         TColor color;
@@ -181,7 +181,7 @@ TEST(TXPColorList_Custom, NoneAndDefaultAreOrdinaryEntries) {
     }
 }
 
-TEST(TXPColorList_NoCustomEntry, AnUnnamedColourSelectsNothing) {
+TEST(TColorList_NoCustomEntry, AnUnnamedColourSelectsNothing) {
     Counted list;
     list.list.SetUseCustomColor(false);
     list.list.SetSelectedColor(kUnnamed);
@@ -193,7 +193,7 @@ TEST(TXPColorList_NoCustomEntry, AnUnnamedColourSelectsNothing) {
     EXPECT_EQ(list.list.SelectedColor(), kNoSelectedColor);
 }
 
-TEST(TXPColorList_NoCustomEntry, RemovingASelectedCustomEntrySelectsTheFirst) {
+TEST(TColorList_NoCustomEntry, RemovingASelectedCustomEntrySelectsTheFirst) {
     Counted list;
     list.list.SetSelectedColor(kUnnamed);
     list.list.SetUseCustomColor(false);
@@ -202,7 +202,7 @@ TEST(TXPColorList_NoCustomEntry, RemovingASelectedCustomEntrySelectsTheFirst) {
     EXPECT_EQ(list.list.SelectedColor(), 0u);
 }
 
-TEST(TXPColorList_NoCustomEntry, RemovingAnUnselectedCustomEntryKeepsTheSelection) {
+TEST(TColorList_NoCustomEntry, RemovingAnUnselectedCustomEntryKeepsTheSelection) {
     Counted list;
     list.list.SetSelectedColor(0x00FFFFFF);
     list.list.SetUseCustomColor(false);
@@ -215,27 +215,27 @@ TEST(TXPColorList_NoCustomEntry, RemovingAnUnselectedCustomEntryKeepsTheSelectio
 }
 
 // How many notifications each step gives, from a built list showing Black.
-TEST(TXPColorList_Notification, OnceForEveryChangeOfTheSelectedEntry) {
+TEST(TColorList_Notification, OnceForEveryChangeOfTheSelectedEntry) {
     struct Step {
         const char* what;
-        std::function<void(TXPColorList&)> run;
+        std::function<void(TColorList&)> run;
         int changes;
         const char* selected;
     };
     const Step steps[] = {
-        {"same value", [](TXPColorList& l) { l.SetSelectedColor(0); }, 0, "Black"},
-        {"named", [](TXPColorList& l) { l.SetSelectedColor(0x00FFFFFF); }, 1, "White"},
-        {"same named again", [](TXPColorList& l) { l.SetSelectedColor(0x00FFFFFF); }, 0, "White"},
-        {"unnamed: cleared, then Custom", [](TXPColorList& l) { l.SetSelectedColor(kUnnamed); }, 2, "Custom"},
-        {"same unnamed again", [](TXPColorList& l) { l.SetSelectedColor(kUnnamed); }, 0, "Custom"},
-        {"another unnamed while on Custom", [](TXPColorList& l) { l.SetSelectedColor(0x010203); }, 2, "Custom"},
-        {"CustomColor to its own value", [](TXPColorList& l) { l.SetCustomColor(0x010203); }, 2, "Custom"},
-        {"picked the same entry", [](TXPColorList& l) { l.SelectItem(49); }, 0, "Custom"},
-        {"picked None", [](TXPColorList& l) { l.SelectItem(42); }, 1, "None"},
-        {"picked out of range", [](TXPColorList& l) { l.SelectItem(50); }, 0, "None"},
-        {"custom entry removed", [](TXPColorList& l) { l.SetUseCustomColor(false); }, 0, "None"},
-        {"unnamed without Custom", [](TXPColorList& l) { l.SetSelectedColor(kUnnamed); }, 1, "(none)"},
-        {"picked Default", [](TXPColorList& l) { l.SelectItem(29); }, 1, "Default"},
+        {"same value", [](TColorList& l) { l.SetSelectedColor(0); }, 0, "Black"},
+        {"named", [](TColorList& l) { l.SetSelectedColor(0x00FFFFFF); }, 1, "White"},
+        {"same named again", [](TColorList& l) { l.SetSelectedColor(0x00FFFFFF); }, 0, "White"},
+        {"unnamed: cleared, then Custom", [](TColorList& l) { l.SetSelectedColor(kUnnamed); }, 2, "Custom"},
+        {"same unnamed again", [](TColorList& l) { l.SetSelectedColor(kUnnamed); }, 0, "Custom"},
+        {"another unnamed while on Custom", [](TColorList& l) { l.SetSelectedColor(0x010203); }, 2, "Custom"},
+        {"CustomColor to its own value", [](TColorList& l) { l.SetCustomColor(0x010203); }, 2, "Custom"},
+        {"picked the same entry", [](TColorList& l) { l.SelectItem(49); }, 0, "Custom"},
+        {"picked None", [](TColorList& l) { l.SelectItem(42); }, 1, "None"},
+        {"picked out of range", [](TColorList& l) { l.SelectItem(50); }, 0, "None"},
+        {"custom entry removed", [](TColorList& l) { l.SetUseCustomColor(false); }, 0, "None"},
+        {"unnamed without Custom", [](TColorList& l) { l.SetSelectedColor(kUnnamed); }, 1, "(none)"},
+        {"picked Default", [](TColorList& l) { l.SelectItem(29); }, 1, "Default"},
     };
     Counted list;
     for (const Step& step : steps) {
@@ -251,7 +251,7 @@ TEST(TXPColorList_Notification, OnceForEveryChangeOfTheSelectedEntry) {
     }
 }
 
-TEST(TXPColorList_Notification, NoneBeforeTheEntriesExistThenOneWhenTheyAreMade) {
+TEST(TColorList_Notification, NoneBeforeTheEntriesExistThenOneWhenTheyAreMade) {
     Counted list(false);
     list.list.SetSelectedColor(0x8000001B);
     list.list.SetSelectedColor(kUnnamed);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "controls/XPPanelPaint.h"
+#include "controls/GradientPanelPaint.h"
 #include "win/TestWindows.h"
 
 namespace pellumo {
@@ -137,8 +137,8 @@ TEST(PaintGradient_Area, EmptyRectanglePaintsNothing) {
 }
 
 TEST(PaintGradient_Panel, UsesThePanelsColoursAndStyle) {
-    TXPExtPanelGradient panel;
-    panel.SetKind(epkGradient);
+    TGradientPanel panel;
+    panel.SetKind(pkGradient);
     panel.SetBeginColor(0x0000FF);
     panel.SetEndColor(0x00FF00);
     panel.SetGradientStyle(gsLeftToRight);

@@ -1,4 +1,4 @@
-#include "controls/XPPanelGradient.h"
+#include "controls/GradientPanel.h"
 
 namespace pellumo {
 
@@ -36,28 +36,28 @@ uint32_t GradientLineColor(uint32_t beginRGB, uint32_t endRGB, int64_t index, in
     return out;
 }
 
-bool TXPExtPanelGradient::SetKind(TXPExtPanelKind kind) {
+bool TGradientPanel::SetKind(TPanelKind kind) {
     if (kind == kind_) return false;
     kind_ = kind;
     return true;
 }
 
-bool TXPExtPanelGradient::SetBeginColor(TColor color) {
+bool TGradientPanel::SetBeginColor(TColor color) {
     if (color == beginColor_) return false;
     beginColor_ = color;
-    return kind_ == epkGradient;
+    return kind_ == pkGradient;
 }
 
-bool TXPExtPanelGradient::SetEndColor(TColor color) {
+bool TGradientPanel::SetEndColor(TColor color) {
     if (color == endColor_) return false;
     endColor_ = color;
-    return kind_ == epkGradient;
+    return kind_ == pkGradient;
 }
 
-bool TXPExtPanelGradient::SetGradientStyle(TGradientPanelStyle style) {
+bool TGradientPanel::SetGradientStyle(TGradientPanelStyle style) {
     if (style == gradientStyle_) return false;
     gradientStyle_ = style;
-    return kind_ == epkGradient;
+    return kind_ == pkGradient;
 }
 
 }  // namespace pellumo

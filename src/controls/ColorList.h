@@ -1,12 +1,12 @@
 #pragma once
-// TXPColorCombo's entries and selection, free of any window: the owner-drawn
+// TColorCombo's entries and selection, free of any window: the owner-drawn
 // combo box only mirrors Items() and ItemIndex() and reports the user's picks.
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "controls/XPPanelGradient.h"
+#include "controls/GradientPanel.h"
 
 namespace pellumo {
 
@@ -30,7 +30,7 @@ struct TColorListItem {
     TColor Color;
 };
 
-class TXPColorList {
+class TColorList {
 public:
     static constexpr const char* kCustomText = "Custom";
 

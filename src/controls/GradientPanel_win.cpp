@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "controls/XPPanelPaint.h"
+#include "controls/GradientPanelPaint.h"
 
 namespace pellumo {
 
@@ -115,7 +115,7 @@ TGradientMethod PaintGradient(void* dc, const TRect& rect, TColor begin, TColor 
     return TGradientMethod::Computed;
 }
 
-TGradientMethod PaintGradient(void* dc, const TRect& rect, const TXPExtPanelGradient& panel, TGradientMethod method) {
+TGradientMethod PaintGradient(void* dc, const TRect& rect, const TGradientPanel& panel, TGradientMethod method) {
     return PaintGradient(dc, rect, panel.BeginColor(), panel.EndColor(), panel.GradientStyle(), method);
 }
 

@@ -1,4 +1,4 @@
-#include "controls/XPColorCombo.h"
+#include "controls/ColorCombo.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #pragma once
-// TXPExtPanel's properties and its gradient arithmetic, free of any window so
+// TGradientPanel's properties and its gradient arithmetic, free of any window so
 // that the colours of every row can be checked without painting.
 #include <cstdint>
 #include <functional>
@@ -32,7 +32,7 @@ uint32_t GradientLineColor(uint32_t beginRGB, uint32_t endRGB, int64_t index, in
 // a / b rounded to the nearest integer, halves to the even one (b > 0).
 int64_t DivRoundHalfEven(int64_t a, int64_t b);
 
-enum TXPExtPanelKind { epkBackground, epkBitmap, epkGradient, epkSimple, epkMSMoney, epkWavy };
+enum TPanelKind { pkBackground, pkBitmap, pkGradient, pkSimple, pkMSMoney, pkWavy };
 enum TGradientPanelStyle { gsLeftToRight, gsTopToBottom, gsTopShadow };
 
 // The gradient runs along columns for gsLeftToRight and along rows otherwise
@@ -42,25 +42,25 @@ inline bool IsHorizontal(TGradientPanelStyle style) { return style == gsLeftToRi
 // What the panel paints. Each setter stores the value and answers whether the
 // panel must be repainted: a value equal to the current one never repaints,
 // so assigning the settings' colours for every notification costs nothing.
-class TXPExtPanelGradient {
+class TGradientPanel {
 public:
     static constexpr int kDefaultWidth = 185;
     static constexpr int kDefaultHeight = 41;
 
-    TXPExtPanelKind Kind() const { return kind_; }
+    TPanelKind Kind() const { return kind_; }
     TColor BeginColor() const { return beginColor_; }
     TColor EndColor() const { return endColor_; }
     TGradientPanelStyle GradientStyle() const { return gradientStyle_; }
 
     // Another kind paints something else altogether, so any change repaints.
-    bool SetKind(TXPExtPanelKind kind);
+    bool SetKind(TPanelKind kind);
     // These repaint only while the panel paints a gradient.
     bool SetBeginColor(TColor color);
     bool SetEndColor(TColor color);
     bool SetGradientStyle(TGradientPanelStyle style);
 
 private:
-    TXPExtPanelKind kind_ = epkBackground;
+    TPanelKind kind_ = pkBackground;
     TColor beginColor_ = cl3DDkShadow;
     TColor endColor_ = clBtnFace;
     TGradientPanelStyle gradientStyle_ = gsTopShadow;

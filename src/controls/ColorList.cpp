@@ -1,4 +1,4 @@
-#include "controls/XPColorList.h"
+#include "controls/ColorList.h"
 
 namespace pellumo {
 
@@ -60,7 +60,7 @@ bool IsNamedColor(TColor color) {
     return false;
 }
 
-void TXPColorList::SetSelectedColor(TColor color) {
+void TColorList::SetSelectedColor(TColor color) {
     if (color == selectedColor_) return;
     if (IsNamedColor(color)) {
         selectedColor_ = color;
@@ -73,7 +73,7 @@ void TXPColorList::SetSelectedColor(TColor color) {
     }
 }
 
-void TXPColorList::SetCustomColor(TColor color) {
+void TColorList::SetCustomColor(TColor color) {
     customColor_ = color;
     if (!useCustomColor_) return;
     selectedColor_ = color;
@@ -83,7 +83,7 @@ void TXPColorList::SetCustomColor(TColor color) {
     SetItemIndex(CustomIndex());
 }
 
-void TXPColorList::SetUseCustomColor(bool use) {
+void TColorList::SetUseCustomColor(bool use) {
     // Only a change adds or removes the entry; a second "Custom" would never do.
     if (use == useCustomColor_) return;
     useCustomColor_ = use;
@@ -97,7 +97,7 @@ void TXPColorList::SetUseCustomColor(bool use) {
     if (itemIndex_ < 0) SetItemIndex(0);
 }
 
-void TXPColorList::BuildItems() {
+void TColorList::BuildItems() {
     items_.clear();
     for (const TNamedColor& named : kNamedColors) items_.push_back({named.Identifier + 2, named.Value});
     if (useCustomColor_) items_.push_back({kCustomText, customColor_});
@@ -106,19 +106,19 @@ void TXPColorList::BuildItems() {
     SetItemIndex(FirstIndexOf(selectedColor_));
 }
 
-void TXPColorList::SelectItem(int index) {
+void TColorList::SelectItem(int index) {
     if (index < -1 || index >= static_cast<int>(items_.size())) return;
     SetItemIndex(index);
 }
 
-void TXPColorList::SetItemIndex(int index) {
+void TColorList::SetItemIndex(int index) {
     if (index == itemIndex_) return;
     itemIndex_ = index;
     if (index >= 0) selectedColor_ = items_[index].Color;
     if (OnChange) OnChange();
 }
 
-int TXPColorList::FirstIndexOf(TColor color) const {
+int TColorList::FirstIndexOf(TColor color) const {
     for (size_t i = 0; i < items_.size(); ++i)
         if (items_[i].Color == color) return static_cast<int>(i);
     return -1;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "controls/XPPanelGradient.h"
+#include "controls/GradientPanel.h"
 
 namespace pellumo {
 namespace test {
@@ -143,37 +143,37 @@ TEST(ColorToRGB, GradientCaptionToWhiteUsesTheSystemColourOnTop) {
     EXPECT_EQ(GradientLineColor(begin, end, 199, 200), 0xFFFFFFu);
 }
 
-TEST(TXPExtPanelGradient, StartsAsTheControlIsConstructed) {
-    const TXPExtPanelGradient panel;
-    EXPECT_EQ(panel.Kind(), epkBackground);
+TEST(TGradientPanel, StartsAsTheControlIsConstructed) {
+    const TGradientPanel panel;
+    EXPECT_EQ(panel.Kind(), pkBackground);
     EXPECT_EQ(panel.BeginColor(), 0x80000015u);
     EXPECT_EQ(panel.EndColor(), 0x8000000Fu);
     EXPECT_EQ(panel.GradientStyle(), gsTopShadow);
-    EXPECT_EQ(TXPExtPanelGradient::kDefaultWidth, 185);
-    EXPECT_EQ(TXPExtPanelGradient::kDefaultHeight, 41);
+    EXPECT_EQ(TGradientPanel::kDefaultWidth, 185);
+    EXPECT_EQ(TGradientPanel::kDefaultHeight, 41);
 }
 
-TEST(TXPExtPanelGradient, RepaintsOnlyForANewValueWhilePaintingAGradient) {
+TEST(TGradientPanel, RepaintsOnlyForANewValueWhilePaintingAGradient) {
     enum Prop { Begin, End, Style };
     struct Case {
-        TXPExtPanelKind kind;
+        TPanelKind kind;
         Prop prop;
         uint32_t value;
         bool repaint;
     };
     const Case cases[] = {
-        {epkGradient, Begin, clGradientActiveCaption, true},
-        {epkGradient, Begin, cl3DDkShadow, false},  // the value it has
-        {epkGradient, End, clWhite, true},
-        {epkGradient, End, clBtnFace, false},
-        {epkGradient, Style, gsTopToBottom, true},
-        {epkGradient, Style, gsTopShadow, false},
-        {epkBackground, Begin, clGradientActiveCaption, false},
-        {epkBackground, End, clWhite, false},
-        {epkSimple, Style, gsLeftToRight, false},
+        {pkGradient, Begin, clGradientActiveCaption, true},
+        {pkGradient, Begin, cl3DDkShadow, false},  // the value it has
+        {pkGradient, End, clWhite, true},
+        {pkGradient, End, clBtnFace, false},
+        {pkGradient, Style, gsTopToBottom, true},
+        {pkGradient, Style, gsTopShadow, false},
+        {pkBackground, Begin, clGradientActiveCaption, false},
+        {pkBackground, End, clWhite, false},
+        {pkSimple, Style, gsLeftToRight, false},
     };
     for (const Case& c : cases) {
-        TXPExtPanelGradient panel;
+        TGradientPanel panel;
         panel.SetKind(c.kind);
         bool repaint = false;
         switch (c.prop) {
@@ -194,10 +194,10 @@ TEST(TXPExtPanelGradient, RepaintsOnlyForANewValueWhilePaintingAGradient) {
     }
 }
 
-TEST(TXPExtPanelGradient, PopupColourAssignmentRepaintsOnlyWhenTheSettingsChanged) {
-    TXPExtPanelGradient panel;
-    EXPECT_TRUE(panel.SetKind(epkGradient));
-    EXPECT_FALSE(panel.SetKind(epkGradient));
+TEST(TGradientPanel, PopupColourAssignmentRepaintsOnlyWhenTheSettingsChanged) {
+    TGradientPanel panel;
+    EXPECT_TRUE(panel.SetKind(pkGradient));
+    EXPECT_FALSE(panel.SetKind(pkGradient));
     panel.SetGradientStyle(gsTopToBottom);
     // Each notification assigns the settings' colours again.
     EXPECT_TRUE(panel.SetBeginColor(0x8000001B));
