@@ -94,7 +94,7 @@ int32_t TPopupCycle::TickLimit(int32_t hintTime) {
     return int32_t(std::clamp<int64_t>(ticks, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-TPopupCycle::TPopupCycle(ITPopupView& view, TEmailQueue& queue, TInputs inputs)
+TPopupCycle::TPopupCycle(IPopupView& view, TNotificationQueue& queue, TInputs inputs)
     : view_(view), queue_(queue), inputs_(std::move(inputs)) {
     hideTickLimit_ = TickLimit(Settings().HintTime);
 }
@@ -119,7 +119,7 @@ void TPopupCycle::ShowWindow() {
     if (visible_) return;
     view_.ShowNoActivate();
     visible_ = true;
-    FormShow();
+    Shown();
 }
 
 void TPopupCycle::BringOnScreen() {
@@ -135,7 +135,7 @@ void TPopupCycle::BringOnScreen() {
 
 void TPopupCycle::ShowNextNotification() {
     if (showing_ || ShuttingDown) return;
-    std::unique_ptr<TEmailInfo> info = queue_.Take();
+    std::unique_ptr<TNotification> info = queue_.Take();
     if (!info) return;
     const TPopupSettings settings = Settings();
     // The user does not want to be told while the mail client is in front:
@@ -196,7 +196,7 @@ void TPopupCycle::StartFadeOut() {
     SetTimer(true);
 }
 
-void TPopupCycle::ShowTimerTick() {
+void TPopupCycle::TimerTick() {
     if (!timerEnabled_) return;
     switch (handler_) {
         case THandler::FadeIn: FadeInTick(); break;
@@ -250,9 +250,9 @@ void TPopupCycle::FadeOutTick() {
     ShowNextNotification();
 }
 
-void TPopupCycle::FormShow() { fadingOut_ = false; }
+void TPopupCycle::Shown() { fadingOut_ = false; }
 
-void TPopupCycle::FormClose() {
+void TPopupCycle::CloseRequested() {
     SetTimer(false);
     HideNotification();
     queue_.Clear();

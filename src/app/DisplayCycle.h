@@ -1,7 +1,7 @@
 #pragma once
 // The popup's display cycle without a window: which notification is up, the
 // phase it is in, its alpha and tick counters, all driven by one 50 ms timer.
-// The window (TfrmMornelle) implements ITPopupView, forwards its timer ticks
+// The window (TPopupWindow) implements IPopupView, forwards its timer ticks
 // and messages here and does what the cycle tells it; everything that decides
 // what the user sees lives in this class, so it runs in a native test.
 #include <cstdint>
@@ -16,9 +16,9 @@
 namespace pellumo {
 
 // What the cycle needs of the window. Calls come only from the main thread.
-class ITPopupView {
+class IPopupView {
 public:
-    virtual ~ITPopupView() = default;
+    virtual ~IPopupView() = default;
 
     // Layered alpha, 0 transparent to 255 opaque; the first call turns
     // alpha blending on.
@@ -27,12 +27,12 @@ public:
     virtual void ShowNoActivate() = 0;
     virtual void Hide() = 0;
 
-    // The labels: lbFolder, lbSender, lbSubject (made bold) and MessageBody.
+    // The labels: folder, sender, subject (made bold) and body.
     virtual void SetTexts(const std::string& folderLine, const std::string& senderLine, const std::string& subjectLine,
                           const std::string& body) = 0;
-    // Image1: an index into ImageList1, or -1 to hide it.
+    // The priority icon: an index into the program's icons, or -1 to hide it.
     virtual void SetPriorityIcon(int imageIndex) = 0;
-    // lbSubject's left edge and width, in panel pixels.
+    // The subject label's left edge and width, in panel pixels.
     virtual void SetSubjectBounds(int32_t left, int32_t width) = 0;
     // The gradient panel's colours, in the shared colour encoding.
     virtual void SetGradient(uint32_t beginColor, uint32_t endColor) = 0;
@@ -46,8 +46,8 @@ public:
     // edges excluded).
     virtual bool PointerInside() = 0;
 
-    // ShowTimer, interval TPopupCycle::kTimerInterval; each tick is to reach
-    // TPopupCycle::ShowTimerTick.
+    // The display timer, interval TPopupCycle::kTimerInterval; each tick is to
+    // reach TPopupCycle::TimerTick.
     virtual void StartTimer() = 0;
     virtual void StopTimer() = 0;
 
@@ -62,7 +62,7 @@ public:
 // fade in progress).
 using TPopupSettings = TUserSettings;
 
-// Where lbSubject and the priority icon go for a priority.
+// Where the subject label and the priority icon go for a priority.
 struct TSubjectLayout {
     int ImageIndex;  // -1: no icon
     int32_t Left;
@@ -87,7 +87,7 @@ class TPopupCycle {
 public:
     static const int32_t kTimerInterval = 50;  // ms
     static const int32_t kFadeSteps = 12;
-    static const int32_t kIconWidth = 16;  // ImageList1's images
+    static const int32_t kIconWidth = 16;  // the program's icons
     static const int kHighPriorityIcon = 2;
     static const int kLowPriorityIcon = 3;
 
@@ -112,8 +112,8 @@ public:
         std::function<TRect(const TRect&)> Snap;
     };
 
-    // Reads HintTime once for the first HideTickLimit, as the form's creation does.
-    TPopupCycle(ITPopupView& view, TEmailQueue& queue, TInputs inputs);
+    // Reads HintTime once for the first HideTickLimit, as the window's creation does.
+    TPopupCycle(IPopupView& view, TNotificationQueue& queue, TInputs inputs);
     TPopupCycle(const TPopupCycle&) = delete;
     TPopupCycle& operator=(const TPopupCycle&) = delete;
 
@@ -126,15 +126,16 @@ public:
     void StartAutoHide(bool enable);
     void StartFadeOut();
 
-    // One tick of ShowTimer: runs the installed routine. Nothing while the
+    // One tick of the display timer: runs the installed routine. Nothing while the
     // timer is off, so a tick already on its way after a stop is harmless.
-    void ShowTimerTick();
-    // ShowTimer.Enabled := false (also the first step of StopWatching).
+    void TimerTick();
+    // Turns the display timer off (also the first step of StopWatching).
     void DisableTimer() { SetTimer(false); }
 
-    void FormShow();
+    // The window was shown: no fade out is in progress.
+    void Shown();
     // The caption's close button: hides and discards every pending notification.
-    void FormClose();
+    void CloseRequested();
     // The pointer entered the window or one of its controls: a fade in or
     // out ends at full opacity and the countdown starts again.
     void MouseEnter();
@@ -179,8 +180,8 @@ private:
     void ShowWindow();
     void BringOnScreen();
 
-    ITPopupView& view_;
-    TEmailQueue& queue_;
+    IPopupView& view_;
+    TNotificationQueue& queue_;
     TInputs inputs_;
 
     THandler handler_ = THandler::None;

@@ -29,25 +29,25 @@ void TSeenIds::Add(const std::string& id) {
     if (at == ids_.end() || LessNoCase(id, *at)) ids_.insert(at, id);
 }
 
-void TEmailQueue::Add(std::unique_ptr<TEmailInfo> info) {
+void TNotificationQueue::Add(std::unique_ptr<TNotification> info) {
     TLockGuard guard(lock_);
     items_.push_back(std::move(info));
 }
 
-std::unique_ptr<TEmailInfo> TEmailQueue::Take() {
+std::unique_ptr<TNotification> TNotificationQueue::Take() {
     TLockGuard guard(lock_);
     if (items_.empty()) return nullptr;
-    std::unique_ptr<TEmailInfo> oldest = std::move(items_.front());
+    std::unique_ptr<TNotification> oldest = std::move(items_.front());
     items_.pop_front();
     return oldest;
 }
 
-void TEmailQueue::Clear() {
+void TNotificationQueue::Clear() {
     TLockGuard guard(lock_);
     items_.clear();
 }
 
-size_t TEmailQueue::Count() {
+size_t TNotificationQueue::Count() {
     TLockGuard guard(lock_);
     return items_.size();
 }
@@ -139,7 +139,7 @@ bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageReco
 void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const std::string& folder,
                                   const TMessageText& text) {
     if (HoldBack && HoldBack()) return;
-    std::unique_ptr<TEmailInfo> info(new TEmailInfo);
+    std::unique_ptr<TNotification> info(new TNotification);
     info->Folder = SystemTextToUtf8(folder);
     info->Sender = text.Names.Sender.empty() ? SystemTextToUtf8(msg.SenderName) : text.Names.Sender;
     info->Subject = text.Names.Subject.empty() ? SystemTextToUtf8(msg.Subject) : text.Names.Subject;

@@ -22,7 +22,7 @@ class TDbxMessageFolder;
 enum TMailPriority : uint8_t { mpHigh = 0, mpNormal = 1, mpLow = 2 };
 
 // One queued notification.
-struct TEmailInfo {
+struct TNotification {
     std::string Folder;
     std::string Sender;
     std::string Subject;
@@ -46,17 +46,17 @@ private:
 
 // Notifications waiting to be shown, oldest first. Each add, take and clear
 // holds the lock for that operation only; the queue owns its entries.
-class TEmailQueue {
+class TNotificationQueue {
 public:
-    void Add(std::unique_ptr<TEmailInfo> info);
+    void Add(std::unique_ptr<TNotification> info);
     // The oldest entry, now the caller's; null when empty.
-    std::unique_ptr<TEmailInfo> Take();
+    std::unique_ptr<TNotification> Take();
     void Clear();
     size_t Count();
 
 private:
     TLock lock_;
-    std::deque<std::unique_ptr<TEmailInfo>> items_;
+    std::deque<std::unique_ptr<TNotification>> items_;
 };
 
 // The seen-list key of message `messageId` of the watched folder whose
@@ -109,7 +109,7 @@ public:
     void QueueNotification(const TDbxMessageRecord& msg, const std::string& folder, const TMessageText& text);
 
     TSeenIds SeenIds;
-    TEmailQueue Queue;
+    TNotificationQueue Queue;
     std::unique_ptr<TMimeMessage> MimeMessage{new TMimeMessage};
     // Shows the oldest queued notification when none is showing.
     std::function<void()> ShowNextNotification;

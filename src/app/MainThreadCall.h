@@ -10,12 +10,12 @@ namespace pellumo {
 class TMainThreadCall {
 public:
     // The dispatcher of the calling thread, made on its first use there and
-    // kept until that thread ends. Raises Exception when the system cannot
+    // kept until that thread ends. Throws Exception when the system cannot
     // make its window.
     static TMainThreadCall OfThisThread();
 
     // Runs Fn on the dispatcher's thread and waits until it has returned (on
-    // that thread itself it simply runs Fn). False when Fn raised, the error
+    // that thread itself it simply runs Fn). False when Fn threw, the error
     // going no further, or when that thread no longer takes calls.
     bool Call(const std::function<void()>& fn) const;
 

@@ -22,12 +22,12 @@
 
 namespace pellumo {
 
-const char* const TfrmMornelle::kCaption = "You've got new mail!";
-const char* const TfrmMornelle::kClassName = "TfrmMornelle";
+const char* const TPopupWindow::kCaption = "You've got new mail!";
+const char* const TPopupWindow::kClassName = "TfrmMornelle";
 
 namespace {
 
-const UINT_PTR kShowTimerId = 1;
+const UINT_PTR kDisplayTimerId = 1;
 const wchar_t kOutlookExpressClass[] = L"Outlook Express Browser Class";
 
 // The client size the control positions below were laid out for; anchored
@@ -94,16 +94,16 @@ POINT PointOf(LPARAM lParam) {
 
 }  // namespace
 
-class TfrmMornelle::TImpl : public TWindowBase, public ITPopupView {
+class TPopupWindow::TImpl : public TWindowBase, public IPopupView {
 public:
-    TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds);
+    TImpl(TNotificationQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds);
     ~TImpl() override;
 
     TPopupCycle& Cycle() { return cycle_; }
     void SetMessageHandler(TMessageHandler handler) { messageHandler_ = std::move(handler); }
-    HICON Icon(int index) const { return index >= 0 && index < kImageListCount ? icons_[index].Get() : nullptr; }
+    HICON Icon(int index) const { return index >= 0 && index < kProgramIconCount ? icons_[index].Get() : nullptr; }
 
-    // ITPopupView
+    // IPopupView
     void SetAlpha(uint8_t alpha) override { SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA); }
     void ShowNoActivate() override {
         SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -123,8 +123,8 @@ public:
     TRect Bounds() override;
     void SetBounds(const TRect& bounds) override;
     bool PointerInside() override;
-    void StartTimer() override { SetTimer(hwnd_, kShowTimerId, TPopupCycle::kTimerInterval, nullptr); }
-    void StopTimer() override { KillTimer(hwnd_, kShowTimerId); }
+    void StartTimer() override { SetTimer(hwnd_, kDisplayTimerId, TPopupCycle::kTimerInterval, nullptr); }
+    void StopTimer() override { KillTimer(hwnd_, kDisplayTimerId); }
     bool FindOutlookExpress() override {
         outlookExpress_ = FindWindowW(kOutlookExpressClass, nullptr);
         return outlookExpress_ != nullptr;
@@ -139,7 +139,7 @@ private:
     HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     HWND MakeLabel(int id, DWORD style, HFONT font);
     void Layout();
-    // MessageBody's text: the body, cut to what its label shows.
+    // The body label's text: the body, cut to what its label shows.
     void FitBody();
     void Redraw() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
     // The window or the control under the pointer; null when outside.
@@ -156,26 +156,26 @@ private:
     TMessageHandler messageHandler_;
     TGradientPanel panel_;
     TFont normalFont_, boldFont_, underlineFont_;
-    TIcon icons_[kImageListCount];
+    TIcon icons_[kProgramIconCount];
     HWND outlookExpress_ = nullptr;
     HWND hover_ = nullptr;         // where the pointer was last seen, null outside
-    bool bodyPressed_ = false;     // the left button went down on MessageBody
+    bool bodyPressed_ = false;     // the left button went down on the body label
     bool subjectBold_ = false;
     bool live_ = false;            // false while being created and destroyed
     std::string folderLine_;
     std::string body_;
-    bool bodyFitted_ = false;  // MessageBody shows body_ fitted to bodyFitSize_
+    bool bodyFitted_ = false;  // the body label shows body_ fitted to bodyFitSize_
     SIZE bodyFitSize_ {0, 0};
     int32_t subjectLeft_ = 8;
     int32_t subjectRightMargin_ = kDesignClientWidth - (8 + 273);
 };
 
-TfrmMornelle::TImpl::TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds)
+TPopupWindow::TImpl::TImpl(TNotificationQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds)
     : cycle_(*this, queue, std::move(inputs)) {
     normalFont_ = MakeFont(false, false);
     boldFont_ = MakeFont(true, false);
     underlineFont_ = MakeFont(false, true);
-    for (int i = 0; i < kImageListCount; ++i) icons_[i] = TIcon(static_cast<HICON>(CreateImageListIcon(i)));
+    for (int i = 0; i < kProgramIconCount; ++i) icons_[i] = TIcon(static_cast<HICON>(DrawProgramIcon(i)));
 
     panel_.SetKind(pkGradient);
     panel_.SetGradientStyle(gsTopToBottom);
@@ -207,7 +207,7 @@ TfrmMornelle::TImpl::TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, cons
         MakeLabel(idSender, SS_LEFTNOWORDWRAP | SS_NOPREFIX, boldFont_.Get());
         MakeLabel(idFolder, SS_RIGHT | SS_NOPREFIX, boldFont_.Get());
         MakeLabel(idSubject, SS_LEFTNOWORDWRAP | SS_NOPREFIX, normalFont_.Get());
-        MakeLabel(idImage1, SS_ICON, nullptr);
+        MakeLabel(idPriorityIcon, SS_ICON, nullptr);
         // Word-wrapped, and drawn as FitBody measures it: like an edit
         // control, a word wider than the label is broken and no line shows
         // in part.
@@ -218,20 +218,20 @@ TfrmMornelle::TImpl::TImpl(TEmailQueue& queue, TPopupCycle::TInputs inputs, cons
         DestroyWindow(hwnd_);
         throw;
     }
-    ShowWindow(Control(idImage1), SW_HIDE);
+    ShowWindow(Control(idPriorityIcon), SW_HIDE);
     Layout();
     live_ = true;
 }
 
-TfrmMornelle::TImpl::~TImpl() {
+TPopupWindow::TImpl::~TImpl() {
     live_ = false;
     if (hwnd_) {
-        KillTimer(hwnd_, kShowTimerId);
+        KillTimer(hwnd_, kDisplayTimerId);
         DestroyWindow(hwnd_);
     }
 }
 
-HWND TfrmMornelle::TImpl::MakeLabel(int id, DWORD style, HFONT font) {
+HWND TPopupWindow::TImpl::MakeLabel(int id, DWORD style, HFONT font) {
     HWND control = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) throw Exception("Cannot create the popup's labels");
@@ -239,22 +239,22 @@ HWND TfrmMornelle::TImpl::MakeLabel(int id, DWORD style, HFONT font) {
     return control;
 }
 
-SIZE TfrmMornelle::TImpl::ClientSize() const {
+SIZE TPopupWindow::TImpl::ClientSize() const {
     RECT r {};
     GetClientRect(hwnd_, &r);
     return SIZE {r.right - r.left, r.bottom - r.top};
 }
 
 // The anchors: every label keeps its left and top; those anchored right keep
-// their distance to the right edge, MessageBody also to the bottom.
-void TfrmMornelle::TImpl::Layout() {
+// their distance to the right edge, the body label also to the bottom.
+void TPopupWindow::TImpl::Layout() {
     const SIZE client = ClientSize();
     auto place = [&](int id, int left, int top, int width, int height) {
         MoveWindow(Control(id), left, top, width < 0 ? 0 : width, height < 0 ? 0 : height, FALSE);
     };
     place(idSender, 8, 4, client.cx - (kDesignClientWidth - 241) - 8, 13);
 
-    // lbFolder is as wide as its text, its right edge where the design put it.
+    // The folder label is as wide as its text, its right edge where the design put it.
     SIZE text {0, 13};
     const std::wstring folder = WideFromUtf8(folderLine_);
     if (!folder.empty()) {
@@ -271,13 +271,13 @@ void TfrmMornelle::TImpl::Layout() {
     place(idFolder, folderRight - text.cx, 4, text.cx, 13);
 
     place(idSubject, subjectLeft_, 24, client.cx - subjectRightMargin_ - subjectLeft_, 13);
-    place(idImage1, 2, 22, kImageListSize, kImageListSize);
+    place(idPriorityIcon, 2, 22, kProgramIconSize, kProgramIconSize);
     place(idMessageBody, 8, 64, client.cx - (kDesignClientWidth - 289) - 8,
           client.cy - (kDesignClientHeight - 161) - 64);
     FitBody();
 }
 
-void TfrmMornelle::TImpl::FitBody() {
+void TPopupWindow::TImpl::FitBody() {
     const HWND body = Control(idMessageBody);
     RECT area {};
     GetClientRect(body, &area);
@@ -304,7 +304,7 @@ void TfrmMornelle::TImpl::FitBody() {
     bodyFitSize_ = size;
 }
 
-void TfrmMornelle::TImpl::SetTexts(const std::string& folderLine, const std::string& senderLine,
+void TPopupWindow::TImpl::SetTexts(const std::string& folderLine, const std::string& senderLine,
                                    const std::string& subjectLine, const std::string& body) {
     folderLine_ = folderLine;
     SetWindowTextUtf8(Control(idFolder), folderLine);
@@ -323,8 +323,8 @@ void TfrmMornelle::TImpl::SetTexts(const std::string& folderLine, const std::str
     Redraw();
 }
 
-void TfrmMornelle::TImpl::SetPriorityIcon(int imageIndex) {
-    const HWND image = Control(idImage1);
+void TPopupWindow::TImpl::SetPriorityIcon(int imageIndex) {
+    const HWND image = Control(idPriorityIcon);
     const HICON icon = Icon(imageIndex);
     if (!icon) {
         ShowWindow(image, SW_HIDE);
@@ -332,48 +332,48 @@ void TfrmMornelle::TImpl::SetPriorityIcon(int imageIndex) {
     }
     SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     // STM_SETICON sizes the control to the icon; keep the design's place.
-    MoveWindow(image, 2, 22, kImageListSize, kImageListSize, FALSE);
+    MoveWindow(image, 2, 22, kProgramIconSize, kProgramIconSize, FALSE);
     ShowWindow(image, SW_SHOWNA);
 }
 
-void TfrmMornelle::TImpl::SetSubjectBounds(int32_t left, int32_t width) {
+void TPopupWindow::TImpl::SetSubjectBounds(int32_t left, int32_t width) {
     subjectLeft_ = left;
     // Anchored right: the distance to the right edge is what resizing keeps.
     subjectRightMargin_ = ClientSize().cx - (left + width);
     Layout();
 }
 
-void TfrmMornelle::TImpl::SetGradient(uint32_t beginColor, uint32_t endColor) {
+void TPopupWindow::TImpl::SetGradient(uint32_t beginColor, uint32_t endColor) {
     const bool begin = panel_.SetBeginColor(beginColor);
     const bool end = panel_.SetEndColor(endColor);
     if (begin || end) Redraw();
 }
 
-TRect TfrmMornelle::TImpl::Bounds() {
+TRect TPopupWindow::TImpl::Bounds() {
     RECT r {};
     GetWindowRect(hwnd_, &r);
     return ToRect(r);
 }
 
-void TfrmMornelle::TImpl::SetBounds(const TRect& bounds) {
+void TPopupWindow::TImpl::SetBounds(const TRect& bounds) {
     SetWindowPos(hwnd_, nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool TfrmMornelle::TImpl::PointerInside() {
+bool TPopupWindow::TImpl::PointerInside() {
     POINT p {};
     if (!GetCursorPos(&p)) return false;
     const TRect r = Bounds();
     return p.x >= r.Left && p.x < r.Right && p.y >= r.Top && p.y < r.Bottom;
 }
 
-void TfrmMornelle::TImpl::ForegroundOutlookExpress() {
+void TPopupWindow::TImpl::ForegroundOutlookExpress() {
     if (!outlookExpress_ || !IsWindow(outlookExpress_)) return;
     if (IsIconic(outlookExpress_)) ShowWindow(outlookExpress_, SW_RESTORE);
     SetForegroundWindow(outlookExpress_);
 }
 
-HWND TfrmMornelle::TImpl::ControlAtPointer() const {
+HWND TPopupWindow::TImpl::ControlAtPointer() const {
     POINT p {};
     if (!GetCursorPos(&p)) return nullptr;
     RECT window {};
@@ -384,14 +384,14 @@ HWND TfrmMornelle::TImpl::ControlAtPointer() const {
     return ControlAt(client);
 }
 
-HWND TfrmMornelle::TImpl::ControlAt(POINT client) const {
+HWND TPopupWindow::TImpl::ControlAt(POINT client) const {
     // By geometry: the labels hit test as transparent, yet entering one is
     // entering a control. The caption and frame count as the window.
     HWND child = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
     return child ? child : hwnd_;
 }
 
-void TfrmMornelle::TImpl::SetHover(HWND control) {
+void TPopupWindow::TImpl::SetHover(HWND control) {
     const HWND body = Control(idMessageBody);
     const bool wasOnBody = hover_ && hover_ == body;
     hover_ = control;
@@ -405,7 +405,7 @@ void TfrmMornelle::TImpl::SetHover(HWND control) {
     RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void TfrmMornelle::TImpl::PointerMoved(bool nonClient) {
+void TPopupWindow::TImpl::PointerMoved(bool nonClient) {
     TRACKMOUSEEVENT track {};
     track.cbSize = sizeof track;
     track.dwFlags = TME_LEAVE | (nonClient ? TME_NONCLIENT : 0);
@@ -415,24 +415,24 @@ void TfrmMornelle::TImpl::PointerMoved(bool nonClient) {
     const HWND control = ControlAtPointer();
     if (!control || control == hover_) return;
     SetHover(control);
-    // CM_MOUSEENTER: the pointer entered the window or one of its controls.
+    // The pointer entered the window or one of its controls.
     cycle_.MouseEnter();
 }
 
-void TfrmMornelle::TImpl::PointerLeft() {
+void TPopupWindow::TImpl::PointerLeft() {
     // Leaving the client area for the caption (or back) is no leaving.
     if (ControlAtPointer()) return;
     SetHover(nullptr);
     bodyPressed_ = false;
 }
 
-void TfrmMornelle::TImpl::Paint(HDC dc) {
+void TPopupWindow::TImpl::Paint(HDC dc) {
     RECT r {};
     GetClientRect(hwnd_, &r);
     PaintGradient(dc, ToRect(r), panel_);
 }
 
-void TfrmMornelle::TImpl::WindowPosChanging(WINDOWPOS& pos) {
+void TPopupWindow::TImpl::WindowPosChanging(WINDOWPOS& pos) {
     if (!cycle_.Moving()) return;
     // A move may come without a size and a size without a position; what is
     // left out is the window's current value, so the snap sees the real
@@ -464,12 +464,12 @@ void TfrmMornelle::TImpl::WindowPosChanging(WINDOWPOS& pos) {
         pos.flags &= ~SWP_NOSIZE;
 }
 
-LRESULT TfrmMornelle::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (messageHandler_ && live_ && messageHandler_(message, wParam, lParam)) return 0;
     switch (message) {
         case WM_TIMER:
-            if (wParam == kShowTimerId) {
-                cycle_.ShowTimerTick();
+            if (wParam == kDisplayTimerId) {
+                cycle_.TimerTick();
                 return 0;
             }
             break;
@@ -529,8 +529,8 @@ LRESULT TfrmMornelle::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         }
         case WM_CLOSE:
-            // The close button hides and discards; the form lives on.
-            cycle_.FormClose();
+            // The close button hides and discards; the window lives on.
+            cycle_.CloseRequested();
             return 0;
         case WM_ENTERSIZEMOVE:
             cycle_.EnterSizeMove();
@@ -550,18 +550,18 @@ LRESULT TfrmMornelle::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
     return Default(message, wParam, lParam);
 }
 
-TfrmMornelle::TfrmMornelle(TEmailQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds)
+TPopupWindow::TPopupWindow(TNotificationQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds)
     : impl_(new TImpl(queue, std::move(inputs), bounds)) {}
 
-TfrmMornelle::~TfrmMornelle() = default;
+TPopupWindow::~TPopupWindow() = default;
 
-void TfrmMornelle::ShowNextNotification() { impl_->Cycle().ShowNextNotification(); }
-TPopupCycle& TfrmMornelle::Cycle() { return impl_->Cycle(); }
-void TfrmMornelle::SetMessageHandler(TMessageHandler handler) { impl_->SetMessageHandler(std::move(handler)); }
-void* TfrmMornelle::Handle() const { return impl_->Hwnd(); }
-void* TfrmMornelle::ImageListIcon(int index) const { return impl_->Icon(index); }
+void TPopupWindow::ShowNextNotification() { impl_->Cycle().ShowNextNotification(); }
+TPopupCycle& TPopupWindow::Cycle() { return impl_->Cycle(); }
+void TPopupWindow::SetMessageHandler(TMessageHandler handler) { impl_->SetMessageHandler(std::move(handler)); }
+void* TPopupWindow::Handle() const { return impl_->Hwnd(); }
+void* TPopupWindow::ProgramIcon(int index) const { return impl_->Icon(index); }
 
-TPopupCycle::TInputs TfrmMornelle::DefaultInputs() {
+TPopupCycle::TInputs TPopupWindow::DefaultInputs() {
     TPopupCycle::TInputs inputs;
     inputs.Settings = [] { return UserSettingsOf(NotifierSettings()); };
     inputs.StoreWindowRect = [](const TRect& r) { NotifierSettings().WindowRect = r; };

@@ -1,12 +1,12 @@
 // The program entry's work: a background utility with no taskbar button and
-// no window at start, the main form, the message loop, and the teardown in
-// its order (form first, then the settings, which write themselves).
+// no window at start, the main window, the message loop, and the teardown in
+// its order (window first, then the settings, which write themselves).
 #include <windows.h>
 
 #include <exception>
 #include <memory>
 
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "app/ProgramStart.h"
 #include "platform/WideText_win.h"
 #include "settings/NotifierSettings.h"
@@ -83,14 +83,14 @@ int RunProgram(const std::string& commandLine) {
     }
 
     {
-        std::unique_ptr<TMainForm> form;
+        std::unique_ptr<TMainWindow> mainWindow;
         try {
-            form.reset(new TMainForm(commandLine));
-            form->FormCreate();
+            mainWindow.reset(new TMainWindow(commandLine));
+            mainWindow->Start();
         } catch (const std::exception& error) {
             // The icon, once added, stays; nothing is watched this run.
             ShowErrorBox(error.what());
-            if (!form) {
+            if (!mainWindow) {
                 FreeNotifierSettings();
                 return 1;
             }

@@ -1,11 +1,11 @@
 #pragma once
-// TfrmMornelleSetup, the modal "Pellumo Setup" dialog that edits the six user
+// TSetupDialog, the modal "Pellumo Setup" dialog that edits the six user
 // settings of NotifierSettings(). Windows-free: the tray code and the tests
 // reach it through these functions, the window through its handle (void*).
 namespace pellumo {
 
 // The dialog's names. Its window lives only inside ShowSetupDialog.
-class TfrmMornelleSetup {
+class TSetupDialog {
 public:
     static const char* const kCaption;    // "Pellumo Setup"
     static const char* const kClassName;  // the dialog's window class
@@ -14,19 +14,19 @@ public:
     // the controls by more than their order. OK and Cancel are IDOK (1) and
     // IDCANCEL (2).
     enum TControlId : int {
-        idGbHint = 301,            // group box "Hint"
-        idChbAutoHideHint,         // "Auto hide hint"
-        idLaHintTime,              // "Hint time (seconds):"
-        idChbUseFading,            // "Use fading"
-        idSpinEditHintTime,        // the hint-time field (an edit) ...
-        idSpinEditHintTimeUpDown,  // ... and its up/down buttons
-        idChbDisplayWhenOEActive,  // "Display when OE is active"
-        idGbBackColors,            // group box "Colors"
-        idLabel3,                  // "Start"
-        idCcBeginColor,            // colour combo box for BeginColor
-        idLabel4,                  // "End"
-        idCcEndColor,              // colour combo box for EndColor
-        idImage1,                  // the logo
+        idHintGroup = 301,       // group box "Hint"
+        idAutoHideHint,          // "Auto hide hint"
+        idHintTimeLabel,         // "Hint time (seconds):"
+        idUseFading,             // "Use fading"
+        idHintTimeEdit,          // the hint-time field (an edit) ...
+        idHintTimeUpDown,        // ... and its up/down buttons
+        idDisplayWhenOEActive,   // "Display when OE is active"
+        idColorsGroup,           // group box "Colors"
+        idBeginColorLabel,       // "Start"
+        idBeginColor,            // colour combo box for BeginColor
+        idEndColorLabel,         // "End"
+        idEndColor,              // colour combo box for EndColor
+        idLogo,                  // the logo
     };
 
     class TImpl;  // the window
@@ -37,7 +37,7 @@ public:
 // box change nothing. The thread's other windows keep receiving their
 // messages meanwhile. When the dialog is open already (the tray icon used
 // again from inside it), brings that one to the front and returns at once.
-// Raises Exception when the window cannot be made.
+// Throws Exception when the window cannot be made.
 void ShowSetupDialog();
 
 // The open dialog's window (its HWND), null when none is open.

@@ -26,8 +26,8 @@
 
 namespace pellumo {
 
-const char* const TfrmMornelleSetup::kCaption = "Pellumo Setup";
-const char* const TfrmMornelleSetup::kClassName = "TfrmMornelleSetup";
+const char* const TSetupDialog::kCaption = "Pellumo Setup";
+const char* const TSetupDialog::kClassName = "TfrmMornelleSetup";
 
 namespace {
 
@@ -36,13 +36,13 @@ const int kDesignLeft = 357;
 const int kDesignTop = 291;
 const int kClientWidth = 420;
 const int kClientHeight = 247;
-const POINT kGbHint = {16, 8};
-const POINT kGbBackColors = {16, 104};
-const int kImage1Left = 223;
-const int kImage1Top = 8;
-// Image1's rectangle in the design, whose centre gives the logo's background.
-const int kImage1DesignWidth = 192;
-const int kImage1DesignHeight = 56;
+const POINT kHintGroupOrigin = {16, 8};
+const POINT kColorsGroupOrigin = {16, 104};
+const int kLogoLeft = 223;
+const int kLogoTop = 8;
+// The logo's rectangle in the design, whose centre gives the logo's background.
+const int kLogoDesignWidth = 192;
+const int kLogoDesignHeight = 56;
 const WORD kLogoResourceId = 777;
 const int kTabPane = 9;  // TABP_PANE of the "TAB" theme class
 
@@ -144,13 +144,13 @@ RECT ChildRect(HWND child) {
 
 }  // namespace
 
-class TfrmMornelleSetup::TImpl {
+class TSetupDialog::TImpl {
 public:
     // What OK takes from the controls.
     using TValues = TUserSettings;
 
-    // FormCreate: the window and its controls, hidden, filled from `settings`,
-    // with the logo. Raises Exception when the window cannot be made.
+    // Makes the window and its controls, hidden, filled from `settings`,
+    // with the logo. Throws Exception when the window cannot be made.
     explicit TImpl(const TNotifierSettings& settings);
     ~TImpl();
     TImpl(const TImpl&) = delete;
@@ -179,7 +179,7 @@ private:
     void SettingsToControls(const TNotifierSettings& settings);
     TValues ReadControls() const;
     void UpdateHintTimeEnabled();
-    void chbAutoHideHintClick() { UpdateHintTimeEnabled(); }
+    void OnAutoHideHintClicked() { UpdateHintTimeEnabled(); }
 
     // The hint-time field's text and value.
     std::string HintTimeText() const;
@@ -195,14 +195,14 @@ private:
 
     void LoadLogo();
     COLORREF LogoBackground() const;
-    void DrawImage1(const DRAWITEMSTRUCT& item) const;
+    void DrawLogo(const DRAWITEMSTRUCT& item) const;
 
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;  // hidden: an owned dialog gets no taskbar button
     HWND edit_ = nullptr;
     WNDPROC editProc_ = nullptr;
     TGdi<HFONT> font_;
-    std::unique_ptr<TColorCombo> ccBeginColor_, ccEndColor_;
+    std::unique_ptr<TColorCombo> beginColor_, endColor_;
     THintTimeValue hintTime_;
     char decimalSeparator_ = '.';
 
@@ -218,10 +218,10 @@ private:
 
 namespace {
 // At most one dialog is open; a second request finds it here.
-TfrmMornelleSetup::TImpl* openDialog = nullptr;
+TSetupDialog::TImpl* openDialog = nullptr;
 }  // namespace
 
-TfrmMornelleSetup::TImpl::TImpl(const TNotifierSettings& settings) {
+TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // Unicode windows throughout, the edit's typed characters included.
     const std::wstring className = WideFromUtf8(kClassName);
@@ -253,27 +253,26 @@ TfrmMornelleSetup::TImpl::TImpl(const TNotifierSettings& settings) {
     try {
         RebuildPanel();
         CreateControls();
-        // FormCreate
         SettingsToControls(settings);
         LoadLogo();
     } catch (...) {
         // No destructor runs for a half-made object.
-        ccBeginColor_.reset();
-        ccEndColor_.reset();
+        beginColor_.reset();
+        endColor_.reset();
         DestroyWindow(hwnd_);
         if (owner_) DestroyWindow(owner_);
         throw;
     }
 }
 
-TfrmMornelleSetup::TImpl::~TImpl() {
-    ccBeginColor_.reset();
-    ccEndColor_.reset();
+TSetupDialog::TImpl::~TImpl() {
+    beginColor_.reset();
+    endColor_.reset();
     if (hwnd_) DestroyWindow(hwnd_);
     if (owner_) DestroyWindow(owner_);
 }
 
-HWND TfrmMornelleSetup::TImpl::Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle,
+HWND TSetupDialog::TImpl::Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle,
                                     int left, int top, int width, int height, int id) {
     HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
                                    left, top, width, height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -284,7 +283,7 @@ HWND TfrmMornelleSetup::TImpl::Make(const wchar_t* windowClass, const std::strin
 }
 
 // Labels are as large as their text.
-HWND TfrmMornelleSetup::TImpl::MakeLabel(const std::string& text, int left, int top, int id) {
+HWND TSetupDialog::TImpl::MakeLabel(const std::string& text, int left, int top, int id) {
     SIZE size {0, 13};
     if (HDC dc = GetDC(hwnd_)) {
         const HGDIOBJ old = SelectObject(dc, font_.Get());
@@ -296,26 +295,26 @@ HWND TfrmMornelleSetup::TImpl::MakeLabel(const std::string& text, int left, int 
     return Make(L"STATIC", text, SS_LEFT | SS_NOPREFIX, 0, left, top, size.cx, size.cy, id);
 }
 
-void TfrmMornelleSetup::TImpl::CreateControls() {
+void TSetupDialog::TImpl::CreateControls() {
     // Creation order is the tab order. Every control is a group of its own,
     // so the arrow keys do not wander between check boxes.
     const DWORD tab = WS_TABSTOP | WS_GROUP;
-    const int hx = kGbHint.x, hy = kGbHint.y, cx = kGbBackColors.x, cy = kGbBackColors.y;
-    Make(L"BUTTON", "Auto hide hint", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 16, 89, 17, idChbAutoHideHint);
-    MakeLabel("Hint time (seconds):", hx + 97, hy + 18, idLaHintTime);
-    Make(L"BUTTON", "Use fading", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 40, 81, 17, idChbUseFading);
+    const int hx = kHintGroupOrigin.x, hy = kHintGroupOrigin.y, cx = kColorsGroupOrigin.x, cy = kColorsGroupOrigin.y;
+    Make(L"BUTTON", "Auto hide hint", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 16, 89, 17, idAutoHideHint);
+    MakeLabel("Hint time (seconds):", hx + 97, hy + 18, idHintTimeLabel);
+    Make(L"BUTTON", "Use fading", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 40, 81, 17, idUseFading);
 
     // The spin edit: an edit and, at its right, the up-down buttons, the
     // two filling the designed 89 pixels together.
     const int upDownWidth = GetSystemMetrics(SM_CXVSCROLL);
     edit_ = Make(L"EDIT", hintTime_.Text().c_str(), ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, hx + 96, hy + 40,
-                 89 - upDownWidth, 21, idSpinEditHintTime);
+                 89 - upDownWidth, 21, idHintTimeEdit);
     if (InitUpDownClass()) {
         // No UDS_SETBUDDYINT: the field's text is THintTimeValue's, and the
         // buttons only ask for a step (UDN_DELTAPOS).
         HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS | UDS_HOTTRACK,
                                       hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21, hwnd_,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(idSpinEditHintTimeUpDown)),
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(idHintTimeUpDown)),
                                       GetModuleHandleW(nullptr), nullptr);
         if (upDown) {
             SendMessageW(upDown, UDM_SETRANGE32, kHintTimeMin, kHintTimeMax);
@@ -336,20 +335,20 @@ void TfrmMornelleSetup::TImpl::CreateControls() {
     editProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticEditProc)));
     Make(L"BUTTON", "Display when OE is active", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 64, 177, 17,
-         idChbDisplayWhenOEActive);
+         idDisplayWhenOEActive);
 
-    MakeLabel("Start", cx + 8, cy + 19, idLabel3);
-    ccBeginColor_.reset(new TColorCombo(hwnd_, idCcBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
-    MakeLabel("End", cx + 8, cy + 51, idLabel4);
-    ccEndColor_.reset(new TColorCombo(hwnd_, idCcEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
-    SetWindowLongPtrW(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE,
-                      GetWindowLongPtrW(static_cast<HWND>(ccBeginColor_->Handle()), GWL_STYLE) | WS_GROUP);
-    SetWindowLongPtrW(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE,
-                      GetWindowLongPtrW(static_cast<HWND>(ccEndColor_->Handle()), GWL_STYLE) | WS_GROUP);
+    MakeLabel("Start", cx + 8, cy + 19, idBeginColorLabel);
+    beginColor_.reset(new TColorCombo(hwnd_, idBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
+    MakeLabel("End", cx + 8, cy + 51, idEndColorLabel);
+    endColor_.reset(new TColorCombo(hwnd_, idEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
+    SetWindowLongPtrW(static_cast<HWND>(beginColor_->Handle()), GWL_STYLE,
+                      GetWindowLongPtrW(static_cast<HWND>(beginColor_->Handle()), GWL_STYLE) | WS_GROUP);
+    SetWindowLongPtrW(static_cast<HWND>(endColor_->Handle()), GWL_STYLE,
+                      GetWindowLongPtrW(static_cast<HWND>(endColor_->Handle()), GWL_STYLE) | WS_GROUP);
 
     // Shown and sized once the logo is loaded.
-    HWND image = Make(L"STATIC", "", SS_OWNERDRAW, 0, kImage1Left, kImage1Top, kImage1DesignWidth,
-                      kImage1DesignHeight, idImage1);
+    HWND image = Make(L"STATIC", "", SS_OWNERDRAW, 0, kLogoLeft, kLogoTop, kLogoDesignWidth,
+                      kLogoDesignHeight, idLogo);
     ShowWindow(image, SW_HIDE);
 
     Make(L"BUTTON", "OK", BS_DEFPUSHBUTTON | tab, 0, 256, 216, 75, 25, IDOK);
@@ -358,55 +357,55 @@ void TfrmMornelleSetup::TImpl::CreateControls() {
 
     // The group boxes last, beneath the controls they frame, and clipped by
     // them: a group box may paint its whole rectangle.
-    Make(L"BUTTON", "Hint", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hx, hy, 193, 89, idGbHint);
-    Make(L"BUTTON", "Colors", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, cx, cy, 193, 81, idGbBackColors);
+    Make(L"BUTTON", "Hint", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hx, hy, 193, 89, idHintGroup);
+    Make(L"BUTTON", "Colors", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, cx, cy, 193, 81, idColorsGroup);
 }
 
-void TfrmMornelleSetup::TImpl::SettingsToControls(const TNotifierSettings& settings) {
-    CheckDlgButton(hwnd_, idChbAutoHideHint, settings.AutoHideHint ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(hwnd_, idChbUseFading, settings.UseFading ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(hwnd_, idChbDisplayWhenOEActive, settings.DisplayWhenOEActive ? BST_CHECKED : BST_UNCHECKED);
+void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) {
+    CheckDlgButton(hwnd_, idAutoHideHint, settings.AutoHideHint ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, idUseFading, settings.UseFading ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, idDisplayWhenOEActive, settings.DisplayWhenOEActive ? BST_CHECKED : BST_UNCHECKED);
     hintTime_.SetText(HintTimeText());
     hintTime_.SetValue(settings.HintTime);
     ShowHintTime();
-    ccBeginColor_->SetSelectedColor(settings.BeginColor);
-    ccEndColor_->SetSelectedColor(settings.EndColor);
+    beginColor_->SetSelectedColor(settings.BeginColor);
+    endColor_->SetSelectedColor(settings.EndColor);
     UpdateHintTimeEnabled();
 }
 
-TfrmMornelleSetup::TImpl::TValues TfrmMornelleSetup::TImpl::ReadControls() const {
+TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
     TValues values;
-    values.AutoHideHint = IsDlgButtonChecked(hwnd_, idChbAutoHideHint) == BST_CHECKED;
-    values.UseFading = IsDlgButtonChecked(hwnd_, idChbUseFading) == BST_CHECKED;
-    values.DisplayWhenOEActive = IsDlgButtonChecked(hwnd_, idChbDisplayWhenOEActive) == BST_CHECKED;
+    values.AutoHideHint = IsDlgButtonChecked(hwnd_, idAutoHideHint) == BST_CHECKED;
+    values.UseFading = IsDlgButtonChecked(hwnd_, idUseFading) == BST_CHECKED;
+    values.DisplayWhenOEActive = IsDlgButtonChecked(hwnd_, idDisplayWhenOEActive) == BST_CHECKED;
     // As it reads now, within the field's range: Enter confirms a value
     // without the field losing the focus that would clamp it.
     values.HintTime = ClampHintTime(ReadHintTime(HintTimeText()));
-    values.BeginColor = ccBeginColor_->SelectedColor();
-    values.EndColor = ccEndColor_->SelectedColor();
+    values.BeginColor = beginColor_->SelectedColor();
+    values.EndColor = endColor_->SelectedColor();
     return values;
 }
 
-void TfrmMornelleSetup::TImpl::ControlsToSettings(TNotifierSettings& settings) const {
+void TSetupDialog::TImpl::ControlsToSettings(TNotifierSettings& settings) const {
     // What the controls held when OK was given; hiding the dialog afterwards
     // takes the focus from the hint-time field, which must not count.
     ApplyUserSettings(settings, okValues_);
 }
 
-void TfrmMornelleSetup::TImpl::UpdateHintTimeEnabled() {
-    const BOOL enabled = IsDlgButtonChecked(hwnd_, idChbAutoHideHint) == BST_CHECKED;
+void TSetupDialog::TImpl::UpdateHintTimeEnabled() {
+    const BOOL enabled = IsDlgButtonChecked(hwnd_, idAutoHideHint) == BST_CHECKED;
     EnableWindow(edit_, enabled);
-    EnableWindow(Control(idSpinEditHintTimeUpDown), enabled);
-    EnableWindow(Control(idLaHintTime), enabled);
+    EnableWindow(Control(idHintTimeUpDown), enabled);
+    EnableWindow(Control(idHintTimeLabel), enabled);
 }
 
-std::string TfrmMornelleSetup::TImpl::HintTimeText() const { return WindowTextUtf8(edit_); }
+std::string TSetupDialog::TImpl::HintTimeText() const { return WindowTextUtf8(edit_); }
 
-void TfrmMornelleSetup::TImpl::ShowHintTime() {
+void TSetupDialog::TImpl::ShowHintTime() {
     if (HintTimeText() != hintTime_.Text()) SetWindowTextUtf8(edit_, hintTime_.Text());
 }
 
-void TfrmMornelleSetup::TImpl::StepHintTime(int delta) {
+void TSetupDialog::TImpl::StepHintTime(int delta) {
     if (delta == 0 || !IsWindowEnabled(edit_)) return;
     hintTime_.SetText(HintTimeText());
     hintTime_.Step(delta);
@@ -414,13 +413,13 @@ void TfrmMornelleSetup::TImpl::StepHintTime(int delta) {
     SendMessageW(edit_, EM_SETSEL, 0, -1);
 }
 
-void TfrmMornelleSetup::TImpl::HintTimeLostFocus() {
+void TSetupDialog::TImpl::HintTimeLostFocus() {
     hintTime_.SetText(HintTimeText());
     hintTime_.LoseFocus();
     ShowHintTime();
 }
 
-void TfrmMornelleSetup::TImpl::PaintPanel(HDC dc) const {
+void TSetupDialog::TImpl::PaintPanel(HDC dc) const {
     const RECT r {0, 0, kClientWidth, kClientHeight};
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
     const TThemeApi& theme = ThemeApi();
@@ -448,7 +447,7 @@ void TfrmMornelleSetup::TImpl::PaintPanel(HDC dc) const {
     line(1, h - 2, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
 }
 
-void TfrmMornelleSetup::TImpl::RebuildPanel() {
+void TSetupDialog::TImpl::RebuildPanel() {
     const HDC screen = GetDC(nullptr);
     if (!screen) return;
     TGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen, kClientWidth, kClientHeight));
@@ -465,17 +464,17 @@ void TfrmMornelleSetup::TImpl::RebuildPanel() {
     panelBitmap_ = std::move(bitmap);
 }
 
-bool TfrmMornelleSetup::TImpl::OnPanel(HWND control) const {
+bool TSetupDialog::TImpl::OnPanel(HWND control) const {
     switch (GetDlgCtrlID(control)) {
-        case idGbHint:
-        case idChbAutoHideHint:
-        case idLaHintTime:
-        case idChbUseFading:
-        case idChbDisplayWhenOEActive:
-        case idGbBackColors:
-        case idLabel3:
-        case idLabel4:
-        case idImage1:
+        case idHintGroup:
+        case idAutoHideHint:
+        case idHintTimeLabel:
+        case idUseFading:
+        case idDisplayWhenOEActive:
+        case idColorsGroup:
+        case idBeginColorLabel:
+        case idEndColorLabel:
+        case idLogo:
         case IDOK:
         case IDCANCEL:
             return true;
@@ -483,7 +482,7 @@ bool TfrmMornelleSetup::TImpl::OnPanel(HWND control) const {
     return false;
 }
 
-HBRUSH TfrmMornelleSetup::TImpl::PanelBrushFor(HWND control, HDC dc) const {
+HBRUSH TSetupDialog::TImpl::PanelBrushFor(HWND control, HDC dc) const {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     // The pattern starts where the panel starts, wherever the control is.
@@ -494,14 +493,14 @@ HBRUSH TfrmMornelleSetup::TImpl::PanelBrushFor(HWND control, HDC dc) const {
     return panelBrush_.Get();
 }
 
-COLORREF TfrmMornelleSetup::TImpl::LogoBackground() const {
+COLORREF TSetupDialog::TImpl::LogoBackground() const {
     if (ThemeApi().Active() && panelBitmap_.Get()) {
         const HDC screen = GetDC(nullptr);
         COLORREF pixel = CLR_INVALID;
         {
             TMemoryDC dc(screen, panelBitmap_.Get());
             if (dc.Get())
-                pixel = GetPixel(dc.Get(), kImage1Left + kImage1DesignWidth / 2, kImage1Top + kImage1DesignHeight / 2);
+                pixel = GetPixel(dc.Get(), kLogoLeft + kLogoDesignWidth / 2, kLogoTop + kLogoDesignHeight / 2);
         }
         if (screen) ReleaseDC(nullptr, screen);
         if (pixel != CLR_INVALID) return pixel;
@@ -509,7 +508,7 @@ COLORREF TfrmMornelleSetup::TImpl::LogoBackground() const {
     return ColorToRGB(clBtnFace, SystemColorRGB);
 }
 
-void TfrmMornelleSetup::TImpl::LoadLogo() {
+void TSetupDialog::TImpl::LoadLogo() {
     const HMODULE module = GetModuleHandleA(nullptr);
     const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(kLogoResourceId), MAKEINTRESOURCEA(10));  // RT_RCDATA
     if (!resource) return;
@@ -536,12 +535,12 @@ void TfrmMornelleSetup::TImpl::LoadLogo() {
     logoMask_ = std::move(mask);
     logoWidth_ = w;
     logoHeight_ = h;
-    // Image1 sizes itself to its picture.
-    SetWindowPos(Control(idImage1), nullptr, kImage1Left, kImage1Top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(Control(idImage1), SW_SHOWNA);
+    // The logo sizes itself to its picture.
+    SetWindowPos(Control(idLogo), nullptr, kLogoLeft, kLogoTop, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(Control(idLogo), SW_SHOWNA);
 }
 
-void TfrmMornelleSetup::TImpl::DrawImage1(const DRAWITEMSTRUCT& item) const {
+void TSetupDialog::TImpl::DrawLogo(const DRAWITEMSTRUCT& item) const {
     if (!logo_.Get() || !panelBitmap_.Get()) return;
     const int w = logoWidth_, h = logoHeight_;
     const HDC target = item.hDC;
@@ -550,7 +549,7 @@ void TfrmMornelleSetup::TImpl::DrawImage1(const DRAWITEMSTRUCT& item) const {
     if (!buffer.Get()) return;
     TMemoryDC out(target, buffer.Get());
     {
-        // The panel under Image1 ...
+        // The panel under the logo ...
         TMemoryDC panel(target, panelBitmap_.Get());
         const RECT at = ChildRect(item.hwndItem);
         BitBlt(out.Get(), 0, 0, w, h, panel.Get(), at.left, at.top, SRCCOPY);
@@ -570,11 +569,11 @@ void TfrmMornelleSetup::TImpl::DrawImage1(const DRAWITEMSTRUCT& item) const {
     BitBlt(target, item.rcItem.left, item.rcItem.top, w, h, out.Get(), 0, 0, SRCCOPY);
 }
 
-bool TfrmMornelleSetup::TImpl::ShowModal() {
+bool TSetupDialog::TImpl::ShowModal() {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_);
     // The first control in the tab order has the focus, as designed.
-    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(idChbAutoHideHint)), TRUE);
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(idAutoHideHint)), TRUE);
     // Every message of the thread is served here, so the popup's timer and
     // the tray icon carry on while the dialog is open; only the dialog's own
     // keyboard goes through the dialog manager first.
@@ -597,13 +596,13 @@ bool TfrmMornelleSetup::TImpl::ShowModal() {
     return ok_;
 }
 
-void TfrmMornelleSetup::TImpl::BringToFront() {
+void TSetupDialog::TImpl::BringToFront() {
     if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
     SetForegroundWindow(hwnd_);
     BringWindowToTop(hwnd_);
 }
 
-LRESULT CALLBACK TfrmMornelleSetup::TImpl::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TSetupDialog::TImpl::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
         self = static_cast<TImpl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -624,7 +623,7 @@ LRESULT CALLBACK TfrmMornelleSetup::TImpl::StaticWindowProc(HWND hwnd, UINT mess
     }
 }
 
-LRESULT CALLBACK TfrmMornelleSetup::TImpl::StaticEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TSetupDialog::TImpl::StaticEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self || !self->editProc_) return DefWindowProcW(hwnd, message, wParam, lParam);
     try {
@@ -634,7 +633,7 @@ LRESULT CALLBACK TfrmMornelleSetup::TImpl::StaticEditProc(HWND hwnd, UINT messag
     }
 }
 
-LRESULT TfrmMornelleSetup::TImpl::EditProc(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TSetupDialog::TImpl::EditProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CHAR:
             // Only what a number can hold gets in (and control keys). The
@@ -657,9 +656,9 @@ LRESULT TfrmMornelleSetup::TImpl::EditProc(UINT message, WPARAM wParam, LPARAM l
     return CallWindowProcW(editProc_, edit_, message, wParam, lParam);
 }
 
-LRESULT TfrmMornelleSetup::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     intptr_t result = 0;
-    for (TColorCombo* combo : {ccBeginColor_.get(), ccEndColor_.get()})
+    for (TColorCombo* combo : {beginColor_.get(), endColor_.get()})
         if (combo && combo->ParentMessage(message, wParam, lParam, result)) return result;
 
     switch (message) {
@@ -690,8 +689,8 @@ LRESULT TfrmMornelleSetup::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM
         }
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item && item->CtlID == idImage1) {
-                DrawImage1(*item);
+            if (item && item->CtlID == idLogo) {
+                DrawLogo(*item);
                 return TRUE;
             }
             break;
@@ -703,7 +702,7 @@ LRESULT TfrmMornelleSetup::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM
             break;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header && header->idFrom == idSpinEditHintTimeUpDown && header->code == UDN_DELTAPOS) {
+            if (header && header->idFrom == idHintTimeUpDown && header->code == UDN_DELTAPOS) {
                 const auto* upDown = reinterpret_cast<const NMUPDOWN*>(lParam);
                 StepHintTime(upDown->iDelta > 0 ? 1 : upDown->iDelta < 0 ? -1 : 0);
                 return TRUE;  // the up-down keeps no value of its own
@@ -723,11 +722,11 @@ LRESULT TfrmMornelleSetup::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM
                 closed_ = true;
                 return 0;
             }
-            if (id == idChbAutoHideHint && code == BN_CLICKED) {
-                chbAutoHideHintClick();
+            if (id == idAutoHideHint && code == BN_CLICKED) {
+                OnAutoHideHintClicked();
                 return 0;
             }
-            if (id == idSpinEditHintTime && code == EN_KILLFOCUS) {
+            if (id == idHintTimeEdit && code == EN_KILLFOCUS) {
                 HintTimeLostFocus();
                 return 0;
             }
@@ -746,9 +745,9 @@ void ShowSetupDialog() {
         openDialog->BringToFront();
         return;
     }
-    std::unique_ptr<TfrmMornelleSetup::TImpl> dialog(new TfrmMornelleSetup::TImpl(NotifierSettings()));
+    std::unique_ptr<TSetupDialog::TImpl> dialog(new TSetupDialog::TImpl(NotifierSettings()));
     struct TOpen {
-        explicit TOpen(TfrmMornelleSetup::TImpl* d) { openDialog = d; }
+        explicit TOpen(TSetupDialog::TImpl* d) { openDialog = d; }
         ~TOpen() { openDialog = nullptr; }
     } open(dialog.get());
     if (dialog->ShowModal()) dialog->ControlsToSettings(NotifierSettings());

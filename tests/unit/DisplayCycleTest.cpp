@@ -20,7 +20,7 @@ using TPhase = TPopupCycle::TPhase;
 
 // A window that remembers what it was told; its panel is the window less an
 // 8-pixel frame, and moving it reports back as WM_WINDOWPOSCHANGED does.
-struct TFakeView : ITPopupView {
+struct TFakeView : IPopupView {
     TPopupCycle* cycle = nullptr;
     std::vector<std::string> log;
     bool visible = false, pointerInside = false, oeFound = true;
@@ -72,17 +72,17 @@ protected:
         return *cycle_;
     }
     void Mail(const std::string& subject, TMailPriority priority = mpNormal) {
-        queue.Add(std::unique_ptr<TEmailInfo>(new TEmailInfo{"Inbox", "Ann", subject, "Body of " + subject, priority}));
+        queue.Add(std::unique_ptr<TNotification>(new TNotification{"Inbox", "Ann", subject, "Body of " + subject, priority}));
         Cycle().ShowNextNotification();
     }
     // The alpha after each of n ticks.
     std::vector<int> Alphas(int n) {
         std::vector<int> a;
-        for (int i = 0; i < n; ++i) Cycle().ShowTimerTick(), a.push_back(Cycle().Alpha());
+        for (int i = 0; i < n; ++i) Cycle().TimerTick(), a.push_back(Cycle().Alpha());
         return a;
     }
     void Ticks(int n) {
-        for (int i = 0; i < n; ++i) Cycle().ShowTimerTick();
+        for (int i = 0; i < n; ++i) Cycle().TimerTick();
     }
     long Moves() const { return std::count(view.log.begin(), view.log.end(), "move"); }
     static std::vector<int> Steps(int from, int step, int count) {
@@ -92,7 +92,7 @@ protected:
     }
 
     TFakeView view;
-    TEmailQueue queue;
+    TNotificationQueue queue;
     TPopupSettings settings;
     TRect stored;
     bool oeActive = false;
@@ -255,7 +255,7 @@ TEST_F(DisplayCycle, PointerEnteringDuringAFadeOutBringsItBackAndCountsDownAgain
 TEST_F(DisplayCycle, CloseHidesAndDiscardsThePendingNotifications) {
     Mail("a"), Mail("b"), Mail("c");
     Ticks(20);
-    Cycle().FormClose();
+    Cycle().CloseRequested();
     EXPECT_FALSE(view.visible);
     EXPECT_EQ(TPhase::Idle, Cycle().Phase());
     EXPECT_EQ(0u, queue.Count());
@@ -317,7 +317,7 @@ TEST_F(DisplayCycle, HeldBackOnlyWhenTheSettingIsOffAndOutlookExpressIsInFront) 
         SCOPED_TRACE(testing::Message() << c.displayWhenActive << c.active);
         cycle_.reset(), queue.Clear();
         settings.DisplayWhenOEActive = c.displayWhenActive, oeActive = c.active;
-        queue.Add(std::unique_ptr<TEmailInfo>(new TEmailInfo{"Inbox", "Ann", "b", "", mpNormal}));
+        queue.Add(std::unique_ptr<TNotification>(new TNotification{"Inbox", "Ann", "b", "", mpNormal}));
         Mail("a");
         EXPECT_EQ(c.shown, Cycle().Showing());
         EXPECT_EQ(1u, queue.Count());  // one taken, the other waits either way
@@ -334,7 +334,7 @@ TEST_F(DisplayCycle, HeldBackOnlyWhenTheSettingIsOffAndOutlookExpressIsInFront) 
 
 TEST_F(DisplayCycle, FillsTheLabelsAndTheGradientOfEachNotification) {
     settings.BeginColor = 0x00EBB170, settings.EndColor = 0x000000FF;
-    queue.Add(std::unique_ptr<TEmailInfo>(new TEmailInfo{"Work", "Bob <b@x>", "Hi", "Text", mpNormal}));
+    queue.Add(std::unique_ptr<TNotification>(new TNotification{"Work", "Bob <b@x>", "Hi", "Text", mpNormal}));
     Cycle().ShowNextNotification();
     EXPECT_EQ("(Work)", view.folder);
     EXPECT_EQ("From : Bob <b@x>", view.sender);
@@ -435,7 +435,7 @@ TEST_F(DisplayCycle, PopupOffEveryWorkAreaIsMovedToTheDefaultRectangleBeforeShow
         EXPECT_EQ(expected, view.bounds);
         EXPECT_EQ(c.moved ? expected : TRect(), stored);
         EXPECT_EQ(expected.Right - expected.Left - 8 - 24, view.subjectWidth);  // laid out after the move
-        Cycle().FormClose();
+        Cycle().CloseRequested();
     }
 }
 
@@ -448,7 +448,7 @@ TEST_F(DisplayCycle, OnlyANotificationAboutToBeShownMovesThePopup) {
     EXPECT_EQ(0, Moves());
     Ticks(1);  // a gone, b about to be shown
     EXPECT_EQ(1, Moves());
-    Cycle().FormClose();
+    Cycle().CloseRequested();
     view.bounds = {-1280, 0, -980, 200};
     oeActive = true, settings.DisplayWhenOEActive = false;
     Mail("c");  // held back: not shown, so not moved

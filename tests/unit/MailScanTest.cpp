@@ -110,13 +110,13 @@ TEST_F(MailScanTest, TestStartAnnouncesEveryUnreadMessageInFolderAndRecordOrder)
     scan.ShowNextNotification = [&] { ++shown; };
     scan.ScanFolders(false);
     ASSERT_EQ(scan.Queue.Count(), 3u);
-    std::unique_ptr<TEmailInfo> first = scan.Queue.Take();
+    std::unique_ptr<TNotification> first = scan.Queue.Take();
     EXPECT_EQ(first->Folder, "Inbox");
     EXPECT_EQ(first->Sender, "Sender of a");
     EXPECT_EQ(first->Subject, "a");
     EXPECT_EQ(first->Body, "Body of a\r\n");
     EXPECT_EQ(first->Priority, mpNormal);
-    std::unique_ptr<TEmailInfo> second = scan.Queue.Take();
+    std::unique_ptr<TNotification> second = scan.Queue.Take();
     EXPECT_EQ(second->Subject, "c");  // only 0x80 marks a message read
     EXPECT_EQ(second->Priority, mpHigh);
     EXPECT_EQ(scan.Queue.Take()->Priority, mpLow);
@@ -223,7 +223,7 @@ TEST_F(MailScanTest, MessageWithoutTextHasAnEmptyBody) {
     Write("Inbox", {m});
     TMailScan scan(folders_);
     scan.ScanFolders(false);
-    std::unique_ptr<TEmailInfo> info = scan.Queue.Take();
+    std::unique_ptr<TNotification> info = scan.Queue.Take();
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->Subject, "no text");
     EXPECT_EQ(info->Body, "");
@@ -252,7 +252,7 @@ TEST_F(MailScanTest, BadMessageIsAnnouncedWithoutBodyAndTheRestFollow) {
     ASSERT_EQ(scan.Queue.Count(), 4u);
     EXPECT_EQ(scan.Queue.Take()->Body, "Body of good\r\n");
     EXPECT_EQ(scan.Queue.Take()->Body, std::string(16384, 'x') + "\r\n");
-    std::unique_ptr<TEmailInfo> bad = scan.Queue.Take();
+    std::unique_ptr<TNotification> bad = scan.Queue.Take();
     EXPECT_EQ(bad->Subject, "unknown part");
     EXPECT_EQ(bad->Body, "");
     EXPECT_EQ(scan.Queue.Take()->Body, "Body of good too\r\n");

@@ -55,9 +55,9 @@ RECT ChildRect(HWND child) {
     return r;
 }
 
-std::unique_ptr<TEmailInfo> Mail(const std::string& folder, const std::string& sender, const std::string& subject,
+std::unique_ptr<TNotification> Mail(const std::string& folder, const std::string& sender, const std::string& subject,
                                  const std::string& body, TMailPriority priority) {
-    std::unique_ptr<TEmailInfo> info(new TEmailInfo);
+    std::unique_ptr<TNotification> info(new TNotification);
     info->Folder = folder;
     info->Sender = sender;
     info->Subject = subject;
@@ -107,7 +107,7 @@ protected:
     }
 
     void Make(const TRect& bounds = TRect(100, 100, 400, 300)) {
-        popup.reset(new TfrmMornelle(queue, Inputs(), bounds));
+        popup.reset(new TPopupWindow(queue, Inputs(), bounds));
         hwnd = static_cast<HWND>(popup->Handle());
         ASSERT_TRUE(hwnd);
     }
@@ -130,8 +130,8 @@ protected:
     TRect stored;
     int storeCount = 0;
     TRect defaultRect {500, 400, 800, 600};
-    TEmailQueue queue;
-    std::unique_ptr<TfrmMornelle> popup;
+    TNotificationQueue queue;
+    std::unique_ptr<TPopupWindow> popup;
     HWND hwnd = nullptr;
 };
 
@@ -186,10 +186,10 @@ TEST_F(PopupWindowTest, ComesUpWithoutTakingTheForegroundAndFadesInToOpaque) {
     EXPECT_NE(hwnd, GetForegroundWindow());
     EXPECT_NE(hwnd, GetActiveWindow());
 
-    EXPECT_EQ("From : Alice Example", TextOf(Control(TfrmMornelle::idSender)));
-    EXPECT_EQ("Subject : Quarterly figures", TextOf(Control(TfrmMornelle::idSubject)));
-    EXPECT_EQ("(Inbox)", TextOf(Control(TfrmMornelle::idFolder)));
-    EXPECT_EQ("Hello Bob,\r\nthe figures are attached.", TextOf(Control(TfrmMornelle::idMessageBody)));
+    EXPECT_EQ("From : Alice Example", TextOf(Control(TPopupWindow::idSender)));
+    EXPECT_EQ("Subject : Quarterly figures", TextOf(Control(TPopupWindow::idSubject)));
+    EXPECT_EQ("(Inbox)", TextOf(Control(TPopupWindow::idFolder)));
+    EXPECT_EQ("Hello Bob,\r\nthe figures are attached.", TextOf(Control(TPopupWindow::idMessageBody)));
 }
 
 // The notification's UTF-8 reaches the labels as the same characters, in
@@ -219,10 +219,10 @@ TEST_F(PopupWindowTest, LabelsShowTheTextInAnyScript) {
     for (const auto& c : cases) {
         queue.Add(Mail(c.folder, c.sender, c.subject, c.body, mpNormal));
         popup->ShowNextNotification();
-        EXPECT_EQ(c.folderShown, WideTextOf(Control(TfrmMornelle::idFolder))) << c.what;
-        EXPECT_EQ(c.senderShown, WideTextOf(Control(TfrmMornelle::idSender))) << c.what;
-        EXPECT_EQ(c.subjectShown, WideTextOf(Control(TfrmMornelle::idSubject))) << c.what;
-        EXPECT_EQ(c.bodyShown, WideTextOf(Control(TfrmMornelle::idMessageBody))) << c.what;
+        EXPECT_EQ(c.folderShown, WideTextOf(Control(TPopupWindow::idFolder))) << c.what;
+        EXPECT_EQ(c.senderShown, WideTextOf(Control(TPopupWindow::idSender))) << c.what;
+        EXPECT_EQ(c.subjectShown, WideTextOf(Control(TPopupWindow::idSubject))) << c.what;
+        EXPECT_EQ(c.bodyShown, WideTextOf(Control(TPopupWindow::idMessageBody))) << c.what;
         SendMessageW(hwnd, WM_CLOSE, 0, 0);
     }
 
@@ -230,10 +230,10 @@ TEST_F(PopupWindowTest, LabelsShowTheTextInAnyScript) {
     // the bad bytes, and everything around them stays.
     queue.Add(Mail("Inbox", "Gr\xFC\xDF Gott", "Caf\xE9 menu", "", mpNormal));
     popup->ShowNextNotification();
-    const std::wstring sender = WideTextOf(Control(TfrmMornelle::idSender));
+    const std::wstring sender = WideTextOf(Control(TPopupWindow::idSender));
     EXPECT_EQ(L"From : Gr", sender.substr(0, 9));
     EXPECT_EQ(L" Gott", sender.substr(sender.size() < 5 ? 0 : sender.size() - 5));
-    const std::wstring subject = WideTextOf(Control(TfrmMornelle::idSubject));
+    const std::wstring subject = WideTextOf(Control(TPopupWindow::idSubject));
     EXPECT_EQ(L"Subject : Caf", subject.substr(0, 13));
     EXPECT_EQ(L" menu", subject.substr(subject.size() < 5 ? 0 : subject.size() - 5));
 }
@@ -255,7 +255,7 @@ TEST_F(PopupWindowTest, LongBodyIsCutAtAWordWithAnEllipsis) {
     wideBody += L"\u041a\u043e\u043d\u0435\u0446.";
     queue.Add(Mail("Inbox", "A", "s", body, mpNormal));
     popup->ShowNextNotification();
-    const HWND label = Control(TfrmMornelle::idMessageBody);
+    const HWND label = Control(TPopupWindow::idMessageBody);
 
     // Whether `text` fits the label, measured as the label draws it.
     auto fits = [&](const std::wstring& text) {
@@ -299,19 +299,19 @@ TEST_F(PopupWindowTest, LabelsSitWhereTheLayoutPutsThem) {
     popup->ShowNextNotification();
     RECT client {};
     GetClientRect(hwnd, &client);
-    const RECT sender = ChildRect(Control(TfrmMornelle::idSender));
+    const RECT sender = ChildRect(Control(TPopupWindow::idSender));
     EXPECT_EQ(8, sender.left);
     EXPECT_EQ(4, sender.top);
     EXPECT_EQ(13, sender.bottom - sender.top);
-    const RECT subject = ChildRect(Control(TfrmMornelle::idSubject));
+    const RECT subject = ChildRect(Control(TPopupWindow::idSubject));
     EXPECT_EQ(8, subject.left);
     EXPECT_EQ(24, subject.top);
     EXPECT_EQ(client.right - 2, subject.right);
-    const RECT body = ChildRect(Control(TfrmMornelle::idMessageBody));
+    const RECT body = ChildRect(Control(TPopupWindow::idMessageBody));
     EXPECT_EQ(8, body.left);
     EXPECT_EQ(64, body.top);
-    // lbFolder: as wide as its bold text, right edge 8 from the client's.
-    const RECT folder = ChildRect(Control(TfrmMornelle::idFolder));
+    // The folder label: as wide as its bold text, right edge 8 from the client's.
+    const RECT folder = ChildRect(Control(TPopupWindow::idFolder));
     EXPECT_EQ(client.right - 8, folder.right);
     EXPECT_GT(folder.right - folder.left, 10);
     EXPECT_LT(folder.right - folder.left, 100);
@@ -321,18 +321,18 @@ TEST_F(PopupWindowTest, LabelsSitWhereTheLayoutPutsThem) {
     SetWindowPos(hwnd, nullptr, 0, 0, 400, 260, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client2 {};
     GetClientRect(hwnd, &client2);
-    const RECT body2 = ChildRect(Control(TfrmMornelle::idMessageBody));
+    const RECT body2 = ChildRect(Control(TPopupWindow::idMessageBody));
     EXPECT_EQ(body.right + 100, body2.right);
     EXPECT_EQ(body.bottom + (client2.bottom - client.bottom), body2.bottom);
-    EXPECT_EQ(client2.right - 8, ChildRect(Control(TfrmMornelle::idFolder)).right);
-    EXPECT_EQ(8, ChildRect(Control(TfrmMornelle::idSender)).left);
+    EXPECT_EQ(client2.right - 8, ChildRect(Control(TPopupWindow::idFolder)).right);
+    EXPECT_EQ(8, ChildRect(Control(TPopupWindow::idSender)).left);
 }
 
 TEST_F(PopupWindowTest, PriorityIconFollowsThePriority) {
     settings.UseFading = false;
     Make();
-    const HWND image = Control(TfrmMornelle::idImage1);
-    const HWND subject = Control(TfrmMornelle::idSubject);
+    const HWND image = Control(TPopupWindow::idPriorityIcon);
+    const HWND subject = Control(TPopupWindow::idSubject);
     RECT client {};
     GetClientRect(hwnd, &client);
 
@@ -340,7 +340,7 @@ TEST_F(PopupWindowTest, PriorityIconFollowsThePriority) {
     popup->ShowNextNotification();
     EXPECT_TRUE(IsWindowVisible(image) || !Visible());  // shown with the window
     EXPECT_TRUE(GetWindowLongPtrA(image, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_EQ(popup->ImageListIcon(2), reinterpret_cast<void*>(SendMessageA(image, STM_GETICON, 0, 0)));
+    EXPECT_EQ(popup->ProgramIcon(2), reinterpret_cast<void*>(SendMessageA(image, STM_GETICON, 0, 0)));
     EXPECT_EQ(22, ChildRect(subject).left);
     EXPECT_EQ(client.right - 2, ChildRect(subject).right);
     const RECT icon = ChildRect(image);
@@ -353,7 +353,7 @@ TEST_F(PopupWindowTest, PriorityIconFollowsThePriority) {
     queue.Add(Mail("Inbox", "A", "low", "", mpLow));
     popup->ShowNextNotification();
     EXPECT_TRUE(GetWindowLongPtrA(image, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_EQ(popup->ImageListIcon(3), reinterpret_cast<void*>(SendMessageA(image, STM_GETICON, 0, 0)));
+    EXPECT_EQ(popup->ProgramIcon(3), reinterpret_cast<void*>(SendMessageA(image, STM_GETICON, 0, 0)));
     EXPECT_EQ(22, ChildRect(subject).left);
     SendMessageA(hwnd, WM_CLOSE, 0, 0);
 
@@ -372,7 +372,7 @@ TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
     };
     auto look = [](int index, bool greyed = false) {
         TCount count;
-        HICON icon = static_cast<HICON>(CreateImageListIcon(index, greyed));
+        HICON icon = static_cast<HICON>(DrawProgramIcon(index, greyed));
         EXPECT_TRUE(icon) << index;
         if (!icon) return count;
         HDC screen = GetDC(nullptr);
@@ -415,8 +415,8 @@ TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
     const TCount greyed = look(0, true);
     EXPECT_EQ(0, greyed.coloured);
     EXPECT_EQ(tray.untouched, greyed.untouched);
-    EXPECT_EQ(nullptr, CreateImageListIcon(4));
-    EXPECT_EQ(nullptr, CreateImageListIcon(-1));
+    EXPECT_EQ(nullptr, DrawProgramIcon(4));
+    EXPECT_EQ(nullptr, DrawProgramIcon(-1));
 }
 
 TEST_F(PopupWindowTest, SecondNotificationOnlyAfterTheFirstHasGone) {
@@ -427,13 +427,13 @@ TEST_F(PopupWindowTest, SecondNotificationOnlyAfterTheFirstHasGone) {
     // Calling again while the first is up changes nothing.
     popup->ShowNextNotification();
     EXPECT_EQ(1u, queue.Count());
-    EXPECT_EQ("From : First", TextOf(Control(TfrmMornelle::idSender)));
+    EXPECT_EQ("From : First", TextOf(Control(TPopupWindow::idSender)));
 
     bool firstOpaque = false, firstFading = false, firstHidden = false;
     int secondFirstAlpha = -2;
     bool secondVisible = false;
     ASSERT_TRUE(PumpUntil([&] { return secondVisible && AlphaOf(hwnd) == 255; }, 8000, [&] {
-        const bool first = TextOf(Control(TfrmMornelle::idSender)) == "From : First";
+        const bool first = TextOf(Control(TPopupWindow::idSender)) == "From : First";
         const int alpha = AlphaOf(hwnd);
         if (first) {
             EXPECT_EQ(1u, queue.Count());
@@ -451,7 +451,7 @@ TEST_F(PopupWindowTest, SecondNotificationOnlyAfterTheFirstHasGone) {
     EXPECT_TRUE(firstOpaque);
     EXPECT_TRUE(firstFading);
     EXPECT_TRUE(firstHidden);
-    EXPECT_EQ("From : Second", TextOf(Control(TfrmMornelle::idSender)));
+    EXPECT_EQ("From : Second", TextOf(Control(TPopupWindow::idSender)));
     // The second starts its own fade from the bottom.
     EXPECT_LE(secondFirstAlpha, 63);
     EXPECT_EQ(0u, queue.Count());
@@ -483,7 +483,7 @@ TEST_F(PopupWindowTest, BodyClickBringsOutlookExpressForward) {
     ASSERT_TRUE(PumpUntil([&] { return Visible() && AlphaOf(hwnd) == 255; }, 2000));
 
     // No Outlook Express: the click does nothing.
-    Click(TfrmMornelle::idMessageBody);
+    Click(TPopupWindow::idMessageBody);
     Pump(100);
     EXPECT_TRUE(Visible());
 
@@ -493,10 +493,10 @@ TEST_F(PopupWindowTest, BodyClickBringsOutlookExpressForward) {
         SetForegroundWindow(user.Hwnd());
         Pump(50);
         // A click elsewhere than on the body is no body click.
-        Click(TfrmMornelle::idSender);
+        Click(TPopupWindow::idSender);
         Pump(50);
         EXPECT_TRUE(Visible());
-        Click(TfrmMornelle::idMessageBody);
+        Click(TPopupWindow::idMessageBody);
         Pump(20);  // less than a tick: the next has not come up yet
         EXPECT_FALSE(Visible());
         EXPECT_EQ(outlook.Hwnd(), GetForegroundWindow());
@@ -563,15 +563,15 @@ TEST_F(PopupWindowTest, PointerEnteringDuringTheFadeInMakesItOpaqueAtOnce) {
     EXPECT_LT(GetTickCount() - start, 400u);
     EXPECT_EQ(TPopupCycle::TPhase::CountingDown, popup->Cycle().Phase());
 
-    // MessageBody underlines while the pointer is on it.
-    const HWND body = Control(TfrmMornelle::idMessageBody);
+    // The body label underlines while the pointer is on it.
+    const HWND body = Control(TPopupWindow::idMessageBody);
     auto underlined = [&] {
         LOGFONTA font {};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(body, WM_GETFONT, 0, 0)), sizeof font, &font);
         return font.lfUnderline != 0;
     };
     RECT s {};
-    GetWindowRect(Control(TfrmMornelle::idSender), &s);
+    GetWindowRect(Control(TPopupWindow::idSender), &s);
     SetCursorPos((s.left + s.right) / 2, (s.top + s.bottom) / 2);
     EXPECT_TRUE(PumpUntil([&] { return !underlined(); }, 1000));
     RECT b {};
@@ -590,14 +590,14 @@ TEST(PopupScreenshot, HighPriority) {
     if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SHOT not set";
     if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
     SetCursorPos(1, 1);
-    TEmailQueue queue;
+    TNotificationQueue queue;
     TPopupCycle::TInputs inputs;
     inputs.Settings = [] {
         TPopupSettings s;
         s.AutoHideHint = false;
         return s;
     };
-    TfrmMornelle popup(queue, inputs, TRect(480, 380, 780, 580));
+    TPopupWindow popup(queue, inputs, TRect(480, 380, 780, 580));
     const HWND hwnd = static_cast<HWND>(popup.Handle());
     // Greek and Cyrillic, and a body longer than the popup shows.
     queue.Add(Mail("Входящие", "Νίκος Παπαδόπουλος", "Квартальный отчёт к пятнице",

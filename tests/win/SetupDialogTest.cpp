@@ -36,7 +36,7 @@ namespace test {
 namespace {
 
 constexpr TColor kUnnamed = 0x00EBB170;
-using Setup = TfrmMornelleSetup;
+using Setup = TSetupDialog;
 
 HWND Ctl(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
@@ -73,8 +73,8 @@ void Focus(HWND dialog, int id) {
 
 // Replaces the field's text by typing, each character through the filter.
 void Type(HWND dialog, const std::string& text) {
-    Focus(dialog, Setup::idSpinEditHintTime);
-    const HWND edit = Ctl(dialog, Setup::idSpinEditHintTime);
+    Focus(dialog, Setup::idHintTimeEdit);
+    const HWND edit = Ctl(dialog, Setup::idHintTimeEdit);
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, WM_CHAR, VK_BACK, 0);
     for (char ch : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(ch), 0);
@@ -216,14 +216,14 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
             int left, top, width, height;  // width -1: as wide as the text
         };
         const TPlace places[] = {
-            {Setup::idGbHint, "Hint", 16, 8, 193, 89},
-            {Setup::idChbAutoHideHint, "Auto hide hint", 24, 24, 89, 17},
-            {Setup::idLaHintTime, "Hint time (seconds):", 113, 26, -1, -1},
-            {Setup::idChbUseFading, "Use fading", 24, 48, 81, 17},
-            {Setup::idChbDisplayWhenOEActive, "Display when OE is active", 24, 72, 177, 17},
-            {Setup::idGbBackColors, "Colors", 16, 104, 193, 81},
-            {Setup::idLabel3, "Start", 24, 123, -1, -1},
-            {Setup::idLabel4, "End", 24, 155, -1, -1},
+            {Setup::idHintGroup, "Hint", 16, 8, 193, 89},
+            {Setup::idAutoHideHint, "Auto hide hint", 24, 24, 89, 17},
+            {Setup::idHintTimeLabel, "Hint time (seconds):", 113, 26, -1, -1},
+            {Setup::idUseFading, "Use fading", 24, 48, 81, 17},
+            {Setup::idDisplayWhenOEActive, "Display when OE is active", 24, 72, 177, 17},
+            {Setup::idColorsGroup, "Colors", 16, 104, 193, 81},
+            {Setup::idBeginColorLabel, "Start", 24, 123, -1, -1},
+            {Setup::idEndColorLabel, "End", 24, 155, -1, -1},
             {IDOK, "OK", 256, 216, 75, 25},
             {IDCANCEL, "Cancel", 336, 216, 75, 25},
         };
@@ -242,8 +242,8 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
             }
         }
         // The spin edit: the field and its buttons share the designed box.
-        const RECT edit = ChildRect(Ctl(dialog, Setup::idSpinEditHintTime));
-        const RECT upDown = ChildRect(Ctl(dialog, Setup::idSpinEditHintTimeUpDown));
+        const RECT edit = ChildRect(Ctl(dialog, Setup::idHintTimeEdit));
+        const RECT upDown = ChildRect(Ctl(dialog, Setup::idHintTimeUpDown));
         EXPECT_EQ(112, edit.left);
         EXPECT_EQ(48, edit.top);
         EXPECT_EQ(21, edit.bottom - edit.top);
@@ -251,28 +251,28 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         EXPECT_GE(upDown.left, edit.left + 40);
         EXPECT_EQ(112 + 89, upDown.right);
         // The colour combo boxes, closed.
-        const RECT begin = ChildRect(Ctl(dialog, Setup::idCcBeginColor));
+        const RECT begin = ChildRect(Ctl(dialog, Setup::idBeginColor));
         EXPECT_EQ(56, begin.left);
         EXPECT_EQ(120, begin.top);
         EXPECT_EQ(145, begin.right - begin.left);
         EXPECT_EQ(21, begin.bottom - begin.top);
-        const RECT end = ChildRect(Ctl(dialog, Setup::idCcEndColor));
+        const RECT end = ChildRect(Ctl(dialog, Setup::idEndColor));
         EXPECT_EQ(56, end.left);
         EXPECT_EQ(152, end.top);
         EXPECT_EQ(21, end.bottom - end.top);
-        const LONG_PTR comboStyle = GetWindowLongPtrA(Ctl(dialog, Setup::idCcBeginColor), GWL_STYLE);
+        const LONG_PTR comboStyle = GetWindowLongPtrA(Ctl(dialog, Setup::idBeginColor), GWL_STYLE);
         EXPECT_EQ(CBS_DROPDOWNLIST, comboStyle & 3);
         EXPECT_TRUE(comboStyle & CBS_OWNERDRAWFIXED);
-        EXPECT_EQ(50, SendMessageA(Ctl(dialog, Setup::idCcBeginColor), CB_GETCOUNT, 0, 0)) << "49 colours and Custom";
+        EXPECT_EQ(50, SendMessageA(Ctl(dialog, Setup::idBeginColor), CB_GETCOUNT, 0, 0)) << "49 colours and Custom";
         EXPECT_TRUE(GetWindowLongPtrA(Ctl(dialog, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
         // Tab order: the first control has the focus, Tab walks the rest and
         // comes back round.
-        const int order[] = {Setup::idChbAutoHideHint,        Setup::idChbUseFading, Setup::idSpinEditHintTime,
-                             Setup::idChbDisplayWhenOEActive, Setup::idCcBeginColor, Setup::idCcEndColor,
+        const int order[] = {Setup::idAutoHideHint,        Setup::idUseFading, Setup::idHintTimeEdit,
+                             Setup::idDisplayWhenOEActive, Setup::idBeginColor, Setup::idEndColor,
                              IDOK,                            IDCANCEL};
-        EXPECT_EQ(Ctl(dialog, Setup::idChbAutoHideHint), GetFocus());
-        HWND at = Ctl(dialog, Setup::idChbAutoHideHint);
+        EXPECT_EQ(Ctl(dialog, Setup::idAutoHideHint), GetFocus());
+        HWND at = Ctl(dialog, Setup::idAutoHideHint);
         for (size_t i = 1; i <= sizeof order / sizeof order[0]; ++i) {
             at = GetNextDlgTabItem(dialog, at, FALSE);
             EXPECT_EQ(order[i % (sizeof order / sizeof order[0])], GetDlgCtrlID(at)) << "tab stop " << i;
@@ -284,17 +284,17 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
 TEST_F(SetupDialogTest, SettingsReachTheControls) {
     Store({false, true, false, 0, kUnnamed, 0x8000001B});
     driver.Run({[](HWND dialog) {
-        EXPECT_FALSE(Checked(dialog, Setup::idChbAutoHideHint));
-        EXPECT_TRUE(Checked(dialog, Setup::idChbUseFading));
-        EXPECT_FALSE(Checked(dialog, Setup::idChbDisplayWhenOEActive));
+        EXPECT_FALSE(Checked(dialog, Setup::idAutoHideHint));
+        EXPECT_TRUE(Checked(dialog, Setup::idUseFading));
+        EXPECT_FALSE(Checked(dialog, Setup::idDisplayWhenOEActive));
         // A stored 0 equals what the new field shows, so it stays 0.
-        EXPECT_EQ("0", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
-        EXPECT_EQ("Custom", ComboText(dialog, Setup::idCcBeginColor));
-        EXPECT_EQ("GradientActiveCaption", ComboText(dialog, Setup::idCcEndColor));
+        EXPECT_EQ("0", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
+        EXPECT_EQ("Custom", ComboText(dialog, Setup::idBeginColor));
+        EXPECT_EQ("GradientActiveCaption", ComboText(dialog, Setup::idEndColor));
         // Auto hide off: the hint time has nothing to say.
-        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
-        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTimeUpDown)));
-        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
+        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeEdit)));
+        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeUpDown)));
+        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeLabel)));
         Click(dialog, IDOK);
     }});
     // OK leaves an unnamed colour as it was; the 0 shown comes back within the range.
@@ -302,20 +302,20 @@ TEST_F(SetupDialogTest, SettingsReachTheControls) {
 
     Store({true, false, true, 5000, 0x00FFFFFF, 0x1FFFFFFF});
     driver.Run({[](HWND dialog) {
-        EXPECT_TRUE(Checked(dialog, Setup::idChbAutoHideHint));
-        EXPECT_FALSE(Checked(dialog, Setup::idChbUseFading));
-        EXPECT_TRUE(Checked(dialog, Setup::idChbDisplayWhenOEActive));
-        EXPECT_EQ("1800", TextOf(Ctl(dialog, Setup::idSpinEditHintTime))) << "clamped on the way in";
-        EXPECT_EQ("White", ComboText(dialog, Setup::idCcBeginColor));
-        EXPECT_EQ("None", ComboText(dialog, Setup::idCcEndColor));
-        EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
-        EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
+        EXPECT_TRUE(Checked(dialog, Setup::idAutoHideHint));
+        EXPECT_FALSE(Checked(dialog, Setup::idUseFading));
+        EXPECT_TRUE(Checked(dialog, Setup::idDisplayWhenOEActive));
+        EXPECT_EQ("1800", TextOf(Ctl(dialog, Setup::idHintTimeEdit))) << "clamped on the way in";
+        EXPECT_EQ("White", ComboText(dialog, Setup::idBeginColor));
+        EXPECT_EQ("None", ComboText(dialog, Setup::idEndColor));
+        EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeEdit)));
+        EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeLabel)));
         Click(dialog, IDCANCEL);
     }});
 
     Store({true, true, true, -7, 0x8000001B, 0x00FFFFFF});
     driver.Run({[](HWND dialog) {
-        EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+        EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
         Click(dialog, IDCANCEL);
     }});
 }
@@ -324,27 +324,27 @@ TEST_F(SetupDialogTest, AutoHideHintGreysTheHintTimeAndItsLabel) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
     driver.Run({
         [](HWND dialog) {
-            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
-            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
-            Click(dialog, Setup::idChbAutoHideHint);
-            EXPECT_FALSE(Checked(dialog, Setup::idChbAutoHideHint));
-            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
-            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTimeUpDown)));
-            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeEdit)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeLabel)));
+            Click(dialog, Setup::idAutoHideHint);
+            EXPECT_FALSE(Checked(dialog, Setup::idAutoHideHint));
+            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeEdit)));
+            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeUpDown)));
+            EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeLabel)));
             // Nothing else depends on it.
-            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idChbUseFading)));
-            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idCcBeginColor)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idUseFading)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idBeginColor)));
         },
         [](HWND dialog) {
             // The keyboard's way: Space on the focused check box.
-            Focus(dialog, Setup::idChbAutoHideHint);
-            SendMessageA(Ctl(dialog, Setup::idChbAutoHideHint), WM_KEYDOWN, VK_SPACE, 0);
-            SendMessageA(Ctl(dialog, Setup::idChbAutoHideHint), WM_KEYUP, VK_SPACE, 0xC0000001);
-            EXPECT_TRUE(Checked(dialog, Setup::idChbAutoHideHint));
-            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTime)));
-            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idSpinEditHintTimeUpDown)));
-            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idLaHintTime)));
-            Click(dialog, Setup::idChbAutoHideHint);
+            Focus(dialog, Setup::idAutoHideHint);
+            SendMessageA(Ctl(dialog, Setup::idAutoHideHint), WM_KEYDOWN, VK_SPACE, 0);
+            SendMessageA(Ctl(dialog, Setup::idAutoHideHint), WM_KEYUP, VK_SPACE, 0xC0000001);
+            EXPECT_TRUE(Checked(dialog, Setup::idAutoHideHint));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeEdit)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeUpDown)));
+            EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeLabel)));
+            Click(dialog, Setup::idAutoHideHint);
             Click(dialog, IDOK);
         },
     });
@@ -354,22 +354,22 @@ TEST_F(SetupDialogTest, AutoHideHintGreysTheHintTimeAndItsLabel) {
 TEST_F(SetupDialogTest, OkCopiesAllSixValuesIntoTheSettings) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
     driver.Run({[](HWND dialog) {
-        Click(dialog, Setup::idChbAutoHideHint);
-        Click(dialog, Setup::idChbAutoHideHint);  // back on: the hint time stays editable
-        Click(dialog, Setup::idChbUseFading);
-        Click(dialog, Setup::idChbDisplayWhenOEActive);
+        Click(dialog, Setup::idAutoHideHint);
+        Click(dialog, Setup::idAutoHideHint);  // back on: the hint time stays editable
+        Click(dialog, Setup::idUseFading);
+        Click(dialog, Setup::idDisplayWhenOEActive);
         Type(dialog, "42");
-        Pick(dialog, Setup::idCcBeginColor, "Navy");
-        Pick(dialog, Setup::idCcEndColor, "InfoBk");
+        Pick(dialog, Setup::idBeginColor, "Navy");
+        Pick(dialog, Setup::idEndColor, "InfoBk");
         Click(dialog, IDOK);
     }});
     EXPECT_EQ((TSix {true, false, false, 42, 0x800000, 0x80000018}), Current());
 
     driver.Run({[](HWND dialog) {
-        Click(dialog, Setup::idChbAutoHideHint);
-        Click(dialog, Setup::idChbUseFading);
-        Pick(dialog, Setup::idCcBeginColor, "Default");
-        Pick(dialog, Setup::idCcEndColor, "Black");
+        Click(dialog, Setup::idAutoHideHint);
+        Click(dialog, Setup::idUseFading);
+        Pick(dialog, Setup::idBeginColor, "Default");
+        Pick(dialog, Setup::idEndColor, "Black");
         Click(dialog, IDOK);
     }});
     EXPECT_EQ((TSix {false, true, false, 42, 0x20000000, 0x000000}), Current());
@@ -379,11 +379,11 @@ TEST_F(SetupDialogTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     const TSix before {true, true, false, 7, kUnnamed, 0x00FFFFFF};
     Store(before);
     auto change = [](HWND dialog) {
-        Click(dialog, Setup::idChbAutoHideHint);
-        Click(dialog, Setup::idChbUseFading);
-        Click(dialog, Setup::idChbDisplayWhenOEActive);
-        Pick(dialog, Setup::idCcBeginColor, "Red");
-        Pick(dialog, Setup::idCcEndColor, "Lime");
+        Click(dialog, Setup::idAutoHideHint);
+        Click(dialog, Setup::idUseFading);
+        Click(dialog, Setup::idDisplayWhenOEActive);
+        Pick(dialog, Setup::idBeginColor, "Red");
+        Pick(dialog, Setup::idEndColor, "Lime");
     };
     driver.Run({[&](HWND dialog) {
         Type(dialog, "99");
@@ -407,20 +407,20 @@ TEST_F(SetupDialogTest, HintTimeIsClampedWhenTheFieldIsLeft) {
     driver.Run({
         [](HWND dialog) {
             Type(dialog, "5000");
-            EXPECT_EQ("5000", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
-            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_TAB);
+            EXPECT_EQ("5000", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
+            PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_TAB);
         },
         [](HWND dialog) {
-            EXPECT_EQ(Ctl(dialog, Setup::idChbDisplayWhenOEActive), GetFocus());
-            EXPECT_EQ("1800", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+            EXPECT_EQ(Ctl(dialog, Setup::idDisplayWhenOEActive), GetFocus());
+            EXPECT_EQ("1800", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
             Type(dialog, "-5");
-            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_TAB);
+            PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_TAB);
         },
         [](HWND dialog) {
-            EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+            EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
             Type(dialog, "+");
-            Focus(dialog, Setup::idCcBeginColor);
-            EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idSpinEditHintTime))) << "not a number reads as 1";
+            Focus(dialog, Setup::idBeginColor);
+            EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idHintTimeEdit))) << "not a number reads as 1";
             Type(dialog, "250");
             Click(dialog, IDOK);  // the click takes the focus first
         },
@@ -434,7 +434,7 @@ TEST_F(SetupDialogTest, OnlyNumberCharactersCanBeTyped) {
     GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
     driver.Run({[&](HWND dialog) {
         Type(dialog, std::string("1a2 b+x-") + separator[0] + "3");
-        EXPECT_EQ(std::string("12+-") + separator[0] + "3", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
+        EXPECT_EQ(std::string("12+-") + separator[0] + "3", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
         Click(dialog, IDCANCEL);
     }});
 }
@@ -444,28 +444,28 @@ TEST_F(SetupDialogTest, EnterTakesTheValueWithinTheRange) {
     // Empty reads as 1.
     driver.Run({[](HWND dialog) {
         Type(dialog, "");
-        EXPECT_EQ("", TextOf(Ctl(dialog, Setup::idSpinEditHintTime)));
-        PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_RETURN);
+        EXPECT_EQ("", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
+        PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_RETURN);
     }});
     EXPECT_EQ(1, NotifierSettings().HintTime);
 
     // Confirmed while the field still has the focus: clamped all the same.
     driver.Run({[](HWND dialog) {
         Type(dialog, "5000");
-        PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_RETURN);
+        PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_RETURN);
     }});
     EXPECT_EQ(1800, NotifierSettings().HintTime);
     driver.Run({[](HWND dialog) {
         Type(dialog, "-5");
-        PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_RETURN);
+        PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_RETURN);
     }});
     EXPECT_EQ(1, NotifierSettings().HintTime);
 
     // Enter on another control is OK too.
     driver.Run({[](HWND dialog) {
-        Click(dialog, Setup::idChbUseFading);
-        Focus(dialog, Setup::idChbUseFading);
-        PostKey(Ctl(dialog, Setup::idChbUseFading), VK_RETURN);
+        Click(dialog, Setup::idUseFading);
+        Focus(dialog, Setup::idUseFading);
+        PostKey(Ctl(dialog, Setup::idUseFading), VK_RETURN);
     }});
     EXPECT_FALSE(NotifierSettings().UseFading);
     EXPECT_EQ(1, NotifierSettings().HintTime);
@@ -473,23 +473,23 @@ TEST_F(SetupDialogTest, EnterTakesTheValueWithinTheRange) {
 
 TEST_F(SetupDialogTest, ArrowsButtonsAndWheelStepByOneWithinTheRange) {
     Store({true, true, true, 1799, 0x8000001B, 0x00FFFFFF});
-    const auto text = [](HWND dialog) { return TextOf(Ctl(dialog, Setup::idSpinEditHintTime)); };
+    const auto text = [](HWND dialog) { return TextOf(Ctl(dialog, Setup::idHintTimeEdit)); };
     driver.Run({
         [](HWND dialog) {
-            Focus(dialog, Setup::idSpinEditHintTime);
-            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_UP);
+            Focus(dialog, Setup::idHintTimeEdit);
+            PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_UP);
         },
         [&](HWND dialog) {
             EXPECT_EQ("1800", text(dialog));
-            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_UP);
+            PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_UP);
         },
         [&](HWND dialog) {
             EXPECT_EQ("1800", text(dialog)) << "not past the top";
-            PostKey(Ctl(dialog, Setup::idSpinEditHintTime), VK_DOWN);
+            PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_DOWN);
         },
         [&](HWND dialog) {
             EXPECT_EQ("1799", text(dialog));
-            const HWND edit = Ctl(dialog, Setup::idSpinEditHintTime);
+            const HWND edit = Ctl(dialog, Setup::idHintTimeEdit);
             SendMessageA(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
             EXPECT_EQ("1800", text(dialog));
             SendMessageA(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
@@ -499,7 +499,7 @@ TEST_F(SetupDialogTest, ArrowsButtonsAndWheelStepByOneWithinTheRange) {
 
             Type(dialog, "2");
             // The buttons: a press on the lower half, then on the upper.
-            const HWND upDown = Ctl(dialog, Setup::idSpinEditHintTimeUpDown);
+            const HWND upDown = Ctl(dialog, Setup::idHintTimeUpDown);
             RECT r {};
             GetClientRect(upDown, &r);
             const LPARAM lower = MAKELPARAM(r.right / 2, r.bottom * 3 / 4);
@@ -526,13 +526,13 @@ TEST_F(SetupDialogTest, ArrowsButtonsAndWheelStepByOneWithinTheRange) {
 TEST_F(SetupDialogTest, ColourComboGivesTheCustomColourBackAfterWhite) {
     Store({true, true, true, 3, kUnnamed, 0x00FFFFFF});
     driver.Run({[](HWND dialog) {
-        EXPECT_EQ("Custom", ComboText(dialog, Setup::idCcBeginColor));
-        Pick(dialog, Setup::idCcBeginColor, "White");
-        EXPECT_EQ("White", ComboText(dialog, Setup::idCcBeginColor));
-        Pick(dialog, Setup::idCcBeginColor, "Custom");
-        EXPECT_EQ("Custom", ComboText(dialog, Setup::idCcBeginColor));
+        EXPECT_EQ("Custom", ComboText(dialog, Setup::idBeginColor));
+        Pick(dialog, Setup::idBeginColor, "White");
+        EXPECT_EQ("White", ComboText(dialog, Setup::idBeginColor));
+        Pick(dialog, Setup::idBeginColor, "Custom");
+        EXPECT_EQ("Custom", ComboText(dialog, Setup::idBeginColor));
         // The end colour never had a custom one: Custom is black.
-        Pick(dialog, Setup::idCcEndColor, "Custom");
+        Pick(dialog, Setup::idEndColor, "Custom");
         Click(dialog, IDOK);
     }});
     EXPECT_EQ(kUnnamed, NotifierSettings().BeginColor);
@@ -544,7 +544,7 @@ TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
     driver.Run({
         [&](HWND dialog) {
             EXPECT_EQ(dialog, GetForegroundWindow());
-            Click(dialog, Setup::idChbUseFading);  // a change the second request must not lose
+            Click(dialog, Setup::idUseFading);  // a change the second request must not lose
             // A plain window of the user's, in front before the dialog is asked for.
             user.reset(new TUserWindow("PellumoSetupTestUserWindow", 300, 250, 500, 400));
             ASSERT_TRUE(user->Hwnd());
@@ -558,7 +558,7 @@ TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
             EXPECT_EQ(dialog, SetupDialogHandle());
             EXPECT_EQ(dialog, GetForegroundWindow());
             EXPECT_EQ(1, CountDialogs());
-            EXPECT_FALSE(Checked(dialog, Setup::idChbUseFading));
+            EXPECT_FALSE(Checked(dialog, Setup::idUseFading));
             Click(dialog, IDOK);
         },
     });
@@ -572,7 +572,7 @@ TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
 TEST_F(SetupDialogTest, ProgramEndClosesTheDialogAsCancelAndKeepsTheQuit) {
     const TSix before = Current();
     driver.Run({[](HWND dialog) {
-        Click(dialog, Setup::idChbUseFading);
+        Click(dialog, Setup::idUseFading);
         PostQuitMessage(7);
     }});
     EXPECT_EQ(before, Current());
@@ -628,7 +628,7 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
     ASSERT_EQ(56, logo->Height);
 
     driver.Run({[&](HWND dialog) {
-        const HWND image = Ctl(dialog, Setup::idImage1);
+        const HWND image = Ctl(dialog, Setup::idLogo);
         ASSERT_TRUE(image);
         EXPECT_TRUE(IsWindowVisible(image));
         const RECT r = ChildRect(image);

@@ -178,7 +178,7 @@ int Scan(const std::string& storeRoot, bool test) {
     TMailScan scan(folders);
     const std::vector<TSkippedFolder> skipped = scan.ScanFolders(!test);
     static const char* const kPriorities[] = {"mpHigh", "mpNormal", "mpLow"};
-    while (std::unique_ptr<TEmailInfo> info = scan.Queue.Take())
+    while (std::unique_ptr<TNotification> info = scan.Queue.Take())
         std::printf("%s\t%s\t%s\t%s\t%s\n", Escape(info->Folder).c_str(), Escape(info->Sender).c_str(),
                     Escape(info->Subject).c_str(), kPriorities[info->Priority], Escape(info->Body).c_str());
     // The program passes over a folder file it cannot read; so does this, but says so.

@@ -4,7 +4,7 @@
 // directory to watch has changed, and a stop event, waited on together; each
 // change is handed to the owner's thread through TMainThreadCall and waited
 // for.
-#include "app/MailNotificationThread.h"
+#include "app/StoreWatcherThread.h"
 
 #include <windows.h>
 #include <process.h>
@@ -125,7 +125,7 @@ private:
 // What the owner and the run share. The events are made here, with the
 // owner, so that a Stop or a new directory that come before the thread has
 // started are not lost.
-struct TMailNotificationThread::TShared {
+struct TStoreWatcherThread::TShared {
     TShared() : StopEvent(MakeEvent()), DirectoryEvent(MakeEvent()) {}
     TKernelHandle StopEvent;        // auto-reset, unnamed
     TKernelHandle DirectoryEvent;   // auto-reset: Directory changed
@@ -150,7 +150,7 @@ private:
 };
 
 // The thread's own part: it frees itself when the run ends.
-struct TMailNotificationThread::TRun {
+struct TStoreWatcherThread::TRun {
     TRun(std::shared_ptr<TShared> shared, TMainThreadCall owner) : Shared(std::move(shared)), Owner(owner) {}
     ~TRun() {
         // Everything let go before the owner is told the run is over.
@@ -288,7 +288,7 @@ struct TMailNotificationThread::TRun {
     std::string Refused;  // the directory last reported as not watchable
 };
 
-TMailNotificationThread::TMailNotificationThread()
+TStoreWatcherThread::TStoreWatcherThread()
     : shared_(std::make_shared<TShared>()), thread_(nullptr), run_(nullptr) {
     auto run = std::make_unique<TRun>(shared_, TMainThreadCall::OfThisThread());
     const uintptr_t thread = _beginthreadex(nullptr, 0, &TRun::ThreadProc, run.get(), CREATE_SUSPENDED, nullptr);
@@ -297,7 +297,7 @@ TMailNotificationThread::TMailNotificationThread()
     run_ = run.release();
 }
 
-TMailNotificationThread::~TMailNotificationThread() {
+TStoreWatcherThread::~TStoreWatcherThread() {
     Stop();
     if (run_) {
         // Never resumed: with the stop asked for, the run ends as it starts
@@ -308,9 +308,9 @@ TMailNotificationThread::~TMailNotificationThread() {
     CloseHandle(thread_);
 }
 
-void TMailNotificationThread::SetDirectory(const std::string& dir) { shared_->SetDirectory(dir); }
+void TStoreWatcherThread::SetDirectory(const std::string& dir) { shared_->SetDirectory(dir); }
 
-void TMailNotificationThread::Resume() {
+void TStoreWatcherThread::Resume() {
     if (!run_) return;
     run_->OnChange = OnChange;
     shared_->RetryInterval = RetryInterval;
@@ -319,13 +319,13 @@ void TMailNotificationThread::Resume() {
     run_ = nullptr;
 }
 
-void TMailNotificationThread::Stop() {
+void TStoreWatcherThread::Stop() {
     shared_->StopAsked = true;
     SetEvent(shared_->StopEvent.Get());
 }
 
-bool TMailNotificationThread::Ended() const { return shared_->Phase == wpEnded; }
+bool TStoreWatcherThread::Ended() const { return shared_->Phase == wpEnded; }
 
-TWatchPhase TMailNotificationThread::Phase() const { return static_cast<TWatchPhase>(shared_->Phase.load()); }
+TWatchPhase TStoreWatcherThread::Phase() const { return static_cast<TWatchPhase>(shared_->Phase.load()); }
 
 }  // namespace pellumo

@@ -21,23 +21,23 @@ enum TWatchPhase {
     wpEnded,        // the run is over; the thread has let go of everything
 };
 
-class TMailNotificationThread {
+class TStoreWatcherThread {
 public:
     // Creates the thread suspended. OnChange will run on the calling thread,
-    // served by its message loop. Raises Exception when the system cannot
+    // served by its message loop. Throws Exception when the system cannot
     // make the thread.
-    TMailNotificationThread();
+    TStoreWatcherThread();
     // Stops the watcher (signal only, no waiting), so that OnChange never
     // runs after this on the thread that made it. A watcher never resumed is
     // let run just long enough to end.
-    ~TMailNotificationThread();
-    TMailNotificationThread(const TMailNotificationThread&) = delete;
-    TMailNotificationThread& operator=(const TMailNotificationThread&) = delete;
+    ~TStoreWatcherThread();
+    TStoreWatcherThread(const TStoreWatcherThread&) = delete;
+    TStoreWatcherThread& operator=(const TStoreWatcherThread&) = delete;
 
     // Run on the thread that made the watcher, while the watcher waits, after
     // a write in the watched directory, a change under the identity keys, a
     // change of the directory's watch (Armed: a change notification on it is
-    // in place), and at every slow retry. An error it raises is logged and
+    // in place), and at every slow retry. An error it throws is logged and
     // watching goes on. Set it before Resume; the run takes its own copy then.
     std::function<void(bool armed)> OnChange;
 

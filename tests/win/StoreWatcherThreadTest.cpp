@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "win/MessagePump.h"
-#include "app/MailNotificationThread.h"
+#include "app/StoreWatcherThread.h"
 #include "app/MainThreadCall.h"
 #include "platform/Exception.h"
 #include "store/StoreLocation.h"
@@ -83,7 +83,7 @@ protected:
     // Starts a watcher on the registry's store that counts its scans and then
     // runs Extra, and waits until its run has settled on watching or not.
     void Start(std::function<void(TScans&)> extra = nullptr, unsigned long retryInterval = 30000) {
-        watcher_ = std::make_unique<TMailNotificationThread>();
+        watcher_ = std::make_unique<TStoreWatcherThread>();
         auto scans = scans_;
         watcher_->RetryInterval = retryInterval;
         watcher_->SetDirectory(LookUpStoreRoot());
@@ -139,16 +139,16 @@ protected:
 
     std::string dir_;
     std::shared_ptr<TScans> scans_ = std::make_shared<TScans>();
-    std::unique_ptr<TMailNotificationThread> watcher_;
+    std::unique_ptr<TStoreWatcherThread> watcher_;
 };
 
-using MailNotificationThread_Changes = WatcherTest;
-using MailNotificationThread_Stop = WatcherTest;
-using MailNotificationThread_NoStore = WatcherTest;
-using MailNotificationThread_FailingScan = WatcherTest;
-using MailNotificationThread_Idle = WatcherTest;
+using StoreWatcherThread_Changes = WatcherTest;
+using StoreWatcherThread_Stop = WatcherTest;
+using StoreWatcherThread_NoStore = WatcherTest;
+using StoreWatcherThread_FailingScan = WatcherTest;
+using StoreWatcherThread_Idle = WatcherTest;
 
-TEST_F(MailNotificationThread_Changes, AWriteToAFileCausesOneScanOnTheOwnersThread) {
+TEST_F(StoreWatcherThread_Changes, AWriteToAFileCausesOneScanOnTheOwnersThread) {
     Write("Inbox.dbx");
     UseTempStore();
     Start();
@@ -161,7 +161,7 @@ TEST_F(MailNotificationThread_Changes, AWriteToAFileCausesOneScanOnTheOwnersThre
     EXPECT_FALSE(watcher_->Ended());
 }
 
-TEST_F(MailNotificationThread_Changes, AWriteToAnyNewFileCausesOneScan) {
+TEST_F(StoreWatcherThread_Changes, AWriteToAnyNewFileCausesOneScan) {
     UseTempStore();
     Start();
     Write("not a folder.txt", "anything");
@@ -170,7 +170,7 @@ TEST_F(MailNotificationThread_Changes, AWriteToAnyNewFileCausesOneScan) {
     EXPECT_EQ(Scans(), 1);
 }
 
-TEST_F(MailNotificationThread_Changes, EachWriteAfterAScanCausesItsOwnScan) {
+TEST_F(StoreWatcherThread_Changes, EachWriteAfterAScanCausesItsOwnScan) {
     Write("Inbox.dbx");
     UseTempStore();
     Start();
@@ -182,7 +182,7 @@ TEST_F(MailNotificationThread_Changes, EachWriteAfterAScanCausesItsOwnScan) {
     }
 }
 
-TEST_F(MailNotificationThread_Changes, RenameAloneCausesNoScan) {
+TEST_F(StoreWatcherThread_Changes, RenameAloneCausesNoScan) {
     Write("Inbox.dbx");
     UseTempStore();
     Start();
@@ -194,7 +194,7 @@ TEST_F(MailNotificationThread_Changes, RenameAloneCausesNoScan) {
     ASSERT_TRUE(WaitForScans(1));
 }
 
-TEST_F(MailNotificationThread_Changes, DeleteAloneCausesNoScan) {
+TEST_F(StoreWatcherThread_Changes, DeleteAloneCausesNoScan) {
     Write("Old.dbx");
     Write("Inbox.dbx");
     UseTempStore();
@@ -206,7 +206,7 @@ TEST_F(MailNotificationThread_Changes, DeleteAloneCausesNoScan) {
     ASSERT_TRUE(WaitForScans(1));
 }
 
-TEST_F(MailNotificationThread_Changes, AWriteInASubdirectoryCausesNoScan) {
+TEST_F(StoreWatcherThread_Changes, AWriteInASubdirectoryCausesNoScan) {
     ASSERT_TRUE(CreateDirectoryA((dir_ + "Sub").c_str(), nullptr));
     Write("Sub\\Inbox.dbx");
     Write("Inbox.dbx");
@@ -219,7 +219,7 @@ TEST_F(MailNotificationThread_Changes, AWriteInASubdirectoryCausesNoScan) {
     ASSERT_TRUE(WaitForScans(1));
 }
 
-TEST_F(MailNotificationThread_Changes, WritesDuringAScanCauseExactlyOneMoreScan) {
+TEST_F(StoreWatcherThread_Changes, WritesDuringAScanCauseExactlyOneMoreScan) {
     Write("Inbox.dbx");
     Write("Sent Items.dbx");
     UseTempStore();
@@ -235,7 +235,7 @@ TEST_F(MailNotificationThread_Changes, WritesDuringAScanCauseExactlyOneMoreScan)
     EXPECT_EQ(Scans(), 2);
 }
 
-TEST_F(MailNotificationThread_Changes, AWriteByAnotherThreadWhileTheScanRunsCausesOneMoreScan) {
+TEST_F(StoreWatcherThread_Changes, AWriteByAnotherThreadWhileTheScanRunsCausesOneMoreScan) {
     Write("Inbox.dbx");
     UseTempStore();
     Start([this](TScans& scans) {
@@ -253,7 +253,7 @@ TEST_F(MailNotificationThread_Changes, AWriteByAnotherThreadWhileTheScanRunsCaus
     EXPECT_EQ(Scans(), 2);
 }
 
-TEST_F(MailNotificationThread_Changes, TheWatcherWaitsUntilTheScanHasReturned) {
+TEST_F(StoreWatcherThread_Changes, TheWatcherWaitsUntilTheScanHasReturned) {
     Write("Inbox.dbx");
     UseTempStore();
     // The first scan writes and then serves messages itself for a while, as a
@@ -270,7 +270,7 @@ TEST_F(MailNotificationThread_Changes, TheWatcherWaitsUntilTheScanHasReturned) {
     EXPECT_EQ(Scans(), 2);
 }
 
-TEST_F(MailNotificationThread_Stop, StopEndsAWaitingWatcherAtOnce) {
+TEST_F(StoreWatcherThread_Stop, StopEndsAWaitingWatcherAtOnce) {
     UseTempStore();
     Start();
     ASSERT_EQ(watcher_->Phase(), wpWatching);
@@ -283,9 +283,9 @@ TEST_F(MailNotificationThread_Stop, StopEndsAWaitingWatcherAtOnce) {
     EXPECT_EQ(Scans(), 0);
 }
 
-TEST_F(MailNotificationThread_Stop, StopBeforeResumeEndsTheRunAsItStarts) {
+TEST_F(StoreWatcherThread_Stop, StopBeforeResumeEndsTheRunAsItStarts) {
     UseTempStore();
-    watcher_ = std::make_unique<TMailNotificationThread>();
+    watcher_ = std::make_unique<TStoreWatcherThread>();
     auto scans = scans_;
     watcher_->OnChange = [scans](bool) { scans->Count++; };
     EXPECT_EQ(watcher_->Phase(), wpStarting);
@@ -297,7 +297,7 @@ TEST_F(MailNotificationThread_Stop, StopBeforeResumeEndsTheRunAsItStarts) {
     EXPECT_EQ(Scans(), 0);
 }
 
-TEST_F(MailNotificationThread_Stop, StopWhileARequestWaitsToBeServedRunsNoScan) {
+TEST_F(StoreWatcherThread_Stop, StopWhileARequestWaitsToBeServedRunsNoScan) {
     UseTempStore();
     Start();
     Write("Inbox.dbx");
@@ -311,7 +311,7 @@ TEST_F(MailNotificationThread_Stop, StopWhileARequestWaitsToBeServedRunsNoScan) 
     EXPECT_EQ(Scans(), 0);
 }
 
-TEST_F(MailNotificationThread_Stop, ReleasingTheWatcherStopsIt) {
+TEST_F(StoreWatcherThread_Stop, ReleasingTheWatcherStopsIt) {
     Write("Inbox.dbx");
     UseTempStore();
     Start();
@@ -322,9 +322,9 @@ TEST_F(MailNotificationThread_Stop, ReleasingTheWatcherStopsIt) {
     EXPECT_EQ(Scans(), 0);
 }
 
-TEST_F(MailNotificationThread_Stop, ReleasingAWatcherNeverResumedIsSafe) {
+TEST_F(StoreWatcherThread_Stop, ReleasingAWatcherNeverResumedIsSafe) {
     UseTempStore();
-    watcher_ = std::make_unique<TMailNotificationThread>();
+    watcher_ = std::make_unique<TStoreWatcherThread>();
     auto scans = scans_;
     watcher_->OnChange = [scans](bool) { scans->Count++; };
     watcher_.reset();
@@ -333,7 +333,7 @@ TEST_F(MailNotificationThread_Stop, ReleasingAWatcherNeverResumedIsSafe) {
     EXPECT_EQ(Scans(), 0);
 }
 
-TEST_F(MailNotificationThread_NoStore, NoStoreDirectoryMeansNoScansAndStopStillWorks) {
+TEST_F(StoreWatcherThread_NoStore, NoStoreDirectoryMeansNoScansAndStopStillWorks) {
     // Nothing in the registry; the current directory, where an empty path
     // would point, is the one written to.
     char previous[MAX_PATH];
@@ -350,7 +350,7 @@ TEST_F(MailNotificationThread_NoStore, NoStoreDirectoryMeansNoScansAndStopStillW
     EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
 }
 
-TEST_F(MailNotificationThread_NoStore, AMissingStoreDirectoryIsLookedForAgainAndWatchedOnceThere) {
+TEST_F(StoreWatcherThread_NoStore, AMissingStoreDirectoryIsLookedForAgainAndWatchedOnceThere) {
     SetStoreRoot(dir_ + "Later");
     Start(nullptr, 200);
     EXPECT_EQ(watcher_->Phase(), wpNotWatching);
@@ -368,7 +368,7 @@ TEST_F(MailNotificationThread_NoStore, AMissingStoreDirectoryIsLookedForAgainAnd
     RemoveTree(dir_ + "Later\\");
 }
 
-TEST_F(MailNotificationThread_NoStore, TheWatchMovesWithTheDirectory) {
+TEST_F(StoreWatcherThread_NoStore, TheWatchMovesWithTheDirectory) {
     ASSERT_TRUE(CreateDirectoryA((dir_ + "Other").c_str(), nullptr));
     UseTempStore();
     Start();
@@ -383,7 +383,7 @@ TEST_F(MailNotificationThread_NoStore, TheWatchMovesWithTheDirectory) {
     RemoveTree(dir_ + "Other\\");
 }
 
-TEST_F(MailNotificationThread_NoStore, AChangeOfTheIdentityKeysCausesAScan) {
+TEST_F(StoreWatcherThread_NoStore, AChangeOfTheIdentityKeysCausesAScan) {
     UseTempStore();
     Start();
     PutString("Identities", "Last User ID", "{00000000-7E57-0000-0000-000000000002}");
@@ -393,7 +393,7 @@ TEST_F(MailNotificationThread_NoStore, AChangeOfTheIdentityKeysCausesAScan) {
     ASSERT_TRUE(WaitForScans(2)) << "the second change was not watched";
 }
 
-TEST_F(MailNotificationThread_NoStore, AStoreRootThatIsAFileIsNotWatched) {
+TEST_F(StoreWatcherThread_NoStore, AStoreRootThatIsAFileIsNotWatched) {
     Write("Inbox.dbx");
     SetStoreRoot(dir_ + "Inbox.dbx");
     Start();
@@ -406,7 +406,7 @@ TEST_F(MailNotificationThread_NoStore, AStoreRootThatIsAFileIsNotWatched) {
     EXPECT_EQ(Scans(), 1);
 }
 
-TEST_F(MailNotificationThread_NoStore, AStoreDirectoryRemovedWhileWatchedCausesNoStreamOfScans) {
+TEST_F(StoreWatcherThread_NoStore, AStoreDirectoryRemovedWhileWatchedCausesNoStreamOfScans) {
     Write("Inbox.dbx");
     UseTempStore();
     Start();
@@ -424,7 +424,7 @@ TEST_F(MailNotificationThread_NoStore, AStoreDirectoryRemovedWhileWatchedCausesN
     EXPECT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kPromptly));
 }
 
-TEST_F(MailNotificationThread_FailingScan, AScanThatRaisesDoesNotEndWatching) {
+TEST_F(StoreWatcherThread_FailingScan, AScanThatRaisesDoesNotEndWatching) {
     const std::function<void(TScans&)> failures[] = {[](TScans&) { throw Exception("Invalid dbx file"); },
                                                      [](TScans&) { throw 42; }};
     for (const auto& fail : failures) {
@@ -444,7 +444,7 @@ TEST_F(MailNotificationThread_FailingScan, AScanThatRaisesDoesNotEndWatching) {
     }
 }
 
-TEST_F(MailNotificationThread_Idle, AWaitingWatcherUsesNoProcessorTime) {
+TEST_F(StoreWatcherThread_Idle, AWaitingWatcherUsesNoProcessorTime) {
     // The measure itself must see work when there is some.
     const uint64_t before = ProcessCpuMs();
     for (DWORD start = GetTickCount(); GetTickCount() - start < 300;) {

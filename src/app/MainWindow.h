@@ -1,5 +1,5 @@
 #pragma once
-// The main form as the program holds it: the popup window (TfrmMornelle) is
+// The main window as the program holds it: the popup window (TPopupWindow) is
 // its face; behind it sit the tray icon and its menu, the scan with its seen
 // list, queue and message object, and the store watcher. Windows-free, so the
 // program entry needs nothing but this and the settings.
@@ -9,29 +9,28 @@
 
 namespace pellumo {
 
-class TfrmMornelle;
-class TMailNotificationThread;
+class TPopupWindow;
+class TStoreWatcherThread;
 class TMailScan;
 class TStoreWatch;
 
-class TMainForm {
+class TMainWindow {
 public:
     // The tray icon's callback message (WM_USER + 1).
     static const unsigned kTrayIconMessage = 0x0401;
 
     // Makes the popup window, hidden, over an empty queue. The settings
-    // are used here first, so their construction has run (or raised) before.
-    explicit TMainForm(const std::string& commandLine);
-    // FormDestroy: StopWatching, RemoveTrayIcon, then the window and the
-    // message object go.
-    ~TMainForm();
-    TMainForm(const TMainForm&) = delete;
-    TMainForm& operator=(const TMainForm&) = delete;
+    // are used here first, so their construction has run (or thrown) before.
+    explicit TMainWindow(const std::string& commandLine);
+    // StopWatching, RemoveTrayIcon, then the window and the message object go.
+    ~TMainWindow();
+    TMainWindow(const TMainWindow&) = delete;
+    TMainWindow& operator=(const TMainWindow&) = delete;
 
-    // The rest of the form's creation, in order: the tray icon, StartWatching,
-    // the bounds from the settings. Raises what a step raised; the steps after
+    // The rest of the window's start, in order: the tray icon, StartWatching,
+    // the bounds from the settings. Throws what a step threw; the steps after
     // it do not run and what was made stays (the icon above all).
-    void FormCreate();
+    void Start();
 
     void AddTrayIcon();
     void RemoveTrayIcon();
@@ -42,15 +41,15 @@ public:
 
     // The icon's mouse message: double click opens the setup dialog, the
     // right button the menu; everything else is ignored.
-    void WMTrayIcon(unsigned mouseMessage);
+    void OnTrayIcon(unsigned mouseMessage);
     void ShowTrayMenu();
     // Empties the queue, then shows (or brings forward) the setup dialog.
     void OpenSettings();
-    void Settings1Click() { OpenSettings(); }
+    void OnSettingsCommand() { OpenSettings(); }
     // Ends the message loop; the teardown follows it.
-    void Exit1Click();
+    void OnExitCommand();
 
-    TfrmMornelle& Popup() { return *popup_; }
+    TPopupWindow& Popup() { return *popup_; }
     TMailScan& Scan() { return *scan_; }
 
 private:
@@ -60,14 +59,14 @@ private:
 
     std::string commandLine_;
     std::unique_ptr<TMailScan> scan_;
-    std::unique_ptr<TfrmMornelle> popup_;
+    std::unique_ptr<TPopupWindow> popup_;
     std::unique_ptr<TTray> tray_;
     std::unique_ptr<TStoreWatch> storeWatch_;
     // The store watcher; its thread frees itself, this is only our hold on it.
-    std::unique_ptr<TMailNotificationThread> watcher_;
+    std::unique_ptr<TStoreWatcherThread> watcher_;
 };
 
-// The whole program: the hidden application window, the main form, the
+// The whole program: the hidden application window, the main window, the
 // message loop and the ordered shutdown. Returns the process's exit code.
 int RunProgram(const std::string& commandLine);
 

@@ -1,4 +1,4 @@
-// ImageList1's four icons, drawn with plain GDI shapes when the window is
+// The program's four icons, drawn with plain GDI shapes when the window is
 // made, so the program carries no artwork files. Each is drawn on a key
 // colour that no shape uses; the mask is then made from where the key is left.
 #include <windows.h>
@@ -13,7 +13,7 @@ namespace pellumo {
 
 namespace {
 
-const int kSize = kImageListSize;
+const int kSize = kProgramIconSize;
 const COLORREF kKey = RGB(255, 0, 255);
 const COLORREF kOutline = RGB(64, 64, 64);
 
@@ -113,8 +113,8 @@ void DownArrow(TIconCanvas& c) {
 
 }  // namespace
 
-void* CreateImageListIcon(int index, bool greyed) {
-    if (index < 0 || index >= kImageListCount) return nullptr;
+void* DrawProgramIcon(int index, bool greyed) {
+    if (index < 0 || index >= kProgramIconCount) return nullptr;
     TIconCanvas canvas;
     if (!canvas.Ok()) return nullptr;
     canvas.Fill(kKey);

@@ -1,7 +1,7 @@
-// The main form's tray icon, menu and watching. The popup window receives
+// The main window's tray icon, menu and watching. The popup window receives
 // the tray icon's callback and the shell's broadcasts; this file takes them
 // through the window's message handler.
-#include "app/MainForm.h"
+#include "app/MainWindow.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -10,7 +10,7 @@
 #include <exception>
 #include <utility>
 
-#include "app/MailNotificationThread.h"
+#include "app/StoreWatcherThread.h"
 #include "app/MailScan.h"
 #include "app/PopupWindow.h"
 #include "app/ProgramStart.h"
@@ -45,7 +45,7 @@ enum TMenuCommand : UINT { cmSettings = 1, cmExit = 2 };
 }  // namespace
 
 // The icon in the notification area and its menu.
-class TMainForm::TTray {
+class TMainWindow::TTray {
 public:
     explicit TTray(HWND window) {
         std::memset(&data_, 0, sizeof data_);
@@ -97,7 +97,7 @@ public:
 private:
     void Notify(DWORD action) {
         // The shell keeps its own copy of the icon.
-        data_.hIcon = static_cast<HICON>(CreateImageListIcon(0, greyed_));
+        data_.hIcon = static_cast<HICON>(DrawProgramIcon(0, greyed_));
         Shell_NotifyIconW(action, &data_);
         if (data_.hIcon) DestroyIcon(data_.hIcon);
         data_.hIcon = nullptr;
@@ -109,10 +109,10 @@ private:
     bool greyed_ = false;
 };
 
-TMainForm::TMainForm(const std::string& commandLine) : commandLine_(commandLine) {
+TMainWindow::TMainWindow(const std::string& commandLine) : commandLine_(commandLine) {
     TNotifierSettings& settings = NotifierSettings();
     scan_.reset(new TMailScan(settings.FolderList()));
-    popup_.reset(new TfrmMornelle(scan_->Queue, TfrmMornelle::DefaultInputs(), settings.WindowRect));
+    popup_.reset(new TPopupWindow(scan_->Queue, TPopupWindow::DefaultInputs(), settings.WindowRect));
     popup_->Cycle().FadeDelta = 21;
     scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
     scan_->HoldBack = [] { return !NotifierSettings().DisplayWhenOEActive && IsOutlookExpressActive(); };
@@ -121,7 +121,7 @@ TMainForm::TMainForm(const std::string& commandLine) : commandLine_(commandLine)
         [this](unsigned message, uintptr_t wParam, intptr_t lParam) { return HandleMessage(message, wParam, lParam); });
 }
 
-TMainForm::~TMainForm() {
+TMainWindow::~TMainWindow() {
     popup_->SetMessageHandler(nullptr);
     StopWatching();
     RemoveTrayIcon();
@@ -129,7 +129,7 @@ TMainForm::~TMainForm() {
     scan_.reset();
 }
 
-void TMainForm::FormCreate() {
+void TMainWindow::Start() {
     AddTrayIcon();
     const std::string startError = StartWatching();
     const TRect bounds = NotifierSettings().WindowRect;
@@ -139,17 +139,17 @@ void TMainForm::FormCreate() {
     if (!startError.empty()) ShowErrorBox(startError);
 }
 
-void TMainForm::AddTrayIcon() { tray_->Add(); }
-void TMainForm::RemoveTrayIcon() { tray_->Remove(); }
+void TMainWindow::AddTrayIcon() { tray_->Add(); }
+void TMainWindow::RemoveTrayIcon() { tray_->Remove(); }
 
-std::string TMainForm::StartWatching() {
+std::string TMainWindow::StartWatching() {
     TNotifierSettings& settings = NotifierSettings();
     storeWatch_.reset(new TStoreWatch(*scan_, settings.FolderTree, settings.FolderList(),
                                       {LookUpStoreRoot, GetIdentityName}));
     storeWatch_->OnStateChange = [this](TWatchState state) {
         tray_->SetState(WatchStateTip(state), state != TWatchState::Watching);
     };
-    watcher_.reset(new TMailNotificationThread);
+    watcher_.reset(new TStoreWatcherThread);
     watcher_->OnChange = [this](bool armed) {
         storeWatch_->Refresh(armed);
         watcher_->SetDirectory(storeWatch_->Directory());
@@ -160,7 +160,7 @@ std::string TMainForm::StartWatching() {
     return skipped.empty() ? std::string() : skipped.front().Message;
 }
 
-void TMainForm::StopWatching() {
+void TMainWindow::StopWatching() {
     popup_->Cycle().DisableTimer();
     ShuttingDown = true;
     // Releasing our hold signals the watcher and does not wait for it.
@@ -169,14 +169,14 @@ void TMainForm::StopWatching() {
     scan_->Queue.Clear();
 }
 
-void TMainForm::WMTrayIcon(unsigned mouseMessage) {
+void TMainWindow::OnTrayIcon(unsigned mouseMessage) {
     if (mouseMessage == WM_LBUTTONDBLCLK)
         OpenSettings();
     else if (mouseMessage == WM_RBUTTONDOWN)
         ShowTrayMenu();
 }
 
-void TMainForm::ShowTrayMenu() {
+void TMainWindow::ShowTrayMenu() {
     const HWND window = static_cast<HWND>(popup_->Handle());
     // Without being in front, the menu would not close when the user
     // clicks elsewhere; WM_NULL afterwards lets the shell see it closed.
@@ -186,23 +186,23 @@ void TMainForm::ShowTrayMenu() {
     const UINT command = tray_->TrackMenu(cursor);
     PostMessageW(window, WM_NULL, 0, 0);
     if (command == cmSettings)
-        Settings1Click();
+        OnSettingsCommand();
     else if (command == cmExit)
-        Exit1Click();
+        OnExitCommand();
 }
 
-void TMainForm::OpenSettings() {
+void TMainWindow::OpenSettings() {
     scan_->Queue.Clear();
     ShowSetupDialog();
 }
 
-void TMainForm::Exit1Click() { PostQuitMessage(0); }
+void TMainWindow::OnExitCommand() { PostQuitMessage(0); }
 
-bool TMainForm::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+bool TMainWindow::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
     if (message == kTrayIconMessage) {
         // The boundary of the icon's handlers: an error is told, not lost.
         try {
-            WMTrayIcon(static_cast<unsigned>(lParam));
+            OnTrayIcon(static_cast<unsigned>(lParam));
         } catch (const std::exception& error) {
             LogLine(std::string("The tray icon's command failed: ") + error.what());
             ShowErrorBox(error.what());
