@@ -1,6 +1,7 @@
 // A charset name from the first bytes and the rest as body text. The
-// conversion must never fail, and a single-byte charset must give one byte per
-// source byte (every byte back where the charset is its own family).
+// conversion must never fail and always gives UTF-8; a single-byte charset
+// gives one character per source byte, and plain ASCII comes back as it is
+// in every charset that contains it.
 //
 // First byte below 0xC0: a known name, picked by its value. Otherwise its low
 // six bits are the length of a name that follows.
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "content/CharsetConverter.h"
+#include "platform/Utf8Text.h"
 
 namespace {
 
@@ -33,6 +35,12 @@ bool SingleByte(uint32_t codePage) {
     }
 }
 
+size_t CharacterCount(const std::string& utf8) {
+    size_t count = 0;
+    for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -50,10 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     pellumo::TCharsetConverter converter(name);
     const std::string converted = converter.Decode(text);  // throws, and so fails, on any refusal
-    if (SingleByte(converter.CodePage())) {
-        if (converted.size() != text.size()) __builtin_trap();
-        if (converter.CodePage() == converter.FamilyCodePage() && converted != text) __builtin_trap();
+    if (!pellumo::IsValidUtf8(converted.data(), converted.size())) __builtin_trap();
+    const bool noCharset = converter.CodePage() == 0;
+    if (SingleByte(converter.CodePage()) || noCharset) {
+        if (CharacterCount(converted) != text.size()) __builtin_trap();
+        const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return c > 0 && c < 0x7F; });
+        if (ascii && converted != text) __builtin_trap();
     }
-    if (converter.CodePage() == 0 && converted != text) __builtin_trap();
     return 0;
 }
