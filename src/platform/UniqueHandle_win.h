@@ -62,7 +62,8 @@ struct TChangeHandleTraits {
     static void Close(HANDLE handle) { FindCloseChangeNotification(handle); }
 };
 using TChangeHandle = TUniqueHandle<TChangeHandleTraits>;
-using TRegistryKey = TUniqueHandle<THandleTraits<HKEY, nullptr, LONG, RegCloseKey>>;
+// Named apart from TRegistryKey, the registry seam's key interface.
+using TRegistryKeyHandle = TUniqueHandle<THandleTraits<HKEY, nullptr, LONG, RegCloseKey>>;
 using TMenu = TUniqueHandle<THandleTraits<HMENU, nullptr, BOOL, DestroyMenu>>;
 using TIcon = TUniqueHandle<THandleTraits<HICON, nullptr, BOOL, DestroyIcon>>;
 using TModule = TUniqueHandle<THandleTraits<HMODULE, nullptr, BOOL, FreeLibrary>>;
