@@ -134,13 +134,13 @@ void TPopupCycle::BringOnScreen() {
 }
 
 void TPopupCycle::ShowNextNotification() {
-    if (showing_ || ShuttingDown) return;
+    if (showing_ || queue_.Closed()) return;
     std::unique_ptr<TNotification> info = queue_.Take();
     if (!info) return;
     const TPopupSettings settings = Settings();
     // The user does not want to be told while the mail client is in front:
     // this one is dropped, and the next is looked at one tick later.
-    if (!settings.DisplayWhenOEActive && inputs_.OutlookExpressActive && inputs_.OutlookExpressActive()) {
+    if (HeldBack(settings.DisplayWhenOEActive, inputs_.OutlookExpressActive)) {
         ShowNextAfterATick();
         return;
     }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MailScan.h"
+#include "app/Notification.h"
 #include "platform/Geometry.h"
 #include "settings/NotifierSettings.h"
 

@@ -10,8 +10,6 @@
 
 namespace pellumo {
 
-std::atomic<bool> ShuttingDown(false);
-
 namespace {
 bool LessNoCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -27,29 +25,6 @@ bool TSeenIds::Contains(const std::string& id) const {
 void TSeenIds::Add(const std::string& id) {
     const auto at = std::lower_bound(ids_.begin(), ids_.end(), id, LessNoCase);
     if (at == ids_.end() || LessNoCase(id, *at)) ids_.insert(at, id);
-}
-
-void TNotificationQueue::Add(std::unique_ptr<TNotification> info) {
-    TLockGuard guard(lock_);
-    items_.push_back(std::move(info));
-}
-
-std::unique_ptr<TNotification> TNotificationQueue::Take() {
-    TLockGuard guard(lock_);
-    if (items_.empty()) return nullptr;
-    std::unique_ptr<TNotification> oldest = std::move(items_.front());
-    items_.pop_front();
-    return oldest;
-}
-
-void TNotificationQueue::Clear() {
-    TLockGuard guard(lock_);
-    items_.clear();
-}
-
-size_t TNotificationQueue::Count() {
-    TLockGuard guard(lock_);
-    return items_.size();
 }
 
 std::string SeenKey(const std::string& folderId, const std::string& messageId) {
@@ -90,7 +65,7 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
         const bool recordOnly = baseline || info.Baseline;
         bool unfinished = false;
         for (reader.First(); !reader.Eof(); reader.Next()) {
-            if (ShuttingDown) return skipped;
+            if (Queue.Closed()) return skipped;
             const TDbxMessageRecord& msg = *reader.Current();
             const std::string key = SeenKey(folders_[i].FolderId, msg.Id);
             if (recordOnly) {

@@ -2,33 +2,20 @@
 // The new-mail scan: compares the watched folder files with what it has seen,
 // reads every new unread message, reduces its body to text and queues one
 // notification per message for the popup.
-#include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/Notification.h"
 #include "content/MimeMessage.h"
-#include "platform/Lock.h"
 #include "store/WatchedFolders.h"
 #include "store/DbxRecords.h"
 
 namespace pellumo {
 
 class TDbxMessageFolder;
-
-enum TMailPriority : uint8_t { mpHigh = 0, mpNormal = 1, mpLow = 2 };
-
-// One queued notification.
-struct TNotification {
-    std::string Folder;
-    std::string Sender;
-    std::string Subject;
-    std::string Body;
-    TMailPriority Priority = mpNormal;
-};
 
 // Ids of the messages seen so far: sorted, compared without regard to case.
 // A message's Id is its number within its folder file, so two folders can
@@ -44,28 +31,9 @@ private:
     std::vector<std::string> ids_;
 };
 
-// Notifications waiting to be shown, oldest first. Each add, take and clear
-// holds the lock for that operation only; the queue owns its entries.
-class TNotificationQueue {
-public:
-    void Add(std::unique_ptr<TNotification> info);
-    // The oldest entry, now the caller's; null when empty.
-    std::unique_ptr<TNotification> Take();
-    void Clear();
-    size_t Count();
-
-private:
-    TLock lock_;
-    std::deque<std::unique_ptr<TNotification>> items_;
-};
-
 // The seen-list key of message `messageId` of the watched folder whose
 // record Id is `folderId`.
 std::string SeenKey(const std::string& folderId, const std::string& messageId);
-
-// Set once at shutdown: the scan stops before its next record and no
-// further notification is shown.
-extern std::atomic<bool> ShuttingDown;
 
 // Whether the folder's file is to be read in this scan: never for a folder
 // without a record or of Kind 2 and above; otherwise when its file's stamp

@@ -9,11 +9,20 @@
 
 namespace pellumo {
 
-int32_t TRegistryKey::ReadInteger(const std::string& name) {
+bool TRegistryKey::ValueExists(const std::string& name) {
     TRegDataType type = rdNone;
     std::vector<uint8_t> data;
+    return GetValue(name, type, data) != TValueRead::Missing;
+}
+
+std::optional<int32_t> TRegistryKey::ReadIntegerIfPresent(const std::string& name) {
+    TRegDataType type = rdNone;
+    std::vector<uint8_t> data;
+    const TValueRead read = GetValue(name, type, data);
+    if (read == TValueRead::Missing) return std::nullopt;
     // The data must fit the four bytes asked for before its type is looked at.
-    if (!GetValue(name, type, data) || data.size() > 4) throw Exception(Substitute("Failed to get data for '%s'", name));
+    if (read == TValueRead::Failed || data.size() > 4)
+        throw Exception(Substitute("Failed to get data for '%s'", name));
     if (type != rdInteger) throw Exception(Substitute("Invalid data type for '%s'", name));
     uint8_t bytes[4] = {0, 0, 0, 0};
     std::copy(data.begin(), data.end(), bytes);
@@ -21,10 +30,19 @@ int32_t TRegistryKey::ReadInteger(const std::string& name) {
                                 uint32_t(bytes[3]) << 24);
 }
 
+int32_t TRegistryKey::ReadInteger(const std::string& name) {
+    const std::optional<int32_t> value = ReadIntegerIfPresent(name);
+    if (!value) throw Exception(Substitute("Failed to get data for '%s'", name));
+    return *value;
+}
+
 std::string TRegistryKey::ReadString(const std::string& name) {
     TRegDataType type = rdNone;
     std::vector<uint8_t> data;
-    if (!GetValue(name, type, data) || data.empty()) return std::string();
+    const TValueRead read = GetValue(name, type, data);
+    if (read == TValueRead::Missing) return std::string();
+    if (read == TValueRead::Failed) throw Exception(Substitute("Failed to get data for '%s'", name));
+    if (data.empty()) return std::string();
     if (type != rdString && type != rdExpandString) throw Exception(Substitute("Invalid data type for '%s'", name));
     const auto end = std::find(data.begin(), data.end(), uint8_t(0));
     return std::string(data.begin(), end);
@@ -77,19 +95,18 @@ namespace {
 class MemoryKey : public TRegistryKey {
 public:
     MemoryKey(TMemoryRegistry::Node& node, bool writable) : node_(node), writable_(writable) {}
-    bool ValueExists(const std::string& name) override { return node_.values.count(name) != 0; }
     std::vector<std::string> SubKeyNames() override {
         std::vector<std::string> names;
         for (const auto& k : node_.keys) names.push_back(k.first);
         return names;
     }
     bool DeleteValue(const std::string& name) override { return writable_ && node_.values.erase(name) != 0; }
-    bool GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) override {
+    TValueRead GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) override {
         const auto it = node_.values.find(name);
-        if (it == node_.values.end()) return false;
+        if (it == node_.values.end()) return TValueRead::Missing;
         type = it->second.first;
         data = it->second.second;
-        return true;
+        return TValueRead::Read;
     }
     bool SetValue(const std::string& name, TRegDataType type, const std::vector<uint8_t>& data) override {
         if (!writable_) return false;

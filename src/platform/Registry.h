@@ -4,6 +4,7 @@
 // Both raise the same errors for the same misuse.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,17 +14,26 @@ enum TRegDataType : uint32_t { rdNone = 0, rdString = 1, rdExpandString = 2, rdB
 
 enum class TKeyAccess { Read, ReadWrite };
 
+// What reading a value gave: a value that is not there is an answer, not an
+// error; one that is there but cannot be read (no access, a failing hive) is.
+enum class TValueRead { Read, Missing, Failed };
+
 class TRegistryKey {
 public:
     virtual ~TRegistryKey() = default;
 
-    virtual bool ValueExists(const std::string& name) = 0;
-    // Reads a REG_DWORD. Raises "Failed to get data for '%s'" when the value is
-    // missing or longer than four bytes, "Invalid data type for '%s'" when it
-    // is of another type.
+    // True unless the value is missing: one that cannot be read counts as
+    // there, so that reading it raises instead of passing for a default.
+    bool ValueExists(const std::string& name);
+    // Reads a REG_DWORD; empty when the value is missing. Raises "Failed to
+    // get data for '%s'" when it cannot be read or is longer than four bytes,
+    // "Invalid data type for '%s'" when it is of another type.
+    std::optional<int32_t> ReadIntegerIfPresent(const std::string& name);
+    // The same, raising "Failed to get data for '%s'" also when it is missing.
     int32_t ReadInteger(const std::string& name);
     // Reads a REG_SZ or REG_EXPAND_SZ up to its terminating zero; empty when the
-    // value is missing or empty. Raises "Invalid data type for '%s'" otherwise.
+    // value is missing or empty. Raises "Failed to get data for '%s'" when it
+    // cannot be read, "Invalid data type for '%s'" when it is of another type.
     std::string ReadString(const std::string& name);
     // Raise "Failed to set data for '%s'" when the value cannot be written.
     void WriteInteger(const std::string& name, int32_t value);
@@ -32,8 +42,8 @@ public:
     virtual std::vector<std::string> SubKeyNames() = 0;
     virtual bool DeleteValue(const std::string& name) = 0;
 
-    // The raw value: false when there is none.
-    virtual bool GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) = 0;
+    // The raw value; Type and Data are set only when it was read.
+    virtual TValueRead GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) = 0;
     virtual bool SetValue(const std::string& name, TRegDataType type, const std::vector<uint8_t>& data) = 0;
 };
 
@@ -42,7 +52,7 @@ public:
     virtual ~TRegistry() = default;
     // Opens a key below HKEY_CURRENT_USER ("A\B", a leading backslash
     // allowed); with Create, makes it and its parents. Null when the key does
-    // not exist or cannot be opened.
+    // not exist or cannot be opened (its values then read as missing).
     virtual std::unique_ptr<TRegistryKey> OpenKey(const std::string& path, bool create, TKeyAccess access) = 0;
     // Removes a key with everything below it; false when there was none.
     virtual bool DeleteKey(const std::string& path) = 0;

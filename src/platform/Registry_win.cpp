@@ -2,22 +2,11 @@
 #include <windows.h>
 
 #include "platform/Registry.h"
+#include "platform/UniqueHandle_win.h"
 
 namespace pellumo {
 
 namespace {
-
-class KeyHandle {
-public:
-    explicit KeyHandle(HKEY key) : key_(key) {}
-    ~KeyHandle() { RegCloseKey(key_); }
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_;
-};
 
 std::string Relative(const std::string& path) {
     size_t start = 0;
@@ -40,40 +29,41 @@ class WinKey : public TRegistryKey {
 public:
     explicit WinKey(HKEY key) : key_(key) {}
 
-    bool ValueExists(const std::string& name) override {
-        return RegQueryValueExA(key_.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    }
-
-    std::vector<std::string> SubKeyNames() override { return SubKeyNamesOf(key_.get()); }
+    std::vector<std::string> SubKeyNames() override { return SubKeyNamesOf(key_.Get()); }
 
     bool DeleteValue(const std::string& name) override {
-        return RegDeleteValueA(key_.get(), name.c_str()) == ERROR_SUCCESS;
+        return RegDeleteValueA(key_.Get(), name.c_str()) == ERROR_SUCCESS;
     }
 
-    bool GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) override {
+    TValueRead GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) override {
         // The value may grow between asking its size and reading it.
         for (int attempt = 0; attempt < 4; ++attempt) {
             DWORD kind = 0, size = 0;
-            if (RegQueryValueExA(key_.get(), name.c_str(), nullptr, &kind, nullptr, &size) != ERROR_SUCCESS)
-                return false;
-            data.resize(size);
-            const LONG rc = RegQueryValueExA(key_.get(), name.c_str(), nullptr, &kind, data.data(), &size);
+            LONG rc = RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &kind, nullptr, &size);
+            if (rc != ERROR_SUCCESS) return Outcome(rc);
+            std::vector<uint8_t> bytes(size);
+            rc = RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &kind, bytes.data(), &size);
             if (rc == ERROR_MORE_DATA) continue;
-            if (rc != ERROR_SUCCESS) return false;
-            data.resize(size);
+            if (rc != ERROR_SUCCESS) return Outcome(rc);
+            bytes.resize(size);
+            data = std::move(bytes);
             type = static_cast<TRegDataType>(kind);
-            return true;
+            return TValueRead::Read;
         }
-        return false;
+        return TValueRead::Failed;
     }
 
     bool SetValue(const std::string& name, TRegDataType type, const std::vector<uint8_t>& data) override {
-        return RegSetValueExA(key_.get(), name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size())) ==
+        return RegSetValueExA(key_.Get(), name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size())) ==
                ERROR_SUCCESS;
     }
 
 private:
-    KeyHandle key_;
+    static TValueRead Outcome(LONG rc) {
+        return rc == ERROR_FILE_NOT_FOUND ? TValueRead::Missing : TValueRead::Failed;
+    }
+
+    TRegistryKeyHandle key_;
 };
 
 // RegDeleteKey removes only keys without subkeys: empty the key first.
@@ -81,7 +71,7 @@ bool DeleteTree(HKEY parent, const std::string& name) {
     HKEY key;
     if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return false;
     {
-        KeyHandle handle(key);
+        const TRegistryKeyHandle handle(key);
         for (const auto& child : SubKeyNamesOf(key)) DeleteTree(key, child);
     }
     return RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;

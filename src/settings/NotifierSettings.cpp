@@ -1,6 +1,7 @@
 #include "settings/NotifierSettings.h"
 
 #include "platform/Exception.h"
+#include "platform/Log.h"
 #include "platform/Registry.h"
 #include "settings/HintTimeValue.h"
 #include "settings/WindowLocation.h"
@@ -11,13 +12,7 @@ namespace pellumo {
 const char* const TNotifierSettings::kKey = "Software\\Ostrivane\\Pellumo\\Settings";
 
 namespace {
-const char kAutoHideHint[] = "AutoHideHint";
-const char kUseFading[] = "UseFading";
-const char kDisplayWhenOEActive[] = "DisplayWhenOEActive";
-const char kHintTime[] = "HintTime";
 const char kWindowLocation[] = "Window Location";
-const char kBeginColor[] = "BeginColor";
-const char kEndColor[] = "EndColor";
 
 std::unique_ptr<TNotifierSettings> theSettings;
 }  // namespace
@@ -37,7 +32,8 @@ TNotifierSettings::TNotifierSettings() : WindowRect(DefaultRect()) {
         Load();
         LoadFolders(*this);
     } catch (...) {
-        // A half-built object is still destroyed, and destruction saves.
+        // A half-built object is still destroyed, and destruction saves; the
+        // error goes on to whoever made the settings.
         Release();
         throw;
     }
@@ -48,8 +44,9 @@ TNotifierSettings::~TNotifierSettings() { Release(); }
 void TNotifierSettings::Release() {
     try {
         Save();
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
         // Nobody is left to tell at this point; the run's changes are lost.
+        LogLine("The settings could not be saved: " + error.Message());
     }
     FolderTree.reset();
     while (!folderList_.empty()) folderList_.pop_back();
@@ -58,29 +55,31 @@ void TNotifierSettings::Release() {
 bool TNotifierSettings::Load() {
     const auto key = CurrentUserRegistry().OpenKey(kKey, false, TKeyAccess::ReadWrite);
     if (!key) return false;
-    auto flag = [&](const char* name) { return key->ValueExists(name) ? key->ReadInteger(name) != 0 : false; };
-    AutoHideHint = flag(kAutoHideHint);
-    UseFading = flag(kUseFading);
-    DisplayWhenOEActive = flag(kDisplayWhenOEActive);
+    auto number = [&](const TStoredValue& value) {
+        return key->ReadIntegerIfPresent(value.Name).value_or(value.WhenMissing);
+    };
+    AutoHideHint = number(kAutoHideHintValue) != 0;
+    UseFading = number(kUseFadingValue) != 0;
+    DisplayWhenOEActive = number(kDisplayWhenOEActiveValue) != 0;
     // The dialog's range: 0 or less would end or hold every popup at once.
-    HintTime = key->ValueExists(kHintTime) ? ClampHintTime(key->ReadInteger(kHintTime)) : 1;
+    HintTime = ClampHintTime(number(kHintTimeValue));
     if (key->ValueExists(kWindowLocation))
         WindowRect = ParseWindowLocation(key->ReadString(kWindowLocation), WindowRect);
-    BeginColor = key->ValueExists(kBeginColor) ? static_cast<uint32_t>(key->ReadInteger(kBeginColor)) : 0x00EBB170;
-    EndColor = key->ValueExists(kEndColor) ? static_cast<uint32_t>(key->ReadInteger(kEndColor)) : 0x00FFFFFF;
+    BeginColor = static_cast<uint32_t>(number(kBeginColorValue));
+    EndColor = static_cast<uint32_t>(number(kEndColorValue));
     return true;
 }
 
 void TNotifierSettings::Save() {
     const auto key = CurrentUserRegistry().OpenKey(kKey, true, TKeyAccess::ReadWrite);
     if (!key) return;
-    key->WriteInteger(kAutoHideHint, AutoHideHint ? 1 : 0);
-    key->WriteInteger(kUseFading, UseFading ? 1 : 0);
-    key->WriteInteger(kDisplayWhenOEActive, DisplayWhenOEActive ? 1 : 0);
-    key->WriteInteger(kHintTime, HintTime);
+    key->WriteInteger(kAutoHideHintValue.Name, AutoHideHint ? 1 : 0);
+    key->WriteInteger(kUseFadingValue.Name, UseFading ? 1 : 0);
+    key->WriteInteger(kDisplayWhenOEActiveValue.Name, DisplayWhenOEActive ? 1 : 0);
+    key->WriteInteger(kHintTimeValue.Name, HintTime);
     key->WriteString(kWindowLocation, FormatWindowLocation(WindowRect));
-    key->WriteInteger(kBeginColor, static_cast<int32_t>(BeginColor));
-    key->WriteInteger(kEndColor, static_cast<int32_t>(EndColor));
+    key->WriteInteger(kBeginColorValue.Name, static_cast<int32_t>(BeginColor));
+    key->WriteInteger(kEndColorValue.Name, static_cast<int32_t>(EndColor));
 }
 
 void LoadFolders(TNotifierSettings& settings) {

@@ -12,15 +12,30 @@
 
 namespace pellumo {
 
-// The six settings the user edits in the setup dialog and the popup reads,
-// with their defaults.
+// Every stored number with its name and its two defaults, in one table: the
+// value on a first run (no settings key at all), and the value when the key
+// is there but this value is not. "Window Location" is a string: the bottom
+// right of the primary work area on a first run, left as it is when missing.
+struct TStoredValue {
+    const char* Name;
+    int32_t FirstRun;
+    int32_t WhenMissing;
+};
+inline constexpr TStoredValue kAutoHideHintValue{"AutoHideHint", 1, 0};
+inline constexpr TStoredValue kUseFadingValue{"UseFading", 1, 0};
+inline constexpr TStoredValue kDisplayWhenOEActiveValue{"DisplayWhenOEActive", 1, 0};
+inline constexpr TStoredValue kHintTimeValue{"HintTime", 3, 1};
+inline constexpr TStoredValue kBeginColorValue{"BeginColor", int32_t(0x8000001B), 0x00EBB170};  // gradient caption colour
+inline constexpr TStoredValue kEndColorValue{"EndColor", 0x00FFFFFF, 0x00FFFFFF};
+
+// The six settings the user edits in the setup dialog and the popup reads.
 struct TUserSettings {
-    bool AutoHideHint = true;
-    bool UseFading = true;
-    bool DisplayWhenOEActive = true;
-    int32_t HintTime = 3;
-    uint32_t BeginColor = 0x8000001B;  // the gradient-caption system colour
-    uint32_t EndColor = 0x00FFFFFF;
+    bool AutoHideHint = kAutoHideHintValue.FirstRun != 0;
+    bool UseFading = kUseFadingValue.FirstRun != 0;
+    bool DisplayWhenOEActive = kDisplayWhenOEActiveValue.FirstRun != 0;
+    int32_t HintTime = kHintTimeValue.FirstRun;
+    uint32_t BeginColor = static_cast<uint32_t>(kBeginColorValue.FirstRun);
+    uint32_t EndColor = static_cast<uint32_t>(kEndColorValue.FirstRun);
 
     bool operator==(const TUserSettings& o) const {
         return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&

@@ -54,9 +54,6 @@ struct TFakeView : IPopupView {
 
 class DisplayCycle : public ::testing::Test {
 protected:
-    void SetUp() override { ShuttingDown = false; }
-    void TearDown() override { ShuttingDown = false; }
-
     TPopupCycle& Cycle() {
         if (!cycle_) {
             TPopupCycle::TInputs in;
@@ -297,16 +294,19 @@ TEST_F(DisplayCycle, NextNotificationStartsOneTickAfterThePreviousHasGone) {
 TEST_F(DisplayCycle, ShutdownStopsTheTimerAndStartsNothing) {
     settings.HintTime = 0;
     Mail("a"), Mail("b");
-    ShuttingDown = true;
+    queue.Close();
     Ticks(40);
     EXPECT_EQ(TPhase::Idle, Cycle().Phase());
     Mail("c");
     EXPECT_EQ(TPhase::Idle, Cycle().Phase());
     EXPECT_EQ(2u, queue.Count());
-    ShuttingDown = false;
+}
+
+TEST_F(DisplayCycle, ATickOnItsWayWhenTheTimerIsDisabledChangesNothing) {
+    settings.HintTime = 0;
     Mail("d");
     Ticks(3);
-    Cycle().DisableTimer();  // a tick already on its way changes nothing
+    Cycle().DisableTimer();
     EXPECT_EQ(std::vector<int>({63, 63}), Alphas(2));
 }
 

@@ -31,7 +31,6 @@ mkstore::Message Mail(uint32_t id, const std::string& subject, uint32_t flags = 
 class MailScanTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ShuttingDown = false;
         dir_ = fs::temp_directory_path() / ("pellumo-scan-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                                             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
@@ -39,7 +38,6 @@ protected:
         clock_ = fs::file_time_type::clock::now() - std::chrono::hours(1);
     }
     void TearDown() override {
-        ShuttingDown = false;
         fs::remove_all(dir_);
     }
 
@@ -235,7 +233,7 @@ TEST_F(MailScanTest, ShuttingDownStopsBeforeTheNextRecord) {
     Write("Inbox", {Mail(1, "a"), Mail(2, "b"), Mail(3, "c")});
     Write("Lists", {Mail(4, "d")});
     TMailScan scan(folders_);
-    scan.ShowNextNotification = [] { ShuttingDown = true; };
+    scan.ShowNextNotification = [&scan] { scan.Queue.Close(); };
     scan.ScanFolders(false);
     EXPECT_EQ(Queued(scan), Subjects{"Inbox: a"});
 }

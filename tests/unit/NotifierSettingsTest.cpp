@@ -144,6 +144,46 @@ TEST_F(NotifierSettingsTest, LongerWrongValuesAndWrongStringTypes) {
     EXPECT_EQ(ConstructionError(), "constructed");
 }
 
+// A value that is there but cannot be read is an error, never a default.
+TEST(RegistryKeyReads, MissingIsAnAnswerFailedIsAnError) {
+    class TScriptedKey : public TRegistryKey {
+    public:
+        TValueRead Answer = TValueRead::Missing;
+        TValueRead GetValue(const std::string&, TRegDataType& type, std::vector<uint8_t>& data) override {
+            if (Answer == TValueRead::Read) {
+                type = rdInteger;
+                data = {7, 0, 0, 0};
+            }
+            return Answer;
+        }
+        bool SetValue(const std::string&, TRegDataType, const std::vector<uint8_t>&) override { return false; }
+        std::vector<std::string> SubKeyNames() override { return {}; }
+        bool DeleteValue(const std::string&) override { return false; }
+    };
+    struct {
+        TValueRead Answer;
+        bool Exists;
+        std::string Integer;  // what ReadIntegerIfPresent gives, or the error it raises
+    } const cases[] = {
+        {TValueRead::Read, true, "7"},
+        {TValueRead::Missing, false, "none"},
+        {TValueRead::Failed, true, "Failed to get data for 'v'"},
+    };
+    for (const auto& c : cases) {
+        TScriptedKey key;
+        key.Answer = c.Answer;
+        EXPECT_EQ(key.ValueExists("v"), c.Exists);
+        std::string integer;
+        try {
+            const std::optional<int32_t> value = key.ReadIntegerIfPresent("v");
+            integer = value ? std::to_string(*value) : "none";
+        } catch (const Exception& e) {
+            integer = e.Message();
+        }
+        EXPECT_EQ(integer, c.Integer);
+    }
+}
+
 TEST_F(NotifierSettingsTest, LoadWithoutTheKeyChangesNothing) {
     TNotifierSettings& s = NotifierSettings();
     s.HintTime = 99;

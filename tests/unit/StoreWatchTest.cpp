@@ -35,7 +35,6 @@ mkstore::Folder Watched(uint32_t id, const std::string& name) {
 class StoreWatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ShuttingDown = false;
         dir_ = fs::temp_directory_path() / ("pellumo-storewatch-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
         fs::remove_all(dir_);
         fs::remove_all(Away());
