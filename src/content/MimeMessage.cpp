@@ -6,6 +6,7 @@
 #include "content/MimePartReader.h"
 #include "content/AsciiText.h"
 #include "content/HtmlToText.h"
+#include "platform/Log.h"
 
 namespace pellumo {
 
@@ -248,9 +249,10 @@ private:
         std::unique_ptr<TPartReader> next;
         try {
             next = reader.ReadBody(data, messageEnd);
-        } catch (const Exception&) {
+        } catch (const Exception& error) {
             // An attachment that cannot be decoded is left out: the text
             // before it is still the preview.
+            LogLine("An attachment left out: " + error.Message());
             return nullptr;
         }
         if (!reader.TransferEncoding.empty()) part->ContentTransfer = reader.TransferEncoding;

@@ -31,39 +31,5 @@ size_t TMemoryStream::Write(const void* buffer, size_t count) {
     return count;
 }
 
-TBufferedWriteStream::~TBufferedWriteStream() {
-    try {
-        Flush();
-    } catch (const std::exception&) {
-        // Whoever needed to know called Flush themselves.
-    }
-}
-
-size_t TBufferedWriteStream::Read(void* buffer, size_t count) {
-    Flush();
-    return inner_.Read(buffer, count);
-}
-
-size_t TBufferedWriteStream::Write(const void* buffer, size_t count) {
-    if (buffer_.size() + count > buffer_.capacity()) Flush();
-    if (count >= buffer_.capacity()) return inner_.Write(buffer, count);
-    const auto* bytes = static_cast<const uint8_t*>(buffer);
-    buffer_.insert(buffer_.end(), bytes, bytes + count);
-    return count;
-}
-
-void TBufferedWriteStream::Seek(uint64_t position) {
-    Flush();
-    inner_.Seek(position);
-}
-
-void TBufferedWriteStream::Flush() {
-    if (buffer_.empty()) return;
-    // Emptied first: a failing write is reported once, not again by the destructor.
-    std::vector<uint8_t> pending;
-    pending.reserve(buffer_.capacity());
-    pending.swap(buffer_);
-    inner_.Write(pending.data(), pending.size());
-}
 
 }  // namespace pellumo

@@ -50,26 +50,6 @@ private:
     uint64_t position_ = 0;
 };
 
-// Gathers small writes into large ones for the stream below, which sees the
-// bytes at the latest on Flush. Write-only; Flush raises what the stream raises.
-class TBufferedWriteStream : public TStream {
-public:
-    explicit TBufferedWriteStream(TStream& inner, size_t capacity = 65536) : inner_(inner) {
-        buffer_.reserve(capacity);
-    }
-    ~TBufferedWriteStream() override;
-    size_t Read(void* buffer, size_t count) override;
-    size_t Write(const void* buffer, size_t count) override;
-    void Seek(uint64_t position) override;
-    uint64_t Position() const override { return inner_.Position() + buffer_.size(); }
-    uint64_t Size() const override { return inner_.Size() + buffer_.size(); }
-    void Flush();
-
-private:
-    TStream& inner_;
-    std::vector<uint8_t> buffer_;
-};
-
 // A store file opened read-only while other processes may read, write or
 // delete it. Raises "Cannot open file <path>" when it cannot be opened.
 class TFileStream : public TStream {
