@@ -1,5 +1,5 @@
 #pragma once
-// The one base of every error the program raises: it carries the message text
+// The one base of every error the program throws: it carries the message text
 // exactly as the user (or a caller) is to see it. Errors with a class of
 // their own derive from it.
 #include <stdexcept>

@@ -10,7 +10,7 @@
 namespace pellumo {
 
 // Writes one line with the local time in front. Safe from any thread; never
-// raises, since a log that cannot be written is no reason to stop.
+// throws, since a log that cannot be written is no reason to stop.
 void LogLine(const std::string& text);
 
 }  // namespace pellumo

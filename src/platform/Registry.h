@@ -23,19 +23,19 @@ public:
     virtual ~TRegistryKey() = default;
 
     // True unless the value is missing: one that cannot be read counts as
-    // there, so that reading it raises instead of passing for a default.
+    // there, so that reading it throws instead of passing for a default.
     bool ValueExists(const std::string& name);
-    // Reads a REG_DWORD; empty when the value is missing. Raises "Failed to
+    // Reads a REG_DWORD; empty when the value is missing. Throws "Failed to
     // get data for '%s'" when it cannot be read or is longer than four bytes,
     // "Invalid data type for '%s'" when it is of another type.
     std::optional<int32_t> ReadIntegerIfPresent(const std::string& name);
     // The same, raising "Failed to get data for '%s'" also when it is missing.
     int32_t ReadInteger(const std::string& name);
     // Reads a REG_SZ or REG_EXPAND_SZ up to its terminating zero; empty when the
-    // value is missing or empty. Raises "Failed to get data for '%s'" when it
+    // value is missing or empty. Throws "Failed to get data for '%s'" when it
     // cannot be read, "Invalid data type for '%s'" when it is of another type.
     std::string ReadString(const std::string& name);
-    // Raise "Failed to set data for '%s'" when the value cannot be written.
+    // Throw "Failed to set data for '%s'" when the value cannot be written.
     void WriteInteger(const std::string& name, int32_t value);
     void WriteString(const std::string& name, const std::string& value);
 

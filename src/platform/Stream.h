@@ -51,7 +51,7 @@ private:
 };
 
 // A store file opened read-only while other processes may read, write or
-// delete it. Raises "Cannot open file <path>" when it cannot be opened.
+// delete it. Throws "Cannot open file <path>" when it cannot be opened.
 class TFileStream : public TStream {
 public:
     explicit TFileStream(const std::string& path);

@@ -163,7 +163,7 @@ TEST(RegistryKeyReads, MissingIsAnAnswerFailedIsAnError) {
     struct {
         TValueRead Answer;
         bool Exists;
-        std::string Integer;  // what ReadIntegerIfPresent gives, or the error it raises
+        std::string Integer;  // what ReadIntegerIfPresent gives, or the error it throws
     } const cases[] = {
         {TValueRead::Read, true, "7"},
         {TValueRead::Missing, false, "none"},
