@@ -38,7 +38,7 @@ protected:
     }
 
     // Runs Body on a thread of its own (the store root is cached per thread),
-    // passing on an exception it thrown.
+    // passing on an exception it threw.
     static void OnNewThread(const std::function<void()>& body) {
         std::exception_ptr error;
         std::thread worker([&] {
