@@ -209,14 +209,6 @@ private:
         part.Headers.Add("Content-Transfer-Encoding: " + transfer);
         part.CharSet = ExtractCharSet(contentType);
         part.ContentTransfer = transfer;
-        part.ContentID = reader.Header("Content-ID");
-        part.ContentLocation = reader.Header("Content-Location");
-        for (const auto& entry : reader.Headers) {
-            const size_t eq = entry.find('=');
-            const std::string name = entry.substr(0, eq);
-            if (EqualsI(name, "Content-Type") || EqualsI(name, "Content-Transfer-Encoding")) continue;
-            part.ExtraHeaders.Add(eq == std::string::npos ? entry : name + ": " + entry.substr(eq + 1));
-        }
     }
 
     std::string ParentContentType(int parent) const {

@@ -13,12 +13,6 @@ namespace pellumo {
 
 using TStringList = std::vector<std::string>;
 
-class ECannotCreateMimePart : public EMimeError {
-public:
-    ECannotCreateMimePart()
-        : EMimeError("TIdMessagePart can not be created.  Use descendant classes. ") {}
-};
-
 // Header lines, one entry per physical line (a folded line is an entry of its
 // own after the line it continues).
 class THeaderList {
@@ -35,29 +29,23 @@ private:
     TStringList lines_;
 };
 
+// What every part has; only a text part or an attachment is ever made.
 class TMimePart {
 public:
-    // A bare part cannot be made: only its descendants.
-    TMimePart() { throw ECannotCreateMimePart(); }
     virtual ~TMimePart() = default;
 
     std::string ContentType;
     std::string CharSet;
     std::string ContentTransfer;
-    std::string ContentID;
-    std::string ContentLocation;
-    THeaderList Headers;
-    THeaderList ExtraHeaders;
+    THeaderList Headers;  // its Content-Type and Content-Transfer-Encoding lines
     int ParentPart = -1;
 
 protected:
-    struct Descendant {};
-    explicit TMimePart(Descendant) {}
+    TMimePart() = default;
 };
 
 class TMimeTextPart : public TMimePart {
 public:
-    TMimeTextPart() : TMimePart(Descendant()) {}
     TStringList Body;
 };
 
@@ -65,7 +53,6 @@ public:
 // where the part ends) and dropped: nothing of it reaches a disk.
 class TMimeAttachment : public TMimePart {
 public:
-    TMimeAttachment() : TMimePart(Descendant()) {}
     std::string FileName;
     uint64_t DecodedSize = 0;
 };
@@ -108,7 +95,6 @@ public:
     TStringList Body;
     std::vector<std::unique_ptr<TMimePart>> MessageParts;
     TBoundaryStack MIMEBoundary;
-    bool NoDecode = false;
 
     // Body lines, each followed by CR LF, converted from CharSet.
     std::string DecodedBodyText() const;

@@ -372,15 +372,6 @@ TEST(MimeMessage_Names, SenderAndSubjectFromTheHeadersAsUtf8) {
     }
 }
 
-TEST(MimeMessage_Parts, BarePartCannotBeMade) {
-    try {
-        TMimePart part;
-        FAIL() << "made";
-    } catch (const ECannotCreateMimePart& e) {
-        EXPECT_STREQ(e.what(), "TIdMessagePart can not be created.  Use descendant classes. ");
-    }
-}
-
 }  // namespace
 }  // namespace test
 }  // namespace pellumo
