@@ -1,13 +1,13 @@
 // mkstore: builds Outlook Express store directories and files for tests,
 // benchmarks and the demo.
 //
-//   mkstore build OUTDIR SRCDIR [--per-node N] [--scatter] [--gap BYTES]
-//   mkstore add FILE.dbx EML...
-//   mkstore bulk FILE.dbx COUNT [--per-node N]
+// The commands and options are in kUsage below.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -21,14 +21,23 @@
 
 #include "DbxWriter.h"
 
+#ifndef PELLUMO_VERSION
+#define PELLUMO_VERSION "unknown"
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const char* const kUsage =
-    "usage: mkstore build OUTDIR SRCDIR [--per-node N] [--scatter] [--gap BYTES]\n"
+    "usage: mkstore build OUTDIR SRCDIR [--force] [--per-node N] [--scatter] [--gap BYTES]\n"
+    "           a store from SRCDIR's folders of .eml files (file name words: read, high, low);\n"
+    "           OUTDIR must be new or empty unless --force\n"
     "       mkstore add FILE.dbx EML...\n"
-    "       mkstore bulk FILE.dbx COUNT [--per-node N]\n";
+    "           adds messages to a folder file in place, as the mail client does\n"
+    "       mkstore bulk FILE.dbx COUNT [--per-node N]\n"
+    "           a folder file of COUNT generated messages\n"
+    "       mkstore --help | --version\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -56,20 +65,53 @@ uint64_t ParseNumber(const std::string& text, uint64_t max, const std::string& w
     return value;
 }
 
+// The system's reason for the last failed file operation.
+std::string Reason() { return errno ? std::strerror(errno) : "failed"; }
+
 std::string ReadFile(const fs::path& path) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) throw std::runtime_error("cannot open " + path.u8string() + ": " + std::strerror(EISDIR));
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path.u8string());
+    if (!in) throw std::runtime_error("cannot open " + path.u8string() + ": " + Reason());
     std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw std::runtime_error("cannot read " + path.u8string());
+    if (in.bad()) throw std::runtime_error("cannot read " + path.u8string() + ": " + Reason());
     return data;
 }
 
 void WriteFile(const fs::path& path, const std::vector<uint8_t>& data) {
+    errno = 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot create " + path.u8string());
+    if (!out) throw std::runtime_error("cannot create " + path.u8string() + ": " + Reason());
     out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
     out.close();
-    if (!out) throw std::runtime_error("cannot write " + path.u8string());
+    if (!out) throw std::runtime_error("cannot write " + path.u8string() + ": " + Reason());
+}
+
+// True when the text starts with a header block: "Name: value" fields (a
+// field continued on lines that start with a space or tab) up to an empty
+// line or the end. Anything else is not a message the mail client would store.
+bool HasHeaderBlock(const std::string& text) {
+    size_t fields = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) break;
+        if (line[0] == ' ' || line[0] == '\t') {
+            if (fields == 0) return false;
+        } else {
+            const size_t colon = line.find(':');
+            if (colon == std::string::npos || colon == 0) return false;
+            for (size_t i = 0; i < colon; ++i)
+                if (static_cast<unsigned char>(line[i]) <= ' ' || static_cast<unsigned char>(line[i]) >= 127)
+                    return false;
+            ++fields;
+        }
+        pos = end + 1;
+    }
+    return fields > 0;
 }
 
 // Flags from the dot-separated words of an .eml file name: read, high, low.
@@ -186,19 +228,44 @@ private:
     std::set<std::string> used_;
 };
 
-// Options after the positional arguments; Allowed names those the command takes.
-mkstore::Options ParseOptions(const std::vector<std::string>& args, size_t from, const std::set<std::string>& allowed) {
-    mkstore::Options o;
-    for (size_t i = from; i < args.size(); ++i) {
+// The command line: the command and its arguments, and the options, which
+// may stand anywhere ("--" ends them).
+struct CommandLine {
+    std::vector<std::string> words;
+    std::vector<std::pair<std::string, std::string>> options;  // name, value ("" for a flag)
+    bool help = false, version = false;
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    static const std::set<std::string> kFlags = {"--scatter", "--force"};
+    static const std::set<std::string> kValued = {"--per-node", "--gap"};
+    CommandLine line;
+    bool options = true;
+    for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (!allowed.count(a)) throw UsageError("unknown option: " + a);
+        if (options && a == "--") options = false;
+        else if (options && (a == "--help" || a == "-h")) line.help = true;
+        else if (options && a == "--version") line.version = true;
+        else if (options && kFlags.count(a)) line.options.push_back({a, std::string()});
+        else if (options && kValued.count(a)) {
+            if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
+            line.options.push_back({a, args[++i]});
+        } else if (options && a.size() > 1 && a[0] == '-') throw UsageError("unknown option: " + a);
+        else line.words.push_back(a);
+    }
+    return line;
+}
+
+// The writer's options from the command line; Allowed names those the command takes.
+mkstore::Options WriterOptions(const CommandLine& line, const std::set<std::string>& allowed) {
+    mkstore::Options o;
+    for (const auto& option : line.options) {
+        const std::string& a = option.first;
+        const std::string& v = option.second;
+        if (!allowed.count(a)) throw UsageError(a + " is not an option of " + line.words[0]);
         if (a == "--scatter") {
             o.scatterBlocks = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
-        const std::string& v = args[++i];
-        if (a == "--per-node") {
+        } else if (a == "--per-node") {
             o.entriesPerNode = unsigned(ParseNumber(v, 51, "--per-node"));
             if (o.entriesPerNode == 0) throw UsageError("--per-node must be 1 to 51");
         } else if (a == "--gap") {
@@ -208,12 +275,24 @@ mkstore::Options ParseOptions(const std::vector<std::string>& args, size_t from,
     return o;
 }
 
-int Build(const std::vector<std::string>& args) {
-    if (args.size() < 3) throw UsageError("build needs OUTDIR and SRCDIR");
-    const mkstore::Options options = ParseOptions(args, 3, {"--per-node", "--scatter", "--gap"});
+bool HasOption(const CommandLine& line, const std::string& name) {
+    for (const auto& option : line.options)
+        if (option.first == name) return true;
+    return false;
+}
+
+int Build(const CommandLine& line) {
+    const std::vector<std::string>& args = line.words;
+    if (args.size() != 3) throw UsageError("build needs OUTDIR and SRCDIR");
+    const mkstore::Options options = WriterOptions(line, {"--per-node", "--scatter", "--gap", "--force"});
     const fs::path out = fs::u8path(args[1]);
     const fs::path source = fs::u8path(args[2]);
     if (!fs::is_directory(source)) throw std::runtime_error("not a directory: " + args[2]);
+    // A store written over another would mix with what was there.
+    std::error_code ec;
+    if (fs::exists(out, ec) && !fs::is_directory(out, ec)) throw std::runtime_error("not a directory: " + args[1]);
+    if (fs::is_directory(out, ec) && !fs::is_empty(out, ec) && !HasOption(line, "--force"))
+        throw std::runtime_error(args[1] + " is not empty (--force writes the store into it all the same)");
     fs::create_directories(out);
     StoreBuilder(out, options).Run(source);
     return 0;
@@ -221,11 +300,17 @@ int Build(const std::vector<std::string>& args) {
 
 // Grows the file in place, as the mail client does: the new bytes first, the
 // header (count and root) last, so the old index stays valid until then.
-int Add(const std::vector<std::string>& args) {
+int Add(const CommandLine& line) {
+    const std::vector<std::string>& args = line.words;
     if (args.size() < 3) throw UsageError("add needs FILE.dbx and at least one EML");
+    WriterOptions(line, {});
     const fs::path path = fs::u8path(args[1]);
     std::vector<mkstore::Message> added;
-    for (size_t i = 2; i < args.size(); ++i) added.push_back(MessageFromFile(fs::u8path(args[i])));
+    for (size_t i = 2; i < args.size(); ++i) {
+        added.push_back(MessageFromFile(fs::u8path(args[i])));
+        if (!HasHeaderBlock(added.back().text))
+            throw std::runtime_error(args[i] + ": not a message: it does not start with header fields");
+    }
 
     const std::string old = ReadFile(path);
     std::vector<uint8_t> grown;
@@ -236,15 +321,16 @@ int Add(const std::vector<std::string>& args) {
     }
     const size_t headerSize = 0x24BC;  // AddMessages checked the file holds at least that
 
+    errno = 0;
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    if (!file) throw std::runtime_error("cannot open " + args[1] + " for update");
+    if (!file) throw std::runtime_error("cannot open " + args[1] + " for update: " + Reason());
     file.seekp(std::streamoff(old.size()));
     file.write(reinterpret_cast<const char*>(grown.data() + old.size()), std::streamsize(grown.size() - old.size()));
     file.flush();
     file.seekp(0);
     file.write(reinterpret_cast<const char*>(grown.data()), std::streamsize(headerSize));
     file.close();
-    if (!file) throw std::runtime_error("cannot write " + args[1]);
+    if (!file) throw std::runtime_error("cannot write " + args[1] + ": " + Reason());
     return 0;
 }
 
@@ -345,10 +431,11 @@ std::vector<mkstore::Message> Generate(uint64_t count) {
     return out;
 }
 
-int Bulk(const std::vector<std::string>& args) {
-    if (args.size() < 3) throw UsageError("bulk needs FILE.dbx and COUNT");
+int Bulk(const CommandLine& line) {
+    const std::vector<std::string>& args = line.words;
+    if (args.size() != 3) throw UsageError("bulk needs FILE.dbx and COUNT");
     const uint64_t count = ParseNumber(args[2], 10000000, "COUNT");
-    const mkstore::Options options = ParseOptions(args, 3, {"--per-node"});
+    const mkstore::Options options = WriterOptions(line, {"--per-node"});
     WriteFile(fs::u8path(args[1]), mkstore::WriteMessageFile(Generate(count), options));
     return 0;
 }
@@ -356,13 +443,23 @@ int Bulk(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        if (args.empty()) throw UsageError("no command");
-        if (args[0] == "build") return Build(args);
-        if (args[0] == "add") return Add(args);
-        if (args[0] == "bulk") return Bulk(args);
-        throw UsageError("unknown command: " + args[0]);
+        const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        if (line.help || line.version) {
+            std::cout << (line.help ? std::string(kUsage) : std::string("mkstore " PELLUMO_VERSION "\n"));
+            std::cout.flush();
+            if (!std::cout) {
+                std::cerr << "mkstore: cannot write the output\n";
+                return 1;
+            }
+            return 0;
+        }
+        if (line.words.empty()) throw UsageError("no command");
+        const std::string& command = line.words[0];
+        if (command == "build") return Build(line);
+        if (command == "add") return Add(line);
+        if (command == "bulk") return Bulk(line);
+        throw UsageError("unknown command: " + command);
     } catch (const UsageError& e) {
         std::cerr << "mkstore: " << e.what() << "\n" << kUsage;
         return 2;
