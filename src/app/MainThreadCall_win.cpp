@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/Exception.h"
+#include "platform/Window_win.h"
 
 namespace pellumo {
 
@@ -15,42 +15,35 @@ const wchar_t kClassName[] = L"PellumoMainThreadCall";
 const UINT kCallMessage = WM_APP + 1;
 const LRESULT kCallDone = 1;  // SendMessage itself gives 0 when it fails
 
-LRESULT CALLBACK CallerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kCallMessage) {
-        const auto* fn = reinterpret_cast<const std::function<void()>*>(lParam);
-        // No exception may unwind through the system's code.
-        try {
-            (*fn)();
-            return kCallDone;
-        } catch (...) {
-            return 0;
-        }
+// The message-only window that runs the calls. An error a call throws is
+// stopped and logged at the window's boundary, which then answers 0.
+class TCallerWindow : public TWindow {
+public:
+    TCallerWindow() {
+        // Another thread may have registered the class first; that is as good.
+        RegisterWindowClass(kClassName, TWindowKind::Plain, nullptr,
+                            "Cannot register the main thread call window class");
+        Create(kClassName, TWindowKind::Plain, 0, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+               "Cannot create the main thread call window");
     }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 
-HWND MakeWindow() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW windowClass {};
-    windowClass.lpfnWndProc = CallerWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kClassName;
-    // Another thread may have registered it first; that is as good.
-    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw Exception("Cannot register the main thread call window class");
-    const HWND window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-    if (!window) throw Exception("Cannot create the main thread call window");
-    return window;
-}
+private:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != kCallMessage) return Default(message, wParam, lParam);
+        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        return kCallDone;
+    }
+};
 
 }  // namespace
 
 TMainThreadCall TMainThreadCall::OfThisThread() {
     // A window belongs to the thread that made it and goes when that thread
-    // ends, so one per thread, never destroyed by us.
-    thread_local HWND window = nullptr;
-    if (!window) window = MakeWindow();
-    return TMainThreadCall(window);
+    // ends, so one per thread, never destroyed by us: its small object is
+    // kept for the thread's life as well.
+    thread_local TCallerWindow* window = nullptr;
+    if (!window) window = new TCallerWindow;
+    return TMainThreadCall(window->Hwnd());
 }
 
 bool TMainThreadCall::Call(const std::function<void()>& fn) const {

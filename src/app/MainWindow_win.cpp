@@ -17,6 +17,7 @@
 #include "app/StoreWatch.h"
 #include "platform/Log.h"
 #include "platform/OutlookExpress.h"
+#include "platform/UniqueHandle_win.h"
 #include "platform/WideText_win.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
@@ -81,25 +82,22 @@ public:
     // "Settings..." (the default item, bold), a separator, "E&xit"; the
     // command picked, or 0.
     UINT TrackMenu(POINT at) {
-        HMENU menu = CreatePopupMenu();
+        const TMenu menu(CreatePopupMenu());
         if (!menu) return 0;
-        AppendMenuW(menu, MF_STRING, cmSettings, L"Settings...");
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu, MF_STRING, cmExit, L"E&xit");
-        SetMenuDefaultItem(menu, cmSettings, FALSE);
-        const UINT command = static_cast<UINT>(
-            TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0,
-                           data_.hWnd, nullptr));
-        DestroyMenu(menu);
-        return command;
+        AppendMenuW(menu.Get(), MF_STRING, cmSettings, L"Settings...");
+        AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu.Get(), MF_STRING, cmExit, L"E&xit");
+        SetMenuDefaultItem(menu.Get(), cmSettings, FALSE);
+        return static_cast<UINT>(TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                at.x, at.y, 0, data_.hWnd, nullptr));
     }
 
 private:
     void Notify(DWORD action) {
         // The shell keeps its own copy of the icon.
-        data_.hIcon = static_cast<HICON>(DrawProgramIcon(0, greyed_));
+        const TIcon icon(static_cast<HICON>(DrawProgramIcon(0, greyed_)));
+        data_.hIcon = icon.Get();
         Shell_NotifyIconW(action, &data_);
-        if (data_.hIcon) DestroyIcon(data_.hIcon);
         data_.hIcon = nullptr;
     }
 
@@ -115,7 +113,7 @@ TMainWindow::TMainWindow(const std::string& commandLine) : commandLine_(commandL
     popup_.reset(new TPopupWindow(scan_->Queue, TPopupWindow::DefaultInputs(), settings.WindowRect));
     popup_->Cycle().FadeDelta = 21;
     scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
-    scan_->HoldBack = [] { return !NotifierSettings().DisplayWhenOEActive && IsOutlookExpressActive(); };
+    scan_->HoldBack = [] { return HeldBack(NotifierSettings().DisplayWhenOEActive, IsOutlookExpressActive); };
     tray_.reset(new TTray(static_cast<HWND>(popup_->Handle())));
     popup_->SetMessageHandler(
         [this](unsigned message, uintptr_t wParam, intptr_t lParam) { return HandleMessage(message, wParam, lParam); });
@@ -162,7 +160,8 @@ std::string TMainWindow::StartWatching() {
 
 void TMainWindow::StopWatching() {
     popup_->Cycle().DisableTimer();
-    ShuttingDown = true;
+    // The scan stops before its next message and the popup shows no more.
+    scan_->Queue.Close();
     // Releasing our hold signals the watcher and does not wait for it.
     watcher_.reset();
     storeWatch_.reset();

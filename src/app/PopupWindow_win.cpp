@@ -14,9 +14,9 @@
 
 #include "controls/GradientPanelPaint.h"
 #include "platform/Exception.h"
-#include "platform/GdiHandle_win.h"
 #include "platform/OutlookExpress.h"
 #include "platform/WideText_win.h"
+#include "platform/Window_win.h"
 #include "settings/EdgeSnapping.h"
 #include "settings/NotifierSettings.h"
 
@@ -35,55 +35,11 @@ const wchar_t kOutlookExpressClass[] = L"Outlook Express Browser Class";
 const int kDesignClientWidth = 297;
 const int kDesignClientHeight = 169;
 
-using TFont = TGdi<HFONT>;
-
 // 8 point in "Microsoft Sans Serif", the TrueType twin of the designed
 // "MS Sans Serif": the same letters, but where the bitmap face holds only the
 // system's Western code page, this one holds Greek, Cyrillic, Hebrew, Arabic
 // and Thai, and the system links it to its East Asian fonts.
-TFont MakeFont(bool bold, bool underline) {
-    return TFont(CreateFontW(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             L"Microsoft Sans Serif"));
-}
-
-// One window, bound to its object on WM_NCCREATE through GWLP_USERDATA.
-class TWindowBase {
-public:
-    virtual ~TWindowBase() = default;
-    HWND Hwnd() const { return hwnd_; }
-
-protected:
-    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
-
-    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<TWindowBase*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (message == WM_NCCREATE) {
-            self = static_cast<TWindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->hwnd_ = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            self->hwnd_ = nullptr;
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-        }
-        // No exception may unwind through the system's code; a handler that
-        // failed leaves the message to the default handling.
-        try {
-            return self->WindowProc(message, wParam, lParam);
-        } catch (...) {
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-        }
-    }
-
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
-    }
-
-    HWND hwnd_ = nullptr;
-};
+const wchar_t kFontFace[] = L"Microsoft Sans Serif";
 
 TRect ToRect(const RECT& r) { return TRect(r.left, r.top, r.right, r.bottom); }
 
@@ -94,7 +50,7 @@ POINT PointOf(LPARAM lParam) {
 
 }  // namespace
 
-class TPopupWindow::TImpl : public TWindowBase, public IPopupView {
+class TPopupWindow::TImpl : public TWindow, public IPopupView {
 public:
     TImpl(TNotificationQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds);
     ~TImpl() override;
@@ -104,12 +60,12 @@ public:
     HICON Icon(int index) const { return index >= 0 && index < kProgramIconCount ? icons_[index].Get() : nullptr; }
 
     // IPopupView
-    void SetAlpha(uint8_t alpha) override { SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA); }
+    void SetAlpha(uint8_t alpha) override { SetLayeredWindowAttributes(Hwnd(), 0, alpha, LWA_ALPHA); }
     void ShowNoActivate() override {
-        SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
     void Hide() override {
-        ShowWindow(hwnd_, SW_HIDE);
+        ShowWindow(Hwnd(), SW_HIDE);
         // The next showing starts with the pointer outside, so entering
         // again counts.
         SetHover(nullptr);
@@ -123,8 +79,8 @@ public:
     TRect Bounds() override;
     void SetBounds(const TRect& bounds) override;
     bool PointerInside() override;
-    void StartTimer() override { SetTimer(hwnd_, kDisplayTimerId, TPopupCycle::kTimerInterval, nullptr); }
-    void StopTimer() override { KillTimer(hwnd_, kDisplayTimerId); }
+    void StartTimer() override { SetTimer(Hwnd(), kDisplayTimerId, TPopupCycle::kTimerInterval, nullptr); }
+    void StopTimer() override { KillTimer(Hwnd(), kDisplayTimerId); }
     bool FindOutlookExpress() override {
         outlookExpress_ = FindWindowW(kOutlookExpressClass, nullptr);
         return outlookExpress_ != nullptr;
@@ -136,12 +92,12 @@ protected:
 
 private:
     SIZE ClientSize() const;
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND Control(int id) const { return GetDlgItem(Hwnd(), id); }
     HWND MakeLabel(int id, DWORD style, HFONT font);
     void Layout();
     // The body label's text: the body, cut to what its label shows.
     void FitBody();
-    void Redraw() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
+    void Redraw() { RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
     // The window or the control under the pointer; null when outside.
     HWND ControlAtPointer() const;
     // The control at a client point, or the window itself.
@@ -172,9 +128,9 @@ private:
 
 TPopupWindow::TImpl::TImpl(TNotificationQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds)
     : cycle_(*this, queue, std::move(inputs)) {
-    normalFont_ = MakeFont(false, false);
-    boldFont_ = MakeFont(true, false);
-    underlineFont_ = MakeFont(false, true);
+    normalFont_ = CreatePixelFont(kFontFace);
+    boldFont_ = CreatePixelFont(kFontFace, true);
+    underlineFont_ = CreatePixelFont(kFontFace, false, true);
     for (int i = 0; i < kProgramIconCount; ++i) icons_[i] = TIcon(static_cast<HICON>(DrawProgramIcon(i)));
 
     panel_.SetKind(pkGradient);
@@ -182,42 +138,27 @@ TPopupWindow::TImpl::TImpl(TNotificationQueue& queue, TPopupCycle::TInputs input
     panel_.SetBeginColor(clGradientActiveCaption);
     panel_.SetEndColor(clWhite);
 
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
     // A Unicode window: its labels show any script the font has.
     const std::wstring className = WideFromUtf8(kClassName);
-    WNDCLASSW windowClass {};
-    windowClass.lpfnWndProc = StaticWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = className.c_str();
-    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw Exception("Cannot register the popup window class");
-
+    RegisterWindowClass(className.c_str(), TWindowKind::Plain, LoadCursor(nullptr, IDC_ARROW),
+                        "Cannot register the popup window class");
     // Never activated: showing, clicking or dragging it leaves the focus
     // with the user's window. Layered from the start for the fades.
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_LAYERED;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-    CreateWindowExW(exStyle, className.c_str(), WideFromUtf8(kCaption).c_str(), style, bounds.Left, bounds.Top,
-                    bounds.Right - bounds.Left, bounds.Bottom - bounds.Top, nullptr, nullptr, instance,
-                    static_cast<TWindowBase*>(this));
-    if (!hwnd_) throw Exception("Cannot create the popup window");
-    try {
-        // A layered window stays invisible until its attributes are set.
-        SetAlpha(255);
-        MakeLabel(idSender, SS_LEFTNOWORDWRAP | SS_NOPREFIX, boldFont_.Get());
-        MakeLabel(idFolder, SS_RIGHT | SS_NOPREFIX, boldFont_.Get());
-        MakeLabel(idSubject, SS_LEFTNOWORDWRAP | SS_NOPREFIX, normalFont_.Get());
-        MakeLabel(idPriorityIcon, SS_ICON, nullptr);
-        // Word-wrapped, and drawn as FitBody measures it: like an edit
-        // control, a word wider than the label is broken and no line shows
-        // in part.
-        MakeLabel(idMessageBody, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, normalFont_.Get());
-    } catch (...) {
-        // No destructor runs for a half-made object: the window must not
-        // outlive it pointing at it.
-        DestroyWindow(hwnd_);
-        throw;
-    }
+    // Should a step below throw, the base's destructor takes the window.
+    Create(className.c_str(), TWindowKind::Plain, exStyle, WideFromUtf8(kCaption), style, bounds.Left, bounds.Top,
+           bounds.Right - bounds.Left, bounds.Bottom - bounds.Top, nullptr, nullptr, "Cannot create the popup window");
+    // A layered window stays invisible until its attributes are set.
+    SetAlpha(255);
+    MakeLabel(idSender, SS_LEFTNOWORDWRAP | SS_NOPREFIX, boldFont_.Get());
+    MakeLabel(idFolder, SS_RIGHT | SS_NOPREFIX, boldFont_.Get());
+    MakeLabel(idSubject, SS_LEFTNOWORDWRAP | SS_NOPREFIX, normalFont_.Get());
+    MakeLabel(idPriorityIcon, SS_ICON, nullptr);
+    // Word-wrapped, and drawn as FitBody measures it: like an edit
+    // control, a word wider than the label is broken and no line shows
+    // in part.
+    MakeLabel(idMessageBody, SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, normalFont_.Get());
     ShowWindow(Control(idPriorityIcon), SW_HIDE);
     Layout();
     live_ = true;
@@ -225,14 +166,13 @@ TPopupWindow::TImpl::TImpl(TNotificationQueue& queue, TPopupCycle::TInputs input
 
 TPopupWindow::TImpl::~TImpl() {
     live_ = false;
-    if (hwnd_) {
-        KillTimer(hwnd_, kDisplayTimerId);
-        DestroyWindow(hwnd_);
-    }
+    if (Hwnd()) KillTimer(Hwnd(), kDisplayTimerId);
+    // Gone before the fonts and icons its labels show.
+    Destroy();
 }
 
 HWND TPopupWindow::TImpl::MakeLabel(int id, DWORD style, HFONT font) {
-    HWND control = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+    HWND control = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, Hwnd(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) throw Exception("Cannot create the popup's labels");
     if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -241,7 +181,7 @@ HWND TPopupWindow::TImpl::MakeLabel(int id, DWORD style, HFONT font) {
 
 SIZE TPopupWindow::TImpl::ClientSize() const {
     RECT r {};
-    GetClientRect(hwnd_, &r);
+    GetClientRect(Hwnd(), &r);
     return SIZE {r.right - r.left, r.bottom - r.top};
 }
 
@@ -256,17 +196,7 @@ void TPopupWindow::TImpl::Layout() {
 
     // The folder label is as wide as its text, its right edge where the design put it.
     SIZE text {0, 13};
-    const std::wstring folder = WideFromUtf8(folderLine_);
-    if (!folder.empty()) {
-        if (HDC dc = GetDC(hwnd_)) {
-            HGDIOBJ old = SelectObject(dc, boldFont_.Get());
-            GetTextExtentPoint32W(dc, folder.c_str(), static_cast<int>(folder.size()), &text);
-            SelectObject(dc, old);
-            ReleaseDC(hwnd_, dc);
-        }
-    } else {
-        text.cx = 0;
-    }
+    if (!folderLine_.empty()) text = MeasureText(Hwnd(), boldFont_.Get(), folderLine_, text);
     const int folderRight = client.cx - (kDesignClientWidth - 289);
     place(idFolder, folderRight - text.cx, 4, text.cx, 13);
 
@@ -284,10 +214,11 @@ void TPopupWindow::TImpl::FitBody() {
     const SIZE size {area.right - area.left, area.bottom - area.top};
     if (bodyFitted_ && size.cx == bodyFitSize_.cx && size.cy == bodyFitSize_.cy) return;
     std::string shown = body_;
-    if (HDC dc = GetDC(body)) {
+    const TWindowDC windowDc(body);
+    if (const HDC dc = windowDc.Get()) {
         // The label's own font: the underline it gets under the pointer
         // changes no width, so the fit holds while it comes and goes.
-        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(body, WM_GETFONT, 0, 0)));
+        const TSelection font(dc, reinterpret_cast<HFONT>(SendMessageW(body, WM_GETFONT, 0, 0)));
         shown = FitWithEllipsis(body_, [&](const std::string& text) {
             const std::wstring wide = WideFromUtf8(text);
             RECT needed {0, 0, size.cx, 0};
@@ -296,8 +227,6 @@ void TPopupWindow::TImpl::FitBody() {
                       DT_CALCRECT | DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
             return needed.bottom - needed.top <= size.cy;
         });
-        SelectObject(dc, old);
-        ReleaseDC(body, dc);
     }
     SetWindowTextUtf8(body, shown);
     bodyFitted_ = true;
@@ -351,12 +280,12 @@ void TPopupWindow::TImpl::SetGradient(uint32_t beginColor, uint32_t endColor) {
 
 TRect TPopupWindow::TImpl::Bounds() {
     RECT r {};
-    GetWindowRect(hwnd_, &r);
+    GetWindowRect(Hwnd(), &r);
     return ToRect(r);
 }
 
 void TPopupWindow::TImpl::SetBounds(const TRect& bounds) {
-    SetWindowPos(hwnd_, nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top,
+    SetWindowPos(Hwnd(), nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -377,18 +306,18 @@ HWND TPopupWindow::TImpl::ControlAtPointer() const {
     POINT p {};
     if (!GetCursorPos(&p)) return nullptr;
     RECT window {};
-    GetWindowRect(hwnd_, &window);
+    GetWindowRect(Hwnd(), &window);
     if (!PtInRect(&window, p)) return nullptr;
     POINT client = p;
-    ScreenToClient(hwnd_, &client);
+    ScreenToClient(Hwnd(), &client);
     return ControlAt(client);
 }
 
 HWND TPopupWindow::TImpl::ControlAt(POINT client) const {
     // By geometry: the labels hit test as transparent, yet entering one is
     // entering a control. The caption and frame count as the window.
-    HWND child = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
-    return child ? child : hwnd_;
+    HWND child = ChildWindowFromPointEx(Hwnd(), client, CWP_SKIPINVISIBLE);
+    return child ? child : Hwnd();
 }
 
 void TPopupWindow::TImpl::SetHover(HWND control) {
@@ -399,17 +328,15 @@ void TPopupWindow::TImpl::SetHover(HWND control) {
     if (wasOnBody == onBody || !body) return;
     // MessageBodyMouseEnter / MessageBodyMouseLeave: the underline.
     SendMessageW(body, WM_SETFONT, reinterpret_cast<WPARAM>(onBody ? underlineFont_.Get() : normalFont_.Get()), FALSE);
-    RECT r {};
-    GetWindowRect(body, &r);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-    RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const RECT r = ChildRect(body);
+    RedrawWindow(Hwnd(), &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void TPopupWindow::TImpl::PointerMoved(bool nonClient) {
     TRACKMOUSEEVENT track {};
     track.cbSize = sizeof track;
     track.dwFlags = TME_LEAVE | (nonClient ? TME_NONCLIENT : 0);
-    track.hwndTrack = hwnd_;
+    track.hwndTrack = Hwnd();
     TrackMouseEvent(&track);
 
     const HWND control = ControlAtPointer();
@@ -428,7 +355,7 @@ void TPopupWindow::TImpl::PointerLeft() {
 
 void TPopupWindow::TImpl::Paint(HDC dc) {
     RECT r {};
-    GetClientRect(hwnd_, &r);
+    GetClientRect(Hwnd(), &r);
     PaintGradient(dc, ToRect(r), panel_);
 }
 
@@ -478,9 +405,9 @@ LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             return 1;
         case WM_PAINT: {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
+            HDC dc = BeginPaint(Hwnd(), &ps);
             if (dc && ps.fErase) Paint(dc);
-            EndPaint(hwnd_, &ps);
+            EndPaint(Hwnd(), &ps);
             return 0;
         }
         case WM_CTLCOLORSTATIC: {
@@ -519,12 +446,12 @@ LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             break;
         case WM_LBUTTONDOWN:
             bodyPressed_ = ControlAt(PointOf(lParam)) == Control(idMessageBody);
-            if (bodyPressed_) SetCapture(hwnd_);
+            if (bodyPressed_) SetCapture(Hwnd());
             return 0;
         case WM_LBUTTONUP: {
             const bool click = bodyPressed_ && ControlAt(PointOf(lParam)) == Control(idMessageBody);
             bodyPressed_ = false;
-            if (GetCapture() == hwnd_) ReleaseCapture();
+            if (GetCapture() == Hwnd()) ReleaseCapture();
             if (click) cycle_.MessageBodyClick();
             return 0;
         }

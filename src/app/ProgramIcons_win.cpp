@@ -29,11 +29,9 @@ public:
     // Runs Draw with a solid pen and brush of the given colours selected.
     template <typename Fn>
     void Shape(COLORREF pen, COLORREF brush, Fn draw) {
-        HPEN p = CreatePen(PS_SOLID, 1, pen);
-        HGDIOBJ oldPen = p ? SelectObject(Dc(), p) : nullptr;
+        const TGdi<HPEN> p(CreatePen(PS_SOLID, 1, pen));
+        const TSelection selected(Dc(), p.Get());
         Brush(brush, draw);
-        if (oldPen) SelectObject(Dc(), oldPen);
-        if (p) DeleteObject(p);
     }
 
     // The colour bitmap (key pixels made black, as icons want under the mask)
@@ -43,7 +41,7 @@ public:
     HICON MakeIcon(bool greyed) {
         const COLORREF keyDib = (GetRValue(kKey) << 16) | (GetGValue(kKey) << 8) | GetBValue(kKey);
         uint32_t* bits = Bits();
-        HBITMAP maskBitmap = CreateKeyMask(bits, kSize, kSize, keyDib);
+        const TGdi<HBITMAP> maskBitmap = CreateKeyMask(bits, kSize, kSize, keyDib);
         if (!maskBitmap) return nullptr;
         for (int i = 0; i < kSize * kSize; ++i) {
             const uint32_t pixel = bits[i] & 0xFFFFFF;
@@ -62,22 +60,19 @@ public:
         Unselected([&] {
             ICONINFO info = {};
             info.fIcon = TRUE;
-            info.hbmMask = maskBitmap;
+            info.hbmMask = maskBitmap.Get();
             info.hbmColor = Bitmap();
             icon = CreateIconIndirect(&info);
         });
-        DeleteObject(maskBitmap);
         return icon;
     }
 
 private:
     template <typename Fn>
     void Brush(COLORREF color, Fn draw) {
-        HBRUSH b = CreateSolidBrush(color);
-        HGDIOBJ oldBrush = b ? SelectObject(Dc(), b) : nullptr;
+        const TGdi<HBRUSH> b(CreateSolidBrush(color));
+        const TSelection selected(Dc(), b.Get());
         draw();
-        if (oldBrush) SelectObject(Dc(), oldBrush);
-        if (b) DeleteObject(b);
     }
 };
 

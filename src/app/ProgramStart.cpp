@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "content/AsciiText.h"
+
 namespace pellumo {
 
 const char* const kApplicationTitle = "Ostrivane Pellumo";
@@ -31,12 +33,6 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     return words;
 }
 
-std::string Lower(std::string text) {
-    for (char& ch : text)
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-    return text;
-}
-
 }  // namespace
 
 std::string ParamStr(const std::string& commandLine, int index) {
@@ -51,7 +47,7 @@ int ParamCount(const std::string& commandLine) {
 }
 
 bool IsTestRun(const std::string& commandLine) {
-    return ParamCount(commandLine) >= 1 && Lower(ParamStr(commandLine, 1)) == "/test";
+    return ParamCount(commandLine) >= 1 && asciitext::EqualsI(ParamStr(commandLine, 1), "/test");
 }
 
 std::string ErrorBoxText(const std::string& message) {

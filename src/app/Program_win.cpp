@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramStart.h"
 #include "platform/WideText_win.h"
+#include "platform/Window_win.h"
 #include "settings/NotifierSettings.h"
 
 namespace pellumo {
@@ -19,34 +20,17 @@ const wchar_t kApplicationClass[] = L"TApplication";
 
 // The application's own top-level window: never shown, a tool window so the
 // program has no taskbar button, the owner of the error boxes.
-class TApplicationWindow {
+class TApplicationWindow : public TWindow {
 public:
     TApplicationWindow() {
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
-        WNDCLASSW windowClass {};
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = instance;
-        windowClass.lpszClassName = kApplicationClass;
-        RegisterClassW(&windowClass);
-        window_ = CreateWindowExW(0, kApplicationClass, WideFromUtf8(kApplicationTitle).c_str(),
-                                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
-                                  nullptr, nullptr, instance, nullptr);
-        if (window_) {
-            ShowWindow(window_, SW_HIDE);
-            SetWindowLongW(window_, GWL_EXSTYLE, GetWindowLongW(window_, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
-        }
+        RegisterWindowClass(kApplicationClass, TWindowKind::Plain, nullptr, "Cannot register the application window class");
+        Create(kApplicationClass, TWindowKind::Plain, 0, WideFromUtf8(kApplicationTitle),
+               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr, nullptr,
+               "Cannot create the application window");
+        ShowWindow(Hwnd(), SW_HIDE);
+        SetWindowLongW(Hwnd(), GWL_EXSTYLE, GetWindowLongW(Hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     }
-    ~TApplicationWindow() {
-        if (window_) DestroyWindow(window_);
-    }
-    TApplicationWindow(const TApplicationWindow&) = delete;
-    TApplicationWindow& operator=(const TApplicationWindow&) = delete;
-    HWND Handle() const { return window_; }
-
-private:
-    HWND window_ = nullptr;
 };
-
 
 // Unicode, as the windows are: typed characters arrive as UTF-16.
 void RunMessageLoop() {
@@ -69,7 +53,7 @@ void ShowErrorBox(const std::string& message) {
 
 int RunProgram(const std::string& commandLine) {
     TApplicationWindow application;
-    errorBoxOwner = application.Handle();
+    errorBoxOwner = application.Hwnd();
 
     // The settings' first use constructs them: the registry values, then
     // the folder list from Folders.dbx. When that fails there is nothing to

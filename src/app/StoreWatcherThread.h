@@ -66,8 +66,9 @@ public:
 private:
     struct TShared;
     struct TRun;
+    struct TThread;
     std::shared_ptr<TShared> shared_;  // kept alive by the run as well
-    void* thread_;                     // the thread's handle, ours to close
+    std::unique_ptr<TThread> thread_;  // the thread's handle, ours to close
     TRun* run_;                        // until Resume; then its thread's own
 };
 

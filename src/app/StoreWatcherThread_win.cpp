@@ -18,61 +18,11 @@
 #include "platform/Exception.h"
 #include "platform/Lock.h"
 #include "platform/Log.h"
+#include "platform/UniqueHandle_win.h"
 
 namespace pellumo {
 
 namespace {
-
-// Move-only owner of one handle; the traits know its type, its invalid
-// value and how it is closed.
-template <typename Traits>
-class TUniqueHandle {
-public:
-    using THandle = typename Traits::THandle;
-    TUniqueHandle() = default;
-    explicit TUniqueHandle(THandle handle) : handle_(handle) {}
-    TUniqueHandle(TUniqueHandle&& other) noexcept : handle_(other.Release()) {}
-    TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    ~TUniqueHandle() { Reset(); }
-
-    THandle Get() const { return handle_; }
-    bool Valid() const { return handle_ != Traits::Invalid(); }
-    THandle Release() {
-        const THandle handle = handle_;
-        handle_ = Traits::Invalid();
-        return handle;
-    }
-    void Reset(THandle handle = Traits::Invalid()) {
-        if (Valid()) Traits::Close(handle_);
-        handle_ = handle;
-    }
-
-private:
-    THandle handle_ = Traits::Invalid();
-};
-
-struct TKernelHandleTraits {
-    using THandle = HANDLE;
-    static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE handle) { CloseHandle(handle); }
-};
-struct TChangeHandleTraits {
-    using THandle = HANDLE;
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE handle) { FindCloseChangeNotification(handle); }
-};
-struct TRegistryKeyTraits {
-    using THandle = HKEY;
-    static HKEY Invalid() { return nullptr; }
-    static void Close(HKEY key) { RegCloseKey(key); }
-};
-
-using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
-using TChangeHandle = TUniqueHandle<TChangeHandleTraits>;
-using TRegistryKey = TUniqueHandle<TRegistryKeyTraits>;
 
 TKernelHandle MakeEvent() {
     TKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
@@ -116,7 +66,7 @@ public:
 
 private:
     TKernelHandle event_;
-    TRegistryKey key_;
+    TRegistryKeyHandle key_;
     bool armed_ = false;
 };
 
@@ -161,10 +111,14 @@ struct TStoreWatcherThread::TRun {
 
     static unsigned __stdcall ThreadProc(void* arg) {
         TRun* run = static_cast<TRun*>(arg);
+        // Nothing may leave the thread's function: an exception there would
+        // end the whole process.
         try {
             run->Execute();
         } catch (const std::exception& error) {
             LogLine(std::string("The store watcher ended: ") + error.what());
+        } catch (...) {
+            LogLine("The store watcher ended on an unknown error");
         }
         delete run;
         return 0;
@@ -288,12 +242,16 @@ struct TStoreWatcherThread::TRun {
     std::string Refused;  // the directory last reported as not watchable
 };
 
+struct TStoreWatcherThread::TThread {
+    TKernelHandle Handle;
+};
+
 TStoreWatcherThread::TStoreWatcherThread()
-    : shared_(std::make_shared<TShared>()), thread_(nullptr), run_(nullptr) {
+    : shared_(std::make_shared<TShared>()), thread_(std::make_unique<TThread>()), run_(nullptr) {
     auto run = std::make_unique<TRun>(shared_, TMainThreadCall::OfThisThread());
     const uintptr_t thread = _beginthreadex(nullptr, 0, &TRun::ThreadProc, run.get(), CREATE_SUSPENDED, nullptr);
     if (!thread) throw Exception("Cannot create the watcher thread");
-    thread_ = reinterpret_cast<void*>(thread);
+    thread_->Handle.Reset(reinterpret_cast<HANDLE>(thread));
     run_ = run.release();
 }
 
@@ -303,9 +261,8 @@ TStoreWatcherThread::~TStoreWatcherThread() {
         // Never resumed: with the stop asked for, the run ends as it starts
         // and frees itself.
         run_ = nullptr;
-        ResumeThread(thread_);
+        ResumeThread(thread_->Handle.Get());
     }
-    CloseHandle(thread_);
 }
 
 void TStoreWatcherThread::SetDirectory(const std::string& dir) { shared_->SetDirectory(dir); }
@@ -314,7 +271,7 @@ void TStoreWatcherThread::Resume() {
     if (!run_) return;
     run_->OnChange = OnChange;
     shared_->RetryInterval = RetryInterval;
-    if (ResumeThread(thread_) == static_cast<DWORD>(-1)) throw Exception("Cannot start the watcher thread");
+    if (ResumeThread(thread_->Handle.Get()) == static_cast<DWORD>(-1)) throw Exception("Cannot start the watcher thread");
     // From here on the run belongs to its thread, which may free it at any time.
     run_ = nullptr;
 }

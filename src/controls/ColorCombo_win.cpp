@@ -8,6 +8,7 @@
 #include "controls/GradientPanelPaint.h"
 #include "platform/Exception.h"
 #include "platform/WideText_win.h"
+#include "platform/Window_win.h"
 
 namespace pellumo {
 
@@ -30,13 +31,14 @@ void Fill(HDC dc, const TRect& r, COLORREF color) {
 
 }  // namespace
 
-class TColorCombo::TImpl {
+// The combo box window is this object's from its creation until it or its
+// parent is destroyed; Hwnd() is null afterwards.
+class TColorCombo::TImpl : public TWindow {
 public:
     TImpl(TColorCombo& owner, HWND parent, int id, int left, int top, int width, int height, HFONT font);
-    ~TImpl();
+    ~TImpl() override;
 
     TColorList list;
-    HWND hwnd = nullptr;
 
     // Entries and selection of the window as the list has them.
     void SyncItems();
@@ -59,12 +61,11 @@ TColorCombo::TImpl::TImpl(TColorCombo& owner, HWND parent, int id, int left, int
     // closed height follows the field's item height, set below.
     const int openHeight = height + kDropDownCount * kListItemHeight + 2;
     // Unicode, like the dialog it sits on.
-    hwnd = CreateWindowExW(0, L"COMBOBOX", L"",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
-                               CBS_HASSTRINGS,
-                           left, top, width, openHeight, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd) throw Exception("Cannot create the colour combo box");
+    CreateControl(L"COMBOBOX", 0, L"",
+                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
+                      CBS_HASSTRINGS,
+                  left, top, width, openHeight, parent, id, "Cannot create the colour combo box");
+    const HWND hwnd = Hwnd();
     if (font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(hwnd, CB_SETITEMHEIGHT, 0, kListItemHeight);
     // Common controls 6 size the drop-down by entries (older ones ignore this).
@@ -89,28 +90,29 @@ TColorCombo::TImpl::TImpl(TColorCombo& owner, HWND parent, int id, int left, int
 
 TColorCombo::TImpl::~TImpl() {
     list.OnChange = nullptr;
-    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+    // Unless its parent has destroyed it already.
+    Destroy();
 }
 
 void TColorCombo::TImpl::SyncItems() {
-    if (!hwnd) return;
-    SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
+    if (!Hwnd()) return;
+    SendMessageW(Hwnd(), CB_RESETCONTENT, 0, 0);
     for (const TColorListItem& item : list.Items())
-        SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item.Text).c_str()));
+        SendMessageW(Hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(item.Text).c_str()));
     SyncSelection();
 }
 
 void TColorCombo::TImpl::SyncSelection() {
-    if (!hwnd || !IsWindow(hwnd)) return;
+    if (!Hwnd() || !IsWindow(Hwnd())) return;
     const int index = list.ItemIndex();
-    if (SendMessageW(hwnd, CB_GETCURSEL, 0, 0) != index) SendMessageW(hwnd, CB_SETCURSEL, index, 0);
+    if (SendMessageW(Hwnd(), CB_GETCURSEL, 0, 0) != index) SendMessageW(Hwnd(), CB_SETCURSEL, index, 0);
     // The "Custom" entry may carry a new colour under the same selection.
-    InvalidateRect(hwnd, nullptr, FALSE);
+    InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 void TColorCombo::TImpl::Changed() {
     // Entries come and go only with UseCustomColor; the count tells.
-    if (hwnd && SendMessageW(hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(list.Items().size()))
+    if (Hwnd() && SendMessageW(Hwnd(), CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(list.Items().size()))
         SyncItems();
     else
         SyncSelection();
@@ -121,7 +123,7 @@ bool TColorCombo::TImpl::ParentMessage(UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (!item || item->CtlType != ODT_COMBOBOX || item->hwndItem != hwnd) return false;
+            if (!item || item->CtlType != ODT_COMBOBOX || item->hwndItem != Hwnd()) return false;
             DrawItem(*item);
             result = TRUE;
             return true;
@@ -136,9 +138,9 @@ bool TColorCombo::TImpl::ParentMessage(UINT message, WPARAM wParam, LPARAM lPara
             return true;
         }
         case WM_COMMAND:
-            if (reinterpret_cast<HWND>(lParam) != hwnd || !hwnd) return false;
+            if (reinterpret_cast<HWND>(lParam) != Hwnd() || !Hwnd()) return false;
             if (HIWORD(wParam) == CBN_SELCHANGE)
-                list.SelectItem(static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0)));
+                list.SelectItem(static_cast<int>(SendMessageW(Hwnd(), CB_GETCURSEL, 0, 0)));
             result = 0;
             return HIWORD(wParam) == CBN_SELCHANGE;
     }
@@ -149,7 +151,7 @@ void TColorCombo::TImpl::DrawItem(const DRAWITEMSTRUCT& item) {
     const HDC dc = item.hDC;
     const bool closed = (item.itemState & ODS_COMBOBOXEDIT) != 0;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    const bool enabled = !(item.itemState & ODS_DISABLED) && IsWindowEnabled(hwnd);
+    const bool enabled = !(item.itemState & ODS_DISABLED) && IsWindowEnabled(Hwnd());
     const TColorEntryLayout layout = LayoutColorEntry(ToRect(item.rcItem), closed);
     const auto& items = list.Items();
     const int index = static_cast<int>(item.itemID);
@@ -206,11 +208,11 @@ void TColorCombo::SetCustomColor(TColor color) { impl_->list.SetCustomColor(colo
 void TColorCombo::SetUseCustomColor(bool use) {
     impl_->list.SetUseCustomColor(use);
     // Adding the entry changes no selection, so no change told the window.
-    if (SendMessageW(impl_->hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(impl_->list.Items().size()))
+    if (SendMessageW(impl_->Hwnd(), CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(impl_->list.Items().size()))
         impl_->SyncItems();
 }
 const TColorList& TColorCombo::List() const { return impl_->list; }
-void* TColorCombo::Handle() const { return impl_->hwnd; }
+void* TColorCombo::Handle() const { return impl_->Hwnd(); }
 
 bool TColorCombo::ParentMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
     LRESULT r = 0;

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "controls/GradientPanelPaint.h"
+#include "platform/UniqueHandle_win.h"
 
 namespace pellumo {
 
@@ -29,10 +30,8 @@ GradientFillFn GradientFillProc() {
 }
 
 void FillSolid(HDC dc, const RECT& r, uint32_t rgb) {
-    HBRUSH brush = CreateSolidBrush(rgb);
-    if (!brush) return;
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
+    const TGdi<HBRUSH> brush(CreateSolidBrush(rgb));
+    if (brush) FillRect(dc, &r, brush.Get());
 }
 
 // Line i of n as its own colour; equal neighbouring lines share one fill, so

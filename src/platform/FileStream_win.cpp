@@ -4,22 +4,18 @@
 
 #include "platform/Exception.h"
 #include "platform/Stream.h"
+#include "platform/UniqueHandle_win.h"
 
 namespace pellumo {
 
 struct TFileStream::Handle {
-    HANDLE h = INVALID_HANDLE_VALUE;
-    ~Handle() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
+    TFileHandle File;
 };
 
 TFileStream::TFileStream(const std::string& path) : handle_(new Handle) {
-    handle_->h = CreateFileA(path.c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_->h == INVALID_HANDLE_VALUE)
-        throw Exception(Substitute("Cannot open file %s", path));
+    handle_->File.Reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_->File) throw Exception(Substitute("Cannot open file %s", path));
 }
 
 TFileStream::~TFileStream() = default;
@@ -33,7 +29,7 @@ size_t TFileStream::Read(void* buffer, size_t count) {
         at.OffsetHigh = static_cast<DWORD>(pos >> 32);
         const DWORD want = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
         DWORD got = 0;
-        if (!ReadFile(handle_->h, static_cast<char*>(buffer) + done, want, &got, &at) || got == 0)
+        if (!ReadFile(handle_->File.Get(), static_cast<char*>(buffer) + done, want, &got, &at) || got == 0)
             break;
         done += got;
     }
@@ -47,7 +43,7 @@ size_t TFileStream::Write(const void*, size_t) {
 
 uint64_t TFileStream::Size() const {
     LARGE_INTEGER size {};
-    if (!GetFileSizeEx(handle_->h, &size)) return 0;
+    if (!GetFileSizeEx(handle_->File.Get(), &size)) return 0;
     return static_cast<uint64_t>(size.QuadPart);
 }
 

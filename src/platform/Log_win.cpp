@@ -5,6 +5,7 @@
 
 #include "platform/Lock.h"
 #include "platform/Log.h"
+#include "platform/UniqueHandle_win.h"
 
 namespace pellumo {
 
@@ -29,12 +30,12 @@ void AppendToFile(const std::string& path, const std::string& line) {
         const std::string older = path + ".1";
         MoveFileExA(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
-    const HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    const TFileHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 // The log file, found once; empty where there is none.

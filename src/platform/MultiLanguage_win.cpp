@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/MultiLanguage.h"
+#include "platform/UniqueHandle_win.h"
 
 namespace pellumo {
 namespace {
@@ -45,16 +46,31 @@ std::string Narrow(const WCHAR (&field)[N]) {
     return text;
 }
 
+// COM on this thread for as long as it is held. S_OK and S_FALSE (already
+// initialised on this thread) both count and are balanced; a thread already
+// in another apartment model can use COM as it is.
+class TComApartment {
+public:
+    TComApartment() : joined_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~TComApartment() {
+        if (joined_) CoUninitialize();
+    }
+    TComApartment(const TComApartment&) = delete;
+    TComApartment& operator=(const TComApartment&) = delete;
+
+private:
+    bool joined_;
+};
+
 class TMLangService : public IMultiLanguageService {
 public:
-    TMLangService(IMultiLanguage* multiLanguage, bool uninitialize)
-        : multiLanguage_(multiLanguage), uninitialize_(uninitialize) {}
-    ~TMLangService() override {
-        multiLanguage_->Release();
-        if (uninitialize_) CoUninitialize();
+    TMLangService() {
+        IMultiLanguage* multiLanguage = nullptr;
+        const HRESULT result = CoCreateInstance(kClsidMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, kIidMultiLanguage,
+                                                reinterpret_cast<void**>(&multiLanguage));
+        if (SUCCEEDED(result)) multiLanguage_.Reset(multiLanguage);
     }
-    TMLangService(const TMLangService&) = delete;
-    TMLangService& operator=(const TMLangService&) = delete;
+    bool Ready() const { return static_cast<bool>(multiLanguage_); }
 
     bool GetCharsetInfo(const std::string& name, TCharsetInfo& info) override {
         const std::wstring wide = Widen(name);
@@ -125,30 +141,16 @@ public:
     uint32_t SystemCodePage() override { return GetACP(); }
 
 private:
-    IMultiLanguage* multiLanguage_;
-    bool uninitialize_;
+    TComApartment apartment_;  // declared first: COM ends after the interface is released
+    TComPtr<IMultiLanguage> multiLanguage_;
 };
 
 }  // namespace
 
 std::unique_ptr<IMultiLanguageService> CreateMultiLanguageService() {
-    // S_OK and S_FALSE (already initialised on this thread) both count and are
-    // balanced; a thread already in another apartment model can use COM as it is.
-    const bool uninitialize = SUCCEEDED(CoInitialize(nullptr));
-    IMultiLanguage* multiLanguage = nullptr;
-    const HRESULT result = CoCreateInstance(kClsidMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, kIidMultiLanguage,
-                                            reinterpret_cast<void**>(&multiLanguage));
-    if (FAILED(result) || !multiLanguage) {
-        if (uninitialize) CoUninitialize();
-        return nullptr;
-    }
-    try {
-        return std::unique_ptr<IMultiLanguageService>(new TMLangService(multiLanguage, uninitialize));
-    } catch (...) {
-        multiLanguage->Release();
-        if (uninitialize) CoUninitialize();
-        throw;
-    }
+    auto service = std::make_unique<TMLangService>();
+    if (!service->Ready()) return nullptr;
+    return service;
 }
 
 }  // namespace pellumo

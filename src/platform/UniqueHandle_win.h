@@ -78,6 +78,8 @@ template <typename H>
 using TGdi = TUniqueHandle<TGdiTraits<H>>;
 // A memory DC from CreateCompatibleDC.
 using TMemoryDCHandle = TUniqueHandle<THandleTraits<HDC, nullptr, BOOL, DeleteDC>>;
+// A window of a system class that no object of ours handles (a hidden owner).
+using TWindowHandle = TUniqueHandle<THandleTraits<HWND, nullptr, BOOL, DestroyWindow>>;
 
 // A COM interface pointer, released once.
 template <typename T>
@@ -135,6 +137,17 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// A memory DC like `like`, with `object` selected into it for its lifetime.
+class TMemoryDC {
+public:
+    TMemoryDC(HDC like, HGDIOBJ object) : dc_(CreateCompatibleDC(like)), selection_(dc_.Get(), dc_ ? object : nullptr) {}
+    HDC Get() const { return dc_.Get(); }
+
+private:
+    TMemoryDCHandle dc_;
+    TSelection selection_;  // put back before the DC goes
 };
 
 }  // namespace pellumo

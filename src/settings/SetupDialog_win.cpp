@@ -17,8 +17,8 @@
 #include "controls/GradientPanelPaint.h"
 #include "platform/DibCanvas_win.h"
 #include "platform/Exception.h"
-#include "platform/GdiHandle_win.h"
 #include "platform/WideText_win.h"
+#include "platform/Window_win.h"
 #include "settings/HintTimeValue.h"
 #include "settings/Logo.h"
 #include "settings/NotifierSettings.h"
@@ -45,26 +45,6 @@ const int kLogoDesignWidth = 192;
 const int kLogoDesignHeight = 56;
 const WORD kLogoResourceId = 777;
 const int kTabPane = 9;  // TABP_PANE of the "TAB" theme class
-
-// A memory DC with one bitmap selected for its lifetime.
-class TMemoryDC {
-public:
-    TMemoryDC(HDC like, HGDIOBJ bitmap) : dc_(CreateCompatibleDC(like)) {
-        if (dc_ && bitmap) old_ = SelectObject(dc_, bitmap);
-    }
-    ~TMemoryDC() {
-        if (!dc_) return;
-        if (old_) SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    TMemoryDC(const TMemoryDC&) = delete;
-    TMemoryDC& operator=(const TMemoryDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
-};
 
 // A DLL from the system directory by full path, so one lying beside the
 // program or in the current directory is never loaded instead. Kept loaded.
@@ -133,18 +113,9 @@ char DecimalSeparator() {
                : '.';
 }
 
-// A child's rectangle in its parent's client coordinates.
-RECT ChildRect(HWND child) {
-    RECT r {};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-
 }  // namespace
 
-class TSetupDialog::TImpl {
+class TSetupDialog::TImpl : public TWindow {
 public:
     // What OK takes from the controls.
     using TValues = TUserSettings;
@@ -156,7 +127,6 @@ public:
     TImpl(const TImpl&) = delete;
     TImpl& operator=(const TImpl&) = delete;
 
-    HWND Hwnd() const { return hwnd_; }
     // Shows the dialog and serves the thread's messages until it is closed;
     // true for OK.
     bool ShowModal();
@@ -164,13 +134,11 @@ public:
     void ControlsToSettings(TNotifierSettings& settings) const;
 
 private:
-    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK StaticEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT EditProc(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) { return DefDlgProcW(hwnd_, message, wParam, lParam); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The hint-time field's keys and wheel; false for what the field handles itself.
+    bool EditMessage(UINT message, WPARAM wParam);
 
-    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND Control(int id) const { return GetDlgItem(Hwnd(), id); }
     HWND Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle, int left, int top, int width,
               int height, int id);
     HWND MakeLabel(const std::string& text, int left, int top, int id);
@@ -197,11 +165,10 @@ private:
     COLORREF LogoBackground() const;
     void DrawLogo(const DRAWITEMSTRUCT& item) const;
 
-    HWND hwnd_ = nullptr;
-    HWND owner_ = nullptr;  // hidden: an owned dialog gets no taskbar button
+    TWindowHandle owner_;  // hidden: an owned dialog gets no taskbar button
     HWND edit_ = nullptr;
-    WNDPROC editProc_ = nullptr;
-    TGdi<HFONT> font_;
+    std::unique_ptr<TControlHook> editHook_;
+    TFont font_;
     std::unique_ptr<TColorCombo> beginColor_, endColor_;
     THintTimeValue hintTime_;
     char decimalSeparator_ = '.';
@@ -225,57 +192,46 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // Unicode windows throughout, the edit's typed characters included.
     const std::wstring className = WideFromUtf8(kClassName);
-    WNDCLASSW windowClass {};
-    windowClass.lpfnWndProc = StaticWindowProc;
-    windowClass.cbWndExtra = DLGWINDOWEXTRA;  // DefDlgProc keeps its state there
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = className.c_str();
-    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw Exception("Cannot register the setup dialog's window class");
+    RegisterWindowClass(className.c_str(), TWindowKind::Dialog, LoadCursor(nullptr, IDC_ARROW),
+                        "Cannot register the setup dialog's window class");
 
     decimalSeparator_ = DecimalSeparator();
     // "MS Sans Serif" 8 point in pixels, as designed.
-    font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+    font_ = CreatePixelFont(L"MS Sans Serif");
 
-    owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    owner_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT bounds {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
-    CreateWindowExW(exStyle, className.c_str(), WideFromUtf8(kCaption).c_str(), style, kDesignLeft, kDesignTop,
-                    bounds.right - bounds.left, bounds.bottom - bounds.top, owner_, nullptr, instance, this);
-    if (!hwnd_) {
-        if (owner_) DestroyWindow(owner_);
-        throw Exception("Cannot create the setup dialog");
-    }
-    try {
-        RebuildPanel();
-        CreateControls();
-        SettingsToControls(settings);
-        LoadLogo();
-    } catch (...) {
-        // No destructor runs for a half-made object.
-        beginColor_.reset();
-        endColor_.reset();
-        DestroyWindow(hwnd_);
-        if (owner_) DestroyWindow(owner_);
-        throw;
-    }
+    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(kCaption), style, kDesignLeft, kDesignTop,
+           bounds.right - bounds.left, bounds.bottom - bounds.top, owner_.Get(), nullptr,
+           "Cannot create the setup dialog");
+    // No destructor runs for a half-made object: should a step below throw,
+    // the window goes first, unbound, before the members it reads.
+    struct TUndo {
+        TImpl* Self;
+        ~TUndo() {
+            if (Self) Self->Destroy();
+        }
+    } undo {this};
+    RebuildPanel();
+    CreateControls();
+    SettingsToControls(settings);
+    LoadLogo();
+    undo.Self = nullptr;
 }
 
 TSetupDialog::TImpl::~TImpl() {
     beginColor_.reset();
     endColor_.reset();
-    if (hwnd_) DestroyWindow(hwnd_);
-    if (owner_) DestroyWindow(owner_);
+    Destroy();
 }
 
 HWND TSetupDialog::TImpl::Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle,
                                     int left, int top, int width, int height, int id) {
     HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   left, top, width, height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   left, top, width, height, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleW(nullptr), nullptr);
     if (!control) throw Exception("Cannot create the setup dialog's controls");
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
@@ -284,14 +240,7 @@ HWND TSetupDialog::TImpl::Make(const wchar_t* windowClass, const std::string& te
 
 // Labels are as large as their text.
 HWND TSetupDialog::TImpl::MakeLabel(const std::string& text, int left, int top, int id) {
-    SIZE size {0, 13};
-    if (HDC dc = GetDC(hwnd_)) {
-        const HGDIOBJ old = SelectObject(dc, font_.Get());
-        const std::wstring wide = WideFromUtf8(text);
-        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd_, dc);
-    }
+    const SIZE size = MeasureText(Hwnd(), font_.Get(), text, SIZE {0, 13});
     return Make(L"STATIC", text, SS_LEFT | SS_NOPREFIX, 0, left, top, size.cx, size.cy, id);
 }
 
@@ -313,7 +262,7 @@ void TSetupDialog::TImpl::CreateControls() {
         // No UDS_SETBUDDYINT: the field's text is THintTimeValue's, and the
         // buttons only ask for a step (UDN_DELTAPOS).
         HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS | UDS_HOTTRACK,
-                                      hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21, hwnd_,
+                                      hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21, Hwnd(),
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(idHintTimeUpDown)),
                                       GetModuleHandleW(nullptr), nullptr);
         if (upDown) {
@@ -331,16 +280,17 @@ void TSetupDialog::TImpl::CreateControls() {
     // comes first and is the only one: some up-down controls step on the
     // wheel over their buddy too. Through the W call, so the field stays a
     // Unicode window.
-    SetWindowLongPtrW(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    editProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticEditProc)));
+    editHook_ = std::make_unique<TControlHook>(edit_, [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+        result = 0;
+        return EditMessage(message, wParam);
+    });
     Make(L"BUTTON", "Display when OE is active", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 64, 177, 17,
          idDisplayWhenOEActive);
 
     MakeLabel("Start", cx + 8, cy + 19, idBeginColorLabel);
-    beginColor_.reset(new TColorCombo(hwnd_, idBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
+    beginColor_.reset(new TColorCombo(Hwnd(), idBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
     MakeLabel("End", cx + 8, cy + 51, idEndColorLabel);
-    endColor_.reset(new TColorCombo(hwnd_, idEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
+    endColor_.reset(new TColorCombo(Hwnd(), idEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
     SetWindowLongPtrW(static_cast<HWND>(beginColor_->Handle()), GWL_STYLE,
                       GetWindowLongPtrW(static_cast<HWND>(beginColor_->Handle()), GWL_STYLE) | WS_GROUP);
     SetWindowLongPtrW(static_cast<HWND>(endColor_->Handle()), GWL_STYLE,
@@ -353,7 +303,7 @@ void TSetupDialog::TImpl::CreateControls() {
 
     Make(L"BUTTON", "OK", BS_DEFPUSHBUTTON | tab, 0, 256, 216, 75, 25, IDOK);
     Make(L"BUTTON", "Cancel", BS_PUSHBUTTON | tab, 0, 336, 216, 75, 25, IDCANCEL);
-    SendMessageW(hwnd_, DM_SETDEFID, IDOK, 0);
+    SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
 
     // The group boxes last, beneath the controls they frame, and clipped by
     // them: a group box may paint its whole rectangle.
@@ -362,9 +312,9 @@ void TSetupDialog::TImpl::CreateControls() {
 }
 
 void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) {
-    CheckDlgButton(hwnd_, idAutoHideHint, settings.AutoHideHint ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(hwnd_, idUseFading, settings.UseFading ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(hwnd_, idDisplayWhenOEActive, settings.DisplayWhenOEActive ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(Hwnd(), idAutoHideHint, settings.AutoHideHint ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(Hwnd(), idUseFading, settings.UseFading ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(Hwnd(), idDisplayWhenOEActive, settings.DisplayWhenOEActive ? BST_CHECKED : BST_UNCHECKED);
     hintTime_.SetText(HintTimeText());
     hintTime_.SetValue(settings.HintTime);
     ShowHintTime();
@@ -375,9 +325,9 @@ void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) 
 
 TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
     TValues values;
-    values.AutoHideHint = IsDlgButtonChecked(hwnd_, idAutoHideHint) == BST_CHECKED;
-    values.UseFading = IsDlgButtonChecked(hwnd_, idUseFading) == BST_CHECKED;
-    values.DisplayWhenOEActive = IsDlgButtonChecked(hwnd_, idDisplayWhenOEActive) == BST_CHECKED;
+    values.AutoHideHint = IsDlgButtonChecked(Hwnd(), idAutoHideHint) == BST_CHECKED;
+    values.UseFading = IsDlgButtonChecked(Hwnd(), idUseFading) == BST_CHECKED;
+    values.DisplayWhenOEActive = IsDlgButtonChecked(Hwnd(), idDisplayWhenOEActive) == BST_CHECKED;
     // As it reads now, within the field's range: Enter confirms a value
     // without the field losing the focus that would clamp it.
     values.HintTime = ClampHintTime(ReadHintTime(HintTimeText()));
@@ -393,7 +343,7 @@ void TSetupDialog::TImpl::ControlsToSettings(TNotifierSettings& settings) const 
 }
 
 void TSetupDialog::TImpl::UpdateHintTimeEnabled() {
-    const BOOL enabled = IsDlgButtonChecked(hwnd_, idAutoHideHint) == BST_CHECKED;
+    const BOOL enabled = IsDlgButtonChecked(Hwnd(), idAutoHideHint) == BST_CHECKED;
     EnableWindow(edit_, enabled);
     EnableWindow(Control(idHintTimeUpDown), enabled);
     EnableWindow(Control(idHintTimeLabel), enabled);
@@ -424,7 +374,7 @@ void TSetupDialog::TImpl::PaintPanel(HDC dc) const {
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
     const TThemeApi& theme = ThemeApi();
     if (theme.Active()) {
-        if (HANDLE data = theme.OpenThemeData(hwnd_, L"TAB")) {
+        if (HANDLE data = theme.OpenThemeData(Hwnd(), L"TAB")) {
             const HRESULT painted = theme.DrawThemeBackground(data, dc, kTabPane, 0, &r, nullptr);
             theme.CloseThemeData(data);
             if (SUCCEEDED(painted)) return;
@@ -448,14 +398,16 @@ void TSetupDialog::TImpl::PaintPanel(HDC dc) const {
 }
 
 void TSetupDialog::TImpl::RebuildPanel() {
-    const HDC screen = GetDC(nullptr);
-    if (!screen) return;
-    TGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen, kClientWidth, kClientHeight));
-    if (bitmap.Get()) {
-        TMemoryDC dc(screen, bitmap.Get());
-        if (dc.Get()) PaintPanel(dc.Get());
+    TGdi<HBITMAP> bitmap;
+    {
+        const TWindowDC screen(nullptr);
+        if (!screen.Get()) return;
+        bitmap.Reset(CreateCompatibleBitmap(screen.Get(), kClientWidth, kClientHeight));
+        if (bitmap) {
+            const TMemoryDC dc(screen.Get(), bitmap.Get());
+            if (dc.Get()) PaintPanel(dc.Get());
+        }
     }
-    ReleaseDC(nullptr, screen);
     if (!bitmap.Get()) return;
     // The controls on the panel fill their backgrounds with the matching
     // part of it, which makes them look transparent and lets them repaint
@@ -495,14 +447,13 @@ HBRUSH TSetupDialog::TImpl::PanelBrushFor(HWND control, HDC dc) const {
 
 COLORREF TSetupDialog::TImpl::LogoBackground() const {
     if (ThemeApi().Active() && panelBitmap_.Get()) {
-        const HDC screen = GetDC(nullptr);
+        const TWindowDC screen(nullptr);
         COLORREF pixel = CLR_INVALID;
         {
-            TMemoryDC dc(screen, panelBitmap_.Get());
+            const TMemoryDC dc(screen.Get(), panelBitmap_.Get());
             if (dc.Get())
                 pixel = GetPixel(dc.Get(), kLogoLeft + kLogoDesignWidth / 2, kLogoTop + kLogoDesignHeight / 2);
         }
-        if (screen) ReleaseDC(nullptr, screen);
         if (pixel != CLR_INVALID) return pixel;
     }
     return ColorToRGB(clBtnFace, SystemColorRGB);
@@ -522,13 +473,13 @@ void TSetupDialog::TImpl::LoadLogo() {
     const std::vector<uint32_t> pixels = BlendLogo(*picture, LogoBackground());
 
     uint32_t* bits = nullptr;
-    TGdi<HBITMAP> logo(CreateTopDownDib(w, h, &bits));
+    TGdi<HBITMAP> logo = CreateTopDownDib(w, h, &bits);
     if (!logo.Get() || !bits) return;
     CopyMemory(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
     GdiFlush();
 
     // Drawn transparently: the colour of the bottom-left pixel is left out.
-    TGdi<HBITMAP> mask(CreateKeyMask(pixels.data(), w, h, pixels[size_t(h - 1) * w] & 0xFFFFFF));
+    TGdi<HBITMAP> mask = CreateKeyMask(pixels.data(), w, h, pixels[size_t(h - 1) * w] & 0xFFFFFF);
     if (!mask.Get()) return;
 
     logo_ = std::move(logo);
@@ -570,10 +521,10 @@ void TSetupDialog::TImpl::DrawLogo(const DRAWITEMSTRUCT& item) const {
 }
 
 bool TSetupDialog::TImpl::ShowModal() {
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd_);
+    ShowWindow(Hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(Hwnd());
     // The first control in the tab order has the focus, as designed.
-    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(idAutoHideHint)), TRUE);
+    SendMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(idAutoHideHint)), TRUE);
     // Every message of the thread is served here, so the popup's timer and
     // the tray icon carry on while the dialog is open; only the dialog's own
     // keyboard goes through the dialog manager first.
@@ -588,72 +539,40 @@ bool TSetupDialog::TImpl::ShowModal() {
             ok_ = false;
             break;
         }
-        if (IsDialogMessageW(hwnd_, &msg)) continue;
+        if (IsDialogMessageW(Hwnd(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    ShowWindow(hwnd_, SW_HIDE);
+    ShowWindow(Hwnd(), SW_HIDE);
     return ok_;
 }
 
 void TSetupDialog::TImpl::BringToFront() {
-    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
-    SetForegroundWindow(hwnd_);
-    BringWindowToTop(hwnd_);
+    if (IsIconic(Hwnd())) ShowWindow(Hwnd(), SW_RESTORE);
+    SetForegroundWindow(Hwnd());
+    BringWindowToTop(Hwnd());
 }
 
-LRESULT CALLBACK TSetupDialog::TImpl::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<TImpl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    if (!self) return DefDlgProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return DefDlgProcW(hwnd, message, wParam, lParam);
-    }
-    // No exception may unwind through the system's code.
-    try {
-        return self->WindowProc(message, wParam, lParam);
-    } catch (...) {
-        return DefDlgProcW(hwnd, message, wParam, lParam);
-    }
-}
-
-LRESULT CALLBACK TSetupDialog::TImpl::StaticEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self || !self->editProc_) return DefWindowProcW(hwnd, message, wParam, lParam);
-    try {
-        return self->EditProc(message, wParam, lParam);
-    } catch (...) {
-        return CallWindowProcW(self->editProc_, hwnd, message, wParam, lParam);
-    }
-}
-
-LRESULT TSetupDialog::TImpl::EditProc(UINT message, WPARAM wParam, LPARAM lParam) {
+bool TSetupDialog::TImpl::EditMessage(UINT message, WPARAM wParam) {
     switch (message) {
         case WM_CHAR:
             // Only what a number can hold gets in (and control keys). The
             // character is UTF-16: anything past ASCII is no digit, and must
             // not pass as the ASCII character its low byte happens to be.
-            if (wParam >= 0x80 || !IsHintTimeChar(static_cast<char>(wParam), decimalSeparator_)) return 0;
-            break;
+            return wParam >= 0x80 || !IsHintTimeChar(static_cast<char>(wParam), decimalSeparator_);
         case WM_MOUSEWHEEL: {
             const short delta = static_cast<short>(HIWORD(wParam));
             StepHintTime(delta > 0 ? 1 : delta < 0 ? -1 : 0);
-            return 0;
+            return true;
         }
         case WM_KEYDOWN:
             if (wParam == VK_UP || wParam == VK_DOWN) {
                 StepHintTime(wParam == VK_UP ? 1 : -1);
-                return 0;
+                return true;
             }
             break;
     }
-    return CallWindowProcW(editProc_, edit_, message, wParam, lParam);
+    return false;
 }
 
 LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -676,9 +595,9 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
         }
         case WM_PAINT: {
             PAINTSTRUCT ps;
-            const HDC dc = BeginPaint(hwnd_, &ps);
+            const HDC dc = BeginPaint(Hwnd(), &ps);
             if (dc && ps.fErase) WindowProc(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-            EndPaint(hwnd_, &ps);
+            EndPaint(Hwnd(), &ps);
             return 0;
         }
         case WM_CTLCOLORSTATIC:
@@ -698,7 +617,7 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
         case WM_THEMECHANGED:
         case WM_SYSCOLORCHANGE:
             RebuildPanel();
-            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);

@@ -24,9 +24,10 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     r.Right = info.rcWork.right;
     r.Bottom = info.rcWork.bottom;
     // No exception may unwind through user32: keep it and rethrow outside.
+    // Adding to the list can only run out of memory.
     try {
         collector.list->push_back(r);
-    } catch (...) {
+    } catch (const std::exception&) {
         collector.error = std::current_exception();
         return FALSE;
     }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "controls/GradientPanel.h"
+#include "platform/Window_win.h"
 #include "settings/Logo.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
@@ -87,14 +88,6 @@ void PostKey(HWND window, UINT key) {
 }
 
 void Click(HWND dialog, int id) { SendMessageA(Ctl(dialog, id), BM_CLICK, 0, 0); }
-
-// A child's rectangle in its parent's client coordinates.
-RECT ChildRect(HWND child) {
-    RECT r {};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
 
 BOOL CALLBACK CountDialog(HWND window, LPARAM counter) {
     char name[64] = {};
