@@ -33,13 +33,14 @@ reg add 'HKCU\Identities\{ID-1}\Software\Microsoft\Outlook Express\5.0' /v 'Stor
     /d '%PELLUMO_STORE%' /f
 export PELLUMO_STORE="Z:${tmp//\//\\}\\store"
 
-esc=${PELLUMO_STORE//\\/\\\\}  # as the inspector writes it, backslashes doubled
+esc=$PELLUMO_STORE  # paths as they are
 out=$("$wine" "$dbx" folders | tr -d '\r')
-check "folders from the registry's store" "$(printf '\t\t\tMain Identity\t\t-\n  000001\t000000\t0\tLocal Folders\t\t-\n    000003\t000001\t1\tInbox\t%s\\\\Inbox.dbx\twatched\n    000002\t000001\t5\tDrafts\t%s\\\\Drafts.dbx\t-' "$esc" "$esc")" "$out"
+check "folders from the registry's store" "$(printf '\t\t\tMain Identity\t\t-\n  000001\t000000\t0\tLocal Folders\t\t-\n    000003\t000001\t1\tInbox\t%s\\Inbox.dbx\twatched\n    000002\t000001\t5\tDrafts\t%s\\Drafts.dbx\t-' "$esc" "$esc")" "$out"
 
-out=$("$wine" "$dbx" settings | tr -d '\r')
+check "settings only reads" "" "$("$wine" "$dbx" settings >/dev/null; query AutoHideHint)"
+out=$("$wine" "$dbx" settings --repair | tr -d '\r')
 check "first run defaults" "1 1 1 3 8000001B 00FFFFFF" "$(echo "$out" | awk -F'\t' '$1 ~ /^(AutoHideHint|UseFading|DisplayWhenOEActive|HintTime|BeginColor|EndColor)$/ { printf "%s%s", sep, $2; sep=" " }')"
-check "watched folder" "Watched	000003	Inbox	$esc\\\\Inbox.dbx" "$(echo "$out" | grep '^Watched')"
+check "watched folder" "Watched	000003	Inbox	$esc\\Inbox.dbx" "$(echo "$out" | grep '^Watched')"
 check "saved flag" "REG_DWORD 0x1" "$(query AutoHideHint)"
 check "saved hint time" "REG_DWORD 0x3" "$(query HintTime)"
 check "saved colour" "REG_DWORD 0x8000001b" "$(query BeginColor)"
@@ -54,7 +55,10 @@ check "negative location kept" "$("$wine" reg query "$settings_key" /v 'Window L
 
 reg add "$settings_key" /v HintTime /t REG_SZ /d abc /f
 err=$("$wine" "$dbx" settings 2>&1 >/dev/null | tr -d '\r')
-check "wrong type reported" "Invalid data type for 'HintTime'" "$err"
+check "wrong type reported" "pellumo-dbx: Invalid data type for 'HintTime' (settings --repair saves what the program would)" "$err"
+check "wrong type left alone" "REG_SZ abc" "$(query HintTime)"
+err=$("$wine" "$dbx" settings --repair 2>&1 >/dev/null | tr -d '\r')
+check "wrong type reported by --repair" "pellumo-dbx: Invalid data type for 'HintTime'" "$err"
 check "wrong type repaired" "REG_DWORD 0x3" "$(query HintTime)"
 check "values read before the error kept" "REG_DWORD 0x0" "$(query UseFading)"
 "$wine" "$dbx" settings >/dev/null 2>&1
