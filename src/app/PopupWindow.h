@@ -6,7 +6,6 @@
 // Windows-free on purpose, so the program entry and the scan can hold one
 // without including <windows.h>; handles travel as void*.
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 #include "app/DisplayCycle.h"
@@ -14,6 +13,8 @@
 #include "platform/Geometry.h"
 
 namespace pellumo {
+
+class TNotifierSettings;
 
 // The program's icons: 0 the tray icon (envelope with a lightning flash), 1 a plain
 // envelope, 2 a red exclamation mark (high priority), 3 a blue downward
@@ -60,16 +61,11 @@ public:
     // The program's icon `index` as the window holds it (an HICON it owns).
     void* ProgramIcon(int index) const;
 
-    // Messages of the window that belong to the main window (the
-    // tray icon's callback, the shell's broadcasts, the session's end): the
-    // handler sees each message first and returns true when it took it.
-    using TMessageHandler = std::function<bool(unsigned message, uintptr_t wParam, intptr_t lParam)>;
-    void SetMessageHandler(TMessageHandler handler);
-
-    // The program's wiring: settings from NotifierSettings() read afresh at
-    // every use, WindowRect written back, the monitors' work areas for the
-    // off-screen check and for snapping, and the Outlook Express test.
-    static TPopupCycle::TInputs DefaultInputs();
+    // The program's wiring: `settings` read afresh at every use (it must
+    // outlive the inputs), WindowRect written back to it, the monitors' work
+    // areas for the off-screen check and for snapping, and the Outlook
+    // Express test.
+    static TPopupCycle::TInputs DefaultInputs(TNotifierSettings& settings);
 
 private:
     class TImpl;

@@ -56,7 +56,6 @@ public:
     ~TImpl() override;
 
     TPopupCycle& Cycle() { return cycle_; }
-    void SetMessageHandler(TMessageHandler handler) { messageHandler_ = std::move(handler); }
     HICON Icon(int index) const { return index >= 0 && index < kProgramIconCount ? icons_[index].Get() : nullptr; }
 
     // IPopupView
@@ -109,7 +108,6 @@ private:
     void WindowPosChanging(WINDOWPOS& pos);
 
     TPopupCycle cycle_;
-    TMessageHandler messageHandler_;
     TGradientPanel panel_;
     TFont normalFont_, boldFont_, underlineFont_;
     TIcon icons_[kProgramIconCount];
@@ -392,7 +390,6 @@ void TPopupWindow::TImpl::WindowPosChanging(WINDOWPOS& pos) {
 }
 
 LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (messageHandler_ && live_ && messageHandler_(message, wParam, lParam)) return 0;
     switch (message) {
         case WM_TIMER:
             if (wParam == kDisplayTimerId) {
@@ -484,14 +481,13 @@ TPopupWindow::~TPopupWindow() = default;
 
 void TPopupWindow::ShowNextNotification() { impl_->Cycle().ShowNextNotification(); }
 TPopupCycle& TPopupWindow::Cycle() { return impl_->Cycle(); }
-void TPopupWindow::SetMessageHandler(TMessageHandler handler) { impl_->SetMessageHandler(std::move(handler)); }
 void* TPopupWindow::Handle() const { return impl_->Hwnd(); }
 void* TPopupWindow::ProgramIcon(int index) const { return impl_->Icon(index); }
 
-TPopupCycle::TInputs TPopupWindow::DefaultInputs() {
+TPopupCycle::TInputs TPopupWindow::DefaultInputs(TNotifierSettings& settings) {
     TPopupCycle::TInputs inputs;
-    inputs.Settings = [] { return UserSettingsOf(NotifierSettings()); };
-    inputs.StoreWindowRect = [](const TRect& r) { NotifierSettings().WindowRect = r; };
+    inputs.Settings = [&settings] { return UserSettingsOf(settings); };
+    inputs.StoreWindowRect = [&settings](const TRect& r) { settings.WindowRect = r; };
     inputs.OutlookExpressActive = [] { return IsOutlookExpressActive(); };
     inputs.WorkAreas = [] {
         std::vector<TRect> areas;

@@ -23,7 +23,4 @@ bool IsTestRun(const std::string& commandLine);
 // exclamation mark, a closing parenthesis, a blank...).
 std::string ErrorBoxText(const std::string& message);
 
-// The error box itself (Windows): stop icon, OK, captioned with the title.
-void ShowErrorBox(const std::string& message);
-
 }  // namespace pellumo

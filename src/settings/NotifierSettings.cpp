@@ -13,8 +13,6 @@ const char* const TNotifierSettings::kKey = "Software\\Ostrivane\\Pellumo\\Setti
 
 namespace {
 const char kWindowLocation[] = "Window Location";
-
-std::unique_ptr<TNotifierSettings> theSettings;
 }  // namespace
 
 TRect TNotifierSettings::DefaultRect() {
@@ -86,12 +84,5 @@ void LoadFolders(TNotifierSettings& settings) {
     settings.FolderTree = BuildFolderTree();
     AddWatchedFolders(*settings.FolderTree, settings.FolderList());
 }
-
-TNotifierSettings& NotifierSettings() {
-    if (!theSettings) theSettings.reset(new TNotifierSettings);
-    return *theSettings;
-}
-
-void FreeNotifierSettings() { theSettings.reset(); }
 
 }  // namespace pellumo

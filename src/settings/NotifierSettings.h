@@ -1,7 +1,8 @@
 #pragma once
-// The one settings object of the process: the popup's behaviour, its last
-// rectangle and colours, and the watched folders. Loaded from the current
-// user's registry when first used; written back when it is destroyed.
+// The settings object: the popup's behaviour, its last rectangle and
+// colours, and the watched folders. Loaded from the current user's registry
+// when constructed; written back when it is destroyed. The program makes one
+// and hands it on by reference.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -84,13 +85,6 @@ inline TUserSettings UserSettingsOf(const TNotifierSettings& settings) { return 
 inline void ApplyUserSettings(TNotifierSettings& settings, const TUserSettings& values) {
     static_cast<TUserSettings&>(settings) = values;
 }
-
-// The process's settings, constructed on first use. A failed construction
-// throws and keeps nothing, so the next call tries again.
-TNotifierSettings& NotifierSettings();
-
-// At program end: destroys (and thereby saves) the settings, if any.
-void FreeNotifierSettings();
 
 // Builds the store's folder tree into the settings and lists its watched folders.
 void LoadFolders(TNotifierSettings& settings);

@@ -1,8 +1,10 @@
 #pragma once
 // TSetupDialog, the modal "Pellumo Setup" dialog that edits the six user
-// settings of NotifierSettings(). Windows-free: the tray code and the tests
-// reach it through these functions, the window through its handle (void*).
+// settings. Windows-free: the tray code and the tests reach it through
+// TSetupDialogHolder, the window through its handle (void*).
 namespace pellumo {
+
+class TNotifierSettings;
 
 // The dialog's names. Its window lives only inside ShowSetupDialog.
 class TSetupDialog {
@@ -32,15 +34,27 @@ public:
     class TImpl;  // the window
 };
 
-// Opens the dialog on NotifierSettings() and returns when it is closed; OK
-// (or Enter) copies the controls into the settings, Cancel, Esc and the close
-// box change nothing. The thread's other windows keep receiving their
-// messages meanwhile. When the dialog is open already (the tray icon used
-// again from inside it), brings that one to the front and returns at once.
-// Throws Exception when the window cannot be made.
-void ShowSetupDialog();
+// Where the open dialog is kept, so that asking again finds it: one per
+// program (the application holds it), or per test.
+class TSetupDialogHolder {
+public:
+    TSetupDialogHolder() = default;
+    TSetupDialogHolder(const TSetupDialogHolder&) = delete;
+    TSetupDialogHolder& operator=(const TSetupDialogHolder&) = delete;
 
-// The open dialog's window (its HWND), null when none is open.
-void* SetupDialogHandle();
+    // Opens the dialog on `settings` and returns when it is closed; OK (or
+    // Enter) copies the controls into the settings, Cancel, Esc and the close
+    // box change nothing. The thread's other windows keep receiving their
+    // messages meanwhile. When this holder's dialog is open already (the
+    // tray icon used again from inside it), brings that one to the front and
+    // returns at once. Throws Exception when the window cannot be made.
+    void ShowSetupDialog(TNotifierSettings& settings);
+
+    // The open dialog's window (its HWND), null when none is open.
+    void* DialogHandle() const;
+
+private:
+    TSetupDialog::TImpl* open_ = nullptr;
+};
 
 }  // namespace pellumo

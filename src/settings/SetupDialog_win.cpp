@@ -8,21 +8,17 @@
 
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "controls/ColorCombo.h"
-#include "controls/GradientPanelPaint.h"
-#include "platform/DibCanvas_win.h"
 #include "platform/Exception.h"
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
 #include "settings/HintTimeValue.h"
-#include "settings/Logo.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
+#include "settings/SetupPanel_win.h"
 
 namespace pellumo {
 
@@ -44,58 +40,15 @@ const int kLogoTop = 8;
 const int kLogoDesignWidth = 192;
 const int kLogoDesignHeight = 56;
 const WORD kLogoResourceId = 777;
-const int kTabPane = 9;  // TABP_PANE of the "TAB" theme class
-
-// A DLL from the system directory by full path, so one lying beside the
-// program or in the current directory is never loaded instead. Kept loaded.
-HMODULE LoadSystemLibrary(const char* name) {
-    char path[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + lstrlenA(name) + 1 > MAX_PATH) return nullptr;
-    lstrcpyA(path + length, "\\");
-    lstrcatA(path, name);
-    return LoadLibraryA(path);
-}
-
-template <typename F>
-F Proc(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
-// The visual-theme services, absent before Windows XP: looked up once.
-struct TThemeApi {
-    BOOL(WINAPI* IsThemeActive)() = nullptr;
-    BOOL(WINAPI* IsAppThemed)() = nullptr;
-    HANDLE(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
-    HRESULT(WINAPI* CloseThemeData)(HANDLE) = nullptr;
-    HRESULT(WINAPI* DrawThemeBackground)(HANDLE, HDC, int, int, const RECT*, const RECT*) = nullptr;
-
-    bool Active() const {
-        return IsThemeActive && IsAppThemed && OpenThemeData && CloseThemeData && DrawThemeBackground &&
-               IsThemeActive() && IsAppThemed();
-    }
-};
-
-const TThemeApi& ThemeApi() {
-    static const TThemeApi api = [] {
-        TThemeApi a;
-        const HMODULE module = LoadSystemLibrary("uxtheme.dll");
-        a.IsThemeActive = Proc<decltype(a.IsThemeActive)>(module, "IsThemeActive");
-        a.IsAppThemed = Proc<decltype(a.IsAppThemed)>(module, "IsAppThemed");
-        a.OpenThemeData = Proc<decltype(a.OpenThemeData)>(module, "OpenThemeData");
-        a.CloseThemeData = Proc<decltype(a.CloseThemeData)>(module, "CloseThemeData");
-        a.DrawThemeBackground = Proc<decltype(a.DrawThemeBackground)>(module, "DrawThemeBackground");
-        return a;
-    }();
-    return api;
-}
 
 // Registers the up-down class. By name, not by path: the manifest's common
 // controls 6 must be the ones loaded. False when the system has none.
 bool InitUpDownClass() {
     static const bool ready = [] {
         const HMODULE module = LoadLibraryA("comctl32.dll");
-        const auto init = Proc<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(module, "InitCommonControlsEx");
+        const auto init = module ? reinterpret_cast<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
+                                       reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))
+                                 : nullptr;
         if (!init) return false;
         INITCOMMONCONTROLSEX icc {sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
         return init(&icc) != FALSE;
@@ -155,15 +108,9 @@ private:
     void StepHintTime(int delta);
     void HintTimeLostFocus();
 
-    // The gradient panel: the background, kept as a bitmap of the client area.
-    void PaintPanel(HDC dc) const;
-    void RebuildPanel();
+    // Whether the control stands on the panel and takes its background.
     bool OnPanel(HWND control) const;
-    HBRUSH PanelBrushFor(HWND control, HDC dc) const;
-
     void LoadLogo();
-    COLORREF LogoBackground() const;
-    void DrawLogo(const DRAWITEMSTRUCT& item) const;
 
     TWindowHandle owner_;  // hidden: an owned dialog gets no taskbar button
     HWND edit_ = nullptr;
@@ -173,20 +120,12 @@ private:
     THintTimeValue hintTime_;
     char decimalSeparator_ = '.';
 
-    TGdi<HBITMAP> panelBitmap_;
-    TGdi<HBRUSH> panelBrush_;
-    TGdi<HBITMAP> logo_, logoMask_;
-    int logoWidth_ = 0, logoHeight_ = 0;
+    TSetupPanel panel_ {kClientWidth, kClientHeight};
 
     bool closed_ = false;
     bool ok_ = false;
     TValues okValues_;
 };
-
-namespace {
-// At most one dialog is open; a second request finds it here.
-TSetupDialog::TImpl* openDialog = nullptr;
-}  // namespace
 
 TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -215,7 +154,7 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
             if (Self) Self->Destroy();
         }
     } undo {this};
-    RebuildPanel();
+    panel_.Rebuild(Hwnd());
     CreateControls();
     SettingsToControls(settings);
     LoadLogo();
@@ -369,53 +308,6 @@ void TSetupDialog::TImpl::HintTimeLostFocus() {
     ShowHintTime();
 }
 
-void TSetupDialog::TImpl::PaintPanel(HDC dc) const {
-    const RECT r {0, 0, kClientWidth, kClientHeight};
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    const TThemeApi& theme = ThemeApi();
-    if (theme.Active()) {
-        if (HANDLE data = theme.OpenThemeData(Hwnd(), L"TAB")) {
-            const HRESULT painted = theme.DrawThemeBackground(data, dc, kTabPane, 0, &r, nullptr);
-            theme.CloseThemeData(data);
-            if (SUCCEEDED(painted)) return;
-        }
-    }
-    // Without themes: the flat face in a raised frame of fixed greys.
-    auto line = [dc](int left, int top, int right, int bottom, COLORREF color) {
-        const RECT l {left, top, right, bottom};
-        SetBkColor(dc, color);
-        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &l, nullptr, 0, nullptr);
-    };
-    const int w = kClientWidth, h = kClientHeight;
-    line(0, 0, w - 1, 1, RGB(0xE0, 0xE0, 0xE0));
-    line(0, 0, 1, h - 1, RGB(0xE0, 0xE0, 0xE0));
-    line(1, 1, w - 2, 2, RGB(0xFF, 0xFF, 0xFF));
-    line(1, 1, 2, h - 2, RGB(0xFF, 0xFF, 0xFF));
-    line(w - 1, 0, w, h, RGB(0x40, 0x40, 0x40));
-    line(0, h - 1, w, h, RGB(0x40, 0x40, 0x40));
-    line(w - 2, 1, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
-    line(1, h - 2, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
-}
-
-void TSetupDialog::TImpl::RebuildPanel() {
-    TGdi<HBITMAP> bitmap;
-    {
-        const TWindowDC screen(nullptr);
-        if (!screen.Get()) return;
-        bitmap.Reset(CreateCompatibleBitmap(screen.Get(), kClientWidth, kClientHeight));
-        if (bitmap) {
-            const TMemoryDC dc(screen.Get(), bitmap.Get());
-            if (dc.Get()) PaintPanel(dc.Get());
-        }
-    }
-    if (!bitmap.Get()) return;
-    // The controls on the panel fill their backgrounds with the matching
-    // part of it, which makes them look transparent and lets them repaint
-    // alone (greying a label must not leave the old text showing).
-    panelBrush_.Reset(CreatePatternBrush(bitmap.Get()));
-    panelBitmap_ = std::move(bitmap);
-}
-
 bool TSetupDialog::TImpl::OnPanel(HWND control) const {
     switch (GetDlgCtrlID(control)) {
         case idHintGroup:
@@ -434,92 +326,14 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
     return false;
 }
 
-HBRUSH TSetupDialog::TImpl::PanelBrushFor(HWND control, HDC dc) const {
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    // The pattern starts where the panel starts, wherever the control is.
-    const RECT r = ChildRect(control);
-    const int x = ((-r.left) % kClientWidth + kClientWidth) % kClientWidth;
-    const int y = ((-r.top) % kClientHeight + kClientHeight) % kClientHeight;
-    SetBrushOrgEx(dc, x, y, nullptr);
-    return panelBrush_.Get();
-}
-
-COLORREF TSetupDialog::TImpl::LogoBackground() const {
-    if (ThemeApi().Active() && panelBitmap_.Get()) {
-        const TWindowDC screen(nullptr);
-        COLORREF pixel = CLR_INVALID;
-        {
-            const TMemoryDC dc(screen.Get(), panelBitmap_.Get());
-            if (dc.Get())
-                pixel = GetPixel(dc.Get(), kLogoLeft + kLogoDesignWidth / 2, kLogoTop + kLogoDesignHeight / 2);
-        }
-        if (pixel != CLR_INVALID) return pixel;
-    }
-    return ColorToRGB(clBtnFace, SystemColorRGB);
-}
-
 void TSetupDialog::TImpl::LoadLogo() {
-    const HMODULE module = GetModuleHandleA(nullptr);
-    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(kLogoResourceId), MAKEINTRESOURCEA(10));  // RT_RCDATA
-    if (!resource) return;
-    const HGLOBAL loaded = LoadResource(module, resource);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    const DWORD size = SizeofResource(module, resource);
-    if (!data || size == 0) return;
-    const std::optional<TLogoPicture> picture = DecodeLogo(static_cast<const uint8_t*>(data), size);
-    if (!picture) return;
-    const int w = picture->Width, h = picture->Height;
-    const std::vector<uint32_t> pixels = BlendLogo(*picture, LogoBackground());
-
-    uint32_t* bits = nullptr;
-    TGdi<HBITMAP> logo = CreateTopDownDib(w, h, &bits);
-    if (!logo.Get() || !bits) return;
-    CopyMemory(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
-    GdiFlush();
-
-    // Drawn transparently: the colour of the bottom-left pixel is left out.
-    TGdi<HBITMAP> mask = CreateKeyMask(pixels.data(), w, h, pixels[size_t(h - 1) * w] & 0xFFFFFF);
-    if (!mask.Get()) return;
-
-    logo_ = std::move(logo);
-    logoMask_ = std::move(mask);
-    logoWidth_ = w;
-    logoHeight_ = h;
+    const RECT designArea {kLogoLeft, kLogoTop, kLogoLeft + kLogoDesignWidth, kLogoTop + kLogoDesignHeight};
+    SIZE size {};
+    if (!panel_.LoadLogo(kLogoResourceId, designArea, size)) return;
     // The logo sizes itself to its picture.
-    SetWindowPos(Control(idLogo), nullptr, kLogoLeft, kLogoTop, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Control(idLogo), nullptr, kLogoLeft, kLogoTop, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(Control(idLogo), SW_SHOWNA);
 }
-
-void TSetupDialog::TImpl::DrawLogo(const DRAWITEMSTRUCT& item) const {
-    if (!logo_.Get() || !panelBitmap_.Get()) return;
-    const int w = logoWidth_, h = logoHeight_;
-    const HDC target = item.hDC;
-    // Composed off-screen, then put up at once.
-    TGdi<HBITMAP> buffer(CreateCompatibleBitmap(target, w, h));
-    if (!buffer.Get()) return;
-    TMemoryDC out(target, buffer.Get());
-    {
-        // The panel under the logo ...
-        TMemoryDC panel(target, panelBitmap_.Get());
-        const RECT at = ChildRect(item.hwndItem);
-        BitBlt(out.Get(), 0, 0, w, h, panel.Get(), at.left, at.top, SRCCOPY);
-    }
-    {
-        // ... and the logo over it where the mask has no bit: the logo is
-        // XORed in, the masked places cleared back to the panel by a second
-        // XOR after the AND has kept them and zeroed the rest.
-        TMemoryDC logo(target, logo_.Get());
-        TMemoryDC mask(target, logoMask_.Get());
-        SetBkColor(out.Get(), RGB(255, 255, 255));
-        SetTextColor(out.Get(), RGB(0, 0, 0));
-        BitBlt(out.Get(), 0, 0, w, h, logo.Get(), 0, 0, SRCINVERT);
-        BitBlt(out.Get(), 0, 0, w, h, mask.Get(), 0, 0, SRCAND);
-        BitBlt(out.Get(), 0, 0, w, h, logo.Get(), 0, 0, SRCINVERT);
-    }
-    BitBlt(target, item.rcItem.left, item.rcItem.top, w, h, out.Get(), 0, 0, SRCCOPY);
-}
-
 bool TSetupDialog::TImpl::ShowModal() {
     ShowWindow(Hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(Hwnd());
@@ -584,13 +398,7 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
         case WM_ERASEBKGND:
         case WM_PRINTCLIENT: {
             // Also how themed controls ask for the background behind them.
-            const HDC dc = reinterpret_cast<HDC>(wParam);
-            if (!panelBitmap_.Get()) {
-                PaintPanel(dc);
-                return 1;
-            }
-            TMemoryDC panel(dc, panelBitmap_.Get());
-            BitBlt(dc, 0, 0, kClientWidth, kClientHeight, panel.Get(), 0, 0, SRCCOPY);
+            panel_.Erase(Hwnd(), reinterpret_cast<HDC>(wParam));
             return 1;
         }
         case WM_PAINT: {
@@ -603,20 +411,20 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {
             const HWND control = reinterpret_cast<HWND>(lParam);
-            if (!OnPanel(control) || !panelBrush_.Get()) break;
-            return reinterpret_cast<LRESULT>(PanelBrushFor(control, reinterpret_cast<HDC>(wParam)));
+            if (!OnPanel(control) || !panel_.HasBrush()) break;
+            return reinterpret_cast<LRESULT>(panel_.BrushFor(control, reinterpret_cast<HDC>(wParam)));
         }
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item && item->CtlID == idLogo) {
-                DrawLogo(*item);
+                panel_.DrawLogo(*item);
                 return TRUE;
             }
             break;
         }
         case WM_THEMECHANGED:
         case WM_SYSCOLORCHANGE:
-            RebuildPanel();
+            panel_.Rebuild(Hwnd());
             RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;
         case WM_NOTIFY: {
@@ -659,19 +467,20 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
     return Default(message, wParam, lParam);
 }
 
-void ShowSetupDialog() {
-    if (openDialog) {
-        openDialog->BringToFront();
+void TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
+    if (open_) {
+        open_->BringToFront();
         return;
     }
-    std::unique_ptr<TSetupDialog::TImpl> dialog(new TSetupDialog::TImpl(NotifierSettings()));
+    std::unique_ptr<TSetupDialog::TImpl> dialog(new TSetupDialog::TImpl(settings));
     struct TOpen {
-        explicit TOpen(TSetupDialog::TImpl* d) { openDialog = d; }
-        ~TOpen() { openDialog = nullptr; }
-    } open(dialog.get());
-    if (dialog->ShowModal()) dialog->ControlsToSettings(NotifierSettings());
+        TOpen(TSetupDialog::TImpl*& slot, TSetupDialog::TImpl* d) : Slot(slot) { Slot = d; }
+        ~TOpen() { Slot = nullptr; }
+        TSetupDialog::TImpl*& Slot;
+    } open(open_, dialog.get());
+    if (dialog->ShowModal()) dialog->ControlsToSettings(settings);
 }
 
-void* SetupDialogHandle() { return openDialog ? openDialog->Hwnd() : nullptr; }
+void* TSetupDialogHolder::DialogHandle() const { return open_ ? open_->Hwnd() : nullptr; }
 
 }  // namespace pellumo

@@ -14,10 +14,14 @@
 namespace {
 
 const char kPopupClass[] = "TfrmMornelle";
+const char kApplicationClass[] = "TApplication";
 const char kTitle[] = "Ostrivane Pellumo";
 const UINT kTrayIconMessage = WM_USER + 1;
 
 HWND Popup() { return FindWindowA(kPopupClass, nullptr); }
+// The program's hidden window: the tray icon's, and the one that hears the
+// shell and the session.
+HWND ApplicationWindow() { return FindWindowA(kApplicationClass, kTitle); }
 
 DWORD ProcessOf(HWND window) {
     DWORD pid = 0;
@@ -146,10 +150,10 @@ int Alpha(HWND window) {
 }
 
 // The program's tray icon, addressed as the shell knows it.
-NOTIFYICONDATAA IconData(HWND popup) {
+NOTIFYICONDATAA IconData(HWND application) {
     NOTIFYICONDATAA data {};
     data.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    data.hWnd = popup;
+    data.hWnd = application;
     data.uID = 0;
     return data;
 }
@@ -327,17 +331,17 @@ int main(int argc, char** argv) {
     if (command == "tray") {
         const UINT message = MouseMessage(arg(2));
         if (!message) return Usage();
-        return PostMessageA(popup, kTrayIconMessage, 0, message) ? 0 : 1;
+        return PostMessageA(ApplicationWindow(), kTrayIconMessage, 0, message) ? 0 : 1;
     }
     if (command == "icon") {
         // Modifying nothing succeeds exactly when the shell has the icon.
-        NOTIFYICONDATAA data = IconData(popup);
+        NOTIFYICONDATAA data = IconData(ApplicationWindow());
         const bool present = Shell_NotifyIconA(NIM_MODIFY, &data);
         std::printf("%s\n", present ? "icon present" : "icon absent");
         return present ? 0 : 1;
     }
     if (command == "drop-icon") {
-        NOTIFYICONDATAA data = IconData(popup);
+        NOTIFYICONDATAA data = IconData(ApplicationWindow());
         return Shell_NotifyIconA(NIM_DELETE, &data) ? 0 : 1;
     }
     if (command == "taskbar-created") {
@@ -460,7 +464,8 @@ int main(int argc, char** argv) {
     }
     if (command == "endsession") {
         // Windows tells every top-level window that the session ends.
-        return PostMessageA(popup, WM_ENDSESSION, TRUE, 0) ? 0 : 1;
+        const bool told = PostMessageA(popup, WM_ENDSESSION, TRUE, 0) != FALSE;
+        return PostMessageA(ApplicationWindow(), WM_ENDSESSION, TRUE, 0) && told ? 0 : 1;
     }
     return Usage();
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "DbxWriter.h"
 #include "platform/Exception.h"
@@ -18,10 +19,6 @@ const std::string kKey = TNotifierSettings::kKey;
 
 class NotifierSettingsTest : public RegistryTest {
 protected:
-    void TearDown() override {
-        FreeNotifierSettings();
-        RegistryTest::TearDown();
-    }
     static int32_t Stored(const std::string& name) { return Key(kKey)->ReadInteger(name); }
     static std::string StoredText(const std::string& name) { return Key(kKey)->ReadString(name); }
     static TRegDataType StoredType(const std::string& name) {
@@ -32,7 +29,7 @@ protected:
     }
     static std::string ConstructionError() {
         try {
-            NotifierSettings();
+            TNotifierSettings settings;
         } catch (const Exception& e) {
             return e.Message();
         }
@@ -41,22 +38,22 @@ protected:
 };
 
 TEST_F(NotifierSettingsTest, FirstRunUsesDefaultsAndCreatesTheKeyAtExit) {
-    TNotifierSettings& s = NotifierSettings();
-    EXPECT_TRUE(s.AutoHideHint);
-    EXPECT_TRUE(s.UseFading);
-    EXPECT_TRUE(s.DisplayWhenOEActive);
-    EXPECT_EQ(s.HintTime, 3);
-    const TRect area = PrimaryWorkArea();
-    EXPECT_EQ(s.WindowRect.Right, area.Right);
-    EXPECT_EQ(s.WindowRect.Bottom, area.Bottom);
-    EXPECT_EQ(s.WindowRect.Right - s.WindowRect.Left, 300);
-    EXPECT_EQ(s.WindowRect.Bottom - s.WindowRect.Top, 200);
-    EXPECT_EQ(s.BeginColor, 0x8000001Bu);
-    EXPECT_EQ(s.EndColor, 0x00FFFFFFu);
-    EXPECT_EQ(&NotifierSettings(), &s);
-    EXPECT_EQ(CurrentUserRegistry().OpenKey(kKey, false, TKeyAccess::Read), nullptr);
-
-    FreeNotifierSettings();
+    {
+        TNotifierSettings s;
+        EXPECT_TRUE(s.AutoHideHint);
+        EXPECT_TRUE(s.UseFading);
+        EXPECT_TRUE(s.DisplayWhenOEActive);
+        EXPECT_EQ(s.HintTime, 3);
+        const TRect area = PrimaryWorkArea();
+        EXPECT_EQ(s.WindowRect.Right, area.Right);
+        EXPECT_EQ(s.WindowRect.Bottom, area.Bottom);
+        EXPECT_EQ(s.WindowRect.Right - s.WindowRect.Left, 300);
+        EXPECT_EQ(s.WindowRect.Bottom - s.WindowRect.Top, 200);
+        EXPECT_EQ(s.BeginColor, 0x8000001Bu);
+        EXPECT_EQ(s.EndColor, 0x00FFFFFFu);
+        EXPECT_EQ(CurrentUserRegistry().OpenKey(kKey, false, TKeyAccess::Read), nullptr);
+    }
+    // Destroying the object saved it.
     EXPECT_EQ(Stored("AutoHideHint"), 1);
     EXPECT_EQ(Stored("UseFading"), 1);
     EXPECT_EQ(Stored("DisplayWhenOEActive"), 1);
@@ -71,7 +68,7 @@ TEST_F(NotifierSettingsTest, FirstRunUsesDefaultsAndCreatesTheKeyAtExit) {
 
 TEST_F(NotifierSettingsTest, EmptyKeyGivesTheMissingValueFallbacks) {
     Key(kKey);
-    TNotifierSettings& s = NotifierSettings();
+    TNotifierSettings s;
     EXPECT_FALSE(s.AutoHideHint);
     EXPECT_FALSE(s.UseFading);
     EXPECT_FALSE(s.DisplayWhenOEActive);
@@ -90,7 +87,8 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     PutInteger(kKey, "BeginColor", 0x00123456);
     PutInteger(kKey, "EndColor", int32_t(0x80000018));
     PutString(kKey, "Unrelated", "kept");
-    TNotifierSettings& s = NotifierSettings();
+    std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
+    TNotifierSettings& s = *settings;
     EXPECT_FALSE(s.AutoHideHint);
     EXPECT_TRUE(s.UseFading);
     EXPECT_EQ(s.HintTime, 12);
@@ -103,13 +101,13 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
 
     s.WindowRect = {-1280, 0, -980, 200};
     s.HintTime = 1800;
-    FreeNotifierSettings();
+    settings.reset();
     EXPECT_EQ(StoredText("Window Location"), "-1280, 0, -980, 200");
     EXPECT_EQ(Stored("UseFading"), 1);
     EXPECT_EQ(Stored("HintTime"), 1800);
     EXPECT_EQ(StoredType("Window Location"), rdString);
     EXPECT_EQ(StoredText("Unrelated"), "kept");
-    const TRect back = NotifierSettings().WindowRect;
+    const TRect back = TNotifierSettings().WindowRect;
     EXPECT_EQ(back.Left, -1280);
     EXPECT_EQ(back.Right, -980);
 }
@@ -124,9 +122,10 @@ TEST_F(NotifierSettingsTest, WronglyTypedValueFailsConstructionAndIsRepaired) {
     EXPECT_EQ(Stored("AutoHideHint"), 0);
     EXPECT_EQ(Stored("UseFading"), 0);
     EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x8000001Bu);
-    // The next call constructs again, from the repaired key.
-    EXPECT_EQ(NotifierSettings().HintTime, 3);
-    EXPECT_FALSE(NotifierSettings().AutoHideHint);
+    // A new object constructs from the repaired key.
+    TNotifierSettings again;
+    EXPECT_EQ(again.HintTime, 3);
+    EXPECT_FALSE(again.AutoHideHint);
 }
 
 TEST_F(NotifierSettingsTest, LongerWrongValuesAndWrongStringTypes) {
@@ -185,7 +184,7 @@ TEST(RegistryKeyReads, MissingIsAnAnswerFailedIsAnError) {
 }
 
 TEST_F(NotifierSettingsTest, LoadWithoutTheKeyChangesNothing) {
-    TNotifierSettings& s = NotifierSettings();
+    TNotifierSettings s;
     s.HintTime = 99;
     CurrentUserRegistry().DeleteKey(kKey);
     EXPECT_FALSE(s.Load());
@@ -231,14 +230,13 @@ TEST_F(SettingsWithStoreTest, ConstructionListsTheWatchedFolders) {
         {Folder(1, 0, "Local Folders", 0), Folder(2, 1, "Inbox", 1), Folder(3, 2, "Lists", 1), Folder(4, 1, "Sent", 3)}));
     // The store root is kept per thread: build on a thread of its own.
     OnNewThread([] {
-        TNotifierSettings& s = NotifierSettings();
+        TNotifierSettings s;
         ASSERT_NE(s.FolderTree, nullptr);
         ASSERT_EQ(s.FolderList().size(), 2u);
         EXPECT_EQ(s.FolderList()[0].FolderId, "000002");
         EXPECT_EQ(s.FolderList()[1].FolderId, "000003");
         EXPECT_EQ(s.FolderList()[1].Info->Record->Name, "Lists");
         EXPECT_TRUE(s.FolderList()[0].Info->Enabled);
-        FreeNotifierSettings();
     });
 }
 
@@ -249,7 +247,7 @@ TEST_F(SettingsWithStoreTest, BrokenFolderListFailsConstructionButSavesWhatWasLo
         EXPECT_EQ(ConstructionError(), "Folders.dbx signature is not found");
         EXPECT_EQ(Stored("HintTime"), 42);
         EXPECT_EQ(uint32_t(Stored("EndColor")), 0x00FFFFFFu);  // the fallback, now written
-        // Nothing was kept: the next call tries again, and fails again.
+        // Nothing was kept: a second object reads the store again, and fails again.
         EXPECT_EQ(ConstructionError(), "Folders.dbx signature is not found");
     });
 }

@@ -1,7 +1,8 @@
 // The real setup dialog, driven as a user would from inside its own modal
 // loop: a thread timer runs one step per tick while ShowSetupDialog waits.
-// Settings go in through NotifierSettings() (the real registry under Wine,
-// cleaned before and after) and are read back after the dialog has closed.
+// Settings go in through a settings object of the test's (the real registry
+// under Wine, cleaned before and after) and are read back after the dialog
+// has closed.
 // Needs a display (under Wine: Xvfb, see window-tests.sh); skipped without one.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -102,14 +103,15 @@ int CountDialogs() {
     return count;
 }
 
-// Runs ShowSetupDialog with Steps run one per timer tick inside its loop.
+// Runs ShowSetupDialog on `settings` with Steps run one per timer tick
+// inside its loop. Holder is where the open dialog is kept.
 // The steps must close the dialog; if they have not within the time limit,
 // the test fails and the dialog is cancelled.
 class TDialogDriver {
 public:
     using TStep = std::function<void(HWND dialog)>;
 
-    void Run(std::vector<TStep> steps, DWORD limitMs = 10000) {
+    void Run(TNotifierSettings& settings, std::vector<TStep> steps, DWORD limitMs = 10000) {
         steps_ = std::move(steps);
         next_ = 0;
         timedOut_ = false;
@@ -119,7 +121,7 @@ public:
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, &Tick);
         ASSERT_NE(0u, timer);
         try {
-            ShowSetupDialog();
+            Holder.ShowSetupDialog(settings);
         } catch (...) {
             KillTimer(nullptr, timer);
             current_ = nullptr;
@@ -129,13 +131,15 @@ public:
         current_ = nullptr;
         EXPECT_FALSE(timedOut_) << "the dialog was still open after " << limitMs << " ms";
         EXPECT_EQ(steps_.size(), next_) << "the dialog closed before every step had run";
-        EXPECT_EQ(nullptr, SetupDialogHandle());
+        EXPECT_EQ(nullptr, Holder.DialogHandle());
     }
+
+    TSetupDialogHolder Holder;
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         TDialogDriver* self = current_;
-        const HWND dialog = static_cast<HWND>(SetupDialogHandle());
+        const HWND dialog = static_cast<HWND>(self ? self->Holder.DialogHandle() : nullptr);
         if (!self || !dialog || self->busy_) return;
         if (GetTickCount() - self->start_ > self->limit_) {
             self->timedOut_ = true;
@@ -162,30 +166,30 @@ TDialogDriver* TDialogDriver::current_ = nullptr;
 using TSix = TUserSettings;
 
 
-TSix Current() { return UserSettingsOf(NotifierSettings()); }
-
-void Store(const TSix& six) { ApplyUserSettings(NotifierSettings(), six); }
-
 class SetupDialogTest : public RegistryTest {
 protected:
     void SetUp() override {
         RegistryTest::SetUp();
         if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
-        FreeNotifierSettings();
         // A settings object of its own, from a registry without the key.
-        NotifierSettings();
+        settings_.reset(new TNotifierSettings);
         SetCursorPos(1, 1);
     }
     void TearDown() override {
-        FreeNotifierSettings();
+        settings_.reset();
         RegistryTest::TearDown();
     }
 
+    TNotifierSettings& Settings() { return *settings_; }
+    TSix Current() { return UserSettingsOf(*settings_); }
+    void Store(const TSix& six) { ApplyUserSettings(*settings_, six); }
+
+    std::unique_ptr<TNotifierSettings> settings_;
     TDialogDriver driver;
 };
 
 TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         EXPECT_EQ(std::string(Setup::kCaption), TextOf(dialog));
         EXPECT_EQ("Pellumo Setup", TextOf(dialog));
         RECT window {}, client {};
@@ -276,7 +280,7 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
 
 TEST_F(SetupDialogTest, SettingsReachTheControls) {
     Store({false, true, false, 0, kUnnamed, 0x8000001B});
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         EXPECT_FALSE(Checked(dialog, Setup::idAutoHideHint));
         EXPECT_TRUE(Checked(dialog, Setup::idUseFading));
         EXPECT_FALSE(Checked(dialog, Setup::idDisplayWhenOEActive));
@@ -294,7 +298,7 @@ TEST_F(SetupDialogTest, SettingsReachTheControls) {
     EXPECT_EQ((TSix {false, true, false, 1, kUnnamed, 0x8000001B}), Current());
 
     Store({true, false, true, 5000, 0x00FFFFFF, 0x1FFFFFFF});
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         EXPECT_TRUE(Checked(dialog, Setup::idAutoHideHint));
         EXPECT_FALSE(Checked(dialog, Setup::idUseFading));
         EXPECT_TRUE(Checked(dialog, Setup::idDisplayWhenOEActive));
@@ -307,7 +311,7 @@ TEST_F(SetupDialogTest, SettingsReachTheControls) {
     }});
 
     Store({true, true, true, -7, 0x8000001B, 0x00FFFFFF});
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         EXPECT_EQ("1", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
         Click(dialog, IDCANCEL);
     }});
@@ -315,7 +319,7 @@ TEST_F(SetupDialogTest, SettingsReachTheControls) {
 
 TEST_F(SetupDialogTest, AutoHideHintGreysTheHintTimeAndItsLabel) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
-    driver.Run({
+    driver.Run(Settings(), {
         [](HWND dialog) {
             EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeEdit)));
             EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idHintTimeLabel)));
@@ -341,12 +345,12 @@ TEST_F(SetupDialogTest, AutoHideHintGreysTheHintTimeAndItsLabel) {
             Click(dialog, IDOK);
         },
     });
-    EXPECT_FALSE(NotifierSettings().AutoHideHint);
+    EXPECT_FALSE(Settings().AutoHideHint);
 }
 
 TEST_F(SetupDialogTest, OkCopiesAllSixValuesIntoTheSettings) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         Click(dialog, Setup::idAutoHideHint);
         Click(dialog, Setup::idAutoHideHint);  // back on: the hint time stays editable
         Click(dialog, Setup::idUseFading);
@@ -358,7 +362,7 @@ TEST_F(SetupDialogTest, OkCopiesAllSixValuesIntoTheSettings) {
     }});
     EXPECT_EQ((TSix {true, false, false, 42, 0x800000, 0x80000018}), Current());
 
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         Click(dialog, Setup::idAutoHideHint);
         Click(dialog, Setup::idUseFading);
         Pick(dialog, Setup::idBeginColor, "Default");
@@ -378,26 +382,26 @@ TEST_F(SetupDialogTest, CancelEscapeAndTheCloseBoxChangeNothing) {
         Pick(dialog, Setup::idBeginColor, "Red");
         Pick(dialog, Setup::idEndColor, "Lime");
     };
-    driver.Run({[&](HWND dialog) {
+    driver.Run(Settings(), {[&](HWND dialog) {
         Type(dialog, "99");
         change(dialog);
         Click(dialog, IDCANCEL);
     }});
     EXPECT_EQ(before, Current());
 
-    driver.Run({change, [](HWND dialog) {
+    driver.Run(Settings(), {change, [](HWND dialog) {
                     Type(dialog, "12");
                     PostKey(GetFocus(), VK_ESCAPE);
                 }});
     EXPECT_EQ(before, Current());
 
-    driver.Run({change, [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }});
+    driver.Run(Settings(), {change, [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }});
     EXPECT_EQ(before, Current());
 }
 
 TEST_F(SetupDialogTest, HintTimeIsClampedWhenTheFieldIsLeft) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
-    driver.Run({
+    driver.Run(Settings(), {
         [](HWND dialog) {
             Type(dialog, "5000");
             EXPECT_EQ("5000", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
@@ -418,14 +422,14 @@ TEST_F(SetupDialogTest, HintTimeIsClampedWhenTheFieldIsLeft) {
             Click(dialog, IDOK);  // the click takes the focus first
         },
     });
-    EXPECT_EQ(250, NotifierSettings().HintTime);
+    EXPECT_EQ(250, Settings().HintTime);
 }
 
 TEST_F(SetupDialogTest, OnlyNumberCharactersCanBeTyped) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
     char separator[8] = {};
     GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator);
-    driver.Run({[&](HWND dialog) {
+    driver.Run(Settings(), {[&](HWND dialog) {
         Type(dialog, std::string("1a2 b+x-") + separator[0] + "3");
         EXPECT_EQ(std::string("12+-") + separator[0] + "3", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
         Click(dialog, IDCANCEL);
@@ -435,39 +439,39 @@ TEST_F(SetupDialogTest, OnlyNumberCharactersCanBeTyped) {
 TEST_F(SetupDialogTest, EnterTakesTheValueWithinTheRange) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
     // Empty reads as 1.
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         Type(dialog, "");
         EXPECT_EQ("", TextOf(Ctl(dialog, Setup::idHintTimeEdit)));
         PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_RETURN);
     }});
-    EXPECT_EQ(1, NotifierSettings().HintTime);
+    EXPECT_EQ(1, Settings().HintTime);
 
     // Confirmed while the field still has the focus: clamped all the same.
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         Type(dialog, "5000");
         PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_RETURN);
     }});
-    EXPECT_EQ(1800, NotifierSettings().HintTime);
-    driver.Run({[](HWND dialog) {
+    EXPECT_EQ(1800, Settings().HintTime);
+    driver.Run(Settings(), {[](HWND dialog) {
         Type(dialog, "-5");
         PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_RETURN);
     }});
-    EXPECT_EQ(1, NotifierSettings().HintTime);
+    EXPECT_EQ(1, Settings().HintTime);
 
     // Enter on another control is OK too.
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         Click(dialog, Setup::idUseFading);
         Focus(dialog, Setup::idUseFading);
         PostKey(Ctl(dialog, Setup::idUseFading), VK_RETURN);
     }});
-    EXPECT_FALSE(NotifierSettings().UseFading);
-    EXPECT_EQ(1, NotifierSettings().HintTime);
+    EXPECT_FALSE(Settings().UseFading);
+    EXPECT_EQ(1, Settings().HintTime);
 }
 
 TEST_F(SetupDialogTest, ArrowsButtonsAndWheelStepByOneWithinTheRange) {
     Store({true, true, true, 1799, 0x8000001B, 0x00FFFFFF});
     const auto text = [](HWND dialog) { return TextOf(Ctl(dialog, Setup::idHintTimeEdit)); };
-    driver.Run({
+    driver.Run(Settings(), {
         [](HWND dialog) {
             Focus(dialog, Setup::idHintTimeEdit);
             PostKey(Ctl(dialog, Setup::idHintTimeEdit), VK_UP);
@@ -513,12 +517,12 @@ TEST_F(SetupDialogTest, ArrowsButtonsAndWheelStepByOneWithinTheRange) {
             Click(dialog, IDOK);
         },
     });
-    EXPECT_EQ(2, NotifierSettings().HintTime);
+    EXPECT_EQ(2, Settings().HintTime);
 }
 
 TEST_F(SetupDialogTest, ColourComboGivesTheCustomColourBackAfterWhite) {
     Store({true, true, true, 3, kUnnamed, 0x00FFFFFF});
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         EXPECT_EQ("Custom", ComboText(dialog, Setup::idBeginColor));
         Pick(dialog, Setup::idBeginColor, "White");
         EXPECT_EQ("White", ComboText(dialog, Setup::idBeginColor));
@@ -528,13 +532,13 @@ TEST_F(SetupDialogTest, ColourComboGivesTheCustomColourBackAfterWhite) {
         Pick(dialog, Setup::idEndColor, "Custom");
         Click(dialog, IDOK);
     }});
-    EXPECT_EQ(kUnnamed, NotifierSettings().BeginColor);
-    EXPECT_EQ(0u, NotifierSettings().EndColor);
+    EXPECT_EQ(kUnnamed, Settings().BeginColor);
+    EXPECT_EQ(0u, Settings().EndColor);
 }
 
 TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
     std::unique_ptr<TUserWindow> user;
-    driver.Run({
+    driver.Run(Settings(), {
         [&](HWND dialog) {
             EXPECT_EQ(dialog, GetForegroundWindow());
             Click(dialog, Setup::idUseFading);  // a change the second request must not lose
@@ -547,15 +551,15 @@ TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
             ASSERT_EQ(user->Hwnd(), GetForegroundWindow());
             // As the tray icon would, from inside the open dialog's loop:
             // returns at once.
-            ShowSetupDialog();
-            EXPECT_EQ(dialog, SetupDialogHandle());
+            driver.Holder.ShowSetupDialog(Settings());
+            EXPECT_EQ(dialog, driver.Holder.DialogHandle());
             EXPECT_EQ(dialog, GetForegroundWindow());
             EXPECT_EQ(1, CountDialogs());
             EXPECT_FALSE(Checked(dialog, Setup::idUseFading));
             Click(dialog, IDOK);
         },
     });
-    EXPECT_FALSE(NotifierSettings().UseFading);
+    EXPECT_FALSE(Settings().UseFading);
     EXPECT_EQ(0, CountDialogs());
 }
 
@@ -564,7 +568,7 @@ TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
 // for the program's own loop.
 TEST_F(SetupDialogTest, ProgramEndClosesTheDialogAsCancelAndKeepsTheQuit) {
     const TSix before = Current();
-    driver.Run({[](HWND dialog) {
+    driver.Run(Settings(), {[](HWND dialog) {
         Click(dialog, Setup::idUseFading);
         PostQuitMessage(7);
     }});
@@ -595,7 +599,7 @@ TEST_F(SetupDialogTest, OtherWindowsOfTheThreadKeepTheirMessages) {
                                         wc.hInstance, nullptr);
     ASSERT_TRUE(ticker);
     SetTimer(ticker, 1, 10, nullptr);
-    driver.Run({
+    driver.Run(Settings(), {
         [&](HWND) { PostMessageA(ticker, WM_APP, 0, 0); },
         [](HWND) { Sleep(100); },
         [](HWND) {},
@@ -620,7 +624,7 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
     ASSERT_EQ(192, logo->Width);
     ASSERT_EQ(56, logo->Height);
 
-    driver.Run({[&](HWND dialog) {
+    driver.Run(Settings(), {[&](HWND dialog) {
         const HWND image = Ctl(dialog, Setup::idLogo);
         ASSERT_TRUE(image);
         EXPECT_TRUE(IsWindowVisible(image));
@@ -684,10 +688,10 @@ TEST(SetupScreenshot, DialogWithLogo) {
         CurrentUserRegistry().DeleteKey("Identities");
     };
     clean();
-    FreeNotifierSettings();
+    std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
     // A custom start colour, so the combo shows the Custom entry's swatch.
-    NotifierSettings().BeginColor = kUnnamed;
-    NotifierSettings().HintTime = 5;
+    settings->BeginColor = kUnnamed;
+    settings->HintTime = 5;
     TDialogDriver driver;
     std::vector<TDialogDriver::TStep> steps;
     steps.push_back([marker](HWND dialog) {
@@ -699,8 +703,8 @@ TEST(SetupScreenshot, DialogWithLogo) {
     // About four seconds at 20 ms a tick.
     for (int i = 0; i < 200; ++i) steps.push_back([](HWND) {});
     steps.push_back([](HWND dialog) { Click(dialog, IDCANCEL); });
-    driver.Run(steps, 20000);
-    FreeNotifierSettings();
+    driver.Run(*settings, steps, 20000);
+    settings.reset();
     clean();
 }
 

@@ -500,9 +500,11 @@ int Settings(const TIndexText& indexText) {
 // The settings loaded and saved back as the program does at its start (a
 // value of the wrong type) and at its end (every value).
 int RepairSettings(const TIndexText& indexText) {
-    TNotifierSettings& s = NotifierSettings();
-    PrintSettings(s, s.WindowRect, s.FolderList(), indexText);
-    FreeNotifierSettings();
+    {
+        // Destroying the settings object writes every value back.
+        TNotifierSettings s;
+        PrintSettings(s, s.WindowRect, s.FolderList(), indexText);
+    }
     return 0;
 }
 

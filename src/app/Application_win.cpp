@@ -1,31 +1,34 @@
-// The main window's tray icon, menu and watching. The popup window receives
-// the tray icon's callback and the shell's broadcasts; this file takes them
-// through the window's message handler.
-#include "app/MainWindow.h"
+// The application: its hidden window with the tray icon and menu, the
+// wiring of the scan, the popup and the watcher over the settings, the
+// message loop, and the teardown in its order.
+#include "app/Application_win.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstring>
 #include <exception>
-#include <utility>
+#include <vector>
 
-#include "app/StoreWatcherThread.h"
+#include "app/ErrorBox_win.h"
 #include "app/MailScan.h"
 #include "app/PopupWindow.h"
 #include "app/ProgramStart.h"
 #include "app/StoreWatch.h"
+#include "app/StoreWatcherThread.h"
 #include "platform/Log.h"
 #include "platform/OutlookExpress.h"
 #include "platform/UniqueHandle_win.h"
 #include "platform/WideText_win.h"
+#include "platform/Window_win.h"
 #include "settings/NotifierSettings.h"
-#include "settings/SetupDialog.h"
 #include "store/StoreLocation.h"
 
 namespace pellumo {
 
 namespace {
+
+const wchar_t kApplicationClass[] = L"TApplication";
 
 // NOTIFYICONDATA in its Windows 2000 layout: what XP and later all accept.
 const DWORD kTrayIconDataSize = NOTIFYICONDATAW_V2_SIZE;
@@ -43,10 +46,43 @@ void CopyTip(WCHAR (&tip)[128], const std::string& text) {
 
 enum TMenuCommand : UINT { cmSettings = 1, cmExit = 2 };
 
+// Unicode, as the windows are: typed characters arrive as UTF-16.
+void RunMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 }  // namespace
 
+// The application's own top-level window: never shown, a tool window so the
+// program has no taskbar button. Being top-level, it hears the shell's
+// "TaskbarCreated" and the session's end.
+class TApplication::THiddenWindow : public TWindow {
+public:
+    explicit THiddenWindow(TApplication& application) : application_(application) {
+        RegisterWindowClass(kApplicationClass, TWindowKind::Plain, nullptr, "Cannot register the application window class");
+        Create(kApplicationClass, TWindowKind::Plain, 0, WideFromUtf8(kApplicationTitle),
+               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr, nullptr,
+               "Cannot create the application window");
+        ShowWindow(Hwnd(), SW_HIDE);
+        SetWindowLongW(Hwnd(), GWL_EXSTYLE, GetWindowLongW(Hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+    }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (application_.HandleMessage(message, wParam, lParam)) return 0;
+        return Default(message, wParam, lParam);
+    }
+
+private:
+    TApplication& application_;
+};
+
 // The icon in the notification area and its menu.
-class TMainWindow::TTray {
+class TApplication::TTray {
 public:
     explicit TTray(HWND window) {
         std::memset(&data_, 0, sizeof data_);
@@ -107,41 +143,71 @@ private:
     bool greyed_ = false;
 };
 
-TMainWindow::TMainWindow(const std::string& commandLine) : commandLine_(commandLine) {
-    TNotifierSettings& settings = NotifierSettings();
-    scan_.reset(new TMailScan(settings.FolderList()));
-    popup_.reset(new TPopupWindow(scan_->Queue, TPopupWindow::DefaultInputs(), settings.WindowRect));
-    popup_->Cycle().FadeDelta = 21;
-    scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
-    scan_->HoldBack = [] { return HeldBack(NotifierSettings().DisplayWhenOEActive, IsOutlookExpressActive); };
-    tray_.reset(new TTray(static_cast<HWND>(popup_->Handle())));
-    popup_->SetMessageHandler(
-        [this](unsigned message, uintptr_t wParam, intptr_t lParam) { return HandleMessage(message, wParam, lParam); });
+TApplication::TApplication(const std::string& commandLine) : commandLine_(commandLine) {
+    window_.reset(new THiddenWindow(*this));
 }
 
-TMainWindow::~TMainWindow() {
-    popup_->SetMessageHandler(nullptr);
-    StopWatching();
-    RemoveTrayIcon();
+TApplication::~TApplication() {
+    wired_ = false;
+    if (popup_) StopWatching();
+    if (tray_) tray_->Remove();
     popup_.reset();
     scan_.reset();
+    tray_.reset();
+    window_.reset();
+    settings_.reset();
 }
 
-void TMainWindow::Start() {
-    AddTrayIcon();
+int TApplication::Run() {
+    // The settings' construction: the registry values, then the folder list
+    // from Folders.dbx. When that fails there is nothing to watch and no icon
+    // to reach the program by, so it ends after saying why (a wrongly typed
+    // value has been repaired for the next start).
+    try {
+        settings_.reset(new TNotifierSettings);
+    } catch (const std::exception& error) {
+        ShowErrorBox(window_->Hwnd(), error.what());
+        return 1;
+    }
+    try {
+        Wire();
+    } catch (const std::exception& error) {
+        ShowErrorBox(window_->Hwnd(), error.what());
+        return 1;
+    }
+    try {
+        Start();
+    } catch (const std::exception& error) {
+        // The icon, once added, stays; nothing is watched this run.
+        ShowErrorBox(window_->Hwnd(), error.what());
+    }
+    RunMessageLoop();
+    return 0;
+}
+
+void TApplication::Wire() {
+    TNotifierSettings& settings = *settings_;
+    scan_.reset(new TMailScan(settings.FolderList()));
+    popup_.reset(new TPopupWindow(scan_->Queue, TPopupWindow::DefaultInputs(settings), settings.WindowRect));
+    popup_->Cycle().FadeDelta = 21;
+    scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
+    scan_->HoldBack = [&settings] { return HeldBack(settings.DisplayWhenOEActive, IsOutlookExpressActive); };
+    tray_.reset(new TTray(window_->Hwnd()));
+    wired_ = true;
+}
+
+void TApplication::Start() {
+    tray_->Add();
     const std::string startError = StartWatching();
-    const TRect bounds = NotifierSettings().WindowRect;
+    const TRect bounds = settings_->WindowRect;
     SetWindowPos(static_cast<HWND>(popup_->Handle()), nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left,
                  bounds.Bottom - bounds.Top, SWP_NOZORDER | SWP_NOACTIVATE);
     // Told once; the folder is read again whenever its file changes.
-    if (!startError.empty()) ShowErrorBox(startError);
+    if (!startError.empty()) ShowErrorBox(window_->Hwnd(), startError);
 }
 
-void TMainWindow::AddTrayIcon() { tray_->Add(); }
-void TMainWindow::RemoveTrayIcon() { tray_->Remove(); }
-
-std::string TMainWindow::StartWatching() {
-    TNotifierSettings& settings = NotifierSettings();
+std::string TApplication::StartWatching() {
+    TNotifierSettings& settings = *settings_;
     storeWatch_.reset(new TStoreWatch(*scan_, settings.FolderTree, settings.FolderList(),
                                       {LookUpStoreRoot, GetIdentityName}));
     storeWatch_->OnStateChange = [this](TWatchState state) {
@@ -158,7 +224,7 @@ std::string TMainWindow::StartWatching() {
     return skipped.empty() ? std::string() : skipped.front().Message;
 }
 
-void TMainWindow::StopWatching() {
+void TApplication::StopWatching() {
     popup_->Cycle().DisableTimer();
     // The scan stops before its next message and the popup shows no more.
     scan_->Queue.Close();
@@ -168,15 +234,43 @@ void TMainWindow::StopWatching() {
     scan_->Queue.Clear();
 }
 
-void TMainWindow::OnTrayIcon(unsigned mouseMessage) {
+bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+    if (!wired_) return false;
+    if (message == kTrayIconMessage) {
+        // The boundary of the icon's handlers: an error is told, not lost.
+        try {
+            OnTrayIcon(static_cast<unsigned>(lParam));
+        } catch (const std::exception& error) {
+            LogLine(std::string("The tray icon's command failed: ") + error.what());
+            ShowErrorBox(window_->Hwnd(), error.what());
+        }
+        return true;
+    }
+    if (tray_->IsTaskbarCreated(message)) {
+        if (tray_->Added()) tray_->Add();
+        return true;
+    }
+    if (message == WM_ENDSESSION && wParam) {
+        // The session may end the process as soon as this returns: what the
+        // settings hold is written now; the ordered teardown follows if the
+        // process gets that far.
+        StopWatching();
+        settings_->Save();
+        PostQuitMessage(0);
+        return true;
+    }
+    return false;
+}
+
+void TApplication::OnTrayIcon(unsigned mouseMessage) {
     if (mouseMessage == WM_LBUTTONDBLCLK)
         OpenSettings();
     else if (mouseMessage == WM_RBUTTONDOWN)
         ShowTrayMenu();
 }
 
-void TMainWindow::ShowTrayMenu() {
-    const HWND window = static_cast<HWND>(popup_->Handle());
+void TApplication::ShowTrayMenu() {
+    const HWND window = window_->Hwnd();
     // Without being in front, the menu would not close when the user
     // clicks elsewhere; WM_NULL afterwards lets the shell see it closed.
     SetForegroundWindow(window);
@@ -190,38 +284,16 @@ void TMainWindow::ShowTrayMenu() {
         OnExitCommand();
 }
 
-void TMainWindow::OpenSettings() {
+void TApplication::OpenSettings() {
     scan_->Queue.Clear();
-    ShowSetupDialog();
+    setupDialog_.ShowSetupDialog(*settings_);
 }
 
-void TMainWindow::OnExitCommand() { PostQuitMessage(0); }
+void TApplication::OnExitCommand() { PostQuitMessage(0); }
 
-bool TMainWindow::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
-    if (message == kTrayIconMessage) {
-        // The boundary of the icon's handlers: an error is told, not lost.
-        try {
-            OnTrayIcon(static_cast<unsigned>(lParam));
-        } catch (const std::exception& error) {
-            LogLine(std::string("The tray icon's command failed: ") + error.what());
-            ShowErrorBox(error.what());
-        }
-        return true;
-    }
-    if (tray_->IsTaskbarCreated(message)) {
-        if (tray_->Added()) tray_->Add();
-        return true;
-    }
-    if (message == WM_ENDSESSION && wParam) {
-        // The session may end the process as soon as this returns: what the
-        // settings hold is written now; the ordered teardown follows if the
-        // process gets that far.
-        StopWatching();
-        NotifierSettings().Save();
-        PostQuitMessage(0);
-        return true;
-    }
-    return false;
+int RunProgram(const std::string& commandLine) {
+    TApplication application(commandLine);
+    return application.Run();
 }
 
 }  // namespace pellumo

@@ -1,0 +1,87 @@
+#pragma once
+// The program's one wiring place. The application object owns the settings,
+// the scan with its queue, the popup window, the store watch and its watcher
+// thread, and its own hidden window, which carries the tray icon, owns the
+// error boxes and takes the shell's and the session's messages. Each part is
+// handed what it needs by reference; none reaches back.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "settings/SetupDialog.h"
+
+namespace pellumo {
+
+class TNotifierSettings;
+class TMailScan;
+class TPopupWindow;
+class TStoreWatch;
+class TStoreWatcherThread;
+
+class TApplication {
+public:
+    // The tray icon's callback message (WM_USER + 1).
+    static const unsigned kTrayIconMessage = 0x0401;
+
+    // Makes the hidden application window. Throws Exception when the system
+    // cannot.
+    explicit TApplication(const std::string& commandLine);
+    // StopWatching and the tray icon's removal, then the windows go, and
+    // only then the settings, which save themselves.
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    // The settings, the wiring, the start and the message loop; the
+    // process's exit code. A failure before the message loop is told in an
+    // error box.
+    int Run();
+
+private:
+    class THiddenWindow;
+    class TTray;
+
+    // The scan, the popup (hidden, over an empty queue) and the tray icon,
+    // over the settings.
+    void Wire();
+    // The rest of the start, in order: the tray icon, StartWatching, the
+    // popup's bounds from the settings, the error box for a folder file
+    // passed over. Throws what a step threw; the steps after it do not run
+    // and what was made stays (the icon above all).
+    void Start();
+    // The start-up scan and the watcher; the message of the first folder
+    // file the scan passed over (empty when none), for the error box.
+    std::string StartWatching();
+    void StopWatching();
+
+    // The hidden window's messages; true when taken.
+    bool HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
+    // The icon's mouse message: double click opens the setup dialog, the
+    // right button the menu; everything else is ignored.
+    void OnTrayIcon(unsigned mouseMessage);
+    void ShowTrayMenu();
+    // Empties the queue, then shows (or brings forward) the setup dialog.
+    void OpenSettings();
+    void OnSettingsCommand() { OpenSettings(); }
+    // Ends the message loop; the teardown follows it.
+    void OnExitCommand();
+
+    std::string commandLine_;
+    // Messages are taken only between the wiring and the teardown.
+    bool wired_ = false;
+    std::unique_ptr<TNotifierSettings> settings_;
+    std::unique_ptr<THiddenWindow> window_;
+    TSetupDialogHolder setupDialog_;
+    std::unique_ptr<TMailScan> scan_;
+    std::unique_ptr<TPopupWindow> popup_;
+    std::unique_ptr<TTray> tray_;
+    std::unique_ptr<TStoreWatch> storeWatch_;
+    // The store watcher; its thread frees itself, this is only our hold on it.
+    std::unique_ptr<TStoreWatcherThread> watcher_;
+};
+
+// The whole program: a background utility with no taskbar button and no
+// window at start. Returns the process's exit code.
+int RunProgram(const std::string& commandLine);
+
+}  // namespace pellumo

@@ -1,0 +1,13 @@
+#include "app/ErrorBox_win.h"
+
+#include "app/ProgramStart.h"
+#include "platform/WideText_win.h"
+
+namespace pellumo {
+
+void ShowErrorBox(HWND owner, const std::string& message) {
+    MessageBoxW(owner, WideFromUtf8(ErrorBoxText(message)).c_str(), WideFromUtf8(kApplicationTitle).c_str(),
+                MB_ICONSTOP | MB_OK);
+}
+
+}  // namespace pellumo

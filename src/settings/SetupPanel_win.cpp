@@ -1,0 +1,209 @@
+// The setup dialog's panel and logo. The theme services are looked up at
+// run time: Windows before XP has none.
+#include "settings/SetupPanel_win.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "controls/GradientPanel.h"
+#include "controls/GradientPanelPaint.h"
+#include "platform/DibCanvas_win.h"
+#include "platform/Window_win.h"
+#include "settings/Logo.h"
+
+namespace pellumo {
+
+namespace {
+
+const int kTabPane = 9;  // TABP_PANE of the "TAB" theme class
+
+// A DLL from the system directory by full path, so one lying beside the
+// program or in the current directory is never loaded instead. Kept loaded.
+HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + lstrlenA(name) + 1 > MAX_PATH) return nullptr;
+    lstrcpyA(path + length, "\\");
+    lstrcatA(path, name);
+    return LoadLibraryA(path);
+}
+
+template <typename F>
+F Proc(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// The visual-theme services, absent before Windows XP: looked up once.
+struct TThemeApi {
+    BOOL(WINAPI* IsThemeActive)() = nullptr;
+    BOOL(WINAPI* IsAppThemed)() = nullptr;
+    HANDLE(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
+    HRESULT(WINAPI* CloseThemeData)(HANDLE) = nullptr;
+    HRESULT(WINAPI* DrawThemeBackground)(HANDLE, HDC, int, int, const RECT*, const RECT*) = nullptr;
+
+    bool Active() const {
+        return IsThemeActive && IsAppThemed && OpenThemeData && CloseThemeData && DrawThemeBackground &&
+               IsThemeActive() && IsAppThemed();
+    }
+};
+
+const TThemeApi& ThemeApi() {
+    static const TThemeApi api = [] {
+        TThemeApi a;
+        const HMODULE module = LoadSystemLibrary("uxtheme.dll");
+        a.IsThemeActive = Proc<decltype(a.IsThemeActive)>(module, "IsThemeActive");
+        a.IsAppThemed = Proc<decltype(a.IsAppThemed)>(module, "IsAppThemed");
+        a.OpenThemeData = Proc<decltype(a.OpenThemeData)>(module, "OpenThemeData");
+        a.CloseThemeData = Proc<decltype(a.CloseThemeData)>(module, "CloseThemeData");
+        a.DrawThemeBackground = Proc<decltype(a.DrawThemeBackground)>(module, "DrawThemeBackground");
+        return a;
+    }();
+    return api;
+}
+
+}  // namespace
+
+void TSetupPanel::Paint(HWND window, HDC dc) const {
+    const RECT r {0, 0, width_, height_};
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    const TThemeApi& theme = ThemeApi();
+    if (theme.Active()) {
+        if (HANDLE data = theme.OpenThemeData(window, L"TAB")) {
+            const HRESULT painted = theme.DrawThemeBackground(data, dc, kTabPane, 0, &r, nullptr);
+            theme.CloseThemeData(data);
+            if (SUCCEEDED(painted)) return;
+        }
+    }
+    // Without themes: the flat face in a raised frame of fixed greys.
+    auto line = [dc](int left, int top, int right, int bottom, COLORREF color) {
+        const RECT l {left, top, right, bottom};
+        SetBkColor(dc, color);
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &l, nullptr, 0, nullptr);
+    };
+    const int w = width_, h = height_;
+    line(0, 0, w - 1, 1, RGB(0xE0, 0xE0, 0xE0));
+    line(0, 0, 1, h - 1, RGB(0xE0, 0xE0, 0xE0));
+    line(1, 1, w - 2, 2, RGB(0xFF, 0xFF, 0xFF));
+    line(1, 1, 2, h - 2, RGB(0xFF, 0xFF, 0xFF));
+    line(w - 1, 0, w, h, RGB(0x40, 0x40, 0x40));
+    line(0, h - 1, w, h, RGB(0x40, 0x40, 0x40));
+    line(w - 2, 1, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
+    line(1, h - 2, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
+}
+
+void TSetupPanel::Erase(HWND window, HDC dc) const {
+    if (!panelBitmap_.Get()) {
+        Paint(window, dc);
+        return;
+    }
+    TMemoryDC panel(dc, panelBitmap_.Get());
+    BitBlt(dc, 0, 0, width_, height_, panel.Get(), 0, 0, SRCCOPY);
+}
+
+void TSetupPanel::Rebuild(HWND window) {
+    TGdi<HBITMAP> bitmap;
+    {
+        const TWindowDC screen(nullptr);
+        if (!screen.Get()) return;
+        bitmap.Reset(CreateCompatibleBitmap(screen.Get(), width_, height_));
+        if (bitmap) {
+            const TMemoryDC dc(screen.Get(), bitmap.Get());
+            if (dc.Get()) Paint(window, dc.Get());
+        }
+    }
+    if (!bitmap.Get()) return;
+    // The controls on the panel fill their backgrounds with the matching
+    // part of it, which makes them look transparent and lets them repaint
+    // alone (greying a label must not leave the old text showing).
+    panelBrush_.Reset(CreatePatternBrush(bitmap.Get()));
+    panelBitmap_ = std::move(bitmap);
+}
+
+HBRUSH TSetupPanel::BrushFor(HWND control, HDC dc) const {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    // The pattern starts where the panel starts, wherever the control is.
+    const RECT r = ChildRect(control);
+    const int x = ((-r.left) % width_ + width_) % width_;
+    const int y = ((-r.top) % height_ + height_) % height_;
+    SetBrushOrgEx(dc, x, y, nullptr);
+    return panelBrush_.Get();
+}
+
+COLORREF TSetupPanel::LogoBackground(const RECT& designArea) const {
+    if (ThemeApi().Active() && panelBitmap_.Get()) {
+        const TWindowDC screen(nullptr);
+        COLORREF pixel = CLR_INVALID;
+        {
+            const TMemoryDC dc(screen.Get(), panelBitmap_.Get());
+            if (dc.Get())
+                pixel = GetPixel(dc.Get(), designArea.left + (designArea.right - designArea.left) / 2,
+                                 designArea.top + (designArea.bottom - designArea.top) / 2);
+        }
+        if (pixel != CLR_INVALID) return pixel;
+    }
+    return ColorToRGB(clBtnFace, SystemColorRGB);
+}
+
+bool TSetupPanel::LoadLogo(WORD resourceId, const RECT& designArea, SIZE& size) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(10));  // RT_RCDATA
+    if (!resource) return false;
+    const HGLOBAL loaded = LoadResource(module, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    const DWORD bytes = SizeofResource(module, resource);
+    if (!data || bytes == 0) return false;
+    const std::optional<TLogoPicture> picture = DecodeLogo(static_cast<const uint8_t*>(data), bytes);
+    if (!picture) return false;
+    const int w = picture->Width, h = picture->Height;
+    const std::vector<uint32_t> pixels = BlendLogo(*picture, LogoBackground(designArea));
+
+    uint32_t* bits = nullptr;
+    TGdi<HBITMAP> logo = CreateTopDownDib(w, h, &bits);
+    if (!logo.Get() || !bits) return false;
+    CopyMemory(bits, pixels.data(), pixels.size() * sizeof pixels[0]);
+    GdiFlush();
+
+    // Drawn transparently: the colour of the bottom-left pixel is left out.
+    TGdi<HBITMAP> mask = CreateKeyMask(pixels.data(), w, h, pixels[size_t(h - 1) * w] & 0xFFFFFF);
+    if (!mask.Get()) return false;
+
+    logo_ = std::move(logo);
+    logoMask_ = std::move(mask);
+    logoWidth_ = w;
+    logoHeight_ = h;
+    size = SIZE {w, h};
+    return true;
+}
+
+void TSetupPanel::DrawLogo(const DRAWITEMSTRUCT& item) const {
+    if (!logo_.Get() || !panelBitmap_.Get()) return;
+    const int w = logoWidth_, h = logoHeight_;
+    const HDC target = item.hDC;
+    // Composed off-screen, then put up at once.
+    TGdi<HBITMAP> buffer(CreateCompatibleBitmap(target, w, h));
+    if (!buffer.Get()) return;
+    TMemoryDC out(target, buffer.Get());
+    {
+        // The panel under the logo ...
+        TMemoryDC panel(target, panelBitmap_.Get());
+        const RECT at = ChildRect(item.hwndItem);
+        BitBlt(out.Get(), 0, 0, w, h, panel.Get(), at.left, at.top, SRCCOPY);
+    }
+    {
+        // ... and the logo over it where the mask has no bit: the logo is
+        // XORed in, the masked places cleared back to the panel by a second
+        // XOR after the AND has kept them and zeroed the rest.
+        TMemoryDC logo(target, logo_.Get());
+        TMemoryDC mask(target, logoMask_.Get());
+        SetBkColor(out.Get(), RGB(255, 255, 255));
+        SetTextColor(out.Get(), RGB(0, 0, 0));
+        BitBlt(out.Get(), 0, 0, w, h, logo.Get(), 0, 0, SRCINVERT);
+        BitBlt(out.Get(), 0, 0, w, h, mask.Get(), 0, 0, SRCAND);
+        BitBlt(out.Get(), 0, 0, w, h, logo.Get(), 0, 0, SRCINVERT);
+    }
+    BitBlt(target, item.rcItem.left, item.rcItem.top, w, h, out.Get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace pellumo
