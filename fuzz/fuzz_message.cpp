@@ -6,22 +6,7 @@
 #include <string>
 
 #include "content/MimeMessage.h"
-
-namespace {
-
-bool IsUtf8(const std::string& text) {
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        i += length;
-    }
-    return true;
-}
-
-}  // namespace
+#include "platform/Utf8Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pellumo::TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
@@ -29,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         pellumo::ReadFromStream(message, stream);
         const std::string preview = pellumo::BodyPreview(message);
-        if (!IsUtf8(preview)) __builtin_trap();
+        if (!pellumo::IsValidUtf8(preview.data(), preview.size())) __builtin_trap();
     } catch (const pellumo::Exception&) {
     }
     return 0;

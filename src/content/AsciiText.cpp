@@ -60,5 +60,11 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return out;
 }
 
+bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 }  // namespace asciitext
 }  // namespace pellumo

@@ -14,6 +14,8 @@ bool EqualsI(const std::string& a, const std::string& b);
 bool StartsWithI(const std::string& s, const std::string& prefix);
 // Position of Needle in Haystack without regard to case; npos when absent.
 size_t FindI(const std::string& haystack, const std::string& needle);
+// No byte above 0x7F: the same text in UTF-8 and every ANSI code page.
+bool IsAscii(const std::string& text);
 // Lines at every CR LF, CR or LF; a final line end makes no empty line; a
 // NUL byte ends the text.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -1,8 +1,9 @@
 #include "content/CharsetConverter.h"
 
-#include <string>
 #include <limits>
+#include <string>
 
+#include "content/AsciiText.h"
 #include "platform/Exception.h"
 #include "platform/MultiLanguage.h"
 #include "platform/Utf8Text.h"
@@ -78,7 +79,9 @@ std::string TCharsetConverter::Decode(const std::string& text) {
 }
 
 std::string SystemTextToUtf8(const std::string& text) {
-    return TCharsetConverter().Decode(text);
+    // Most folder names and index texts are ASCII: no converter (on Windows a
+    // COM object) is made for those, once per notification.
+    return asciitext::IsAscii(text) ? text : TCharsetConverter().Decode(text);
 }
 
 }  // namespace pellumo

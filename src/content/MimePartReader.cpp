@@ -46,9 +46,7 @@ namespace {
 // A piece of header text outside encoded words: 8-bit bytes in it are read in
 // RawCharset (the system's code page when empty); plain ASCII is kept as it is.
 std::string RawHeaderText(const std::string& text, const std::string& rawCharset) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return TCharsetConverter(rawCharset).Decode(text);
-    return text;
+    return IsAscii(text) ? text : TCharsetConverter(rawCharset).Decode(text);
 }
 
 }  // namespace

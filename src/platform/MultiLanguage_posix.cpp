@@ -17,7 +17,6 @@
 
 #include "platform/JapaneseToShiftJis_posix.h"
 #include "platform/MultiLanguage.h"
-#include "platform/Utf8Text.h"
 
 namespace pellumo {
 namespace {
@@ -479,8 +478,9 @@ public:
         const TCharsetEntry* to = FindCodePage(destinationCodePage ? destinationCodePage : kSystemCodePage);
         if (!from || !to) return false;
         std::string result;
-        // Text that is UTF-8 already needs no work.
-        if (from == to && from->CodePage == cpUtf8 && IsValidUtf8(source, sourceSize)) {
+        // UTF-8 to UTF-8 is a copy: the charset converter above mends what is
+        // not well-formed, for this service and MLang alike.
+        if (from == to && from->CodePage == cpUtf8) {
             if (sourceSize > destinationSize) return false;
             if (sourceSize) std::memcpy(destination, source, sourceSize);
             destinationSize = sourceSize;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/MultiLanguage.h"
+#include "platform/WideText_win.h"
 #include "platform/UniqueHandle_win.h"
 
 namespace pellumo {
@@ -22,28 +23,13 @@ const IID kIidMultiLanguage = {0x275C23E1, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0x
 
 const size_t kSlack = 16;
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int size = static_cast<int>(text.size());
-    const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (needed <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], needed);
-    return wide;
-}
-
 // A fixed UTF-16 field of an MLang record: up to its terminating zero, or the
 // whole field when it has none.
 template <size_t N>
 std::string Narrow(const WCHAR (&field)[N]) {
     size_t length = 0;
     while (length < N && field[length] != 0) ++length;
-    if (length == 0) return std::string();
-    const int needed = WideCharToMultiByte(CP_ACP, 0, field, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return std::string();
-    std::string text(static_cast<size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, field, static_cast<int>(length), &text[0], needed, nullptr, nullptr);
-    return text;
+    return Utf8FromWide(std::wstring(field, length));
 }
 
 // COM on this thread for as long as it is held. S_OK and S_FALSE (already
@@ -73,7 +59,7 @@ public:
     bool Ready() const { return static_cast<bool>(multiLanguage_); }
 
     bool GetCharsetInfo(const std::string& name, TCharsetInfo& info) override {
-        const std::wstring wide = Widen(name);
+        const std::wstring wide = WideFromUtf8(name);
         BSTR charset = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
         if (!charset) return false;
         MIMECSETINFO record;

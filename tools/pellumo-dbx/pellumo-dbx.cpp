@@ -104,8 +104,10 @@ std::string Hex8(uint32_t value) {
     return text;
 }
 
-// Tabs and line breaks would break the one-record-per-line output.
-std::string Escape(const std::string& text) {
+// Tabs and line breaks would break the one-record-per-line output. Paths keep
+// their backslashes as they are, so they can be pasted; other texts double them
+// so that an escape can be told from the text.
+std::string Escape(const std::string& text, bool doubleBackslashes = true) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -113,27 +115,14 @@ std::string Escape(const std::string& text) {
         case '\t': out += "\\t"; break;
         case '\r': out += "\\r"; break;
         case '\n': out += "\\n"; break;
-        case '\\': out += "\\\\"; break;
+        case '\\': out += doubleBackslashes ? "\\\\" : "\\"; break;
         default: out += c;
         }
     }
     return out;
 }
 
-// Paths as they are, so they can be pasted: only what would break the line is escaped.
-std::string PathText(const std::string& path) {
-    std::string out;
-    out.reserve(path.size());
-    for (char c : path) {
-        switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
+std::string PathText(const std::string& path) { return Escape(path, false); }
 
 // Index texts (names, subjects) as UTF-8: in the system's code page, or in
 // the one the user named.
