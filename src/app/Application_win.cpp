@@ -250,6 +250,13 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
         if (tray_->Added()) tray_->Add();
         return true;
     }
+    if (message == WM_CLOSE) {
+        // How an installer or uninstaller asks the running copy to end: the
+        // same ordered exit as the menu's, never a window destroyed under a
+        // program that keeps running without its tray icon.
+        OnExitCommand();
+        return true;
+    }
     if (message == WM_ENDSESSION && wParam) {
         // The session may end the process as soon as this returns: what the
         // settings hold is written now; the ordered teardown follows if the
