@@ -354,24 +354,25 @@ int main(int argc, char** argv) {
         const DWORD end = GetTickCount() + static_cast<DWORD>(seconds(3) * 1000);
         int seen = 0;
         std::string last;
-        // A showing ends once the window has stayed hidden for a while: the
-        // next notification follows the last within a timer tick, and a
-        // momentary hide in between is not a new showing of the same one.
-        const DWORD kGone = 400;
-        DWORD hiddenSince = GetTickCount() - kGone;
-        auto gone = [&] { return GetTickCount() - hiddenSince >= kGone; };
-        while (static_cast<LONG>(GetTickCount() - end) < 0 && (seen < wanted || wanted == 0 || !gone())) {
-            const bool visible = IsWindowVisible(popup) != FALSE;
-            if (!visible) {
+        bool wasVisible = false;
+        // Until the N-th has come and gone, so the next step starts clean. A
+        // showing begins where the window turns visible, or where its text
+        // changes: the next notification follows the last within a tick.
+        while (static_cast<LONG>(GetTickCount() - end) < 0 && (seen < wanted || wanted == 0 || wasVisible)) {
+            if (!IsWindowVisible(popup)) {
+                wasVisible = false;
                 Sleep(15);
                 continue;
             }
-            // The labels are filled one after another: a line counts once it
-            // reads the same twice.
+            // The labels are filled one after another, and the program fills
+            // them for the next notification while the window is hidden: a
+            // line counts once it reads the same twice with the window
+            // visible before and after, or a hidden next one would count
+            // once now and again when it shows.
             const std::string line = PopupLine(popup);
             Sleep(15);
-            if (PopupLine(popup) != line) continue;
-            if (gone() || line != last) {
+            if (PopupLine(popup) != line || !IsWindowVisible(popup)) continue;
+            if (!wasVisible || line != last) {
                 ++seen;
                 std::printf("popup: %s\n", line.c_str());
                 std::fflush(stdout);
@@ -383,7 +384,7 @@ int main(int argc, char** argv) {
                 }
                 last = line;
             }
-            hiddenSince = GetTickCount();  // seen visible just now
+            wasVisible = true;
             Sleep(15);
         }
         if (wanted == 0) return seen == 0 ? 0 : 1;
