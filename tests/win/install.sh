@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The setup program under Wine on a private X server, in a fresh prefix of
+# its own: a silent install, the installed program announcing mail, a silent
+# install over the running program with the start with Windows option, and
+# the silent uninstall Add or Remove Programs would run. The version is the
+# one in the setup program's name; the program's version resource must say
+# the same.
+#   install.sh PELLUMO-SETUP-VERSION.EXE PELLUMO.EXE PELLUMO-DRIVER.EXE MKSTORE
+set -u
+here=$(cd "$(dirname "$0")/../.." && pwd)
+setup=$1 exe=$2 driver=$3 mkstore=$4
+[ -f "$setup" ] || { echo "FAIL no setup program $setup (is NSIS installed?)"; exit 1; }
+version=$(basename "$setup" .exe)
+version=${version#pellumo-setup-}
+wine=$here/scripts/wine-run
+export PELLUMO_WINEPREFIX=$here/build/wineprefix-install
+rm -rf "$PELLUMO_WINEPREFIX"
+. "$here/tests/win/xvfb.sh"
+window_session
+
+fails=0 passes=0
+check() {
+    if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
+        fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
+}
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+d() { "$wine" "$driver" "$@" 2>/dev/null | tr -d '\r'; }
+reg() { "$wine" reg "$@" >/dev/null 2>&1; }
+value() {  # value KEY NAME: the data of one registry value, or "absent"
+    local out
+    out=$("$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -F "    $2    ") || { echo absent; return; }
+    echo "$out" | sed -E 's/^ +//; s/ {4}/\t/g' | awk -F'\t' '{ print $3 }'
+}
+heads() { grep '^popup: ' | sed -E 's/^popup: //; s/ \| [^|]*$//'; }
+eml() {  # eml FILE SENDER SUBJECT
+    printf 'From: %s <someone@example.com>\r\nSubject: %s\r\nContent-Type: text/plain\r\n\r\nHello.\r\n' \
+        "$2" "$3" >"$1"
+}
+# Whether the program has written its settings since the key was deleted:
+# the popup's place is among what it writes on the way out.
+saved() { [ "$(value "$settings_key" 'Window Location')" != absent ] && echo saved; }
+# The installed copies of pellumo.exe running now, by their Linux process ids.
+running() { pgrep -f 'Program Files\\Pellumo\\pellumo\.exe' | sort | tr '\n' ' ' | sed 's/ $//'; }
+
+drive_c=$PELLUMO_WINEPREFIX/drive_c
+dir="$drive_c/Program Files/Pellumo"
+shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Pellumo.lnk"
+installed='C:\Program Files\Pellumo\pellumo.exe'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pellumo'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+settings_key='HKCU\Software\Ostrivane\Pellumo\Settings'
+# Wine would turn the Start menu shortcut into a desktop entry of this machine.
+reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f
+
+echo "-- the version resource"
+# The fixed part's numbers and the strings of the first string table.
+resource=$(python3 - "$exe" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+at = data.find(struct.pack('<I', 0xFEEF04BD))
+if at < 0:
+    sys.exit('no version resource')
+_, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from('<6I', data, at)
+print('file %d.%d.%d.%d' % (file_ms >> 16, file_ms & 0xFFFF, file_ls >> 16, file_ls & 0xFFFF))
+print('product %d.%d.%d.%d' % (product_ms >> 16, product_ms & 0xFFFF, product_ls >> 16, product_ls & 0xFFFF))
+def string(key):  # a String block: its key, padding to 4 bytes, the value (UTF-16)
+    name = (key + '\0').encode('utf-16-le')
+    i = data.find(name, at)
+    if i < 0:
+        return '(none)'
+    i = (i + len(name) + 3) & ~3
+    end = i
+    while data[end:end + 2] != b'\0\0':
+        end += 2
+    return data[i:end].decode('utf-16-le')
+for key in ('FileVersion', 'ProductVersion', 'ProductName', 'CompanyName', 'OriginalFilename'):
+    print('%s %s' % (key, string(key)))
+PY
+)
+check "the version resource says the setup program's version" \
+    "$(printf 'file %s.0\nproduct %s.0\nFileVersion %s\nProductVersion %s\nProductName Pellumo\nCompanyName Ostrivane\nOriginalFilename pellumo.exe' \
+        "$version" "$version" "$version" "$version")" "$resource"
+
+echo "-- silent install"
+"$wine" "$setup" /S >/dev/null 2>&1
+check "the setup program succeeds" "0" "$?"
+check "the program is installed as built" "same" "$(cmp -s "$exe" "$dir/pellumo.exe" && echo same)"
+check "with its uninstaller" "present" "$([ -f "$dir/uninstall.exe" ] && echo present)"
+check "the Start menu shortcut is there" "present" "$([ -f "$shortcut" ] && echo present)"
+check "and starts the installed program" "$installed" "$(strings -a "$shortcut" | grep -xF "$installed")"
+check "the uninstall entry has the version" "$version" "$(value "$uninstall_key" DisplayVersion)"
+check "its name and publisher" "Pellumo Ostrivane" "$(value "$uninstall_key" DisplayName) $(value "$uninstall_key" Publisher)"
+check "its quiet uninstall" "\"C:\\Program Files\\Pellumo\\uninstall.exe\" /S" "$(value "$uninstall_key" QuietUninstallString)"
+check "no start with Windows unless asked" "absent" "$(value "$run_key" Pellumo)"
+
+echo "-- the installed program"
+src=$tmp/src store=$tmp/store
+mkdir -p "$src/Inbox" "$tmp/new"
+eml "$src/Inbox/01.eml" "Alice Example" "Already there"
+"$mkstore" build "$store" "$src" >/dev/null
+reg add 'HKCU\Identities' /v 'Last User ID' /d '{INSTALL-1}' /f
+reg add 'HKCU\Identities\{INSTALL-1}' /v Username /d 'Main Identity' /f
+reg add 'HKCU\Identities\{INSTALL-1}\Software\Microsoft\Outlook Express\5.0' /v 'Store Root' \
+    /d "$(winpath "$store")" /f
+for v in AutoHideHint UseFading DisplayWhenOEActive HintTime; do
+    reg add "$settings_key" /v $v /t REG_DWORD /d 1 /f
+done
+"$wine" "$installed" >"$tmp/pellumo.log" 2>&1 &
+pid=$!
+check "it starts" "started" "$(d wait-start 30)"
+sleep 1  # the watcher arms its change notification a moment after start
+eml "$tmp/new/02.eml" "Bob Example" "Installed and watching"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/02.eml" >/dev/null
+check "it announces new mail" "(Inbox) | From : Bob Example | Subject : Installed and watching" "$(d popups 1 20 | heads)"
+
+echo "-- silent install over the running program, starting with Windows"
+reg delete "$settings_key" /f
+old=$(running)
+# Marks the installed file (past the image's end, which the running copy
+# never reads) so that its replacement shows.
+printf 'old copy' >>"$dir/pellumo.exe"
+"$wine" "$setup" /S /STARTWITHWINDOWS >/dev/null 2>&1
+check "the setup program succeeds" "0" "$?"
+rc="still running"
+for _ in $(seq 40); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; rc=$?; break; }
+    sleep 0.5
+done
+check "the running copy ended in order" "0" "$rc"
+check "saving its settings as it does on Exit" "saved" "$(saved)"
+check "the program file is replaced" "same" "$(cmp -s "$exe" "$dir/pellumo.exe" && echo same)"
+check "a new copy runs" "started" "$(d wait-start 30)"
+new=$(running)
+check "one copy, not the old one" "1 yes" "$(echo $new | wc -w) $([ -n "$new" ] && [ "$new" != "$old" ] && echo yes)"
+check "the Run value holds the quoted installed path" "\"$installed\"" "$(value "$run_key" Pellumo)"
+sleep 1
+eml "$tmp/new/03.eml" "Carol Example" "After the upgrade"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/03.eml" >/dev/null
+check "the new copy announces new mail" "(Inbox) | From : Carol Example | Subject : After the upgrade" "$(d popups 1 20 | heads)"
+
+echo "-- silent uninstall, as Add or Remove Programs runs it"
+reg delete "$settings_key" /f
+quiet=$(value "$uninstall_key" QuietUninstallString)
+uninstaller=${quiet%\" /S}
+uninstaller=${uninstaller#\"}
+"$wine" "$uninstaller" /S >/dev/null 2>&1
+check "the uninstaller starts" "0" "$?"
+# It runs on from a copy of itself in the temporary folder, so that it can
+# remove its own file: done when that copy has ended.
+for _ in $(seq 120); do pgrep -f '~nsu' >/dev/null || break; sleep 0.5; done
+check "the uninstaller has ended" "" "$(pgrep -f '~nsu')"
+check "the running copy is ended" "" "$(running)"
+check "its settings saved on the way, and kept" "saved" "$(saved)"
+check "the program folder is gone" "gone" "$([ -e "$dir" ] || echo gone)"
+check "the shortcut is gone" "gone" "$([ -e "$shortcut" ] || echo gone)"
+check "the Run value is gone" "absent" "$(value "$run_key" Pellumo)"
+check "the uninstall entry is gone" "absent" "$(value "$uninstall_key" DisplayName)"
+
+echo "install: $passes passed, $fails failed"
+[ $fails -eq 0 ]
