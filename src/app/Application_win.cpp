@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "app/ErrorBox_win.h"
@@ -188,7 +189,10 @@ int TApplication::Run() {
 void TApplication::Wire() {
     TNotifierSettings& settings = *settings_;
     scan_.reset(new TMailScan(settings.FolderList()));
-    popup_.reset(new TPopupWindow(scan_->Queue, TPopupWindow::DefaultInputs(settings), settings.WindowRect));
+    TPopupCycle::TInputs popupInputs = TPopupWindow::DefaultInputs(settings);
+    // The test run exists to see each notification.
+    popupInputs.ShowEachOnItsOwn = IsTestRun(commandLine_);
+    popup_.reset(new TPopupWindow(scan_->Queue, std::move(popupInputs), settings.WindowRect));
     popup_->Cycle().FadeDelta = 21;
     scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
     scan_->HoldBack = [&settings] { return HeldBack(settings.DisplayWhenOEActive, IsOutlookExpressActive); };

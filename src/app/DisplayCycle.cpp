@@ -72,6 +72,38 @@ std::string FitWithEllipsis(const std::string& text, const std::function<bool(co
     return CutAt(text, fitting);
 }
 
+std::string FitLinesWithEllipsis(const std::string& text, const std::function<bool(const std::string&)>& fits) {
+    if (text.empty()) return text;
+    // Where each line but the last ends, before its line break.
+    std::vector<size_t> lineEnds;
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        lineEnds.push_back(at > 0 && text[at - 1] == '\r' ? at - 1 : at);
+    auto firstLines = [&](size_t count) { return text.substr(0, lineEnds[count - 1]) + "\r\n" + kEllipsis; };
+    // As FitWithEllipsis, in whole lines: doubling, then halving, so a long
+    // list is never measured whole.
+    size_t fitting = 0, over = 0;
+    for (size_t count = 1;; count *= 2) {
+        if (count > lineEnds.size()) {
+            if (fits(text)) return text;
+            over = lineEnds.size() + 1;
+            break;
+        }
+        if (!fits(firstLines(count))) {
+            over = count;
+            break;
+        }
+        fitting = count;
+    }
+    while (over - fitting > 1) {
+        const size_t middle = fitting + (over - fitting) / 2;
+        if (fits(firstLines(middle)))
+            fitting = middle;
+        else
+            over = middle;
+    }
+    return fitting > 0 ? firstLines(fitting) : FitWithEllipsis(text, fits);
+}
+
 TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth) {
     TSubjectLayout layout;
     switch (priority) {
@@ -101,11 +133,12 @@ TPopupCycle::TPopupCycle(IPopupView& view, TNotificationQueue& queue, TInputs in
 
 TPopupSettings TPopupCycle::Settings() const { return inputs_.Settings ? inputs_.Settings() : TPopupSettings(); }
 
-void TPopupCycle::SetTimer(bool enabled) {
-    if (enabled == timerEnabled_) return;
+void TPopupCycle::SetTimer(bool enabled, int32_t interval) {
+    if (enabled == timerEnabled_ && (!enabled || interval == timerInterval_)) return;
     timerEnabled_ = enabled;
+    timerInterval_ = interval;
     if (enabled)
-        view_.StartTimer();
+        view_.StartTimer(interval);
     else
         view_.StopTimer();
 }
@@ -133,11 +166,34 @@ void TPopupCycle::BringOnScreen() {
     view_.SetBounds(inputs_.DefaultRect ? inputs_.DefaultRect() : TNotifierSettings::DefaultRect());
 }
 
+bool TPopupCycle::Summarizes(const TPopupSettings& settings, size_t count) const {
+    return !inputs_.ShowEachOnItsOwn && settings.SummarizeAfter > 0 &&
+           count > static_cast<size_t>(settings.SummarizeAfter);
+}
+
 void TPopupCycle::ShowNextNotification() {
-    if (showing_ || queue_.Closed()) return;
-    std::unique_ptr<TNotification> info = queue_.Take();
-    if (!info) return;
+    if (queue_.Closed()) return;
+    if (showing_) {
+        ShowWaitingCount();
+        return;
+    }
+    // Nothing waiting: nothing to look at, and no timer.
+    if (queue_.Count() == 0) return;
     const TPopupSettings settings = Settings();
+    // Over a presentation or a film the queue waits, looked at again now
+    // and then; what arrives meanwhile joins it.
+    if (settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront()) {
+        handler_ = THandler::Quiet;
+        SetTimer(true, kQuietCheckInterval);
+        return;
+    }
+    std::vector<std::unique_ptr<TNotification>> items;
+    if (Summarizes(settings, queue_.Count())) {
+        items = queue_.TakeAll();
+    } else if (std::unique_ptr<TNotification> info = queue_.Take()) {
+        items.push_back(std::move(info));
+    }
+    if (items.empty()) return;
     // The user does not want to be told while the mail client is in front:
     // this one is dropped, and the next is looked at one tick later.
     if (HeldBack(settings.DisplayWhenOEActive, inputs_.OutlookExpressActive)) {
@@ -148,14 +204,35 @@ void TPopupCycle::ShowNextNotification() {
     // Before the layout, which depends on the window's width.
     BringOnScreen();
     showing_ = true;
+    pending_ = std::move(items);
+    Present(settings);
+    StartFadeIn(true);
+}
 
-    const TSubjectLayout layout = SubjectLayout(info->Priority, view_.PanelWidth());
+void TPopupCycle::Present(const TPopupSettings& settings) {
+    const bool summary = pending_.size() > 1;
+    const TNotification shown = summary ? SummaryOf(pending_) : *pending_.front();
+    const TSubjectLayout layout = SubjectLayout(shown.Priority, view_.PanelWidth());
     view_.SetSubjectBounds(layout.Left, layout.Width);
     view_.SetPriorityIcon(layout.ImageIndex);
-    view_.SetTexts("(" + info->Folder + ")", "From : " + info->Sender, "Subject : " + info->Subject, info->Body);
+    folderLine_ = "(" + shown.Folder + ")";
+    shownWaiting_ = queue_.Count();
+    // A summary's subject line is its count, not a subject.
+    view_.SetTexts(FolderLineWithWaiting(), "From : " + shown.Sender,
+                   summary ? shown.Subject : "Subject : " + shown.Subject, shown.Body, summary);
     view_.SetGradient(settings.BeginColor, settings.EndColor);
-    info.reset();
-    StartFadeIn(true);
+}
+
+std::string TPopupCycle::FolderLineWithWaiting() const {
+    return shownWaiting_ > 0 ? folderLine_ + " +" + std::to_string(shownWaiting_) : folderLine_;
+}
+
+void TPopupCycle::ShowWaitingCount() {
+    if (!showing_) return;
+    const size_t waiting = queue_.Count();
+    if (waiting == shownWaiting_) return;
+    shownWaiting_ = waiting;
+    view_.SetFolderLine(FolderLineWithWaiting());
 }
 
 void TPopupCycle::ShowNextAfterATick() {
@@ -165,6 +242,7 @@ void TPopupCycle::ShowNextAfterATick() {
 
 void TPopupCycle::HideNotification() {
     SetTimer(false);
+    pending_.clear();
     if (visible_) {
         view_.Hide();
         visible_ = false;
@@ -198,11 +276,13 @@ void TPopupCycle::StartFadeOut() {
 
 void TPopupCycle::TimerTick() {
     if (!timerEnabled_) return;
+    ShowWaitingCount();
     switch (handler_) {
         case THandler::FadeIn: FadeInTick(); break;
         case THandler::AutoHide: AutoHideTick(); break;
         case THandler::FadeOut: FadeOutTick(); break;
         case THandler::Next:
+        case THandler::Quiet:
             SetTimer(false);
             handler_ = THandler::None;
             ShowNextNotification();
@@ -212,7 +292,18 @@ void TPopupCycle::TimerTick() {
 }
 
 void TPopupCycle::FadeInTick() {
-    if (fadeStep_ == 0) ShowWindow();
+    if (fadeStep_ == 0 && !visible_) {
+        const TPopupSettings settings = Settings();
+        // Mail that came in since it was taken still joins it: a burst whose
+        // first message freed the popup is shown as one all the same.
+        if (queue_.Count() > 0 && Summarizes(settings, pending_.size() + queue_.Count())) {
+            for (std::unique_ptr<TNotification>& item : queue_.TakeAll()) pending_.push_back(std::move(item));
+            Present(settings);
+        }
+        pending_.clear();
+        ShowWindow();
+        if (settings.PlaySound) view_.PlayNewMailSound();
+    }
     if (fadeStep_ != kFadeSteps && Settings().UseFading) {
         ++fadeStep_;
         SetAlpha(uint8_t(alpha_ + uint8_t(FadeDelta)));
@@ -295,6 +386,7 @@ TPopupCycle::TPhase TPopupCycle::Phase() const {
         case THandler::AutoHide: return timerEnabled_ ? TPhase::CountingDown : TPhase::Held;
         case THandler::FadeOut: return TPhase::FadingOut;
         case THandler::Next:
+        case THandler::Quiet:
         case THandler::None: break;
     }
     return TPhase::Idle;

@@ -27,9 +27,12 @@ public:
     virtual void ShowNoActivate() = 0;
     virtual void Hide() = 0;
 
-    // The labels: folder, sender, subject (made bold) and body.
+    // The labels: folder, sender, subject (made bold) and body. A body that
+    // is a list is cut between its lines (FitLinesWithEllipsis).
     virtual void SetTexts(const std::string& folderLine, const std::string& senderLine, const std::string& subjectLine,
-                          const std::string& body) = 0;
+                          const std::string& body, bool bodyIsList) = 0;
+    // The folder label alone, while the rest stays.
+    virtual void SetFolderLine(const std::string& folderLine) = 0;
     // The priority icon: an index into the program's icons, or -1 to hide it.
     virtual void SetPriorityIcon(int imageIndex) = 0;
     // The subject label's left edge and width, in panel pixels.
@@ -46,15 +49,20 @@ public:
     // edges excluded).
     virtual bool PointerInside() = 0;
 
-    // The display timer, interval TPopupCycle::kTimerInterval; each tick is to
-    // reach TPopupCycle::TimerTick.
-    virtual void StartTimer() = 0;
+    // The display timer, `interval` ms (TPopupCycle::kTimerInterval, or
+    // kQuietCheckInterval while a full-screen program keeps it waiting); each
+    // tick is to reach TPopupCycle::TimerTick. Starting it again restarts it.
+    virtual void StartTimer(int32_t interval) = 0;
     virtual void StopTimer() = 0;
 
     // Looks for the Outlook Express main window ("Outlook Express Browser
     // Class"); ForegroundOutlookExpress brings the one found to the front.
     virtual bool FindOutlookExpress() = 0;
     virtual void ForegroundOutlookExpress() = 0;
+
+    // The user's new-mail sound, not waited for; nothing when the user's
+    // sound scheme has none.
+    virtual void PlayNewMailSound() = 0;
 };
 
 // The settings the cycle reads, taken afresh at every use so that a change in
@@ -82,18 +90,27 @@ extern const char kEllipsis[];
 // times at most, on texts little longer than what fits, and is expected to
 // say no to a longer start when a shorter one did not fit.
 std::string FitWithEllipsis(const std::string& text, const std::function<bool(const std::string&)>& fits);
+// The same for a list of lines: as many whole lines as fit followed by a
+// line of kEllipsis alone, or the text itself when it fits whole; cut as
+// FitWithEllipsis cuts when not even the first line fits that way.
+std::string FitLinesWithEllipsis(const std::string& text, const std::function<bool(const std::string&)>& fits);
 
 class TPopupCycle {
 public:
-    static const int32_t kTimerInterval = 50;  // ms
-    static const int32_t kFadeSteps = 12;
-    static const int32_t kIconWidth = 16;  // the program's icons
-    static const int kHighPriorityIcon = 2;
-    static const int kLowPriorityIcon = 3;
+    static constexpr int32_t kTimerInterval = 50;  // ms
+    // How often a full-screen program in front is looked at again while
+    // notifications wait for it to go.
+    static constexpr int32_t kQuietCheckInterval = 1000;  // ms
+    static constexpr int32_t kFadeSteps = 12;
+    static constexpr int32_t kIconWidth = 16;  // the program's icons
+    static constexpr int kHighPriorityIcon = 2;
+    static constexpr int kLowPriorityIcon = 3;
 
     // The routine the timer runs; which one is installed tells the phase.
     // Next: nothing is showing; the next notification is taken at the tick.
-    enum class THandler { None, FadeIn, AutoHide, FadeOut, Next };
+    // Quiet: nothing is showing while a full-screen program is in front;
+    // the queue is looked at again at the tick.
+    enum class THandler { None, FadeIn, AutoHide, FadeOut, Next, Quiet };
     enum class TPhase { Idle, Pending, FadingIn, CountingDown, Held, FadingOut };
 
     struct TInputs {
@@ -110,6 +127,11 @@ public:
         std::function<TRect()> DefaultRect;
         // Edge snapping while the user drags or resizes (not set: none).
         std::function<TRect(const TRect&)> Snap;
+        // Whether a full-screen program is in front (not set: never).
+        std::function<bool()> FullScreenInFront;
+        // Every notification on its own, never a summary (the test run,
+        // which exists to see each one).
+        bool ShowEachOnItsOwn = false;
     };
 
     // Reads HintTime once for the first HideTickLimit, as the window's creation does.
@@ -117,8 +139,10 @@ public:
     TPopupCycle(const TPopupCycle&) = delete;
     TPopupCycle& operator=(const TPopupCycle&) = delete;
 
-    // Starts the oldest queued notification unless one is up or the program
-    // is shutting down.
+    // Starts the oldest queued notification, or a summary of all when more
+    // than SummarizeAfter wait, unless one is up, a full-screen program is
+    // in front (QuietFullScreen) or the program is shutting down. While one
+    // is up, brings its count of those waiting up to date.
     void ShowNextNotification();
     // Stops the timer, hides the window; the queue is left alone.
     void HideNotification();
@@ -173,9 +197,14 @@ private:
     void AutoHideTick();
     void FadeOutTick();
     void ShowNextAfterATick();
+    bool Summarizes(const TPopupSettings& settings, size_t count) const;
+    // Fills the window from pending_: the one notification, or their summary.
+    void Present(const TPopupSettings& settings);
+    void ShowWaitingCount();
+    std::string FolderLineWithWaiting() const;
 
     TPopupSettings Settings() const;
-    void SetTimer(bool enabled);
+    void SetTimer(bool enabled, int32_t interval = kTimerInterval);
     void SetAlpha(uint8_t alpha);
     void ShowWindow();
     void BringOnScreen();
@@ -189,6 +218,11 @@ private:
     bool fadingOut_ = false;
     bool visible_ = false;
     bool timerEnabled_ = false;
+    int32_t timerInterval_ = kTimerInterval;
+    // What the window shows until it is visible: more may join it then.
+    std::vector<std::unique_ptr<TNotification>> pending_;
+    std::string folderLine_;  // without the count of those waiting
+    size_t shownWaiting_ = 0;
     bool moving_ = false;
     uint8_t alpha_ = 255;
     int32_t fadeStep_ = 0;

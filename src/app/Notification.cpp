@@ -1,5 +1,7 @@
 #include "app/Notification.h"
 
+#include <set>
+
 namespace pellumo {
 
 void TNotificationQueue::Add(std::unique_ptr<TNotification> info) {
@@ -15,6 +17,15 @@ std::unique_ptr<TNotification> TNotificationQueue::Take() {
     return oldest;
 }
 
+std::vector<std::unique_ptr<TNotification>> TNotificationQueue::TakeAll() {
+    TLockGuard guard(lock_);
+    std::vector<std::unique_ptr<TNotification>> all;
+    all.reserve(items_.size());
+    for (auto& item : items_) all.push_back(std::move(item));
+    items_.clear();
+    return all;
+}
+
 void TNotificationQueue::Clear() {
     TLockGuard guard(lock_);
     items_.clear();
@@ -23,6 +34,35 @@ void TNotificationQueue::Clear() {
 size_t TNotificationQueue::Count() {
     TLockGuard guard(lock_);
     return items_.size();
+}
+
+namespace {
+
+// The one text all share, else how many different ones there are.
+std::string SharedOrCount(const std::set<std::string>& texts, const char* noun) {
+    if (texts.size() == 1) return *texts.begin();
+    return std::to_string(texts.size()) + " " + noun;
+}
+
+}  // namespace
+
+TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items) {
+    std::set<std::string> folders, senders;
+    TNotification summary;
+    bool anyHigh = false, allLow = true;
+    for (const auto& item : items) {
+        folders.insert(item->Folder);
+        senders.insert(item->Sender);
+        anyHigh = anyHigh || item->Priority == mpHigh;
+        allLow = allLow && item->Priority == mpLow;
+        if (!summary.Body.empty()) summary.Body += "\r\n";
+        summary.Body += item->Sender + ": " + item->Subject;
+    }
+    summary.Priority = anyHigh ? mpHigh : allLow ? mpLow : mpNormal;
+    summary.Folder = SharedOrCount(folders, "folders");
+    summary.Sender = SharedOrCount(senders, "senders");
+    summary.Subject = std::to_string(items.size()) + " new messages";
+    return summary;
 }
 
 }  // namespace pellumo

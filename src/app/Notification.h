@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Lock.h"
 
@@ -32,6 +33,8 @@ public:
     void Add(std::unique_ptr<TNotification> info);
     // The oldest entry, now the caller's; null when empty.
     std::unique_ptr<TNotification> Take();
+    // Every entry, oldest first, now the caller's.
+    std::vector<std::unique_ptr<TNotification>> TakeAll();
     void Clear();
     size_t Count();
     void Close() { closed_ = true; }
@@ -42,6 +45,12 @@ private:
     std::deque<std::unique_ptr<TNotification>> items_;
     std::atomic<bool> closed_{false};
 };
+
+// One notification standing for several (at least two): subject "N new
+// messages"; folder and sender the one all share, else "N folders" and "N
+// senders"; the body one "Sender: Subject" line each, oldest first; high
+// priority when any is, low when all are.
+TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items);
 
 // Whether a notification is dropped instead of shown: the user does not want
 // to be told while the mail client is in front, and it is.

@@ -6,7 +6,9 @@
 #include "app/PopupWindow.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 
+#include <cwchar>
 #include <exception>
 #include <string>
 #include <utility>
@@ -48,6 +50,25 @@ POINT PointOf(LPARAM lParam) {
     return POINT {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
+// Whether the window in front fills its whole monitor: a presentation, a
+// film, a game. The desktop and the shell fill it too, and do not count.
+bool FullScreenProgramInFront() {
+    const HWND front = GetForegroundWindow();
+    if (!front || !IsWindowVisible(front) || IsIconic(front) || front == GetShellWindow() ||
+        front == GetDesktopWindow())
+        return false;
+    wchar_t className[32] = {};
+    GetClassNameW(front, className, 32);
+    for (const wchar_t* shell : {L"Progman", L"WorkerW", L"Shell_TrayWnd"})
+        if (std::wcscmp(className, shell) == 0) return false;
+    RECT window {};
+    const HMONITOR monitor = MonitorFromWindow(front, MONITOR_DEFAULTTONULL);
+    MONITORINFO info {};
+    info.cbSize = sizeof info;
+    if (!monitor || !GetMonitorInfoW(monitor, &info) || !GetWindowRect(front, &window)) return false;
+    return CoversWholeMonitor(ToRect(window), ToRect(info.rcMonitor));
+}
+
 }  // namespace
 
 class TPopupWindow::TImpl : public TWindow, public IPopupView {
@@ -70,7 +91,8 @@ public:
         SetHover(nullptr);
     }
     void SetTexts(const std::string& folderLine, const std::string& senderLine, const std::string& subjectLine,
-                  const std::string& body) override;
+                  const std::string& body, bool bodyIsList) override;
+    void SetFolderLine(const std::string& folderLine) override;
     void SetPriorityIcon(int imageIndex) override;
     void SetSubjectBounds(int32_t left, int32_t width) override;
     void SetGradient(uint32_t beginColor, uint32_t endColor) override;
@@ -78,13 +100,17 @@ public:
     TRect Bounds() override;
     void SetBounds(const TRect& bounds) override;
     bool PointerInside() override;
-    void StartTimer() override { SetTimer(Hwnd(), kDisplayTimerId, TPopupCycle::kTimerInterval, nullptr); }
+    void StartTimer(int32_t interval) override { SetTimer(Hwnd(), kDisplayTimerId, interval, nullptr); }
     void StopTimer() override { KillTimer(Hwnd(), kDisplayTimerId); }
     bool FindOutlookExpress() override {
         outlookExpress_ = FindWindowW(kOutlookExpressClass, nullptr);
         return outlookExpress_ != nullptr;
     }
     void ForegroundOutlookExpress() override;
+    void PlayNewMailSound() override {
+        // The user's "New Mail Notification" event; no default beep in its place.
+        PlaySoundW(L"MailBeep", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
+    }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -118,6 +144,7 @@ private:
     bool live_ = false;            // false while being created and destroyed
     std::string folderLine_;
     std::string body_;
+    bool bodyIsList_ = false;  // cut between lines, not words
     bool bodyFitted_ = false;  // the body label shows body_ fitted to bodyFitSize_
     SIZE bodyFitSize_ {0, 0};
     int32_t subjectLeft_ = 8;
@@ -217,7 +244,8 @@ void TPopupWindow::TImpl::FitBody() {
         // The label's own font: the underline it gets under the pointer
         // changes no width, so the fit holds while it comes and goes.
         const TSelection font(dc, reinterpret_cast<HFONT>(SendMessageW(body, WM_GETFONT, 0, 0)));
-        shown = FitWithEllipsis(body_, [&](const std::string& text) {
+        const auto fit = bodyIsList_ ? FitLinesWithEllipsis : FitWithEllipsis;
+        shown = fit(body_, [&](const std::string& text) {
             const std::wstring wide = WideFromUtf8(text);
             RECT needed {0, 0, size.cx, 0};
             // The flags the label draws SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL with.
@@ -232,13 +260,14 @@ void TPopupWindow::TImpl::FitBody() {
 }
 
 void TPopupWindow::TImpl::SetTexts(const std::string& folderLine, const std::string& senderLine,
-                                   const std::string& subjectLine, const std::string& body) {
+                                   const std::string& subjectLine, const std::string& body, bool bodyIsList) {
     folderLine_ = folderLine;
     SetWindowTextUtf8(Control(idFolder), folderLine);
     SetWindowTextUtf8(Control(idSender), senderLine);
     SetWindowTextUtf8(Control(idSubject), subjectLine);
     // Layout fits the body to its label.
     body_ = body;
+    bodyIsList_ = bodyIsList;
     bodyFitted_ = false;
     if (!subjectBold_) {
         SendMessageW(Control(idSubject), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
@@ -247,6 +276,15 @@ void TPopupWindow::TImpl::SetTexts(const std::string& folderLine, const std::str
     Layout();
     // Transparent labels do not erase what they drew before; the panel
     // under them must be painted again.
+    Redraw();
+}
+
+void TPopupWindow::TImpl::SetFolderLine(const std::string& folderLine) {
+    folderLine_ = folderLine;
+    SetWindowTextUtf8(Control(idFolder), folderLine);
+    // The label is as wide as its text; the panel under the old text is
+    // painted again.
+    Layout();
     Redraw();
 }
 
@@ -495,6 +533,7 @@ TPopupCycle::TInputs TPopupWindow::DefaultInputs(TNotifierSettings& settings) {
         return areas;
     };
     inputs.DefaultRect = [] { return TNotifierSettings::DefaultRect(); };
+    inputs.FullScreenInFront = FullScreenProgramInFront;
     inputs.Snap = [](const TRect& r) {
         TRect snapped = r;
         SnapToWorkAreas(snapped);

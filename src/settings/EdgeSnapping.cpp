@@ -56,6 +56,11 @@ void SnapToWorkAreas(TRect& rect) {
     SnapToWorkAreas(rect, areas);
 }
 
+bool CoversWholeMonitor(const TRect& window, const TRect& monitor) {
+    return window.Left <= monitor.Left && window.Top <= monitor.Top && window.Right >= monitor.Right &&
+           window.Bottom >= monitor.Bottom;
+}
+
 bool IntersectsAnyWorkArea(const TRect& r, const std::vector<TRect>& workAreas) {
     for (const TRect& w : workAreas) {
         if (std::max(r.Left, w.Left) < std::min(r.Right, w.Right) && std::max(r.Top, w.Top) < std::min(r.Bottom, w.Bottom))

@@ -32,6 +32,9 @@ void SnapToWorkAreas(TRect& rect);
 // Whether `rect` shares at least one pixel with one of the work areas.
 bool IntersectsAnyWorkArea(const TRect& rect, const std::vector<TRect>& workAreas);
 
+// Whether a window covers the whole of a monitor (a full-screen program).
+bool CoversWholeMonitor(const TRect& window, const TRect& monitor);
+
 // Where to show the popup: `rect` when it meets a work area, otherwise
 // `fallback`, so a popup left on an unplugged monitor comes back into view.
 TRect RectOnScreen(const TRect& rect, const std::vector<TRect>& workAreas, const TRect& fallback);

@@ -1,5 +1,7 @@
 #include "settings/NotifierSettings.h"
 
+#include <algorithm>
+
 #include "platform/Exception.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
@@ -65,6 +67,10 @@ bool TNotifierSettings::Load() {
         WindowRect = ParseWindowLocation(key->ReadString(kWindowLocation), WindowRect);
     BeginColor = static_cast<uint32_t>(number(kBeginColorValue));
     EndColor = static_cast<uint32_t>(number(kEndColorValue));
+    // Below zero means nothing more than never.
+    SummarizeAfter = std::max<int32_t>(0, number(kSummarizeAfterValue));
+    PlaySound = number(kPlaySoundValue) != 0;
+    QuietFullScreen = number(kQuietFullScreenValue) != 0;
     return true;
 }
 
@@ -78,6 +84,9 @@ void TNotifierSettings::Save() {
     key->WriteString(kWindowLocation, FormatWindowLocation(WindowRect));
     key->WriteInteger(kBeginColorValue.Name, static_cast<int32_t>(BeginColor));
     key->WriteInteger(kEndColorValue.Name, static_cast<int32_t>(EndColor));
+    key->WriteInteger(kSummarizeAfterValue.Name, SummarizeAfter);
+    key->WriteInteger(kPlaySoundValue.Name, PlaySound ? 1 : 0);
+    key->WriteInteger(kQuietFullScreenValue.Name, QuietFullScreen ? 1 : 0);
 }
 
 void LoadFolders(TNotifierSettings& settings) {

@@ -28,8 +28,13 @@ inline constexpr TStoredValue kDisplayWhenOEActiveValue{"DisplayWhenOEActive", 1
 inline constexpr TStoredValue kHintTimeValue{"HintTime", 3, 1};
 inline constexpr TStoredValue kBeginColorValue{"BeginColor", int32_t(0x8000001B), 0x00EBB170};  // gradient caption colour
 inline constexpr TStoredValue kEndColorValue{"EndColor", 0x00FFFFFF, 0x00FFFFFF};
+// Later additions: a key written by an older version lacks them, and then
+// they take their usual values.
+inline constexpr TStoredValue kSummarizeAfterValue{"SummarizeAfter", 5, 5};
+inline constexpr TStoredValue kPlaySoundValue{"PlaySound", 1, 1};
+inline constexpr TStoredValue kQuietFullScreenValue{"QuietFullScreen", 1, 1};
 
-// The six settings the user edits in the setup dialog and the popup reads.
+// The settings the user edits in the setup dialog and the popup reads.
 struct TUserSettings {
     bool AutoHideHint = kAutoHideHintValue.FirstRun != 0;
     bool UseFading = kUseFadingValue.FirstRun != 0;
@@ -37,11 +42,17 @@ struct TUserSettings {
     int32_t HintTime = kHintTimeValue.FirstRun;
     uint32_t BeginColor = static_cast<uint32_t>(kBeginColorValue.FirstRun);
     uint32_t EndColor = static_cast<uint32_t>(kEndColorValue.FirstRun);
+    // More than this many waiting are shown as one summary; 0: never.
+    int32_t SummarizeAfter = kSummarizeAfterValue.FirstRun;
+    bool PlaySound = kPlaySoundValue.FirstRun != 0;
+    // No popup starts while a full-screen program is in front.
+    bool QuietFullScreen = kQuietFullScreenValue.FirstRun != 0;
 
     bool operator==(const TUserSettings& o) const {
         return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
                DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
-               BeginColor == o.BeginColor && EndColor == o.EndColor;
+               BeginColor == o.BeginColor && EndColor == o.EndColor && SummarizeAfter == o.SummarizeAfter &&
+               PlaySound == o.PlaySound && QuietFullScreen == o.QuietFullScreen;
     }
 };
 
@@ -60,14 +71,13 @@ public:
 
     // False when the key does not exist (nothing changed).
     bool Load();
-    // Writes all seven values, creating the key; silently nothing when the
+    // Writes every value, creating the key; silently nothing when the
     // key cannot be opened or created.
     void Save();
 
     TFolderList& FolderList() { return folderList_; }
 
-    // AutoHideHint, UseFading, DisplayWhenOEActive, HintTime, BeginColor and
-    // EndColor come with TUserSettings.
+    // The values the user edits come with TUserSettings.
     std::unique_ptr<TDbxFolderNode> FolderTree;
     TRect WindowRect;
 

@@ -1,6 +1,6 @@
 #pragma once
-// TSetupDialog, the modal "Pellumo Setup" dialog that edits the six user
-// settings. Windows-free: the tray code and the tests reach it through
+// TSetupDialog, the modal "Pellumo Setup" dialog that edits the user
+// settings and whether Windows starts the program. Windows-free: the tray code and the tests reach it through
 // TSetupDialogHolder, the window through its handle (void*).
 namespace pellumo {
 
@@ -29,6 +29,11 @@ public:
         idEndColorLabel,         // "End"
         idEndColor,              // colour combo box for EndColor
         idLogo,                  // the logo
+        idAlertsGroup,           // group box "Alerts"
+        idSummarizeBursts,       // "Summarize bursts"
+        idPlaySound,             // "Play sound"
+        idQuietFullScreen,       // "Quiet during full-screen programs"
+        idStartWithWindows,      // "Start with Windows"
     };
 
     class TImpl;  // the window
@@ -43,8 +48,9 @@ public:
     TSetupDialogHolder& operator=(const TSetupDialogHolder&) = delete;
 
     // Opens the dialog on `settings` and returns when it is closed; OK (or
-    // Enter) copies the controls into the settings, Cancel, Esc and the close
-    // box change nothing. The thread's other windows keep receiving their
+    // Enter) copies the controls into the settings and writes or removes the
+    // start-with-Windows entry when its box was changed; Cancel, Esc and the
+    // close box change nothing. The thread's other windows keep receiving their
     // messages meanwhile. When this holder's dialog is open already (the
     // tray icon used again from inside it), brings that one to the front and
     // returns at once. Throws Exception when the window cannot be made.

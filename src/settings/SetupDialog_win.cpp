@@ -19,6 +19,7 @@
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
 #include "settings/SetupPanel_win.h"
+#include "settings/StartWithWindows.h"
 
 namespace pellumo {
 
@@ -34,6 +35,10 @@ const int kClientWidth = 420;
 const int kClientHeight = 247;
 const POINT kHintGroupOrigin = {16, 8};
 const POINT kColorsGroupOrigin = {16, 104};
+// Below the logo, its bottom level with the colours' group.
+const POINT kAlertsGroupOrigin = {218, 72};
+// What "Summarize bursts" stores when switched on.
+const int32_t kSummarizeAfterOn = kSummarizeAfterValue.FirstRun;
 const int kLogoLeft = 223;
 const int kLogoTop = 8;
 // The logo's rectangle in the design, whose centre gives the logo's background.
@@ -85,6 +90,9 @@ public:
     bool ShowModal();
     void BringToFront();
     void ControlsToSettings(TNotifierSettings& settings) const;
+    // Writes or removes the start-with-Windows entry when OK found its box
+    // changed.
+    void ApplyStartWithWindows() const;
 
 private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -125,6 +133,11 @@ private:
     bool closed_ = false;
     bool ok_ = false;
     TValues okValues_;
+    // As the dialog found them: a summary limit other than the box's two is
+    // kept while the box is left alone.
+    int32_t summarizeAfterFound_ = 0;
+    bool startsWithWindowsFound_ = false;
+    bool okStartsWithWindows_ = false;
 };
 
 TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
@@ -235,6 +248,14 @@ void TSetupDialog::TImpl::CreateControls() {
     SetWindowLongPtrW(static_cast<HWND>(endColor_->Handle()), GWL_STYLE,
                       GetWindowLongPtrW(static_cast<HWND>(endColor_->Handle()), GWL_STYLE) | WS_GROUP);
 
+    const int ax = kAlertsGroupOrigin.x, ay = kAlertsGroupOrigin.y;
+    Make(L"BUTTON", "Summarize bursts", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 14, 177, 17, idSummarizeBursts);
+    Make(L"BUTTON", "Play sound", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 36, 177, 17, idPlaySound);
+    // Two lines' room: its text is wider than the group in this font.
+    Make(L"BUTTON", "Quiet during full-screen programs", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 58,
+         177, 26, idQuietFullScreen);
+    Make(L"BUTTON", "Start with Windows", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 88, 177, 17, idStartWithWindows);
+
     // Shown and sized once the logo is loaded.
     HWND image = Make(L"STATIC", "", SS_OWNERDRAW, 0, kLogoLeft, kLogoTop, kLogoDesignWidth,
                       kLogoDesignHeight, idLogo);
@@ -248,6 +269,8 @@ void TSetupDialog::TImpl::CreateControls() {
     // them: a group box may paint its whole rectangle.
     Make(L"BUTTON", "Hint", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hx, hy, 193, 89, idHintGroup);
     Make(L"BUTTON", "Colors", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, cx, cy, 193, 81, idColorsGroup);
+    Make(L"BUTTON", "Alerts", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, ax, ay, 193, kColorsGroupOrigin.y + 81 - ay,
+         idAlertsGroup);
 }
 
 void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) {
@@ -260,6 +283,12 @@ void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) 
     beginColor_->SetSelectedColor(settings.BeginColor);
     endColor_->SetSelectedColor(settings.EndColor);
     UpdateHintTimeEnabled();
+    summarizeAfterFound_ = settings.SummarizeAfter;
+    CheckDlgButton(Hwnd(), idSummarizeBursts, settings.SummarizeAfter != 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(Hwnd(), idPlaySound, settings.PlaySound ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(Hwnd(), idQuietFullScreen, settings.QuietFullScreen ? BST_CHECKED : BST_UNCHECKED);
+    startsWithWindowsFound_ = StartsWithWindows();
+    CheckDlgButton(Hwnd(), idStartWithWindows, startsWithWindowsFound_ ? BST_CHECKED : BST_UNCHECKED);
 }
 
 TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
@@ -272,6 +301,12 @@ TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
     values.HintTime = ClampHintTime(ReadHintTime(HintTimeText()));
     values.BeginColor = beginColor_->SelectedColor();
     values.EndColor = endColor_->SelectedColor();
+    const bool summarize = IsDlgButtonChecked(Hwnd(), idSummarizeBursts) == BST_CHECKED;
+    values.SummarizeAfter = summarize == (summarizeAfterFound_ != 0) ? summarizeAfterFound_
+                            : summarize                              ? kSummarizeAfterOn
+                                                                     : 0;
+    values.PlaySound = IsDlgButtonChecked(Hwnd(), idPlaySound) == BST_CHECKED;
+    values.QuietFullScreen = IsDlgButtonChecked(Hwnd(), idQuietFullScreen) == BST_CHECKED;
     return values;
 }
 
@@ -279,6 +314,10 @@ void TSetupDialog::TImpl::ControlsToSettings(TNotifierSettings& settings) const 
     // What the controls held when OK was given; hiding the dialog afterwards
     // takes the focus from the hint-time field, which must not count.
     ApplyUserSettings(settings, okValues_);
+}
+
+void TSetupDialog::TImpl::ApplyStartWithWindows() const {
+    if (okStartsWithWindows_ != startsWithWindowsFound_) SetStartWithWindows(okStartsWithWindows_);
 }
 
 void TSetupDialog::TImpl::UpdateHintTimeEnabled() {
@@ -319,6 +358,11 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
         case idBeginColorLabel:
         case idEndColorLabel:
         case idLogo:
+        case idAlertsGroup:
+        case idSummarizeBursts:
+        case idPlaySound:
+        case idQuietFullScreen:
+        case idStartWithWindows:
         case IDOK:
         case IDCANCEL:
             return true;
@@ -441,6 +485,7 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             const int code = HIWORD(wParam);
             if (id == IDOK && code == BN_CLICKED) {
                 okValues_ = ReadControls();
+                okStartsWithWindows_ = IsDlgButtonChecked(Hwnd(), idStartWithWindows) == BST_CHECKED;
                 ok_ = true;
                 closed_ = true;
                 return 0;
@@ -478,7 +523,9 @@ void TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
         ~TOpen() { Slot = nullptr; }
         TSetupDialog::TImpl*& Slot;
     } open(open_, dialog.get());
-    if (dialog->ShowModal()) dialog->ControlsToSettings(settings);
+    if (!dialog->ShowModal()) return;
+    dialog->ControlsToSettings(settings);
+    dialog->ApplyStartWithWindows();
 }
 
 void* TSetupDialogHolder::DialogHandle() const { return open_ ? open_->Hwnd() : nullptr; }

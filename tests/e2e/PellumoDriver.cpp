@@ -141,6 +141,18 @@ std::string PopupLine(HWND popup) {
     return line;
 }
 
+// The line without the count of those waiting at the end of the folder
+// label ("(Inbox) +2"): it changes while one popup stays up.
+std::string WithoutWaitingCount(const std::string& line) {
+    const size_t folderEnd = line.find(" | ");
+    const std::string folder = line.substr(0, folderEnd);
+    const size_t plus = folder.rfind(" +");
+    if (plus == std::string::npos || plus + 2 == folder.size() ||
+        folder.find_first_not_of("0123456789", plus + 2) != std::string::npos)
+        return line;
+    return folder.substr(0, plus) + (folderEnd == std::string::npos ? "" : line.substr(folderEnd));
+}
+
 int Alpha(HWND window) {
     BYTE alpha = 0;
     DWORD flags = 0;
@@ -185,6 +197,7 @@ int Usage() {
                  "  wait-title TITLE SECONDS   a visible window with that title appears\n"
                  "  foreground                 the title of the foreground window\n"
                  "  press TITLE ok|cancel|esc|enter   closes a dialog as a user would\n"
+                 "  toggle TITLE TEXT          clicks the dialog's check box TEXT, prints its state\n"
                  "  errorbox SECONDS           the program's error box: its text, then OK\n"
                  "  menu SECONDS               the tray menu opens (and its items, where readable)\n"
                  "  menu-key CHAR|esc|enter|down  types CHAR or presses a key in the open menu\n"
@@ -194,9 +207,39 @@ int Usage() {
                  "  shot FILE.bmp              the whole screen\n"
                  "  mail-client SECONDS [DELAY]  a window of the mail client's class, in front after\n"
                  "                             DELAY seconds for SECONDS; prints a line once it exists\n"
+                 "  fullscreen SECONDS         a window over the whole screen, in front for SECONDS\n"
                  "  click-body                 clicks the popup's message text\n"
                  "  memory                     the program's private bytes\n");
     return 2;
+}
+
+// A window of another program: made at once (saying "up"), brought to the
+// front after `delay` seconds, kept `seconds` more, then destroyed.
+int StandInWindow(const char* className, const char* title, DWORD style, RECT at, double delay, double seconds) {
+    WNDCLASSA windowClass {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, className, title, style, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window) return 1;
+    std::printf("%s up\n", title);
+    std::fflush(stdout);
+    auto pump = [](double forSeconds) {
+        const DWORD end = GetTickCount() + static_cast<DWORD>(forSeconds * 1000);
+        MSG msg;
+        while (static_cast<LONG>(GetTickCount() - end) < 0) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            Sleep(10);
+        }
+    };
+    pump(delay);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    pump(seconds);
+    DestroyWindow(window);
+    return 0;
 }
 
 }  // namespace
@@ -229,30 +272,14 @@ int main(int argc, char** argv) {
         // Stands in for the mail client's main window: the program looks for
         // it by its class, and brings it forward on a click on the text. It
         // comes to the front after DELAY seconds and stays SECONDS.
-        WNDCLASSA windowClass {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "Outlook Express Browser Class";
-        RegisterClassA(&windowClass);
-        HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Outlook Express", WS_OVERLAPPEDWINDOW, 10, 10,
-                                      400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
-        if (!window) return 1;
-        std::printf("mail client up\n");
-        std::fflush(stdout);
-        auto pump = [](double forSeconds) {
-            const DWORD end = GetTickCount() + static_cast<DWORD>(forSeconds * 1000);
-            MSG msg;
-            while (static_cast<LONG>(GetTickCount() - end) < 0) {
-                while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-                Sleep(10);
-            }
-        };
-        pump(argc > 3 ? seconds(3) : 0);
-        ShowWindow(window, SW_SHOW);
-        SetForegroundWindow(window);
-        pump(seconds(2));
-        DestroyWindow(window);
-        return 0;
+        return StandInWindow("Outlook Express Browser Class", "Outlook Express", WS_OVERLAPPEDWINDOW,
+                             RECT {10, 10, 410, 310}, argc > 3 ? seconds(3) : 0, seconds(2));
+    }
+    if (command == "fullscreen") {
+        // A presentation: a captionless window over the whole primary
+        // monitor, in front for SECONDS.
+        return StandInWindow("Pellumo Driver Full Screen", "Full screen", WS_POPUP,
+                             RECT {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, 0, seconds(2));
     }
     if (command == "count") {
         std::printf("%d\n", CountVisible(arg(2)));
@@ -266,6 +293,18 @@ int main(int argc, char** argv) {
     }
     if (command == "foreground") {
         std::printf("%s\n", TextOf(GetForegroundWindow()).c_str());
+        return 0;
+    }
+    if (command == "toggle") {
+        // Clicks a dialog's check box by its text; prints its state after.
+        const HWND dialog = FindVisible(arg(2));
+        HWND box = nullptr;
+        for (HWND child = dialog ? GetWindow(dialog, GW_CHILD) : nullptr; child && !box;
+             child = GetWindow(child, GW_HWNDNEXT))
+            if (TextOf(child) == arg(3)) box = child;
+        if (!box) return 1;
+        SendMessageA(box, BM_CLICK, 0, 0);
+        std::printf("%s\n", SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
         return 0;
     }
     if (command == "press") {
@@ -372,7 +411,7 @@ int main(int argc, char** argv) {
             const std::string line = PopupLine(popup);
             Sleep(15);
             if (PopupLine(popup) != line || !IsWindowVisible(popup)) continue;
-            if (!wasVisible || line != last) {
+            if (!wasVisible || WithoutWaitingCount(line) != WithoutWaitingCount(last)) {
                 ++seen;
                 std::printf("popup: %s\n", line.c_str());
                 std::fflush(stdout);

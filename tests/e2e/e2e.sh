@@ -28,8 +28,10 @@ query() {  # the type and data of one settings value
     "$wine" reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' | grep -F "    $1    " |
         sed -E 's/^ +//; s/ {4}/\t/g' | awk -F'\t' '{ print $2, $3 }'
 }
-# What the popups said, without their bodies: "(folder) | From : x | Subject : y".
-heads() { grep '^popup: ' | sed -E 's/^popup: //; s/ \| [^|]*$//'; }
+# What the popups said, without their bodies: "(folder) | From : x | Subject : y";
+# heads leaves out the count of those waiting ("(folder) +2"), lines keeps it.
+lines() { grep '^popup: ' | sed -E 's/^popup: //; s/ \| [^|]*$//'; }
+heads() { lines | sed -E 's/^(\([^|]*\)) \+[0-9]+ \|/\1 |/'; }
 eml() {  # eml FILE SENDER SUBJECT BODY
     printf 'From: %s <someone@example.com>\r\nSubject: %s\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\nContent-Type: text/plain; charset="us-ascii"\r\n\r\n%s\r\n' \
         "$2" "$3" "$4" >"$1"
@@ -174,7 +176,7 @@ d move 100 120 >/dev/null
 menu_exit
 finish
 check "E&xit ends the program" "0" "$rc"
-check "all seven values are written" "7" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "all ten values are written" "10" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 check "with the popup's last position" "REG_SZ 100, 120, 400, 320" "$(query 'Window Location')"
 
 echo "-- exit while the setup dialog is open"
@@ -226,7 +228,7 @@ d endsession >/dev/null
 d wait-exit 20 >/dev/null
 finish
 check "the end of the session ends the program" "0" "$rc"
-check "and writes the settings" "7" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "and writes the settings" "10" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 
 echo "-- the store folder missing at start"
 settings
@@ -321,6 +323,55 @@ check "the popup goes after one second" "0" "$(d count "You've got new mail!")"
 menu_exit
 finish
 check "and 1 is what is written back" "REG_DWORD 0x1" "$(query HintTime)"
+
+echo "-- bursts, what waits, full-screen programs, start with Windows"
+settings
+new_store
+start
+burst=()
+for i in 1 2 3 4 5 6 7 8; do
+    eml "$tmp/new/burst$i.eml" "Sender $i" "Burst $i" "b$i"
+    burst+=("$tmp/new/burst$i.eml")
+done
+"$mkstore" add "$store/Inbox.dbx" "${burst[@]}" >/dev/null
+out=$(d popups 1 20 "$(winpath "$shots")\\summary")
+check "a burst of eight is one popup" "(Inbox) | From : 8 senders | 8 new messages" "$(echo "$out" | lines)"
+check "listing sender and subject" "1" "$(echo "$out" | grep -c 'Sender 1: Burst 1  Sender 2: Burst 2')"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/08.eml" "$tmp/new/09.eml" "$tmp/new/10.eml" >/dev/null
+check "three are shown one by one, each telling how many wait" \
+    "$(printf '(Inbox) +2 | From : Ivan Example | Subject : Waiting one\n(Inbox) +1 | From : Judy Example | Subject : Waiting two\n(Inbox) | From : Karl Example | Subject : Waiting three')" \
+    "$(d popups 3 30 "$(winpath "$shots")\\waiting" | lines)"
+"$wine" "$driver" fullscreen 8 >"$tmp/fullscreen.txt" 2>/dev/null &
+fullscreen=$!
+for _ in $(seq 100); do grep -q up "$tmp/fullscreen.txt" 2>/dev/null && break; sleep 0.1; done
+sleep 0.5
+check "a full-screen program is in front" "Full screen" "$(d foreground)"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/11.eml" >/dev/null
+check "no popup starts over it" "" "$(d popups 0 5 | heads)"
+wait "$fullscreen"
+check "the waiting one shows once it has gone" "(Inbox) | From : Lena Example | Subject : While the dialog is open" \
+    "$(d popups 1 10 | heads)"
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_value() { "$wine" reg query "$run_key" /v Pellumo 2>/dev/null | tr -d '\r' | grep -F '    Pellumo    ' | sed -E 's/^ +Pellumo +//'; }
+program="$(winpath "$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")")"
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+check "Start with Windows is off without the Run value" "checked" "$(d toggle 'Pellumo Setup' 'Start with Windows')"
+d toggle 'Pellumo Setup' 'Play sound' >/dev/null
+d toggle 'Pellumo Setup' 'Summarize bursts' >/dev/null
+d press 'Pellumo Setup' ok >/dev/null
+sleep 1
+check "OK writes the Run value: the program's quoted path" "REG_SZ    \"$program\"" "$(run_value)"
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+check "switched off" "unchecked" "$(d toggle 'Pellumo Setup' 'Start with Windows')"
+d press 'Pellumo Setup' ok >/dev/null
+sleep 1
+check "OK removes the Run value" "" "$(run_value)"
+menu_exit
+finish
+check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x0 REG_DWORD 0x1" \
+    "$(echo $(query SummarizeAfter) $(query PlaySound) $(query QuietFullScreen))"
 
 echo "-- a wrongly typed setting"
 settings

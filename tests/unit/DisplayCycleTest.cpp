@@ -23,8 +23,10 @@ using TPhase = TPopupCycle::TPhase;
 struct TFakeView : IPopupView {
     TPopupCycle* cycle = nullptr;
     std::vector<std::string> log;
-    bool visible = false, pointerInside = false, oeFound = true;
+    bool visible = false, pointerInside = false, oeFound = true, bodyIsList = false;
     std::string folder, sender, subject, body;
+    int32_t interval = 0;
+    int sounds = 0;
     int icon = -2;
     int32_t subjectLeft = -1, subjectWidth = -1;
     uint32_t begin = 0, end = 0;
@@ -33,9 +35,11 @@ struct TFakeView : IPopupView {
     void SetAlpha(uint8_t) override {}
     void ShowNoActivate() override { visible = true, log.push_back("show"); }
     void Hide() override { visible = false, log.push_back("hide"); }
-    void SetTexts(const std::string& f, const std::string& s, const std::string& j, const std::string& b) override {
-        folder = f, sender = s, subject = j, body = b;
+    void SetTexts(const std::string& f, const std::string& s, const std::string& j, const std::string& b,
+                  bool list) override {
+        folder = f, sender = s, subject = j, body = b, bodyIsList = list;
     }
+    void SetFolderLine(const std::string& f) override { folder = f; }
     void SetPriorityIcon(int i) override { icon = i; }
     void SetSubjectBounds(int32_t l, int32_t w) override { subjectLeft = l, subjectWidth = w; }
     void SetGradient(uint32_t b, uint32_t e) override { begin = b, end = e; }
@@ -46,10 +50,11 @@ struct TFakeView : IPopupView {
         cycle->WindowPosChanged(r);
     }
     bool PointerInside() override { return pointerInside; }
-    void StartTimer() override { log.push_back("start"); }
+    void StartTimer(int32_t ms) override { interval = ms, log.push_back("start"); }
     void StopTimer() override { log.push_back("stop"); }
     bool FindOutlookExpress() override { return oeFound; }
     void ForegroundOutlookExpress() override { log.push_back("oe"); }
+    void PlayNewMailSound() override { ++sounds; }
 };
 
 class DisplayCycle : public ::testing::Test {
@@ -63,6 +68,8 @@ protected:
             in.WorkAreas = [this] { return areas; };
             in.DefaultRect = [] { return TRect{980, 794, 1280, 994}; };
             in.Snap = [](const TRect& r) { return TRect{0, r.Top, r.Right - r.Left, r.Bottom}; };
+            in.FullScreenInFront = [this] { return ++fullScreenLooks, fullScreen; };
+            in.ShowEachOnItsOwn = eachOnItsOwn;
             cycle_.reset(new TPopupCycle(view, queue, in));
             view.cycle = cycle_.get();
         }
@@ -93,6 +100,8 @@ protected:
     TPopupSettings settings;
     TRect stored;
     bool oeActive = false;
+    bool fullScreen = false, eachOnItsOwn = false;
+    int fullScreenLooks = 0;
     std::vector<TRect> areas{{0, 0, 1280, 994}, {1280, 0, 2304, 738}};
     std::unique_ptr<TPopupCycle> cycle_;
 };
@@ -330,6 +339,92 @@ TEST_F(DisplayCycle, HeldBackOnlyWhenTheSettingIsOffAndOutlookExpressIsInFront) 
     }
 }
 
+TEST_F(DisplayCycle, MoreThanSummarizeAfterWaitingAreShownAsOneSummary) {
+    const struct { const char* what; int32_t limit; bool eachOnItsOwn; int burst; const char* subject, *folder; } cases[] = {
+        // The first of a burst frees the popup; what joins it before it shows counts with it.
+        {"more than the limit", 5, false, 8, "8 new messages", "(Inbox)"},
+        {"as many as the limit", 5, false, 5, "Subject : m1", "(Inbox) +4"},
+        {"never", 0, false, 8, "Subject : m1", "(Inbox) +7"},
+        {"the test run shows each", 5, true, 8, "Subject : m1", "(Inbox) +7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cycle_.reset(), queue.Clear(), view = TFakeView();
+        settings.SummarizeAfter = c.limit, eachOnItsOwn = c.eachOnItsOwn;
+        for (int i = 1; i <= c.burst; ++i) Mail("m" + std::to_string(i));
+        Ticks(1);
+        EXPECT_TRUE(view.visible);
+        EXPECT_EQ(c.subject, view.subject);
+        EXPECT_EQ(c.folder, view.folder);
+        EXPECT_EQ(1, view.sounds);
+    }
+    // Six arriving while one is up are counted on it, and summarised when it goes.
+    cycle_.reset(), queue.Clear(), view = TFakeView();
+    settings.SummarizeAfter = 5, settings.UseFading = false, settings.HintTime = 0, eachOnItsOwn = false;
+    Mail("a", mpLow);
+    Ticks(1);
+    for (const char* subject : {"b", "c", "d", "e", "f", "g"}) Mail(subject, mpLow);
+    EXPECT_EQ("(Inbox) +6", view.folder);
+    EXPECT_EQ("Subject : a", view.subject);
+    Ticks(2);  // tested, gone, the rest taken at once
+    EXPECT_EQ("6 new messages", view.subject);
+    EXPECT_EQ("From : Ann", view.sender);
+    EXPECT_EQ("(Inbox)", view.folder);
+    EXPECT_EQ(TPopupCycle::kLowPriorityIcon, view.icon);
+    EXPECT_TRUE(view.bodyIsList);
+    EXPECT_EQ(0u, queue.Count());
+    settings.PlaySound = false;
+    Ticks(1);
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(1, view.sounds);  // the first one's only
+}
+
+TEST_F(DisplayCycle, FullScreenProgramInFrontKeepsTheQueueWaitingLookingOnceASecond) {
+    fullScreen = true;
+    Mail("a"), Mail("b");
+    EXPECT_FALSE(Cycle().Showing());
+    EXPECT_EQ(2u, queue.Count());
+    EXPECT_EQ(TPopupCycle::kQuietCheckInterval, view.interval);
+    Ticks(3);
+    EXPECT_FALSE(view.visible);
+    fullScreen = false;
+    Ticks(1);  // looked at again: it has gone
+    EXPECT_EQ(TPhase::Pending, Cycle().Phase());
+    EXPECT_EQ("Subject : a", view.subject);
+    EXPECT_EQ(TPopupCycle::kTimerInterval, view.interval);
+    // With the setting off it is not looked at; with nothing waiting, neither.
+    cycle_.reset(), queue.Clear(), view = TFakeView();
+    settings.QuietFullScreen = false, fullScreen = true, fullScreenLooks = 0;
+    Mail("c");
+    EXPECT_TRUE(Cycle().Showing());
+    settings.QuietFullScreen = true;
+    Cycle().CloseRequested();
+    Cycle().ShowNextNotification();
+    EXPECT_EQ(0, fullScreenLooks);
+    EXPECT_FALSE(Cycle().TimerEnabled());
+}
+
+TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
+    auto items = [](std::initializer_list<TNotification> list) {
+        std::vector<std::unique_ptr<TNotification>> v;
+        for (const TNotification& n : list) v.emplace_back(new TNotification(n));
+        return v;
+    };
+    const TNotification one = SummaryOf(items({{"Inbox", "Ann", "Hi", "x", mpNormal}, {"Inbox", "Ann", "Lunch", "y", mpHigh}}));
+    EXPECT_EQ("Inbox", one.Folder);
+    EXPECT_EQ("Ann", one.Sender);
+    EXPECT_EQ("2 new messages", one.Subject);
+    EXPECT_EQ("Ann: Hi\r\nAnn: Lunch", one.Body);
+    EXPECT_EQ(mpHigh, one.Priority);
+    const TNotification mixed = SummaryOf(items(
+        {{"Inbox", "Ann", "Hi", "", mpLow}, {"Lists", "Bob", "News", "", mpLow}, {"Inbox", "Cy", "Re: Hi", "", mpNormal}}));
+    EXPECT_EQ("2 folders", mixed.Folder);
+    EXPECT_EQ("3 senders", mixed.Sender);
+    EXPECT_EQ("3 new messages", mixed.Subject);
+    EXPECT_EQ("Ann: Hi\r\nBob: News\r\nCy: Re: Hi", mixed.Body);
+    EXPECT_EQ(mpNormal, mixed.Priority);
+}
+
 // --- Content and layout ------------------------------------------------------
 
 TEST_F(DisplayCycle, FillsTheLabelsAndTheGradientOfEachNotification) {
@@ -366,6 +461,7 @@ TEST(BodyFit, LongestStartThatFitsEndsInAnEllipsisAtAWord) {
         std::string text;
         size_t room;
         std::string shown;
+        bool list = false;  // cut between lines
     } cases[] = {
         {"fits whole", "Hello Bob", 100, "Hello Bob"},
         {"fits to the last character", "abc def", 7, "abc def"},
@@ -384,10 +480,15 @@ TEST(BodyFit, LongestStartThatFitsEndsInAnEllipsisAtAWord) {
         {"a four-byte character is never split", "ab\U0001F600\U0001F600\U0001F600cd", 4, "ab\U0001F600\u2026"},
         {"nothing fits: the ellipsis alone", "Hello", 0, "\u2026"},
         {"only blanks fit", "   \r\n   Hello world", 4, "\u2026"},
+        {"a list that fits whole", "Ann: Hi\r\nBob: Lunch", 100, "Ann: Hi\r\nBob: Lunch", true},
+        {"a list cut after its second line", "Ann: Hi\r\nBob: Lunch\r\nCy: Notes", 22, "Ann: Hi\r\nBob: Lunch\r\n\u2026", true},
+        {"a list cut after its first line", "Ann: Hi\r\nBob: Lunch\r\nCy: Notes", 21, "Ann: Hi\r\n\u2026", true},
+        {"not one line of a list fits", "Ann: Hello there\r\nBob: x", 8, "Ann:\u2026", true},
     };
     for (const auto& c : cases) {
         int asked = 0;
-        const std::string shown = FitWithEllipsis(c.text, [&](const std::string& text) {
+        const auto fit = c.list ? FitLinesWithEllipsis : FitWithEllipsis;
+        const std::string shown = fit(c.text, [&](const std::string& text) {
             ++asked;
             // Characters, not bytes: a UTF-8 lead byte starts one.
             return size_t(std::count_if(text.begin(), text.end(), [](char ch) { return (ch & 0xC0) != 0x80; })) <=

@@ -256,6 +256,23 @@ TEST(IntersectsAnyWorkArea, NeedsOneSharedPixel) {
     EXPECT_FALSE(IntersectsAnyWorkArea(TRect(0, 0, 300, 200), {}));
 }
 
+TEST(CoversWholeMonitor, OnlyAWindowOverTheWholeMonitor) {
+    const TRect second(1280, 0, 2304, 768);
+    const struct {
+        const char* what;
+        TRect window, monitor;
+        bool expected;
+    } cases[] = {
+        {"exactly the monitor", kScreen, kScreen, true},
+        {"beyond it, frame pushed off", TRect(-8, -8, 1288, 1032), kScreen, true},
+        {"maximized: the work area only", TRect(0, 0, 1280, 994), kScreen, false},
+        {"one pixel short on the left", TRect(1, 0, 1280, 1024), kScreen, false},
+        {"the whole second monitor", second, second, true},
+        {"the first monitor's size on the second", kScreen, second, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CoversWholeMonitor(c.window, c.monitor), c.expected) << c.what;
+}
+
 TEST(RectOnScreen, KeepsAVisibleRectangleAndRecallsALostOne) {
     const TRect fallback = TRect(980, 800, 1280, 1000);
     const Areas one = {kScreen};

@@ -76,6 +76,10 @@ TEST_F(NotifierSettingsTest, EmptyKeyGivesTheMissingValueFallbacks) {
     EXPECT_EQ(s.WindowRect, TNotifierSettings::DefaultRect());
     EXPECT_EQ(s.BeginColor, 0x00EBB170u);
     EXPECT_EQ(s.EndColor, 0x00FFFFFFu);
+    // Values added later keep their usual meaning in an older key.
+    EXPECT_EQ(s.SummarizeAfter, 5);
+    EXPECT_TRUE(s.PlaySound);
+    EXPECT_TRUE(s.QuietFullScreen);
 }
 
 TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
@@ -87,6 +91,9 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     PutInteger(kKey, "BeginColor", 0x00123456);
     PutInteger(kKey, "EndColor", int32_t(0x80000018));
     PutString(kKey, "Unrelated", "kept");
+    PutInteger(kKey, "SummarizeAfter", -3);  // as never
+    PutInteger(kKey, "PlaySound", 0);
+    PutInteger(kKey, "QuietFullScreen", 0);
     std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
     TNotifierSettings& s = *settings;
     EXPECT_FALSE(s.AutoHideHint);
@@ -98,13 +105,19 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(s.WindowRect.Bottom, 220);
     EXPECT_EQ(s.BeginColor, 0x00123456u);
     EXPECT_EQ(s.EndColor, 0x80000018u);
+    EXPECT_EQ(s.SummarizeAfter, 0);
+    EXPECT_FALSE(s.PlaySound);
+    EXPECT_FALSE(s.QuietFullScreen);
 
+    s.SummarizeAfter = 12;
     s.WindowRect = {-1280, 0, -980, 200};
     s.HintTime = 1800;
     settings.reset();
     EXPECT_EQ(StoredText("Window Location"), "-1280, 0, -980, 200");
     EXPECT_EQ(Stored("UseFading"), 1);
     EXPECT_EQ(Stored("HintTime"), 1800);
+    EXPECT_EQ(Stored("SummarizeAfter"), 12);
+    EXPECT_EQ(Stored("QuietFullScreen"), 0);
     EXPECT_EQ(StoredType("Window Location"), rdString);
     EXPECT_EQ(StoredText("Unrelated"), "kept");
     const TRect back = TNotifierSettings().WindowRect;

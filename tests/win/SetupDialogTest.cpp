@@ -27,11 +27,12 @@
 
 namespace pellumo {
 
-// How a failed comparison shows the six values (found by argument lookup).
+// How a failed comparison shows the values (found by argument lookup).
 std::ostream& operator<<(std::ostream& out, const TUserSettings& s) {
     return out << "{auto " << s.AutoHideHint << ", fade " << s.UseFading << ", oe " << s.DisplayWhenOEActive
                << ", time " << s.HintTime << ", begin 0x" << std::hex << s.BeginColor << ", end 0x" << s.EndColor
-               << std::dec << "}";
+               << std::dec << ", summarize " << s.SummarizeAfter << ", sound " << s.PlaySound << ", quiet "
+               << s.QuietFullScreen << "}";
 }
 
 namespace test {
@@ -163,7 +164,7 @@ private:
 
 TDialogDriver* TDialogDriver::current_ = nullptr;
 
-using TSix = TUserSettings;
+using TDialogValues = TUserSettings;
 
 
 class SetupDialogTest : public RegistryTest {
@@ -181,8 +182,8 @@ protected:
     }
 
     TNotifierSettings& Settings() { return *settings_; }
-    TSix Current() { return UserSettingsOf(*settings_); }
-    void Store(const TSix& six) { ApplyUserSettings(*settings_, six); }
+    TDialogValues Current() { return UserSettingsOf(*settings_); }
+    void Store(const TDialogValues& six) { ApplyUserSettings(*settings_, six); }
 
     std::unique_ptr<TNotifierSettings> settings_;
     TDialogDriver driver;
@@ -221,6 +222,11 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
             {Setup::idColorsGroup, "Colors", 16, 104, 193, 81},
             {Setup::idBeginColorLabel, "Start", 24, 123, -1, -1},
             {Setup::idEndColorLabel, "End", 24, 155, -1, -1},
+            {Setup::idAlertsGroup, "Alerts", 218, 72, 193, 113},
+            {Setup::idSummarizeBursts, "Summarize bursts", 226, 86, 177, 17},
+            {Setup::idPlaySound, "Play sound", 226, 108, 177, 17},
+            {Setup::idQuietFullScreen, "Quiet during full-screen programs", 226, 130, 177, 26},
+            {Setup::idStartWithWindows, "Start with Windows", 226, 160, 177, 17},
             {IDOK, "OK", 256, 216, 75, 25},
             {IDCANCEL, "Cancel", 336, 216, 75, 25},
         };
@@ -265,9 +271,10 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
 
         // Tab order: the first control has the focus, Tab walks the rest and
         // comes back round.
-        const int order[] = {Setup::idAutoHideHint,        Setup::idUseFading, Setup::idHintTimeEdit,
+        const int order[] = {Setup::idAutoHideHint,    Setup::idUseFading,       Setup::idHintTimeEdit,
                              Setup::idDisplayWhenOEActive, Setup::idBeginColor, Setup::idEndColor,
-                             IDOK,                            IDCANCEL};
+                             Setup::idSummarizeBursts, Setup::idPlaySound,       Setup::idQuietFullScreen,
+                             Setup::idStartWithWindows, IDOK,                    IDCANCEL};
         EXPECT_EQ(Ctl(dialog, Setup::idAutoHideHint), GetFocus());
         HWND at = Ctl(dialog, Setup::idAutoHideHint);
         for (size_t i = 1; i <= sizeof order / sizeof order[0]; ++i) {
@@ -295,7 +302,7 @@ TEST_F(SetupDialogTest, SettingsReachTheControls) {
         Click(dialog, IDOK);
     }});
     // OK leaves an unnamed colour as it was; the 0 shown comes back within the range.
-    EXPECT_EQ((TSix {false, true, false, 1, kUnnamed, 0x8000001B}), Current());
+    EXPECT_EQ((TDialogValues {false, true, false, 1, kUnnamed, 0x8000001B}), Current());
 
     Store({true, false, true, 5000, 0x00FFFFFF, 0x1FFFFFFF});
     driver.Run(Settings(), {[](HWND dialog) {
@@ -348,7 +355,7 @@ TEST_F(SetupDialogTest, AutoHideHintGreysTheHintTimeAndItsLabel) {
     EXPECT_FALSE(Settings().AutoHideHint);
 }
 
-TEST_F(SetupDialogTest, OkCopiesAllSixValuesIntoTheSettings) {
+TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
     Store({true, true, true, 3, 0x8000001B, 0x00FFFFFF});
     driver.Run(Settings(), {[](HWND dialog) {
         Click(dialog, Setup::idAutoHideHint);
@@ -360,7 +367,7 @@ TEST_F(SetupDialogTest, OkCopiesAllSixValuesIntoTheSettings) {
         Pick(dialog, Setup::idEndColor, "InfoBk");
         Click(dialog, IDOK);
     }});
-    EXPECT_EQ((TSix {true, false, false, 42, 0x800000, 0x80000018}), Current());
+    EXPECT_EQ((TDialogValues {true, false, false, 42, 0x800000, 0x80000018}), Current());
 
     driver.Run(Settings(), {[](HWND dialog) {
         Click(dialog, Setup::idAutoHideHint);
@@ -369,11 +376,37 @@ TEST_F(SetupDialogTest, OkCopiesAllSixValuesIntoTheSettings) {
         Pick(dialog, Setup::idEndColor, "Black");
         Click(dialog, IDOK);
     }});
-    EXPECT_EQ((TSix {false, true, false, 42, 0x20000000, 0x000000}), Current());
+    EXPECT_EQ((TDialogValues {false, true, false, 42, 0x20000000, 0x000000}), Current());
+
+    // "Summarize bursts" stores 5 or 0, and keeps another limit while left alone.
+    TDialogValues values {true, true, true, 3, 0x8000001B, 0x00FFFFFF};
+    values.SummarizeAfter = 12;
+    Store(values);
+    driver.Run(Settings(), {[](HWND dialog) {
+        EXPECT_TRUE(Checked(dialog, Setup::idSummarizeBursts));
+        EXPECT_TRUE(Checked(dialog, Setup::idPlaySound));
+        EXPECT_TRUE(Checked(dialog, Setup::idQuietFullScreen));
+        Click(dialog, IDOK);
+    }});
+    EXPECT_EQ(values, Current());
+    driver.Run(Settings(), {[](HWND dialog) {
+        Click(dialog, Setup::idSummarizeBursts);
+        Click(dialog, Setup::idPlaySound);
+        Click(dialog, Setup::idQuietFullScreen);
+        Click(dialog, IDOK);
+    }});
+    values.SummarizeAfter = 0, values.PlaySound = false, values.QuietFullScreen = false;
+    EXPECT_EQ(values, Current());
+    driver.Run(Settings(), {[](HWND dialog) {
+        EXPECT_FALSE(Checked(dialog, Setup::idSummarizeBursts));
+        Click(dialog, Setup::idSummarizeBursts);
+        Click(dialog, IDOK);
+    }});
+    EXPECT_EQ(5, Current().SummarizeAfter);
 }
 
 TEST_F(SetupDialogTest, CancelEscapeAndTheCloseBoxChangeNothing) {
-    const TSix before {true, true, false, 7, kUnnamed, 0x00FFFFFF};
+    const TDialogValues before {true, true, false, 7, kUnnamed, 0x00FFFFFF};
     Store(before);
     auto change = [](HWND dialog) {
         Click(dialog, Setup::idAutoHideHint);
@@ -567,7 +600,7 @@ TEST_F(SetupDialogTest, ASecondRequestBringsTheOpenDialogToTheFront) {
 // the dialog's loop): the dialog closes as Cancel and the request is left
 // for the program's own loop.
 TEST_F(SetupDialogTest, ProgramEndClosesTheDialogAsCancelAndKeepsTheQuit) {
-    const TSix before = Current();
+    const TDialogValues before = Current();
     driver.Run(Settings(), {[](HWND dialog) {
         Click(dialog, Setup::idUseFading);
         PostQuitMessage(7);
