@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <exception>
 #include <string>
@@ -217,13 +218,15 @@ void TPopupWindow::TImpl::Layout() {
     auto place = [&](int id, int left, int top, int width, int height) {
         MoveWindow(Control(id), left, top, width < 0 ? 0 : width, height < 0 ? 0 : height, FALSE);
     };
-    place(idSender, 8, 4, client.cx - (kDesignClientWidth - 241) - 8, 13);
-
     // The folder label is as wide as its text, its right edge where the design put it.
     SIZE text {0, 13};
     if (!folderLine_.empty()) text = MeasureText(Hwnd(), boldFont_.Get(), folderLine_, text);
     const int folderRight = client.cx - (kDesignClientWidth - 289);
     place(idFolder, folderRight - text.cx, 4, text.cx, 13);
+    // A long sender stops short of a long folder label (or its count of
+    // those waiting) rather than running into it.
+    const int senderRight = std::min<int>(client.cx - (kDesignClientWidth - 241), folderRight - text.cx - 4);
+    place(idSender, 8, 4, senderRight - 8, 13);
 
     place(idSubject, subjectLeft_, 24, client.cx - subjectRightMargin_ - subjectLeft_, 13);
     place(idPriorityIcon, 2, 22, kProgramIconSize, kProgramIconSize);

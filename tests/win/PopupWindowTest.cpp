@@ -326,6 +326,12 @@ TEST_F(PopupWindowTest, LabelsSitWhereTheLayoutPutsThem) {
     EXPECT_EQ(body.bottom + (client2.bottom - client.bottom), body2.bottom);
     EXPECT_EQ(client2.right - 8, ChildRect(Control(TPopupWindow::idFolder)).right);
     EXPECT_EQ(8, ChildRect(Control(TPopupWindow::idSender)).left);
+
+    // A long folder label stops the sender short of it.
+    popup->Cycle().CloseRequested();
+    queue.Add(Mail("A folder with a rather long name indeed", "Alice", "Hi", "Body", mpNormal));
+    popup->ShowNextNotification();
+    EXPECT_LE(ChildRect(Control(TPopupWindow::idSender)).right, ChildRect(Control(TPopupWindow::idFolder)).left - 4);
 }
 
 TEST_F(PopupWindowTest, PriorityIconFollowsThePriority) {
