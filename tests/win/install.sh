@@ -39,8 +39,16 @@ eml() {  # eml FILE SENDER SUBJECT
 # Whether the program has written its settings since the key was deleted:
 # the popup's place is among what it writes on the way out.
 saved() { [ "$(value "$settings_key" 'Window Location')" != absent ] && echo saved; }
-# The installed copies of pellumo.exe running now, by their Linux process ids.
-running() { pgrep -f 'Program Files\\Pellumo\\pellumo\.exe' | sort | tr '\n' ' ' | sed 's/ $//'; }
+# The Linux process ids of this prefix's processes whose command line
+# matches PATTERN.
+in_prefix() {
+    local p
+    for p in $(pgrep -f "$1"); do
+        grep -qzx "WINEPREFIX=$PELLUMO_WINEPREFIX" "/proc/$p/environ" 2>/dev/null && echo "$p"
+    done | sort | tr '\n' ' ' | sed 's/ $//'
+}
+# The installed copies of pellumo.exe running now.
+running() { in_prefix 'Program Files\\Pellumo\\pellumo\.exe'; }
 
 drive_c=$PELLUMO_WINEPREFIX/drive_c
 dir="$drive_c/Program Files/Pellumo"
@@ -147,8 +155,8 @@ uninstaller=${uninstaller#\"}
 check "the uninstaller starts" "0" "$?"
 # It runs on from a copy of itself in the temporary folder, so that it can
 # remove its own file: done when that copy has ended.
-for _ in $(seq 120); do pgrep -f '~nsu' >/dev/null || break; sleep 0.5; done
-check "the uninstaller has ended" "" "$(pgrep -f '~nsu')"
+for _ in $(seq 120); do [ -n "$(in_prefix '~nsu')" ] || break; sleep 0.5; done
+check "the uninstaller has ended" "" "$(in_prefix '~nsu')"
 check "the running copy is ended" "" "$(running)"
 check "its settings saved on the way, and kept" "saved" "$(saved)"
 check "the program folder is gone" "gone" "$([ -e "$dir" ] || echo gone)"
