@@ -15,14 +15,7 @@ mkdir -p "$shots"
 rm -f "$shots"/*.bmp "$shots"/*.png
 window_session
 
-fails=0 passes=0
-check() {
-    if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
-        fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-d() { "$wine" "$driver" "$@" 2>/dev/null | tr -d '\r'; }
-reg() { "$wine" reg "$@" >/dev/null 2>&1; }
+. "$here/tests/checks.sh"
 settings_key='HKCU\Software\Ostrivane\Pellumo\Settings'
 query() {  # the type and data of one settings value
     "$wine" reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' | grep -F "    $1    " |
@@ -390,5 +383,4 @@ done
 ls "$shots"/*.png 2>/dev/null | sed 's/^/screenshot: /'
 reg delete 'HKCU\Software\Ostrivane' /f
 reg delete 'HKCU\Identities' /f
-echo "e2e: $passes passed, $fails failed"
-[ $fails -eq 0 ]
+checks_done e2e

@@ -9,11 +9,7 @@ run() { ${RUNNER:-} "$dbx" "$@"; }
 tmp=$(mktemp -d)
 chmod 755 "$tmp"  # the permission check below runs as another user
 trap 'chmod -R u+rwX "$tmp"; rm -rf "$tmp"' EXIT
-fails=0 passes=0
-check() {  # check NAME EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
-        fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
+. "$(dirname "$0")/../checks.sh"
 case $dbx in *.exe) windows=1 ;; *) windows=0 ;; esac
 
 store=$data/dbx/oe6-sample-store
@@ -223,5 +219,4 @@ check "build --force, options first" 2 "$(run list "$tmp/store/Inbox.dbx" | wc -
 "$mkstore" add "$tmp/add.dbx" "$tmp/html.eml"
 check "add a message" 3 "$(run list "$tmp/add.dbx" | wc -l)"
 
-echo "inspector: $passes passed, $fails failed"
-[ $fails -eq 0 ]
+checks_done inspector

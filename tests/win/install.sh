@@ -18,14 +18,7 @@ rm -rf "$PELLUMO_WINEPREFIX"
 . "$here/tests/win/xvfb.sh"
 window_session
 
-fails=0 passes=0
-check() {
-    if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
-        fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-d() { "$wine" "$driver" "$@" 2>/dev/null | tr -d '\r'; }
-reg() { "$wine" reg "$@" >/dev/null 2>&1; }
+. "$here/tests/checks.sh"
 value() {  # value KEY NAME: the data of one registry value, or "absent"
     local out
     out=$("$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -F "    $2    ") || { echo absent; return; }
@@ -164,5 +157,4 @@ check "the shortcut is gone" "gone" "$([ -e "$shortcut" ] || echo gone)"
 check "the Run value is gone" "absent" "$(value "$run_key" Pellumo)"
 check "the uninstall entry is gone" "absent" "$(value "$uninstall_key" DisplayName)"
 
-echo "install: $passes passed, $fails failed"
-[ $fails -eq 0 ]
+checks_done install

@@ -9,12 +9,7 @@ dbx=$1 mkstore=$2
 wine=$here/scripts/wine-run
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-fails=0 passes=0
-check() {
-    if [ "$2" == "$3" ]; then passes=$((passes + 1)); else
-        fails=$((fails + 1)); printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"; fi
-}
-reg() { "$wine" reg "$@" >/dev/null 2>&1; }
+. "$here/tests/checks.sh"
 settings_key='HKCU\Software\Ostrivane\Pellumo\Settings'
 query() {  # the type and data of one settings value
     "$wine" reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' | grep -F "    $1    " |
@@ -66,5 +61,4 @@ check "next start works" "0" "$?"
 
 reg delete 'HKCU\Software\Ostrivane' /f
 reg delete 'HKCU\Identities' /f
-echo "registry: $passes passed, $fails failed"
-[ $fails -eq 0 ]
+checks_done registry
