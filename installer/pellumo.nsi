@@ -45,6 +45,7 @@ InstallDir "$PROGRAMFILES\Pellumo"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "Pellumo ${VERSION}"
 
 Var WasRunning     ; 1 when a running copy was ended and is to be started again
 Var RunValue       ; what the start with Windows value is to hold: the quoted program path
