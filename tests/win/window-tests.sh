@@ -14,7 +14,7 @@ export PELLUMO_WINEPREFIX=${PELLUMO_WINEPREFIX:-$here/build/wineprefix-$name}
 . "$here/tests/win/xvfb.sh"
 window_session
 
-passes=0 fails=0
+. "$here/tests/checks.sh"
 count() {  # adds the passed/failed counts of one GoogleTest output
     local p f
     p=$(tr -d '\r' <"$1" | grep -c '^\[       OK \]')
@@ -26,6 +26,10 @@ count() {  # adds the passed/failed counts of one GoogleTest output
 rc=$?
 tr -d '\r' <"$tmp/tests.log" | grep -E '^\[ *(RUN|OK|FAILED|SKIPPED) *\]|Failure|Expected|Which is|actual|  [A-Za-z]' | head -200
 count "$tmp/tests.log"
+if [ "$passes" -eq 0 ] && [ "$fails" -eq 0 ]; then
+    # A filter left behind by a renamed test would otherwise pass on nothing.
+    echo "FAIL no test matches $filter"; fails=$((fails + 1))
+fi
 if [ $rc -ne 0 ] && [ "$(tr -d '\r' <"$tmp/tests.log" | grep -c '^\[  FAILED  \] .*(')" -eq 0 ]; then
     echo "FAIL the test program ended with $rc"; fails=$((fails + 1))
 fi
@@ -53,5 +57,4 @@ shot_rc=$?
 count "$tmp/shot.log"
 if [ $shot_rc -ne 0 ]; then tr -d '\r' <"$tmp/shot.log" | tail -20; fi
 
-echo "$name: $passes passed, $fails failed"
-[ $fails -eq 0 ]
+checks_done "$name"
