@@ -211,7 +211,9 @@ void TPopupCycle::ShowNextNotification() {
 
 void TPopupCycle::Present(const TPopupSettings& settings) {
     const bool summary = pending_.size() > 1;
-    const TNotification shown = summary ? SummaryOf(pending_) : *pending_.front();
+    TNotification summaryOfAll;
+    if (summary) summaryOfAll = SummaryOf(pending_);
+    const TNotification& shown = summary ? summaryOfAll : *pending_.front();
     const TSubjectLayout layout = SubjectLayout(shown.Priority, view_.PanelWidth());
     view_.SetSubjectBounds(layout.Left, layout.Width);
     view_.SetPriorityIcon(layout.ImageIndex);
@@ -296,7 +298,8 @@ void TPopupCycle::FadeInTick() {
         const TPopupSettings settings = Settings();
         // Mail that came in since it was taken still joins it: a burst whose
         // first message freed the popup is shown as one all the same.
-        if (queue_.Count() > 0 && Summarizes(settings, pending_.size() + queue_.Count())) {
+        const size_t waiting = queue_.Count();
+        if (waiting > 0 && Summarizes(settings, pending_.size() + waiting)) {
             for (std::unique_ptr<TNotification>& item : queue_.TakeAll()) pending_.push_back(std::move(item));
             Present(settings);
         }

@@ -16,15 +16,6 @@ rm -f "$shots"/*.bmp "$shots"/*.png
 window_session
 
 . "$here/tests/checks.sh"
-settings_key='HKCU\Software\Ostrivane\Pellumo\Settings'
-query() {  # the type and data of one settings value
-    "$wine" reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' | grep -F "    $1    " |
-        sed -E 's/^ +//; s/ {4}/\t/g' | awk -F'\t' '{ print $2, $3 }'
-}
-# What the popups said, without their bodies: "(folder) | From : x | Subject : y";
-# heads leaves out the count of those waiting ("(folder) +2"), lines keeps it.
-lines() { grep '^popup: ' | sed -E 's/^popup: //; s/ \| [^|]*$//'; }
-heads() { lines | sed -E 's/^(\([^|]*\)) \+[0-9]+ \|/\1 |/'; }
 eml() {  # eml FILE SENDER SUBJECT BODY
     printf 'From: %s <someone@example.com>\r\nSubject: %s\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\nContent-Type: text/plain; charset="us-ascii"\r\n\r\n%s\r\n' \
         "$2" "$3" "$4" >"$1"
@@ -344,8 +335,6 @@ check "no popup starts over it" "" "$(d popups 0 5 | heads)"
 wait "$fullscreen"
 check "the waiting one shows once it has gone" "(Inbox) | From : Lena Example | Subject : While the dialog is open" \
     "$(d popups 1 10 | heads)"
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-run_value() { "$wine" reg query "$run_key" /v Pellumo 2>/dev/null | tr -d '\r' | grep -F '    Pellumo    ' | sed -E 's/^ +Pellumo +//'; }
 program="$(winpath "$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")")"
 d tray dblclk >/dev/null
 d wait-title 'Pellumo Setup' 10 >/dev/null
@@ -354,13 +343,13 @@ d toggle 'Pellumo Setup' 'Play sound' >/dev/null
 d toggle 'Pellumo Setup' 'Summarize bursts' >/dev/null
 d press 'Pellumo Setup' ok >/dev/null
 sleep 1
-check "OK writes the Run value: the program's quoted path" "REG_SZ    \"$program\"" "$(run_value)"
+check "OK writes the Run value: the program's quoted path" "REG_SZ \"$program\"" "$(reg_value "$run_key" Pellumo)"
 d tray dblclk >/dev/null
 d wait-title 'Pellumo Setup' 10 >/dev/null
 check "switched off" "unchecked" "$(d toggle 'Pellumo Setup' 'Start with Windows')"
 d press 'Pellumo Setup' ok >/dev/null
 sleep 1
-check "OK removes the Run value" "" "$(run_value)"
+check "OK removes the Run value" "" "$(reg_value "$run_key" Pellumo)"
 menu_exit
 finish
 check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x0 REG_DWORD 0x1" \

@@ -20,11 +20,10 @@ window_session
 
 . "$here/tests/checks.sh"
 value() {  # value KEY NAME: the data of one registry value, or "absent"
-    local out
-    out=$("$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -F "    $2    ") || { echo absent; return; }
-    echo "$out" | sed -E 's/^ +//; s/ {4}/\t/g' | awk -F'\t' '{ print $3 }'
+    local found
+    found=$(reg_value "$1" "$2")
+    if [ -n "$found" ]; then echo "${found#* }"; else echo absent; fi
 }
-heads() { grep '^popup: ' | sed -E 's/^popup: //; s/ \| [^|]*$//'; }
 eml() {  # eml FILE SENDER SUBJECT
     printf 'From: %s <someone@example.com>\r\nSubject: %s\r\nContent-Type: text/plain\r\n\r\nHello.\r\n' \
         "$2" "$3" >"$1"
@@ -48,8 +47,6 @@ dir="$drive_c/Program Files/Pellumo"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Pellumo.lnk"
 installed='C:\Program Files\Pellumo\pellumo.exe'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pellumo'
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-settings_key='HKCU\Software\Ostrivane\Pellumo\Settings'
 # Wine would turn the Start menu shortcut into a desktop entry of this machine.
 reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f
 

@@ -10,11 +10,6 @@ wine=$here/scripts/wine-run
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 . "$here/tests/checks.sh"
-settings_key='HKCU\Software\Ostrivane\Pellumo\Settings'
-query() {  # the type and data of one settings value
-    "$wine" reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' | grep -F "    $1    " |
-        sed -E 's/^ +//; s/ {4}/\t/g' | awk -F'\t' '{ print $2, $3 }'
-}
 
 reg delete 'HKCU\Software\Ostrivane' /f
 reg delete 'HKCU\Identities' /f
