@@ -1,7 +1,7 @@
 #include "app/MailScan.h"
 
-#include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "content/CharsetConverter.h"
 #include "platform/FileSystem.h"
@@ -11,24 +11,39 @@
 namespace pellumo {
 
 namespace {
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) < std::toupper(static_cast<unsigned char>(y));
-    });
+std::string Upper(std::string text) {
+    for (char& ch : text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    return text;
 }
 }  // namespace
 
-bool TSeenIds::Contains(const std::string& id) const {
-    return std::binary_search(ids_.begin(), ids_.end(), id, LessNoCase);
+bool TSeenIds::Contains(const std::string& folderId, const std::string& messageId) const {
+    const auto folder = folders_.find(Upper(folderId));
+    return folder != folders_.end() && folder->second.count(Upper(messageId)) != 0;
 }
 
-void TSeenIds::Add(const std::string& id) {
-    const auto at = std::lower_bound(ids_.begin(), ids_.end(), id, LessNoCase);
-    if (at == ids_.end() || LessNoCase(id, *at)) ids_.insert(at, id);
+void TSeenIds::Add(const std::string& folderId, const std::string& messageId) {
+    folders_[Upper(folderId)].insert(Upper(messageId));
 }
 
-std::string SeenKey(const std::string& folderId, const std::string& messageId) {
-    return folderId + "/" + messageId;
+size_t TSeenIds::Count() const {
+    size_t count = 0;
+    for (const auto& folder : folders_) count += folder.second.size();
+    return count;
+}
+
+void TSeenIds::KeepOnly(const std::string& folderId, const std::unordered_set<std::string>& present) {
+    const auto folder = folders_.find(Upper(folderId));
+    if (folder == folders_.end()) return;
+    std::unordered_set<std::string>& ids = folder->second;
+    for (auto id = ids.begin(); id != ids.end();) id = present.count(*id) ? std::next(id) : ids.erase(id);
+}
+
+void TSeenIds::KeepFolders(const TFolderList& folders) {
+    std::unordered_set<std::string> listed;
+    for (const TFolderListEntry& entry : folders) listed.insert(Upper(entry.FolderId));
+    for (auto folder = folders_.begin(); folder != folders_.end();)
+        folder = listed.count(folder->first) ? std::next(folder) : folders_.erase(folder);
 }
 
 bool FolderChanged(TFolderInfo& info) {
@@ -52,42 +67,63 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
     TDbxMessageFolder reader;
     TMemoryStream buffer;
     const size_t count = folders_.size();
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count && !Queue.Closed(); ++i) {
         TFolderInfo& info = *folders_[i].Info;
         if (!FolderChanged(info) || info.LastAge.Age == -1) continue;
         try {
-            reader.Open(std::unique_ptr<TStream>(new TFileStream(info.Record->FileName)));
-        } catch (const Exception& error) {
+            ScanFolder(folders_[i], baseline, reader, buffer, skipped);
+        } catch (const std::exception& error) {
+            // What was queued stays queued and seen; the rest of this folder
+            // is read at the next scan, whatever its stamp says.
             reader.Close();
-            skipped.push_back({info.Record->FileName, error.Message()});
-            continue;  // its stamp is set: read again when the file changes again
+            info.LastAge = TFileStamp();
+            LogLine("Reading " + info.Record->FileName + " failed: " + error.what() + "; read again at the next scan");
         }
-        const bool recordOnly = baseline || info.Baseline;
-        bool unfinished = false;
-        for (reader.First(); !reader.Eof(); reader.Next()) {
-            if (Queue.Closed()) return skipped;
-            const TDbxMessageRecord& msg = *reader.Current();
-            const std::string key = SeenKey(folders_[i].FolderId, msg.Id);
-            if (recordOnly) {
-                SeenIds.Add(key);
-            } else if (!msg.IsRead() && !SeenIds.Contains(key)) {
-                TMessageText text;
-                if (!ReadMessageText(reader, msg, buffer, text)) {
-                    unfinished = true;
-                    continue;
-                }
-                SeenIds.Add(key);
-                QueueNotification(msg, info.Record->Name, text);
-            }
-        }
-        reader.Close();
-        info.Baseline = false;
-        // The write that finishes the message may leave the file's stamp as
-        // it is (a coarse clock, the same size): read the folder again at the
-        // next change, whatever its stamp says.
-        if (unfinished) info.LastAge = TFileStamp();
     }
     return skipped;
+}
+
+void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMessageFolder& reader,
+                           TMemoryStream& buffer, std::vector<TSkippedFolder>& skipped) {
+    TFolderInfo& info = *entry.Info;
+    try {
+        reader.Open(std::unique_ptr<TStream>(new TFileStream(info.Record->FileName)));
+    } catch (const Exception& error) {
+        reader.Close();
+        skipped.push_back({info.Record->FileName, error.Message()});
+        return;  // its stamp is set: read again when the file changes again
+    }
+    const bool recordOnly = baseline || info.Baseline;
+    bool unfinished = false;
+    // Every Id the file holds now: the seen list keeps no others, once the
+    // walk has found as many records as the header counts (a file caught
+    // half written may hide some for a while).
+    const uint32_t itemCount = reader.ItemCount();
+    std::unordered_set<std::string> present;
+    for (reader.First(); !reader.Eof(); reader.Next()) {
+        if (Queue.Closed()) return;
+        const TDbxMessageRecord& msg = *reader.Current();
+        present.insert(Upper(msg.Id));
+        if (recordOnly) {
+            SeenIds.Add(entry.FolderId, msg.Id);
+        } else if (!msg.IsRead() && !SeenIds.Contains(entry.FolderId, msg.Id)) {
+            TMessageText text;
+            if (!ReadMessageText(reader, msg, buffer, text)) {
+                unfinished = true;
+                continue;
+            }
+            QueueNotification(msg, info.Record->Name, text);
+            SeenIds.Add(entry.FolderId, msg.Id);
+            if (ShowNextNotification) ShowNextNotification();
+        }
+    }
+    reader.Close();
+    if (present.size() == itemCount) SeenIds.KeepOnly(entry.FolderId, present);
+    info.Baseline = false;
+    // The write that finishes the message may leave the file's stamp as
+    // it is (a coarse clock, the same size): read the folder again at the
+    // next change, whatever its stamp says.
+    if (unfinished) info.LastAge = TFileStamp();
 }
 
 bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMemoryStream& buffer,
@@ -121,7 +157,6 @@ void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const std::strin
     info->Body = text.Body;
     info->Priority = MapPriority(msg.Priority);
     Queue.Add(std::move(info));
-    if (ShowNextNotification) ShowNextNotification();
 }
 
 }  // namespace pellumo

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "app/Notification.h"
@@ -17,23 +19,25 @@ namespace pellumo {
 
 class TDbxMessageFolder;
 
-// Ids of the messages seen so far: sorted, compared without regard to case.
-// A message's Id is its number within its folder file, so two folders can
-// both hold an 000001: the keys carry the folder too (SeenKey).
+// Ids of the messages seen so far, per watched folder (a message's Id is its
+// number within its folder file, so two folders can both hold an 000001);
+// compared without regard to case. Hashed, so a store of any size costs the
+// same per lookup, and kept to what the folders still hold.
 class TSeenIds {
 public:
-    bool Contains(const std::string& id) const;
-    void Add(const std::string& id);  // nothing when already there
-    size_t Count() const { return ids_.size(); }
-    void Clear() { ids_.clear(); }
+    bool Contains(const std::string& folderId, const std::string& messageId) const;
+    void Add(const std::string& folderId, const std::string& messageId);  // nothing when already there
+    size_t Count() const;
+    void Clear() { folders_.clear(); }
+    // Forgets every Id of the folder but those in Present (upper case: what
+    // a whole reading of its file found).
+    void KeepOnly(const std::string& folderId, const std::unordered_set<std::string>& present);
+    // Forgets the folders no longer in the list.
+    void KeepFolders(const TFolderList& folders);
 
 private:
-    std::vector<std::string> ids_;
+    std::unordered_map<std::string, std::unordered_set<std::string>> folders_;
 };
-
-// The seen-list key of message `messageId` of the watched folder whose
-// record Id is `folderId`.
-std::string SeenKey(const std::string& folderId, const std::string& messageId);
 
 // Whether the folder's file is to be read in this scan: never for a folder
 // without a record or of Kind 2 and above; otherwise when its file's stamp
@@ -59,8 +63,11 @@ public:
     // file is passed over, its stamp kept, so that it is read again once it
     // changes; the others are read, and the folders passed over are returned.
     // A message whose text cannot be read, parsed or converted is announced
-    // with an empty body and the index record's names; one whose text is not all written yet waits, unseen,
-    // for a later scan.
+    // with an empty body and the index record's names; one whose text is not
+    // all written yet waits, unseen, for a later scan. A message counts as
+    // seen only once it is queued (or dropped by HoldBack): an error in the
+    // middle of a folder is logged and leaves that folder to be read again
+    // at the next scan, the other folders read as usual.
     std::vector<TSkippedFolder> ScanFolders(bool baseline);
     // The scan after a change in the store directory.
     std::vector<TSkippedFolder> StoreChanged() { return ScanFolders(false); }
@@ -71,7 +78,8 @@ public:
         std::string Body;
         TMessageNames Names;
     };
-    // Queues a notification. Sender and subject come from Text, else from
+    // Queues a notification, unless HoldBack drops it; ShowNextNotification
+    // is the caller's to call. Sender and subject come from Text, else from
     // the index record (system code page); the folder name from Folder
     // (system code page).
     void QueueNotification(const TDbxMessageRecord& msg, const std::string& folder, const TMessageText& text);
@@ -86,6 +94,10 @@ public:
     std::function<bool()> HoldBack;
 
 private:
+    // Reads the folder's file (its stamp has changed); throws what reading it
+    // threw, having kept what it queued so far.
+    void ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMessageFolder& reader, TMemoryStream& buffer,
+                    std::vector<TSkippedFolder>& skipped);
     // False when the message's text is not all written yet.
     bool ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMemoryStream& buffer,
                          TMessageText& text);

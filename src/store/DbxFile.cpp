@@ -55,6 +55,8 @@ std::unique_ptr<TDbxRecord> TDbxFile::NewRecord() const {
     return std::unique_ptr<TDbxRecord>(new TDbxRecord);
 }
 
+uint32_t TDbxFile::ItemCount() { return stream_ ? ReadWordAt(*stream_, kOffsetItemCount) : 0; }
+
 void TDbxFile::First() {
     Reset();
     if (!stream_ || ReadWordAt(*stream_, kOffsetItemCount) == 0) return;

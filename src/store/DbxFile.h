@@ -28,6 +28,8 @@ public:
 
     bool HasSignature();
     int FileType();
+    // The number of records the header says the index holds (0 without a stream).
+    uint32_t ItemCount();
 
     void First();
     void Next();

@@ -145,7 +145,7 @@ TEST_F(MailScanTest, ReadMarksDecideAndAreLookedAtAgain) {
     Write("Inbox", {Mail(1, "seen at start"), Mail(2, "read early", 0x80)});
     scan.StoreChanged();
     EXPECT_TRUE(Queued(scan).empty());
-    EXPECT_FALSE(scan.SeenIds.Contains(SeenKey("Inbox", "000002")));
+    EXPECT_FALSE(scan.SeenIds.Contains("Inbox", "000002"));
     // Marked unread again: announced. The one seen at start never is.
     Write("Inbox", {Mail(1, "seen at start"), Mail(2, "read early")});
     scan.StoreChanged();
@@ -165,8 +165,8 @@ TEST_F(MailScanTest, IdsAreSeenPerFolder) {
     Write("Lists", {Mail(0xA1, "same number elsewhere"), Mail(0xB2, "new")});
     scan.StoreChanged();
     EXPECT_EQ(Queued(scan), (Subjects{"Lists: same number elsewhere", "Lists: new"}));
-    EXPECT_TRUE(scan.SeenIds.Contains(SeenKey("Lists", "0000b2")));
-    EXPECT_FALSE(scan.SeenIds.Contains(SeenKey("Inbox", "0000B2")));
+    EXPECT_TRUE(scan.SeenIds.Contains("Lists", "0000b2"));
+    EXPECT_FALSE(scan.SeenIds.Contains("Inbox", "0000B2"));
     Write("Inbox", {Mail(0xA1, "a"), Mail(0xB2, "inbox's own b2")});
     Write("Lists", {Mail(0xA1, "same number elsewhere"), Mail(0xB2, "new")});
     scan.StoreChanged();
@@ -302,11 +302,32 @@ TEST_F(MailScanTest, MessagesNotAllWrittenYetWaitUnseenForALaterScan) {
         Write("Inbox", half);
         scan.StoreChanged();
         EXPECT_TRUE(Queued(scan).empty());
-        EXPECT_FALSE(scan.SeenIds.Contains(SeenKey("Inbox", "000002")));
+        EXPECT_FALSE(scan.SeenIds.Contains("Inbox", "000002"));
         Write("Inbox", whole, 0);  // the zeroed states: the same size and time as the finished file
         scan.StoreChanged();
         EXPECT_EQ(Queued(scan), Subjects{"Inbox: arriving"});
     }
+}
+
+TEST_F(MailScanTest, AnErrorMidFolderLosesNothingAndSparesTheOtherFolders) {
+    Folder("Inbox");
+    Folder("Lists");
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b"), Mail(3, "c")});
+    Write("Lists", {Mail(4, "d")});
+    TMailScan scan(folders_);
+    int calls = 0;
+    scan.HoldBack = [&] {
+        if (++calls == 2) throw Exception("out of something");
+        return false;
+    };
+    scan.ScanFolders(false);
+    EXPECT_EQ(Queued(scan), (Subjects{"Inbox: a", "Lists: d"}));
+    EXPECT_FALSE(scan.SeenIds.Contains("Inbox", "000002"));
+    // The file has not changed; the folder is read again all the same.
+    scan.StoreChanged();
+    EXPECT_EQ(Queued(scan), (Subjects{"Inbox: b", "Inbox: c"}));
+    scan.StoreChanged();
+    EXPECT_TRUE(Queued(scan).empty());
 }
 
 TEST_F(MailScanTest, HoldBackDropsTheNotification) {
@@ -317,22 +338,33 @@ TEST_F(MailScanTest, HoldBackDropsTheNotification) {
     scan.HoldBack = [&] { return front; };
     scan.ScanFolders(false);
     EXPECT_EQ(scan.Queue.Count(), 0u);
-    EXPECT_TRUE(scan.SeenIds.Contains(SeenKey("Inbox", "000001")));  // dropped, not offered again
+    EXPECT_TRUE(scan.SeenIds.Contains("Inbox", "000001"));  // dropped, not offered again
 }
 
-TEST(MailScan_Parts, PriorityMappingAndSeenIds) {
+TEST(MailScan_Parts, PriorityMapping) {
     EXPECT_EQ(MapPriority(1), mpHigh);
     EXPECT_EQ(MapPriority(3), mpNormal);
     EXPECT_EQ(MapPriority(5), mpLow);
     EXPECT_EQ(MapPriority(0), mpNormal);
     EXPECT_EQ(MapPriority(2), mpNormal);
-    TSeenIds ids;
-    ids.Add("00000A");
-    ids.Add("00000a");
-    ids.Add("000001");
-    EXPECT_EQ(ids.Count(), 2u);
-    EXPECT_TRUE(ids.Contains("00000a"));
-    EXPECT_FALSE(ids.Contains("00000B"));
+}
+
+TEST_F(MailScanTest, TheSeenListKeepsOnlyWhatTheFoldersHold) {
+    Folder("Inbox");
+    Folder("Lists");
+    Write("Inbox", {Mail(1, "a"), Mail(2, "b"), Mail(3, "c")});
+    Write("Lists", {Mail(1, "d")});
+    TMailScan scan(folders_);
+    scan.ScanFolders(true);
+    EXPECT_EQ(scan.SeenIds.Count(), 4u);
+    Write("Inbox", {Mail(1, "a"), Mail(3, "c")});  // b deleted, or moved away
+    scan.StoreChanged();
+    EXPECT_EQ(scan.SeenIds.Count(), 3u);
+    EXPECT_FALSE(scan.SeenIds.Contains("Inbox", "000002"));
+    folders_.pop_back();  // Lists no longer watched
+    scan.SeenIds.KeepFolders(folders_);
+    EXPECT_EQ(scan.SeenIds.Count(), 2u);
+    EXPECT_TRUE(scan.SeenIds.Contains("INBOX", "000003"));
 }
 
 TEST(MailScan_Parts, FileAgePacksLocalTimeInTwoSecondSteps) {
