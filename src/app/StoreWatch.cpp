@@ -17,6 +17,7 @@ std::string WatchStateTip(TWatchState state) {
         case TWatchState::Watching: break;
         case TWatchState::StoreNotFound: return std::string(kApplicationTitle) + " - not watching: store folder not found";
         case TWatchState::CannotWatch: return std::string(kApplicationTitle) + " - not watching: store folder cannot be watched";
+        case TWatchState::NoFolderList: return std::string(kApplicationTitle) + " - not watching: Folders.dbx cannot be read";
     }
     return kApplicationTitle;
 }
@@ -30,11 +31,14 @@ std::string TStoreWatch::Directory() const { return present_ ? root_ : std::stri
 std::vector<TSkippedFolder> TStoreWatch::Start(bool announceAll) {
     root_ = inputs_.StoreRoot();
     present_ = DirectoryExists(root_);
-    folderListStamp_ = FileStamp(root_ + kFolderListFile);
+    // The settings read the folder list before this; when they could not,
+    // any later change is worth a new try.
+    noFolderList_ = !tree_;
+    folderListStamp_ = noFolderList_ ? TFileStamp() : FileStamp(root_ + kFolderListFile);
     const std::vector<TSkippedFolder> skipped = scan_.ScanFolders(!announceAll);
     LogSkipped(skipped);
     LogLine("Started on " + Shown(root_) + ": " + std::to_string(folders_.size()) + " folders watched");
-    SetState(present_ ? TWatchState::Watching : TWatchState::StoreNotFound);
+    SetState(!present_ ? TWatchState::StoreNotFound : noFolderList_ ? TWatchState::NoFolderList : TWatchState::Watching);
     return skipped;
 }
 
@@ -52,7 +56,10 @@ void TStoreWatch::Refresh(bool armed) {
     present_ = DirectoryExists(root_);
     if (present_) ReadFolderList();
     LogSkipped(scan_.StoreChanged());
-    SetState(!present_ ? TWatchState::StoreNotFound : armed ? TWatchState::Watching : TWatchState::CannotWatch);
+    SetState(!present_       ? TWatchState::StoreNotFound
+             : noFolderList_ ? TWatchState::NoFolderList
+             : armed         ? TWatchState::Watching
+                             : TWatchState::CannotWatch);
 }
 
 void TStoreWatch::ReadFolderList() {
@@ -63,12 +70,15 @@ void TStoreWatch::ReadFolderList() {
         std::unique_ptr<TDbxFolderNode> tree = BuildFolderTree(root_, inputs_.IdentityName());
         // The old records stay alive until the list no longer points at them.
         UpdateWatchedFolders(*tree, folders_);
+        scan_.SeenIds.KeepFolders(folders_);
         tree_ = std::move(tree);
+        noFolderList_ = false;
         LogLine("Folder list read: " + std::to_string(folders_.size()) + " folders watched");
     } catch (const std::exception& error) {
         // Half written, or broken: the folders watched so far stay, and the
         // next change of the file is read again.
         LogLine(std::string(kFolderListFile) + ": " + error.what() + "; the folders watched so far stay");
+        if (!tree_) noFolderList_ = true;
     }
 }
 

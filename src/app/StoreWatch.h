@@ -19,6 +19,7 @@ enum class TWatchState {
     Watching,
     StoreNotFound,  // no store in the registry, or its folder is not there
     CannotWatch,    // the folder is there, the system does not report its changes
+    NoFolderList,   // the folder is there, its Folders.dbx has not been read
 };
 
 // The tray icon's tip for a state: the title while watching, else the title
@@ -37,7 +38,8 @@ public:
     TStoreWatch(TMailScan& scan, std::unique_ptr<TDbxFolderNode>& tree, TFolderList& folders, TInputs inputs);
 
     // The start-up scan: a baseline, or with AnnounceAll every unread
-    // message. Returns the folder files passed over.
+    // message. Returns the folder files passed over. A tree the settings
+    // could not build (null) is read again at the next change in the store.
     std::vector<TSkippedFolder> Start(bool announceAll);
 
     // After the watcher woke (a write in the store folder, a change of the
@@ -66,6 +68,9 @@ private:
     std::string root_;
     bool present_ = false;  // whether root_ was a folder when last looked at
     TFileStamp folderListStamp_;
+    // No reading of this store's folder list has succeeded yet: nothing is
+    // watched until one does.
+    bool noFolderList_ = false;
     TWatchState state_ = TWatchState::Watching;
 };
 

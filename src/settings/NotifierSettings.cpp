@@ -1,6 +1,7 @@
 #include "settings/NotifierSettings.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/Exception.h"
 #include "platform/Log.h"
@@ -28,14 +29,18 @@ TRect TNotifierSettings::DefaultRect() {
 }
 
 TNotifierSettings::TNotifierSettings() : WindowRect(DefaultRect()) {
+    // Nothing is saved when construction fails: a value never loaded is
+    // never written back.
+    Load();
     try {
-        Load();
         LoadFolders(*this);
-    } catch (...) {
-        // A half-built object is still destroyed, and destruction saves; the
-        // error goes on to whoever made the settings.
-        Release();
-        throw;
+    } catch (const std::exception& error) {
+        // Half written while the mail client rewrites it, at logon say: no
+        // folder is watched until the store watch reads the file again.
+        FolderListError = error.what();
+        LogLine(std::string("Folders.dbx: ") + error.what() + "; no folder is watched until it changes");
+        FolderTree.reset();
+        folderList_.clear();
     }
 }
 
@@ -55,16 +60,35 @@ void TNotifierSettings::Release() {
 bool TNotifierSettings::Load() {
     const auto key = CurrentUserRegistry().OpenKey(kKey, false, TKeyAccess::ReadWrite);
     if (!key) return false;
+    // A bad value is told, then repaired alone with its first-run default.
+    auto repair = [&](const std::string& name, const std::string& error, const std::function<void()>& write) {
+        LogLine("Setting " + name + ": " + error + "; repaired with its default");
+        if (LoadError.empty()) LoadError = error;
+        try {
+            write();
+        } catch (const Exception& failed) {
+            LogLine("Setting " + name + " could not be repaired: " + failed.Message());
+        }
+    };
     auto number = [&](const TStoredValue& value) {
-        return key->ReadIntegerIfPresent(value.Name).value_or(value.WhenMissing);
+        try {
+            return key->ReadIntegerIfPresent(value.Name).value_or(value.WhenMissing);
+        } catch (const Exception& error) {
+            repair(value.Name, error.Message(), [&] { key->WriteInteger(value.Name, value.FirstRun); });
+            return value.FirstRun;
+        }
     };
     AutoHideHint = number(kAutoHideHintValue) != 0;
     UseFading = number(kUseFadingValue) != 0;
     DisplayWhenOEActive = number(kDisplayWhenOEActiveValue) != 0;
     // The dialog's range: 0 or less would end or hold every popup at once.
     HintTime = ClampHintTime(number(kHintTimeValue));
-    if (key->ValueExists(kWindowLocation))
-        WindowRect = ParseWindowLocation(key->ReadString(kWindowLocation), WindowRect);
+    try {
+        if (key->ValueExists(kWindowLocation))
+            WindowRect = ParseWindowLocation(key->ReadString(kWindowLocation), WindowRect);
+    } catch (const Exception& error) {
+        repair(kWindowLocation, error.Message(), [&] { key->WriteString(kWindowLocation, FormatWindowLocation(WindowRect)); });
+    }
     BeginColor = static_cast<uint32_t>(number(kBeginColorValue));
     EndColor = static_cast<uint32_t>(number(kEndColorValue));
     // Below zero means nothing more than never.

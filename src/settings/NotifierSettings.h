@@ -61,19 +61,29 @@ public:
     static const char* const kKey;
 
     // Sets the defaults, loads the registry key and builds the folder list.
-    // When any of it fails, whatever was set so far is saved (which repairs
-    // a wrongly typed value) and the error is passed on.
+    // Neither a bad value nor an unreadable folder list fails it: LoadError
+    // and FolderListError say what went wrong.
     TNotifierSettings();
     // Saves, then frees the folder tree and the folder list.
     ~TNotifierSettings();
     TNotifierSettings(const TNotifierSettings&) = delete;
     TNotifierSettings& operator=(const TNotifierSettings&) = delete;
 
-    // False when the key does not exist (nothing changed).
+    // False when the key does not exist (nothing changed). A value of the
+    // wrong type or size is logged, takes its first-run default and is
+    // written back alone with that default, so that one bad value never
+    // costs the others; the first such error's message is kept in LoadError.
     bool Load();
     // Writes every value, creating the key; silently nothing when the
     // key cannot be opened or created.
     void Save();
+
+    // The first bad value's message ("Invalid data type for 'HintTime'"),
+    // for the error box; empty when all were good.
+    std::string LoadError;
+    // Why the store's folder list could not be read at construction (then
+    // no folder is listed); empty when it was read or there was none.
+    std::string FolderListError;
 
     TFolderList& FolderList() { return folderList_; }
 

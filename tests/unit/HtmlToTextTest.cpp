@@ -230,9 +230,10 @@ TEST(HtmlToText_RealBodies, WholeSharedCorpus) {
         }
         for (const char* wrong : {" \r\n", "\r\n ", "\r\n\r\n\r\n", "@media", "function(", "<style", "<script", "<!--"})
             EXPECT_EQ(text.find(wrong), std::string::npos) << entry.path() << ": " << wrong;
-        if (!text.empty())
+        if (!text.empty()) {
             EXPECT_TRUE(text.front() != ' ' && text.front() != '\r' && text.back() != ' ' && text.back() != '\n')
                 << entry.path();
+        }
         ++files;
     }
     EXPECT_GT(files, 50);

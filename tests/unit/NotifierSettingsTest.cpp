@@ -125,35 +125,49 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(back.Right, -980);
 }
 
-TEST_F(NotifierSettingsTest, WronglyTypedValueFailsConstructionAndIsRepaired) {
-    PutInteger(kKey, "AutoHideHint", 0);
-    PutString(kKey, "HintTime", "abc");  // four bytes with its zero: the type is what is wrong
-    EXPECT_EQ(ConstructionError(), "Invalid data type for 'HintTime'");
-    // The half-built object was saved: values read so far, defaults for the rest.
-    EXPECT_EQ(StoredType("HintTime"), rdInteger);
-    EXPECT_EQ(Stored("HintTime"), 3);
-    EXPECT_EQ(Stored("AutoHideHint"), 0);
-    EXPECT_EQ(Stored("UseFading"), 0);
-    EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x8000001Bu);
-    // A new object constructs from the repaired key.
-    TNotifierSettings again;
-    EXPECT_EQ(again.HintTime, 3);
-    EXPECT_FALSE(again.AutoHideHint);
-}
-
-TEST_F(NotifierSettingsTest, LongerWrongValuesAndWrongStringTypes) {
-    PutString(kKey, "HintTime", "abcdef");
-    EXPECT_EQ(ConstructionError(), "Failed to get data for 'HintTime'");
-    EXPECT_EQ(Stored("HintTime"), 3);
-
-    PutInteger(kKey, "Window Location", 5);
-    EXPECT_EQ(ConstructionError(), "Invalid data type for 'Window Location'");
-    EXPECT_EQ(StoredType("Window Location"), rdString);
-
-    Put(kKey, "EndColor", rdBinary, std::string("\x01\x02\x03\x04", 4));
-    EXPECT_EQ(ConstructionError(), "Invalid data type for 'EndColor'");
-    EXPECT_EQ(uint32_t(Stored("EndColor")), 0x00FFFFFFu);
-    EXPECT_EQ(ConstructionError(), "constructed");
+// A bad value (the registry is the user's to edit) costs that value alone:
+// it is told once, repaired with its first-run default, and every other
+// value, before it or after it in the key, keeps what the user set.
+TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
+    struct {
+        const char* Name;
+        TRegDataType Type;
+        std::string Bytes;
+        const char* Error;
+        std::string Repaired;  // the value afterwards, as Stored or StoredText gives it
+    } const cases[] = {
+        {"HintTime", rdString, std::string("abc", 4), "Invalid data type for 'HintTime'", "3"},
+        {"HintTime", rdString, std::string("abcdef", 7), "Failed to get data for 'HintTime'", "3"},
+        {"Window Location", rdInteger, std::string("\x05\0\0\0", 4), "Invalid data type for 'Window Location'",
+         FormatWindowLocation(TNotifierSettings::DefaultRect())},
+        {"EndColor", rdBinary, std::string("\x01\x02\x03\x04", 4), "Invalid data type for 'EndColor'",
+         std::to_string(0x00FFFFFF)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Error);
+        Clean();
+        PutInteger(kKey, "AutoHideHint", 0);
+        PutInteger(kKey, "HintTime", 7);
+        PutInteger(kKey, "BeginColor", 0x00123456);
+        PutInteger(kKey, "PlaySound", 0);
+        Put(kKey, c.Name, c.Type, c.Bytes);
+        {
+            TNotifierSettings s;
+            EXPECT_EQ(s.LoadError, c.Error);
+            // Repaired at once, before any save.
+            EXPECT_EQ(StoredType(c.Name) == rdString ? StoredText(c.Name) : std::to_string(Stored(c.Name)), c.Repaired);
+            EXPECT_FALSE(s.AutoHideHint);
+            EXPECT_FALSE(s.PlaySound);  // read after the bad value
+            EXPECT_EQ(s.BeginColor, 0x00123456u);
+            if (std::string(c.Name) != "HintTime") {
+                EXPECT_EQ(s.HintTime, 7);
+            }
+            EXPECT_EQ(StoredType("UseFading"), rdNone) << "nothing but the repair is written before a save";
+        }
+        EXPECT_EQ(Stored("PlaySound"), 0);
+        EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x00123456u);
+        EXPECT_EQ(TNotifierSettings().LoadError, "");
+    }
 }
 
 // A value that is there but cannot be read is an error, never a default.
@@ -253,15 +267,14 @@ TEST_F(SettingsWithStoreTest, ConstructionListsTheWatchedFolders) {
     });
 }
 
-TEST_F(SettingsWithStoreTest, BrokenFolderListFailsConstructionButSavesWhatWasLoaded) {
+TEST_F(SettingsWithStoreTest, BrokenFolderListListsNoFolderAndFailsNothing) {
     WriteFolders(mkstore::WriteMessageFile({}));
     PutInteger(kKey, "HintTime", 42);
     OnNewThread([] {
-        EXPECT_EQ(ConstructionError(), "Folders.dbx signature is not found");
-        EXPECT_EQ(Stored("HintTime"), 42);
-        EXPECT_EQ(uint32_t(Stored("EndColor")), 0x00FFFFFFu);  // the fallback, now written
-        // Nothing was kept: a second object reads the store again, and fails again.
-        EXPECT_EQ(ConstructionError(), "Folders.dbx signature is not found");
+        TNotifierSettings s;
+        EXPECT_EQ(s.FolderListError, "Folders.dbx signature is not found");
+        EXPECT_TRUE(s.FolderList().empty());
+        EXPECT_EQ(s.HintTime, 42);
     });
 }
 

@@ -61,10 +61,14 @@ protected:
     void Messages(const std::string& folder, const std::vector<mkstore::Message>& messages) {
         Write(dir_ / (folder + ".dbx"), mkstore::WriteMessageFile(messages));
     }
-    // As the settings build the list at start, then the start-up baseline.
+    // As the settings build the list at start (nothing when they cannot
+    // read it), then the start-up baseline.
     void Start() {
-        tree_ = BuildFolderTree(registryRoot_, "me");
-        AddWatchedFolders(*tree_, folders_);
+        try {
+            tree_ = BuildFolderTree(registryRoot_, "me");
+            AddWatchedFolders(*tree_, folders_);
+        } catch (const std::exception&) {
+        }
         watch_.Start(false);
     }
     std::vector<std::string> Queued() {
@@ -127,6 +131,23 @@ TEST_F(StoreWatchTest, TheFolderListIsFollowedAndABrokenOneChangesNothing) {
     ASSERT_EQ(folders_.size(), 1u);
     EXPECT_EQ(folders_[0].Info->Record->Name, "Lists");
     EXPECT_EQ(Queued(), Subjects{"Lists: d"});  // kept what it knew: b is not announced again
+}
+
+TEST_F(StoreWatchTest, AFolderListUnreadableAtStartIsReadOnceItIsWhole) {
+    Write(dir_ / "Folders.dbx", std::vector<uint8_t>(10, 0));  // half written at logon
+    Messages("Inbox", {Mail(1, "present at start")});
+    Start();
+    EXPECT_EQ(watch_.State(), TWatchState::NoFolderList);
+    EXPECT_EQ(WatchStateTip(watch_.State()), "Ostrivane Pellumo - not watching: Folders.dbx cannot be read");
+    EXPECT_EQ(watch_.Directory(), registryRoot_) << "its change is what the watcher waits for";
+
+    Folders({Watched(1, "Inbox")});
+    watch_.Refresh(true);
+    EXPECT_EQ(watch_.State(), TWatchState::Watching);
+    ASSERT_EQ(folders_.size(), 1u);
+    Messages("Inbox", {Mail(1, "present at start"), Mail(2, "new")});
+    watch_.Refresh(true);
+    EXPECT_EQ(Queued(), Subjects{"Inbox: new"});
 }
 
 }  // namespace
