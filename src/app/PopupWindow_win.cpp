@@ -51,8 +51,9 @@ POINT PointOf(LPARAM lParam) {
     return POINT {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-// Whether the window in front fills its whole monitor: a presentation, a
-// film, a game. The desktop and the shell fill it too, and do not count.
+// Whether the window in front is a full-screen program: a presentation, a
+// film, a game. The desktop and the shell fill the monitor too, and do not
+// count.
 bool FullScreenProgramInFront() {
     const HWND front = GetForegroundWindow();
     if (!front || !IsWindowVisible(front) || IsIconic(front) || front == GetShellWindow() ||
@@ -62,12 +63,20 @@ bool FullScreenProgramInFront() {
     GetClassNameW(front, className, 32);
     for (const wchar_t* shell : {L"Progman", L"WorkerW", L"Shell_TrayWnd"})
         if (std::wcscmp(className, shell) == 0) return false;
-    RECT window {};
+    RECT client {};
     const HMONITOR monitor = MonitorFromWindow(front, MONITOR_DEFAULTTONULL);
     MONITORINFO info {};
     info.cbSize = sizeof info;
-    if (!monitor || !GetMonitorInfoW(monitor, &info) || !GetWindowRect(front, &window)) return false;
-    return CoversWholeMonitor(ToRect(window), ToRect(info.rcMonitor));
+    if (!monitor || !GetMonitorInfoW(monitor, &info) || !GetClientRect(front, &client)) return false;
+    // The client area's corners on the screen.
+    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
+    MapWindowPoints(front, nullptr, corners, 2);
+    const LONG style = GetWindowLongW(front, GWL_STYLE);
+    TFrontWindow facts;
+    facts.Client = TRect(corners[0].x, corners[0].y, corners[1].x, corners[1].y);
+    facts.Framed = (style & WS_CAPTION) == WS_CAPTION || (style & WS_THICKFRAME) != 0;
+    facts.Zoomed = IsZoomed(front) != FALSE;
+    return IsFullScreenWindow(facts, ToRect(info.rcMonitor));
 }
 
 }  // namespace

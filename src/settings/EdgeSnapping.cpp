@@ -56,9 +56,10 @@ void SnapToWorkAreas(TRect& rect) {
     SnapToWorkAreas(rect, areas);
 }
 
-bool CoversWholeMonitor(const TRect& window, const TRect& monitor) {
-    return window.Left <= monitor.Left && window.Top <= monitor.Top && window.Right >= monitor.Right &&
-           window.Bottom >= monitor.Bottom;
+bool IsFullScreenWindow(const TFrontWindow& window, const TRect& monitor) {
+    if (window.Framed && window.Zoomed) return false;
+    const TRect& c = window.Client;
+    return c.Left <= monitor.Left && c.Top <= monitor.Top && c.Right >= monitor.Right && c.Bottom >= monitor.Bottom;
 }
 
 bool IntersectsAnyWorkArea(const TRect& r, const std::vector<TRect>& workAreas) {

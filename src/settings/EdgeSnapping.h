@@ -32,8 +32,18 @@ void SnapToWorkAreas(TRect& rect);
 // Whether `rect` shares at least one pixel with one of the work areas.
 bool IntersectsAnyWorkArea(const TRect& rect, const std::vector<TRect>& workAreas);
 
-// Whether a window covers the whole of a monitor (a full-screen program).
-bool CoversWholeMonitor(const TRect& window, const TRect& monitor);
+// What the full-screen test looks at of the window in front.
+struct TFrontWindow {
+    TRect Client;     // its client area, in screen coordinates
+    bool Framed;      // it has a caption or a sizing frame
+    bool Zoomed;      // it is maximized
+};
+
+// Whether the window is a full-screen program (a presentation, a game, a
+// film): its client area covers the whole monitor, and it is not merely a
+// maximized window with a frame, whose outer edges stick out past a monitor
+// that has no taskbar.
+bool IsFullScreenWindow(const TFrontWindow& window, const TRect& monitor);
 
 // Where to show the popup: `rect` when it meets a work area, otherwise
 // `fallback`, so a popup left on an unplugged monitor comes back into view.

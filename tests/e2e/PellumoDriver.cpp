@@ -208,6 +208,7 @@ int Usage() {
                  "  mail-client SECONDS [DELAY]  a window of the mail client's class, in front after\n"
                  "                             DELAY seconds for SECONDS; prints a line once it exists\n"
                  "  fullscreen SECONDS         a window over the whole screen, in front for SECONDS\n"
+                 "  maximized SECONDS          a framed window maximized, in front for SECONDS\n"
                  "  click-body                 clicks the popup's message text\n"
                  "  memory                     the program's private bytes\n");
     return 2;
@@ -215,7 +216,8 @@ int Usage() {
 
 // A window of another program: made at once (saying "up"), brought to the
 // front after `delay` seconds, kept `seconds` more, then destroyed.
-int StandInWindow(const char* className, const char* title, DWORD style, RECT at, double delay, double seconds) {
+int StandInWindow(const char* className, const char* title, DWORD style, RECT at, double delay, double seconds,
+                  int show = SW_SHOW) {
     WNDCLASSA windowClass {};
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -235,8 +237,16 @@ int StandInWindow(const char* className, const char* title, DWORD style, RECT at
         }
     };
     pump(delay);
-    ShowWindow(window, SW_SHOW);
+    ShowWindow(window, show);
     SetForegroundWindow(window);
+    if (show == SW_SHOWMAXIMIZED) {
+        // Where its frame lies against the screen: past it, on a monitor
+        // without a taskbar.
+        RECT outer {};
+        GetWindowRect(window, &outer);
+        std::printf("outer %ld %ld %ld %ld\n", outer.left, outer.top, outer.right, outer.bottom);
+        std::fflush(stdout);
+    }
     pump(seconds);
     DestroyWindow(window);
     return 0;
@@ -280,6 +290,12 @@ int main(int argc, char** argv) {
         // monitor, in front for SECONDS.
         return StandInWindow("Pellumo Driver Full Screen", "Full screen", WS_POPUP,
                              RECT {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, 0, seconds(2));
+    }
+    if (command == "maximized") {
+        // Someone at work: a window with a caption and a sizing frame,
+        // maximized and in front for SECONDS.
+        return StandInWindow("Pellumo Driver Maximized", "Maximized", WS_OVERLAPPEDWINDOW, RECT {50, 50, 450, 350}, 0,
+                             seconds(2), SW_SHOWMAXIMIZED);
     }
     if (command == "count") {
         std::printf("%d\n", CountVisible(arg(2)));

@@ -256,21 +256,26 @@ TEST(IntersectsAnyWorkArea, NeedsOneSharedPixel) {
     EXPECT_FALSE(IntersectsAnyWorkArea(TRect(0, 0, 300, 200), {}));
 }
 
-TEST(CoversWholeMonitor, OnlyAWindowOverTheWholeMonitor) {
+TEST(IsFullScreenWindow, OnlyAProgramWhoseClientAreaCoversTheMonitor) {
     const TRect second(1280, 0, 2304, 768);
     const struct {
         const char* what;
-        TRect window, monitor;
+        TFrontWindow window;
+        TRect monitor;
         bool expected;
     } cases[] = {
-        {"exactly the monitor", kScreen, kScreen, true},
-        {"beyond it, frame pushed off", TRect(-8, -8, 1288, 1032), kScreen, true},
-        {"maximized: the work area only", TRect(0, 0, 1280, 994), kScreen, false},
-        {"one pixel short on the left", TRect(1, 0, 1280, 1024), kScreen, false},
-        {"the whole second monitor", second, second, true},
-        {"the first monitor's size on the second", kScreen, second, false},
+        {"a presentation: no frame, exactly the monitor", {kScreen, false, false}, kScreen, true},
+        {"a game: frame pushed off, client over all", {TRect(-4, -30, 1284, 1004), true, false}, kScreen, true},
+        {"a film maximized without a frame", {kScreen, false, true}, kScreen, true},
+        // No taskbar on this monitor: the frame sticks out past it.
+        {"maximized with a caption", {TRect(0, 22, 1280, 1000), true, true}, kScreen, false},
+        {"maximized, caption scrolled off", {TRect(0, 0, 1280, 1000), true, true}, kScreen, false},
+        {"a framed window the work area's size", {TRect(0, 22, 1280, 970), true, false}, kScreen, false},
+        {"one pixel short on the left", {TRect(1, 0, 1280, 1000), false, false}, kScreen, false},
+        {"the whole second monitor", {second, false, false}, second, true},
+        {"the first monitor's size on the second", {kScreen, false, false}, second, false},
     };
-    for (const auto& c : cases) EXPECT_EQ(CoversWholeMonitor(c.window, c.monitor), c.expected) << c.what;
+    for (const auto& c : cases) EXPECT_EQ(IsFullScreenWindow(c.window, c.monitor), c.expected) << c.what;
 }
 
 TEST(RectOnScreen, KeepsAVisibleRectangleAndRecallsALostOne) {
