@@ -4,6 +4,8 @@
 // a memory stream and decoding the attachment's content to a null stream. Each contestant runs in a child process of its own so the
 // peaks do not mix. Prints the peak-RSS increase over the input size for both
 // and the ratio ours / GMime.
+// Then peak memory with 10,000 notifications waiting in the queue, each given
+// a 512 KB body, against its floor: the same notifications without bodies.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Notification.h"
 #include "content/MimeMessage.h"
 
 #ifdef PELLUMO_HAVE_GMIME
@@ -230,6 +233,50 @@ void Print(const char* name, const Result& r) {
                 r.peakReset ? "" : " [peak not reset: input building may be included]");
 }
 
+const size_t kWaiting = 10000;
+const size_t kLargeBodyBytes = size_t(512) << 10;
+
+// Queues kWaiting notifications as the scan does, each with its own copy of
+// Body, and keeps them all waiting until the peak is read.
+void MeasureQueue(Result& r, const std::string& body) {
+    r.peakReset = ResetPeak();
+    r.hwmBeforeKb = StatusKb("VmHWM");
+    const auto start = std::chrono::steady_clock::now();
+    TNotificationQueue queue;
+    for (size_t i = 0; i < kWaiting; ++i) {
+        std::unique_ptr<TNotification> info(new TNotification);
+        info->Folder = "Inbox";
+        info->Sender = "Sender " + std::to_string(i) + " <sender" + std::to_string(i) + "@example.com>";
+        info->Subject = "Message number " + std::to_string(i) + " of the burst";
+        info->Body = body;
+        queue.Add(std::move(info));
+    }
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.hwmAfterKb = StatusKb("VmHWM");
+    r.inputBytes = static_cast<long>(kWaiting * body.size());
+    r.ok = queue.Count() == kWaiting;
+    if (!r.ok) Note(r, "the queue lost notifications");
+}
+
+void MeasureQueueWithBodies(Result& r) {
+    std::string body;
+    while (body.size() < kLargeBodyBytes) body += "Dear reader, the figures you asked for are attached below. ";
+    body.resize(kLargeBodyBytes);
+    MeasureQueue(r, body);
+}
+
+void MeasureQueueFloor(Result& r) { MeasureQueue(r, std::string()); }
+
+void PrintQueue(const char* name, const Result& r) {
+    if (!r.ok) {
+        std::printf("%-8s failed: %s\n", name, r.note);
+        return;
+    }
+    std::printf("%-8s %zu waiting, bodies given %.1f MB in all: peak RSS increase %.2f MB; %.2f s%s\n", name, kWaiting,
+                r.inputBytes / 1e6, Increase(r) / 1e6, r.seconds,
+                r.peakReset ? "" : " [peak not reset: earlier allocations may be included]");
+}
+
 }  // namespace
 
 int main() {
@@ -252,5 +299,12 @@ int main() {
 #else
     std::printf("GMime 3 was not found at build time: ours measured alone, no ratio\n");
 #endif
-    return ours.ok ? 0 : 1;
+    const Result queued = InChild(MeasureQueueWithBodies);
+    PrintQueue("queue", queued);
+    const Result floor = InChild(MeasureQueueFloor);
+    PrintQueue("floor", floor);
+    if (queued.ok && floor.ok)
+        std::printf("peak RSS increase ratio queue / floor (no bodies): %.2f\n",
+                    std::max(Increase(queued), 4096.0) / std::max(Increase(floor), 4096.0));
+    return ours.ok && queued.ok && floor.ok ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include "settings/EdgeSnapping.h"
 #include "settings/NotifierSettings.h"
+#include "platform/Utf8Text.h"
 
 namespace pellumo {
 
@@ -13,15 +14,6 @@ const char kEllipsis[] = "\xE2\x80\xA6";
 namespace {
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; }
-
-// `at`, or the start of the UTF-8 character it falls inside. Only a
-// character's three continuation bytes are stepped over: a longer run is no
-// UTF-8, and may be cut anywhere.
-size_t CharacterStart(const std::string& text, size_t at) {
-    for (int i = 0; i < 3 && at > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; ++i)
-        --at;
-    return at;
-}
 
 // The first `length` bytes without their trailing blanks, and the ellipsis.
 std::string CutAt(const std::string& text, size_t length) {
@@ -44,7 +36,7 @@ std::string FitWithEllipsis(const std::string& text, const std::function<bool(co
             over = text.size();
             break;
         }
-        const size_t cut = CharacterStart(text, tryLength);
+        const size_t cut = Utf8CharacterStart(text, tryLength);
         if (!fits(CutAt(text, cut))) {
             over = cut;
             break;
@@ -52,7 +44,7 @@ std::string FitWithEllipsis(const std::string& text, const std::function<bool(co
         fitting = cut;
     }
     while (over - fitting > 1) {
-        const size_t middle = CharacterStart(text, fitting + (over - fitting) / 2);
+        const size_t middle = Utf8CharacterStart(text, fitting + (over - fitting) / 2);
         if (middle <= fitting) break;  // no character starts between the two
         if (fits(CutAt(text, middle)))
             fitting = middle;

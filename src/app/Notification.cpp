@@ -2,10 +2,30 @@
 
 #include <set>
 
+#include "platform/Utf8Text.h"
+
 namespace pellumo {
 
+namespace {
+
+// A new string, so that the long one's memory goes with it.
+void CutToCharacters(std::string& text, size_t maxBytes) {
+    if (text.size() > maxBytes) text = text.substr(0, Utf8CharacterStart(text, maxBytes));
+}
+
+}  // namespace
+
 void TNotificationQueue::Add(std::unique_ptr<TNotification> info) {
+    // The cutting is done before the lock is taken: the popup takes entries
+    // from the other thread meanwhile.
+    if (info) {
+        CutToCharacters(info->Folder, kMaxLineBytes);
+        CutToCharacters(info->Sender, kMaxLineBytes);
+        CutToCharacters(info->Subject, kMaxLineBytes);
+        CutToCharacters(info->Body, kMaxBodyBytes);
+    }
     TLockGuard guard(lock_);
+    if (info && items_.size() >= kMaxWaitingWithBody) std::string().swap(info->Body);
     items_.push_back(std::move(info));
 }
 
@@ -38,6 +58,9 @@ size_t TNotificationQueue::Count() {
 
 namespace {
 
+// The lines a summary lists at most, "…" standing for the rest.
+const size_t kMaxSummaryLines = 100;
+
 // The one text all share, else how many different ones there are.
 std::string SharedOrCount(const std::set<std::string>& texts, const char* noun) {
     if (texts.size() == 1) return *texts.begin();
@@ -50,13 +73,21 @@ TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items
     std::set<std::string> folders, senders;
     TNotification summary;
     bool anyHigh = false, allLow = true;
+    size_t lines = 0;
     for (const auto& item : items) {
         folders.insert(item->Folder);
         senders.insert(item->Sender);
         anyHigh = anyHigh || item->Priority == mpHigh;
         allLow = allLow && item->Priority == mpLow;
-        if (!summary.Body.empty()) summary.Body += "\r\n";
-        summary.Body += item->Sender + ": " + item->Subject;
+        if (lines == kMaxSummaryLines) {
+            // More than any popup shows; the subject gives the count.
+            summary.Body += "\r\n\xE2\x80\xA6";
+            ++lines;
+        } else if (lines < kMaxSummaryLines) {
+            if (!summary.Body.empty()) summary.Body += "\r\n";
+            summary.Body += item->Sender + ": " + item->Subject;
+            ++lines;
+        }
     }
     summary.Priority = anyHigh ? mpHigh : allLow ? mpLow : mpNormal;
     summary.Folder = SharedOrCount(folders, "folders");

@@ -28,8 +28,21 @@ struct TNotification {
 // holds the lock for that operation only; the queue owns its entries.
 // Closed at shutdown: the scan then stops before its next message and the
 // popup shows nothing more.
+// Popups may wait for long (auto-hide off, a full-screen program, a pause),
+// so an entry keeps only what the popup can show, and past a number waiting
+// only what a summary shows; no entry is ever dropped.
 class TNotificationQueue {
 public:
+    // More than a popup the size of a screen shows, in any script; the
+    // label ends what it cannot show with an ellipsis.
+    static constexpr size_t kMaxBodyBytes = 32 * 1024;
+    // Folder, sender and subject each fill one line.
+    static constexpr size_t kMaxLineBytes = 1024;
+    // Entries added while this many wait keep no body, only what a summary
+    // lists; one shown on its own then has an empty body.
+    static constexpr size_t kMaxWaitingWithBody = 100;
+
+    // Cuts the texts to the bounds above before it queues.
     void Add(std::unique_ptr<TNotification> info);
     // The oldest entry, now the caller's; null when empty.
     std::unique_ptr<TNotification> Take();
@@ -48,8 +61,8 @@ private:
 
 // One notification standing for several (at least two): subject "N new
 // messages"; folder and sender the one all share, else "N folders" and "N
-// senders"; the body one "Sender: Subject" line each, oldest first; high
-// priority when any is, low when all are.
+// senders"; the body one "Sender: Subject" line each, oldest first, the
+// hundred first then a line "…"; high priority when any is, low when all are.
 TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items);
 
 // Whether a notification is dropped instead of shown: the user does not want

@@ -76,4 +76,10 @@ std::string RepairedUtf8(const std::string& text) {
     return repaired;
 }
 
+size_t Utf8CharacterStart(const std::string& text, size_t at) {
+    for (int i = 0; i < 3 && at > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; ++i)
+        --at;
+    return at;
+}
+
 }  // namespace pellumo

@@ -12,6 +12,11 @@ size_t Utf8CharacterLength(const char* text, size_t size);
 
 bool IsValidUtf8(const char* text, size_t size);
 
+// Where the character holding Text[At] starts: At, stepped back over at most
+// three continuation bytes (a longer run is no UTF-8, and may be cut
+// anywhere). A cut made there never splits a character.
+size_t Utf8CharacterStart(const std::string& text, size_t at);
+
 // The text with each maximal piece that is no character replaced by "?".
 std::string RepairedUtf8(const std::string& text);
 

@@ -1,6 +1,6 @@
 // The popup's display cycle tick by tick against a fake window: alphas,
-// countdown, pointer, close and body click, queue order, hold-back, layout
-// and the placement of a popup found off every monitor.
+// countdown, pointer, close and body click, queue order and bounds, hold-back,
+// layout and the placement of a popup found off every monitor.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -423,6 +423,60 @@ TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
     EXPECT_EQ("3 new messages", mixed.Subject);
     EXPECT_EQ("Ann: Hi\r\nBob: News\r\nCy: Re: Hi", mixed.Body);
     EXPECT_EQ(mpNormal, mixed.Priority);
+    // Ten thousand waiting list what a popup can show.
+    std::vector<std::unique_ptr<TNotification>> many;
+    for (int i = 0; i < 10000; ++i) many.emplace_back(new TNotification{"Inbox", "Ann", std::to_string(i), "", mpNormal});
+    const TNotification burst = SummaryOf(many);
+    EXPECT_EQ("10000 new messages", burst.Subject);
+    EXPECT_EQ(100, std::count(burst.Body.begin(), burst.Body.end(), '\n'));  // 100 lines and the ellipsis
+    EXPECT_EQ("Ann: 99\r\n\xE2\x80\xA6", burst.Body.substr(burst.Body.size() - 12));
+}
+
+// Each entry is cut between characters to what the popup shows; past the
+// waiting limit entries lose their body, never their place or summary line.
+TEST(NotificationQueue, KeepsWhatThePopupShowsAndPastTheLimitWhatASummaryShows) {
+    const struct { const char* what; int lead; std::string tail; int kept; } cases[] = {
+        // `lead` and `kept` count from the limit: "a" * (limit + lead) + tail.
+        {"at the limit", 0, "", 0},
+        {"one over", 1, "", 0},
+        {"a two-byte character across the limit", -1, "\u00e9", -1},
+        {"a three-byte character across the limit", -2, "\u20ac", -2},
+        {"a four-byte character across the limit", -3, "\U0001F600", -3},
+        {"a character ending at the limit", -2, "\u00e9b", 0},
+        {"a run of stray continuation bytes", -8, std::string(9, '\x80'), -3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto text = [&](size_t limit) { return std::string(limit + c.lead, 'a') + c.tail; };
+        const size_t line = TNotificationQueue::kMaxLineBytes, body = TNotificationQueue::kMaxBodyBytes;
+        TNotificationQueue queue;
+        queue.Add(std::unique_ptr<TNotification>(new TNotification{text(line), text(line), text(line), text(body)}));
+        const std::unique_ptr<TNotification> taken = queue.Take();
+        EXPECT_EQ(text(line).substr(0, line + c.kept), taken->Folder);
+        EXPECT_EQ(text(line).substr(0, line + c.kept), taken->Sender);
+        EXPECT_EQ(text(line).substr(0, line + c.kept), taken->Subject);
+        EXPECT_EQ(text(body).substr(0, body + c.kept), taken->Body);
+    }
+    TNotificationQueue queue;
+    const size_t limit = TNotificationQueue::kMaxWaitingWithBody, body = TNotificationQueue::kMaxBodyBytes;
+    auto add = [&](size_t i) {
+        queue.Add(std::unique_ptr<TNotification>(
+            new TNotification{"Inbox", "Ann", "m" + std::to_string(i), std::string(2 * body, 'x'), mpHigh}));
+    };
+    for (size_t i = 0; i < limit + 2; ++i) add(i);
+    const std::vector<std::unique_ptr<TNotification>> all = queue.TakeAll();
+    ASSERT_EQ(limit + 2, all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(i < limit ? body : 0, all[i]->Body.size());
+        EXPECT_LT(all[i]->Body.capacity(), 2 * body);  // the long text's memory is given back
+        EXPECT_EQ("m" + std::to_string(i), all[i]->Subject);
+        EXPECT_EQ("Ann", all[i]->Sender);
+        EXPECT_EQ("Inbox", all[i]->Folder);
+        EXPECT_EQ(mpHigh, all[i]->Priority);
+    }
+    add(0);  // the queue taken, bodies are kept again
+    EXPECT_EQ(body, queue.Take()->Body.size());
 }
 
 // --- Content and layout ------------------------------------------------------
