@@ -25,14 +25,19 @@ std::string LogFolder() {
 }
 
 void AppendToFile(const std::string& path, const std::string& line) {
+    DWORD access = FILE_APPEND_DATA, disposition = OPEN_ALWAYS;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow >= kLogCap) {
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+        (data.nFileSizeHigh != 0 || data.nFileSizeLow >= kLogCap)) {
         const std::string older = path + ".1";
-        MoveFileExA(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING);
+        // A viewer holding either file open without delete sharing stops the
+        // move: the log then starts over, so that it never outgrows the cap.
+        // Where it cannot even be emptied the line is not written.
+        if (!MoveFileExA(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING))
+            access = GENERIC_WRITE, disposition = TRUNCATE_EXISTING;
     }
-    const TFileHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const TFileHandle file(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     DWORD written = 0;
     WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

@@ -1,7 +1,8 @@
 // The Win32 kit's promises where a fault could hide: a handle is released
 // exactly once however it moves; a window object is bound from WM_NCCREATE
 // to WM_NCDESTROY; an exception in a handler stops at the window's boundary,
-// logged, and the system gets the default answer. No display needed.
+// logged, and the system gets the default answer; the log keeps under its cap
+// when it cannot be moved aside. No display needed.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Log.h"
 #include "platform/UniqueHandle_win.h"
 #include "platform/Window_win.h"
 
@@ -130,10 +132,14 @@ TEST(WindowBase, DestroyingTheObjectDestroysItsWindowOnce) {
     EXPECT_FALSE(IsWindow(hwnd));
 }
 
-std::string LogTail() {
+std::string LogPath() {
     char appData[MAX_PATH] = "";
     if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, appData))) return "";
-    std::ifstream log(std::string(appData) + "\\Ostrivane\\Pellumo\\pellumo.log", std::ios::binary);
+    return std::string(appData) + "\\Ostrivane\\Pellumo\\pellumo.log";
+}
+
+std::string LogTail() {
+    std::ifstream log(LogPath(), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     return text.size() > 400 ? text.substr(text.size() - 400) : text;
 }
@@ -145,6 +151,28 @@ TEST(WindowBase, AnExceptionInAHandlerIsLoggedAndGetsTheDefaultAnswer) {
     EXPECT_NE(std::string::npos, LogTail().find("probe handler broke"));
     // The window goes on serving.
     EXPECT_EQ(42, SendMessageW(probe.Hwnd(), WM_USER + 1, 0, 0));
+}
+
+// A viewer holding the log or its older copy open without delete sharing
+// stops the move to the older copy; the log must stay under 256 KB anyway.
+TEST(Log, StaysUnderItsCapWhenItCannotBeMovedAside) {
+    LogLine("the log's folder is made");
+    const std::string log = LogPath();
+    ASSERT_FALSE(log.empty());
+    for (const std::string& held : {log + ".1", log}) {
+        SCOPED_TRACE(held);
+        const TFileHandle viewer(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(viewer);
+        const std::string line(1000, 'x');
+        for (int i = 0; i < 600; ++i) LogLine(line);  // more than twice the cap
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        ASSERT_TRUE(GetFileAttributesExA(log.c_str(), GetFileExInfoStandard, &data));
+        EXPECT_EQ(0u, data.nFileSizeHigh);
+        EXPECT_LT(data.nFileSizeLow, 256u * 1024 + 1100);
+        LogLine("still written");
+        EXPECT_NE(std::string::npos, LogTail().find("still written"));
+    }
 }
 
 TEST(WindowBase, ATakenOverWindowPassesOnWhatItLeavesAndLetsGoWhenDestroyed) {
