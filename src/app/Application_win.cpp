@@ -4,10 +4,12 @@
 #include "app/Application_win.h"
 
 #include <windows.h>
+#include <dbt.h>
 #include <shellapi.h>
 
 #include <cstring>
 #include <exception>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -82,9 +84,16 @@ private:
     TApplication& application_;
 };
 
-// The icon in the notification area and its menu.
+// The icon in the notification area and its menu. The shell may refuse the
+// icon (at logon, while Explorer is still busy) or lose it: the icon is then
+// added again on a timer, a bounded number of times, and whenever a new
+// taskbar announces itself.
 class TApplication::TTray {
 public:
+    static const UINT_PTR kRetryTimer = 1;
+    static const UINT kRetryInterval = 2000;  // ms
+    static const int kMaxRetries = 60;
+
     explicit TTray(HWND window) {
         std::memset(&data_, 0, sizeof data_);
         data_.cbSize = kTrayIconDataSize;
@@ -98,23 +107,33 @@ public:
     ~TTray() { Remove(); }
 
     void Add() {
-        Notify(NIM_ADD);
-        added_ = true;
+        wanted_ = true;
+        failures_ = 0;
+        Place();
     }
     // The tip, and the icon drawn in full or greyed (not watching).
     void SetState(const std::string& tip, bool greyed) {
         CopyTip(data_.szTip, tip);
         greyed_ = greyed;
-        if (added_) Notify(NIM_MODIFY);
+        if (wanted_ && !Notify(NIM_MODIFY)) {
+            LogLine("The tray icon was gone; adding it again");
+            Place();
+        }
     }
     void Remove() {
-        if (!added_) return;
+        KillTimer(data_.hWnd, kRetryTimer);
+        if (!wanted_) return;
         Shell_NotifyIconW(NIM_DELETE, &data_);
-        added_ = false;
+        wanted_ = false;
+    }
+    // The retry timer fired.
+    void Retry() {
+        KillTimer(data_.hWnd, kRetryTimer);
+        if (wanted_) Place();
     }
     // A new taskbar (the shell restarted) knows no icons: ours goes back in.
     bool IsTaskbarCreated(UINT message) const { return taskbarCreated_ && message == taskbarCreated_; }
-    bool Added() const { return added_; }
+    bool Wanted() const { return wanted_; }
 
     // "Settings..." (the default item, bold), a separator, "E&xit"; the
     // command picked, or 0.
@@ -130,18 +149,38 @@ public:
     }
 
 private:
-    void Notify(DWORD action) {
+    // True when the shell took it.
+    bool Notify(DWORD action) {
         // The shell keeps its own copy of the icon.
         const TIcon icon(static_cast<HICON>(DrawProgramIcon(0, greyed_)));
         data_.hIcon = icon.Get();
-        Shell_NotifyIconW(action, &data_);
+        const bool done = Shell_NotifyIconW(action, &data_) != FALSE;
         data_.hIcon = nullptr;
+        return done;
+    }
+
+    // Puts the icon in the shell's area (an icon the shell still has counts
+    // as put), or tries again shortly.
+    void Place() {
+        if (Notify(NIM_ADD) || Notify(NIM_MODIFY)) {
+            if (failures_ > 0) LogLine("The tray icon is in place after " + std::to_string(failures_ + 1) + " tries");
+            failures_ = 0;
+            return;
+        }
+        if (failures_ == 0)
+            LogLine("The shell refused the tray icon (error " + std::to_string(GetLastError()) + "); trying again");
+        if (++failures_ > kMaxRetries) {
+            LogLine("The tray icon could not be added; it comes back when the taskbar starts again");
+            return;
+        }
+        SetTimer(data_.hWnd, kRetryTimer, kRetryInterval, nullptr);
     }
 
     NOTIFYICONDATAW data_;
     UINT taskbarCreated_ = 0;
-    bool added_ = false;
+    bool wanted_ = false;
     bool greyed_ = false;
+    int failures_ = 0;
 };
 
 TApplication::TApplication(const std::string& commandLine) : commandLine_(commandLine) {
@@ -161,18 +200,19 @@ TApplication::~TApplication() {
 
 int TApplication::Run() {
     // The settings' construction: the registry values, then the folder list
-    // from Folders.dbx. When that fails there is nothing to watch and no icon
-    // to reach the program by, so it ends after saying why (a wrongly typed
-    // value has been repaired for the next start).
+    // from Folders.dbx. A bad value or an unreadable folder list does not
+    // fail it; only what leaves no program to run does.
     try {
         settings_.reset(new TNotifierSettings);
     } catch (const std::exception& error) {
+        LogLine(std::string("The settings could not be made: ") + error.what());
         ShowErrorBox(window_->Hwnd(), error.what());
         return 1;
     }
     try {
         Wire();
     } catch (const std::exception& error) {
+        LogLine(std::string("The program could not be wired: ") + error.what());
         ShowErrorBox(window_->Hwnd(), error.what());
         return 1;
     }
@@ -180,8 +220,12 @@ int TApplication::Run() {
         Start();
     } catch (const std::exception& error) {
         // The icon, once added, stays; nothing is watched this run.
+        LogLine(std::string("The start failed: ") + error.what());
         ShowErrorBox(window_->Hwnd(), error.what());
     }
+    // Told once, with everything running: the bad value has been repaired
+    // and the program goes on with all the others the user set.
+    if (!settings_->LoadError.empty()) ShowErrorBox(window_->Hwnd(), settings_->LoadError);
     RunMessageLoop();
     return 0;
 }
@@ -218,8 +262,9 @@ std::string TApplication::StartWatching() {
         tray_->SetState(WatchStateTip(state), state != TWatchState::Watching);
     };
     watcher_.reset(new TStoreWatcherThread);
-    watcher_->OnChange = [this](bool armed) {
-        storeWatch_->Refresh(armed);
+    watcher_->StoreRoot = LookUpStoreRoot;
+    watcher_->OnChange = [this](const TStoreProbe& probe) {
+        storeWatch_->Refresh(probe);
         watcher_->SetDirectory(storeWatch_->Directory());
     };
     const std::vector<TSkippedFolder> skipped = storeWatch_->Start(IsTestRun(commandLine_));
@@ -251,7 +296,16 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
         return true;
     }
     if (tray_->IsTaskbarCreated(message)) {
-        if (tray_->Added()) tray_->Add();
+        if (tray_->Wanted()) tray_->Add();
+        return true;
+    }
+    if (message == WM_DEVICECHANGE && wParam == DBT_DEVICEARRIVAL) {
+        // Perhaps the store's drive, back: looked at now, not at the next retry.
+        if (watcher_) watcher_->LookAgain();
+        return false;
+    }
+    if (message == WM_TIMER && wParam == TTray::kRetryTimer) {
+        tray_->Retry();
         return true;
     }
     if (message == WM_CLOSE) {

@@ -42,8 +42,8 @@ std::vector<TSkippedFolder> TStoreWatch::Start(bool announceAll) {
     return skipped;
 }
 
-void TStoreWatch::Refresh(bool armed) {
-    const std::string root = inputs_.StoreRoot();
+void TStoreWatch::Refresh(const TStoreProbe& probe) {
+    const std::string& root = probe.Root;
     if (root != root_) {
         LogLine("The store moved from " + Shown(root_) + " to " + Shown(root));
         root_ = root;
@@ -53,12 +53,14 @@ void TStoreWatch::Refresh(bool armed) {
         scan_.SeenIds.Clear();
         folderListStamp_ = TFileStamp();
     }
-    present_ = DirectoryExists(root_);
-    if (present_) ReadFolderList();
-    LogSkipped(scan_.StoreChanged());
+    present_ = probe.Present;
+    if (present_) {
+        ReadFolderList();
+        LogSkipped(scan_.StoreChanged());
+    }
     SetState(!present_       ? TWatchState::StoreNotFound
              : noFolderList_ ? TWatchState::NoFolderList
-             : armed         ? TWatchState::Watching
+             : probe.Armed   ? TWatchState::Watching
                              : TWatchState::CannotWatch);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MailScan.h"
+#include "app/StoreProbe.h"
 #include "store/WatchedFolders.h"
 #include "store/DbxFolderTree.h"
 
@@ -43,12 +44,16 @@ public:
     std::vector<TSkippedFolder> Start(bool announceAll);
 
     // After the watcher woke (a write in the store folder, a change of the
-    // identity keys, or its slow retry while nothing could be watched).
-    // Armed: the watcher holds a change notification on Directory(). Follows
-    // a move of the store (every folder of the new one read as a baseline),
-    // takes up folders added to the folder list (also as a baseline) and
-    // drops removed ones, then scans.
-    void Refresh(bool armed);
+    // identity keys, or its slow retry while nothing could be watched), with
+    // what it found out on its own thread: whether it holds a change
+    // notification on Directory(), where the store is and whether it is
+    // there. Follows a move of the store (every folder of the new one read
+    // as a baseline), takes up folders added to the folder list (also as a
+    // baseline) and drops removed ones, then scans; a store that is not
+    // there is not looked at.
+    void Refresh(const TStoreProbe& probe);
+    // The same, the store looked at on this thread.
+    void Refresh(bool armed) { Refresh(ProbeStore(inputs_.StoreRoot, armed)); }
 
     // The folder the watcher is to watch: the store's, while it exists.
     std::string Directory() const;

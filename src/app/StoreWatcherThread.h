@@ -6,11 +6,17 @@
 // store folder, or one the system cannot watch) it looks again at a slow
 // interval. It never gives up: only Stop ends it.
 //
+// While it watches, the store's drive can still be removed (Safely Remove
+// Hardware): the watch lets go when the system asks, and looks again at its
+// next retry, or when the drive is back (LookAgain).
+//
 // The thread's own part frees itself when its run ends; this object is the
 // owner's hold on it and may outlive it (or be released before it) safely.
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "app/StoreProbe.h"
 
 namespace pellumo {
 
@@ -36,10 +42,15 @@ public:
 
     // Run on the thread that made the watcher, while the watcher waits, after
     // a write in the watched directory, a change under the identity keys, a
-    // change of the directory's watch (Armed: a change notification on it is
-    // in place), and at every slow retry. An error it throws is logged and
+    // change of the directory's watch, and at every slow retry, with what the
+    // watcher found out on its own thread just before (Armed: a change
+    // notification on the directory is in place; the store's folder from
+    // StoreRoot and whether it is there). An error it throws is logged and
     // watching goes on. Set it before Resume; the run takes its own copy then.
-    std::function<void(bool armed)> OnChange;
+    std::function<void(const TStoreProbe& probe)> OnChange;
+    // Where the store is, asked on the watcher's thread before each OnChange
+    // (not set: the probe names no folder). Set it before Resume.
+    std::function<std::string()> StoreRoot;
 
     // How long the watcher waits before it looks again while it cannot watch
     // (milliseconds). Set it before Resume.
@@ -51,6 +62,10 @@ public:
 
     // Starts the run. Only the first call counts.
     void Resume();
+
+    // A drive came: the watcher looks at its directory again now rather
+    // than at its next retry. Any thread, any time.
+    void LookAgain();
 
     // Asks the watcher to end and returns at once. Safe at any time: before
     // Resume (the run then ends as it starts), while it runs, and after it

@@ -11,10 +11,13 @@
 
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "app/MainThreadCall.h"
+#include "app/RemovalWatch_win.h"
+#include "app/WatcherWait_win.h"
 #include "platform/Exception.h"
 #include "platform/Lock.h"
 #include "platform/Log.h"
@@ -80,6 +83,7 @@ struct TStoreWatcherThread::TShared {
     TKernelHandle StopEvent;        // auto-reset, unnamed
     TKernelHandle DirectoryEvent;   // auto-reset: Directory changed
     std::atomic<bool> StopAsked {false};  // read by the run and by calls it hands over
+    std::atomic<bool> LookAgainAsked {false};
     std::atomic<int> Phase {wpStarting};
     DWORD RetryInterval = 0;         // the owner's, taken at Resume
 
@@ -105,7 +109,9 @@ struct TStoreWatcherThread::TRun {
     ~TRun() {
         // Everything let go before the owner is told the run is over.
         ChangeHandle.Reset();
+        Removal.reset();
         OnChange = nullptr;
+        StoreRoot = nullptr;
         Shared->Phase = wpEnded;
     }
 
@@ -127,6 +133,7 @@ struct TStoreWatcherThread::TRun {
     void Execute() {
         if (Shared->StopAsked) return;
         TIdentityKeysWatch identities;
+        MakeRemovalWatch();
         // The owner knows where it asked us to watch and takes it as watched:
         // only a difference is news to it.
         Directory = Shared->TakeDirectory();
@@ -149,51 +156,94 @@ struct TStoreWatcherThread::TRun {
             // both signalled, the change wins and the stop event stays
             // signalled for the next wait.
             HANDLE handles[4];
-            DWORD count = 0;
-            const DWORD change = armed ? count++ : MAXDWORD;
-            if (armed) handles[change] = ChangeHandle.Get();
-            const DWORD stop = count++;
-            handles[stop] = Shared->StopEvent.Get();
-            const DWORD moved = count++;
-            handles[moved] = Shared->DirectoryEvent.Get();
-            const DWORD keys = identities.Armed() ? count++ : MAXDWORD;
-            if (keys != MAXDWORD) handles[keys] = identities.Event();
+            TWaitSlots slots;
+            if (armed) handles[slots.Change = slots.Count++] = ChangeHandle.Get();
+            handles[slots.Stop = slots.Count++] = Shared->StopEvent.Get();
+            handles[slots.Moved = slots.Count++] = Shared->DirectoryEvent.Get();
+            if (identities.Armed()) handles[slots.Keys = slots.Count++] = identities.Event();
             // Nothing is polled while everything is watched; what is not is
             // looked at again now and then.
             const DWORD timeout = armed && identities.Armed() ? INFINITE : Shared->RetryInterval;
-            const DWORD result = WaitForMultipleObjects(count, handles, FALSE, timeout);
+            // The removal watch's device events are sent to this thread.
+            slots.Messages = Removal != nullptr;
+            const DWORD result = slots.Messages
+                                     ? MsgWaitForMultipleObjects(slots.Count, handles, FALSE, timeout, QS_ALLINPUT)
+                                     : WaitForMultipleObjects(slots.Count, handles, FALSE, timeout);
 
-            if (result == WAIT_OBJECT_0 + change) {
-                // Re-armed before the scan rather than after it: writes made
-                // while the scan runs then signal the handle and cause one
-                // more scan. Windows would also remember them for a re-arm
-                // made after the scan, but not every implementation of the
-                // call does.
-                if (!FindNextChangeNotification(ChangeHandle.Get())) {
-                    LogLine("The store folder's change notification failed (error " +
-                            std::to_string(GetLastError()) + "); watching it again");
-                    ChangeHandle.Reset();
-                }
-                tell = true;
-            } else if (result == WAIT_OBJECT_0 + stop) {
-                return;
-            } else if (result == WAIT_OBJECT_0 + moved) {
-                // Taken at the top of the loop.
-            } else if (result == WAIT_OBJECT_0 + keys) {
-                identities.Fired();
-                tell = true;
-            } else if (result == WAIT_TIMEOUT) {
-                tell = true;
-            } else {
-                // A handle went bad under us: start the watch afresh, not in a
-                // busy loop.
-                LogLine("The store watcher's wait failed (error " + std::to_string(GetLastError()) +
-                        "); watching again shortly");
-                ChangeHandle.Reset();
-                if (WaitForSingleObject(Shared->StopEvent.Get(), Shared->RetryInterval) == WAIT_OBJECT_0) return;
-                tell = true;
+            switch (ClassifyWait(result, slots)) {
+                case TWaitOutcome::Change:
+                    // Re-armed before the scan rather than after it: writes
+                    // made while the scan runs then signal the handle and
+                    // cause one more scan. Windows would also remember them
+                    // for a re-arm made after the scan, but not every
+                    // implementation of the call does.
+                    if (!FindNextChangeNotification(ChangeHandle.Get())) {
+                        LogLine("The store folder's change notification failed (error " +
+                                std::to_string(GetLastError()) + "); watching it again");
+                        Unwatch();
+                    }
+                    tell = true;
+                    break;
+                case TWaitOutcome::Stop:
+                    return;
+                case TWaitOutcome::DirectoryMoved:
+                    // The directory is taken at the top of the loop.
+                    if (Shared->LookAgainAsked.exchange(false)) {
+                        Released = false;
+                        tell = true;
+                    }
+                    break;
+                case TWaitOutcome::IdentityKeys:
+                    identities.Fired();
+                    tell = true;
+                    break;
+                case TWaitOutcome::Message:
+                    PumpMessages();
+                    break;
+                case TWaitOutcome::Timeout:
+                    // A drive let go for its removal is looked at again.
+                    Released = false;
+                    tell = true;
+                    break;
+                case TWaitOutcome::Failed:
+                    // A handle went bad under us: start the watch afresh, not
+                    // in a busy loop.
+                    LogLine("The store watcher's wait failed (error " + std::to_string(GetLastError()) +
+                            "); watching again shortly");
+                    Unwatch();
+                    if (WaitForSingleObject(Shared->StopEvent.Get(), Shared->RetryInterval) == WAIT_OBJECT_0) return;
+                    tell = true;
+                    break;
             }
         }
+    }
+
+    // The window that hears of the drive's removal; without it (the system
+    // would not make it) the drive simply cannot be removed while watched.
+    void MakeRemovalWatch() {
+        try {
+            Removal.reset(new TRemovalWatch);
+        } catch (const std::exception& error) {
+            LogLine(std::string("The store's drive cannot be watched for removal: ") + error.what());
+            return;
+        }
+        Removal->OnRemoval = [this] {
+            ChangeHandle.Reset();
+            Released = true;
+        };
+        Removal->OnRemovalCancelled = [this] { Released = false; };
+    }
+
+    // Lets go of the directory: its change notification and its drive.
+    void Unwatch() {
+        ChangeHandle.Reset();
+        if (Removal) Removal->Release();
+    }
+
+    // Serves the messages of this thread's windows (the device events).
+    void PumpMessages() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
 
     // Moves the watch to the directory the owner asked for, and watches it
@@ -202,29 +252,36 @@ struct TStoreWatcherThread::TRun {
         const std::string dir = Shared->TakeDirectory();
         if (dir != Directory) {
             Directory = dir;
-            ChangeHandle.Reset();
+            Unwatch();
+            Released = false;
             tell = true;
         }
-        if (ChangeHandle.Valid() || Directory.empty()) return;
+        if (ChangeHandle.Valid() || Directory.empty() || Released) return;
         ChangeHandle = WatchDirectory(Directory);
         if (!ChangeHandle.Valid() && Directory != Refused) {
             LogLine("Cannot watch " + Directory + " (error " + std::to_string(GetLastError()) + ")");
             Refused = Directory;
         }
-        if (ChangeHandle.Valid()) Refused.clear();
+        if (ChangeHandle.Valid()) {
+            Refused.clear();
+            if (Removal) Removal->Hold(Directory);
+        }
     }
 
     // Has the owner's thread run OnChange; false when that thread takes no
     // more calls or the watcher is to stop.
     bool RunOnChange(bool armed) {
+        // The paths are looked at here, never on the owner's thread.
+        const TStoreProbe probe = ProbeStore(StoreRoot, armed);
+        if (Shared->StopAsked) return false;
         bool ran = false;
-        const bool returned = Owner.Call([this, armed, &ran] {
+        const bool returned = Owner.Call([this, &probe, &ran] {
             // Stop may have come while this request waited to be served.
             if (Shared->StopAsked) return;
             ran = true;
             // A failed scan is no reason to stop watching.
             try {
-                if (OnChange) OnChange(armed);
+                if (OnChange) OnChange(probe);
             } catch (const std::exception& error) {
                 LogLine(std::string("A scan failed: ") + error.what());
             } catch (...) {
@@ -236,8 +293,11 @@ struct TStoreWatcherThread::TRun {
 
     std::shared_ptr<TShared> Shared;
     TMainThreadCall Owner;
-    std::function<void(bool)> OnChange;
+    std::function<void(const TStoreProbe&)> OnChange;
+    std::function<std::string()> StoreRoot;
     TChangeHandle ChangeHandle;
+    std::unique_ptr<TRemovalWatch> Removal;  // made on the run's own thread
+    bool Released = false;  // the directory was let go for its drive's removal
     std::string Directory;
     std::string Refused;  // the directory last reported as not watchable
 };
@@ -270,10 +330,16 @@ void TStoreWatcherThread::SetDirectory(const std::string& dir) { shared_->SetDir
 void TStoreWatcherThread::Resume() {
     if (!run_) return;
     run_->OnChange = OnChange;
+    run_->StoreRoot = StoreRoot;
     shared_->RetryInterval = RetryInterval;
     if (ResumeThread(thread_->Handle.Get()) == static_cast<DWORD>(-1)) throw Exception("Cannot start the watcher thread");
     // From here on the run belongs to its thread, which may free it at any time.
     run_ = nullptr;
+}
+
+void TStoreWatcherThread::LookAgain() {
+    shared_->LookAgainAsked = true;
+    SetEvent(shared_->DirectoryEvent.Get());
 }
 
 void TStoreWatcherThread::Stop() {

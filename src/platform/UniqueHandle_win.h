@@ -62,6 +62,8 @@ struct TChangeHandleTraits {
     static void Close(HANDLE handle) { FindCloseChangeNotification(handle); }
 };
 using TChangeHandle = TUniqueHandle<TChangeHandleTraits>;
+// Registrations for device events (RegisterDeviceNotification).
+using TDeviceNotification = TUniqueHandle<THandleTraits<HDEVNOTIFY, nullptr, BOOL, UnregisterDeviceNotification>>;
 // Named apart from TRegistryKey, the registry seam's key interface.
 using TRegistryKeyHandle = TUniqueHandle<THandleTraits<HKEY, nullptr, LONG, RegCloseKey>>;
 using TMenu = TUniqueHandle<THandleTraits<HMENU, nullptr, BOOL, DestroyMenu>>;

@@ -48,7 +48,7 @@ public:
     TSetupDialogHolder& operator=(const TSetupDialogHolder&) = delete;
 
     // Opens the dialog on `settings` and returns when it is closed; OK (or
-    // Enter) copies the controls into the settings and writes or removes the
+    // Enter) copies the controls into the settings, saves them, and writes or removes the
     // start-with-Windows entry when its box was changed; Cancel, Esc and the
     // close box change nothing. The thread's other windows keep receiving their
     // messages meanwhile. When this holder's dialog is open already (the

@@ -525,6 +525,8 @@ void TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
     } open(open_, dialog.get());
     if (!dialog->ShowModal()) return;
     dialog->ControlsToSettings(settings);
+    // Written now: a crash, a kill or a power cut must not undo an OK.
+    settings.Save();
     dialog->ApplyStartWithWindows();
 }
 

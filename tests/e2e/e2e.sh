@@ -214,14 +214,33 @@ finish
 check "the end of the session ends the program" "0" "$rc"
 check "and writes the settings" "10" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 
+echo "-- the folder list unreadable at start"
+settings
+new_store
+cp "$store/Folders.dbx" "$tmp/Folders.dbx"
+head -c 2048 /dev/zero >"$store/Folders.dbx"  # being written, at logon
+start
+check "the program runs, its icon there" "icon present" "$(d icon)"
+check "no error box" "no error box" "$(d errorbox 2)"
+check "the log says why nothing is watched" "1" "$(grep -c 'not watching: Folders.dbx cannot be read' "$(log_file)")"
+cp "$tmp/Folders.dbx" "$store/Folders.dbx"
+check "the folder list is read once it is whole" "found" "$(wait_log 'Folder list read: 2 folders' 20)"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+check "mail arriving afterwards is announced" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
+    "$(d popups 1 20 | heads)"
+menu_exit
+finish
+
 echo "-- the store folder missing at start"
 settings
 rm -rf "$store"
 start
 check "the log says why nothing is watched" "1" \
     "$(grep -c 'not watching: store folder not found' "$(log_file)")"
+d drop-icon >/dev/null
 new_store
 check "the store is watched once it is there" "found" "$(wait_log 'Watching Z:' 40)"
+check "an icon the shell lost is put back when its state changes" "icon present" "$(d icon)"
 check "what it held when it came is not announced" "" "$(d popups 0 3 | heads)"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
 check "mail arriving afterwards is" "(Inbox) | From : Erin Example | Subject : Tickets booked" "$(d popups 1 20 | heads)"
@@ -335,6 +354,15 @@ check "no popup starts over it" "" "$(d popups 0 5 | heads)"
 wait "$fullscreen"
 check "the waiting one shows once it has gone" "(Inbox) | From : Lena Example | Subject : While the dialog is open" \
     "$(d popups 1 10 | heads)"
+"$wine" "$driver" maximized 8 >"$tmp/maximized.txt" 2>/dev/null &
+maximized=$!
+for _ in $(seq 100); do grep -q outer "$tmp/maximized.txt" 2>/dev/null && break; sleep 0.1; done
+sleep 0.5
+check "a maximized window is in front, its frame past the screen's edges" "Maximized 1" \
+    "$(d foreground) $(awk '/^outer/ { print ($2 < 0 && $3 < 0) ? 1 : 0 }' "$tmp/maximized.txt")"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/12.eml" >/dev/null
+check "a popup shows over it" "(Inbox) | From : Mallory Example | Subject : Last words" "$(d popups 1 10 | heads)"
+wait "$maximized"
 program="$(winpath "$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")")"
 d tray dblclk >/dev/null
 d wait-title 'Pellumo Setup' 10 >/dev/null
@@ -344,6 +372,7 @@ d toggle 'Pellumo Setup' 'Summarize bursts' >/dev/null
 d press 'Pellumo Setup' ok >/dev/null
 sleep 1
 check "OK writes the Run value: the program's quoted path" "REG_SZ \"$program\"" "$(reg_value "$run_key" Pellumo)"
+check "and the settings, at once" "REG_DWORD 0x0 REG_DWORD 0x0" "$(echo $(query SummarizeAfter) $(query PlaySound))"
 d tray dblclk >/dev/null
 d wait-title 'Pellumo Setup' 10 >/dev/null
 check "switched off" "unchecked" "$(d toggle 'Pellumo Setup' 'Start with Windows')"
@@ -358,13 +387,18 @@ check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x0
 echo "-- a wrongly typed setting"
 settings
 new_store
+reg add "$settings_key" /v PlaySound /t REG_DWORD /d 0 /f
 reg add "$settings_key" /v HintTime /t REG_SZ /d 5 /f
-"$wine" "$exe" >"$tmp/pellumo.log" 2>&1 &
-pid=$!
+start
 check "the error box names the value" "Invalid data type for 'HintTime'" "$(d errorbox 30)"
-finish
-check "the program ends with exit code 1" "1" "$rc"
 check "the value is repaired" "REG_DWORD 0x3" "$(query HintTime)"
+check "the others keep what the user set" "REG_DWORD 0x0 REG_DWORD 0x1" "$(echo $(query PlaySound) $(query UseFading))"
+check "the program runs on" "icon present" "$(d icon)"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+check "and announces mail" "(Inbox) | From : Erin Example | Subject : Tickets booked" "$(d popups 1 20 | heads)"
+menu_exit
+finish
+check "it ends from its menu" "0" "$rc"
 
 for bmp in "$shots"/*.bmp; do
     [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

@@ -4,6 +4,7 @@
 // counted on this (the owner's) thread, which pumps messages while it waits.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <dbt.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +15,8 @@
 
 #include "win/MessagePump.h"
 #include "app/StoreWatcherThread.h"
+#include "app/RemovalWatch_win.h"
+#include "app/WatcherWait_win.h"
 #include "app/MainThreadCall.h"
 #include "platform/Exception.h"
 #include "store/StoreLocation.h"
@@ -43,6 +46,7 @@ uint64_t ProcessCpuMs() {
 struct TScans {
     int Count = 0;
     bool Armed = false;  // as the last scan was told
+    bool Present = false;
     int Depth = 0;
     int MaxDepth = 0;
     DWORD Thread = 0;
@@ -87,9 +91,11 @@ protected:
         auto scans = scans_;
         watcher_->RetryInterval = retryInterval;
         watcher_->SetDirectory(LookUpStoreRoot());
-        watcher_->OnChange = [scans, extra](bool armed) {
+        watcher_->StoreRoot = LookUpStoreRoot;
+        watcher_->OnChange = [scans, extra](const TStoreProbe& probe) {
             scans->Count++;
-            scans->Armed = armed;
+            scans->Armed = probe.Armed;
+            scans->Present = probe.Present;
             scans->Thread = GetCurrentThreadId();
             scans->Depth++;
             scans->MaxDepth = std::max(scans->MaxDepth, scans->Depth);
@@ -147,6 +153,7 @@ using StoreWatcherThread_Stop = WatcherTest;
 using StoreWatcherThread_NoStore = WatcherTest;
 using StoreWatcherThread_FailingScan = WatcherTest;
 using StoreWatcherThread_Idle = WatcherTest;
+using StoreWatcherThread_Removal = WatcherTest;
 
 TEST_F(StoreWatcherThread_Changes, AWriteToAFileCausesOneScanOnTheOwnersThread) {
     Write("Inbox.dbx");
@@ -287,7 +294,7 @@ TEST_F(StoreWatcherThread_Stop, StopBeforeResumeEndsTheRunAsItStarts) {
     UseTempStore();
     watcher_ = std::make_unique<TStoreWatcherThread>();
     auto scans = scans_;
-    watcher_->OnChange = [scans](bool) { scans->Count++; };
+    watcher_->OnChange = [scans](const TStoreProbe&) { scans->Count++; };
     EXPECT_EQ(watcher_->Phase(), wpStarting);
     watcher_->Stop();
     watcher_->Resume();
@@ -326,7 +333,7 @@ TEST_F(StoreWatcherThread_Stop, ReleasingAWatcherNeverResumedIsSafe) {
     UseTempStore();
     watcher_ = std::make_unique<TStoreWatcherThread>();
     auto scans = scans_;
-    watcher_->OnChange = [scans](bool) { scans->Count++; };
+    watcher_->OnChange = [scans](const TStoreProbe&) { scans->Count++; };
     watcher_.reset();
     Write("Inbox.dbx");
     Pump(kQuiet);
@@ -357,8 +364,10 @@ TEST_F(StoreWatcherThread_NoStore, AMissingStoreDirectoryIsLookedForAgainAndWatc
     // Looked at again now and then, the owner told each time.
     ASSERT_TRUE(WaitForScans(2));
     EXPECT_FALSE(scans_->Armed);
+    EXPECT_FALSE(scans_->Present);  // looked at by the watcher, not by the owner
     ASSERT_TRUE(CreateDirectoryA((dir_ + "Later").c_str(), nullptr));
     ASSERT_TRUE(PumpUntil([&] { return scans_->Armed; }, kArrival)) << "the new folder was never watched";
+    EXPECT_TRUE(scans_->Present);
     EXPECT_EQ(watcher_->Phase(), wpWatching);
     const int armedAt = Scans();
     Pump(kQuiet);  // several retry intervals
@@ -461,6 +470,63 @@ TEST_F(StoreWatcherThread_Idle, AWaitingWatcherUsesNoProcessorTime) {
     // And it is still awake.
     Write("Inbox.dbx");
     ASSERT_TRUE(WaitForScans(1));
+}
+
+// What one wait came to: a failed wait is never a change, whichever slot
+// happens to be unused.
+TEST(StoreWatcherThread_Wait, EveryOutcomeIsTakenForWhatItIs) {
+    TWaitSlots all;
+    all.Count = 4, all.Change = 0, all.Stop = 1, all.Moved = 2, all.Keys = 3, all.Messages = true;
+    TWaitSlots unarmed;  // no change notification, no identity keys
+    unarmed.Count = 2, unarmed.Stop = 0, unarmed.Moved = 1;
+    const struct {
+        DWORD Result;
+        const TWaitSlots& Slots;
+        TWaitOutcome Outcome;
+    } cases[] = {
+        {WAIT_OBJECT_0, all, TWaitOutcome::Change},
+        {WAIT_OBJECT_0 + 1, all, TWaitOutcome::Stop},
+        {WAIT_OBJECT_0 + 2, all, TWaitOutcome::DirectoryMoved},
+        {WAIT_OBJECT_0 + 3, all, TWaitOutcome::IdentityKeys},
+        {WAIT_OBJECT_0 + 4, all, TWaitOutcome::Message},
+        {WAIT_TIMEOUT, all, TWaitOutcome::Timeout},
+        {WAIT_FAILED, all, TWaitOutcome::Failed},
+        {WAIT_OBJECT_0, unarmed, TWaitOutcome::Stop},
+        {WAIT_FAILED, unarmed, TWaitOutcome::Failed},  // WAIT_OBJECT_0 + an unused slot's MAXDWORD
+        {WAIT_OBJECT_0 + 2, unarmed, TWaitOutcome::Failed},  // no messages waited for
+        {WAIT_ABANDONED_0, unarmed, TWaitOutcome::Failed},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(static_cast<int>(ClassifyWait(c.Result, c.Slots)), static_cast<int>(c.Outcome)) << c.Result;
+}
+
+// The drive's removal: the folder is let go when the system asks, held again
+// when the removal is called off; events about other handles change nothing.
+TEST_F(StoreWatcherThread_Removal, TheFolderIsLetGoWhenItsDriveIsToBeRemoved) {
+    TRemovalWatch watch;
+    int removals = 0, cancellations = 0;
+    watch.OnRemoval = [&] { ++removals; };
+    watch.OnRemovalCancelled = [&] { ++cancellations; };
+    ASSERT_TRUE(watch.Hold(dir_)) << "no device events for a local folder";
+    ASSERT_NE(watch.FolderHandle(), INVALID_HANDLE_VALUE);
+    auto send = [&](WPARAM event, HDEVNOTIFY registration) {
+        DEV_BROADCAST_HANDLE about {};
+        about.dbch_size = sizeof about;
+        about.dbch_devicetype = DBT_DEVTYP_HANDLE;
+        about.dbch_hdevnotify = registration;
+        return SendMessageW(watch.Hwnd(), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&about));
+    };
+    int other = 0;
+    send(DBT_DEVICEQUERYREMOVE, &other);
+    EXPECT_EQ(removals, 0);
+    EXPECT_NE(watch.FolderHandle(), INVALID_HANDLE_VALUE);
+
+    EXPECT_EQ(send(DBT_DEVICEQUERYREMOVE, watch.Registration()), TRUE) << "the removal must not be refused";
+    EXPECT_EQ(removals, 1);
+    EXPECT_EQ(watch.FolderHandle(), INVALID_HANDLE_VALUE);
+    send(DBT_DEVICEQUERYREMOVEFAILED, watch.Registration());
+    EXPECT_EQ(cancellations, 1);
+    EXPECT_EQ(watch.Registration(), nullptr);
 }
 
 // The dispatcher on its own.
