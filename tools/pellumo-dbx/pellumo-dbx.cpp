@@ -489,11 +489,15 @@ int Settings(const TIndexText& indexText) {
 // The settings loaded and saved back as the program does at its start (a
 // value of the wrong type) and at its end (every value).
 int RepairSettings(const TIndexText& indexText) {
+    std::string error;
     {
-        // Destroying the settings object writes every value back.
+        // Loading repairs a bad value at once; destroying the settings object
+        // writes every value back.
         TNotifierSettings s;
-        PrintSettings(s, s.WindowRect, s.FolderList(), indexText);
+        error = !s.LoadError.empty() ? s.LoadError : s.FolderListError;
+        if (error.empty()) PrintSettings(s, s.WindowRect, s.FolderList(), indexText);
     }
+    if (!error.empty()) throw Exception(error);
     return 0;
 }
 
