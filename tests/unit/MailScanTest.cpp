@@ -69,6 +69,14 @@ protected:
         Write(name, mkstore::WriteMessageFile(messages), step);
     }
 
+    // Inbox holding a, b and c; Lists holding d; all unread.
+    void InboxOfThreeListsOfOne() {
+        Folder("Inbox");
+        Folder("Lists");
+        Write("Inbox", {Mail(1, "a"), Mail(2, "b"), Mail(3, "c")});
+        Write("Lists", {Mail(4, "d")});
+    }
+
     // Subjects of everything queued, oldest first (the queue is emptied).
     std::vector<std::string> Queued(TMailScan& scan) {
         std::vector<std::string> subjects;
@@ -228,10 +236,7 @@ TEST_F(MailScanTest, MessageWithoutTextHasAnEmptyBody) {
 }
 
 TEST_F(MailScanTest, ShuttingDownStopsBeforeTheNextRecord) {
-    Folder("Inbox");
-    Folder("Lists");
-    Write("Inbox", {Mail(1, "a"), Mail(2, "b"), Mail(3, "c")});
-    Write("Lists", {Mail(4, "d")});
+    InboxOfThreeListsOfOne();
     TMailScan scan(folders_);
     scan.ShowNextNotification = [&scan] { scan.Queue.Close(); };
     scan.ScanFolders(false);
@@ -310,10 +315,7 @@ TEST_F(MailScanTest, MessagesNotAllWrittenYetWaitUnseenForALaterScan) {
 }
 
 TEST_F(MailScanTest, AnErrorMidFolderLosesNothingAndSparesTheOtherFolders) {
-    Folder("Inbox");
-    Folder("Lists");
-    Write("Inbox", {Mail(1, "a"), Mail(2, "b"), Mail(3, "c")});
-    Write("Lists", {Mail(4, "d")});
+    InboxOfThreeListsOfOne();
     TMailScan scan(folders_);
     int calls = 0;
     scan.HoldBack = [&] {
