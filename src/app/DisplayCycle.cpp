@@ -214,7 +214,8 @@ void TPopupCycle::Present(const TPopupSettings& settings) {
     // A summary's subject line is its count, not a subject.
     view_.SetTexts(FolderLineWithWaiting(), "From : " + shown.Sender,
                    summary ? shown.Subject : "Subject : " + shown.Subject, shown.Body, summary);
-    view_.SetGradient(settings.BeginColor, settings.EndColor);
+    // A folder with a colour of its own starts its popups' gradient with it.
+    view_.SetGradient(shown.Color.value_or(settings.BeginColor), settings.EndColor);
 }
 
 std::string TPopupCycle::FolderLineWithWaiting() const {

@@ -1,8 +1,8 @@
 #include "app/MailScan.h"
 
-#include <cctype>
 #include <iterator>
 
+#include "content/AsciiText.h"
 #include "content/CharsetConverter.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
@@ -10,20 +10,13 @@
 
 namespace pellumo {
 
-namespace {
-std::string Upper(std::string text) {
-    for (char& ch : text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    return text;
-}
-}  // namespace
-
 bool TSeenIds::Contains(const std::string& folderId, const std::string& messageId) const {
-    const auto folder = folders_.find(Upper(folderId));
-    return folder != folders_.end() && folder->second.count(Upper(messageId)) != 0;
+    const auto folder = folders_.find(asciitext::UpperCase(folderId));
+    return folder != folders_.end() && folder->second.count(asciitext::UpperCase(messageId)) != 0;
 }
 
 void TSeenIds::Add(const std::string& folderId, const std::string& messageId) {
-    folders_[Upper(folderId)].insert(Upper(messageId));
+    folders_[asciitext::UpperCase(folderId)].insert(asciitext::UpperCase(messageId));
 }
 
 size_t TSeenIds::Count() const {
@@ -33,7 +26,7 @@ size_t TSeenIds::Count() const {
 }
 
 void TSeenIds::KeepOnly(const std::string& folderId, const std::unordered_set<std::string>& present) {
-    const auto folder = folders_.find(Upper(folderId));
+    const auto folder = folders_.find(asciitext::UpperCase(folderId));
     if (folder == folders_.end()) return;
     std::unordered_set<std::string>& ids = folder->second;
     for (auto id = ids.begin(); id != ids.end();) id = present.count(*id) ? std::next(id) : ids.erase(id);
@@ -41,7 +34,7 @@ void TSeenIds::KeepOnly(const std::string& folderId, const std::unordered_set<st
 
 void TSeenIds::KeepFolders(const TFolderList& folders) {
     std::unordered_set<std::string> listed;
-    for (const TFolderListEntry& entry : folders) listed.insert(Upper(entry.FolderId));
+    for (const TFolderListEntry& entry : folders) listed.insert(asciitext::UpperCase(entry.FolderId));
     for (auto folder = folders_.begin(); folder != folders_.end();)
         folder = listed.count(folder->first) ? std::next(folder) : folders_.erase(folder);
 }
@@ -103,7 +96,7 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     for (reader.First(); !reader.Eof(); reader.Next()) {
         if (Queue.Closed()) return;
         const TDbxMessageRecord& msg = *reader.Current();
-        present.insert(Upper(msg.Id));
+        present.insert(asciitext::UpperCase(msg.Id));
         if (recordOnly) {
             SeenIds.Add(entry.FolderId, msg.Id);
         } else if (!msg.IsRead() && !SeenIds.Contains(entry.FolderId, msg.Id)) {
@@ -112,7 +105,7 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
                 unfinished = true;
                 continue;
             }
-            QueueNotification(msg, info.Record->Name, text);
+            QueueNotification(msg, entry, text);
             SeenIds.Add(entry.FolderId, msg.Id);
             if (ShowNextNotification) ShowNextNotification();
         }
@@ -147,11 +140,13 @@ bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageReco
     return true;
 }
 
-void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const std::string& folder,
+void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const TFolderListEntry& folder,
                                   const TMessageText& text) {
     if (HoldBack && HoldBack()) return;
     std::unique_ptr<TNotification> info(new TNotification);
-    info->Folder = SystemTextToUtf8(folder);
+    info->Folder = SystemTextToUtf8(folder.Info->Record->Name);
+    info->FolderId = folder.FolderId;
+    info->Color = folder.Info->Color;
     info->Sender = text.Names.Sender.empty() ? SystemTextToUtf8(msg.SenderName) : text.Names.Sender;
     info->Subject = text.Names.Subject.empty() ? SystemTextToUtf8(msg.Subject) : text.Names.Subject;
     info->Body = text.Body;

@@ -80,9 +80,9 @@ public:
     };
     // Queues a notification, unless HoldBack drops it; ShowNextNotification
     // is the caller's to call. Sender and subject come from Text, else from
-    // the index record (system code page); the folder name from Folder
-    // (system code page).
-    void QueueNotification(const TDbxMessageRecord& msg, const std::string& folder, const TMessageText& text);
+    // the index record (system code page); the folder's name (system code
+    // page), Id and colour from Folder.
+    void QueueNotification(const TDbxMessageRecord& msg, const TFolderListEntry& folder, const TMessageText& text);
 
     TSeenIds SeenIds;
     TNotificationQueue Queue;

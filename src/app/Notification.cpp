@@ -1,5 +1,6 @@
 #include "app/Notification.h"
 
+#include <algorithm>
 #include <set>
 
 #include "platform/Utf8Text.h"
@@ -51,6 +52,13 @@ void TNotificationQueue::Clear() {
     items_.clear();
 }
 
+void TNotificationQueue::RemoveIf(const std::function<bool(const TNotification&)>& drop) {
+    TLockGuard guard(lock_);
+    items_.erase(std::remove_if(items_.begin(), items_.end(),
+                                [&](const std::unique_ptr<TNotification>& item) { return item && drop(*item); }),
+                 items_.end());
+}
+
 size_t TNotificationQueue::Count() {
     TLockGuard guard(lock_);
     return items_.size();
@@ -70,12 +78,13 @@ std::string SharedOrCount(const std::set<std::string>& texts, const char* noun) 
 }  // namespace
 
 TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items) {
-    std::set<std::string> folders, senders;
+    std::set<std::string> folders, folderIds, senders;
     TNotification summary;
     bool anyHigh = false, allLow = true;
     size_t lines = 0;
     for (const auto& item : items) {
         folders.insert(item->Folder);
+        folderIds.insert(item->FolderId);
         senders.insert(item->Sender);
         anyHigh = anyHigh || item->Priority == mpHigh;
         allLow = allLow && item->Priority == mpLow;
@@ -91,6 +100,10 @@ TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items
     }
     summary.Priority = anyHigh ? mpHigh : allLow ? mpLow : mpNormal;
     summary.Folder = SharedOrCount(folders, "folders");
+    if (folderIds.size() == 1 && !items.empty()) {
+        summary.FolderId = items.front()->FolderId;
+        summary.Color = items.front()->Color;
+    }
     summary.Sender = SharedOrCount(senders, "senders");
     summary.Subject = std::to_string(items.size()) + " new messages";
     return summary;

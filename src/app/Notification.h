@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct TNotification {
     std::string Subject;
     std::string Body;
     TMailPriority Priority = mpNormal;
+    std::string FolderId;           // the watched folder's record Id
+    std::optional<uint32_t> Color;  // the folder's popup colour; none: the Start colour
 };
 
 // Notifications waiting to be shown, oldest first. Each add, take and clear
@@ -49,6 +52,8 @@ public:
     // Every entry, oldest first, now the caller's.
     std::vector<std::unique_ptr<TNotification>> TakeAll();
     void Clear();
+    // Drops every entry for which Drop answers true.
+    void RemoveIf(const std::function<bool(const TNotification&)>& drop);
     size_t Count();
     void Close() { closed_ = true; }
     bool Closed() const { return closed_; }
@@ -62,7 +67,8 @@ private:
 // One notification standing for several (at least two): subject "N new
 // messages"; folder and sender the one all share, else "N folders" and "N
 // senders"; the body one "Sender: Subject" line each, oldest first, the
-// hundred first then a line "…"; high priority when any is, low when all are.
+// hundred first then a line "…"; high priority when any is, low when all
+// are; the folder's colour when all are of one folder.
 TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items);
 
 // Whether a notification is dropped instead of shown: the user does not want

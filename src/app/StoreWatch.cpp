@@ -1,5 +1,7 @@
 #include "app/StoreWatch.h"
 
+#include <set>
+
 #include "app/ProgramStart.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
@@ -71,7 +73,7 @@ void TStoreWatch::ReadFolderList() {
     try {
         std::unique_ptr<TDbxFolderNode> tree = BuildFolderTree(root_, inputs_.IdentityName());
         // The old records stay alive until the list no longer points at them.
-        UpdateWatchedFolders(*tree, folders_);
+        UpdateWatchedFolders(*tree, folders_, Choices());
         scan_.SeenIds.KeepFolders(folders_);
         tree_ = std::move(tree);
         noFolderList_ = false;
@@ -82,6 +84,17 @@ void TStoreWatch::ReadFolderList() {
         LogLine(std::string(kFolderListFile) + ": " + error.what() + "; the folders watched so far stay");
         if (!tree_) noFolderList_ = true;
     }
+}
+
+void TStoreWatch::FolderChoicesChanged() {
+    if (!tree_) return;
+    UpdateWatchedFolders(*tree_, folders_, Choices());
+    scan_.SeenIds.KeepFolders(folders_);
+    std::set<std::string> watched;
+    for (const TFolderListEntry& entry : folders_) watched.insert(entry.FolderId);
+    scan_.Queue.RemoveIf([&](const TNotification& item) { return !watched.count(item.FolderId); });
+    LogLine("Folders chosen: " + std::to_string(folders_.size()) + " folders watched");
+    if (present_) LogSkipped(scan_.StoreChanged());
 }
 
 void TStoreWatch::SetState(TWatchState state) {

@@ -32,6 +32,9 @@ public:
     struct TInputs {
         std::function<std::string()> StoreRoot;     // asked afresh every time
         std::function<std::string()> IdentityName;
+        // The current identity's folder choices, asked whenever the watched
+        // list is made (not set: every folder takes its default).
+        std::function<TFolderChoices()> FolderChoices;
     };
 
     // Tree and Folders are the settings' folder tree and watched list, as the
@@ -55,6 +58,12 @@ public:
     // The same, the store looked at on this thread.
     void Refresh(bool armed) { Refresh(ProbeStore(inputs_.StoreRoot, armed)); }
 
+    // The user chose other folders: the list is made again from the tree.
+    // A folder newly watched is read at once, as a baseline (what it holds
+    // is not announced, what comes next is); one no longer watched is
+    // dropped, and what of it still waits in the queue is not shown.
+    void FolderChoicesChanged();
+
     // The folder the watcher is to watch: the store's, while it exists.
     std::string Directory() const;
     TWatchState State() const { return state_; }
@@ -63,6 +72,7 @@ public:
 
 private:
     void ReadFolderList();
+    TFolderChoices Choices() const { return inputs_.FolderChoices ? inputs_.FolderChoices() : TFolderChoices(); }
     void SetState(TWatchState state);
     static void LogSkipped(const std::vector<TSkippedFolder>& skipped);
 

@@ -6,6 +6,7 @@
 #include "platform/Exception.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
+#include "settings/FolderChoices.h"
 #include "settings/HintTimeValue.h"
 #include "settings/WindowLocation.h"
 #include "store/StoreLocation.h"
@@ -115,7 +116,7 @@ void TNotifierSettings::Save() {
 
 void LoadFolders(TNotifierSettings& settings) {
     settings.FolderTree = BuildFolderTree();
-    AddWatchedFolders(*settings.FolderTree, settings.FolderList());
+    AddWatchedFolders(*settings.FolderTree, settings.FolderList(), LoadFolderChoices(GetIdentityId()));
 }
 
 }  // namespace pellumo

@@ -45,6 +45,11 @@ std::string GetIdentityName() {
     return identity ? identity->ReadString("Username") : std::string();
 }
 
+std::string GetIdentityId() {
+    const auto identities = CurrentUserRegistry().OpenKey(kIdentities, false, TKeyAccess::Read);
+    return identities ? identities->ReadString(kLastUserId) : std::string();
+}
+
 std::unique_ptr<TDbxFolderNode> BuildFolderTree() {
     return BuildFolderTree(GetStoreRoot(), GetIdentityName());
 }

@@ -20,6 +20,10 @@ std::string LookUpStoreRoot();
 // The identity's display name, or empty.
 std::string GetIdentityName();
 
+// The identity's registry name, its GUID in braces ("Last User ID"), looked
+// up every time; empty when there is none.
+std::string GetIdentityId();
+
 // The folder tree of the current identity's store.
 std::unique_ptr<TDbxFolderNode> BuildFolderTree();
 

@@ -1,8 +1,13 @@
 #pragma once
-// The watched-folder list: one TFolderInfo per folder of the tree whose
-// record has Kind 1, in the order the new-mail scan walks them.
+// The watched-folder list: one TFolderInfo per folder of the tree that is
+// watched, in the order the new-mail scan walks them. An Inbox is watched
+// unless the user says otherwise; any other folder with a message file of
+// its own (Outbox, Sent Items and the user's folders, where the mail
+// client's message rules file mail) when the user ticks it.
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,15 +18,15 @@
 namespace pellumo {
 
 struct TFolderInfo {
-    static constexpr uint32_t kInfoBackgroundColor = 0x80000018;  // system colour COLOR_INFOBK
-
     const TDbxFolderRecord* Record = nullptr;  // owned by its tree node
-    uint32_t Color = kInfoBackgroundColor;
+    // The popup's start colour for this folder's mail; none: the settings' Start colour.
+    std::optional<uint32_t> Color;
     bool Enabled = false;
     TFileStamp LastAge;  // the file's stamp when the scan last looked at it
     // Set for a folder the program has not read yet (a folder made while it
-    // runs, or every folder of a store it moved to): its next reading only
-    // records what it holds as seen, announcing nothing.
+    // runs, one the user has just ticked, or every folder of a store it
+    // moved to): its next reading only records what it holds as seen,
+    // announcing nothing.
     bool Baseline = false;
 };
 
@@ -31,18 +36,44 @@ struct TFolderListEntry {
 };
 using TFolderList = std::vector<TFolderListEntry>;
 
-// The folder record Kind that marks a folder to watch.
-const uint8_t kWatchedFolderKind = 1;
+// What the user chose for one folder; what is not set takes its default.
+struct TFolderChoice {
+    std::optional<bool> Watch;
+    std::optional<uint32_t> Color;  // in the settings' colour encoding
+    bool operator==(const TFolderChoice& o) const { return Watch == o.Watch && Color == o.Color; }
+    bool operator!=(const TFolderChoice& o) const { return !(*this == o); }
+};
+// One identity's choices by folder Id (upper-case hex, as the records write it).
+using TFolderChoices = std::map<std::string, TFolderChoice>;
+
+// The choice for a folder Id in any letter case; null when there is none.
+const TFolderChoice* ChoiceFor(const TFolderChoices& choices, const std::string& folderId);
+
+// The folder record Kind of the Inbox, watched unless the user says otherwise.
+const uint8_t kInboxFolderKind = 1;
+
+enum class TWatchReason {
+    Inbox,      // an Inbox left as it is
+    Chosen,     // ticked by the user
+    NotChosen,  // not ticked (or an Inbox unticked)
+    NoFile,     // no message file of its own: an account, the local folders' node
+};
+TWatchReason WatchReason(const TDbxFolderRecord& record, const TFolderChoices& choices);
+inline bool IsWatched(TWatchReason reason) { return reason == TWatchReason::Inbox || reason == TWatchReason::Chosen; }
+// "inbox", "chosen", "not chosen", "no file".
+const char* WatchReasonText(TWatchReason reason);
+// Whether the folder has a message file of its own (and so can be watched).
+bool HasMessageFile(const TDbxFolderRecord& record);
 
 // Appends the watched folders of the subtree at Node to List: depth first,
 // each parent before its children, children in tree order. A node without a
 // parent (the root) is never added.
-void AddWatchedFolders(const TTreeNode& node, TFolderList& list);
+void AddWatchedFolders(const TTreeNode& node, TFolderList& list, const TFolderChoices& choices = {});
 
 // Replaces List with the watched folders of the subtree at Node (a newer
-// reading of the same store's folder list), in that order. A folder already
-// in List (same Id and file) keeps what the scan knows of it; a new one is
-// marked for a baseline reading; one no longer there is dropped.
-void UpdateWatchedFolders(const TTreeNode& node, TFolderList& list);
+// reading of the same store's folder list, or new choices), in that order. A
+// folder already in List (same Id and file) keeps what the scan knows of it;
+// a new one is marked for a baseline reading; one no longer there is dropped.
+void UpdateWatchedFolders(const TTreeNode& node, TFolderList& list, const TFolderChoices& choices = {});
 
 }  // namespace pellumo

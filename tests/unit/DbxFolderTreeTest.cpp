@@ -169,8 +169,8 @@ TEST(TDbxFolderTreeBuilder_Reader, ReaderKeepsItsOwnHandlerAfterBuildAndAfterAFa
 }
 
 TEST(AddWatchedFolders, KindOneFoldersDepthFirstParentsFirstRootNever) {
-    auto root = Build({F(1, 0, "top", "", "", 1), F(2, 1, "mid", "", "", 2), F(3, 2, "deep", "", "", 1),
-                       F(4, 0, "second", "", "", 1), F(5, 1, "sibling", "", "", 1)});
+    auto root = Build({F(1, 0, "top", "t.dbx", "", 1), F(2, 1, "mid", "m.dbx", "", 2), F(3, 2, "deep", "d.dbx", "", 1),
+                       F(4, 0, "second", "s.dbx", "", 1), F(5, 1, "sibling", "b.dbx", "", 1)});
     ASSERT_EQ(Shape(*root), "me[second top[sibling mid[deep]]]");
     EXPECT_EQ(WatchedIds(*root), "000004 000001 000005 000003");
     EXPECT_EQ(WatchedIds(*root->Items(1)), "000001 000005 000003");
@@ -179,6 +179,7 @@ TEST(AddWatchedFolders, KindOneFoldersDepthFirstParentsFirstRootNever) {
     // between is passed through.
     auto record = std::make_unique<TDbxFolderRecord>();
     record->Kind = 1;
+    record->FileName = "identity.dbx";
     TDbxFolderNode top("identity", std::move(record));
     TTreeNode* plain = top.Add(std::make_unique<TTreeNode>("plain"));
     plain->Add(std::move(root));
@@ -189,14 +190,14 @@ TEST(AddWatchedFolders, KindOneFoldersDepthFirstParentsFirstRootNever) {
     EXPECT_EQ(list[0].FolderId, "kept");
     const TFolderInfo& info = *list[1].Info;
     EXPECT_EQ(info.Record, Child(*plain->Items(0), 0).Record.get());
-    EXPECT_EQ(info.Color, 0x80000018u);
+    EXPECT_FALSE(info.Color);
     EXPECT_TRUE(info.Enabled);
     EXPECT_EQ(info.LastAge, TFileStamp());
 }
 
 TEST(AddWatchedFolders, ChainOfAHundredThousandFoldersBuildsWatchesAndFrees) {
     std::vector<mkstore::Folder> chain;
-    for (uint32_t i = 1; i <= 100000; ++i) chain.push_back(F(i, i - 1, "f", "", "", 1));
+    for (uint32_t i = 1; i <= 100000; ++i) chain.push_back(F(i, i - 1, "f", "f.dbx", "", 1));
     auto root = Build(chain);
     TFolderList list;
     AddWatchedFolders(*root, list);

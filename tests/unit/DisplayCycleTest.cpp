@@ -416,6 +416,13 @@ TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
     EXPECT_EQ("2 new messages", one.Subject);
     EXPECT_EQ("Ann: Hi\r\nAnn: Lunch", one.Body);
     EXPECT_EQ(mpHigh, one.Priority);
+    // The folder's colour only when all are of one folder.
+    EXPECT_EQ(0x00336699u, SummaryOf(items({{"Lists", "Ann", "a", "", mpNormal, "000012", 0x00336699},
+                                            {"Lists", "Bob", "b", "", mpNormal, "000012", 0x00336699}}))
+                               .Color.value_or(0));
+    EXPECT_FALSE(SummaryOf(items({{"Lists", "Ann", "a", "", mpNormal, "000012", 0x00336699},
+                                  {"Inbox", "Bob", "b", "", mpNormal, "000004"}}))
+                     .Color);
     const TNotification mixed = SummaryOf(items(
         {{"Inbox", "Ann", "Hi", "", mpLow}, {"Lists", "Bob", "News", "", mpLow}, {"Inbox", "Cy", "Re: Hi", "", mpNormal}}));
     EXPECT_EQ("2 folders", mixed.Folder);
@@ -490,6 +497,12 @@ TEST_F(DisplayCycle, FillsTheLabelsAndTheGradientOfEachNotification) {
     EXPECT_EQ("Subject : Hi", view.subject);
     EXPECT_EQ("Text", view.body);
     EXPECT_EQ(0x00EBB170u, view.begin);
+    EXPECT_EQ(0x000000FFu, view.end);
+    // A folder with a colour of its own starts the gradient with it.
+    cycle_.reset(), queue.Clear(), view = TFakeView();
+    queue.Add(std::unique_ptr<TNotification>(new TNotification{"Lists", "Cy", "News", "", mpNormal, "000012", 0x00336699}));
+    Cycle().ShowNextNotification();
+    EXPECT_EQ(0x00336699u, view.begin);
     EXPECT_EQ(0x000000FFu, view.end);
 }
 

@@ -7,7 +7,9 @@
 
 #include "DbxWriter.h"
 #include "platform/Exception.h"
+#include "settings/FolderChoices.h"
 #include "settings/NotifierSettings.h"
+#include "store/DbxFormat.h"
 #include "settings/WindowLocation.h"
 #include "unit/RegistryFixture.h"
 
@@ -168,6 +170,56 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
         EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x00123456u);
         EXPECT_EQ(TNotifierSettings().LoadError, "");
     }
+}
+
+// Which folders are watched: each folder's kind and file against what the
+// user stored for it under the identity; a bad value counts as no choice.
+TEST_F(NotifierSettingsTest, StoredFolderChoicesDecideWhatIsWatched) {
+    const std::string identity = "{00000000-0000-0000-0000-0000000000A1}";
+    const std::string key = FolderChoicesKey(identity);
+    const std::string dword1("\x01\0\0\0", 4);
+    const struct {
+        const char* what;
+        uint8_t kind;
+        const char* file;
+        const char* storeId;
+        std::vector<std::pair<const char*, std::pair<TRegDataType, std::string>>> stored;
+        const char* reason;
+        uint32_t color;  // 0: none
+    } cases[] = {
+        {"an inbox left alone", 1, "Inbox.dbx", "", {}, "inbox", 0},
+        {"an inbox unticked", 1, "Inbox2.dbx", "", {{"Watch", {rdInteger, std::string(4, '\0')}}}, "not chosen", 0},
+        {"a folder rules file into", 0, "Lists.dbx", "", {}, "not chosen", 0},
+        {"that folder ticked, in blue", 0, "Family.dbx", "",
+         {{"Watch", {rdInteger, dword1}}, {"Color", {rdInteger, std::string("\x99\x66\x33\0", 4)}}}, "chosen",
+         0x00336699},
+        {"Sent Items ticked", 3, "Sent Items.dbx", "", {{"Watch", {rdInteger, dword1}}}, "chosen", 0},
+        {"Watch as text on an inbox", 1, "Inbox3.dbx", "", {{"Watch", {rdString, std::string("0\0", 2)}}}, "inbox", 0},
+        {"Watch too long on a folder", 0, "Long.dbx", "", {{"Watch", {rdInteger, dword1 + dword1}}}, "not chosen", 0},
+        {"Color as binary", 0, "Bin.dbx", "", {{"Watch", {rdInteger, dword1}}, {"Color", {rdBinary, "\x01\x02"}}}, "chosen",
+         0},
+        {"an account ticked: no file", 0, "", "{ACCOUNT}", {{"Watch", {rdInteger, dword1}}}, "no file", 0},
+        {"a record naming no file", 1, "", "", {}, "no file", 0},
+    };
+    uint32_t id = 0xA0;
+    for (const auto& c : cases) {
+        const std::string folderKey = key + "\\" + dbx::FormatId(++id);
+        for (const auto& value : c.stored) Put(folderKey, value.first, value.second.first, value.second.second);
+    }
+    Key(key + "\\Not an Id");  // passed over
+    PutInteger(FolderChoicesKey("{another identity}") + "\\0000A3", "Watch", 1);
+    const TFolderChoices choices = LoadFolderChoices(identity);
+    id = 0xA0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TDbxFolderRecord record;
+        record.Id = dbx::FormatId(++id), record.Kind = c.kind, record.FileName = c.file, record.StoreId = c.storeId;
+        EXPECT_EQ(c.reason, std::string(WatchReasonText(WatchReason(record, choices))));
+        const TFolderChoice* choice = ChoiceFor(choices, record.Id);
+        EXPECT_EQ(c.color, choice && choice->Color ? *choice->Color : 0u);
+    }
+    // Another identity's tick is its own (0000A3 above stayed unticked).
+    EXPECT_NE(nullptr, ChoiceFor(LoadFolderChoices("{another identity}"), "0000a3"));
 }
 
 // A value that is there but cannot be read is an error, never a default.

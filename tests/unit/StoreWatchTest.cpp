@@ -26,9 +26,9 @@ mkstore::Message Mail(uint32_t id, const std::string& subject) {
     return m;
 }
 
-mkstore::Folder Watched(uint32_t id, const std::string& name) {
+mkstore::Folder Watched(uint32_t id, const std::string& name, uint8_t kind = 1) {
     mkstore::Folder f;
-    f.id = id, f.name = name, f.fileName = name + ".dbx", f.kind = 1;
+    f.id = id, f.name = name, f.fileName = name + ".dbx", f.kind = kind;
     return f;
 }
 
@@ -83,7 +83,9 @@ protected:
     std::unique_ptr<TDbxFolderNode> tree_;
     TFolderList folders_;
     TMailScan scan_{folders_};
-    TStoreWatch watch_{scan_, tree_, folders_, {[this] { return registryRoot_; }, [] { return std::string("me"); }}};
+    TFolderChoices choices_;
+    TStoreWatch watch_{scan_, tree_, folders_,
+                       {[this] { return registryRoot_; }, [] { return std::string("me"); }, [this] { return choices_; }}};
 };
 
 using Subjects = std::vector<std::string>;
@@ -148,6 +150,37 @@ TEST_F(StoreWatchTest, AFolderListUnreadableAtStartIsReadOnceItIsWhole) {
     Messages("Inbox", {Mail(1, "present at start"), Mail(2, "new")});
     watch_.Refresh(true);
     EXPECT_EQ(Queued(), Subjects{"Inbox: new"});
+}
+
+TEST_F(StoreWatchTest, AFolderTickedIsWatchedFromThenOnAndOneUntickedAtOnceNoMore) {
+    Folders({Watched(1, "Inbox"), Watched(2, "Lists", 0)});
+    Messages("Inbox", {Mail(1, "a")});
+    Messages("Lists", {Mail(1, "unread for long")});
+    Start();
+    ASSERT_EQ(folders_.size(), 1u);
+    Messages("Lists", {Mail(1, "unread for long"), Mail(2, "filed by a rule")});
+    watch_.Refresh(true);
+    EXPECT_TRUE(Queued().empty()) << "not watched by default";
+
+    choices_["000002"].Watch = true;
+    choices_["000002"].Color = 0x00336699;
+    watch_.FolderChoicesChanged();
+    EXPECT_TRUE(Queued().empty()) << "what it held when ticked is not announced";
+    Messages("Lists", {Mail(1, "unread for long"), Mail(2, "filed by a rule"), Mail(3, "after the tick")});
+    watch_.Refresh(true);
+    ASSERT_EQ(scan_.Queue.Count(), 1u);
+    EXPECT_EQ(scan_.Queue.Take()->Color.value_or(0), 0x00336699u);
+
+    Messages("Lists", {Mail(1, "unread for long"), Mail(3, "after the tick"), Mail(4, "waiting")});
+    Messages("Inbox", {Mail(1, "a"), Mail(2, "b")});
+    watch_.Refresh(true);
+    ASSERT_EQ(scan_.Queue.Count(), 2u);
+    choices_["000002"].Watch = false;
+    watch_.FolderChoicesChanged();
+    EXPECT_EQ(Queued(), Subjects{"Inbox: b"}) << "what waits of an unticked folder is not shown";
+    Messages("Lists", {Mail(1, "unread for long"), Mail(5, "after the untick")});
+    watch_.Refresh(true);
+    EXPECT_TRUE(Queued().empty());
 }
 
 }  // namespace
