@@ -24,6 +24,7 @@
 #include "platform/UniqueHandle_win.h"
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
+#include "settings/FolderChoices.h"
 #include "settings/NotifierSettings.h"
 #include "store/StoreLocation.h"
 
@@ -257,7 +258,7 @@ void TApplication::Start() {
 std::string TApplication::StartWatching() {
     TNotifierSettings& settings = *settings_;
     storeWatch_.reset(new TStoreWatch(*scan_, settings.FolderTree, settings.FolderList(),
-                                      {LookUpStoreRoot, GetIdentityName}));
+                                      {LookUpStoreRoot, GetIdentityName, [] { return LoadFolderChoices(GetIdentityId()); }}));
     storeWatch_->OnStateChange = [this](TWatchState state) {
         tray_->SetState(WatchStateTip(state), state != TWatchState::Watching);
     };
@@ -351,7 +352,9 @@ void TApplication::ShowTrayMenu() {
 
 void TApplication::OpenSettings() {
     scan_->Queue.Clear();
-    setupDialog_.ShowSetupDialog(*settings_);
+    // The folders chosen take effect at once; the program may have begun to
+    // end while the dialog was open.
+    if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) storeWatch_->FolderChoicesChanged();
 }
 
 void TApplication::OnExitCommand() { PostQuitMessage(0); }

@@ -54,6 +54,8 @@ public:
     void SetSelectedColor(TColor color);
     void SetCustomColor(TColor color);
     void SetUseCustomColor(bool use);
+    // A first entry "Default" (kDefaultColor) drawn in Shown; see TColorList.
+    void SetDefaultEntry(TColor shown);
 
     const TColorList& List() const;
     // The combo box's HWND.

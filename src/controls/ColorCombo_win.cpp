@@ -211,6 +211,11 @@ void TColorCombo::SetUseCustomColor(bool use) {
     if (SendMessageW(impl_->Hwnd(), CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(impl_->list.Items().size()))
         impl_->SyncItems();
 }
+void TColorCombo::SetDefaultEntry(TColor shown) {
+    impl_->list.SetDefaultEntry(shown);
+    // A new entry, or the same one in another colour: the window follows.
+    impl_->SyncItems();
+}
 const TColorList& TColorCombo::List() const { return impl_->list; }
 void* TColorCombo::Handle() const { return impl_->Hwnd(); }
 

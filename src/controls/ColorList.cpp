@@ -62,7 +62,10 @@ bool IsNamedColor(TColor color) {
 
 void TColorList::SetSelectedColor(TColor color) {
     if (color == selectedColor_) return;
-    if (IsNamedColor(color)) {
+    if (color == kDefaultColor && hasDefault_) {
+        selectedColor_ = color;
+        if (built_) SetItemIndex(0);
+    } else if (IsNamedColor(color)) {
         selectedColor_ = color;
         if (built_) SetItemIndex(FirstIndexOf(color));
     } else if (useCustomColor_) {
@@ -97,8 +100,24 @@ void TColorList::SetUseCustomColor(bool use) {
     if (itemIndex_ < 0) SetItemIndex(0);
 }
 
+void TColorList::SetDefaultEntry(TColor shown) {
+    const bool added = !hasDefault_;
+    hasDefault_ = true;
+    defaultShown_ = shown;
+    if (!built_) return;
+    if (!added) {
+        items_[0].Color = shown;
+        return;
+    }
+    const int kept = itemIndex_;
+    items_.insert(items_.begin(), TColorListItem{kDefaultText, shown});
+    // The same entry stays selected, one further down.
+    itemIndex_ = kept >= 0 ? kept + 1 : kept;
+}
+
 void TColorList::BuildItems() {
     items_.clear();
+    if (hasDefault_) items_.push_back({kDefaultText, defaultShown_});
     for (const TNamedColor& named : kNamedColors) items_.push_back({named.Identifier + 2, named.Value});
     if (useCustomColor_) items_.push_back({kCustomText, customColor_});
     built_ = true;
@@ -114,12 +133,13 @@ void TColorList::SelectItem(int index) {
 void TColorList::SetItemIndex(int index) {
     if (index == itemIndex_) return;
     itemIndex_ = index;
-    if (index >= 0) selectedColor_ = items_[index].Color;
+    if (index >= 0) selectedColor_ = hasDefault_ && index == 0 ? kDefaultColor : items_[index].Color;
     if (OnChange) OnChange();
 }
 
 int TColorList::FirstIndexOf(TColor color) const {
-    for (size_t i = 0; i < items_.size(); ++i)
+    if (hasDefault_ && color == kDefaultColor) return 0;
+    for (size_t i = NamedIndex(); i < items_.size(); ++i)
         if (items_[i].Color == color) return static_cast<int>(i);
     return -1;
 }

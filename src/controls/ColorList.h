@@ -24,6 +24,9 @@ bool IsNamedColor(TColor color);
 
 // SelectedColor when no entry is selected (the control's -1).
 constexpr TColor kNoSelectedColor = 0xFFFFFFFFu;
+// SelectedColor of the "Default" entry: no colour of its own (never a colour
+// value: neither 0x00BBGGRR nor a system colour).
+constexpr TColor kDefaultColor = 0xFFFFFFFEu;
 
 struct TColorListItem {
     std::string Text;
@@ -33,6 +36,7 @@ struct TColorListItem {
 class TColorList {
 public:
     static constexpr const char* kCustomText = "Custom";
+    static constexpr const char* kDefaultText = "Default";
 
     // Called whenever the selected entry changes, by the user or by code;
     // clearing the selection is a change too. SelectedColor already follows.
@@ -54,9 +58,17 @@ public:
     // selects the first entry.
     void SetUseCustomColor(bool use);
 
-    // The entries are made when the control's window is: the named colours,
-    // then "Custom" carrying CustomColor, with the first entry of
-    // SelectedColor's colour selected. Until then the setters only store.
+    // A first entry "Default" standing for no colour of its own
+    // (kDefaultColor), drawn in Shown (what the default is); calling it again
+    // changes only the colour it is drawn in. Entries already built are made
+    // again, the selection kept.
+    void SetDefaultEntry(TColor shown);
+    bool HasDefaultEntry() const { return hasDefault_; }
+
+    // The entries are made when the control's window is: "Default" when
+    // asked for, the named colours, then "Custom" carrying CustomColor, with
+    // the first entry of SelectedColor's colour selected. Until then the
+    // setters only store.
     void BuildItems();
     bool ItemsBuilt() const { return built_; }
     const std::vector<TColorListItem>& Items() const { return items_; }
@@ -69,11 +81,14 @@ public:
 private:
     void SetItemIndex(int index);
     int FirstIndexOf(TColor color) const;
-    int CustomIndex() const { return static_cast<int>(kNamedColorCount); }
+    int NamedIndex() const { return hasDefault_ ? 1 : 0; }
+    int CustomIndex() const { return NamedIndex() + static_cast<int>(kNamedColorCount); }
 
     TColor selectedColor_ = 0;
     TColor customColor_ = 0;
     bool useCustomColor_ = true;
+    bool hasDefault_ = false;
+    TColor defaultShown_ = 0;
     bool built_ = false;
     std::vector<TColorListItem> items_;
     int itemIndex_ = -1;

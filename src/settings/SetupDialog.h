@@ -34,6 +34,10 @@ public:
         idPlaySound,             // "Play sound"
         idQuietFullScreen,       // "Quiet during full-screen programs"
         idStartWithWindows,      // "Start with Windows"
+        idFoldersGroup,          // group box "Folders"
+        idFolderTree,            // the identity's folders, a check box for each that can be watched
+        idFolderColorLabel,      // "Folder colour"
+        idFolderColor,           // colour combo box for the selected folder ("Default" first)
     };
 
     class TImpl;  // the window
@@ -48,13 +52,15 @@ public:
     TSetupDialogHolder& operator=(const TSetupDialogHolder&) = delete;
 
     // Opens the dialog on `settings` and returns when it is closed; OK (or
-    // Enter) copies the controls into the settings, saves them, and writes or removes the
-    // start-with-Windows entry when its box was changed; Cancel, Esc and the
-    // close box change nothing. The thread's other windows keep receiving their
-    // messages meanwhile. When this holder's dialog is open already (the
-    // tray icon used again from inside it), brings that one to the front and
-    // returns at once. Throws Exception when the window cannot be made.
-    void ShowSetupDialog(TNotifierSettings& settings);
+    // Enter) copies the controls into the settings, saves them, writes the
+    // folder choices that changed for the current identity, and writes or
+    // removes the start-with-Windows entry when its box was changed; Cancel,
+    // Esc and the close box change nothing. The thread's other windows keep
+    // receiving their messages meanwhile. When this holder's dialog is open
+    // already (the tray icon used again from inside it), brings that one to
+    // the front and returns at once. True when closed with OK. Throws
+    // Exception when the window cannot be made.
+    bool ShowSetupDialog(TNotifierSettings& settings);
 
     // The open dialog's window (its HWND), null when none is open.
     void* DialogHandle() const;

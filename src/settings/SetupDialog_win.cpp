@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -15,11 +16,14 @@
 #include "platform/Exception.h"
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
+#include "settings/FolderChoices.h"
+#include "settings/FolderPane_win.h"
 #include "settings/HintTimeValue.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
 #include "settings/SetupPanel_win.h"
 #include "settings/StartWithWindows.h"
+#include "store/StoreLocation.h"
 
 namespace pellumo {
 
@@ -31,12 +35,14 @@ namespace {
 // The design, in pixels: not scaled with the screen's font size.
 const int kDesignLeft = 357;
 const int kDesignTop = 291;
-const int kClientWidth = 420;
+const int kClientWidth = 636;
 const int kClientHeight = 247;
 const POINT kHintGroupOrigin = {16, 8};
 const POINT kColorsGroupOrigin = {16, 104};
 // Below the logo, its bottom level with the colours' group.
 const POINT kAlertsGroupOrigin = {218, 72};
+// At the right, from the logo's top to the other groups' bottom.
+const RECT kFoldersGroup = {420, 8, 628, 185};
 // What "Summarize bursts" stores when switched on.
 const int32_t kSummarizeAfterOn = kSummarizeAfterValue.FirstRun;
 const int kLogoLeft = 223;
@@ -93,6 +99,9 @@ public:
     // Writes or removes the start-with-Windows entry when OK found its box
     // changed.
     void ApplyStartWithWindows() const;
+    // Writes the folder choices OK found changed, for the identity whose
+    // choices the dialog showed.
+    void SaveFolderChoices(const TNotifierSettings& settings) const;
 
 private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -103,7 +112,7 @@ private:
     HWND Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle, int left, int top, int width,
               int height, int id);
     HWND MakeLabel(const std::string& text, int left, int top, int id);
-    void CreateControls();
+    void CreateControls(const TNotifierSettings& settings);
 
     void SettingsToControls(const TNotifierSettings& settings);
     TValues ReadControls() const;
@@ -125,6 +134,11 @@ private:
     std::unique_ptr<TControlHook> editHook_;
     TFont font_;
     std::unique_ptr<TColorCombo> beginColor_, endColor_;
+    std::unique_ptr<TFolderPane> folders_;
+    // The identity whose folders are shown, and their choices as found.
+    std::string identityId_;
+    TFolderChoices foundChoices_;
+    TFolderChoices okChoices_;
     THintTimeValue hintTime_;
     char decimalSeparator_ = '.';
 
@@ -148,6 +162,8 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
                         "Cannot register the setup dialog's window class");
 
     decimalSeparator_ = DecimalSeparator();
+    identityId_ = GetIdentityId();
+    foundChoices_ = LoadFolderChoices(identityId_);
     // "MS Sans Serif" 8 point in pixels, as designed.
     font_ = CreatePixelFont(L"MS Sans Serif");
 
@@ -156,9 +172,14 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT bounds {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
-    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(kCaption), style, kDesignLeft, kDesignTop,
-           bounds.right - bounds.left, bounds.bottom - bounds.top, owner_.Get(), nullptr,
-           "Cannot create the setup dialog");
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    // Where it was designed to be, unless that runs off a small screen.
+    RECT area {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int left = std::max<int>(area.left, std::min<int>(kDesignLeft, area.right - width));
+    const int top = std::max<int>(area.top, std::min<int>(kDesignTop, area.bottom - height));
+    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(kCaption), style, left, top, width, height,
+           owner_.Get(), nullptr, "Cannot create the setup dialog");
     // No destructor runs for a half-made object: should a step below throw,
     // the window goes first, unbound, before the members it reads.
     struct TUndo {
@@ -168,13 +189,14 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
         }
     } undo {this};
     panel_.Rebuild(Hwnd());
-    CreateControls();
+    CreateControls(settings);
     SettingsToControls(settings);
     LoadLogo();
     undo.Self = nullptr;
 }
 
 TSetupDialog::TImpl::~TImpl() {
+    folders_.reset();
     beginColor_.reset();
     endColor_.reset();
     Destroy();
@@ -196,7 +218,7 @@ HWND TSetupDialog::TImpl::MakeLabel(const std::string& text, int left, int top, 
     return Make(L"STATIC", text, SS_LEFT | SS_NOPREFIX, 0, left, top, size.cx, size.cy, id);
 }
 
-void TSetupDialog::TImpl::CreateControls() {
+void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
     // Creation order is the tab order. Every control is a group of its own,
     // so the arrow keys do not wander between check boxes.
     const DWORD tab = WS_TABSTOP | WS_GROUP;
@@ -256,13 +278,21 @@ void TSetupDialog::TImpl::CreateControls() {
          177, 26, idQuietFullScreen);
     Make(L"BUTTON", "Start with Windows", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 88, 177, 17, idStartWithWindows);
 
+    folders_.reset(new TFolderPane(Hwnd(), font_.Get(), kFoldersGroup, settings.FolderTree.get(), foundChoices_,
+                                   settings.BeginColor));
+    // "Default" shows the Start colour as it is picked.
+    beginColor_->OnChange = [this] {
+        if (folders_ && beginColor_->SelectedColor() != kNoSelectedColor) folders_->SetStartColor(beginColor_->SelectedColor());
+    };
+
     // Shown and sized once the logo is loaded.
     HWND image = Make(L"STATIC", "", SS_OWNERDRAW, 0, kLogoLeft, kLogoTop, kLogoDesignWidth,
                       kLogoDesignHeight, idLogo);
     ShowWindow(image, SW_HIDE);
 
-    Make(L"BUTTON", "OK", BS_DEFPUSHBUTTON | tab, 0, 256, 216, 75, 25, IDOK);
-    Make(L"BUTTON", "Cancel", BS_PUSHBUTTON | tab, 0, 336, 216, 75, 25, IDCANCEL);
+    // At the bottom right.
+    Make(L"BUTTON", "OK", BS_DEFPUSHBUTTON | tab, 0, kClientWidth - 164, 216, 75, 25, IDOK);
+    Make(L"BUTTON", "Cancel", BS_PUSHBUTTON | tab, 0, kClientWidth - 84, 216, 75, 25, IDCANCEL);
     SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
 
     // The group boxes last, beneath the controls they frame, and clipped by
@@ -316,6 +346,10 @@ void TSetupDialog::TImpl::ControlsToSettings(TNotifierSettings& settings) const 
     ApplyUserSettings(settings, okValues_);
 }
 
+void TSetupDialog::TImpl::SaveFolderChoices(const TNotifierSettings& settings) const {
+    SaveFolderChoiceChanges(identityId_, foundChoices_, okChoices_, settings.FolderTree.get());
+}
+
 void TSetupDialog::TImpl::ApplyStartWithWindows() const {
     if (okStartsWithWindows_ != startsWithWindowsFound_) SetStartWithWindows(okStartsWithWindows_);
 }
@@ -363,6 +397,8 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
         case idPlaySound:
         case idQuietFullScreen:
         case idStartWithWindows:
+        case idFoldersGroup:
+        case idFolderColorLabel:
         case IDOK:
         case IDCANCEL:
             return true;
@@ -437,6 +473,8 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
     intptr_t result = 0;
     for (TColorCombo* combo : {beginColor_.get(), endColor_.get()})
         if (combo && combo->ParentMessage(message, wParam, lParam, result)) return result;
+    LRESULT paneResult = 0;
+    if (folders_ && folders_->ParentMessage(message, wParam, lParam, paneResult)) return paneResult;
 
     switch (message) {
         case WM_ERASEBKGND:
@@ -485,6 +523,7 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             const int code = HIWORD(wParam);
             if (id == IDOK && code == BN_CLICKED) {
                 okValues_ = ReadControls();
+                okChoices_ = folders_->Choices();
                 okStartsWithWindows_ = IsDlgButtonChecked(Hwnd(), idStartWithWindows) == BST_CHECKED;
                 ok_ = true;
                 closed_ = true;
@@ -512,10 +551,10 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
     return Default(message, wParam, lParam);
 }
 
-void TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
+bool TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
     if (open_) {
         open_->BringToFront();
-        return;
+        return false;
     }
     std::unique_ptr<TSetupDialog::TImpl> dialog(new TSetupDialog::TImpl(settings));
     struct TOpen {
@@ -523,11 +562,13 @@ void TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
         ~TOpen() { Slot = nullptr; }
         TSetupDialog::TImpl*& Slot;
     } open(open_, dialog.get());
-    if (!dialog->ShowModal()) return;
+    if (!dialog->ShowModal()) return false;
     dialog->ControlsToSettings(settings);
     // Written now: a crash, a kill or a power cut must not undo an OK.
     settings.Save();
+    dialog->SaveFolderChoices(settings);
     dialog->ApplyStartWithWindows();
+    return true;
 }
 
 void* TSetupDialogHolder::DialogHandle() const { return open_ ? open_->Hwnd() : nullptr; }

@@ -11,7 +11,6 @@ namespace pellumo {
 namespace {
 
 const int kFolderListFileType = 1;
-const char kLocalStoreId[] = "LocalStore";
 
 // Ids are hex digits, so an ASCII case fold is all the comparison needs.
 int CompareText(const std::string& a, const std::string& b) {

@@ -13,6 +13,9 @@
 
 namespace pellumo {
 
+// The StoreId of the local folders' node ("Local Folders").
+inline constexpr char kLocalStoreId[] = "LocalStore";
+
 class TDbxFolderNode : public TTreeNode {
 public:
     TDbxFolderNode(std::string text, std::unique_ptr<TDbxFolderRecord> record)

@@ -361,7 +361,9 @@ sleep 0.5
 check "a maximized window is in front, its frame past the screen's edges" "Maximized 1" \
     "$(d foreground) $(awk '/^outer/ { print ($2 < 0 && $3 < 0) ? 1 : 0 }' "$tmp/maximized.txt")"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/12.eml" >/dev/null
-check "a popup shows over it" "(Inbox) | From : Mallory Example | Subject : Last words" "$(d popups 1 10 | heads)"
+check "a popup shows over it, not once it has gone" "(Inbox) | From : Mallory Example | Subject : Last words" \
+    "$(d showing 4 | heads)"
+d popups 1 10 >/dev/null
 wait "$maximized"
 program="$(winpath "$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")")"
 d tray dblclk >/dev/null

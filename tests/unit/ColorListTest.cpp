@@ -181,6 +181,35 @@ TEST(TColorList_Custom, NoneAndDefaultAreOrdinaryEntries) {
     }
 }
 
+// A folder's colour: "Default" first, standing for no colour of its own and
+// drawn in what the default is; the other entries as ever, one further down.
+TEST(TColorList_DefaultEntry, StandsForNoColourAndShiftsTheOthers) {
+    Counted list;
+    list.list.SetSelectedColor(0x00FF0000);  // blue
+    list.list.SetDefaultEntry(kUnnamed);
+    ASSERT_EQ(list.list.Items().size(), kNamedColorCount + 2);
+    EXPECT_EQ(list.list.Items()[0].Text, "Default");
+    EXPECT_EQ(list.list.Items()[0].Color, kUnnamed);
+    EXPECT_EQ(list.SelectedText(), "Blue");
+    list.list.SetSelectedColor(kDefaultColor);
+    EXPECT_EQ(list.list.ItemIndex(), 0);
+    list.list.SelectItem(1);
+    EXPECT_EQ(list.list.SelectedColor(), 0u);  // black, not the default
+    list.list.SelectItem(0);
+    EXPECT_EQ(list.list.SelectedColor(), kDefaultColor);
+    list.list.SetSelectedColor(kUnnamed);  // the default's own value is still a colour of its own
+    EXPECT_EQ(list.SelectedText(), "Custom");
+    list.list.SetDefaultEntry(0x00FFFFFF);  // the Start colour changed
+    EXPECT_EQ(list.list.Items()[0].Color, 0x00FFFFFFu);
+    EXPECT_EQ(list.list.Items().size(), kNamedColorCount + 2);
+
+    Counted later(false);  // asked for before the window exists
+    later.list.SetDefaultEntry(kUnnamed);
+    later.list.SetSelectedColor(kDefaultColor);
+    later.list.BuildItems();
+    EXPECT_EQ(later.SelectedText(), "Default");
+}
+
 TEST(TColorList_NoCustomEntry, AnUnnamedColourSelectsNothing) {
     Counted list;
     list.list.SetUseCustomColor(false);

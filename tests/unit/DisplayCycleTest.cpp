@@ -3,8 +3,11 @@
 // layout and the placement of a popup found off every monitor.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <ostream>
 
 #include "app/DisplayCycle.h"
@@ -57,6 +60,23 @@ struct TFakeView : IPopupView {
     void PlayNewMailSound() override { ++sounds; }
 };
 
+// A notification as the scan makes it.
+std::unique_ptr<TNotification> Note(const std::string& folder, const std::string& sender, const std::string& subject,
+                                    const std::string& body = "", TMailPriority priority = mpNormal,
+                                    const std::string& folderId = "", std::optional<uint32_t> color = std::nullopt) {
+    std::unique_ptr<TNotification> note(new TNotification);
+    note->Folder = folder, note->Sender = sender, note->Subject = subject, note->Body = body;
+    note->Priority = priority, note->FolderId = folderId, note->Color = color;
+    return note;
+}
+
+template <typename... TNotes>
+std::vector<std::unique_ptr<TNotification>> Items(TNotes... notes) {
+    std::vector<std::unique_ptr<TNotification>> items;
+    (items.push_back(std::move(notes)), ...);
+    return items;
+}
+
 class DisplayCycle : public ::testing::Test {
 protected:
     TPopupCycle& Cycle() {
@@ -76,7 +96,7 @@ protected:
         return *cycle_;
     }
     void Mail(const std::string& subject, TMailPriority priority = mpNormal) {
-        queue.Add(std::unique_ptr<TNotification>(new TNotification{"Inbox", "Ann", subject, "Body of " + subject, priority}));
+        queue.Add(Note("Inbox", "Ann", subject, "Body of " + subject, priority));
         Cycle().ShowNextNotification();
     }
     // The alpha after each of n ticks.
@@ -326,7 +346,7 @@ TEST_F(DisplayCycle, HeldBackOnlyWhenTheSettingIsOffAndOutlookExpressIsInFront) 
         SCOPED_TRACE(testing::Message() << c.displayWhenActive << c.active);
         cycle_.reset(), queue.Clear();
         settings.DisplayWhenOEActive = c.displayWhenActive, oeActive = c.active;
-        queue.Add(std::unique_ptr<TNotification>(new TNotification{"Inbox", "Ann", "b", "", mpNormal}));
+        queue.Add(Note("Inbox", "Ann", "b", "", mpNormal));
         Mail("a");
         EXPECT_EQ(c.shown, Cycle().Showing());
         EXPECT_EQ(1u, queue.Count());  // one taken, the other waits either way
@@ -405,26 +425,22 @@ TEST_F(DisplayCycle, FullScreenProgramInFrontKeepsTheQueueWaitingLookingOnceASec
 }
 
 TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
-    auto items = [](std::initializer_list<TNotification> list) {
-        std::vector<std::unique_ptr<TNotification>> v;
-        for (const TNotification& n : list) v.emplace_back(new TNotification(n));
-        return v;
-    };
-    const TNotification one = SummaryOf(items({{"Inbox", "Ann", "Hi", "x", mpNormal}, {"Inbox", "Ann", "Lunch", "y", mpHigh}}));
+    const TNotification one =
+        SummaryOf(Items(Note("Inbox", "Ann", "Hi", "x", mpNormal), Note("Inbox", "Ann", "Lunch", "y", mpHigh)));
     EXPECT_EQ("Inbox", one.Folder);
     EXPECT_EQ("Ann", one.Sender);
     EXPECT_EQ("2 new messages", one.Subject);
     EXPECT_EQ("Ann: Hi\r\nAnn: Lunch", one.Body);
     EXPECT_EQ(mpHigh, one.Priority);
     // The folder's colour only when all are of one folder.
-    EXPECT_EQ(0x00336699u, SummaryOf(items({{"Lists", "Ann", "a", "", mpNormal, "000012", 0x00336699},
-                                            {"Lists", "Bob", "b", "", mpNormal, "000012", 0x00336699}}))
+    EXPECT_EQ(0x00336699u, SummaryOf(Items(Note("Lists", "Ann", "a", "", mpNormal, "000012", 0x00336699),
+                                           Note("Lists", "Bob", "b", "", mpNormal, "000012", 0x00336699)))
                                .Color.value_or(0));
-    EXPECT_FALSE(SummaryOf(items({{"Lists", "Ann", "a", "", mpNormal, "000012", 0x00336699},
-                                  {"Inbox", "Bob", "b", "", mpNormal, "000004"}}))
+    EXPECT_FALSE(SummaryOf(Items(Note("Lists", "Ann", "a", "", mpNormal, "000012", 0x00336699),
+                                 Note("Inbox", "Bob", "b", "", mpNormal, "000004")))
                      .Color);
-    const TNotification mixed = SummaryOf(items(
-        {{"Inbox", "Ann", "Hi", "", mpLow}, {"Lists", "Bob", "News", "", mpLow}, {"Inbox", "Cy", "Re: Hi", "", mpNormal}}));
+    const TNotification mixed = SummaryOf(Items(Note("Inbox", "Ann", "Hi", "", mpLow), Note("Lists", "Bob", "News", "", mpLow),
+                                                Note("Inbox", "Cy", "Re: Hi", "", mpNormal)));
     EXPECT_EQ("2 folders", mixed.Folder);
     EXPECT_EQ("3 senders", mixed.Sender);
     EXPECT_EQ("3 new messages", mixed.Subject);
@@ -432,7 +448,7 @@ TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
     EXPECT_EQ(mpNormal, mixed.Priority);
     // Ten thousand waiting list what a popup can show.
     std::vector<std::unique_ptr<TNotification>> many;
-    for (int i = 0; i < 10000; ++i) many.emplace_back(new TNotification{"Inbox", "Ann", std::to_string(i), "", mpNormal});
+    for (int i = 0; i < 10000; ++i) many.push_back(Note("Inbox", "Ann", std::to_string(i)));
     const TNotification burst = SummaryOf(many);
     EXPECT_EQ("10000 new messages", burst.Subject);
     EXPECT_EQ(100, std::count(burst.Body.begin(), burst.Body.end(), '\n'));  // 100 lines and the ellipsis
@@ -457,7 +473,7 @@ TEST(NotificationQueue, KeepsWhatThePopupShowsAndPastTheLimitWhatASummaryShows) 
         auto text = [&](size_t limit) { return std::string(limit + c.lead, 'a') + c.tail; };
         const size_t line = TNotificationQueue::kMaxLineBytes, body = TNotificationQueue::kMaxBodyBytes;
         TNotificationQueue queue;
-        queue.Add(std::unique_ptr<TNotification>(new TNotification{text(line), text(line), text(line), text(body)}));
+        queue.Add(Note(text(line), text(line), text(line), text(body)));
         const std::unique_ptr<TNotification> taken = queue.Take();
         EXPECT_EQ(text(line).substr(0, line + c.kept), taken->Folder);
         EXPECT_EQ(text(line).substr(0, line + c.kept), taken->Sender);
@@ -467,8 +483,7 @@ TEST(NotificationQueue, KeepsWhatThePopupShowsAndPastTheLimitWhatASummaryShows) 
     TNotificationQueue queue;
     const size_t limit = TNotificationQueue::kMaxWaitingWithBody, body = TNotificationQueue::kMaxBodyBytes;
     auto add = [&](size_t i) {
-        queue.Add(std::unique_ptr<TNotification>(
-            new TNotification{"Inbox", "Ann", "m" + std::to_string(i), std::string(2 * body, 'x'), mpHigh}));
+        queue.Add(Note("Inbox", "Ann", "m" + std::to_string(i), std::string(2 * body, 'x'), mpHigh));
     };
     for (size_t i = 0; i < limit + 2; ++i) add(i);
     const std::vector<std::unique_ptr<TNotification>> all = queue.TakeAll();
@@ -490,7 +505,7 @@ TEST(NotificationQueue, KeepsWhatThePopupShowsAndPastTheLimitWhatASummaryShows) 
 
 TEST_F(DisplayCycle, FillsTheLabelsAndTheGradientOfEachNotification) {
     settings.BeginColor = 0x00EBB170, settings.EndColor = 0x000000FF;
-    queue.Add(std::unique_ptr<TNotification>(new TNotification{"Work", "Bob <b@x>", "Hi", "Text", mpNormal}));
+    queue.Add(Note("Work", "Bob <b@x>", "Hi", "Text", mpNormal));
     Cycle().ShowNextNotification();
     EXPECT_EQ("(Work)", view.folder);
     EXPECT_EQ("From : Bob <b@x>", view.sender);
@@ -500,7 +515,7 @@ TEST_F(DisplayCycle, FillsTheLabelsAndTheGradientOfEachNotification) {
     EXPECT_EQ(0x000000FFu, view.end);
     // A folder with a colour of its own starts the gradient with it.
     cycle_.reset(), queue.Clear(), view = TFakeView();
-    queue.Add(std::unique_ptr<TNotification>(new TNotification{"Lists", "Cy", "News", "", mpNormal, "000012", 0x00336699}));
+    queue.Add(Note("Lists", "Cy", "News", "", mpNormal, "000012", 0x00336699));
     Cycle().ShowNextNotification();
     EXPECT_EQ(0x00336699u, view.begin);
     EXPECT_EQ(0x000000FFu, view.end);

@@ -23,6 +23,7 @@
 #include "unit/RegistryFixture.h"
 #include "win/Display.h"
 #include "win/MessagePump.h"
+#include "win/SetupDialogDriver.h"
 #include "win/TestWindows.h"
 
 namespace pellumo {
@@ -39,40 +40,6 @@ namespace test {
 namespace {
 
 constexpr TColor kUnnamed = 0x00EBB170;
-using Setup = TSetupDialog;
-
-HWND Ctl(HWND dialog, int id) { return GetDlgItem(dialog, id); }
-
-std::string TextOf(HWND window) {
-    char buffer[256] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-std::string ComboText(HWND dialog, int id) {
-    const HWND combo = Ctl(dialog, id);
-    const LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR) return "(none)";
-    char buffer[64] = {};
-    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
-
-// A pick in the drop-down list as the combo box reports it to its parent.
-void Pick(HWND dialog, int id, const char* text) {
-    const HWND combo = Ctl(dialog, id);
-    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(text));
-    ASSERT_NE(CB_ERR, index) << text;
-    SendMessageA(combo, CB_SETCURSEL, index, 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
-void Focus(HWND dialog, int id) {
-    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Ctl(dialog, id)), TRUE);
-}
 
 // Replaces the field's text by typing, each character through the filter.
 void Type(HWND dialog, const std::string& text) {
@@ -82,14 +49,6 @@ void Type(HWND dialog, const std::string& text) {
     SendMessageA(edit, WM_CHAR, VK_BACK, 0);
     for (char ch : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(ch), 0);
 }
-
-// A key as the keyboard delivers it: queued, so it passes the dialog's loop.
-void PostKey(HWND window, UINT key) {
-    PostMessageA(window, WM_KEYDOWN, key, 1);
-    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
-}
-
-void Click(HWND dialog, int id) { SendMessageA(Ctl(dialog, id), BM_CLICK, 0, 0); }
 
 BOOL CALLBACK CountDialog(HWND window, LPARAM counter) {
     char name[64] = {};
@@ -104,65 +63,6 @@ int CountDialogs() {
     return count;
 }
 
-// Runs ShowSetupDialog on `settings` with Steps run one per timer tick
-// inside its loop. Holder is where the open dialog is kept.
-// The steps must close the dialog; if they have not within the time limit,
-// the test fails and the dialog is cancelled.
-class TDialogDriver {
-public:
-    using TStep = std::function<void(HWND dialog)>;
-
-    void Run(TNotifierSettings& settings, std::vector<TStep> steps, DWORD limitMs = 10000) {
-        steps_ = std::move(steps);
-        next_ = 0;
-        timedOut_ = false;
-        start_ = GetTickCount();
-        limit_ = limitMs;
-        current_ = this;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, &Tick);
-        ASSERT_NE(0u, timer);
-        try {
-            Holder.ShowSetupDialog(settings);
-        } catch (...) {
-            KillTimer(nullptr, timer);
-            current_ = nullptr;
-            throw;
-        }
-        KillTimer(nullptr, timer);
-        current_ = nullptr;
-        EXPECT_FALSE(timedOut_) << "the dialog was still open after " << limitMs << " ms";
-        EXPECT_EQ(steps_.size(), next_) << "the dialog closed before every step had run";
-        EXPECT_EQ(nullptr, Holder.DialogHandle());
-    }
-
-    TSetupDialogHolder Holder;
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        TDialogDriver* self = current_;
-        const HWND dialog = static_cast<HWND>(self ? self->Holder.DialogHandle() : nullptr);
-        if (!self || !dialog || self->busy_) return;
-        if (GetTickCount() - self->start_ > self->limit_) {
-            self->timedOut_ = true;
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-            return;
-        }
-        if (self->next_ >= self->steps_.size()) return;
-        self->busy_ = true;
-        self->steps_[self->next_++](dialog);
-        self->busy_ = false;
-    }
-
-    static TDialogDriver* current_;
-    std::vector<TStep> steps_;
-    size_t next_ = 0;
-    bool busy_ = false;
-    bool timedOut_ = false;
-    DWORD start_ = 0;
-    DWORD limit_ = 0;
-};
-
-TDialogDriver* TDialogDriver::current_ = nullptr;
 
 using TDialogValues = TUserSettings;
 
@@ -198,7 +98,7 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         GetClientRect(dialog, &client);
         EXPECT_EQ(357, window.left);
         EXPECT_EQ(291, window.top);
-        EXPECT_EQ(420, client.right);
+        EXPECT_EQ(636, client.right);
         EXPECT_EQ(247, client.bottom);
         const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
         EXPECT_TRUE(style & WS_CAPTION);
@@ -227,8 +127,9 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
             {Setup::idPlaySound, "Play sound", 226, 108, 177, 17},
             {Setup::idQuietFullScreen, "Quiet during full-screen programs", 226, 130, 177, 26},
             {Setup::idStartWithWindows, "Start with Windows", 226, 160, 177, 17},
-            {IDOK, "OK", 256, 216, 75, 25},
-            {IDCANCEL, "Cancel", 336, 216, 75, 25},
+            {Setup::idFoldersGroup, "Folders", 420, 8, 208, 177},
+            {IDOK, "OK", 472, 216, 75, 25},
+            {IDCANCEL, "Cancel", 552, 216, 75, 25},
         };
         for (const TPlace& p : places) {
             const HWND control = Ctl(dialog, p.id);
@@ -274,7 +175,8 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         const int order[] = {Setup::idAutoHideHint,    Setup::idUseFading,       Setup::idHintTimeEdit,
                              Setup::idDisplayWhenOEActive, Setup::idBeginColor, Setup::idEndColor,
                              Setup::idSummarizeBursts, Setup::idPlaySound,       Setup::idQuietFullScreen,
-                             Setup::idStartWithWindows, IDOK,                    IDCANCEL};
+                             Setup::idStartWithWindows, Setup::idFolderTree,     IDOK,
+                             IDCANCEL};  // the folder colour is for a folder, and none is selected
         EXPECT_EQ(Ctl(dialog, Setup::idAutoHideHint), GetFocus());
         HWND at = Ctl(dialog, Setup::idAutoHideHint);
         for (size_t i = 1; i <= sizeof order / sizeof order[0]; ++i) {
@@ -725,6 +627,7 @@ TEST(SetupScreenshot, DialogWithLogo) {
     // A custom start colour, so the combo shows the Custom entry's swatch.
     settings->BeginColor = kUnnamed;
     settings->HintTime = 5;
+    settings->FolderTree = SampleFolderTree();
     TDialogDriver driver;
     std::vector<TDialogDriver::TStep> steps;
     steps.push_back([marker](HWND dialog) {

@@ -1,0 +1,217 @@
+#include "settings/FolderPane_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "content/AsciiText.h"
+#include "content/CharsetConverter.h"
+#include "platform/Exception.h"
+#include "platform/WideText_win.h"
+#include "settings/SetupDialog.h"
+#include "store/DbxFolderTree.h"
+
+namespace pellumo {
+
+namespace {
+
+using Setup = TSetupDialog;
+
+// The tree's state images: none (no check box), unticked, ticked.
+const UINT kNoCheckBox = 0, kUnticked = 1, kTicked = 2;
+
+HWND MakeChild(HWND dialog, HFONT font, const wchar_t* windowClass, const std::string& text, DWORD style,
+               DWORD exStyle, int left, int top, int width, int height, int id) {
+    const HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                         left, top, width, height, dialog,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                         nullptr);
+    if (!control) throw Exception("Cannot create the setup dialog's controls");
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+void SetStateImage(HWND tree, HTREEITEM item, UINT image) {
+    TVITEMW change {};
+    change.mask = TVIF_STATE;
+    change.hItem = item;
+    change.stateMask = TVIS_STATEIMAGEMASK;
+    change.state = INDEXTOSTATEIMAGEMASK(image);
+    SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+UINT StateImage(HWND tree, HTREEITEM item) {
+    return static_cast<UINT>(SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK)) >>
+           12;
+}
+
+// Where the mail client shows a folder among its siblings: "Local Folders"
+// before the accounts, the Inbox, Outbox, Sent Items, Deleted Items and
+// Drafts in that order before the others, and the others by name.
+std::pair<int, std::string> DisplayOrder(const TDbxFolderRecord& record) {
+    const std::string name = asciitext::UpperCase(record.Name);
+    if (record.StoreId == kLocalStoreId) return {0, name};
+    if (record.Kind >= 1 && record.Kind <= 5) return {record.Kind, std::string()};
+    return {6, name};
+}
+
+HTREEITEM Selected(HWND tree) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+}  // namespace
+
+TFolderPane::TFolderPane(HWND dialog, HFONT font, const RECT& group, const TDbxFolderNode* tree,
+                         const TFolderChoices& choices, TColor startColor)
+    : dialog_(dialog), found_(choices) {
+    const DWORD tab = WS_TABSTOP | WS_GROUP;
+    const int left = group.left + 8, right = group.right - 8;
+    const int comboHeight = 21, comboTop = group.bottom - 8 - comboHeight;
+    tree_ = MakeChild(dialog, font, WC_TREEVIEWW, "",
+                      TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP | tab,
+                      WS_EX_CLIENTEDGE, left, group.top + 16, right - left, comboTop - 8 - (group.top + 16), Setup::idFolderTree);
+    // The check boxes are asked for once the tree exists and before it is
+    // filled, as the control expects (on XP too).
+    SetWindowLongPtrW(tree_, GWL_STYLE, GetWindowLongPtrW(tree_, GWL_STYLE) | TVS_CHECKBOXES);
+    if (tree) AddItems(*tree, TVI_ROOT);
+    // Space on a folder that cannot be watched (an account) would give it a
+    // check box: the key goes no further there.
+    treeHook_ = std::make_unique<TControlHook>(tree_, [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+        const bool space = (message == WM_KEYDOWN && wParam == VK_SPACE) || (message == WM_CHAR && wParam == L' ');
+        if (!space) return false;
+        const TRow* row = RowOf(Selected(tree_));
+        result = 0;
+        return !row || !row->Checkable;
+    });
+
+    const std::string label = "Folder colour";
+    const SIZE size = MeasureText(dialog, font, label, SIZE {60, 13});
+    MakeChild(dialog, font, L"STATIC", label, SS_LEFT | SS_NOPREFIX, 0, left, comboTop + 3, size.cx, size.cy,
+              Setup::idFolderColorLabel);
+    const int comboLeft = left + size.cx + 6;
+    color_.reset(new TColorCombo(dialog, Setup::idFolderColor, comboLeft, comboTop, right - comboLeft, comboHeight, font));
+    SetWindowLongPtrW(static_cast<HWND>(color_->Handle()), GWL_STYLE,
+                      GetWindowLongPtrW(static_cast<HWND>(color_->Handle()), GWL_STYLE) | WS_GROUP);
+    color_->SetDefaultEntry(startColor);
+    color_->OnChange = [this] { ColorPicked(); };
+    // Beneath the controls it frames, as the dialog's other groups.
+    MakeChild(dialog, font, L"BUTTON", "Folders", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, group.left, group.top,
+              group.right - group.left, group.bottom - group.top, Setup::idFoldersGroup);
+
+    // The first folder that can be watched, so its colour is there to pick.
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (!rows_[i].Checkable) continue;
+        SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items_[i]));
+        break;
+    }
+    ShowColorOf(Selected(tree_));
+}
+
+TFolderPane::~TFolderPane() {
+    if (color_) color_->OnChange = nullptr;
+    treeHook_.reset();
+}
+
+void TFolderPane::AddItems(const TDbxFolderNode& node, HTREEITEM parent) {
+    // The identity itself is no folder: its folders stand at the top.
+    std::vector<const TDbxFolderNode*> folders;
+    for (size_t i = 0; i < node.Count(); ++i) {
+        const auto* folder = dynamic_cast<const TDbxFolderNode*>(node.Items(i));
+        if (folder && folder->Record) folders.push_back(folder);
+    }
+    std::stable_sort(folders.begin(), folders.end(), [](const TDbxFolderNode* a, const TDbxFolderNode* b) {
+        return DisplayOrder(*a->Record) < DisplayOrder(*b->Record);
+    });
+    for (const TDbxFolderNode* folder : folders) {
+        const TDbxFolderRecord& record = *folder->Record;
+        TRow row;
+        row.Id = record.Id;
+        row.Checkable = HasMessageFile(record);
+        row.WatchedByDefault = IsWatched(WatchReason(record, TFolderChoices()));
+        if (const TFolderChoice* choice = ChoiceFor(found_, record.Id)) row.Choice = *choice;
+        const bool watched = IsWatched(WatchReason(record, found_));
+
+        const std::wstring text = WideFromUtf8(SystemTextToUtf8(record.Name));
+        TVINSERTSTRUCTW insert {};
+        insert.hParent = parent;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+        insert.item.lParam = static_cast<LPARAM>(rows_.size());
+        const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        if (!item) throw Exception("Cannot create the setup dialog's controls");
+        rows_.push_back(row);
+        items_.push_back(item);
+        SetStateImage(tree_, item, !row.Checkable ? kNoCheckBox : watched ? kTicked : kUnticked);
+        AddItems(*folder, item);
+        SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+    }
+}
+
+TFolderPane::TRow* TFolderPane::RowOf(HTREEITEM item) {
+    return const_cast<TRow*>(static_cast<const TFolderPane*>(this)->RowOf(item));
+}
+
+const TFolderPane::TRow* TFolderPane::RowOf(HTREEITEM item) const {
+    if (!item) return nullptr;
+    TVITEMW query {};
+    query.mask = TVIF_PARAM;
+    query.hItem = item;
+    if (!SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return nullptr;
+    const auto index = static_cast<size_t>(query.lParam);
+    return index < rows_.size() ? &rows_[index] : nullptr;
+}
+
+void TFolderPane::ShowColorOf(HTREEITEM item) {
+    const TRow* row = RowOf(item);
+    // Set before the combo changes, so its change lands on the right row.
+    shown_ = row ? static_cast<int>(row - rows_.data()) : -1;
+    color_->SetSelectedColor(row && row->Choice.Color ? *row->Choice.Color : kDefaultColor);
+    const BOOL enabled = row && row->Checkable;
+    EnableWindow(static_cast<HWND>(color_->Handle()), enabled);
+    EnableWindow(GetDlgItem(dialog_, Setup::idFolderColorLabel), enabled);
+}
+
+void TFolderPane::ColorPicked() {
+    if (shown_ < 0 || !rows_[shown_].Checkable) return;
+    const TColor picked = color_->SelectedColor();
+    if (picked == kNoSelectedColor) return;
+    rows_[shown_].Choice.Color = picked == kDefaultColor ? std::nullopt : std::optional<uint32_t>(picked);
+}
+
+TFolderChoices TFolderPane::Choices() const {
+    TFolderChoices choices = found_;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const TRow& row = rows_[i];
+        if (!row.Checkable) continue;
+        TFolderChoice choice = row.Choice;
+        const bool ticked = StateImage(tree_, items_[i]) == kTicked;
+        const bool was = row.Choice.Watch ? *row.Choice.Watch : row.WatchedByDefault;
+        if (ticked != was) choice.Watch = ticked;
+        const std::string id = asciitext::UpperCase(row.Id);
+        if (choice.Watch || choice.Color)
+            choices[id] = choice;
+        else
+            choices.erase(id);
+    }
+    return choices;
+}
+
+void TFolderPane::SetStartColor(TColor color) { color_->SetDefaultEntry(color); }
+
+bool TFolderPane::ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    intptr_t comboResult = 0;
+    if (color_ && color_->ParentMessage(message, wParam, lParam, comboResult)) {
+        result = comboResult;
+        return true;
+    }
+    if (message != WM_NOTIFY) return false;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (!header || header->hwndFrom != tree_ || header->code != TVN_SELCHANGEDW) return false;
+    ShowColorOf(reinterpret_cast<const NMTREEVIEWW*>(lParam)->itemNew.hItem);
+    result = 0;
+    return true;
+}
+
+}  // namespace pellumo

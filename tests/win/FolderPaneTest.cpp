@@ -1,0 +1,158 @@
+// The setup dialog's folder tree, driven as a user would: what it lists and
+// ticks, what space does, and what OK and Cancel write of the folder choices.
+// Needs a display (under Wine: Xvfb, see window-tests.sh); skipped without one.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "settings/FolderChoices.h"
+#include "settings/NotifierSettings.h"
+#include "unit/RegistryFixture.h"
+#include "win/Display.h"
+#include "win/SetupDialogDriver.h"
+
+namespace pellumo {
+namespace test {
+namespace {
+
+const char kIdentity[] = "{00000000-7E57-0000-0000-0000000000F0}";
+
+// Every item of the tree, depth first: "  Name [x]" (ticked), "[ ]" (not),
+// nothing (no check box), two blanks a level.
+void Collect(HWND tree, HTREEITEM item, int depth, std::vector<std::string>& out) {
+    for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        char text[128] = {};
+        TVITEMA query {};
+        query.mask = TVIF_TEXT | TVIF_STATE;
+        query.stateMask = TVIS_STATEIMAGEMASK;
+        query.hItem = item;
+        query.pszText = text;
+        query.cchTextMax = sizeof text;
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+        const UINT image = (query.state & TVIS_STATEIMAGEMASK) >> 12;
+        out.push_back(std::string(2 * depth, ' ') + text + (image == 2 ? " [x]" : image == 1 ? " [ ]" : ""));
+        Collect(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
+                depth + 1, out);
+    }
+}
+std::vector<std::string> Items(HWND dialog) {
+    std::vector<std::string> out;
+    const HWND tree = Ctl(dialog, Setup::idFolderTree);
+    Collect(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0, out);
+    return out;
+}
+
+// Selects the item of that name and presses space on the tree, as a user does.
+void TickOrUntick(HWND dialog, const std::string& name) {
+    const HWND tree = Ctl(dialog, Setup::idFolderTree);
+    std::vector<HTREEITEM> pending {reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+            char text[128] = {};
+            TVITEMA query {};
+            query.mask = TVIF_TEXT;
+            query.hItem = item;
+            query.pszText = text;
+            query.cchTextMax = sizeof text;
+            SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+            if (name == text) {
+                SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+                Focus(dialog, Setup::idFolderTree);
+                PostKey(tree, VK_SPACE);
+                return;
+            }
+            pending.push_back(reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))));
+        }
+    }
+    ADD_FAILURE() << "no folder " << name;
+}
+
+class FolderPaneTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+        PutString("Identities", "Last User ID", kIdentity);
+        settings_.reset(new TNotifierSettings);
+        settings_->FolderTree = SampleFolderTree();
+        // Family ticked before, in a colour of its own.
+        PutInteger(Folder("000021"), "Watch", 1);
+        PutInteger(Folder("000021"), "Color", 0x00336699);
+    }
+    void TearDown() override {
+        settings_.reset();
+        RegistryTest::TearDown();
+    }
+    static std::string Folder(const std::string& id) { return FolderChoicesKey(kIdentity) + "\\" + id; }
+    // Every folder key with its values, as regedit lists them.
+    static std::vector<std::string> Stored() {
+        std::vector<std::string> out;
+        const auto key = CurrentUserRegistry().OpenKey(FolderChoicesKey(kIdentity), false, TKeyAccess::Read);
+        if (!key) return out;
+        for (const std::string& id : key->SubKeyNames()) {
+            const auto folder = CurrentUserRegistry().OpenKey(Folder(id), false, TKeyAccess::Read);
+            std::string line = id;
+            for (const char* name : {"Watch", "Color"})
+                if (const auto value = folder->ReadIntegerIfPresent(name)) line += std::string(" ") + name + "=" + std::to_string(*value);
+            out.push_back(line + " " + folder->ReadString("Name"));
+        }
+        return out;
+    }
+
+    std::unique_ptr<TNotifierSettings> settings_;
+    TDialogDriver driver;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(FolderPaneTest, ListsTheFoldersTicksWhatIsWatchedAndOkWritesOnlyWhatChanged) {
+    const Lines before = Stored();
+    std::vector<TDialogDriver::TStep> steps;
+    steps.push_back([&](HWND dialog) {
+        // The mail client's order (the special folders first, then by
+        // name), accounts without a check box, the Inbox ticked by default,
+        // Family as chosen.
+        EXPECT_EQ(Items(dialog), (Lines{"Local Folders", "  Inbox [x]", "  Outbox [ ]", "  Sent Items [ ]", "  Family [x]",
+                                        "  Lists [ ]", "Mail account"}));
+        TickOrUntick(dialog, "Lists");
+    });
+    steps.push_back([&](HWND dialog) { TickOrUntick(dialog, "Mail account"); });
+    steps.push_back([&](HWND dialog) {
+        const Lines items = Items(dialog);
+        EXPECT_NE(std::find(items.begin(), items.end(), "  Lists [x]"), items.end()) << "space ticks";
+        EXPECT_NE(std::find(items.begin(), items.end(), "Mail account"), items.end()) << "an account gets no box";
+        // Family's own colour shows as Custom; back to the Start colour.
+        TickOrUntick(dialog, "Family");
+    });
+    steps.push_back([&](HWND dialog) { TickOrUntick(dialog, "Family"); });  // and ticked again
+    steps.push_back([&](HWND dialog) {
+        EXPECT_EQ("Custom", ComboText(dialog, Setup::idFolderColor));
+        Pick(dialog, Setup::idFolderColor, "Default");
+        Click(dialog, IDOK);
+    });
+    driver.Run(*settings_, steps);
+    EXPECT_TRUE(driver.Ok);
+    ASSERT_EQ(before, (Lines{"000021 Watch=1 Color=3368601 "}));
+    EXPECT_EQ(Stored(), (Lines{"000020 Watch=1 Lists", "000021 Watch=1 Family"}));
+}
+
+TEST_F(FolderPaneTest, CancelWritesNothing) {
+    const Lines before = Stored();
+    driver.Run(*settings_, {[](HWND dialog) { TickOrUntick(dialog, "Inbox"); },
+                            [](HWND dialog) {
+                                EXPECT_EQ("Default", ComboText(dialog, Setup::idFolderColor));
+                                Click(dialog, IDCANCEL);
+                            }});
+    EXPECT_FALSE(driver.Ok);
+    EXPECT_EQ(Stored(), before);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace pellumo
