@@ -40,7 +40,9 @@ void TSeenIds::KeepFolders(const TFolderList& folders) {
 }
 
 bool FolderChanged(TFolderInfo& info) {
-    if (!info.Record || info.Record->Kind >= 2) return false;
+    // Which folders are read is the watched list's to say (any kind the
+    // user ticked), not the folder's kind.
+    if (!info.Record) return false;
     const TFileStamp stamp = FileStamp(info.Record->FileName);
     if (stamp == info.LastAge) return false;
     info.LastAge = stamp;

@@ -40,7 +40,7 @@ private:
 };
 
 // Whether the folder's file is to be read in this scan: never for a folder
-// without a record or of Kind 2 and above; otherwise when its file's stamp
+// without a record; otherwise when its file's stamp
 // (age, exact last-write time, size) differs from the one kept, which is
 // updated first.
 bool FolderChanged(TFolderInfo& info);

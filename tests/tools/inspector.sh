@@ -55,13 +55,13 @@ for id in 2 02 0x2 000002; do check "id $id" "$two" "$(run cat "$tmp/bulk.dbx" "
 # the caller's own; "@" stands for it. Paths are printed as they are.
 if [ $windows = 1 ]; then sep='\'; else sep=/; fi
 expected=$'\t\t\t\t\t-
-  000001\t\t0\tLocal Folders\t\t-
-    000006\t000001\t3\tSent Items\t\t-
-    000005\t000001\t2\tOutbox\t@Outbox.dbx\t-
-    000004\t000001\t1\tInbox\t@Inbox.dbx\twatched
-    000008\t000001\t5\tDrafts\t\t-
-    000007\t000001\t4\tDeleted Items\t\t-
-  000009\t\t0\tHotmail\t\t-'
+  000001\t\t0\tLocal Folders\t\t-\tno file
+    000006\t000001\t3\tSent Items\t\t-\tno file
+    000005\t000001\t2\tOutbox\t@Outbox.dbx\t-\tnot chosen
+    000004\t000001\t1\tInbox\t@Inbox.dbx\twatched\tinbox
+    000008\t000001\t5\tDrafts\t\t-\tno file
+    000007\t000001\t4\tDeleted Items\t\t-\tno file
+  000009\t\t0\tHotmail\t\t-\tno file'
 check "folders real store" "${expected//@/"$store$sep"}" "$(run folders "$store" | tr -d '\r')"
 check "folders trailing separator" "${expected//@/"$store/"}" "$(run folders "$store/" | tr -d '\r')"
 
@@ -71,11 +71,11 @@ mkdir -p "$tmp/fsrc/Inbox/Sub" "$tmp/fsrc/Outbox" "$tmp/fsrc/Tab"$'\t'"bed" "$tm
 echo 1 > "$tmp/fsrc/Inbox/Sub/kind"
 "$mkstore" build "$tmp/fstore" "$tmp/fsrc" >/dev/null
 expected=$'\t\t\t\t\t-
-  000001\t000000\t0\tLocal Folders\t\t-
-    000005\t000001\t0\tTab\\tbed\t@Tab\\tbed.dbx\t-
-    000004\t000001\t2\tOutbox\t@Outbox.dbx\t-
-    000002\t000001\t1\tInbox\t@Inbox.dbx\twatched
-      000003\t000002\t1\tSub\t@Sub.dbx\twatched'
+  000001\t000000\t0\tLocal Folders\t\t-\tno file
+    000005\t000001\t0\tTab\\tbed\t@Tab\\tbed.dbx\t-\tnot chosen
+    000004\t000001\t2\tOutbox\t@Outbox.dbx\t-\tnot chosen
+    000002\t000001\t1\tInbox\t@Inbox.dbx\twatched\tinbox
+      000003\t000002\t1\tSub\t@Sub.dbx\twatched\tinbox'
 check "folders made-up store" "${expected//@/"$tmp/fstore/"}" "$(run folders "$tmp/fstore/" | tr -d '\r')"
 
 # The start-up scan: nothing at a plain start but a summary; every unread message with --test.

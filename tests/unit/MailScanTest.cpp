@@ -202,20 +202,18 @@ TEST_F(MailScanTest, WritesWithinOneAgeStepAreSeen) {
     EXPECT_TRUE(Queued(scan).empty());
 }
 
-TEST_F(MailScanTest, FoldersThatAreNeverRead) {
-    Folder("Outbox", 2);
-    Folder("Sent", 3);
+TEST_F(MailScanTest, FoldersOfEveryKindTheListHoldsAreReadOthersNever) {
+    Folder("Sent", 3);  // ticked by the user
     Folder("Missing");
     TFolderListEntry bare;
     bare.Info.reset(new TFolderInfo);
     folders_.push_back(std::move(bare));
-    // Not message files at all: reading them would throw.
-    Write("Outbox", std::vector<uint8_t>(100, 'x'));
-    Write("Sent", std::vector<uint8_t>(100, 'x'));
+    Write("Sent", {Mail(1, "sent and unread")});
     TMailScan scan(folders_);
     EXPECT_NO_THROW(scan.ScanFolders(false));
-    EXPECT_EQ(folders_[2].Info->LastAge.Age, -1);
-    EXPECT_EQ(folders_[0].Info->LastAge, TFileStamp());  // not even looked at
+    EXPECT_EQ(Queued(scan), Subjects{"Sent: sent and unread"});
+    EXPECT_EQ(folders_[1].Info->LastAge.Age, -1);
+    EXPECT_EQ(folders_[2].Info->LastAge, TFileStamp());  // no record: not even looked at
     // The missing file appears: read at the next scan.
     Write("Missing", {Mail(1, "now here")});
     scan.StoreChanged();

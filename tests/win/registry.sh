@@ -16,6 +16,7 @@ reg delete 'HKCU\Identities' /f
 
 mkdir -p "$tmp/src/Inbox" "$tmp/src/Drafts"
 printf 'From: A <a@example.com>\r\nSubject: hello\r\n\r\nbody\r\n' > "$tmp/src/Inbox/01.eml"
+printf 'From: Me <me@example.com>\r\nSubject: draft\r\n\r\nbody\r\n' > "$tmp/src/Drafts/01.eml"
 "$mkstore" build "$tmp/store" "$tmp/src" >/dev/null
 reg add 'HKCU\Identities' /v 'Last User ID' /d '{ID-1}' /f
 reg add 'HKCU\Identities\{ID-1}' /v Username /d 'Main Identity' /f
@@ -25,7 +26,14 @@ export PELLUMO_STORE="Z:${tmp//\//\\}\\store"
 
 esc=$PELLUMO_STORE  # paths as they are
 out=$("$wine" "$dbx" folders | tr -d '\r')
-check "folders from the registry's store" "$(printf '\t\t\tMain Identity\t\t-\n  000001\t000000\t0\tLocal Folders\t\t-\n    000003\t000001\t1\tInbox\t%s\\Inbox.dbx\twatched\n    000002\t000001\t5\tDrafts\t%s\\Drafts.dbx\t-' "$esc" "$esc")" "$out"
+check "folders from the registry's store" "$(printf '\t\t\tMain Identity\t\t-\n  000001\t000000\t0\tLocal Folders\t\t-\tno file\n    000003\t000001\t1\tInbox\t%s\\Inbox.dbx\twatched\tinbox\n    000002\t000001\t5\tDrafts\t%s\\Drafts.dbx\t-\tnot chosen' "$esc" "$esc")" "$out"
+# The user's choice for this identity: Drafts ticked, the Inbox unticked.
+reg add "$settings_key\\Folders\\{ID-1}\\000002" /v Watch /t REG_DWORD /d 1 /f
+reg add "$settings_key\\Folders\\{ID-1}\\000003" /v Watch /t REG_DWORD /d 0 /f
+check "folders follow the user's choice" "- not chosen watched chosen" \
+    "$("$wine" "$dbx" folders | tr -d '\r' | awk -F'\t' '$4 == "Drafts" || $4 == "Inbox" { printf "%s%s %s", sep, $6, $7; sep=" " }')"
+check "so does scan" "Drafts	draft" "$("$wine" "$dbx" scan "$esc" --test | tr -d '\r' | cut -f1,3)"
+reg delete 'HKCU\Software\Ostrivane' /f  # a first run again for what follows
 
 check "settings only reads" "" "$("$wine" "$dbx" settings >/dev/null; query AutoHideHint)"
 out=$("$wine" "$dbx" settings --repair | tr -d '\r')

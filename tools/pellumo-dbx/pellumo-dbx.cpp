@@ -30,6 +30,7 @@
 #include "app/MailScan.h"
 #include "content/CharsetConverter.h"
 #include "content/MimeMessage.h"
+#include "settings/FolderChoices.h"
 #include "settings/HintTimeValue.h"
 #include "settings/NotifierSettings.h"
 #include "settings/WindowLocation.h"
@@ -55,7 +56,7 @@ const char kUsage[] =
     "       pellumo-dbx cat FILE.dbx ID            the raw message text, byte for byte\n"
     "       pellumo-dbx preview FILE.dbx ID        the body text the popup shows\n"
     "       pellumo-dbx preview-eml FILE.eml       the same for a raw message file\n"
-    "       pellumo-dbx folders STOREDIR           the folder tree of a store\n"
+    "       pellumo-dbx folders STOREDIR           the folder tree of a store, what is watched and why\n"
 #ifdef _WIN32
     "       pellumo-dbx folders                    the same for the registry's store\n"
 #endif
@@ -67,6 +68,12 @@ const char kUsage[] =
     "  --codepage N   read the store's index texts (names, subjects) in code page N\n"
     "                 instead of the system's (windows-1252 where there is none)\n"
     "ID is the message's hex number in any form: 2, 02, 0x2, 000002.\n"
+#ifdef _WIN32
+    "folders and scan follow the folders the user chose for the current identity.\n"
+#else
+    "folders and scan take every folder's default (an Inbox is watched): the\n"
+    "user's choice of folders is in the Windows registry.\n"
+#endif
     "Output is UTF-8.\n";
 
 // A wrong command, option or argument: usage on stderr, status 2.
@@ -366,13 +373,21 @@ int PreviewEml(const std::string& path) {
 
 // --- Folder trees, the scan, the settings ------------------------------------
 
+// The folders the user chose, as the program reads them: the current
+// identity's on Windows; elsewhere there is no user's registry, and every
+// folder takes its default.
+TFolderChoices UserFolderChoices() {
+#ifdef _WIN32
+    return LoadFolderChoices(GetIdentityId());
+#else
+    return TFolderChoices();
+#endif
+}
+
 // One line per node, root first, depth first: Id, ParentId, Kind, Name,
-// FileName, and whether the folder is watched.
+// FileName, whether the folder is watched, and why.
 int PrintTree(const std::unique_ptr<TDbxFolderNode>& root, const TIndexText& indexText) {
-    TFolderList watchedList;
-    AddWatchedFolders(*root, watchedList);
-    std::unordered_set<const TDbxFolderRecord*> watched;
-    for (const TFolderListEntry& entry : watchedList) watched.insert(entry.Info->Record);
+    const TFolderChoices choices = UserFolderChoices();
 
     std::vector<std::pair<const TTreeNode*, size_t>> pending{{root.get(), 0}};
     while (!pending.empty()) {
@@ -383,9 +398,10 @@ int PrintTree(const std::unique_ptr<TDbxFolderNode>& root, const TIndexText& ind
         const TDbxFolderRecord* r = folder ? folder->Record.get() : nullptr;
         const std::string indent(2 * depth, ' ');
         if (r) {
+            const TWatchReason reason = WatchReason(*r, choices);
             Emit(indent + Escape(r->Id) + "\t" + Escape(r->ParentId) + "\t" + std::to_string(unsigned(r->Kind)) +
                  "\t" + Escape(indexText(r->Name)) + "\t" + PathText(r->FileName) + "\t" +
-                 (watched.count(r) ? "watched" : "-") + "\n");
+                 (IsWatched(reason) ? "watched" : "-") + "\t" + WatchReasonText(reason) + "\n");
         } else {
             Emit(indent + "\t\t\t" + Escape(indexText(node->Text)) + "\t\t-\n");
         }
@@ -421,7 +437,7 @@ int Scan(const std::string& storeRoot, bool test) {
     const std::unique_ptr<TDbxFolderNode> tree = BuildFolderTree(dir, std::string());
     CheckFolderList(dir);
     TFolderList folders;
-    AddWatchedFolders(*tree, folders);
+    AddWatchedFolders(*tree, folders, UserFolderChoices());
     TMailScan scan(folders);
     const std::vector<TSkippedFolder> skipped = scan.ScanFolders(!test);
     static const char* const kPriorities[] = {"mpHigh", "mpNormal", "mpLow"};
@@ -481,7 +497,7 @@ int Settings(const TIndexText& indexText) {
     }
     const std::unique_ptr<TDbxFolderNode> tree = BuildFolderTree();
     TFolderList folders;
-    AddWatchedFolders(*tree, folders);
+    AddWatchedFolders(*tree, folders, UserFolderChoices());
     PrintSettings(s, windowRect, folders, indexText);
     return 0;
 }
