@@ -11,12 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "DriverTreeView.h"
+
 namespace {
 
 const char kPopupClass[] = "TfrmMornelle";
 const char kApplicationClass[] = "TApplication";
 const char kTitle[] = "Ostrivane Pellumo";
 const UINT kTrayIconMessage = WM_USER + 1;
+// The setup dialog's folder tree and folder colour (TSetupDialog's ids).
+const int kFolderTreeId = 320;
 
 HWND Popup() { return FindWindowA(kPopupClass, nullptr); }
 // The program's hidden window: the tray icon's, and the one that hears the
@@ -198,6 +202,8 @@ int Usage() {
                  "  foreground                 the title of the foreground window\n"
                  "  press TITLE ok|cancel|esc|enter   closes a dialog as a user would\n"
                  "  toggle TITLE TEXT          clicks the dialog's check box TEXT, prints its state\n"
+                 "  tick TITLE FOLDER          space on FOLDER in the dialog's folder tree, prints its box\n"
+                 "  pick TITLE ID TEXT         picks the entry TEXT of the dialog's combo box ID\n"
                  "  errorbox SECONDS           the program's error box: its text, then OK\n"
                  "  menu SECONDS               the tray menu opens (and its items, where readable)\n"
                  "  menu-key CHAR|esc|enter|down  types CHAR or presses a key in the open menu\n"
@@ -321,6 +327,35 @@ int main(int argc, char** argv) {
         if (!box) return 1;
         SendMessageA(box, BM_CLICK, 0, 0);
         std::printf("%s\n", SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
+        return 0;
+    }
+    if (command == "tick") {
+        // Ticks or unticks a folder in the setup dialog's tree as the
+        // keyboard does: selects it, then space; prints its box after.
+        const HWND dialog = FindVisible(arg(2));
+        const HWND tree = dialog ? GetDlgItem(dialog, kFolderTreeId) : nullptr;
+        const HTREEITEM item = tree ? FindTreeItem(tree, arg(3)) : nullptr;
+        if (!item) return 1;
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        const int before = TreeItemCheck(tree, item);
+        PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 1);
+        PostMessageW(tree, WM_KEYUP, VK_SPACE, 0xC0000001);
+        // The program's loop takes the key when it gets to it.
+        WaitFor(2, [&] { return TreeItemCheck(tree, item) != before; });
+        const int check = TreeItemCheck(tree, item);
+        std::printf("%s\n", check == 2 ? "checked" : check == 1 ? "unchecked" : "no box");
+        return 0;
+    }
+    if (command == "pick") {
+        // Picks an entry of a dialog's combo box by its text, as the mouse does.
+        const HWND dialog = FindVisible(arg(2));
+        const HWND combo = dialog ? GetDlgItem(dialog, std::atoi(arg(3).c_str())) : nullptr;
+        if (!combo) return 1;
+        const LRESULT index =
+            SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(arg(4).c_str()));
+        if (index == CB_ERR) return 1;
+        SendMessageA(combo, CB_SETCURSEL, index, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
         return 0;
     }
     if (command == "press") {
