@@ -77,8 +77,14 @@ struct Store {
     std::vector<std::pair<std::string, Reads>> baselineReads, rescanReads;
     std::string big;
     std::vector<uint8_t> bigBefore, bigAfter;
+    bool built = false;
 
-    Store() {
+    // Without Build, only a holder of folder records.
+    explicit Store(bool build = true) {
+        if (build) Build();
+    }
+    void Build() {
+        built = true;
         fs::create_directories(dir);
         for (int i = 0; i < 20; ++i) {
             const std::string path = Add("Folder" + std::to_string(i), Messages(5000, 1 + i * 5000), folders);
@@ -98,7 +104,9 @@ struct Store {
         }
         RecordReads(big, {newBody}, rescanReads);
     }
-    ~Store() { fs::remove_all(dir); }
+    ~Store() {
+        if (built) fs::remove_all(dir);
+    }
 
     std::string Add(const std::string& name, const std::vector<mkstore::Message>& messages, TFolderList& list) {
         const fs::path path = dir / (name + ".dbx");
@@ -165,10 +173,75 @@ void BM_RescanFloor(benchmark::State& state) {
     for (auto _ : state) Replay(s.rescanReads);
 }
 
+// Many watched folders: 50 of 1,000 messages each (an Inbox and 49 folders
+// message rules file into), scanned all, against the Inbox alone on the same
+// store. A change in one folder must cost what that folder costs, not what
+// the number watched does.
+struct ManyFolders {
+    fs::path dir = fs::temp_directory_path() / ("pellumo-scan-bench-many-" + std::to_string(getpid()));
+    Store holder{false};  // keeps the records
+    TFolderList all, inboxOnly;
+    std::string inbox;
+    std::vector<uint8_t> inboxBefore, inboxAfter;
+
+    ManyFolders() {
+        fs::create_directories(dir);
+        for (int i = 0; i < 50; ++i) {
+            const fs::path path = dir / ("Folder" + std::to_string(i) + ".dbx");
+            WriteFile(path, mkstore::WriteMessageFile(Messages(1000, 1 + i * 1000)));
+            holder.Watch(path.string(), all);
+            if (i == 0) holder.Watch(path.string(), inboxOnly);
+        }
+        inbox = all.front().Info->Record->FileName;
+        inboxBefore = mkstore::WriteMessageFile(Messages(1000, 1));
+        inboxAfter = mkstore::AddMessages(inboxBefore, Messages(1, 900000));
+    }
+    ~ManyFolders() { fs::remove_all(dir); }
+};
+
+ManyFolders& TheManyFolders() {
+    static ManyFolders store;
+    return store;
+}
+
+void Baseline(benchmark::State& state, TFolderList& list) {
+    for (auto _ : state) {
+        Store::ResetAges(list);
+        TMailScan scan(list);
+        scan.ScanFolders(true);
+        benchmark::DoNotOptimize(scan.SeenIds.Count());
+    }
+}
+void BM_Baseline50Folders(benchmark::State& state) { Baseline(state, TheManyFolders().all); }
+void BM_BaselineInboxOnly(benchmark::State& state) { Baseline(state, TheManyFolders().inboxOnly); }
+
+// One new message in the Inbox, the other folders unchanged.
+void RescanInbox(benchmark::State& state, TFolderList& list) {
+    ManyFolders& s = TheManyFolders();
+    for (auto _ : state) {
+        state.PauseTiming();
+        Store::ResetAges(list);
+        WriteFile(s.inbox, s.inboxBefore);
+        TMailScan scan(list);
+        scan.ScanFolders(true);
+        WriteFile(s.inbox, s.inboxAfter);
+        list.front().Info->LastAge = TFileStamp();
+        state.ResumeTiming();
+        scan.StoreChanged();
+        if (scan.Queue.Count() != 1) state.SkipWithError("the new message was not queued");
+    }
+}
+void BM_Rescan50FoldersOneChanged(benchmark::State& state) { RescanInbox(state, TheManyFolders().all); }
+void BM_RescanInboxOnlyChanged(benchmark::State& state) { RescanInbox(state, TheManyFolders().inboxOnly); }
+
 BENCHMARK(BM_BaselineScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescanOneNewMessage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescanFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline50Folders)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BaselineInboxOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rescan50FoldersOneChanged)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanInboxOnlyChanged)->Unit(benchmark::kMillisecond);
 
 
 }  // namespace
@@ -183,6 +256,8 @@ int main(int argc, char** argv) {
     };
     ratio("BM_BaselineScan", "BM_BaselineFloor");
     ratio("BM_RescanOneNewMessage", "BM_RescanFloor");
+    ratio("BM_Baseline50Folders", "BM_BaselineInboxOnly");
+    ratio("BM_Rescan50FoldersOneChanged", "BM_RescanInboxOnlyChanged");
     benchmark::Shutdown();
     return 0;
 }

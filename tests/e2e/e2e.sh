@@ -21,15 +21,17 @@ eml() {  # eml FILE SENDER SUBJECT BODY
         "$2" "$3" "$4" >"$1"
 }
 
-# The store: Inbox and Archive are watched, Drafts is not.
+# The store: Inbox and Archive are watched, Drafts is not, nor is Family (an
+# ordinary folder, where a message rule files mail) until the user ticks it.
 src=$tmp/src store=$tmp/store
-mkdir -p "$src/Inbox" "$src/Archive" "$src/Drafts" "$tmp/new"
+mkdir -p "$src/Inbox" "$src/Archive" "$src/Drafts" "$src/Family" "$tmp/new"
 echo 1 >"$src/Archive/kind"  # a mail folder like the Inbox
 eml "$src/Inbox/01.eml" "Alice Example" "Lunch on Friday" "Shall we meet at noon?"
 eml "$src/Inbox/02.read.eml" "Bob Example" "Old news" "Already read."
 eml "$src/Inbox/03.high.eml" "Carol Example" "Server down" "The mail server is down."
 eml "$src/Archive/01.low.eml" "Dan Example" "Newsletter" "This week in gardening."
 eml "$src/Drafts/01.eml" "Me" "Unfinished" "Not watched."
+eml "$src/Family/01.eml" "Mum" "Sunday lunch" "Unread since long before the tick."
 new_store() {
     rm -rf "$store"
     "$mkstore" build "$store" "$src" >/dev/null
@@ -385,6 +387,47 @@ menu_exit
 finish
 check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x0 REG_DWORD 0x1" \
     "$(echo $(query SummarizeAfter) $(query PlaySound) $(query QuietFullScreen))"
+
+echo "-- folders the user chooses"
+settings
+new_store
+start
+eml "$tmp/new/15.eml" "Quinn Example" "Filed by a rule" "family news"
+"$mkstore" add "$store/Family.dbx" "$tmp/new/15.eml" >/dev/null
+check "mail filed into an ordinary folder is not announced" "" "$(d popups 0 4 | heads)"
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+check "the folder is ticked in the setup dialog" "checked" "$(d tick 'Pellumo Setup' Family)"
+d pick 'Pellumo Setup' 322 Lime >/dev/null
+d shot "$(winpath "$shots")\\folders.bmp" >/dev/null
+d press 'Pellumo Setup' ok >/dev/null
+sleep 1
+check "its mail from before the tick is not announced" "" "$(d popups 0 3 | heads)"
+eml "$tmp/new/16.eml" "Rita Example" "After the tick" "now told"
+"$mkstore" add "$store/Family.dbx" "$tmp/new/16.eml" >/dev/null
+check "the next message there is announced, with its folder" "(Family) | From : Rita Example | Subject : After the tick" \
+    "$(d popups 1 20 "$(winpath "$shots")\\family" | heads)"
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+check "unticked" "unchecked" "$(d tick 'Pellumo Setup' Family)"
+d press 'Pellumo Setup' ok >/dev/null
+sleep 1
+eml "$tmp/new/17.eml" "Sam Example" "After the untick" "not told"
+"$mkstore" add "$store/Family.dbx" "$tmp/new/17.eml" >/dev/null
+check "after unticking, nothing from it" "" "$(d popups 0 4 | heads)"
+menu_exit
+finish
+inbox=$("$inspector" folders "$store" | awk -F'\t' '$4 == "Inbox" { gsub(/ /, "", $1); print $1 }')
+reg add "$settings_key\\Folders\\{E2E-1}\\$inbox" /v Watch /t REG_SZ /d 0 /f
+start
+check "a wrongly typed folder value: the program starts" "icon present" "$(d icon)"
+check "without an error box" "no error box" "$(d errorbox 2)"
+check "the log names the value" "1" "$(grep -c "Folder $inbox: Invalid data type for 'Watch'" "$(log_file)")"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+check "the folder takes its default: the Inbox is watched" \
+    "(Inbox) | From : Erin Example | Subject : Tickets booked" "$(d popups 1 20 | heads)"
+menu_exit
+finish
 
 echo "-- a wrongly typed setting"
 settings
