@@ -120,6 +120,7 @@ struct Store {
         record->FileName = path;
         record->Kind = 1;
         TFolderListEntry entry;
+        entry.FolderId = record->Name;  // each folder its own, as the records give them
         entry.Info.reset(new TFolderInfo);
         entry.Info->Record = record.get();
         records.push_back(std::move(record));

@@ -1,5 +1,6 @@
 #include "app/MailScan.h"
 
+#include <cctype>
 #include <iterator>
 
 #include "content/AsciiText.h"
@@ -10,13 +11,27 @@
 
 namespace pellumo {
 
+uint32_t TSeenIds::Number(const std::string& messageId) {
+    if (messageId.empty() || messageId.size() > 8) return 0xFFFFFFFFu;
+    uint32_t value = 0;
+    for (char ch : messageId) {
+        const int digit = std::isdigit(static_cast<unsigned char>(ch)) ? ch - '0'
+                          : std::isxdigit(static_cast<unsigned char>(ch))
+                              ? std::toupper(static_cast<unsigned char>(ch)) - 'A' + 10
+                              : -1;
+        if (digit < 0) return 0xFFFFFFFFu;
+        value = value << 4 | static_cast<uint32_t>(digit);
+    }
+    return value;
+}
+
 bool TSeenIds::Contains(const std::string& folderId, const std::string& messageId) const {
     const auto folder = folders_.find(asciitext::UpperCase(folderId));
-    return folder != folders_.end() && folder->second.count(asciitext::UpperCase(messageId)) != 0;
+    return folder != folders_.end() && folder->second.count(Number(messageId)) != 0;
 }
 
 void TSeenIds::Add(const std::string& folderId, const std::string& messageId) {
-    folders_[asciitext::UpperCase(folderId)].insert(asciitext::UpperCase(messageId));
+    Of(folderId).insert(Number(messageId));
 }
 
 size_t TSeenIds::Count() const {
@@ -25,12 +40,9 @@ size_t TSeenIds::Count() const {
     return count;
 }
 
-void TSeenIds::KeepOnly(const std::string& folderId, const std::unordered_set<std::string>& present) {
-    const auto folder = folders_.find(asciitext::UpperCase(folderId));
-    if (folder == folders_.end()) return;
-    std::unordered_set<std::string>& ids = folder->second;
-    for (auto id = ids.begin(); id != ids.end();) id = present.count(*id) ? std::next(id) : ids.erase(id);
-}
+TSeenIds::TFolderSet& TSeenIds::Of(const std::string& folderId) { return folders_[asciitext::UpperCase(folderId)]; }
+
+void TSeenIds::Replace(const std::string& folderId, TFolderSet&& ids) { Of(folderId) = std::move(ids); }
 
 void TSeenIds::KeepFolders(const TFolderList& folders) {
     std::unordered_set<std::string> listed;
@@ -90,30 +102,39 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     }
     const bool recordOnly = baseline || info.Baseline;
     bool unfinished = false;
-    // Every Id the file holds now: the seen list keeps no others, once the
-    // walk has found as many records as the header counts (a file caught
-    // half written may hide some for a while).
+    // What the file holds of what was seen, and what is seen now: the seen
+    // list keeps no others once the walk has found as many records as the
+    // header counts (a file caught half written may hide some for a while).
     const uint32_t itemCount = reader.ItemCount();
-    std::unordered_set<std::string> present;
+    TSeenIds::TFolderSet& seen = SeenIds.Of(entry.FolderId);
+    TSeenIds::TFolderSet stillSeen;
+    size_t records = 0;
     for (reader.First(); !reader.Eof(); reader.Next()) {
         if (Queue.Closed()) return;
+        ++records;
         const TDbxMessageRecord& msg = *reader.Current();
-        present.insert(asciitext::UpperCase(msg.Id));
-        if (recordOnly) {
-            SeenIds.Add(entry.FolderId, msg.Id);
-        } else if (!msg.IsRead() && !SeenIds.Contains(entry.FolderId, msg.Id)) {
+        const uint32_t id = TSeenIds::Number(msg.Id);
+        if (recordOnly || seen.count(id)) {
+            stillSeen.insert(id);
+        } else if (!msg.IsRead()) {
             TMessageText text;
             if (!ReadMessageText(reader, msg, buffer, text)) {
                 unfinished = true;
                 continue;
             }
             QueueNotification(msg, entry, text);
-            SeenIds.Add(entry.FolderId, msg.Id);
+            // Seen only once queued, and at once: an error further on must
+            // not have it announced again.
+            seen.insert(id);
+            stillSeen.insert(id);
             if (ShowNextNotification) ShowNextNotification();
         }
     }
     reader.Close();
-    if (present.size() == itemCount) SeenIds.KeepOnly(entry.FolderId, present);
+    if (records == itemCount)
+        SeenIds.Replace(entry.FolderId, std::move(stillSeen));
+    else if (recordOnly)
+        seen.insert(stillSeen.begin(), stillSeen.end());
     info.Baseline = false;
     // The write that finishes the message may leave the file's stamp as
     // it is (a coarse clock, the same size): read the folder again at the

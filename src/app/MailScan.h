@@ -20,23 +20,31 @@ namespace pellumo {
 class TDbxMessageFolder;
 
 // Ids of the messages seen so far, per watched folder (a message's Id is its
-// number within its folder file, so two folders can both hold an 000001);
-// compared without regard to case. Hashed, so a store of any size costs the
-// same per lookup, and kept to what the folders still hold.
+// number within its folder file, so two folders can both hold an 000001).
+// Kept as numbers in hashed sets: a store of any size costs the same per
+// lookup, and a whole reading of a folder replaces its set with what the
+// file still holds.
 class TSeenIds {
 public:
+    using TFolderSet = std::unordered_set<uint32_t>;
+
+    // The number of an Id as the records write it (hex, any letter case);
+    // an empty or broken one counts as 0xFFFFFFFF.
+    static uint32_t Number(const std::string& messageId);
+
     bool Contains(const std::string& folderId, const std::string& messageId) const;
     void Add(const std::string& folderId, const std::string& messageId);  // nothing when already there
     size_t Count() const;
     void Clear() { folders_.clear(); }
-    // Forgets every Id of the folder but those in Present (upper case: what
-    // a whole reading of its file found).
-    void KeepOnly(const std::string& folderId, const std::unordered_set<std::string>& present);
+    // The folder's set, made empty when there is none.
+    TFolderSet& Of(const std::string& folderId);
+    // The folder's set becomes Ids (a whole reading's).
+    void Replace(const std::string& folderId, TFolderSet&& ids);
     // Forgets the folders no longer in the list.
     void KeepFolders(const TFolderList& folders);
 
 private:
-    std::unordered_map<std::string, std::unordered_set<std::string>> folders_;
+    std::unordered_map<std::string, TFolderSet> folders_;
 };
 
 // Whether the folder's file is to be read in this scan: never for a folder
