@@ -174,7 +174,8 @@ void TPopupCycle::ShowNextNotification() {
     const TPopupSettings settings = Settings();
     // Over a presentation or a film the queue waits, looked at again now
     // and then; what arrives meanwhile joins it.
-    if (settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront()) {
+    if ((settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront()) ||
+        (inputs_.Paused && inputs_.Paused())) {
         handler_ = THandler::Quiet;
         SetTimer(true, kQuietCheckInterval);
         return;
@@ -196,8 +197,20 @@ void TPopupCycle::ShowNextNotification() {
     // Before the layout, which depends on the window's width.
     BringOnScreen();
     showing_ = true;
+    onItsOwn_ = false;
     pending_ = std::move(items);
     Present(settings);
+    StartFadeIn(true);
+}
+
+void TPopupCycle::ShowAgain(std::unique_ptr<TNotification> info) {
+    if (queue_.Closed() || !info) return;
+    HideNotification();
+    BringOnScreen();
+    showing_ = true;
+    onItsOwn_ = true;
+    pending_.push_back(std::move(info));
+    Present(Settings());
     StartFadeIn(true);
 }
 
@@ -292,7 +305,7 @@ void TPopupCycle::FadeInTick() {
         // Mail that came in since it was taken still joins it: a burst whose
         // first message freed the popup is shown as one all the same.
         const size_t waiting = queue_.Count();
-        if (waiting > 0 && Summarizes(settings, pending_.size() + waiting)) {
+        if (waiting > 0 && !onItsOwn_ && Summarizes(settings, pending_.size() + waiting)) {
             for (std::unique_ptr<TNotification>& item : queue_.TakeAll()) pending_.push_back(std::move(item));
             Present(settings);
         }

@@ -129,6 +129,8 @@ public:
         std::function<TRect(const TRect&)> Snap;
         // Whether a full-screen program is in front (not set: never).
         std::function<bool()> FullScreenInFront;
+        // Whether the user has paused the alerts (not set: never).
+        std::function<bool()> Paused;
         // Every notification on its own, never a summary (the test run,
         // which exists to see each one).
         bool ShowEachOnItsOwn = false;
@@ -141,9 +143,15 @@ public:
 
     // Starts the oldest queued notification, or a summary of all when more
     // than SummarizeAfter wait, unless one is up, a full-screen program is
-    // in front (QuietFullScreen) or the program is shutting down. While one
-    // is up, brings its count of those waiting up to date.
+    // in front (QuietFullScreen), the alerts are paused or the program is
+    // shutting down; held back, the queue is looked at again every
+    // kQuietCheckInterval. While one is up, brings its count of those
+    // waiting up to date.
     void ShowNextNotification();
+    // Shows Info at once, on its own, ahead of everything waiting: what is
+    // up gives way. The user asked for it, so no pause or full-screen
+    // program holds it back.
+    void ShowAgain(std::unique_ptr<TNotification> info);
     // Stops the timer, hides the window; the queue is left alone.
     void HideNotification();
     void StartFadeIn(bool enable);
@@ -219,8 +227,10 @@ private:
     bool visible_ = false;
     bool timerEnabled_ = false;
     int32_t timerInterval_ = kTimerInterval;
-    // What the window shows until it is visible: more may join it then.
+    // What the window shows until it is visible: more may join it then,
+    // unless it is to be shown on its own.
     std::vector<std::unique_ptr<TNotification>> pending_;
+    bool onItsOwn_ = false;
     std::string folderLine_;  // without the count of those waiting
     size_t shownWaiting_ = 0;
     bool moving_ = false;

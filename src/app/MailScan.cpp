@@ -76,7 +76,11 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
     const size_t count = folders_.size();
     for (size_t i = 0; i < count && !Queue.Closed(); ++i) {
         TFolderInfo& info = *folders_[i].Info;
-        if (!FolderChanged(info) || info.LastAge.Age == -1) continue;
+        if (!FolderChanged(info)) continue;
+        if (info.LastAge.Age == -1) {
+            info.Unread = 0;  // no file (yet): nothing waits in it
+            continue;
+        }
         try {
             ScanFolder(folders_[i], baseline, reader, buffer, skipped);
         } catch (const std::exception& error) {
@@ -108,11 +112,12 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     const uint32_t itemCount = reader.ItemCount();
     TSeenIds::TFolderSet& seen = SeenIds.Of(entry.FolderId);
     TSeenIds::TFolderSet stillSeen;
-    size_t records = 0;
+    size_t records = 0, unread = 0;
     for (reader.First(); !reader.Eof(); reader.Next()) {
         if (Queue.Closed()) return;
         ++records;
         const TDbxMessageRecord& msg = *reader.Current();
+        if (!msg.IsRead()) ++unread;
         const uint32_t id = TSeenIds::Number(msg.Id);
         if (recordOnly || seen.count(id)) {
             stillSeen.insert(id);
@@ -131,6 +136,7 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
         }
     }
     reader.Close();
+    info.Unread = unread;
     if (records == itemCount)
         SeenIds.Replace(entry.FolderId, std::move(stillSeen));
     else if (recordOnly)
@@ -174,6 +180,7 @@ void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const TFolderLis
     info->Subject = text.Names.Subject.empty() ? SystemTextToUtf8(msg.Subject) : text.Names.Subject;
     info->Body = text.Body;
     info->Priority = MapPriority(msg.Priority);
+    Recent.Add(*info);
     Queue.Add(std::move(info));
 }
 

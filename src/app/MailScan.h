@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Notification.h"
+#include "app/RecentMail.h"
 #include "content/MimeMessage.h"
 #include "store/WatchedFolders.h"
 #include "store/DbxRecords.h"
@@ -94,6 +95,8 @@ public:
 
     TSeenIds SeenIds;
     TNotificationQueue Queue;
+    // Every notification queued, the last few: kept in memory only.
+    TRecentMail Recent;
     std::unique_ptr<TMimeMessage> MimeMessage{new TMimeMessage};
     // Shows the oldest queued notification when none is showing.
     std::function<void()> ShowNextNotification;

@@ -16,18 +16,26 @@ void CutToCharacters(std::string& text, size_t maxBytes) {
 
 }  // namespace
 
+void CutToWhatAPopupShows(TNotification& info) {
+    CutToCharacters(info.Folder, TNotificationQueue::kMaxLineBytes);
+    CutToCharacters(info.Sender, TNotificationQueue::kMaxLineBytes);
+    CutToCharacters(info.Subject, TNotificationQueue::kMaxLineBytes);
+    CutToCharacters(info.Body, TNotificationQueue::kMaxBodyBytes);
+}
+
 void TNotificationQueue::Add(std::unique_ptr<TNotification> info) {
     // The cutting is done before the lock is taken: the popup takes entries
     // from the other thread meanwhile.
-    if (info) {
-        CutToCharacters(info->Folder, kMaxLineBytes);
-        CutToCharacters(info->Sender, kMaxLineBytes);
-        CutToCharacters(info->Subject, kMaxLineBytes);
-        CutToCharacters(info->Body, kMaxBodyBytes);
-    }
+    if (info) CutToWhatAPopupShows(*info);
     TLockGuard guard(lock_);
     if (info && items_.size() >= kMaxWaitingWithBody) std::string().swap(info->Body);
     items_.push_back(std::move(info));
+}
+
+void TNotificationQueue::AddFirst(std::unique_ptr<TNotification> info) {
+    if (info) CutToWhatAPopupShows(*info);
+    TLockGuard guard(lock_);
+    items_.push_front(std::move(info));
 }
 
 std::unique_ptr<TNotification> TNotificationQueue::Take() {

@@ -47,6 +47,8 @@ public:
 
     // Cuts the texts to the bounds above before it queues.
     void Add(std::unique_ptr<TNotification> info);
+    // The same, ahead of every entry waiting.
+    void AddFirst(std::unique_ptr<TNotification> info);
     // The oldest entry, now the caller's; null when empty.
     std::unique_ptr<TNotification> Take();
     // Every entry, oldest first, now the caller's.
@@ -63,6 +65,10 @@ private:
     std::deque<std::unique_ptr<TNotification>> items_;
     std::atomic<bool> closed_{false};
 };
+
+// Cuts folder, sender, subject and body to what a popup shows (the queue's
+// bounds), between characters.
+void CutToWhatAPopupShows(TNotification& info);
 
 // One notification standing for several (at least two): subject "N new
 // messages"; folder and sender the one all share, else "N folders" and "N

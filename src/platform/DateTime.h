@@ -22,4 +22,11 @@ bool FileTimeToLocalCalendar(uint64_t fileTime, TCalendarTime& out);
 // Both steps; 0 when the file time cannot be converted.
 TDateTime FileTimeToLocalDateTime(uint64_t fileTime);
 
+// The time now, as a FILETIME (UTC).
+uint64_t NowFileTime();
+
+// Local calendar time to a FILETIME (UTC), through the platform's time-zone
+// rules. False when the platform cannot convert it.
+bool LocalCalendarToFileTime(const TCalendarTime& local, uint64_t& fileTime);
+
 }  // namespace pellumo

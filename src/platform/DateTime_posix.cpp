@@ -22,4 +22,29 @@ bool FileTimeToLocalCalendar(uint64_t fileTime, TCalendarTime& out) {
     return true;
 }
 
+namespace {
+const int64_t kUnixEpochSeconds = 11644473600LL;  // 1601-01-01 to 1970-01-01
+}  // namespace
+
+uint64_t NowFileTime() {
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<uint64_t>(now.tv_sec + kUnixEpochSeconds) * 10000000u + static_cast<uint64_t>(now.tv_nsec / 100);
+}
+
+bool LocalCalendarToFileTime(const TCalendarTime& local, uint64_t& fileTime) {
+    struct tm t {};
+    t.tm_year = local.Year - 1900;
+    t.tm_mon = local.Month - 1;
+    t.tm_mday = local.Day;
+    t.tm_hour = local.Hour;
+    t.tm_min = local.Minute;
+    t.tm_sec = local.Second;
+    t.tm_isdst = -1;  // as the rules have it on that day
+    const time_t seconds = mktime(&t);
+    if (seconds == static_cast<time_t>(-1) || seconds < -kUnixEpochSeconds) return false;
+    fileTime = static_cast<uint64_t>(seconds + kUnixEpochSeconds) * 10000000u + static_cast<uint64_t>(local.Millisecond) * 10000u;
+    return true;
+}
+
 }  // namespace pellumo

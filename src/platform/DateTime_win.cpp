@@ -15,4 +15,27 @@ bool FileTimeToLocalCalendar(uint64_t fileTime, TCalendarTime& out) {
     return true;
 }
 
+uint64_t NowFileTime() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+}
+
+bool LocalCalendarToFileTime(const TCalendarTime& local, uint64_t& fileTime) {
+    SYSTEMTIME localTime {};
+    localTime.wYear = static_cast<WORD>(local.Year);
+    localTime.wMonth = static_cast<WORD>(local.Month);
+    localTime.wDay = static_cast<WORD>(local.Day);
+    localTime.wHour = static_cast<WORD>(local.Hour);
+    localTime.wMinute = static_cast<WORD>(local.Minute);
+    localTime.wSecond = static_cast<WORD>(local.Second);
+    localTime.wMilliseconds = static_cast<WORD>(local.Millisecond);
+    SYSTEMTIME utc;
+    FILETIME result;
+    // The current time zone's rules for that day (XP and later).
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &localTime, &utc) || !SystemTimeToFileTime(&utc, &result)) return false;
+    fileTime = uint64_t(result.dwHighDateTime) << 32 | result.dwLowDateTime;
+    return true;
+}
+
 }  // namespace pellumo

@@ -30,6 +30,25 @@ std::optional<int32_t> TRegistryKey::ReadIntegerIfPresent(const std::string& nam
                                 uint32_t(bytes[3]) << 24);
 }
 
+std::optional<uint64_t> TRegistryKey::ReadQwordIfPresent(const std::string& name) {
+    TRegDataType type = rdNone;
+    std::vector<uint8_t> data;
+    const TValueRead read = GetValue(name, type, data);
+    if (read == TValueRead::Missing) return std::nullopt;
+    if (read == TValueRead::Failed) throw Exception(Substitute("Failed to get data for '%s'", name));
+    if (type != rdQword) throw Exception(Substitute("Invalid data type for '%s'", name));
+    if (data.size() != 8) throw Exception(Substitute("Failed to get data for '%s'", name));
+    uint64_t value = 0;
+    for (size_t i = 8; i > 0; --i) value = value << 8 | data[i - 1];
+    return value;
+}
+
+void TRegistryKey::WriteQword(const std::string& name, uint64_t value) {
+    std::vector<uint8_t> data(8);
+    for (size_t i = 0; i < 8; ++i) data[i] = static_cast<uint8_t>(value >> (8 * i));
+    if (!SetValue(name, rdQword, data)) throw Exception(Substitute("Failed to set data for '%s'", name));
+}
+
 int32_t TRegistryKey::ReadInteger(const std::string& name) {
     const std::optional<int32_t> value = ReadIntegerIfPresent(name);
     if (!value) throw Exception(Substitute("Failed to get data for '%s'", name));

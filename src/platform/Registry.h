@@ -10,7 +10,7 @@
 
 namespace pellumo {
 
-enum TRegDataType : uint32_t { rdNone = 0, rdString = 1, rdExpandString = 2, rdBinary = 3, rdInteger = 4 };
+enum TRegDataType : uint32_t { rdNone = 0, rdString = 1, rdExpandString = 2, rdBinary = 3, rdInteger = 4, rdQword = 11 };
 
 enum class TKeyAccess { Read, ReadWrite };
 
@@ -35,7 +35,12 @@ public:
     // value is missing or empty. Throws "Failed to get data for '%s'" when it
     // cannot be read, "Invalid data type for '%s'" when it is of another type.
     std::string ReadString(const std::string& name);
+    // Reads a REG_QWORD; empty when the value is missing. Throws "Failed to
+    // get data for '%s'" when it cannot be read or is not eight bytes,
+    // "Invalid data type for '%s'" when it is of another type.
+    std::optional<uint64_t> ReadQwordIfPresent(const std::string& name);
     // Throw "Failed to set data for '%s'" when the value cannot be written.
+    void WriteQword(const std::string& name, uint64_t value);
     void WriteInteger(const std::string& name, int32_t value);
     void WriteString(const std::string& name, const std::string& value);
 

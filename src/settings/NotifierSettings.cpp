@@ -96,6 +96,15 @@ bool TNotifierSettings::Load() {
     SummarizeAfter = std::max<int32_t>(0, number(kSummarizeAfterValue));
     PlaySound = number(kPlaySoundValue) != 0;
     QuietFullScreen = number(kQuietFullScreenValue) != 0;
+    ShowUnreadCount = number(kShowUnreadCountValue) != 0;
+    try {
+        PausedUntil = key->ReadQwordIfPresent(kPausedUntilValue).value_or(0);
+    } catch (const Exception& error) {
+        // Not paused: alerts held back by a value nobody can read would be
+        // lost. No setting of the user's, so no error box either.
+        PausedUntil = 0;
+        LogLine("Setting " + std::string(kPausedUntilValue) + ": " + error.Message() + "; not paused");
+    }
     return true;
 }
 
@@ -112,6 +121,11 @@ void TNotifierSettings::Save() {
     key->WriteInteger(kSummarizeAfterValue.Name, SummarizeAfter);
     key->WriteInteger(kPlaySoundValue.Name, PlaySound ? 1 : 0);
     key->WriteInteger(kQuietFullScreenValue.Name, QuietFullScreen ? 1 : 0);
+    key->WriteInteger(kShowUnreadCountValue.Name, ShowUnreadCount ? 1 : 0);
+    if (PausedUntil != 0)
+        key->WriteQword(kPausedUntilValue, PausedUntil);
+    else
+        key->DeleteValue(kPausedUntilValue);
 }
 
 void LoadFolders(TNotifierSettings& settings) {

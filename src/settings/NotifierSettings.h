@@ -33,6 +33,10 @@ inline constexpr TStoredValue kEndColorValue{"EndColor", 0x00FFFFFF, 0x00FFFFFF}
 inline constexpr TStoredValue kSummarizeAfterValue{"SummarizeAfter", 5, 5};
 inline constexpr TStoredValue kPlaySoundValue{"PlaySound", 1, 1};
 inline constexpr TStoredValue kQuietFullScreenValue{"QuietFullScreen", 1, 1};
+inline constexpr TStoredValue kShowUnreadCountValue{"ShowUnreadCount", 1, 1};
+// When the alerts pause ends, a REG_QWORD: a UTC file time, kUntilResumed,
+// or missing (0) when they are not paused.
+inline constexpr char kPausedUntilValue[] = "PausedUntil";
 
 // The settings the user edits in the setup dialog and the popup reads.
 struct TUserSettings {
@@ -47,12 +51,15 @@ struct TUserSettings {
     bool PlaySound = kPlaySoundValue.FirstRun != 0;
     // No popup starts while a full-screen program is in front.
     bool QuietFullScreen = kQuietFullScreenValue.FirstRun != 0;
+    // The tray icon carries the number of unread messages.
+    bool ShowUnreadCount = kShowUnreadCountValue.FirstRun != 0;
 
     bool operator==(const TUserSettings& o) const {
         return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
                DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
                BeginColor == o.BeginColor && EndColor == o.EndColor && SummarizeAfter == o.SummarizeAfter &&
-               PlaySound == o.PlaySound && QuietFullScreen == o.QuietFullScreen;
+               PlaySound == o.PlaySound && QuietFullScreen == o.QuietFullScreen &&
+               ShowUnreadCount == o.ShowUnreadCount;
     }
 };
 
@@ -90,6 +97,8 @@ public:
     // The values the user edits come with TUserSettings.
     std::unique_ptr<TDbxFolderNode> FolderTree;
     TRect WindowRect;
+    // When the alerts pause ends (see TAlertPause); 0: not paused.
+    uint64_t PausedUntil = 0;
 
     // 300 x 200 at the bottom right of the primary work area.
     static TRect DefaultRect();

@@ -62,6 +62,7 @@ void UpdateWatchedFolders(const TTreeNode& node, TFolderList& list, const TFolde
                 old.Info->Record->FileName != info.Record->FileName)
                 continue;
             info.LastAge = old.Info->LastAge;
+            info.Unread = old.Info->Unread;
             info.Baseline = old.Info->Baseline;
             break;
         }

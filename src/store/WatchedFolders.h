@@ -4,6 +4,7 @@
 // unless the user says otherwise; any other folder with a message file of
 // its own (Outbox, Sent Items and the user's folders, where the mail
 // client's message rules file mail) when the user ticks it.
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -23,6 +24,7 @@ struct TFolderInfo {
     std::optional<uint32_t> Color;
     bool Enabled = false;
     TFileStamp LastAge;  // the file's stamp when the scan last looked at it
+    size_t Unread = 0;   // unread messages when the scan last read the file
     // Set for a folder the program has not read yet (a folder made while it
     // runs, one the user has just ticked, or every folder of a store it
     // moved to): its next reading only records what it holds as seen,

@@ -90,6 +90,7 @@ protected:
             in.Snap = [](const TRect& r) { return TRect{0, r.Top, r.Right - r.Left, r.Bottom}; };
             in.FullScreenInFront = [this] { return ++fullScreenLooks, fullScreen; };
             in.ShowEachOnItsOwn = eachOnItsOwn;
+            in.Paused = [this] { return paused; };
             cycle_.reset(new TPopupCycle(view, queue, in));
             view.cycle = cycle_.get();
         }
@@ -120,7 +121,7 @@ protected:
     TPopupSettings settings;
     TRect stored;
     bool oeActive = false;
-    bool fullScreen = false, eachOnItsOwn = false;
+    bool fullScreen = false, eachOnItsOwn = false, paused = false;
     int fullScreenLooks = 0;
     std::vector<TRect> areas{{0, 0, 1280, 994}, {1280, 0, 2304, 738}};
     std::unique_ptr<TPopupCycle> cycle_;
@@ -422,6 +423,35 @@ TEST_F(DisplayCycle, FullScreenProgramInFrontKeepsTheQueueWaitingLookingOnceASec
     Cycle().ShowNextNotification();
     EXPECT_EQ(0, fullScreenLooks);
     EXPECT_FALSE(Cycle().TimerEnabled());
+}
+
+TEST_F(DisplayCycle, APauseHoldsEveryPopupAndWhatCameMeanwhileComesAsOneSummary) {
+    paused = true;
+    for (int i = 1; i <= 7; ++i) Mail("m" + std::to_string(i));
+    Ticks(3);
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(0, view.sounds);
+    EXPECT_EQ(7u, queue.Count());
+    paused = false;
+    Ticks(2);  // looked at again, then the first fade step shows it
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ("7 new messages", view.subject);
+    EXPECT_EQ(1, view.sounds);
+}
+
+TEST_F(DisplayCycle, ShownAgainAtOnceOnItsOwnAheadOfWhatWaits) {
+    settings.SummarizeAfter = 2;
+    Mail("up");
+    Ticks(2);
+    ASSERT_EQ("Subject : up", view.subject);
+    paused = true;  // the user's own asking is not held back
+    for (const char* waiting : {"w1", "w2", "w3"}) Mail(waiting);
+    Cycle().ShowAgain(Note("Lists", "Bob", "once more", "again"));
+    Ticks(2);
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ("Subject : once more", view.subject);
+    EXPECT_EQ("(Lists) +3", view.folder);
+    EXPECT_EQ(3u, queue.Count());
 }
 
 TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {

@@ -330,6 +330,38 @@ TEST_F(MailScanTest, AnErrorMidFolderLosesNothingAndSparesTheOtherFolders) {
     EXPECT_TRUE(Queued(scan).empty());
 }
 
+TEST_F(MailScanTest, UnreadIsCountedAtEveryReadingOfAFolder) {
+    Folder("Inbox");
+    TMailScan scan(folders_);
+    const TFolderInfo& inbox = *folders_[0].Info;
+    const struct {
+        const char* what;
+        std::vector<mkstore::Message> file;  // empty: the file is gone
+        size_t unread;
+    } steps[] = {
+        {"at start", {Mail(1, "a"), Mail(2, "b", 0x80)}, 1},
+        {"one new", {Mail(1, "a"), Mail(2, "b", 0x80), Mail(3, "c")}, 2},
+        {"one read in the mail client", {Mail(1, "a", 0x80), Mail(2, "b", 0x80), Mail(3, "c")}, 1},
+        {"one deleted", {Mail(2, "b", 0x80), Mail(3, "c")}, 1},
+        {"compacted", {Mail(3, "c"), Mail(2, "b", 0x80)}, 1},
+        {"gone", {}, 0},
+    };
+    bool first = true;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.file.empty())
+            fs::remove(dir_ / "Inbox.dbx");
+        else
+            Write("Inbox", step.file);
+        first ? (void)scan.ScanFolders(true) : (void)scan.StoreChanged();
+        first = false;
+        EXPECT_EQ(step.unread, inbox.Unread);
+    }
+    // What was queued is in the recent list too, newest first.
+    ASSERT_EQ(1u, scan.Recent.Items().size());
+    EXPECT_EQ("c", scan.Recent.Items().front().Subject);
+}
+
 TEST_F(MailScanTest, HoldBackDropsTheNotification) {
     Folder("Inbox");
     Write("Inbox", {Mail(1, "a"), Mail(2, "b")});

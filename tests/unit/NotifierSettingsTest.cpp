@@ -96,6 +96,8 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     PutInteger(kKey, "SummarizeAfter", -3);  // as never
     PutInteger(kKey, "PlaySound", 0);
     PutInteger(kKey, "QuietFullScreen", 0);
+    PutInteger(kKey, "ShowUnreadCount", 0);
+    Key(kKey)->WriteQword("PausedUntil", 0x01DB0000AABBCCDDull);
     std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
     TNotifierSettings& s = *settings;
     EXPECT_FALSE(s.AutoHideHint);
@@ -110,8 +112,11 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(s.SummarizeAfter, 0);
     EXPECT_FALSE(s.PlaySound);
     EXPECT_FALSE(s.QuietFullScreen);
+    EXPECT_FALSE(s.ShowUnreadCount);
+    EXPECT_EQ(0x01DB0000AABBCCDDull, s.PausedUntil);
 
     s.SummarizeAfter = 12;
+    s.PausedUntil = 0;  // resumed
     s.WindowRect = {-1280, 0, -980, 200};
     s.HintTime = 1800;
     settings.reset();
@@ -122,6 +127,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(Stored("QuietFullScreen"), 0);
     EXPECT_EQ(StoredType("Window Location"), rdString);
     EXPECT_EQ(StoredText("Unrelated"), "kept");
+    EXPECT_EQ(StoredType("PausedUntil"), rdNone);
     const TRect back = TNotifierSettings().WindowRect;
     EXPECT_EQ(back.Left, -1280);
     EXPECT_EQ(back.Right, -980);
@@ -170,6 +176,12 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
         EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x00123456u);
         EXPECT_EQ(TNotifierSettings().LoadError, "");
     }
+    // A pause's end that cannot be read is no pause, and no error box.
+    Clean();
+    PutInteger(kKey, "PausedUntil", 5);
+    TNotifierSettings s;
+    EXPECT_EQ(0u, s.PausedUntil);
+    EXPECT_EQ("", s.LoadError);
 }
 
 // Which folders are watched: each folder's kind and file against what the
