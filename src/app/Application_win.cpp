@@ -13,12 +13,16 @@
 #include <utility>
 #include <vector>
 
+#include "app/AlertPause.h"
 #include "app/ErrorBox_win.h"
 #include "app/MailScan.h"
 #include "app/PopupWindow.h"
 #include "app/ProgramStart.h"
 #include "app/StoreWatch.h"
 #include "app/StoreWatcherThread.h"
+#include "app/TrayIcon_win.h"
+#include "app/TrayTip.h"
+#include "platform/DateTime.h"
 #include "platform/Log.h"
 #include "platform/OutlookExpress.h"
 #include "platform/UniqueHandle_win.h"
@@ -34,21 +38,9 @@ namespace {
 
 const wchar_t kApplicationClass[] = L"TApplication";
 
-// NOTIFYICONDATA in its Windows 2000 layout: what XP and later all accept.
-const DWORD kTrayIconDataSize = NOTIFYICONDATAW_V2_SIZE;
-static_assert(NOTIFYICONDATAW_V2_SIZE == 936, "the Windows 2000 layout of NOTIFYICONDATAW");
-
-// The tip as the icon's fixed field holds it, cut short rather than
-// overrun, and never between the two halves of a surrogate pair.
-void CopyTip(WCHAR (&tip)[128], const std::string& text) {
-    const std::wstring wide = WideFromUtf8(text);
-    size_t length = wide.size() < 127 ? wide.size() : 127;
-    if (length < wide.size() && length > 0 && wide[length - 1] >= 0xD800 && wide[length - 1] <= 0xDBFF) --length;
-    std::memset(tip, 0, sizeof tip);
-    std::memcpy(tip, wide.data(), length * sizeof(WCHAR));
-}
-
-enum TMenuCommand : UINT { cmSettings = 1, cmExit = 2 };
+// While paused, how often the pause's end is looked for.
+const UINT_PTR kPauseTimer = 2;
+const UINT kPauseCheckInterval = 15000;  // ms
 
 // Unicode, as the windows are: typed characters arrive as UTF-16.
 void RunMessageLoop() {
@@ -83,105 +75,6 @@ protected:
 
 private:
     TApplication& application_;
-};
-
-// The icon in the notification area and its menu. The shell may refuse the
-// icon (at logon, while Explorer is still busy) or lose it: the icon is then
-// added again on a timer, a bounded number of times, and whenever a new
-// taskbar announces itself.
-class TApplication::TTray {
-public:
-    static const UINT_PTR kRetryTimer = 1;
-    static const UINT kRetryInterval = 2000;  // ms
-    static const int kMaxRetries = 60;
-
-    explicit TTray(HWND window) {
-        std::memset(&data_, 0, sizeof data_);
-        data_.cbSize = kTrayIconDataSize;
-        data_.hWnd = window;
-        data_.uID = 0;
-        data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-        data_.uCallbackMessage = kTrayIconMessage;
-        CopyTip(data_.szTip, kApplicationTitle);
-        taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-    }
-    ~TTray() { Remove(); }
-
-    void Add() {
-        wanted_ = true;
-        failures_ = 0;
-        Place();
-    }
-    // The tip, and the icon drawn in full or greyed (not watching).
-    void SetState(const std::string& tip, bool greyed) {
-        CopyTip(data_.szTip, tip);
-        greyed_ = greyed;
-        if (wanted_ && !Notify(NIM_MODIFY)) {
-            LogLine("The tray icon was gone; adding it again");
-            Place();
-        }
-    }
-    void Remove() {
-        KillTimer(data_.hWnd, kRetryTimer);
-        if (!wanted_) return;
-        Shell_NotifyIconW(NIM_DELETE, &data_);
-        wanted_ = false;
-    }
-    // The retry timer fired.
-    void Retry() {
-        KillTimer(data_.hWnd, kRetryTimer);
-        if (wanted_) Place();
-    }
-    // A new taskbar (the shell restarted) knows no icons: ours goes back in.
-    bool IsTaskbarCreated(UINT message) const { return taskbarCreated_ && message == taskbarCreated_; }
-    bool Wanted() const { return wanted_; }
-
-    // "Settings..." (the default item, bold), a separator, "E&xit"; the
-    // command picked, or 0.
-    UINT TrackMenu(POINT at) {
-        const TMenu menu(CreatePopupMenu());
-        if (!menu) return 0;
-        AppendMenuW(menu.Get(), MF_STRING, cmSettings, L"Settings...");
-        AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu.Get(), MF_STRING, cmExit, L"E&xit");
-        SetMenuDefaultItem(menu.Get(), cmSettings, FALSE);
-        return static_cast<UINT>(TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                                                at.x, at.y, 0, data_.hWnd, nullptr));
-    }
-
-private:
-    // True when the shell took it.
-    bool Notify(DWORD action) {
-        // The shell keeps its own copy of the icon.
-        const TIcon icon(static_cast<HICON>(DrawProgramIcon(0, greyed_)));
-        data_.hIcon = icon.Get();
-        const bool done = Shell_NotifyIconW(action, &data_) != FALSE;
-        data_.hIcon = nullptr;
-        return done;
-    }
-
-    // Puts the icon in the shell's area (an icon the shell still has counts
-    // as put), or tries again shortly.
-    void Place() {
-        if (Notify(NIM_ADD) || Notify(NIM_MODIFY)) {
-            if (failures_ > 0) LogLine("The tray icon is in place after " + std::to_string(failures_ + 1) + " tries");
-            failures_ = 0;
-            return;
-        }
-        if (failures_ == 0)
-            LogLine("The shell refused the tray icon (error " + std::to_string(GetLastError()) + "); trying again");
-        if (++failures_ > kMaxRetries) {
-            LogLine("The tray icon could not be added; it comes back when the taskbar starts again");
-            return;
-        }
-        SetTimer(data_.hWnd, kRetryTimer, kRetryInterval, nullptr);
-    }
-
-    NOTIFYICONDATAW data_;
-    UINT taskbarCreated_ = 0;
-    bool wanted_ = false;
-    bool greyed_ = false;
-    int failures_ = 0;
 };
 
 TApplication::TApplication(const std::string& commandLine) : commandLine_(commandLine) {
@@ -237,11 +130,13 @@ void TApplication::Wire() {
     TPopupCycle::TInputs popupInputs = TPopupWindow::DefaultInputs(settings);
     // The test run exists to see each notification.
     popupInputs.ShowEachOnItsOwn = IsTestRun(commandLine_);
+    // The test run exists to announce everything: no pause holds it.
+    if (!IsTestRun(commandLine_)) popupInputs.Paused = [this] { return AlertsPaused(); };
     popup_.reset(new TPopupWindow(scan_->Queue, std::move(popupInputs), settings.WindowRect));
     popup_->Cycle().FadeDelta = 21;
     scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
     scan_->HoldBack = [&settings] { return HeldBack(settings.DisplayWhenOEActive, IsOutlookExpressActive); };
-    tray_.reset(new TTray(window_->Hwnd()));
+    tray_.reset(new TTrayIcon(window_->Hwnd(), kTrayIconMessage, kApplicationTitle));
     wired_ = true;
 }
 
@@ -259,18 +154,20 @@ std::string TApplication::StartWatching() {
     TNotifierSettings& settings = *settings_;
     storeWatch_.reset(new TStoreWatch(*scan_, settings.FolderTree, settings.FolderList(),
                                       {LookUpStoreRoot, GetIdentityName, [] { return LoadFolderChoices(GetIdentityId()); }}));
-    storeWatch_->OnStateChange = [this](TWatchState state) {
-        tray_->SetState(WatchStateTip(state), state != TWatchState::Watching);
-    };
+    storeWatch_->OnStateChange = [this](TWatchState) { UpdateTray(); };
     watcher_.reset(new TStoreWatcherThread);
     watcher_->StoreRoot = LookUpStoreRoot;
     watcher_->OnChange = [this](const TStoreProbe& probe) {
         storeWatch_->Refresh(probe);
         watcher_->SetDirectory(storeWatch_->Directory());
+        UpdateTray();
     };
     const std::vector<TSkippedFolder> skipped = storeWatch_->Start(IsTestRun(commandLine_));
     watcher_->SetDirectory(storeWatch_->Directory());
     watcher_->Resume();
+    // A pause stored by an earlier run goes on.
+    if (AlertsPaused()) SetTimer(window_->Hwnd(), kPauseTimer, kPauseCheckInterval, nullptr);
+    UpdateTray();
     return skipped.empty() ? std::string() : skipped.front().Message;
 }
 
@@ -305,8 +202,13 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
         if (watcher_) watcher_->LookAgain();
         return false;
     }
-    if (message == WM_TIMER && wParam == TTray::kRetryTimer) {
+    if (message == WM_TIMER && wParam == TTrayIcon::kRetryTimer) {
         tray_->Retry();
+        return true;
+    }
+    if (message == WM_TIMER && wParam == kPauseTimer) {
+        if (!AlertsPaused()) EndPause();
+        UpdateTray();  // the tip's time, or the pause's end
         return true;
     }
     if (message == WM_CLOSE) {
@@ -342,19 +244,74 @@ void TApplication::ShowTrayMenu() {
     SetForegroundWindow(window);
     POINT cursor {};
     GetCursorPos(&cursor);
-    const UINT command = tray_->TrackMenu(cursor);
+    TTrayMenuItems items;
+    for (const TNotification& recent : scan_->Recent.Items()) items.Recent.push_back(RecentMenuText(recent));
+    items.Paused = AlertsPaused();
+    const UINT command = tray_->TrackMenu(cursor, items);
     PostMessageW(window, WM_NULL, 0, 0);
-    if (command == cmSettings)
-        OnSettingsCommand();
-    else if (command == cmExit)
-        OnExitCommand();
+    switch (command) {
+        case cmSettings: OnSettingsCommand(); break;
+        case cmExit: OnExitCommand(); break;
+        case cmPause30Minutes: PauseAlerts(TPauseChoice::ThirtyMinutes); break;
+        case cmPauseOneHour: PauseAlerts(TPauseChoice::OneHour); break;
+        case cmPauseUntilTomorrow: PauseAlerts(TPauseChoice::UntilTomorrow); break;
+        case cmPauseUntilResumed: PauseAlerts(TPauseChoice::UntilResumed); break;
+        case cmResume: EndPause(); break;
+        default:
+            if (command >= cmRecentFirst && command - cmRecentFirst < scan_->Recent.Items().size())
+                ShowRecent(command - cmRecentFirst);
+    }
+}
+
+bool TApplication::AlertsPaused() const { return settings_ && IsPaused(settings_->PausedUntil, NowFileTime()); }
+
+void TApplication::PauseAlerts(TPauseChoice choice) {
+    const uint64_t end = PauseEnd(choice, NowFileTime());
+    if (end == 0) return;
+    settings_->PausedUntil = end;
+    LogLine("Alerts paused " + PausedUntilText(end, NowFileTime()));
+    // Kept at once: a restart or a logoff during the pause keeps it.
+    settings_->Save();
+    SetTimer(window_->Hwnd(), kPauseTimer, kPauseCheckInterval, nullptr);
+    UpdateTray();
+}
+
+void TApplication::EndPause() {
+    KillTimer(window_->Hwnd(), kPauseTimer);
+    if (settings_->PausedUntil == 0) return;
+    settings_->PausedUntil = 0;
+    LogLine("Alerts resumed");
+    settings_->Save();
+    UpdateTray();
+    // What came meanwhile, at once (a summary when there is much).
+    popup_->ShowNextNotification();
+}
+
+void TApplication::ShowRecent(size_t index) {
+    popup_->Cycle().ShowAgain(std::unique_ptr<TNotification>(new TNotification(scan_->Recent.Items()[index])));
+}
+
+void TApplication::UpdateTray() {
+    if (!tray_ || !storeWatch_) return;
+    const std::vector<TFolderUnread> unread = UnreadByFolder(settings_->FolderList());
+    const bool paused = AlertsPaused();
+    TTrayLook look;
+    look.Tip = TrayTip(storeWatch_->State(), paused ? PausedUntilText(settings_->PausedUntil, NowFileTime()) : "",
+                       unread);
+    look.Greyed = storeWatch_->State() != TWatchState::Watching;
+    look.Paused = paused;
+    if (settings_->ShowUnreadCount) look.Count = IconCount(TotalUnread(unread));
+    tray_->SetLook(look);
 }
 
 void TApplication::OpenSettings() {
     scan_->Queue.Clear();
     // The folders chosen take effect at once; the program may have begun to
     // end while the dialog was open.
-    if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) storeWatch_->FolderChoicesChanged();
+    if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) {
+        storeWatch_->FolderChoicesChanged();
+        UpdateTray();
+    }
 }
 
 void TApplication::OnExitCommand() { PostQuitMessage(0); }

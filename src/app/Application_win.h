@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/AlertPause.h"
 #include "settings/SetupDialog.h"
 
 namespace pellumo {
@@ -17,6 +18,7 @@ class TMailScan;
 class TPopupWindow;
 class TStoreWatch;
 class TStoreWatcherThread;
+class TTrayIcon;
 
 class TApplication {
 public:
@@ -39,7 +41,6 @@ public:
 
 private:
     class THiddenWindow;
-    class TTray;
 
     // The scan, the popup (hidden, over an empty queue) and the tray icon,
     // over the settings.
@@ -66,6 +67,18 @@ private:
     // Ends the message loop; the teardown follows it.
     void OnExitCommand();
 
+    // The alerts held back (no popup, no sound) until the pause ends; the
+    // scan, the counts and the recent list go on.
+    bool AlertsPaused() const;
+    void PauseAlerts(TPauseChoice choice);
+    // Resumed, or over: what came meanwhile is told.
+    void EndPause();
+    // The recent list's message at Index, shown again at once.
+    void ShowRecent(size_t index);
+    // The tray icon's tip and look after a scan, a change of state, a pause
+    // or new settings.
+    void UpdateTray();
+
     std::string commandLine_;
     // Messages are taken only between the wiring and the teardown.
     bool wired_ = false;
@@ -74,7 +87,7 @@ private:
     TSetupDialogHolder setupDialog_;
     std::unique_ptr<TMailScan> scan_;
     std::unique_ptr<TPopupWindow> popup_;
-    std::unique_ptr<TTray> tray_;
+    std::unique_ptr<TTrayIcon> tray_;
     std::unique_ptr<TStoreWatch> storeWatch_;
     // The store watcher; its thread frees itself, this is only our hold on it.
     std::unique_ptr<TStoreWatcherThread> watcher_;

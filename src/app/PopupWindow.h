@@ -26,6 +26,10 @@ constexpr int kProgramIconSize = 16;
 // HICON, now the caller's (DestroyIcon); null for an index out of range or
 // when the system cannot.
 void* DrawProgramIcon(int index, bool greyed = false);
+// The tray's icon: the program's, greyed while nothing is watched, with a
+// pause sign while the alerts are paused, and Count (IconCount's) drawn on a
+// badge when not empty. An HICON, the caller's to destroy; null on failure.
+void* DrawTrayIcon(bool greyed, bool paused, const std::string& count);
 
 class TPopupWindow {
 public:

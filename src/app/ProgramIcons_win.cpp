@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/PopupWindow.h"
@@ -106,7 +107,61 @@ void DownArrow(TIconCanvas& c) {
     });
 }
 
+// Digits and "+" in 3 x 5 pixels, one string of five rows each: sharp at
+// 16 x 16, whatever fonts the system has.
+const char* Glyph(char ch) {
+    switch (ch) {
+        case '0': return "XXX" "X.X" "X.X" "X.X" "XXX";
+        case '1': return ".X." "XX." ".X." ".X." "XXX";
+        case '2': return "XXX" "..X" "XXX" "X.." "XXX";
+        case '3': return "XXX" "..X" ".XX" "..X" "XXX";
+        case '4': return "X.X" "X.X" "XXX" "..X" "..X";
+        case '5': return "XXX" "X.." "XXX" "..X" "XXX";
+        case '6': return "XXX" "X.." "XXX" "X.X" "XXX";
+        case '7': return "XXX" "..X" ".X." ".X." ".X.";
+        case '8': return "XXX" "X.X" "XXX" "X.X" "XXX";
+        case '9': return "XXX" "X.X" "XXX" "..X" "XXX";
+        case '+': return "..." ".X." "XXX" ".X." "...";
+    }
+    return nullptr;
+}
+
+// The count in white on a red badge in the bottom right corner.
+void CountBadge(TIconCanvas& c, const std::string& count) {
+    const int width = static_cast<int>(count.size()) * 4 + 1, height = 7;
+    const int left = kSize - width, top = kSize - height;
+    c.Shape(RGB(128, 0, 0), RGB(208, 0, 0), [&] { Rectangle(c.Dc(), left, top, kSize, kSize); });
+    for (size_t i = 0; i < count.size(); ++i) {
+        const char* glyph = Glyph(count[i]);
+        if (!glyph) continue;
+        for (int row = 0; row < 5; ++row)
+            for (int column = 0; column < 3; ++column)
+                if (glyph[row * 3 + column] == 'X')
+                    SetPixelV(c.Dc(), left + 1 + static_cast<int>(i) * 4 + column, top + 1 + row, RGB(255, 255, 255));
+    }
+}
+
+// Two bars on white in the bottom left corner: the alerts are paused.
+void PauseSign(TIconCanvas& c) {
+    c.Shape(RGB(0, 0, 128), RGB(255, 255, 255), [&] { Rectangle(c.Dc(), 0, 8, 8, 16); });
+    c.Shape(RGB(0, 0, 128), RGB(0, 0, 160), [&] {
+        Rectangle(c.Dc(), 2, 10, 4, 14);
+        Rectangle(c.Dc(), 5, 10, 7, 14);
+    });
+}
+
 }  // namespace
+
+void* DrawTrayIcon(bool greyed, bool paused, const std::string& count) {
+    TIconCanvas canvas;
+    if (!canvas.Ok()) return nullptr;
+    canvas.Fill(kKey);
+    Envelope(canvas, 0, 5, 13, 15);
+    LightningFlash(canvas);
+    if (paused) PauseSign(canvas);
+    if (!count.empty()) CountBadge(canvas, count);
+    return canvas.MakeIcon(greyed);
+}
 
 void* DrawProgramIcon(int index, bool greyed) {
     if (index < 0 || index >= kProgramIconCount) return nullptr;

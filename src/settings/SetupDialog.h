@@ -38,6 +38,7 @@ public:
         idFolderTree,            // the identity's folders, a check box for each that can be watched
         idFolderColorLabel,      // "Folder colour"
         idFolderColor,           // colour combo box for the selected folder ("Default" first)
+        idShowUnreadCount,       // "Show unread count on the icon"
     };
 
     class TImpl;  // the window

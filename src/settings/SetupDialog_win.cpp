@@ -41,8 +41,10 @@ const POINT kHintGroupOrigin = {16, 8};
 const POINT kColorsGroupOrigin = {16, 104};
 // Below the logo, its bottom level with the colours' group.
 const POINT kAlertsGroupOrigin = {218, 72};
-// At the right, from the logo's top to the other groups' bottom.
-const RECT kFoldersGroup = {420, 8, 628, 185};
+// At the right, from the logo's top down to the alerts' bottom.
+const RECT kFoldersGroup = {420, 8, 628, 208};
+// The alerts reach below the colours: they have one check box more.
+const int kAlertsGroupBottom = 208;
 // What "Summarize bursts" stores when switched on.
 const int32_t kSummarizeAfterOn = kSummarizeAfterValue.FirstRun;
 const int kLogoLeft = 223;
@@ -277,6 +279,9 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
     Make(L"BUTTON", "Quiet during full-screen programs", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 58,
          177, 26, idQuietFullScreen);
     Make(L"BUTTON", "Start with Windows", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 88, 177, 17, idStartWithWindows);
+    // Two lines' room, as the quiet box above.
+    Make(L"BUTTON", "Show unread count on the icon", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 108, 177,
+         26, idShowUnreadCount);
 
     folders_.reset(new TFolderPane(Hwnd(), font_.Get(), kFoldersGroup, settings.FolderTree.get(), foundChoices_,
                                    settings.BeginColor));
@@ -299,8 +304,7 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
     // them: a group box may paint its whole rectangle.
     Make(L"BUTTON", "Hint", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hx, hy, 193, 89, idHintGroup);
     Make(L"BUTTON", "Colors", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, cx, cy, 193, 81, idColorsGroup);
-    Make(L"BUTTON", "Alerts", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, ax, ay, 193, kColorsGroupOrigin.y + 81 - ay,
-         idAlertsGroup);
+    Make(L"BUTTON", "Alerts", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, ax, ay, 193, kAlertsGroupBottom - ay, idAlertsGroup);
 }
 
 void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) {
@@ -317,6 +321,7 @@ void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) 
     CheckDlgButton(Hwnd(), idSummarizeBursts, settings.SummarizeAfter != 0 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(Hwnd(), idPlaySound, settings.PlaySound ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(Hwnd(), idQuietFullScreen, settings.QuietFullScreen ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(Hwnd(), idShowUnreadCount, settings.ShowUnreadCount ? BST_CHECKED : BST_UNCHECKED);
     startsWithWindowsFound_ = StartsWithWindows();
     CheckDlgButton(Hwnd(), idStartWithWindows, startsWithWindowsFound_ ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -337,6 +342,7 @@ TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
                                                                      : 0;
     values.PlaySound = IsDlgButtonChecked(Hwnd(), idPlaySound) == BST_CHECKED;
     values.QuietFullScreen = IsDlgButtonChecked(Hwnd(), idQuietFullScreen) == BST_CHECKED;
+    values.ShowUnreadCount = IsDlgButtonChecked(Hwnd(), idShowUnreadCount) == BST_CHECKED;
     return values;
 }
 
@@ -397,6 +403,7 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
         case idPlaySound:
         case idQuietFullScreen:
         case idStartWithWindows:
+        case idShowUnreadCount:
         case idFoldersGroup:
         case idFolderColorLabel:
         case IDOK:

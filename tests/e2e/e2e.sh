@@ -162,7 +162,7 @@ d move 100 120 >/dev/null
 menu_exit
 finish
 check "E&xit ends the program" "0" "$rc"
-check "all ten values are written" "10" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "all eleven values are written" "11" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 check "with the popup's last position" "REG_SZ 100, 120, 400, 320" "$(query 'Window Location')"
 
 echo "-- exit while the setup dialog is open"
@@ -214,7 +214,7 @@ d endsession >/dev/null
 d wait-exit 20 >/dev/null
 finish
 check "the end of the session ends the program" "0" "$rc"
-check "and writes the settings" "10" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "and writes the settings" "11" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 
 echo "-- the folder list unreadable at start"
 settings
@@ -224,7 +224,7 @@ head -c 2048 /dev/zero >"$store/Folders.dbx"  # being written, at logon
 start
 check "the program runs, its icon there" "icon present" "$(d icon)"
 check "no error box" "no error box" "$(d errorbox 2)"
-check "the log says why nothing is watched" "1" "$(grep -c 'not watching: Folders.dbx cannot be read' "$(log_file)")"
+check "the log says why nothing is watched" "1" "$(grep -c 'Tray: Ostrivane Pellumo - not watching: Folders.dbx cannot be read' "$(log_file)")"
 cp "$tmp/Folders.dbx" "$store/Folders.dbx"
 check "the folder list is read once it is whole" "found" "$(wait_log 'Folder list read: 2 folders' 20)"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
@@ -238,7 +238,7 @@ settings
 rm -rf "$store"
 start
 check "the log says why nothing is watched" "1" \
-    "$(grep -c 'not watching: store folder not found' "$(log_file)")"
+    "$(grep -c 'Tray: Ostrivane Pellumo - not watching: store folder not found' "$(log_file)")"
 d drop-icon >/dev/null
 new_store
 check "the store is watched once it is there" "found" "$(wait_log 'Watching Z:' 40)"
@@ -387,6 +387,57 @@ menu_exit
 finish
 check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x0 REG_DWORD 0x1" \
     "$(echo $(query SummarizeAfter) $(query PlaySound) $(query QuietFullScreen))"
+
+echo "-- unread mail in the tray, the recent mail, a pause"
+settings
+new_store
+start
+# Inbox 2 unread, Archive 1: what the store holds at start counts too.
+check "the tip counts what waits unread" "found" "$(wait_log 'Tray: Pellumo: 3 unread — Inbox 2, Archive 1' 10)"
+# The mail client marks them read: its files rewritten with the read marks.
+rm -rf "$tmp/src3" "$tmp/store3"
+cp -r "$src" "$tmp/src3"
+for f in "$tmp/src3"/Inbox/*.eml "$tmp/src3"/Archive/*.eml; do
+    case $f in *read*) ;; *) mv "$f" "${f%.eml}.read.eml" ;; esac
+done
+"$mkstore" build "$tmp/store3" "$tmp/src3" >/dev/null
+cp "$tmp/store3/Inbox.dbx" "$store/Inbox.dbx"
+cp "$tmp/store3/Archive.dbx" "$store/Archive.dbx"
+check "and falls to none once they are read" "found" "$(wait_log 'Tray: Pellumo: no unread mail' 20)"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+d popups 1 20 >/dev/null
+d tray rdown >/dev/null
+d menu 10 >/dev/null
+d menu-key r >/dev/null
+d shot "$(winpath "$shots")\\menu-recent.bmp" >/dev/null
+d menu-key enter >/dev/null
+check "a recent message is shown again at once" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
+    "$(d popups 1 20 | heads)"
+d tray rdown >/dev/null
+d menu 10 >/dev/null
+d menu-key p >/dev/null
+d shot "$(winpath "$shots")\\menu-pause.bmp" >/dev/null
+d menu-key u >/dev/null
+check "Until I resume pauses the alerts" "found" "$(wait_log 'Tray: Pellumo: alerts paused until you resume; 1 unread' 10)"
+d shot "$(winpath "$shots")\\paused.bmp" >/dev/null  # the icon in Wine's tray window, top left
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/05.eml" >/dev/null
+check "no popup while paused" "" "$(d popups 0 10 | heads)"
+menu_exit
+finish
+check "the pause is kept" "REG_QWORD" "$(query PausedUntil | cut -d' ' -f1)"
+start
+check "a restart keeps it" "found" "$(wait_log 'Tray: Pellumo: alerts paused until you resume; 2 unread' 10)"
+# What was there at the restart is as any mail present at a start: counted, not told.
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/06.low.eml" >/dev/null
+check "still no popup" "" "$(d popups 0 5 | heads)"
+d tray rdown >/dev/null
+d menu 10 >/dev/null
+d menu-key u >/dev/null
+check "Resume announces what came meanwhile" "(Inbox) | From : Grace Example | Subject : Second of two" \
+    "$(d popups 1 20 | heads)"
+check "and the pause is gone" "" "$(query PausedUntil)"
+menu_exit
+finish
 
 echo "-- folders the user chooses"
 settings

@@ -370,6 +370,31 @@ TEST_F(PopupWindowTest, PriorityIconFollowsThePriority) {
     EXPECT_EQ(client.right - 2, ChildRect(subject).right);
 }
 
+// An icon drawn over green, its 16 x 16 pixels row by row.
+std::vector<COLORREF> Render(void* handle) {
+    std::vector<COLORREF> pixels;
+    HICON icon = static_cast<HICON>(handle);
+    EXPECT_TRUE(icon);
+    if (!icon) return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT r {0, 0, 16, 16};
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    FillRect(dc, &r, green);
+    DeleteObject(green);
+    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DestroyIcon(icon);
+    return pixels;
+}
+
 // The icons themselves, drawn into a bitmap: the high one is red, the low
 // one blue, both leave their corners transparent.
 TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
@@ -378,21 +403,11 @@ TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
     };
     auto look = [](int index, bool greyed = false) {
         TCount count;
-        HICON icon = static_cast<HICON>(DrawProgramIcon(index, greyed));
-        EXPECT_TRUE(icon) << index;
-        if (!icon) return count;
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        RECT r {0, 0, 16, 16};
-        HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
-        FillRect(dc, &r, green);
-        DeleteObject(green);
-        DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        const std::vector<COLORREF> pixels = Render(DrawProgramIcon(index, greyed));
+        if (pixels.empty()) return count;
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) {
-                const COLORREF c = GetPixel(dc, x, y);
+                const COLORREF c = pixels[y * 16 + x];
                 const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
                 if (c != RGB(0, 255, 0) && (R != G || G != B)) ++count.coloured;
                 if (c == RGB(0, 255, 0)) ++count.untouched;
@@ -400,11 +415,6 @@ TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
                 else if (B > 150 && R < 60 && G < 120) ++count.blue;
                 else if (R > 200 && G > 150 && B < 60) ++count.yellow;
             }
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        ReleaseDC(nullptr, screen);
-        DestroyIcon(icon);
         return count;
     };
     const TCount high = look(2);
@@ -423,6 +433,36 @@ TEST_F(PopupWindowTest, PriorityIconsAreRedAndBlue) {
     EXPECT_EQ(tray.untouched, greyed.untouched);
     EXPECT_EQ(nullptr, DrawProgramIcon(4));
     EXPECT_EQ(nullptr, DrawProgramIcon(-1));
+}
+
+// The tray's icon carries the unread count in white digits on a red badge at
+// its bottom right, readable at 16 x 16, greyed or not; a pause shows as two
+// bars at the bottom left.
+TEST_F(PopupWindowTest, TrayIconCarriesTheCountAndThePause) {
+    // The white pixels of the badge's rows, as "X" and ".": the digits' shapes.
+    auto digits = [](const std::vector<COLORREF>& pixels, int left) {
+        std::string rows;
+        for (int y = 10; y < 15; ++y)
+            for (int x = left; x < 15; ++x) rows += pixels[y * 16 + x] == RGB(255, 255, 255) ? 'X' : '.';
+        return rows;
+    };
+    const std::vector<COLORREF> three = Render(DrawTrayIcon(false, false, "3"));
+    ASSERT_EQ(256u, three.size());
+    EXPECT_EQ("XXX" "..X" ".XX" "..X" "XXX", digits(three, 12));
+    EXPECT_EQ(RGB(208, 0, 0), three[12 * 16 + 12]);  // between the strokes: the badge
+    const std::vector<COLORREF> many = Render(DrawTrayIcon(false, false, "99+"));
+    EXPECT_EQ("XXX.XXX...." "X.X.X.X..X." "XXX.XXX.XXX" "..X...X..X." "XXX.XXX....", digits(many, 4));
+    // Greyed, the digits stay the lightest of all.
+    const std::vector<COLORREF> greyed = Render(DrawTrayIcon(true, false, "3"));
+    EXPECT_EQ(GetRValue(greyed[10 * 16 + 12]), 255);
+    EXPECT_LT(GetRValue(greyed[12 * 16 + 12]), 200);
+    const std::vector<COLORREF> none = Render(DrawTrayIcon(false, false, ""));
+    EXPECT_EQ(none, Render(DrawProgramIcon(0)));
+    const std::vector<COLORREF> paused = Render(DrawTrayIcon(false, true, ""));
+    EXPECT_EQ(RGB(0, 0, 128), paused[12 * 16 + 2]);
+    EXPECT_EQ(RGB(0, 0, 128), paused[12 * 16 + 5]);
+    EXPECT_EQ(RGB(255, 255, 255), paused[12 * 16 + 4]);
+    EXPECT_NE(paused, none);
 }
 
 TEST_F(PopupWindowTest, SecondNotificationOnlyAfterTheFirstHasGone) {

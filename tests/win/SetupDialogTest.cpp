@@ -122,12 +122,13 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
             {Setup::idColorsGroup, "Colors", 16, 104, 193, 81},
             {Setup::idBeginColorLabel, "Start", 24, 123, -1, -1},
             {Setup::idEndColorLabel, "End", 24, 155, -1, -1},
-            {Setup::idAlertsGroup, "Alerts", 218, 72, 193, 113},
+            {Setup::idAlertsGroup, "Alerts", 218, 72, 193, 136},
             {Setup::idSummarizeBursts, "Summarize bursts", 226, 86, 177, 17},
             {Setup::idPlaySound, "Play sound", 226, 108, 177, 17},
             {Setup::idQuietFullScreen, "Quiet during full-screen programs", 226, 130, 177, 26},
             {Setup::idStartWithWindows, "Start with Windows", 226, 160, 177, 17},
-            {Setup::idFoldersGroup, "Folders", 420, 8, 208, 177},
+            {Setup::idShowUnreadCount, "Show unread count on the icon", 226, 180, 177, 26},
+            {Setup::idFoldersGroup, "Folders", 420, 8, 208, 200},
             {IDOK, "OK", 472, 216, 75, 25},
             {IDCANCEL, "Cancel", 552, 216, 75, 25},
         };
@@ -175,8 +176,8 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         const int order[] = {Setup::idAutoHideHint,    Setup::idUseFading,       Setup::idHintTimeEdit,
                              Setup::idDisplayWhenOEActive, Setup::idBeginColor, Setup::idEndColor,
                              Setup::idSummarizeBursts, Setup::idPlaySound,       Setup::idQuietFullScreen,
-                             Setup::idStartWithWindows, Setup::idFolderTree,     IDOK,
-                             IDCANCEL};  // the folder colour is for a folder, and none is selected
+                             Setup::idStartWithWindows, Setup::idShowUnreadCount, Setup::idFolderTree,
+                             IDOK,                      IDCANCEL};  // the folder colour is for a folder, and none is selected
         EXPECT_EQ(Ctl(dialog, Setup::idAutoHideHint), GetFocus());
         HWND at = Ctl(dialog, Setup::idAutoHideHint);
         for (size_t i = 1; i <= sizeof order / sizeof order[0]; ++i) {
@@ -292,12 +293,14 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
     }});
     EXPECT_EQ(values, Current());
     driver.Run(Settings(), {[](HWND dialog) {
+        EXPECT_TRUE(Checked(dialog, Setup::idShowUnreadCount));
         Click(dialog, Setup::idSummarizeBursts);
         Click(dialog, Setup::idPlaySound);
         Click(dialog, Setup::idQuietFullScreen);
+        Click(dialog, Setup::idShowUnreadCount);
         Click(dialog, IDOK);
     }});
-    values.SummarizeAfter = 0, values.PlaySound = false, values.QuietFullScreen = false;
+    values.SummarizeAfter = 0, values.PlaySound = false, values.QuietFullScreen = false, values.ShowUnreadCount = false;
     EXPECT_EQ(values, Current());
     driver.Run(Settings(), {[](HWND dialog) {
         EXPECT_FALSE(Checked(dialog, Setup::idSummarizeBursts));
