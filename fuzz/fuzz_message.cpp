@@ -1,6 +1,6 @@
 // Any bytes as a stored message: read it, choose and convert the preview.
-// The preview is never longer than what the reader keeps of a text, and it is
-// UTF-8 whatever the bytes claimed to be.
+// The preview is UTF-8 whatever the bytes claimed to be, and holds no control
+// character but CR, LF and tab.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,6 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pellumo::ReadFromStream(message, stream);
         const std::string preview = pellumo::BodyPreview(message);
         if (!pellumo::IsValidUtf8(preview.data(), preview.size())) __builtin_trap();
+        for (const char c : preview) {
+            const unsigned char byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && byte != '\r' && byte != '\n' && byte != '\t') || byte == 0x7F) __builtin_trap();
+        }
     } catch (const pellumo::Exception&) {
     }
     return 0;

@@ -28,7 +28,8 @@ bool EqualsI(const std::string& a, const std::string& b) {
 }
 
 bool StartsWithI(const std::string& s, const std::string& prefix) {
-    return s.size() >= prefix.size() && EqualsI(s.substr(0, prefix.size()), prefix);
+    return s.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), s.begin(), [](char x, char y) { return Upper(x) == Upper(y); });
 }
 
 size_t FindI(const std::string& haystack, const std::string& needle) {
@@ -37,8 +38,7 @@ size_t FindI(const std::string& haystack, const std::string& needle) {
     return it == haystack.end() && !needle.empty() ? std::string::npos : static_cast<size_t>(it - haystack.begin());
 }
 
-std::vector<std::string> SplitLines(const std::string& full) {
-    const std::string text = full.substr(0, full.find('\0'));
+std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {

@@ -16,8 +16,8 @@ bool StartsWithI(const std::string& s, const std::string& prefix);
 size_t FindI(const std::string& haystack, const std::string& needle);
 // No byte above 0x7F: the same text in UTF-8 and every ANSI code page.
 bool IsAscii(const std::string& text);
-// Lines at every CR LF, CR or LF; a final line end makes no empty line; a
-// NUL byte ends the text.
+// Lines at every CR LF, CR or LF; a final line end makes no empty line. A
+// NUL byte is kept like any other: the text goes on after it.
 std::vector<std::string> SplitLines(const std::string& text);
 // The lines, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);

@@ -18,6 +18,9 @@ namespace {
 const size_t kMaxGrowth = 3;
 const size_t kSlack = 16;
 
+// US-ASCII, whose 8-bit bytes the service reads without their high bit.
+const uint32_t kUsAsciiCodePage = 20127;
+
 // "%s (%s, line %d)": the message with the source file and line it is thrown at.
 [[noreturn]] void ThrowAssertion(const char* message, int line) {
     const char* file = __FILE__;
@@ -61,8 +64,11 @@ uint32_t TCharsetConverter::FamilyCodePage() const { return record_->Info.Family
 
 std::string TCharsetConverter::Decode(const std::string& text) {
     // No charset, or one the service does not know: the text is taken to be
-    // in the system's ANSI code page, as the mail client would show it.
-    const uint32_t source = record_->Info.CodePage ? record_->Info.CodePage : service_->SystemCodePage();
+    // in the system's ANSI code page, as the mail client would show it. So is
+    // "US-ASCII" text with 8-bit bytes in it: they were written in some ANSI
+    // code page, and none of them may lose its high bit.
+    uint32_t source = record_->Info.CodePage ? record_->Info.CodePage : service_->SystemCodePage();
+    if (source == kUsAsciiCodePage && !asciitext::IsAscii(text)) source = service_->SystemCodePage();
     // Room for the worst case, so no conversion fails for want of room (a
     // truncated Shift_JIS character, for one, grows on the way), then cut to
     // what was written.

@@ -28,8 +28,8 @@ public:
     uint32_t FamilyCodePage() const;
 
     // The text converted from the charset's code page to UTF-8. With no
-    // charset or an unknown one the text is read in the system's ANSI code
-    // page. A byte sequence that is no character becomes "?" (natively) or
+    // charset or an unknown one, and for US-ASCII text with 8-bit bytes, the
+    // text is read in the system's ANSI code page. A byte sequence that is no character becomes "?" (natively) or
     // U+FFFD (Windows). Throws EAssertionFailed "Couldn't convert the
     // string" when the service fails.
     std::string Decode(const std::string& text);

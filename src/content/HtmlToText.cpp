@@ -317,9 +317,9 @@ std::string ReplaceHtmlEntities(std::string text) {
 }
 
 std::string HtmlToText(const std::string& html) {
-    const size_t size = std::min(html.size(), html.find('\0'));  // a NUL ends the text
-    HtmlTokenizer tokens(std::string_view(html.data(), size));
-    TextWriter out(size);  // the text is never longer than the HTML
+    // A NUL is a blank like any other control character: the text goes on after it.
+    HtmlTokenizer tokens(html);
+    TextWriter out(html.size());  // the text is never longer than the HTML
     bool inHead = false;
     for (HtmlToken kind; (kind = tokens.Next()) != HtmlToken::End;) {
         if (kind == HtmlToken::Text) {

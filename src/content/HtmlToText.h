@@ -9,7 +9,8 @@
 namespace pellumo {
 
 // Never fails, and the text is never longer than the HTML: malformed HTML is
-// read as browsers read it. A NUL ends the HTML.
+// read as browsers read it. Control characters, NUL included, are blanks
+// like any other: the text goes on after them.
 std::string HtmlToText(const std::string& html);
 
 // Replaces every character reference in TEXT, named (those of HTML 4 and

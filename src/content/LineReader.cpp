@@ -15,6 +15,11 @@ bool TLineReader::Fill() {
 }
 
 bool TLineReader::ReadLn(std::string& line, bool limited, bool crLfOnly) {
+    if (!putBack_.empty()) {
+        line = std::move(putBack_.back());
+        putBack_.pop_back();
+        return true;
+    }
     line.clear();
     if (!Fill()) return false;
     bool cut = false;

@@ -4,6 +4,7 @@
 // store keeps them: a "." line is text like any other.
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Exception.h"
@@ -31,6 +32,10 @@ public:
     // LF staying in the line. False when nothing is left.
     bool ReadLn(std::string& line, bool limited, bool crLfOnly = false);
 
+    // Hands Line out again before anything else the stream holds (the last
+    // line put back first): a line read ahead that belongs to the body.
+    void PutBack(std::string line) { putBack_.push_back(std::move(line)); }
+
 private:
     // Next byte, refilling the buffer.
     bool Fill();
@@ -38,6 +43,7 @@ private:
     TStream& stream_;
     std::vector<char> buffer_;
     size_t at_ = 0;
+    std::vector<std::string> putBack_;
 };
 
 }  // namespace pellumo

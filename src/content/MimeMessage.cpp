@@ -1,6 +1,7 @@
 #include "content/MimeMessage.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "content/CharsetConverter.h"
 #include "content/MimePartReader.h"
@@ -114,13 +115,14 @@ public:
     }
 
 private:
+    // False when the message ends inside its header block.
     bool ReadHeaderBlock() {
         std::string line;
-        for (;;) {
-            if (!lines_.ReadLn(line, true)) return false;
-            if (line.empty()) return true;
+        for (THeaderLine kind; (kind = ReadHeaderLine(lines_, line, true)) != HeaderEnd;) {
+            if (kind == HeaderStreamEnd) return false;
             m_.Headers.Add(line);
         }
+        return true;
     }
 
     void DeriveFields() {
@@ -201,8 +203,12 @@ private:
         part.ParentPart = parent;
         part.ContentType = Trim(contentType.substr(0, contentType.find(';')));
         if (part.ContentType.empty() && m_.Encoding == EncodingMime) {
-            const bool digest = parent >= 0 && static_cast<size_t>(parent) < m_.MessageParts.size() &&
-                                FindI(ParentContentType(parent), "multipart/digest") != std::string::npos;
+            // A part of a digest, the message itself or a part of it, is a
+            // message unless it says otherwise (RFC 2046).
+            std::string container = m_.ContentType;
+            if (parent >= 0)
+                container = static_cast<size_t>(parent) < m_.MessageParts.size() ? ParentContentType(parent) : "";
+            const bool digest = FindI(container, "multipart/digest") != std::string::npos;
             part.ContentType = digest ? "message/rfc822" : "text/plain";
         }
         part.Headers.Add("Content-Type: " + contentType);
@@ -271,27 +277,67 @@ namespace {
 
 bool IsHtml(const std::string& contentType) { return FindI(contentType, "html") != std::string::npos; }
 
-// Containers nest no deeper than this in any message worth previewing.
+bool IsEnclosedMessage(const std::string& contentType) { return EqualsI(contentType, "message/rfc822"); }
+
+// Containers and enclosed messages nest no deeper than this in any message
+// worth previewing.
 const int kMaxPreviewDepth = 32;
 
-std::string ContainerPreview(const TMimeMessage& message, int container, const std::string& type, int depth);
+bool IsBlankText(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+// Line breaks and tabs are the only control characters a preview keeps:
+// every other one, NUL included, and DEL become a space, so that none cuts
+// the text short or runs two words together.
+std::string WithoutControls(std::string text) {
+    for (char& c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && byte != '\r' && byte != '\n' && byte != '\t') || byte == 0x7F) c = ' ';
+    }
+    return text;
+}
+
+std::string ReadableText(const std::string& contentType, std::string decoded) {
+    return WithoutControls(IsHtml(contentType) ? HtmlToText(decoded) : std::move(decoded));
+}
+
+std::string SelectedPreview(const TMimeMessage& message, int depth);
+
+// The preview of a message enclosed in another, chosen as for any message.
+// One its reader gives up on still shows the text read before that.
+std::string EnclosedPreview(const TStringList& lines, int depth) {
+    if (depth > kMaxPreviewDepth) return std::string();
+    TMemoryStream stream(JoinLines(lines));
+    TMimeMessage message;
+    try {
+        ReadFromStream(message, stream);
+    } catch (const EMimeError& error) {
+        LogLine("An enclosed message read in part: " + error.Message());
+    }
+    return SelectedPreview(message, depth);
+}
+
+std::string ContainerPreview(const TMimeMessage& message, int container, const std::string& type, int depth,
+                             bool enclosed);
 
 // The preview text part Index yields: a text part its text, a container what
-// it holds; attachments and attached messages yield nothing.
-std::string PartPreview(const TMimeMessage& message, size_t index, int depth) {
+// it holds, an enclosed message its own preview when Enclosed is set;
+// attachments and attached messages yield nothing.
+std::string PartPreview(const TMimeMessage& message, size_t index, int depth, bool enclosed) {
     const auto* text = dynamic_cast<const TMimeTextPart*>(message.MessageParts[index].get());
     if (!text) return std::string();
     if (IsContainer(text->ContentType))
-        return ContainerPreview(message, static_cast<int>(index), text->ContentType, depth + 1);
-    const std::string body = DecodedBody(*text);
-    return IsHtml(text->ContentType) ? HtmlToText(body) : body;
+        return ContainerPreview(message, static_cast<int>(index), text->ContentType, depth + 1, enclosed);
+    if (IsEnclosedMessage(text->ContentType)) return enclosed ? EnclosedPreview(text->Body, depth + 1) : std::string();
+    return ReadableText(text->ContentType, DecodedBody(*text));
 }
 
 // The preview of what a container holds, chosen as a reader of the mail
 // would: of alternatives the plain text, else the HTML; otherwise the first
 // part that yields text (in a related group or a signed message that is the
-// root or the signed content, unless it holds no text at all).
-std::string ContainerPreview(const TMimeMessage& message, int container, const std::string& type, int depth) {
+// root or the signed content, unless it holds no text at all). Blank text is
+// no text: the next part that has some is taken.
+std::string ContainerPreview(const TMimeMessage& message, int container, const std::string& type, int depth,
+                             bool enclosed) {
     if (depth > kMaxPreviewDepth) return std::string();
     std::vector<size_t> children;
     // A part lies after its container, so no walk comes back round.
@@ -301,30 +347,44 @@ std::string ContainerPreview(const TMimeMessage& message, int container, const s
         for (const char* wanted : {"text/plain", "text/html"}) {
             for (size_t child : children) {
                 if (!StartsWithI(message.MessageParts[child]->ContentType, wanted)) continue;
-                std::string text = PartPreview(message, child, depth);
-                if (!text.empty()) return text;
+                std::string text = PartPreview(message, child, depth, enclosed);
+                if (!IsBlankText(text)) return text;
             }
         }
     }
     for (size_t child : children) {
-        std::string text = PartPreview(message, child, depth);
-        if (!text.empty()) return text;
+        std::string text = PartPreview(message, child, depth, enclosed);
+        if (!IsBlankText(text)) return text;
     }
     return std::string();
 }
 
-}  // namespace
-
-std::string BodyPreview(const TMimeMessage& message) {
+// What the message's own text yields, and with Enclosed set, what the
+// messages enclosed in it inline yield too.
+std::string MessagePreview(const TMimeMessage& message, int depth, bool enclosed) {
     if (!message.MessageParts.empty()) {
-        if (IsContainer(message.ContentType)) return ContainerPreview(message, -1, message.ContentType, 0);
+        if (IsContainer(message.ContentType))
+            return ContainerPreview(message, -1, message.ContentType, depth, enclosed);
         // A message whose only parts are uuencoded files still has its own
         // text in Body; a single-part MIME attachment shows nothing.
         if (message.Encoding != EncodingPlainText && message.Headers.Has("Content-Type")) return std::string();
     }
-    const std::string body = message.DecodedBodyText();
-    return IsHtml(message.ContentType) ? HtmlToText(body) : body;
+    if (IsEnclosedMessage(message.ContentType)) return enclosed ? EnclosedPreview(message.Body, depth + 1) : std::string();
+    return ReadableText(message.ContentType, message.DecodedBodyText());
 }
+
+// A message's own text first; only without any does a message enclosed in
+// it inline (or the whole of it) supply the preview.
+std::string SelectedPreview(const TMimeMessage& message, int depth) {
+    std::string own = MessagePreview(message, depth, false);
+    if (!IsBlankText(own)) return own;
+    std::string enclosed = MessagePreview(message, depth, true);
+    return IsBlankText(enclosed) ? own : enclosed;
+}
+
+}  // namespace
+
+std::string BodyPreview(const TMimeMessage& message) { return SelectedPreview(message, 0); }
 
 std::string SenderOfFromValue(const std::string& from) {
     // The name before an address in angle brackets, outside quotes.

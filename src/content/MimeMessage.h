@@ -107,9 +107,12 @@ std::string DecodedBody(const TMimeTextPart& part);
 void ReadFromStream(TMimeMessage& message, TStream& stream);
 
 // The text the popup shows for a parsed message: the first inline text found
-// through its containers (of alternatives the plain one, else the HTML), or
-// the body of a message without parts; converted from its charset, with HTML
-// reduced to text.
+// through its containers (of alternatives the plain one, else the HTML; blank
+// text passed over), or the body of a message without parts; converted from
+// its charset, with HTML reduced to text. Only a message without text of its
+// own shows that of a message enclosed inline (message/rfc822, as a part or
+// as the whole body), chosen the same way. Of the control characters only CR,
+// LF and tab are kept; every other one becomes a space.
 std::string BodyPreview(const TMimeMessage& message);
 
 // The preview of a raw message as stored, read into a fresh message and

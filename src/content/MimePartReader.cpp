@@ -1,5 +1,6 @@
 #include "content/MimePartReader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -39,7 +40,67 @@ std::string ParameterValue(const std::string& rest) {
     return rest.substr(0, rest.find(';'));
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+bool SameLetter(char x, char y) { return AsciiUpper(x) == AsciiUpper(y); }
+
+// Nothing but blanks from At on.
+bool BlanksFrom(const std::string& line, size_t at) {
+    for (; at < line.size(); ++at)
+        if (!IsBlank(line[at])) return false;
+    return true;
+}
+
+// "Name:", blanks allowed before the colon as the old syntax allows; the name
+// is printable ASCII without a colon.
+bool IsFieldLine(const std::string& line) {
+    size_t at = 0;
+    while (at < line.size() && line[at] > ' ' && line[at] < 127 && line[at] != ':') ++at;
+    if (at == 0) return false;
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    return at < line.size() && line[at] == ':';
+}
+
+// A field line or the fold of one (a blank, then text).
+bool ContinuesHeader(const std::string& line) {
+    if (!line.empty() && IsBlank(line[0])) return !BlanksFrom(line, 1);
+    return IsFieldLine(line);
+}
+
 }  // namespace
+
+THeaderLine ReadHeaderLine(TLineReader& lines, std::string& line, bool limited) {
+    if (!lines.ReadLn(line, limited)) return HeaderStreamEnd;
+    if (line.empty()) return HeaderEnd;
+    if (ContinuesHeader(line)) return HeaderField;
+    // A line of blanks, or one that is no field. When fields go on right after
+    // it, it is a broken line inside the block (a fold of blanks, a mangled
+    // field, an envelope "From " line), kept as one; otherwise the body starts
+    // after a line of blanks, or with the other line. A boundary is never part
+    // of a header block.
+    std::string next;
+    const bool more = lines.ReadLn(next, limited);
+    if (more && line.compare(0, 2, "--") != 0 && ContinuesHeader(next)) {
+        lines.PutBack(std::move(next));
+        return HeaderField;
+    }
+    if (more) lines.PutBack(std::move(next));
+    if (!BlanksFrom(line, 0)) lines.PutBack(line);
+    return HeaderEnd;
+}
+
+TBoundaryLine BoundaryLineOf(const std::string& line, const std::string& boundary) {
+    const size_t end = boundary.size() + 2;
+    if (line.size() < end || line[0] != '-' || line[1] != '-' ||
+        !std::equal(boundary.begin(), boundary.end(), line.begin() + 2, SameLetter))
+        return NotABoundary;
+    // Blanks after either delimiter are transport padding; anything else makes
+    // it a longer line that only starts with the boundary.
+    if (BlanksFrom(line, end)) return PartDelimiter;
+    if (line.compare(end, 2, "--") == 0 && BlanksFrom(line, end + 2)) return CloseDelimiter;
+    return NotABoundary;
+}
 
 namespace {
 
@@ -143,9 +204,12 @@ TPartType PartTypeOf(const std::string& contentType, const std::string& disposit
         if (c == '\0' || !std::strchr(kFileNameCharacters, c)) c = '_';
     fileName = name;
     if (EqualsI(dispositionType, "attachment") || !fileName.empty()) return PartAttachment;
-    // "text" without a subtype is how some writers say text/plain.
-    const bool text = StartsWithI(contentType, "text/") || EqualsI(Trim(contentType.substr(0, contentType.find(';'))), "text");
-    if (text || StartsWithI(contentType, "multipart/")) return PartText;
+    // No type is text/plain (RFC 2045), and "text" without a subtype is how
+    // some writers say it. A message enclosed inline is kept like text: it
+    // may hold the only text there is to show.
+    const std::string type = Trim(contentType.substr(0, contentType.find(';')));
+    const bool text = StartsWithI(contentType, "text/") || EqualsI(type, "text") || type.empty();
+    if (text || StartsWithI(contentType, "multipart/") || EqualsI(type, "message/rfc822")) return PartText;
     return PartAttachment;
 }
 
@@ -179,11 +243,12 @@ void TMimePartReader::ReadHeader() {
     }
     std::string line;
     for (;;) {
-        if (!lines_.ReadLn(line, false)) {
+        const THeaderLine kind = ReadHeaderLine(lines_, line, false);
+        if (kind == HeaderStreamEnd) {
             PartType = PartUnknown;  // the message ended inside the part headers
             return;
         }
-        if (line.empty()) break;
+        if (kind == HeaderEnd) break;
         if (line[0] == ' ' || line[0] == '\t') {
             if (Headers.empty())
                 Headers.push_back(ToEntry(line.substr(1)));
@@ -216,7 +281,6 @@ std::unique_ptr<TPartReader> TMimePartReader::ReadBody(TStream& dest, bool& mess
     const bool binary = EqualsI(te, "binary");
     const bool base64 = EqualsI(te, "base64");
     const bool quotedPrintable = EqualsI(te, "quoted-printable");
-    const std::string open = "--" + MIMEBoundary, close = open + "--";
     std::unique_ptr<TPartReader> next;
     bool firstContent = true;
     std::string line;
@@ -230,11 +294,12 @@ std::unique_ptr<TPartReader> TMimePartReader::ReadBody(TStream& dest, bool& mess
             break;
         }
         if (!MIMEBoundary.empty()) {
-            if (EqualsI(line, open)) {
+            const TBoundaryLine boundary = BoundaryLineOf(line, MIMEBoundary);
+            if (boundary == PartDelimiter) {
                 next.reset(new TMimePartReader(message_, lines_));
                 break;
             }
-            if (EqualsI(line, close)) {
+            if (boundary == CloseDelimiter) {
                 message_.MIMEBoundary.Pop();
                 break;
             }
@@ -305,7 +370,7 @@ std::unique_ptr<TPartReader> TUuencodedPartReader::ReadBody(TStream& dest, bool&
 std::unique_ptr<TPartReader> DetectPart(TMimeMessage& message, TLineReader& lines,
                                               const std::string& line) {
     if (message.MIMEBoundary.Count() > 0) {
-        if (EqualsI(line, "--" + message.MIMEBoundary.Boundary()))
+        if (BoundaryLineOf(line, message.MIMEBoundary.Boundary()) == PartDelimiter)
             return std::unique_ptr<TPartReader>(new TMimePartReader(message, lines));
         const std::string& te = message.ContentTransferEncoding;
         if (EqualsI(te, "base64") || EqualsI(te, "quoted-printable"))

@@ -65,6 +65,23 @@ public:
 std::unique_ptr<TPartReader> DetectPart(TMimeMessage& message, TLineReader& lines,
                                               const std::string& line);
 
+// How a header block goes on at its next line.
+enum THeaderLine { HeaderField = 0, HeaderEnd = 1, HeaderStreamEnd = 2 };
+
+// Reads the next line of a header block into Line: a field (or its fold), or
+// the end of the block, or the end of the message inside it. The block ends
+// at an empty line, and at a line of blanks (the body starts after it) or a
+// line that is no "Name:" field and no fold (the body starts with it), unless
+// fields go on right after such a line: then it is a broken line of the block
+// and comes back as a field. Lines read ahead for the body go back to Lines.
+THeaderLine ReadHeaderLine(TLineReader& lines, std::string& line, bool limited);
+
+enum TBoundaryLine { NotABoundary = 0, PartDelimiter = 1, CloseDelimiter = 2 };
+
+// Whether Line is "--Boundary" or "--Boundary--" (any letter case), with
+// nothing after it but blanks.
+TBoundaryLine BoundaryLineOf(const std::string& line, const std::string& boundary);
+
 // Part type and file name from a Content-Type and a Content-Disposition value.
 TPartType PartTypeOf(const std::string& contentType, const std::string& disposition,
                                      std::string& fileName);

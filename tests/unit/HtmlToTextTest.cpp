@@ -196,7 +196,7 @@ TEST(HtmlToText_EdgeCases, AsListed) {
         {"<script>x</script > b. c", "b. c"},
         {"<a href='x>y'>z</a> <a title=\"open>w", "z"},
         {"a<!-- b\n<p>c\n", "a"},
-        {std::string("a\0<p>b", 6), "a"},
+        {std::string("a\0<p>b\0c", 8), "a\r\nb c"},  // a NUL is a blank
     });
 }
 

@@ -213,6 +213,28 @@ TEST(MimeMessage_Multipart, PreviewIsTheFirstInlineTextThroughTheContainers) {
         {"empty first text, later text", multi("mixed", "m", {part("text/plain", ""), plain}), "plain\r\n"},
         {"\"text\" without a subtype is text", multi("mixed", "m", {part("text; charset=us-ascii", "bare")}), "bare\r\n"},
         {"a nested boundary with \" =\" in it", multi("signed", "s", {multi("mixed", "----- =_a0", {plain})}), "plain\r\n"},
+        {"a part without header lines is plain text",
+         "Content-Type: multipart/signed; protocol=\"application/x-pkcs7-signature\"; micalg=rsa-md5;\r\n"
+         "   boundary=\"7oU2Ma36WUas7M\"\r\n\r\n--7oU2Ma36WUas7M\r\n\r\nDear S/MIME developers,\r\n"
+         "--7oU2Ma36WUas7M\r\nContent-Type: application/x-pkcs7-signature\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+         "MIAGCSqGSIb3DQEHAqCAMIACAQEx\r\n--7oU2Ma36WUas7M--\r\n",
+         "Dear S/MIME developers,\r\n"},
+        {"boundaries padded with blanks, and a line that only starts with one",
+         "Content-Type: multipart/mixed; boundary=\"=_4a1f\"\r\n\r\n--=_4a1f  \r\nContent-Type: text/plain\r\n\r\n"
+         "Minutes below.\r\n--=_4a1f-old is not ours\r\n--=_4a1f--\t\r\nepilogue\r\n",
+         "Minutes below.\r\n--=_4a1f-old is not ours\r\n"},
+        {"alternative whose plain text is blank: the HTML",
+         multi("alternative", "a", {part("text/plain; charset=\"US-ASCII\"", "\r\n\r\n  \r\n"), html}), htmlText},
+        {"no text of its own: the text of the message it encloses",
+         "Content-Type: multipart/report; report-type=delivery-status; boundary=\"r\"\r\n\r\n--r\r\n"
+         "Content-Type: message/delivery-status\r\n\r\nReporting-MTA: dns; mm1\r\nAction: failed\r\n\r\n--r\r\n"
+         "Content-Type: message/rfc822\r\n\r\nFrom: Jamie <jwz@example.com>\r\nSubject: unsubscribe\r\n"
+         "MIME-Version: 1.0\r\n" + multi("alternative", "in", {plain, html}) + "--r--\r\n",
+         "plain\r\n"},
+        {"a header block ends at a line of blanks unless fields go on after it",
+         "To: Ann <ann@example.com>,\r\n\t\r\n\tTom <tom@example.com>\r\nContent-Type: text/plain; charset=us-ascii\r\n"
+         " \r\nHi both,\r\nthe meeting moved to ten.\r\n",
+         "Hi both,\r\nthe meeting moved to ten.\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -281,8 +303,8 @@ TEST(MimeMessage_SinglePart, EncodedBodiesAndHtml) {
                       "SGVsbG8sIHdvcmxkIQ==\r\n"),
               "Hello, world!\r\n");
     EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Type: text/html\r\n\r\n<p>Hello <b>there</b>"), "Hello there");
-    // A NUL in the decoded text ends it.
-    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Transfer-Encoding: base64\r\n\r\nYWIAY2Q=\r\n"), "ab\r\n");
+    // A NUL or DEL in the decoded text becomes a space; the text goes on.
+    EXPECT_EQ(Preview("MIME-Version: 1.0\r\nContent-Transfer-Encoding: base64\r\n\r\nYWIAY2R/ZQ==\r\n"), "ab cd e\r\n");
 }
 
 TEST(MimeMessage_SinglePart, AnAttachmentIsDecodedAndNotKept) {
