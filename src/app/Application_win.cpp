@@ -18,6 +18,7 @@
 #include "app/MailScan.h"
 #include "app/PopupWindow.h"
 #include "app/ProgramStart.h"
+#include "app/RunningCopy_win.h"
 #include "app/StoreWatch.h"
 #include "app/StoreWatcherThread.h"
 #include "app/TrayIcon_win.h"
@@ -211,6 +212,11 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
         UpdateTray();  // the tip's time, or the pause's end
         return true;
     }
+    if (message == TRunningCopy::OpenSettingsMessage()) {
+        // Started again by the user: what they want is the settings.
+        OpenSettings();
+        return true;
+    }
     if (message == WM_CLOSE) {
         // How an installer or uninstaller asks the running copy to end: the
         // same ordered exit as the menu's, never a window destroyed under a
@@ -317,6 +323,13 @@ void TApplication::OpenSettings() {
 void TApplication::OnExitCommand() { PostQuitMessage(0); }
 
 int RunProgram(const std::string& commandLine) {
+    // A second start, /test included, opens the running copy's settings:
+    // two copies would announce every message twice.
+    const TRunningCopy copy;
+    if (!copy.IsFirst()) {
+        copy.AskToOpenSettings();
+        return 0;
+    }
     TApplication application(commandLine);
     return application.Run();
 }

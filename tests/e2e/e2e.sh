@@ -93,6 +93,25 @@ check "the icon is in the notification area" "icon present" "$(d icon)"
 check "nothing present at start is announced" "" "$(d popups 0 4 | heads)"
 check "ignored mouse messages open nothing" "0 0" "$(d tray lclick; d tray ldown; d tray lup; d tray move; sleep 1; echo "$(d count 'Pellumo Setup') $(d count '')")"
 
+echo "-- started again"
+# The copies of the program running in this prefix.
+copies() {
+    local p n=0
+    for p in $(pgrep -f 'pellumo\.exe'); do
+        grep -qzx "WINEPREFIX=$PELLUMO_WINEPREFIX" "/proc/$p/environ" 2>/dev/null && n=$((n + 1))
+    done
+    echo $n
+}
+"$wine" "$exe" >/dev/null 2>&1
+check "a second start ends at once" "0" "$?"
+check "and opens the running copy's setup dialog" "found" "$(d wait-title 'Pellumo Setup' 10)"
+d press 'Pellumo Setup' cancel >/dev/null
+"$wine" "$exe" /test >/dev/null 2>&1
+check "so does a second start with /test" "found" "$(d wait-title 'Pellumo Setup' 10)"
+d press 'Pellumo Setup' cancel >/dev/null
+sleep 1
+check "one copy runs" "1" "$(copies)"
+
 echo "-- mail arrives"
 eml "$tmp/new/04.eml" "Erin Example" "Tickets booked" "The train leaves at 8:15."
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
