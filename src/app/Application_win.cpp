@@ -237,9 +237,11 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
 }
 
 void TApplication::OnTrayIcon(unsigned mouseMessage) {
-    if (mouseMessage == WM_LBUTTONDBLCLK)
+    // The menu opens when the right button comes up, as Windows menus do;
+    // Enter on the icon does what a double click does.
+    if (mouseMessage == WM_LBUTTONDBLCLK || mouseMessage == NIN_KEYSELECT)
         OpenSettings();
-    else if (mouseMessage == WM_RBUTTONDOWN)
+    else if (mouseMessage == WM_CONTEXTMENU || (mouseMessage == WM_RBUTTONUP && !tray_->ContextMenuMessages()))
         ShowTrayMenu();
 }
 
@@ -248,12 +250,11 @@ void TApplication::ShowTrayMenu() {
     // Without being in front, the menu would not close when the user
     // clicks elsewhere; WM_NULL afterwards lets the shell see it closed.
     SetForegroundWindow(window);
-    POINT cursor {};
-    GetCursorPos(&cursor);
+    const POINT at = tray_->MenuPosition();
     TTrayMenuItems items;
     for (const TNotification& recent : scan_->Recent.Items()) items.Recent.push_back(RecentMenuText(recent));
     items.Paused = AlertsPaused();
-    const UINT command = tray_->TrackMenu(cursor, items);
+    const UINT command = tray_->TrackMenu(at, items);
     PostMessageW(window, WM_NULL, 0, 0);
     switch (command) {
         case cmSettings: OnSettingsCommand(); break;

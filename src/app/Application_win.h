@@ -57,8 +57,9 @@ private:
 
     // The hidden window's messages; true when taken.
     bool HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
-    // The icon's mouse message: double click opens the setup dialog, the
-    // right button the menu; everything else is ignored.
+    // The icon's mouse message: double click (or Enter) opens the setup
+    // dialog, the right button's release (or the context key) the menu;
+    // everything else is ignored.
     void OnTrayIcon(unsigned mouseMessage);
     void ShowTrayMenu();
     // Empties the queue, then shows (or brings forward) the setup dialog.

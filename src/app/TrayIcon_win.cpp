@@ -78,7 +78,9 @@ UINT TTrayIcon::TrackMenu(POINT at, const TTrayMenuItems& items) {
     // The submenus belong to the menu once appended, and go with it.
     HMENU recent = CreatePopupMenu();
     HMENU pause = items.Paused ? nullptr : CreatePopupMenu();
-    Append(menu.Get(), MF_STRING, cmSettings, "Settings...");
+    // Every item has its key, the default one too: a keyboard user opens
+    // the menu with the context key and picks with a letter.
+    Append(menu.Get(), MF_STRING, cmSettings, "&Settings...");
     if (recent) {
         if (items.Recent.empty()) Append(recent, MF_STRING | MF_GRAYED, cmNone, "(none)");
         for (size_t i = 0; i < items.Recent.size(); ++i) Append(recent, MF_STRING, cmRecentFirst + i, items.Recent[i]);
@@ -109,8 +111,31 @@ bool TTrayIcon::Notify(DWORD action) {
     return done;
 }
 
+POINT TTrayIcon::MenuPosition() const {
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    // Windows 7 and later tell where the icon is; XP does not.
+    using TGetRect = HRESULT(WINAPI*)(const void*, RECT*);
+    static const TGetRect getRect = reinterpret_cast<TGetRect>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "Shell_NotifyIconGetRect")));
+    if (!getRect) return cursor;
+    struct {
+        DWORD cbSize;
+        HWND hWnd;
+        UINT uID;
+        GUID guidItem;
+    } identifier {sizeof identifier, data_.hWnd, data_.uID, GUID()};
+    RECT icon {};
+    if (FAILED(getRect(&identifier, &icon)) || PtInRect(&icon, cursor)) return cursor;
+    return POINT {icon.left, icon.top};
+}
+
 void TTrayIcon::Place() {
     if (Notify(NIM_ADD) || Notify(NIM_MODIFY)) {
+        // Asked again after each add: a new taskbar knows nothing of it.
+        data_.uVersion = NOTIFYICON_VERSION;
+        versioned_ = Shell_NotifyIconW(NIM_SETVERSION, &data_) != FALSE;
+        data_.uTimeout = 0;
         if (failures_ > 0) LogLine("The tray icon is in place after " + std::to_string(failures_ + 1) + " tries");
         failures_ = 0;
         return;

@@ -62,8 +62,15 @@ public:
     // A new taskbar (the shell restarted) knows no icons: ours goes back in.
     bool IsTaskbarCreated(UINT message) const { return taskbarCreated_ && message == taskbarCreated_; }
     bool Wanted() const { return wanted_; }
+    // The shell speaks the Windows 2000 way to the icon (NOTIFYICON_VERSION):
+    // WM_CONTEXTMENU for the menu, from the mouse or the keyboard, and
+    // NIN_KEYSELECT for Enter. Otherwise the menu comes on WM_RBUTTONUP.
+    bool ContextMenuMessages() const { return versioned_; }
+    // Where the menu opens: at the pointer when it is on the icon (or where
+    // the system cannot tell where the icon is), else at the icon.
+    POINT MenuPosition() const;
 
-    // "Settings..." (the default item, bold), "&Recent mail" with Items'
+    // "&Settings..." (the default item, bold), "&Recent mail" with Items'
     // messages ("(none)" greyed when there are none), "&Pause alerts" with
     // its four lengths or, while paused, "Res&ume alerts", a separator and
     // "E&xit", at At; the command picked, or cmNone.
@@ -77,6 +84,7 @@ private:
     TTrayLook look_;
     UINT taskbarCreated_ = 0;
     bool wanted_ = false;
+    bool versioned_ = false;
     int failures_ = 0;
 };
 

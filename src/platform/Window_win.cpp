@@ -133,4 +133,13 @@ RECT ChildRect(HWND child) {
     return r;
 }
 
+std::string WithoutAccessKeys(const std::string& text) {
+    std::string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    return shown;
+}
+
 }  // namespace pellumo

@@ -122,4 +122,8 @@ SIZE MeasureText(HWND window, HFONT font, const std::string& text, SIZE fallback
 // A child's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND child);
 
+// A control's text as it shows: each "&" that marks an access key gone,
+// "&&" standing for one.
+std::string WithoutAccessKeys(const std::string& text);
+
 }  // namespace pellumo

@@ -85,9 +85,10 @@ TFolderPane::TFolderPane(HWND dialog, HFONT font, const RECT& group, const TDbxF
         return !row || !row->Checkable;
     });
 
-    const std::string label = "Folder colour";
-    const SIZE size = MeasureText(dialog, font, label, SIZE {60, 13});
-    MakeChild(dialog, font, L"STATIC", label, SS_LEFT | SS_NOPREFIX, 0, left, comboTop + 3, size.cx, size.cy,
+    // Made just before the combo box, so that its access key reaches it.
+    const std::string label = "Folder c&olour";
+    const SIZE size = MeasureText(dialog, font, WithoutAccessKeys(label), SIZE {60, 13});
+    MakeChild(dialog, font, L"STATIC", label, SS_LEFT, 0, left, comboTop + 3, size.cx, size.cy,
               Setup::idFolderColorLabel);
     const int comboLeft = left + size.cx + 6;
     color_.reset(new TColorCombo(dialog, Setup::idFolderColor, comboLeft, comboTop, right - comboLeft, comboHeight, font));

@@ -214,10 +214,11 @@ HWND TSetupDialog::TImpl::Make(const wchar_t* windowClass, const std::string& te
     return control;
 }
 
-// Labels are as large as their text.
+// Labels are as large as their text; the letter after "&" is the access key
+// of the control made next.
 HWND TSetupDialog::TImpl::MakeLabel(const std::string& text, int left, int top, int id) {
-    const SIZE size = MeasureText(Hwnd(), font_.Get(), text, SIZE {0, 13});
-    return Make(L"STATIC", text, SS_LEFT | SS_NOPREFIX, 0, left, top, size.cx, size.cy, id);
+    const SIZE size = MeasureText(Hwnd(), font_.Get(), WithoutAccessKeys(text), SIZE {0, 13});
+    return Make(L"STATIC", text, SS_LEFT, 0, left, top, size.cx, size.cy, id);
 }
 
 void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
@@ -225,10 +226,11 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
     // so the arrow keys do not wander between check boxes.
     const DWORD tab = WS_TABSTOP | WS_GROUP;
     const int hx = kHintGroupOrigin.x, hy = kHintGroupOrigin.y, cx = kColorsGroupOrigin.x, cy = kColorsGroupOrigin.y;
-    Make(L"BUTTON", "Auto hide hint", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 16, 89, 17, idAutoHideHint);
-    MakeLabel("Hint time (seconds):", hx + 97, hy + 18, idHintTimeLabel);
-    Make(L"BUTTON", "Use fading", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 40, 81, 17, idUseFading);
+    Make(L"BUTTON", "&Auto hide hint", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 16, 89, 17, idAutoHideHint);
+    Make(L"BUTTON", "Use &fading", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 40, 81, 17, idUseFading);
 
+    // Made just before the field, so that its access key reaches the field.
+    MakeLabel("Hint &time (seconds):", hx + 97, hy + 18, idHintTimeLabel);
     // The spin edit: an edit and, at its right, the up-down buttons, the
     // two filling the designed 89 pixels together.
     const int upDownWidth = GetSystemMetrics(SM_CXVSCROLL);
@@ -260,12 +262,12 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
         result = 0;
         return EditMessage(message, wParam);
     });
-    Make(L"BUTTON", "Display when OE is active", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 64, 177, 17,
+    Make(L"BUTTON", "&Display when OE is active", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 64, 177, 17,
          idDisplayWhenOEActive);
 
-    MakeLabel("Start", cx + 8, cy + 19, idBeginColorLabel);
+    MakeLabel("&Start", cx + 8, cy + 19, idBeginColorLabel);
     beginColor_.reset(new TColorCombo(Hwnd(), idBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
-    MakeLabel("End", cx + 8, cy + 51, idEndColorLabel);
+    MakeLabel("&End", cx + 8, cy + 51, idEndColorLabel);
     endColor_.reset(new TColorCombo(Hwnd(), idEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
     SetWindowLongPtrW(static_cast<HWND>(beginColor_->Handle()), GWL_STYLE,
                       GetWindowLongPtrW(static_cast<HWND>(beginColor_->Handle()), GWL_STYLE) | WS_GROUP);
@@ -273,14 +275,14 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
                       GetWindowLongPtrW(static_cast<HWND>(endColor_->Handle()), GWL_STYLE) | WS_GROUP);
 
     const int ax = kAlertsGroupOrigin.x, ay = kAlertsGroupOrigin.y;
-    Make(L"BUTTON", "Summarize bursts", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 14, 177, 17, idSummarizeBursts);
-    Make(L"BUTTON", "Play sound", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 36, 177, 17, idPlaySound);
+    Make(L"BUTTON", "Su&mmarize bursts", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 14, 177, 17, idSummarizeBursts);
+    Make(L"BUTTON", "&Play sound", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 36, 177, 17, idPlaySound);
     // Two lines' room: its text is wider than the group in this font.
-    Make(L"BUTTON", "Quiet during full-screen programs", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 58,
+    Make(L"BUTTON", "&Quiet during full-screen programs", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 58,
          177, 26, idQuietFullScreen);
-    Make(L"BUTTON", "Start with Windows", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 88, 177, 17, idStartWithWindows);
+    Make(L"BUTTON", "Start with &Windows", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 88, 177, 17, idStartWithWindows);
     // Two lines' room, as the quiet box above.
-    Make(L"BUTTON", "Show unread count on the icon", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 108, 177,
+    Make(L"BUTTON", "Show unread &count on the icon", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 108, 177,
          26, idShowUnreadCount);
 
     folders_.reset(new TFolderPane(Hwnd(), font_.Get(), kFoldersGroup, settings.FolderTree.get(), foundChoices_,

@@ -182,6 +182,8 @@ UINT MouseMessage(const std::string& name) {
     if (name == "rdown") return WM_RBUTTONDOWN;
     if (name == "rup") return WM_RBUTTONUP;
     if (name == "move") return WM_MOUSEMOVE;
+    if (name == "context") return WM_CONTEXTMENU;  // the right button's release, or the context key
+    if (name == "enter") return NIN_KEYSELECT;
     return 0;
 }
 
@@ -190,7 +192,7 @@ int Usage() {
                  "usage: pellumo-driver COMMAND ...\n"
                  "  wait-start SECONDS         the popup window exists (the program is up)\n"
                  "  windows                    the program's visible windows and taskbar buttons\n"
-                 "  tray dblclk|ldown|lup|rdown|rup|move   a tray icon mouse message\n"
+                 "  tray dblclk|ldown|lup|rdown|rup|move|context|enter   a tray icon message\n"
                  "  icon                       whether the tray icon exists\n"
                  "  drop-icon                  removes the icon as a restarting shell loses it\n"
                  "  taskbar-created            broadcasts the shell's TaskbarCreated\n"

@@ -79,7 +79,7 @@ finish() {  # rc := the exit code of the program started last
 }
 # Leaves the program through its menu, as the user does.
 menu_exit() {
-    d tray rdown >/dev/null
+    d tray context >/dev/null
     d menu 10 >/dev/null
     d menu-key x >/dev/null
     d wait-exit 20 >/dev/null
@@ -91,7 +91,7 @@ start
 check "no window and no taskbar button at start" "visible 0, taskbar buttons 0" "$(d windows | tail -1)"
 check "the icon is in the notification area" "icon present" "$(d icon)"
 check "nothing present at start is announced" "" "$(d popups 0 4 | heads)"
-check "ignored mouse messages open nothing" "0 0" "$(d tray lclick; d tray ldown; d tray lup; d tray move; sleep 1; echo "$(d count 'Pellumo Setup') $(d count '')")"
+check "ignored mouse messages open nothing" "0 0" "$(d tray lclick; d tray ldown; d tray lup; d tray move; d tray rdown; sleep 1; echo "$(d count 'Pellumo Setup') $(d count '')")"
 
 echo "-- started again"
 # The copies of the program running in this prefix.
@@ -152,12 +152,12 @@ d press 'Pellumo Setup' cancel >/dev/null
 sleep 1
 check "Cancel closes it" "0" "$(d count 'Pellumo Setup')"
 
-d tray rdown >/dev/null
-check "the right button opens the menu" "menu open" "$(d menu 10 | head -1)"
+d tray context >/dev/null
+check "the right button's release opens the menu" "menu open" "$(d menu 10 | head -1)"
 d menu-key esc >/dev/null
 sleep 1
 check "Esc closes it" "0" "$(d count '')"
-d tray rdown >/dev/null
+d tray context >/dev/null
 d menu 10 >/dev/null
 d menu-key down >/dev/null
 d menu-key enter >/dev/null
@@ -165,6 +165,16 @@ check "the first item, Settings..., opens the setup dialog" "found" "$(d wait-ti
 d press 'Pellumo Setup' esc >/dev/null
 sleep 1
 check "Esc closes the dialog" "0" "$(d count 'Pellumo Setup')"
+d tray context >/dev/null
+d menu 10 >/dev/null
+d menu-key s >/dev/null
+check "its access key S does too" "found" "$(d wait-title 'Pellumo Setup' 10)"
+d press 'Pellumo Setup' esc >/dev/null
+sleep 1
+d tray enter >/dev/null
+check "so does Enter on the icon" "found" "$(d wait-title 'Pellumo Setup' 10)"
+d press 'Pellumo Setup' esc >/dev/null
+sleep 1
 
 echo "-- the shell restarts"
 d drop-icon >/dev/null
@@ -389,16 +399,16 @@ wait "$maximized"
 program="$(winpath "$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")")"
 d tray dblclk >/dev/null
 d wait-title 'Pellumo Setup' 10 >/dev/null
-check "Start with Windows is off without the Run value" "checked" "$(d toggle 'Pellumo Setup' 'Start with Windows')"
-d toggle 'Pellumo Setup' 'Play sound' >/dev/null
-d toggle 'Pellumo Setup' 'Summarize bursts' >/dev/null
+check "Start with Windows is off without the Run value" "checked" "$(d toggle 'Pellumo Setup' 'Start with &Windows')"
+d toggle 'Pellumo Setup' '&Play sound' >/dev/null
+d toggle 'Pellumo Setup' 'Su&mmarize bursts' >/dev/null
 d press 'Pellumo Setup' ok >/dev/null
 sleep 1
 check "OK writes the Run value: the program's quoted path" "REG_SZ \"$program\"" "$(reg_value "$run_key" Pellumo)"
 check "and the settings, at once" "REG_DWORD 0x0 REG_DWORD 0x0" "$(echo $(query SummarizeAfter) $(query PlaySound))"
 d tray dblclk >/dev/null
 d wait-title 'Pellumo Setup' 10 >/dev/null
-check "switched off" "unchecked" "$(d toggle 'Pellumo Setup' 'Start with Windows')"
+check "switched off" "unchecked" "$(d toggle 'Pellumo Setup' 'Start with &Windows')"
 d press 'Pellumo Setup' ok >/dev/null
 sleep 1
 check "OK removes the Run value" "" "$(reg_value "$run_key" Pellumo)"
@@ -425,14 +435,14 @@ cp "$tmp/store3/Archive.dbx" "$store/Archive.dbx"
 check "and falls to none once they are read" "found" "$(wait_log 'Tray: Pellumo: no unread mail' 20)"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
 d popups 1 20 >/dev/null
-d tray rdown >/dev/null
+d tray context >/dev/null
 d menu 10 >/dev/null
 d menu-key r >/dev/null
 d shot "$(winpath "$shots")\\menu-recent.bmp" >/dev/null
 d menu-key enter >/dev/null
 check "a recent message is shown again at once" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
     "$(d popups 1 20 | heads)"
-d tray rdown >/dev/null
+d tray context >/dev/null
 d menu 10 >/dev/null
 d menu-key p >/dev/null
 d shot "$(winpath "$shots")\\menu-pause.bmp" >/dev/null
@@ -449,7 +459,7 @@ check "a restart keeps it" "found" "$(wait_log 'Tray: Pellumo: alerts paused unt
 # What was there at the restart is as any mail present at a start: counted, not told.
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/06.low.eml" >/dev/null
 check "still no popup" "" "$(d popups 0 5 | heads)"
-d tray rdown >/dev/null
+d tray context >/dev/null
 d menu 10 >/dev/null
 d menu-key u >/dev/null
 check "Resume announces what came meanwhile" "(Inbox) | From : Grace Example | Subject : Second of two" \

@@ -115,19 +115,19 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         };
         const TPlace places[] = {
             {Setup::idHintGroup, "Hint", 16, 8, 193, 89},
-            {Setup::idAutoHideHint, "Auto hide hint", 24, 24, 89, 17},
-            {Setup::idHintTimeLabel, "Hint time (seconds):", 113, 26, -1, -1},
-            {Setup::idUseFading, "Use fading", 24, 48, 81, 17},
-            {Setup::idDisplayWhenOEActive, "Display when OE is active", 24, 72, 177, 17},
+            {Setup::idAutoHideHint, "&Auto hide hint", 24, 24, 89, 17},
+            {Setup::idHintTimeLabel, "Hint &time (seconds):", 113, 26, -1, -1},
+            {Setup::idUseFading, "Use &fading", 24, 48, 81, 17},
+            {Setup::idDisplayWhenOEActive, "&Display when OE is active", 24, 72, 177, 17},
             {Setup::idColorsGroup, "Colors", 16, 104, 193, 81},
-            {Setup::idBeginColorLabel, "Start", 24, 123, -1, -1},
-            {Setup::idEndColorLabel, "End", 24, 155, -1, -1},
+            {Setup::idBeginColorLabel, "&Start", 24, 123, -1, -1},
+            {Setup::idEndColorLabel, "&End", 24, 155, -1, -1},
             {Setup::idAlertsGroup, "Alerts", 218, 72, 193, 136},
-            {Setup::idSummarizeBursts, "Summarize bursts", 226, 86, 177, 17},
-            {Setup::idPlaySound, "Play sound", 226, 108, 177, 17},
-            {Setup::idQuietFullScreen, "Quiet during full-screen programs", 226, 130, 177, 26},
-            {Setup::idStartWithWindows, "Start with Windows", 226, 160, 177, 17},
-            {Setup::idShowUnreadCount, "Show unread count on the icon", 226, 180, 177, 26},
+            {Setup::idSummarizeBursts, "Su&mmarize bursts", 226, 86, 177, 17},
+            {Setup::idPlaySound, "&Play sound", 226, 108, 177, 17},
+            {Setup::idQuietFullScreen, "&Quiet during full-screen programs", 226, 130, 177, 26},
+            {Setup::idStartWithWindows, "Start with &Windows", 226, 160, 177, 17},
+            {Setup::idShowUnreadCount, "Show unread &count on the icon", 226, 180, 177, 26},
             {Setup::idFoldersGroup, "Folders", 420, 8, 208, 200},
             {IDOK, "OK", 472, 216, 75, 25},
             {IDCANCEL, "Cancel", 552, 216, 75, 25},
@@ -296,8 +296,10 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
         EXPECT_TRUE(Checked(dialog, Setup::idShowUnreadCount));
         Click(dialog, Setup::idSummarizeBursts);
         Click(dialog, Setup::idPlaySound);
-        Click(dialog, Setup::idQuietFullScreen);
-        Click(dialog, Setup::idShowUnreadCount);
+        // By their access keys, as from the keyboard: Alt+Q, Alt+C.
+        PostMessageA(dialog, WM_SYSCHAR, 'q', 0x20000000);
+        PostMessageA(dialog, WM_SYSCHAR, 'c', 0x20000000);
+    }, [](HWND dialog) {
         Click(dialog, IDOK);
     }});
     values.SummarizeAfter = 0, values.PlaySound = false, values.QuietFullScreen = false, values.ShowUnreadCount = false;
