@@ -9,7 +9,6 @@
 
 namespace pellumo {
 
-const char kEllipsis[] = "\xE2\x80\xA6";
 
 namespace {
 

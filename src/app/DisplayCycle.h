@@ -11,6 +11,7 @@
 
 #include "app/Notification.h"
 #include "platform/Geometry.h"
+#include "platform/Utf8Text.h"
 #include "settings/NotifierSettings.h"
 
 namespace pellumo {
@@ -78,9 +79,6 @@ struct TSubjectLayout {
 };
 
 TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth);
-
-// "…", which ends a text cut to fit.
-extern const char kEllipsis[];
 
 // The body as it fits the body label, `fits` telling whether a text does:
 // the text itself when it fits whole, else its longest start that fits with

@@ -1,28 +1,19 @@
 #include "app/MailScan.h"
 
-#include <cctype>
 #include <iterator>
 
 #include "content/AsciiText.h"
 #include "content/CharsetConverter.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
+#include "store/DbxFormat.h"
 #include "store/DbxMessageFolder.h"
 
 namespace pellumo {
 
 uint32_t TSeenIds::Number(const std::string& messageId) {
-    if (messageId.empty() || messageId.size() > 8) return 0xFFFFFFFFu;
     uint32_t value = 0;
-    for (char ch : messageId) {
-        const int digit = std::isdigit(static_cast<unsigned char>(ch)) ? ch - '0'
-                          : std::isxdigit(static_cast<unsigned char>(ch))
-                              ? std::toupper(static_cast<unsigned char>(ch)) - 'A' + 10
-                              : -1;
-        if (digit < 0) return 0xFFFFFFFFu;
-        value = value << 4 | static_cast<uint32_t>(digit);
-    }
-    return value;
+    return dbx::ParseId(messageId, value) ? value : 0xFFFFFFFFu;
 }
 
 bool TSeenIds::Contains(const std::string& folderId, const std::string& messageId) const {
@@ -180,6 +171,8 @@ void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const TFolderLis
     info->Subject = text.Names.Subject.empty() ? SystemTextToUtf8(msg.Subject) : text.Names.Subject;
     info->Body = text.Body;
     info->Priority = MapPriority(msg.Priority);
+    // Cut once, before the recent list takes its copy.
+    CutToWhatAPopupShows(*info);
     Recent.Add(*info);
     Queue.Add(std::move(info));
 }

@@ -32,12 +32,6 @@ void TNotificationQueue::Add(std::unique_ptr<TNotification> info) {
     items_.push_back(std::move(info));
 }
 
-void TNotificationQueue::AddFirst(std::unique_ptr<TNotification> info) {
-    if (info) CutToWhatAPopupShows(*info);
-    TLockGuard guard(lock_);
-    items_.push_front(std::move(info));
-}
-
 std::unique_ptr<TNotification> TNotificationQueue::Take() {
     TLockGuard guard(lock_);
     if (items_.empty()) return nullptr;
@@ -98,7 +92,7 @@ TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items
         allLow = allLow && item->Priority == mpLow;
         if (lines == kMaxSummaryLines) {
             // More than any popup shows; the subject gives the count.
-            summary.Body += "\r\n\xE2\x80\xA6";
+            summary.Body += std::string("\r\n") + kEllipsis;
             ++lines;
         } else if (lines < kMaxSummaryLines) {
             if (!summary.Body.empty()) summary.Body += "\r\n";

@@ -47,8 +47,6 @@ public:
 
     // Cuts the texts to the bounds above before it queues.
     void Add(std::unique_ptr<TNotification> info);
-    // The same, ahead of every entry waiting.
-    void AddFirst(std::unique_ptr<TNotification> info);
     // The oldest entry, now the caller's; null when empty.
     std::unique_ptr<TNotification> Take();
     // Every entry, oldest first, now the caller's.

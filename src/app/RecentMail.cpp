@@ -11,7 +11,7 @@ const size_t kMenuTextBytes = 60;
 
 std::string Cut(const std::string& text, size_t maxBytes) {
     if (text.size() <= maxBytes) return text;
-    return text.substr(0, Utf8CharacterStart(text, maxBytes)) + "\xE2\x80\xA6";
+    return text.substr(0, Utf8CharacterStart(text, maxBytes)) + kEllipsis;
 }
 
 std::string Literal(const std::string& text) {

@@ -17,7 +17,6 @@ public:
     // In front; the oldest goes past the limit.
     void Add(const TNotification& info);
     const std::deque<TNotification>& Items() const { return items_; }
-    void Clear() { items_.clear(); }
 
 private:
     std::deque<TNotification> items_;

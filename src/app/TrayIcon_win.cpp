@@ -135,7 +135,6 @@ void TTrayIcon::Place() {
         // Asked again after each add: a new taskbar knows nothing of it.
         data_.uVersion = NOTIFYICON_VERSION;
         versioned_ = Shell_NotifyIconW(NIM_SETVERSION, &data_) != FALSE;
-        data_.uTimeout = 0;
         if (failures_ > 0) LogLine("The tray icon is in place after " + std::to_string(failures_ + 1) + " tries");
         failures_ = 0;
         return;

@@ -1,12 +1,11 @@
 #include "app/TrayTip.h"
 
 #include "content/CharsetConverter.h"
+#include "platform/Utf8Text.h"
 
 namespace pellumo {
 
 namespace {
-
-const char kEllipsis[] = "\xE2\x80\xA6";
 
 // UTF-16 units of a UTF-8 text: two for a character beyond U+FFFF.
 size_t Utf16Length(const std::string& text) {

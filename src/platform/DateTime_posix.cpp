@@ -5,10 +5,14 @@
 
 namespace pellumo {
 
+namespace {
+const int64_t kUnixEpochSeconds = 11644473600LL;  // 1601-01-01 to 1970-01-01
+}  // namespace
+
+
 bool FileTimeToLocalCalendar(uint64_t fileTime, TCalendarTime& out) {
     // The same range the Windows conversion accepts.
     if (fileTime >= 0x8000000000000000ull) return false;
-    const int64_t kUnixEpochSeconds = 11644473600LL;
     const time_t seconds = static_cast<time_t>(static_cast<int64_t>(fileTime / 10000000) - kUnixEpochSeconds);
     struct tm local {};
     if (!localtime_r(&seconds, &local)) return false;
@@ -21,10 +25,6 @@ bool FileTimeToLocalCalendar(uint64_t fileTime, TCalendarTime& out) {
     out.Millisecond = static_cast<int>((fileTime / 10000) % 1000);
     return true;
 }
-
-namespace {
-const int64_t kUnixEpochSeconds = 11644473600LL;  // 1601-01-01 to 1970-01-01
-}  // namespace
 
 uint64_t NowFileTime() {
     struct timespec now {};

@@ -5,6 +5,9 @@
 
 namespace pellumo {
 
+// "…", which ends a text cut short.
+inline constexpr char kEllipsis[] = "\xE2\x80\xA6";
+
 // The length of the well-formed character at Text[0], or 0 when none starts
 // there (a stray or missing continuation byte, an overlong form, a surrogate,
 // a code point above U+10FFFF, or a character cut off by Size).

@@ -1,6 +1,5 @@
 #include "settings/FolderChoices.h"
 
-#include <cctype>
 #include <exception>
 #include <map>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "platform/Registry.h"
 #include "settings/NotifierSettings.h"
 #include "store/DbxFolderTree.h"
+#include "store/DbxFormat.h"
 
 namespace pellumo {
 
@@ -24,10 +24,8 @@ const char kName[] = "Name";
 
 // A folder Id as the records write it: six to eight hex digits.
 bool IsFolderId(const std::string& name) {
-    if (name.size() < 6 || name.size() > 8) return false;
-    for (char ch : name)
-        if (!std::isxdigit(static_cast<unsigned char>(ch))) return false;
-    return true;
+    uint32_t number = 0;
+    return name.size() >= 6 && name.size() <= 8 && dbx::ParseId(name, number);
 }
 
 // A DWORD of the folder's key; none when missing or bad (then logged).

@@ -35,6 +35,22 @@ int ClassifyFileType(uint32_t typeWord) {
     }
 }
 
+bool ParseId(const std::string& text, uint32_t& value) {
+    if (text.empty()) return false;
+    uint64_t v = 0;
+    for (char c : text) {
+        int digit;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        else return false;
+        v = v * 16 + unsigned(digit);
+        if (v > 0xFFFFFFFFu) return false;
+    }
+    value = uint32_t(v);
+    return true;
+}
+
 std::string FormatId(uint32_t value) {
     static const char kHex[] = "0123456789ABCDEF";
     char text[8];

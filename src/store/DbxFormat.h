@@ -87,6 +87,9 @@ int ClassifyFileType(uint32_t typeWord);
 
 // An identifier as the store's users see it: upper-case hex, at least six digits.
 std::string FormatId(uint32_t value);
+// The number an identifier stands for: hex digits in either case, any
+// number of them ("00000A", "a"); false for anything else, or past 32 bits.
+bool ParseId(const std::string& text, uint32_t& value);
 
 }  // namespace dbx
 }  // namespace pellumo

@@ -22,6 +22,7 @@
 #include <io.h>
 #endif
 
+#include "InspectorOutput.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/MultiLanguage.h"
@@ -45,6 +46,7 @@
 #endif
 
 using namespace pellumo;
+using namespace pellumo::inspector;
 
 namespace {
 
@@ -75,90 +77,6 @@ const char kUsage[] =
     "user's choice of folders is in the Windows registry.\n"
 #endif
     "Output is UTF-8.\n";
-
-// A wrong command, option or argument: usage on stderr, status 2.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-// A failed write to standard output; a closed pipe ends the program quietly.
-struct OutputError : std::runtime_error {
-    OutputError() : std::runtime_error(std::strerror(errno ? errno : EIO)), ReaderGone(errno == EPIPE) {
-#ifdef _WIN32
-        // The C library calls a pipe closed at the other end an invalid argument.
-        const DWORD error = GetLastError();
-        if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED) ReaderGone = true;
-#endif
-    }
-    bool ReaderGone;
-};
-
-// Every byte of output goes through here, so a full disk is an error and not a success.
-void Emit(const std::string& bytes) {
-    if (bytes.empty()) return;
-    errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) throw OutputError();
-}
-
-void FinishOutput() {
-    errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw OutputError();
-}
-
-std::string Hex8(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
-    return text;
-}
-
-// Tabs and line breaks would break the one-record-per-line output. Paths keep
-// their backslashes as they are, so they can be pasted; other texts double them
-// so that an escape can be told from the text.
-std::string Escape(const std::string& text, bool doubleBackslashes = true) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\\': out += doubleBackslashes ? "\\\\" : "\\"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-std::string PathText(const std::string& path) { return Escape(path, false); }
-
-// Index texts (names, subjects) as UTF-8: in the system's code page, or in
-// the one the user named.
-class TIndexText {
-public:
-    explicit TIndexText(uint32_t codePage) : codePage_(codePage) {
-        if (!codePage_) return;
-        service_ = CreateMultiLanguageService();
-        TCodePageInfo info;
-        if (!service_ || !service_->GetCodePageInfo(codePage_, info))
-            throw UsageError("unknown code page: " + std::to_string(codePage_));
-    }
-    std::string operator()(const std::string& text) const {
-        if (!codePage_) return SystemTextToUtf8(text);
-        if (text.empty()) return text;
-        // A UTF-8 character takes at most four bytes, and no code page has
-        // a character of less than one byte.
-        std::string out(text.size() * 4 + 16, '\0');
-        size_t size = out.size();
-        if (!service_->ConvertString(codePage_, cpUtf8, text.data(), text.size(), &out[0], size))
-            throw Exception("cannot read a text in code page " + std::to_string(codePage_));
-        out.resize(size);
-        return out;
-    }
-
-private:
-    uint32_t codePage_;
-    std::unique_ptr<IMultiLanguageService> service_;
-};
 
 // --- Files, with the system's reason when they cannot be read -------------
 
@@ -279,19 +197,7 @@ void OpenMessages(TDbxMessageFolder& dbx, const std::string& path) {
 // A message id in any hex form: 2, 02, 0x2, 000002, either case.
 bool ParseId(std::string text, uint32_t& value) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
-    if (text.empty()) return false;
-    uint64_t v = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return false;
-        v = v * 16 + unsigned(digit);
-        if (v > 0xFFFFFFFFu) return false;
-    }
-    value = uint32_t(v);
-    return true;
+    return dbx::ParseId(text, value);
 }
 
 uint32_t MessageId(const std::string& text) {
