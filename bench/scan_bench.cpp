@@ -1,7 +1,9 @@
 // The new-mail scan: the baseline scan of a store of 20 folders x 5,000
-// messages, and the rescan after one message is added to a 50,000-message
-// folder, each against the floor of the same positioned reads replayed
-// without decoding (recorded from one run of the same work).
+// messages against the floor of the same positioned reads replayed without
+// decoding (recorded from one run of the same work); the rescan of a
+// 50,000-message folder against that of a 500-message one after one message
+// is added, marked read or deleted; the memory the seen list keeps; and a
+// change in one of 50 watched folders against the Inbox watched alone.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include "DbxWriter.h"
 #include "app/MailScan.h"
 #include "store/DbxMessageFolder.h"
+#include "store/DbxRecordSummary.h"
 
 using namespace pellumo;
 namespace fs = std::filesystem;
@@ -46,16 +49,24 @@ void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-// The reads a listing of File makes, plus the block reads of the messages at Bodies.
-void RecordReads(const std::string& file, const std::vector<uint32_t>& bodies, std::vector<std::pair<std::string, Reads>>& out) {
+// The reads one reading of File makes: the header and index, the Id and
+// flags of every record, and the whole record and text of the messages at
+// Announced (to be announced).
+void RecordReads(const std::string& file, const std::vector<uint32_t>& announced,
+                 std::vector<std::pair<std::string, Reads>>& out) {
     TFileStream stream(file);
     out.emplace_back(file, Reads());
     RecordingStream recording(stream, out.back().second);
     TDbxMessageFolder dbx;
     dbx.Open(recording);
-    for (dbx.First(); !dbx.Eof(); dbx.Next()) benchmark::DoNotOptimize(dbx.Current()->Id.size());
+    benchmark::DoNotOptimize(dbx.ItemCount());
+    benchmark::DoNotOptimize(ReadRecordSummaries(recording, dbx.RecordPositions()).size());
     TMemoryStream text;
-    for (uint32_t body : bodies) dbx.ReadMessage(body, text);
+    for (uint32_t position : announced) {
+        TDbxMessageRecord record;
+        record.Load(recording, position);
+        dbx.ReadMessage(record.BodyPos, text);
+    }
 }
 
 void Replay(const std::vector<std::pair<std::string, Reads>>& files) {
@@ -73,10 +84,7 @@ struct Store {
     fs::path dir = fs::temp_directory_path() / ("pellumo-scan-bench-" + std::to_string(getpid()));
     std::vector<std::unique_ptr<TDbxFolderRecord>> records;
     TFolderList baseline;  // 20 folders of 5,000 messages
-    TFolderList folders;   // the same 20, and one of 50,000
-    std::vector<std::pair<std::string, Reads>> baselineReads, rescanReads;
-    std::string big;
-    std::vector<uint8_t> bigBefore, bigAfter;
+    std::vector<std::pair<std::string, Reads>> baselineReads;
     bool built = false;
 
     // Without Build, only a holder of folder records.
@@ -87,33 +95,16 @@ struct Store {
         built = true;
         fs::create_directories(dir);
         for (int i = 0; i < 20; ++i) {
-            const std::string path = Add("Folder" + std::to_string(i), Messages(5000, 1 + i * 5000), folders);
-            Watch(path, baseline);
+            const fs::path path = dir / ("Folder" + std::to_string(i) + ".dbx");
+            WriteFile(path, mkstore::WriteMessageFile(Messages(5000, 1 + i * 5000)));
+            Watch(path.string(), baseline);
         }
-        big = Add("Big", Messages(50000, 200000), folders);
-        bigBefore = mkstore::WriteMessageFile(Messages(50000, 200000));
-        bigAfter = mkstore::AddMessages(bigBefore, Messages(1, 900000));
         for (const auto& entry : baseline) RecordReads(entry.Info->Record->FileName, {}, baselineReads);
-        // The rescan lists the changed folder and reads the one new message.
-        WriteFile(big, bigAfter);
-        uint32_t newBody = 0;
-        {
-            TDbxMessageFolder dbx;
-            dbx.Open(std::unique_ptr<TStream>(new TFileStream(big)));
-            for (dbx.First(); !dbx.Eof(); dbx.Next()) newBody = dbx.Current()->BodyPos;
-        }
-        RecordReads(big, {newBody}, rescanReads);
     }
     ~Store() {
         if (built) fs::remove_all(dir);
     }
 
-    std::string Add(const std::string& name, const std::vector<mkstore::Message>& messages, TFolderList& list) {
-        const fs::path path = dir / (name + ".dbx");
-        WriteFile(path, mkstore::WriteMessageFile(messages));
-        Watch(path.string(), list);
-        return path.string();
-    }
     void Watch(const std::string& path, TFolderList& list) {
         std::unique_ptr<TDbxFolderRecord> record(new TDbxFolderRecord);
         record->Name = fs::path(path).stem().string();
@@ -138,12 +129,16 @@ Store& TheStore() {
 
 void BM_BaselineScan(benchmark::State& state) {
     Store& s = TheStore();
+    size_t bytes = 0, seen = 0;
     for (auto _ : state) {
         Store::ResetAges(s.baseline);
         TMailScan scan(s.baseline);
         scan.ScanFolders(true);
-        benchmark::DoNotOptimize(scan.SeenIds.Count());
+        bytes = scan.SeenIds.Bytes();
+        seen = scan.SeenIds.Count();
     }
+    // What the scan keeps of the store between readings: the seen list.
+    state.counters["kept_bytes_per_message"] = seen ? double(bytes) / double(seen) : 0;
 }
 
 void BM_BaselineFloor(benchmark::State& state) {
@@ -151,28 +146,79 @@ void BM_BaselineFloor(benchmark::State& state) {
     for (auto _ : state) Replay(s.baselineReads);
 }
 
-void BM_RescanOneNewMessage(benchmark::State& state) {
-    Store& s = TheStore();
-    for (auto _ : state) {
-        state.PauseTiming();
-        Store::ResetAges(s.folders);
-        WriteFile(s.big, s.bigBefore);
-        TMailScan scan(s.folders);
-        scan.ScanFolders(true);
-        WriteFile(s.big, s.bigAfter);
-        // Only the big folder's age moves; the others keep theirs.
-        for (auto& entry : s.folders)
-            if (entry.Info->Record->FileName == s.big) entry.Info->LastAge = TFileStamp();
-        state.ResumeTiming();
-        scan.StoreChanged();
-        if (scan.Queue.Count() != 1) state.SkipWithError("the new message was not queued");
+// One folder before and after a change, as two files, so that a rescan can
+// be repeated without writing: the baseline reads Before, the rescan After.
+struct ChangedFolder {
+    Store holder{false};
+    TFolderList list;
+    std::string before, after;
+
+    ChangedFolder(const fs::path& dir, const std::string& name, const std::vector<uint8_t>& beforeBytes,
+                  const std::vector<uint8_t>& afterBytes) {
+        before = (dir / (name + "-before.dbx")).string();
+        after = (dir / (name + "-after.dbx")).string();
+        WriteFile(before, beforeBytes);
+        WriteFile(after, afterBytes);
+        holder.Watch(before, list);
     }
+};
+
+enum Change { kNewMessage, kMarkedRead, kDeleted };
+
+// Folders of 50,000 and of 500 messages, each changed in the three ways.
+struct Rescans {
+    fs::path dir = fs::temp_directory_path() / ("pellumo-scan-bench-rescan-" + std::to_string(getpid()));
+    std::map<std::pair<size_t, Change>, std::unique_ptr<ChangedFolder>> folders;
+
+    Rescans() {
+        fs::create_directories(dir);
+        for (size_t size : {size_t(50000), size_t(500)}) {
+            const std::vector<uint8_t> before = mkstore::WriteMessageFile(Messages(size, 1));
+            // The middle message is unread (every fourth is).
+            const uint32_t middle = uint32_t(size / 2 / 4 * 4 + 1);
+            const std::string name = std::to_string(size);
+            folders[{size, kNewMessage}].reset(new ChangedFolder(
+                dir, name + "-new", before, mkstore::AddMessages(before, Messages(1, 900000))));
+            folders[{size, kMarkedRead}].reset(
+                new ChangedFolder(dir, name + "-read", before, mkstore::SetMessageValue(before, middle, mkstore::kFlagsProperty, 0x80)));
+            folders[{size, kDeleted}].reset(
+                new ChangedFolder(dir, name + "-deleted", before, mkstore::RemoveMessages(before, {middle})));
+        }
+    }
+    ~Rescans() { fs::remove_all(dir); }
+};
+
+Rescans& TheRescans() {
+    static Rescans rescans;
+    return rescans;
 }
 
-void BM_RescanFloor(benchmark::State& state) {
-    Store& s = TheStore();
-    for (auto _ : state) Replay(s.rescanReads);
+void Rescan(benchmark::State& state, size_t size, Change change) {
+    ChangedFolder& f = *TheRescans().folders.at({size, change});
+    TFolderInfo& info = *f.list.front().Info;
+    TDbxFolderRecord& record = *f.holder.records.front();
+    for (auto _ : state) {
+        state.PauseTiming();
+        record.FileName = f.before;
+        info.LastAge = TFileStamp();
+        TMailScan scan(f.list);
+        scan.ScanFolders(true);
+        const size_t unread = info.Unread;
+        record.FileName = f.after;
+        info.LastAge = TFileStamp();
+        state.ResumeTiming();
+        scan.StoreChanged();
+        const bool right = change == kNewMessage ? scan.Queue.Count() == 1 && info.Unread == unread + 1
+                                                 : scan.Queue.Count() == 0 && info.Unread == unread - 1;
+        if (!right) state.SkipWithError("the rescan did not find the change");
+    }
 }
+void BM_RescanNewIn50000(benchmark::State& state) { Rescan(state, 50000, kNewMessage); }
+void BM_RescanNewIn500(benchmark::State& state) { Rescan(state, 500, kNewMessage); }
+void BM_RescanReadIn50000(benchmark::State& state) { Rescan(state, 50000, kMarkedRead); }
+void BM_RescanReadIn500(benchmark::State& state) { Rescan(state, 500, kMarkedRead); }
+void BM_RescanDeletedIn50000(benchmark::State& state) { Rescan(state, 50000, kDeleted); }
+void BM_RescanDeletedIn500(benchmark::State& state) { Rescan(state, 500, kDeleted); }
 
 // Many watched folders: 50 of 1,000 messages each (an Inbox and 49 folders
 // message rules file into), scanned all, against the Inbox alone on the same
@@ -237,8 +283,12 @@ void BM_RescanInboxOnlyChanged(benchmark::State& state) { RescanInbox(state, The
 
 BENCHMARK(BM_BaselineScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineFloor)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RescanOneNewMessage)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RescanFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanNewIn50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanNewIn500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanReadIn50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanReadIn500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanDeletedIn50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RescanDeletedIn500)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline50Folders)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineInboxOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rescan50FoldersOneChanged)->Unit(benchmark::kMillisecond);
@@ -256,7 +306,9 @@ int main(int argc, char** argv) {
         if (r >= 0) std::printf("%s / %s time ratio: %.2f\n", ours, floor, r);
     };
     ratio("BM_BaselineScan", "BM_BaselineFloor");
-    ratio("BM_RescanOneNewMessage", "BM_RescanFloor");
+    ratio("BM_RescanNewIn50000", "BM_RescanNewIn500");
+    ratio("BM_RescanReadIn50000", "BM_RescanReadIn500");
+    ratio("BM_RescanDeletedIn50000", "BM_RescanDeletedIn500");
     ratio("BM_Baseline50Folders", "BM_BaselineInboxOnly");
     ratio("BM_Rescan50FoldersOneChanged", "BM_RescanInboxOnlyChanged");
     benchmark::Shutdown();

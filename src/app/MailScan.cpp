@@ -1,46 +1,14 @@
 #include "app/MailScan.h"
 
-#include <iterator>
-
 #include "content/AsciiText.h"
 #include "content/CharsetConverter.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "store/DbxFormat.h"
 #include "store/DbxMessageFolder.h"
+#include "store/DbxRecordSummary.h"
 
 namespace pellumo {
-
-uint32_t TSeenIds::Number(const std::string& messageId) {
-    uint32_t value = 0;
-    return dbx::ParseId(messageId, value) ? value : 0xFFFFFFFFu;
-}
-
-bool TSeenIds::Contains(const std::string& folderId, const std::string& messageId) const {
-    const auto folder = folders_.find(asciitext::UpperCase(folderId));
-    return folder != folders_.end() && folder->second.count(Number(messageId)) != 0;
-}
-
-void TSeenIds::Add(const std::string& folderId, const std::string& messageId) {
-    Of(folderId).insert(Number(messageId));
-}
-
-size_t TSeenIds::Count() const {
-    size_t count = 0;
-    for (const auto& folder : folders_) count += folder.second.size();
-    return count;
-}
-
-TSeenIds::TFolderSet& TSeenIds::Of(const std::string& folderId) { return folders_[asciitext::UpperCase(folderId)]; }
-
-void TSeenIds::Replace(const std::string& folderId, TFolderSet&& ids) { Of(folderId) = std::move(ids); }
-
-void TSeenIds::KeepFolders(const TFolderList& folders) {
-    std::unordered_set<std::string> listed;
-    for (const TFolderListEntry& entry : folders) listed.insert(asciitext::UpperCase(entry.FolderId));
-    for (auto folder = folders_.begin(); folder != folders_.end();)
-        folder = listed.count(folder->first) ? std::next(folder) : folders_.erase(folder);
-}
 
 bool FolderChanged(TFolderInfo& info) {
     // Which folders are read is the watched list's to say (any kind the
@@ -101,18 +69,23 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     // list keeps no others once the walk has found as many records as the
     // header counts (a file caught half written may hide some for a while).
     const uint32_t itemCount = reader.ItemCount();
+    const std::vector<uint32_t> positions = reader.RecordPositions();
+    const std::vector<TRecordSummary> summaries = ReadRecordSummaries(*reader.Stream(), positions);
     TSeenIds::TFolderSet& seen = SeenIds.Of(entry.FolderId);
     TSeenIds::TFolderSet stillSeen;
+    stillSeen.Reserve(positions.size());
     size_t records = 0, unread = 0;
-    for (reader.First(); !reader.Eof(); reader.Next()) {
+    for (size_t i = 0; i < positions.size(); ++i) {
         if (Queue.Closed()) return;
+        const TRecordSummary& summary = summaries[i];
+        if (!summary.Loaded) continue;
         ++records;
-        const TDbxMessageRecord& msg = *reader.Current();
-        if (!msg.IsRead()) ++unread;
-        const uint32_t id = TSeenIds::Number(msg.Id);
-        if (recordOnly || seen.count(id)) {
-            stillSeen.insert(id);
-        } else if (!msg.IsRead()) {
+        if (!summary.IsRead()) ++unread;
+        if (recordOnly || seen.Contains(summary.Id)) {
+            stillSeen.Insert(summary.Id);
+        } else if (!summary.IsRead()) {
+            TDbxMessageRecord msg;
+            if (!msg.Load(*reader.Stream(), positions[i])) continue;
             TMessageText text;
             if (!ReadMessageText(reader, msg, buffer, text)) {
                 unfinished = true;
@@ -121,8 +94,8 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
             QueueNotification(msg, entry, text);
             // Seen only once queued, and at once: an error further on must
             // not have it announced again.
-            seen.insert(id);
-            stillSeen.insert(id);
+            seen.Insert(summary.Id);
+            stillSeen.Insert(summary.Id);
             if (ShowNextNotification) ShowNextNotification();
         }
     }
@@ -131,7 +104,7 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     if (records == itemCount)
         SeenIds.Replace(entry.FolderId, std::move(stillSeen));
     else if (recordOnly)
-        seen.insert(stillSeen.begin(), stillSeen.end());
+        seen.InsertAll(stillSeen);
     info.Baseline = false;
     // The write that finishes the message may leave the file's stamp as
     // it is (a coarse clock, the same size): read the folder again at the

@@ -6,12 +6,11 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "app/Notification.h"
 #include "app/RecentMail.h"
+#include "app/SeenIds.h"
 #include "content/MimeMessage.h"
 #include "store/WatchedFolders.h"
 #include "store/DbxRecords.h"
@@ -19,34 +18,6 @@
 namespace pellumo {
 
 class TDbxMessageFolder;
-
-// Ids of the messages seen so far, per watched folder (a message's Id is its
-// number within its folder file, so two folders can both hold an 000001).
-// Kept as numbers in hashed sets: a store of any size costs the same per
-// lookup, and a whole reading of a folder replaces its set with what the
-// file still holds.
-class TSeenIds {
-public:
-    using TFolderSet = std::unordered_set<uint32_t>;
-
-    // The number of an Id as the records write it (hex, any letter case);
-    // an empty or broken one counts as 0xFFFFFFFF.
-    static uint32_t Number(const std::string& messageId);
-
-    bool Contains(const std::string& folderId, const std::string& messageId) const;
-    void Add(const std::string& folderId, const std::string& messageId);  // nothing when already there
-    size_t Count() const;
-    void Clear() { folders_.clear(); }
-    // The folder's set, made empty when there is none.
-    TFolderSet& Of(const std::string& folderId);
-    // The folder's set becomes Ids (a whole reading's).
-    void Replace(const std::string& folderId, TFolderSet&& ids);
-    // Forgets the folders no longer in the list.
-    void KeepFolders(const TFolderList& folders);
-
-private:
-    std::unordered_map<std::string, TFolderSet> folders_;
-};
 
 // Whether the folder's file is to be read in this scan: never for a folder
 // without a record; otherwise when its file's stamp
@@ -105,8 +76,9 @@ public:
     std::function<bool()> HoldBack;
 
 private:
-    // Reads the folder's file (its stamp has changed); throws what reading it
-    // threw, having kept what it queued so far.
+    // Reads the folder's file (its stamp has changed): the Id and flags of
+    // every record, and the whole of each one to be announced; throws what
+    // reading it threw, having kept what it queued so far.
     void ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMessageFolder& reader, TMemoryStream& buffer,
                     std::vector<TSkippedFolder>& skipped);
     // False when the message's text is not all written yet.

@@ -1,5 +1,8 @@
 #include "platform/Stream.h"
 
+#include "platform/Exception.h"
+
+#include <algorithm>
 #include <cstring>
 
 namespace pellumo {
@@ -14,6 +17,21 @@ size_t TStream::ReadAt(uint64_t position, void* buffer, size_t count) {
     }
     return done;
 }
+
+size_t TReadAheadStream::Read(void* buffer, size_t count) {
+    if (position_ < keptAt_ || position_ + count > keptAt_ + kept_.size()) {
+        kept_.resize(std::max(span_, count));
+        kept_.resize(inner_.ReadAt(position_, kept_.data(), kept_.size()));
+        keptAt_ = position_;
+    }
+    if (position_ - keptAt_ >= kept_.size()) return 0;
+    const size_t n = std::min<uint64_t>(count, kept_.size() - (position_ - keptAt_));
+    std::memcpy(buffer, kept_.data() + (position_ - keptAt_), n);
+    position_ += n;
+    return n;
+}
+
+size_t TReadAheadStream::Write(const void*, size_t) { throw Exception("Stream write error"); }
 
 size_t TMemoryStream::Read(void* buffer, size_t count) {
     if (position_ >= bytes_.size()) return 0;

@@ -29,6 +29,27 @@ public:
     size_t ReadAt(uint64_t position, void* buffer, size_t count);
 };
 
+// Reads through another stream a span at a time: a read outside the span
+// kept reads the next Span bytes from where it starts, so that many small
+// reads of things lying together cost one read of the stream beneath.
+class TReadAheadStream : public TStream {
+public:
+    TReadAheadStream(TStream& inner, size_t span) : inner_(inner), span_(span) {}
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void* buffer, size_t count) override;
+    void Seek(uint64_t position) override { position_ = position; }
+    uint64_t Position() const override { return position_; }
+    uint64_t Size() const override { return inner_.Size(); }
+
+private:
+    TStream& inner_;
+    const size_t span_;
+    std::vector<uint8_t> kept_;
+    uint64_t keptAt_ = 0;
+    uint64_t position_ = 0;
+};
+
 class TMemoryStream : public TStream {
 public:
     TMemoryStream() = default;

@@ -7,6 +7,10 @@ namespace pellumo {
 
 using namespace dbx;
 
+namespace {
+const size_t kNodeReadAhead = 16 * kNodeSize;
+}
+
 void TDbxFile::Open(TStream& stream) {
     Close();
     stream_ = &stream;
@@ -61,6 +65,19 @@ void TDbxFile::First() {
     Reset();
     if (!stream_ || ReadWordAt(*stream_, kOffsetItemCount) == 0) return;
     TakeCurrent(walk_.Start(RootPosition(), true));
+}
+
+std::vector<uint32_t> TDbxFile::RecordPositions() {
+    Reset();
+    std::vector<uint32_t> positions;
+    if (!stream_ || ReadWordAt(*stream_, kOffsetItemCount) == 0) return positions;
+    // Index nodes are written together (a new index at a time), so a few
+    // large reads fetch many of them.
+    TReadAheadStream nodes(*stream_, kNodeReadAhead);
+    DbxIndexWalk walk(&nodes);
+    for (bool positioned = walk.Start(RootPosition(), true); positioned; positioned = walk.Advance())
+        positions.push_back(walk.RecordPosition());
+    return positions;
 }
 
 void TDbxFile::Next() {

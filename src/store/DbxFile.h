@@ -4,6 +4,7 @@
 // derives from it and names its index root, its record type and its file type.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/Stream.h"
 #include "store/DbxIndexWalk.h"
@@ -33,6 +34,10 @@ public:
 
     void First();
     void Next();
+    // The positions of the records the index names, in walk order, none of
+    // them read (the same walk as First and Next; empty when the header
+    // counts no records).
+    std::vector<uint32_t> RecordPositions();
     bool Eof() const { return current_ == nullptr; }
     // Belongs to the reader; freed by the next First, Next or Close.
     TDbxRecord* Current() const { return current_.get(); }

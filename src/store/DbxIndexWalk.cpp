@@ -7,13 +7,17 @@ namespace pellumo {
 
 using namespace dbx;
 
+namespace {
+const size_t kKeptLevels = 16;
+}
+
 void DbxIndexWalk::Reset() {
     node_.fill(0);
     nodePosition_ = 0;
     index_ = -1;
     positioned_ = false;
     stack_.clear();
-    visited_.clear();
+    visited_ = TNumberSet();
 }
 
 unsigned DbxIndexWalk::EntryCount() const {
@@ -35,7 +39,8 @@ void DbxIndexWalk::Load(uint32_t position) {
 }
 
 bool DbxIndexWalk::Enter(uint32_t position) {
-    if (position == 0 || !visited_.insert(position).second) return false;
+    if (position == 0 || visited_.Contains(position)) return false;
+    visited_.Insert(position);
     Load(position);
     return true;
 }
@@ -61,7 +66,11 @@ bool DbxIndexWalk::Advance() {
     positioned_ = false;
     for (;;) {
         const uint32_t child = onEntry ? EntryWord(index_, 1) : 0;
-        if (child != 0 && visited_.count(child) == 0) {
+        if (child != 0 && !visited_.Contains(child)) {
+            if (stack_.size() < kKeptLevels) {
+                if (keptNodes_.size() <= stack_.size()) keptNodes_.resize(stack_.size() + 1);
+                keptNodes_[stack_.size()] = node_;
+            }
             stack_.emplace_back(nodePosition_, index_);
             Enter(child);
             index_ = 0;
@@ -72,7 +81,12 @@ bool DbxIndexWalk::Advance() {
         } else if (!stack_.empty()) {
             const auto back = stack_.back();
             stack_.pop_back();
-            Load(back.first);
+            if (stack_.size() < kKeptLevels) {
+                node_ = keptNodes_[stack_.size()];
+                nodePosition_ = back.first;
+            } else {
+                Load(back.first);
+            }
             index_ = back.second;
             onEntry = false;
             continue;

@@ -1,18 +1,20 @@
 #pragma once
 // The walk over a DBX index tree in the store's order: for each entry of a
 // node its record, then the subtree of its child; after the last entry the
-// subtree of the node's tail child. One node is held at a time; the way back
-// is a stack of (node position, entry index) pairs.
+// subtree of the node's tail child. The way back is a stack of (node
+// position, entry index) pairs; the nodes of its first levels are kept with
+// it, so that backing up reads nothing again in any tree of real depth, and
+// a deeper (corrupt) one costs reads rather than memory.
 //
 // Corrupt files end every walk: a node position already visited in this walk
 // ends that branch, an entry count above 51 counts as 51, and a node read
 // short is padded with zeros rather than with the previous node's bytes.
 #include <array>
 #include <cstdint>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "platform/NumberSet.h"
 #include "platform/Stream.h"
 #include "store/DbxFormat.h"
 
@@ -53,7 +55,8 @@ private:
     int index_ = -1;
     bool positioned_ = false;
     std::vector<std::pair<uint32_t, int>> stack_;
-    std::unordered_set<uint32_t> visited_;
+    std::vector<std::array<uint8_t, dbx::kNodeSize>> keptNodes_;  // the stack's first levels' nodes
+    TNumberSet visited_;
 };
 
 }  // namespace pellumo

@@ -404,31 +404,77 @@ std::vector<uint8_t> WriteFolderFile(const std::vector<Folder>& folders, const O
     return out;
 }
 
-std::vector<uint8_t> AddMessages(const std::vector<uint8_t>& file, const std::vector<Message>& added,
-                                 const Options& options) {
-    CheckOptions(options);
+namespace {
+
+void CheckMessageFile(const std::vector<uint8_t>& file) {
     if (file.size() < kHeaderSize || Get32(file, 0) != kSignature)
         throw std::runtime_error("not an Outlook Express store file");
     if (Get32(file, 4) != kTypeMessages) throw std::runtime_error("not a message folder file");
+}
 
+// The file's record positions in walk order.
+std::vector<uint32_t> WalkRecords(const std::vector<uint8_t>& file) {
     std::vector<uint32_t> records;
-    uint32_t lastId = 0;
-    {
-        pellumo::TMemoryStream stream(file);
-        pellumo::DbxIndexWalk walk(&stream);
-        for (bool ok = walk.Start(Get32(file, kMessageRoot), true); ok; ok = walk.Advance()) {
-            const uint32_t record = walk.RecordPosition();
-            records.push_back(record);
-            lastId = std::max(lastId, RecordId(file, record));
-        }
-    }
+    pellumo::TMemoryStream stream(file);
+    pellumo::DbxIndexWalk walk(&stream);
+    for (bool ok = walk.Start(Get32(file, kMessageRoot), true); ok; ok = walk.Advance())
+        records.push_back(walk.RecordPosition());
+    return records;
+}
 
-    std::vector<uint8_t> out = file;
-    const std::vector<uint32_t> fresh = AppendMessages(out, added, options, lastId, nullptr);
-    records.insert(records.end(), fresh.begin(), fresh.end());
+// Appends an index of Records and points the header at it.
+std::vector<uint8_t> Reindexed(std::vector<uint8_t> out, const std::vector<uint32_t>& records, const Options& options) {
     const uint32_t root = IndexBuilder(out, records, options.entriesPerNode, nullptr).Build();
     FinishHeader(out, kMessageCount, uint32_t(records.size()), kMessageRoot, root);
     return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> AddMessages(const std::vector<uint8_t>& file, const std::vector<Message>& added,
+                                 const Options& options) {
+    CheckOptions(options);
+    CheckMessageFile(file);
+    std::vector<uint32_t> records = WalkRecords(file);
+    uint32_t lastId = 0;
+    for (uint32_t record : records) lastId = std::max(lastId, RecordId(file, record));
+    std::vector<uint8_t> out = file;
+    const std::vector<uint32_t> fresh = AppendMessages(out, added, options, lastId, nullptr);
+    records.insert(records.end(), fresh.begin(), fresh.end());
+    return Reindexed(std::move(out), records, options);
+}
+
+std::vector<uint8_t> SetMessageValue(const std::vector<uint8_t>& file, uint32_t id, uint8_t property, uint32_t value) {
+    CheckMessageFile(file);
+    for (uint32_t record : WalkRecords(file)) {
+        if (RecordId(file, record) != id) continue;
+        std::vector<uint8_t> out = file;
+        const unsigned count = out[record + 10];
+        const uint64_t table = uint64_t(record) + kRecordHeaderSize;
+        for (unsigned i = 0; i < count; ++i) {
+            const uint32_t entry = Get32(out, table + 4 * i);
+            if ((entry & 0xFF) == (property | 0x80) && value < kDirectLimit) {
+                Put32(out, size_t(table + 4 * i), (property | 0x80) | value << 8);
+                return out;
+            }
+            if ((entry & 0xFF) == property && table + 4 * count + (entry >> 8) + 4 <= out.size()) {
+                Put32(out, size_t(table + 4 * count + (entry >> 8)), value);
+                return out;
+            }
+        }
+        throw std::runtime_error("the value cannot be rewritten where it lies");
+    }
+    throw std::runtime_error("no message has that id");
+}
+
+std::vector<uint8_t> RemoveMessages(const std::vector<uint8_t>& file, const std::vector<uint32_t>& ids,
+                                    const Options& options) {
+    CheckOptions(options);
+    CheckMessageFile(file);
+    std::vector<uint32_t> kept;
+    for (uint32_t record : WalkRecords(file))
+        if (std::find(ids.begin(), ids.end(), RecordId(file, record)) == ids.end()) kept.push_back(record);
+    return Reindexed(file, kept, options);
 }
 
 }  // namespace mkstore

@@ -76,6 +76,21 @@ std::vector<uint8_t> WriteFolderFile(const std::vector<Folder>& folders, const O
 std::vector<uint8_t> AddMessages(const std::vector<uint8_t>& file, const std::vector<Message>& added,
                                  const Options& options = {});
 
+// Sets one numeric property of a message's record where the record lies, the
+// index untouched and the file's length kept: as the mail client marks a
+// message read or unread (flags, property 0x01), or reuses a record's room
+// for another message (its Id, 0x00). Throws when no record has the id or
+// the record does not hold the property in a way that takes the value.
+const uint8_t kIdProperty = 0x00, kFlagsProperty = 0x01;
+std::vector<uint8_t> SetMessageValue(const std::vector<uint8_t>& file, uint32_t id, uint8_t property, uint32_t value);
+
+// Removes messages from the index, as a delete or a move to another folder
+// does: their records and blocks stay behind as unused space, a new index
+// of the others (in their walk order) is appended, and the header's count
+// and root are updated.
+std::vector<uint8_t> RemoveMessages(const std::vector<uint8_t>& file, const std::vector<uint32_t>& ids,
+                                    const Options& options = {});
+
 // Parses one .eml text into a Message: Subject, From (display name and address;
 // display name without quotes; encoded words decoded to the ANSI code page,
 // as the mail client keeps them in its index),

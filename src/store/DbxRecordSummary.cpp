@@ -1,0 +1,123 @@
+#include "store/DbxRecordSummary.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "store/DbxFormat.h"
+
+namespace pellumo {
+
+using namespace dbx;
+
+namespace {
+
+// Records this close are read in one span with what lies between them:
+// copying a few KB costs less than one more read.
+const uint64_t kReadThroughGap = 4096;
+const uint64_t kLargestSpan = 256 * 1024;
+// What a record is taken to fill when a span is planned; the rest of a
+// longer one is read when it is needed.
+const uint64_t kRecordGuess = 512;
+
+// One span of the file, kept until a read outside it.
+class TFileSpan {
+public:
+    explicit TFileSpan(TStream& stream) : stream_(stream), fileSize_(stream.Size()) {}
+
+    uint64_t FileSize() const { return fileSize_; }
+    bool Holds(uint64_t at, uint64_t count) const {
+        return at >= start_ && at + count <= start_ + bytes_.size();
+    }
+    // Reads the span [At, Through) (cut at the end of the file).
+    void ReadFrom(uint64_t at, uint64_t through) {
+        const uint64_t end = std::min(through, fileSize_);
+        bytes_.resize(end > at ? static_cast<size_t>(end - at) : 0);
+        bytes_.resize(stream_.ReadAt(at, bytes_.data(), bytes_.size()));
+        start_ = at;
+    }
+    // [At, At + Count) as far as the file holds it (Got bytes), read anew
+    // when the span does not hold it. The pointer lasts until the next call.
+    const uint8_t* Bytes(uint64_t at, uint64_t count, uint64_t& got) {
+        if (!Holds(at, count)) ReadFrom(at, at + count);
+        got = at >= start_ && at - start_ < bytes_.size() ? std::min<uint64_t>(count, start_ + bytes_.size() - at) : 0;
+        return got ? bytes_.data() + (at - start_) : nullptr;
+    }
+
+private:
+    TStream& stream_;
+    const uint64_t fileSize_;
+    std::vector<uint8_t> bytes_;
+    uint64_t start_ = 0;
+};
+
+// The value of a property table entry, as TDbxRecord::ReadValue decodes it.
+uint32_t EntryValue(TFileSpan& span, uint32_t entry, uint64_t dataAt, uint64_t dataSize) {
+    if (entry & kDirectBit) return entry >> 8;
+    const uint64_t offset = entry >> 8;
+    if (offset > dataSize || dataSize - offset < 4) return 0;
+    uint64_t got = 0;
+    const uint8_t* bytes = span.Bytes(dataAt + offset, 4, got);
+    return got == 4 ? Le32(bytes) : 0;
+}
+
+TRecordSummary ReadSummary(TFileSpan& span, uint32_t position) {
+    TRecordSummary summary;
+    if (position == 0) return summary;
+    uint64_t got = 0;
+    const uint8_t* header = span.Bytes(position, kRecordHeaderSize, got);
+    if (got < kRecordHeaderSize) return summary;
+    const uint32_t length = Le32(header + kRecordLength);
+    const uint32_t count = header[kRecordPropertyCount];
+    if (length < 4 * count) return summary;
+    summary.Loaded = true;
+
+    const uint64_t tableAt = uint64_t(position) + kRecordHeaderSize;
+    const uint64_t dataAt = tableAt + 4 * count;
+    const uint64_t room = span.FileSize() > dataAt ? span.FileSize() - dataAt : 0;
+    const uint64_t dataSize = std::min<uint64_t>(length - 4 * count, room);
+    // A later entry of the same property wins, as in a full reading.
+    uint32_t idEntry = 0, flagsEntry = 0;
+    bool hasId = false, hasFlags = false;
+    const uint8_t* table = span.Bytes(tableAt, 4 * count, got);
+    for (uint64_t at = 0; at + 4 <= got; at += 4) {
+        const uint32_t entry = Le32(table + at);
+        switch (entry & 0x7F) {
+        case 0x00: idEntry = entry, hasId = true; break;
+        case 0x01: flagsEntry = entry, hasFlags = true; break;
+        default: break;
+        }
+    }
+    if (hasId) summary.Id = EntryValue(span, idEntry, dataAt, dataSize);
+    if (hasFlags) summary.Flags = EntryValue(span, flagsEntry, dataAt, dataSize);
+    return summary;
+}
+
+}  // namespace
+
+std::vector<TRecordSummary> ReadRecordSummaries(TStream& stream, const std::vector<uint32_t>& positions) {
+    std::vector<TRecordSummary> summaries(positions.size());
+    // Read in file order, whatever order the index gives.
+    std::vector<uint32_t> order(positions.size());
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    if (!std::is_sorted(positions.begin(), positions.end()))
+        std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return positions[a] < positions[b]; });
+
+    TFileSpan span(stream);
+    for (size_t k = 0; k < order.size(); ++k) {
+        const uint64_t position = positions[order[k]];
+        if (position != 0 && !span.Holds(position, kRecordHeaderSize)) {
+            // One read for this record and those following it closely.
+            uint64_t through = position + kRecordGuess;
+            for (size_t j = k + 1; j < order.size(); ++j) {
+                const uint64_t next = positions[order[j]];
+                if (next > through + kReadThroughGap || next + kRecordGuess - position > kLargestSpan) break;
+                through = std::max(through, next + kRecordGuess);
+            }
+            span.ReadFrom(position, through);
+        }
+        summaries[order[k]] = ReadSummary(span, positions[order[k]]);
+    }
+    return summaries;
+}
+
+}  // namespace pellumo
