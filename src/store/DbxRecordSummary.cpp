@@ -1,7 +1,7 @@
 #include "store/DbxRecordSummary.h"
 
 #include <algorithm>
-#include <cstring>
+#include <memory>
 
 #include "store/DbxFormat.h"
 
@@ -25,28 +25,31 @@ public:
     explicit TFileSpan(TStream& stream) : stream_(stream), fileSize_(stream.Size()) {}
 
     uint64_t FileSize() const { return fileSize_; }
-    bool Holds(uint64_t at, uint64_t count) const {
-        return at >= start_ && at + count <= start_ + bytes_.size();
-    }
+    bool Holds(uint64_t at, uint64_t count) const { return at >= start_ && at + count <= start_ + size_; }
     // Reads the span [At, Through) (cut at the end of the file).
     void ReadFrom(uint64_t at, uint64_t through) {
         const uint64_t end = std::min(through, fileSize_);
-        bytes_.resize(end > at ? static_cast<size_t>(end - at) : 0);
-        bytes_.resize(stream_.ReadAt(at, bytes_.data(), bytes_.size()));
+        const size_t want = end > at ? static_cast<size_t>(end - at) : 0;
+        if (want > capacity_) {
+            bytes_.reset(new uint8_t[want]);  // not zeroed: only what was read is looked at
+            capacity_ = want;
+        }
+        size_ = stream_.ReadAt(at, bytes_.get(), want);
         start_ = at;
     }
     // [At, At + Count) as far as the file holds it (Got bytes), read anew
     // when the span does not hold it. The pointer lasts until the next call.
     const uint8_t* Bytes(uint64_t at, uint64_t count, uint64_t& got) {
         if (!Holds(at, count)) ReadFrom(at, at + count);
-        got = at >= start_ && at - start_ < bytes_.size() ? std::min<uint64_t>(count, start_ + bytes_.size() - at) : 0;
-        return got ? bytes_.data() + (at - start_) : nullptr;
+        got = at >= start_ && at - start_ < size_ ? std::min<uint64_t>(count, start_ + size_ - at) : 0;
+        return got ? bytes_.get() + (at - start_) : nullptr;
     }
 
 private:
     TStream& stream_;
     const uint64_t fileSize_;
-    std::vector<uint8_t> bytes_;
+    std::unique_ptr<uint8_t[]> bytes_;
+    size_t capacity_ = 0, size_ = 0;
     uint64_t start_ = 0;
 };
 
