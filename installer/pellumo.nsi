@@ -1,11 +1,17 @@
 ; Pellumo's setup program: pellumo.exe for the whole machine in the program
-; files folder, a Start menu shortcut, optionally a start with Windows, and
-; an uninstaller registered under Add or Remove Programs. Built by CMake:
+; files folder, a Start menu shortcut, optionally a start with Windows for
+; every user, and an uninstaller registered under Add or Remove Programs.
+; Built by CMake:
 ;   makensis -DVERSION=x.y.z -DPROGRAM=pellumo.exe -DICON=pellumo.ico -DOUTFILE=setup.exe pellumo.nsi
 ; The setup program's command line, beyond NSIS's own /S (silent) and /D=DIR:
-;   /STARTWITHWINDOWS  Pellumo starts when Windows starts. Silent, without it
-;                      a fresh install does not, and an upgrade keeps the
-;                      choice made before.
+;   /STARTWITHWINDOWS  Pellumo starts when Windows starts, for every user:
+;                      the machine's Run value, with /autostart, which each
+;                      user can turn off in Pellumo's setup dialog. Silent,
+;                      without it a fresh install does not, and an upgrade
+;                      keeps the choice made before.
+; Setup starts Pellumo (again, after closing it) through the shell, so that
+; it runs as the logged-on user and unelevated; never when setup runs under
+; another account than the desktop's or the closed copy's.
 ; Unicode NSIS runs on Windows 2000 and later, so on XP SP3 too.
 
 !macro REQUIRE_DEFINE name
@@ -47,8 +53,10 @@ ShowInstDetails show
 ShowUninstDetails show
 BrandingText "Pellumo ${VERSION}"
 
-Var WasRunning     ; 1 when a running copy was ended and is to be started again
-Var RunValue       ; what the start with Windows value is to hold: the quoted program path
+Var WasRunning     ; 1 when a running copy was ended
+Var OtherAccount   ; 1 when a copy ended ran under another account than setup's
+Var SetupAccount   ; setup's own account (its SID), to compare others with
+Var RunValue       ; the user's own start with Windows value for this copy: the quoted program path
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -59,8 +67,9 @@ Var RunValue       ; what the start with Windows value is to hold: the quoted pr
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\pellumo.exe"
+!define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Run Pellumo"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartAsDesktopUser
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 
@@ -79,11 +88,80 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) Ostrivane"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "OriginalFilename" "pellumo-setup-${VERSION}.exe"
 
-; Ends every running copy of Pellumo in this session the way its menu's
+; The account a process runs under, as a SID string; empty when it cannot be
+; told (then it is taken for another account than any).
+; In: the process id on the stack. Out: the SID on the stack.
+!macro PROCESS_ACCOUNT un
+Function ${un}ProcessAccount
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  StrCpy $5 ""
+  ; Vista and later: enough for another user's process when elevated.
+  System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r0) p .r1'
+  ${If} $1 P= 0
+    ; XP: PROCESS_QUERY_INFORMATION.
+    System::Call 'kernel32::OpenProcess(i 0x400, i 0, i r0) p .r1'
+  ${EndIf}
+  ${If} $1 P<> 0
+    ; TOKEN_QUERY
+    System::Call 'advapi32::OpenProcessToken(p r1, i 8, *p .r2) i .r3'
+    ${If} $3 <> 0
+      System::Alloc 256
+      Pop $4
+      ; TokenUser: a TOKEN_USER, its SID pointer first.
+      System::Call 'advapi32::GetTokenInformation(p r2, i 1, p r4, i 256, *i .r3) i .r3'
+      ${If} $3 <> 0
+        System::Call '*$4(p .r3)'
+        System::Call 'advapi32::ConvertSidToStringSidW(p r3, *p .r3) i .r0'
+        ${If} $0 <> 0
+          System::Call '*$3(&w256 .r5)'
+          System::Call 'kernel32::LocalFree(p r3)'
+        ${EndIf}
+      ${EndIf}
+      System::Free $4
+      System::Call 'kernel32::CloseHandle(p r2)'
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+  StrCpy $0 $5
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro PROCESS_ACCOUNT ""
+!insertmacro PROCESS_ACCOUNT "un."
+
+; The account of the window's process. In and out on the stack.
+!macro WINDOW_ACCOUNT un
+Function ${un}WindowAccount
+  Exch $0
+  Push $1
+  StrCpy $1 0
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+  Push $1
+  Call ${un}ProcessAccount
+  Pop $0
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro WINDOW_ACCOUNT ""
+!insertmacro WINDOW_ACCOUNT "un."
+
+; Ends every running copy of Pellumo on this desktop the way its menu's
 ; Exit does (WM_CLOSE to its hidden window: the settings are saved), and
 ; waits for each window to go and its process to end.
-; Out: $WasRunning 1 when one was running; the error flag when one did not
-; end within the wait.
+; Out: $WasRunning 1 when one was running, $OtherAccount 1 when one ran
+; under another account than setup's (or one that could not be told); the
+; error flag when one did not end within the wait.
 !macro CLOSE_PELLUMO un
 Function ${un}ClosePellumo
   Push $0
@@ -107,6 +185,13 @@ Function ${un}ClosePellumo
       ${Break}
     ${EndIf}
     DetailPrint "Ending the running Pellumo..."
+    Push $0
+    Call ${un}WindowAccount
+    Pop $1
+    ${If} $1 == ""
+    ${OrIf} $1 != $SetupAccount
+      StrCpy $OtherAccount 1
+    ${EndIf}
     StrCpy $1 0
     System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
     ; SYNCHRONIZE: enough to wait for its end.
@@ -203,6 +288,16 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; Setup's own account, for ClosePellumo.
+!macro FIND_SETUP_ACCOUNT un
+  System::Call 'kernel32::GetCurrentProcessId() i .r0'
+  Push $0
+  Call ${un}ProcessAccount
+  Pop $SetupAccount
+  StrCpy $WasRunning 0
+  StrCpy $OtherAccount 0
+!macroend
+
 Section "Pellumo" SecProgram
   SectionIn RO
   SetShellVarContext all
@@ -241,39 +336,86 @@ Section "Pellumo" SecProgram
 SectionEnd
 
 Section "Start Pellumo when Windows starts" SecStartWithWindows
-  ; The same value the program's own setup dialog writes: the quoted path.
-  WriteRegStr HKCU "${RUN_KEY}" "Pellumo" "$RunValue"
+  ; For every user; each can turn it off in Pellumo's setup dialog, which
+  ; the program reads when started with /autostart.
+  WriteRegStr HKLM "${RUN_KEY}" "Pellumo" '"$INSTDIR\pellumo.exe" /autostart'
 SectionEnd
 
 Section "-Finish"
   ${IfNot} ${SectionIsSelected} ${SecStartWithWindows}
   ${AndIfNot} ${Silent}
-    ; Unticked: no start with Windows, if it is this copy that would start.
+    ; Unticked: no start with Windows, for every user, nor for the one
+    ; installing from an earlier version's value, if it starts this copy.
+    DeleteRegValue HKLM "${RUN_KEY}" "Pellumo"
     ReadRegStr $0 HKCU "${RUN_KEY}" "Pellumo"
     ${If} $0 == $RunValue
       DeleteRegValue HKCU "${RUN_KEY}" "Pellumo"
     ${EndIf}
   ${EndIf}
   ${If} $WasRunning = 1
-    DetailPrint "Starting Pellumo again..."
-    Exec '"$INSTDIR\pellumo.exe"'
+    ${If} $OtherAccount = 1
+      DetailPrint "Pellumo ran under another account than setup's: it is not started again."
+    ${Else}
+      DetailPrint "Starting Pellumo again..."
+      Call StartAsDesktopUser
+    ${EndIf}
   ${EndIf}
 SectionEnd
 
+; Whether setup runs as the user of the desktop's shell: $0 1 or 0.
+Function IsDesktopAccount
+  Push $1
+  System::Call 'user32::GetShellWindow() p .r0'
+  ${If} $0 P= 0
+    FindWindow $0 "Shell_TrayWnd" ""
+  ${EndIf}
+  ${If} $0 P= 0
+    ; No shell window (Wine): the desktop's own owner.
+    System::Call 'user32::GetDesktopWindow() p .r0'
+  ${EndIf}
+  Push $0
+  Call WindowAccount
+  Pop $1
+  StrCpy $0 0
+  ${If} $1 != ""
+  ${AndIf} $1 == $SetupAccount
+    StrCpy $0 1
+  ${EndIf}
+  Pop $1
+FunctionEnd
+
+; Through the shell, which hands the program to the running Explorer: it
+; runs as the logged-on user and unelevated, as from the Start menu. Only
+; when that user is setup's own: otherwise Explorer would start it as setup's
+; account (XP's Run as, a standard user's elevation with an administrator's
+; password), or become the shell itself.
+Function StartAsDesktopUser
+  Push $0
+  Call IsDesktopAccount
+  ${If} $0 = 1
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\pellumo.exe"'
+  ${Else}
+    DetailPrint "Pellumo was not started: setup runs under another account than the desktop's."
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
 Function .onInit
   !insertmacro REQUIRE_ADMIN
-  StrCpy $WasRunning 0
+  !insertmacro FIND_SETUP_ACCOUNT ""
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/STARTWITHWINDOWS" $1
   ${If} ${Errors}
     ; Not asked for: silent, none (an upgrade keeps the value as it is);
     ; interactive, ticked unless an earlier install had it off.
-    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $3 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $1 HKLM "${RUN_KEY}" "Pellumo"
     ReadRegStr $2 HKCU "${RUN_KEY}" "Pellumo"
     ${If} ${Silent}
       !insertmacro UnselectSection ${SecStartWithWindows}
-    ${ElseIf} $1 != ""
+    ${ElseIf} $3 != ""
+    ${AndIf} $1 == ""
     ${AndIf} $2 == ""
       !insertmacro UnselectSection ${SecStartWithWindows}
     ${EndIf}
@@ -281,16 +423,22 @@ Function .onInit
 FunctionEnd
 
 Function FinishPageShow
-  ; A copy that was running has been started again already: a second one
-  ; from the finish page would announce every message twice.
+  ; A copy that was running has been started again already (a second start
+  ; would only open its settings); one started as setup's account would be
+  ; the wrong user's.
+  Push $0
+  Call IsDesktopAccount
   ${If} $WasRunning = 1
+  ${OrIf} $0 = 0
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
     ShowWindow $mui.FinishPage.Run ${SW_HIDE}
   ${EndIf}
+  Pop $0
 FunctionEnd
 
 Function un.onInit
   !insertmacro REQUIRE_ADMIN
+  !insertmacro FIND_SETUP_ACCOUNT "un."
 FunctionEnd
 
 Section "Uninstall"
@@ -307,8 +455,10 @@ Section "Uninstall"
     Abort "$INSTDIR\pellumo.exe cannot be removed."
   ${Loop}
   Delete "$SMPROGRAMS\Pellumo.lnk"
-  ; Only a start of this copy: a value that starts a copy elsewhere (the
-  ; portable program) still works and stays.
+  ; The machine's value is only ever setup's. The user's own only when it
+  ; starts this copy: one that starts a copy elsewhere (the portable
+  ; program) still works and stays.
+  DeleteRegValue HKLM "${RUN_KEY}" "Pellumo"
   ReadRegStr $0 HKCU "${RUN_KEY}" "Pellumo"
   ${If} $0 == '"$INSTDIR\pellumo.exe"'
     DeleteRegValue HKCU "${RUN_KEY}" "Pellumo"
