@@ -12,6 +12,10 @@
 ; Setup starts Pellumo (again, after closing it) through the shell, so that
 ; it runs as the logged-on user and unelevated; never when setup runs under
 ; another account than the desktop's or the closed copy's.
+; Another folder than the last install's: the old copy's files go, and the
+; Run values that started it start the new one.
+; A program file still in use (a copy in another user's session) is
+; replaced or removed when Windows restarts, and the exit status is 3010.
 ; Unicode NSIS runs on Windows 2000 and later, so on XP SP3 too.
 
 !macro REQUIRE_DEFINE name
@@ -56,7 +60,8 @@ BrandingText "Pellumo ${VERSION}"
 Var WasRunning     ; 1 when a running copy was ended
 Var OtherAccount   ; 1 when a copy ended ran under another account than setup's
 Var SetupAccount   ; setup's own account (its SID), to compare others with
-Var RunValue       ; the user's own start with Windows value for this copy: the quoted program path
+Var OldDir         ; the folder of the last install
+Var AtRestart      ; 1 when the program file is put in place when Windows restarts
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -70,6 +75,7 @@ Var RunValue       ; the user's own start with Windows value for this copy: the 
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Run Pellumo"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartAsDesktopUser
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 
@@ -156,9 +162,9 @@ FunctionEnd
 !insertmacro WINDOW_ACCOUNT ""
 !insertmacro WINDOW_ACCOUNT "un."
 
-; Ends every running copy of Pellumo on this desktop the way its menu's
-; Exit does (WM_CLOSE to its hidden window: the settings are saved), and
-; waits for each window to go and its process to end.
+; Ends every running copy of Pellumo on this desktop the way its menu's Exit
+; does (WM_CLOSE to its hidden window: the settings are saved), and waits
+; for each window to go and its process to end.
 ; Out: $WasRunning 1 when one was running, $OtherAccount 1 when one ran
 ; under another account than setup's (or one that could not be told); the
 ; error flag when one did not end within the wait.
@@ -231,37 +237,39 @@ FunctionEnd
 !insertmacro CLOSE_PELLUMO ""
 !insertmacro CLOSE_PELLUMO "un."
 
-; Until it ends: asks the user to close Pellumo and retry, or gives up
-; (silent: gives up at once). Giving up aborts with an error.
-!macro END_PELLUMO_OR_ABORT un
+; Until every copy on this desktop has ended, or the user (silent: setup at
+; once) leaves the program file to be replaced or removed at the restart.
+!macro END_PELLUMO un
   ${Do}
     Call ${un}ClosePellumo
     ${IfNot} ${Errors}
       ${Break}
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "Pellumo is running and did not end. Close it from its icon's menu (Exit), then choose Retry." \
+      "Pellumo is running and did not end. Close it from its icon's menu (Exit), then choose Retry; or choose Cancel to finish when Windows restarts." \
       /SD IDCANCEL IDRETRY +2
-    Abort "Pellumo is still running."
+    ${Break}
   ${Loop}
 !macroend
 
-; Waits until the installed program file can be written (a process that has
-; just ended may still hold it); the error flag when it cannot within 10 s.
+; Waits until a program file can be written (a process that has just ended
+; may still hold it); the error flag when it cannot within 10 s.
+; In: the file's path on the stack.
 !macro WAIT_WRITABLE un
 Function ${un}WaitWritable
-  Push $0
+  Exch $0
   Push $1
+  Push $2
   ClearErrors
   StrCpy $1 0
   ${Do}
-    ${IfNot} ${FileExists} "$INSTDIR\pellumo.exe"
+    ${IfNot} ${FileExists} "$0"
       ${Break}
     ${EndIf}
     ClearErrors
-    FileOpen $0 "$INSTDIR\pellumo.exe" a
+    FileOpen $2 "$0" a
     ${IfNot} ${Errors}
-      FileClose $0
+      FileClose $2
       ${Break}
     ${EndIf}
     ${If} $1 >= 50
@@ -271,6 +279,7 @@ Function ${un}WaitWritable
     Sleep 200
     IntOp $1 $1 + 1
   ${Loop}
+  Pop $2
   Pop $1
   Pop $0
 FunctionEnd
@@ -296,28 +305,72 @@ FunctionEnd
   Pop $SetupAccount
   StrCpy $WasRunning 0
   StrCpy $OtherAccount 0
+  StrCpy $AtRestart 0
+!macroend
+
+; Removes a program folder if empty; after its program file when that goes
+; at the restart (a folder that is not empty otherwise stays, needing none).
+!macro REMOVE_FOLDER dir
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "${dir}"
+  ${Else}
+    RMDir "${dir}"
+  ${EndIf}
+!macroend
+
+; A Run value (under ROOT) that started the old copy starts the new one,
+; with the same arguments.
+!macro MOVE_RUN_VALUE root
+  ReadRegStr $0 ${root} "${RUN_KEY}" "Pellumo"
+  StrLen $1 '"$OldDir\pellumo.exe"'
+  StrCpy $2 $0 $1
+  ${If} $2 == '"$OldDir\pellumo.exe"'
+    StrCpy $2 $0 "" $1
+    WriteRegStr ${root} "${RUN_KEY}" "Pellumo" '"$INSTDIR\pellumo.exe"$2'
+  ${EndIf}
 !macroend
 
 Section "Pellumo" SecProgram
   SectionIn RO
   SetShellVarContext all
-  StrCpy $RunValue '"$INSTDIR\pellumo.exe"'
-  !insertmacro END_PELLUMO_OR_ABORT ""
-  SetOutPath "$INSTDIR"
-  ${Do}
-    Call WaitWritable
-    ${IfNot} ${Errors}
-      SetOverwrite try
-      ClearErrors
-      File "/oname=pellumo.exe" "${PROGRAM}"
-      SetOverwrite on
-      ${IfNot} ${Errors}
-        ${Break}
-      ${EndIf}
+  !insertmacro END_PELLUMO ""
+  ${If} $OldDir != ""
+  ${AndIf} $OldDir != $INSTDIR
+    ; Moved: the old copy goes first, so that a second name for this same
+    ; folder loses nothing; a file still in use goes at the restart.
+    DetailPrint "Removing the copy in $OldDir..."
+    ${If} $WasRunning = 1
+      Push "$OldDir\pellumo.exe"
+      Call WaitWritable
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$INSTDIR\pellumo.exe cannot be written." /SD IDCANCEL IDRETRY +2
-    Abort "$INSTDIR\pellumo.exe cannot be written."
-  ${Loop}
+    Delete /REBOOTOK "$OldDir\pellumo.exe"
+    Delete "$OldDir\pellumo.exe.new"
+    Delete "$OldDir\uninstall.exe"
+    !insertmacro REMOVE_FOLDER "$OldDir"
+    !insertmacro MOVE_RUN_VALUE HKLM
+    !insertmacro MOVE_RUN_VALUE HKCU
+  ${EndIf}
+  SetOutPath "$INSTDIR"
+  ${If} $WasRunning = 1
+    Push "$INSTDIR\pellumo.exe"
+    Call WaitWritable
+  ${EndIf}
+  SetOverwrite try
+  ClearErrors
+  File "/oname=pellumo.exe" "${PROGRAM}"
+  SetOverwrite on
+  ${If} ${Errors}
+    ; In use by a copy setup could not end or cannot see (another user's
+    ; session): unpacked beside it and put in its place at the restart.
+    DetailPrint "$INSTDIR\pellumo.exe is in use: it is replaced when Windows restarts."
+    ClearErrors
+    File "/oname=pellumo.exe.new" "${PROGRAM}"
+    Rename /REBOOTOK "$INSTDIR\pellumo.exe.new" "$INSTDIR\pellumo.exe"
+    ${If} ${Errors}
+      Abort "$INSTDIR\pellumo.exe cannot be written."
+    ${EndIf}
+    StrCpy $AtRestart 1
+  ${EndIf}
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortCut "$SMPROGRAMS\Pellumo.lnk" "$INSTDIR\pellumo.exe" "" "$INSTDIR\pellumo.exe" 0 \
     SW_SHOWNORMAL "" "Pellumo new-mail notifier"
@@ -348,11 +401,14 @@ Section "-Finish"
     ; installing from an earlier version's value, if it starts this copy.
     DeleteRegValue HKLM "${RUN_KEY}" "Pellumo"
     ReadRegStr $0 HKCU "${RUN_KEY}" "Pellumo"
-    ${If} $0 == $RunValue
+    ${If} $0 == '"$INSTDIR\pellumo.exe"'
       DeleteRegValue HKCU "${RUN_KEY}" "Pellumo"
     ${EndIf}
   ${EndIf}
+  ; Not when the program is replaced at the restart: what would run is the
+  ; old one, or the copy that did not end still runs.
   ${If} $WasRunning = 1
+  ${AndIf} $AtRestart = 0
     ${If} $OtherAccount = 1
       DetailPrint "Pellumo ran under another account than setup's: it is not started again."
     ${Else}
@@ -403,22 +459,28 @@ FunctionEnd
 Function .onInit
   !insertmacro REQUIRE_ADMIN
   !insertmacro FIND_SETUP_ACCOUNT ""
+  ReadRegStr $OldDir HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/STARTWITHWINDOWS" $1
   ${If} ${Errors}
     ; Not asked for: silent, none (an upgrade keeps the value as it is);
     ; interactive, ticked unless an earlier install had it off.
-    ReadRegStr $3 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ReadRegStr $1 HKLM "${RUN_KEY}" "Pellumo"
     ReadRegStr $2 HKCU "${RUN_KEY}" "Pellumo"
     ${If} ${Silent}
       !insertmacro UnselectSection ${SecStartWithWindows}
-    ${ElseIf} $3 != ""
+    ${ElseIf} $OldDir != ""
     ${AndIf} $1 == ""
     ${AndIf} $2 == ""
       !insertmacro UnselectSection ${SecStartWithWindows}
     ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function .onInstSuccess
+  ${If} ${RebootFlag}
+    SetErrorLevel 3010
   ${EndIf}
 FunctionEnd
 
@@ -443,17 +505,18 @@ FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext all
-  !insertmacro END_PELLUMO_OR_ABORT "un."
-  ${Do}
+  !insertmacro END_PELLUMO "un."
+  ${If} $WasRunning = 1
+    Push "$INSTDIR\pellumo.exe"
     Call un.WaitWritable
-    ClearErrors
-    Delete "$INSTDIR\pellumo.exe"
-    ${IfNot} ${Errors}
-      ${Break}
-    ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$INSTDIR\pellumo.exe cannot be removed." /SD IDCANCEL IDRETRY +2
-    Abort "$INSTDIR\pellumo.exe cannot be removed."
-  ${Loop}
+  ${EndIf}
+  ClearErrors
+  Delete /REBOOTOK "$INSTDIR\pellumo.exe"
+  ; Waiting for a restart to replace the program, it would bring it back.
+  Delete "$INSTDIR\pellumo.exe.new"
+  ${If} ${RebootFlag}
+    DetailPrint "$INSTDIR\pellumo.exe is in use: it is removed when Windows restarts."
+  ${EndIf}
   Delete "$SMPROGRAMS\Pellumo.lnk"
   ; The machine's value is only ever setup's. The user's own only when it
   ; starts this copy: one that starts a copy elsewhere (the portable
@@ -465,7 +528,7 @@ Section "Uninstall"
   ${EndIf}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  !insertmacro REMOVE_FOLDER "$INSTDIR"
 
   ; Silent, the settings stay (a silent uninstall is often a step of
   ; something else, such as a move to another folder).
@@ -478,4 +541,28 @@ Section "Uninstall"
     RMDir "$APPDATA\Ostrivane\Pellumo"
     RMDir "$APPDATA\Ostrivane"
   keep_settings:
+
+  ${If} ${RebootFlag}
+    SetErrorLevel 3010
+  ${EndIf}
+  ; NSIS runs this from a copy of itself in a folder of its own in the
+  ; temporary folder, and has Windows delete that folder and then the copy
+  ; when it restarts: in that order the folder is still full and stays.
+  ; Asked again after them, it goes too. Not a restart this uninstall needs,
+  ; so the flag is left as it was.
+  ${GetFileName} "$EXEDIR" $0
+  StrCpy $0 $0 4
+  ${If} $0 == "~nsu"
+    Push $1
+    StrCpy $1 0
+    ${If} ${RebootFlag}
+      StrCpy $1 1
+    ${EndIf}
+    Delete /REBOOTOK "$EXEPATH"
+    RMDir /REBOOTOK "$EXEDIR"
+    ${If} $1 = 0
+      SetRebootFlag false
+    ${EndIf}
+    Pop $1
+  ${EndIf}
 SectionEnd

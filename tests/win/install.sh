@@ -3,8 +3,10 @@
 # its own: a silent install, the installed program announcing mail, a silent
 # install over the running program with the start with Windows option, the
 # start with Windows for every user (turned off by one, an earlier version's
-# own value taken over), and the silent uninstall Add or Remove Programs
-# would run. The version is the one in the setup program's name; the
+# own value taken over), a move to another folder, a program file held by a
+# copy setup cannot see (replaced at the restart), and the silent uninstall
+# Add or Remove Programs would run, leaving nothing in the temporary folder
+# after the restart. The version is the one in the setup program's name; the
 # program's version resource must say the same.
 #   install.sh PELLUMO-SETUP-VERSION.EXE PELLUMO.EXE PELLUMO-DRIVER.EXE MKSTORE
 set -u
@@ -50,6 +52,14 @@ menu_exit() {
     d menu-key x >/dev/null
     d wait-exit 20 >/dev/null
 }
+# Windows restarting: the prefix's processes end and the files waiting for
+# the restart are moved or deleted.
+restart() {
+    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
+    "$wine" wineboot -r >/dev/null 2>&1
+    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -w
+}
+
 drive_c=$PELLUMO_WINEPREFIX/drive_c
 dir="$drive_c/Program Files/Pellumo"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Pellumo.lnk"
@@ -57,6 +67,7 @@ installed='C:\Program Files\Pellumo\pellumo.exe'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pellumo'
 machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 log="$drive_c/users/$(id -un)/AppData/Roaming/Ostrivane/Pellumo/pellumo.log"
+temp_dir="$drive_c/users/$(id -un)/Temp"
 # Wine would turn the Start menu shortcut into a desktop entry of this machine.
 reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f
 
@@ -177,6 +188,38 @@ check "and takes the value over as the setting, on" "absent REG_DWORD 0x1" \
 menu_exit
 wait "$pid"
 
+echo "-- a move to another folder"
+moved='C:\Pellumo\pellumo.exe'
+reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Pellumo /d "\"$installed\"" /f
+"$wine" "$setup" /S '/D=C:\Pellumo' >/dev/null 2>&1
+check "the setup program succeeds" "0" "$?"
+check "the old copy's folder is gone" "gone" "$([ -e "$dir" ] || echo gone)"
+dir="$drive_c/Pellumo"
+check "the new one has the program and its uninstaller" "same present" \
+    "$(cmp -s "$exe" "$dir/pellumo.exe" && echo same) $([ -f "$dir/uninstall.exe" ] && echo present)"
+check "the uninstall entry follows" "C:\Pellumo \"C:\Pellumo\uninstall.exe\" /S" \
+    "$(value "$uninstall_key" InstallLocation) $(value "$uninstall_key" QuietUninstallString)"
+check "both Run values start the new copy" "\"$moved\" /autostart \"$moved\"" \
+    "$(value "$machine_run_key" Pellumo) $(value "$run_key" Pellumo)"
+check "so does the shortcut" "$moved" "$(strings -a "$shortcut" | grep -xF "$moved")"
+installed=$moved
+
+echo "-- a program file in use by a copy setup cannot see"
+# Another desktop stands for another user's session: setup finds no window
+# to close there, and the running program holds its file.
+"$wine" explorer /desktop=Other,640x480 "$installed" >/dev/null 2>&1 &
+for _ in $(seq 100); do [ -n "$(running)" ] && break; sleep 0.2; done
+printf 'old copy' >>"$dir/pellumo.exe"
+# Wine hands on only the low byte of a Windows exit status; cmd tells it whole.
+check "setup succeeds, telling a restart is needed" "3010" \
+    "$("$wine" cmd /v:on /c "start \"\" /wait \"$(winpath "$(realpath "$setup")")\" /S & echo !errorlevel!" 2>/dev/null |
+        tr -d '\r')"
+check "the file in use is left as it is, the new one beside it" "differ same" \
+    "$(cmp -s "$exe" "$dir/pellumo.exe" || echo differ) $(cmp -s "$exe" "$dir/pellumo.exe.new" && echo same)"
+restart
+check "at the restart the new program takes its place" "same gone" \
+    "$(cmp -s "$exe" "$dir/pellumo.exe" && echo same) $([ -e "$dir/pellumo.exe.new" ] || echo gone)"
+
 echo "-- silent uninstall, as Add or Remove Programs runs it"
 reg delete "$settings_key" /f
 "$wine" "$installed" >/dev/null 2>&1 &
@@ -197,5 +240,11 @@ check "the shortcut is gone" "gone" "$([ -e "$shortcut" ] || echo gone)"
 check "the Run value is gone" "absent" "$(value "$run_key" Pellumo)"
 check "the uninstall entry is gone" "absent" "$(value "$uninstall_key" DisplayName)"
 check "the machine's Run value is gone" "absent" "$(value "$machine_run_key" Pellumo)"
+# The uninstaller ran from a copy of itself, which goes at the restart;
+# nothing else of setup's or the uninstaller's is left meanwhile.
+check "the temporary folder holds only the uninstaller's own copy" "~nsu1.tmp ~nsu1.tmp/Un.exe" \
+    "$(cd "$temp_dir" && echo $(find . -mindepth 1 | sed 's|^\./||' | sort))"
+restart
+check "after the restart the temporary folder is empty" "" "$(ls -A "$temp_dir")"
 
 checks_done install
