@@ -340,7 +340,13 @@ void TApplication::OpenSettings() {
 void TApplication::OnExitCommand() { PostQuitMessage(0); }
 
 int RunProgram(const std::string& commandLine) {
-    TStartFacts facts = LookUpStartFacts();
+    TStartFacts facts;
+    try {
+        facts = LookUpStartFacts();
+    } catch (const std::exception& error) {
+        // Nothing known about starting with Windows: an ordinary start.
+        LogLine(std::string("The start with Windows could not be looked up: ") + error.what());
+    }
     facts.Autostart = IsAutostart(commandLine);
     const TStartPlan plan = PlanStart(facts);
     if (plan.EndAtOnce) {
