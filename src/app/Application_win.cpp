@@ -31,6 +31,7 @@
 #include "platform/Window_win.h"
 #include "settings/FolderChoices.h"
 #include "settings/NotifierSettings.h"
+#include "settings/StartWithWindows.h"
 #include "store/StoreLocation.h"
 
 namespace pellumo {
@@ -78,7 +79,8 @@ private:
     TApplication& application_;
 };
 
-TApplication::TApplication(const std::string& commandLine) : commandLine_(commandLine) {
+TApplication::TApplication(const std::string& commandLine, std::optional<bool> startWithWindowsToStore)
+    : commandLine_(commandLine), startWithWindowsToStore_(startWithWindowsToStore) {
     window_.reset(new THiddenWindow(*this));
 }
 
@@ -104,6 +106,7 @@ int TApplication::Run() {
         ShowErrorBox(window_->Hwnd(), error.what());
         return 1;
     }
+    StoreStartWithWindows();
     try {
         Wire();
     } catch (const std::exception& error) {
@@ -123,6 +126,19 @@ int TApplication::Run() {
     if (!settings_->LoadError.empty()) ShowErrorBox(window_->Hwnd(), settings_->LoadError);
     RunMessageLoop();
     return 0;
+}
+
+void TApplication::StoreStartWithWindows() {
+    // Kept at once, so that the next logon goes by it; only now, since a
+    // settings key made before the settings were read would not read as a
+    // first run's.
+    if (!startWithWindowsToStore_ || settings_->StartWithWindows) return;
+    settings_->StartWithWindows = startWithWindowsToStore_;
+    try {
+        settings_->Save();
+    } catch (const std::exception& error) {
+        LogLine(std::string("The settings could not be saved: ") + error.what());
+    }
 }
 
 void TApplication::Wire() {
@@ -324,14 +340,33 @@ void TApplication::OpenSettings() {
 void TApplication::OnExitCommand() { PostQuitMessage(0); }
 
 int RunProgram(const std::string& commandLine) {
+    TStartFacts facts;
+    try {
+        facts = LookUpStartFacts();
+    } catch (const std::exception& error) {
+        // Nothing known about starting with Windows: an ordinary start.
+        LogLine(std::string("The start with Windows could not be looked up: ") + error.what());
+    }
+    facts.Autostart = IsAutostart(commandLine);
+    const TStartPlan plan = PlanStart(facts);
+    if (plan.EndAtOnce) {
+        LogLine("Started with Windows, which this user has turned off: ending");
+        return 0;
+    }
+    // Before the single-copy check: at the logon that runs both the old and
+    // the new start, this is often the second copy.
+    if (plan.RemoveUserRun) RemoveUserRunValue();
     // A second start, /test included, opens the running copy's settings:
     // two copies would announce every message twice.
     const TRunningCopy copy;
     if (!copy.IsFirst()) {
-        copy.AskToOpenSettings();
+        if (plan.StartedByWindows)
+            LogLine("Started with Windows while a copy runs: ending");
+        else
+            copy.AskToOpenSettings();
         return 0;
     }
-    TApplication application(commandLine);
+    TApplication application(commandLine, plan.SettingToStore);
     return application.Run();
 }
 

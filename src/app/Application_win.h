@@ -6,6 +6,7 @@
 // handed what it needs by reference; none reaches back.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/AlertPause.h"
@@ -26,8 +27,9 @@ public:
     static const unsigned kTrayIconMessage = 0x0401;
 
     // Makes the hidden application window. Throws Exception when the system
-    // cannot.
-    explicit TApplication(const std::string& commandLine);
+    // cannot. StartWithWindowsToStore: the user's start-with-Windows setting
+    // to keep when none is stored yet (a copy installed for every user).
+    explicit TApplication(const std::string& commandLine, std::optional<bool> startWithWindowsToStore = std::nullopt);
     // StopWatching and the tray icon's removal, then the windows go, and
     // only then the settings, which save themselves.
     ~TApplication();
@@ -42,6 +44,7 @@ public:
 private:
     class THiddenWindow;
 
+    void StoreStartWithWindows();
     // The scan, the popup (hidden, over an empty queue) and the tray icon,
     // over the settings.
     void Wire();
@@ -81,6 +84,7 @@ private:
     void UpdateTray();
 
     std::string commandLine_;
+    std::optional<bool> startWithWindowsToStore_;
     // Messages are taken only between the wiring and the teardown.
     bool wired_ = false;
     std::unique_ptr<TNotifierSettings> settings_;

@@ -46,9 +46,16 @@ int ParamCount(const std::string& commandLine) {
     return words > 0 ? static_cast<int>(words - 1) : 0;
 }
 
-bool IsTestRun(const std::string& commandLine) {
-    return ParamCount(commandLine) >= 1 && asciitext::EqualsI(ParamStr(commandLine, 1), "/test");
+namespace {
+// Switches count only as the first parameter, in any letter case.
+bool FirstParameterIs(const std::string& commandLine, const char* switchText) {
+    return ParamCount(commandLine) >= 1 && asciitext::EqualsI(ParamStr(commandLine, 1), switchText);
 }
+}  // namespace
+
+bool IsTestRun(const std::string& commandLine) { return FirstParameterIs(commandLine, "/test"); }
+
+bool IsAutostart(const std::string& commandLine) { return FirstParameterIs(commandLine, "/autostart"); }
 
 std::string ErrorBoxText(const std::string& message) {
     if (message.empty() || static_cast<unsigned char>(message.back()) <= '.') return message;

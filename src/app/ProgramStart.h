@@ -1,6 +1,7 @@
 #pragma once
 // The program's start-up rules that need no window: the command line's
-// "/test" switch and the text of the error box shown for a failed start.
+// "/test" and "/autostart" switches and the text of the error box shown for
+// a failed start.
 #include <string>
 
 namespace pellumo {
@@ -17,6 +18,11 @@ int ParamCount(const std::string& commandLine);
 // Whether the start-up scan announces every unread message: the first
 // parameter is "/test" in any letter case. No other parameter counts.
 bool IsTestRun(const std::string& commandLine);
+
+// Whether Windows started the program from the machine's Run value, which
+// setup writes as the quoted path and "/autostart": the first parameter, in
+// any letter case.
+bool IsAutostart(const std::string& commandLine);
 
 // An error message as the error box shows it: a full stop is added unless the
 // text is empty or ends in a full stop or in a character coded below it (an

@@ -105,6 +105,7 @@ bool TNotifierSettings::Load() {
         PausedUntil = 0;
         LogLine("Setting " + std::string(kPausedUntilValue) + ": " + error.Message() + "; not paused");
     }
+    StartWithWindows = ReadStartWithWindows(*key);
     return true;
 }
 
@@ -126,6 +127,17 @@ void TNotifierSettings::Save() {
         key->WriteQword(kPausedUntilValue, PausedUntil);
     else
         key->DeleteValue(kPausedUntilValue);
+    if (StartWithWindows) key->WriteInteger(kStartWithWindowsValue, *StartWithWindows ? 1 : 0);
+}
+
+std::optional<bool> ReadStartWithWindows(TRegistryKey& key) {
+    try {
+        if (const auto stored = key.ReadIntegerIfPresent(kStartWithWindowsValue)) return *stored != 0;
+    } catch (const Exception& error) {
+        // Decided again as on a first start, and stored then.
+        LogLine("Setting " + std::string(kStartWithWindowsValue) + ": " + error.Message() + "; taken as not stored");
+    }
+    return std::nullopt;
 }
 
 void LoadFolders(TNotifierSettings& settings) {

@@ -5,6 +5,7 @@
 // and hands it on by reference.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Geometry.h"
@@ -37,6 +38,10 @@ inline constexpr TStoredValue kShowUnreadCountValue{"ShowUnreadCount", 1, 1};
 // When the alerts pause ends, a REG_QWORD: a UTC file time, kUntilResumed,
 // or missing (0) when they are not paused.
 inline constexpr char kPausedUntilValue[] = "PausedUntil";
+// Whether a copy installed for every user starts with Windows for this user,
+// a REG_DWORD; written only for such a copy (a portable one goes by the
+// user's own Run value), so it may be missing.
+inline constexpr char kStartWithWindowsValue[] = "StartWithWindows";
 
 // The settings the user edits in the setup dialog and the popup reads.
 struct TUserSettings {
@@ -99,6 +104,8 @@ public:
     TRect WindowRect;
     // When the alerts pause ends (see TAlertPause); 0: not paused.
     uint64_t PausedUntil = 0;
+    // kStartWithWindowsValue when stored; saved only when set.
+    std::optional<bool> StartWithWindows;
 
     // 300 x 200 at the bottom right of the primary work area.
     static TRect DefaultRect();
@@ -114,6 +121,11 @@ inline TUserSettings UserSettingsOf(const TNotifierSettings& settings) { return 
 inline void ApplyUserSettings(TNotifierSettings& settings, const TUserSettings& values) {
     static_cast<TUserSettings&>(settings) = values;
 }
+
+class TRegistryKey;
+// The stored kStartWithWindowsValue of a settings key; empty when missing or
+// unreadable (logged).
+std::optional<bool> ReadStartWithWindows(TRegistryKey& key);
 
 // Builds the store's folder tree into the settings and lists its watched folders.
 void LoadFolders(TNotifierSettings& settings);

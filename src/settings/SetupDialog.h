@@ -54,8 +54,10 @@ public:
 
     // Opens the dialog on `settings` and returns when it is closed; OK (or
     // Enter) copies the controls into the settings, saves them, writes the
-    // folder choices that changed for the current identity, and writes or
-    // removes the start-with-Windows entry when its box was changed; Cancel,
+    // folder choices that changed for the current identity, and, when its box
+    // was changed, sets and saves the user's start-with-Windows setting (a
+    // copy installed for every user) or writes or removes the user's Run
+    // value (any other copy); Cancel,
     // Esc and the close box change nothing. The thread's other windows keep
     // receiving their messages meanwhile. When this holder's dialog is open
     // already (the tray icon used again from inside it), brings that one to

@@ -98,9 +98,9 @@ public:
     bool ShowModal();
     void BringToFront();
     void ControlsToSettings(TNotifierSettings& settings) const;
-    // Writes or removes the start-with-Windows entry when OK found its box
-    // changed.
-    void ApplyStartWithWindows() const;
+    // Sets the user's start-with-Windows setting, or writes or removes the
+    // user's Run value, when OK found its box changed.
+    void ApplyStartWithWindows(TNotifierSettings& settings) const;
     // Writes the folder choices OK found changed, for the identity whose
     // choices the dialog showed.
     void SaveFolderChoices(const TNotifierSettings& settings) const;
@@ -324,7 +324,7 @@ void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) 
     CheckDlgButton(Hwnd(), idPlaySound, settings.PlaySound ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(Hwnd(), idQuietFullScreen, settings.QuietFullScreen ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(Hwnd(), idShowUnreadCount, settings.ShowUnreadCount ? BST_CHECKED : BST_UNCHECKED);
-    startsWithWindowsFound_ = StartsWithWindows();
+    startsWithWindowsFound_ = StartsWithWindows(settings);
     CheckDlgButton(Hwnd(), idStartWithWindows, startsWithWindowsFound_ ? BST_CHECKED : BST_UNCHECKED);
 }
 
@@ -358,8 +358,8 @@ void TSetupDialog::TImpl::SaveFolderChoices(const TNotifierSettings& settings) c
     SaveFolderChoiceChanges(identityId_, foundChoices_, okChoices_, settings.FolderTree.get());
 }
 
-void TSetupDialog::TImpl::ApplyStartWithWindows() const {
-    if (okStartsWithWindows_ != startsWithWindowsFound_) SetStartWithWindows(okStartsWithWindows_);
+void TSetupDialog::TImpl::ApplyStartWithWindows(TNotifierSettings& settings) const {
+    if (okStartsWithWindows_ != startsWithWindowsFound_) SetStartWithWindows(okStartsWithWindows_, settings);
 }
 
 void TSetupDialog::TImpl::UpdateHintTimeEnabled() {
@@ -576,7 +576,7 @@ bool TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
     // Written now: a crash, a kill or a power cut must not undo an OK.
     settings.Save();
     dialog->SaveFolderChoices(settings);
-    dialog->ApplyStartWithWindows();
+    dialog->ApplyStartWithWindows(settings);
     return true;
 }
 

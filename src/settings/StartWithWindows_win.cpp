@@ -6,7 +6,11 @@
 #include <vector>
 
 #include "platform/Exception.h"
+#include "platform/Log.h"
+#include "platform/Registry.h"
 #include "platform/UniqueHandle_win.h"
+#include "platform/WideText_win.h"
+#include "settings/NotifierSettings.h"
 
 namespace pellumo {
 
@@ -16,12 +20,28 @@ const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kValueName[] = L"Pellumo";
 
 // In UTF-16 throughout: a path outside the system code page stays whole.
-TRegistryKeyHandle OpenRunKey(REGSAM access) {
+TRegistryKeyHandle OpenRunKey(HKEY root, REGSAM access) {
     HKEY key = nullptr;
     const LONG rc = access & KEY_SET_VALUE
-                        ? RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, access, nullptr, &key, nullptr)
-                        : RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, access, &key);
+                        ? RegCreateKeyExW(root, kRunKey, 0, nullptr, 0, access, nullptr, &key, nullptr)
+                        : RegOpenKeyExW(root, kRunKey, 0, access, &key);
     return TRegistryKeyHandle(rc == ERROR_SUCCESS ? key : nullptr);
+}
+
+// The command a Run key's value "Pellumo" holds; empty when it has none.
+std::string RunCommand(HKEY root) {
+    const TRegistryKeyHandle key = OpenRunKey(root, KEY_QUERY_VALUE);
+    if (!key) return std::string();
+    DWORD type = 0, bytes = 0;
+    if (RegQueryValueExW(key.Get(), kValueName, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::string();
+    std::vector<wchar_t> text(bytes / sizeof(wchar_t) + 1);
+    if (RegQueryValueExW(key.Get(), kValueName, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
+        ERROR_SUCCESS)
+        return std::string();
+    text.back() = 0;  // a value stored without its terminator
+    return Utf8FromWide(text.data());
 }
 
 std::wstring RunningProgramPath() {
@@ -35,15 +55,12 @@ std::wstring RunningProgramPath() {
     }
 }
 
-}  // namespace
-
-bool StartsWithWindows() {
-    const TRegistryKeyHandle key = OpenRunKey(KEY_QUERY_VALUE);
-    return key && RegQueryValueExW(key.Get(), kValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+bool MachineRunStartsThis() {
+    return RunCommandStarts(RunCommand(HKEY_LOCAL_MACHINE), Utf8FromWide(RunningProgramPath()));
 }
 
-void SetStartWithWindows(bool start) {
-    const TRegistryKeyHandle key = OpenRunKey(KEY_QUERY_VALUE | KEY_SET_VALUE);
+void ChangeUserRunValue(bool start) {
+    const TRegistryKeyHandle key = OpenRunKey(HKEY_CURRENT_USER, KEY_QUERY_VALUE | KEY_SET_VALUE);
     if (!key) throw Exception("Cannot change the programs Windows starts");
     if (!start) {
         const LONG rc = RegDeleteValueW(key.Get(), kValueName);
@@ -56,6 +73,44 @@ void SetStartWithWindows(bool start) {
     if (RegSetValueExW(key.Get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), bytes) !=
         ERROR_SUCCESS)
         throw Exception("Cannot change the programs Windows starts");
+}
+
+}  // namespace
+
+TStartFacts LookUpStartFacts() {
+    TStartFacts facts;
+    facts.ProgramPath = Utf8FromWide(RunningProgramPath());
+    facts.MachineRunStartsThis = RunCommandStarts(RunCommand(HKEY_LOCAL_MACHINE), facts.ProgramPath);
+    facts.UserRunCommand = RunCommand(HKEY_CURRENT_USER);
+    if (const auto key = CurrentUserRegistry().OpenKey(TNotifierSettings::kKey, false, TKeyAccess::Read))
+        facts.Setting = ReadStartWithWindows(*key);
+    return facts;
+}
+
+void RemoveUserRunValue() {
+    try {
+        ChangeUserRunValue(false);
+        LogLine("The earlier version's start with Windows for this user is now the StartWithWindows setting");
+    } catch (const Exception& error) {
+        LogLine("The earlier version's start with Windows could not be removed: " + error.Message());
+    }
+}
+
+bool StartsWithWindows(const TNotifierSettings& settings) {
+    if (MachineRunStartsThis()) return settings.StartWithWindows.value_or(true);
+    // Whatever program the value names.
+    return !RunCommand(HKEY_CURRENT_USER).empty();
+}
+
+void SetStartWithWindows(bool start, TNotifierSettings& settings) {
+    if (!MachineRunStartsThis()) {
+        ChangeUserRunValue(start);
+        return;
+    }
+    settings.StartWithWindows = start;
+    settings.Save();
+    // Left by an earlier version, it would start this copy whatever the setting says.
+    if (RunCommandStarts(RunCommand(HKEY_CURRENT_USER), Utf8FromWide(RunningProgramPath()))) ChangeUserRunValue(false);
 }
 
 }  // namespace pellumo

@@ -66,6 +66,8 @@ TEST_F(NotifierSettingsTest, FirstRunUsesDefaultsAndCreatesTheKeyAtExit) {
     EXPECT_EQ(uint32_t(Stored("EndColor")), 0x00FFFFFFu);
     for (const char* name : {"AutoHideHint", "HintTime", "BeginColor", "EndColor"})
         EXPECT_EQ(StoredType(name), rdInteger) << name;
+    // Only a copy installed for every user keeps it.
+    EXPECT_EQ(StoredType(kStartWithWindowsValue), rdNone);
 }
 
 TEST_F(NotifierSettingsTest, EmptyKeyGivesTheMissingValueFallbacks) {
@@ -98,6 +100,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     PutInteger(kKey, "QuietFullScreen", 0);
     PutInteger(kKey, "ShowUnreadCount", 0);
     Key(kKey)->WriteQword("PausedUntil", 0x01DB0000AABBCCDDull);
+    PutInteger(kKey, kStartWithWindowsValue, 0);
     std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
     TNotifierSettings& s = *settings;
     EXPECT_FALSE(s.AutoHideHint);
@@ -114,8 +117,10 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_FALSE(s.QuietFullScreen);
     EXPECT_FALSE(s.ShowUnreadCount);
     EXPECT_EQ(0x01DB0000AABBCCDDull, s.PausedUntil);
+    EXPECT_EQ(std::optional<bool>(false), s.StartWithWindows);
 
     s.SummarizeAfter = 12;
+    s.StartWithWindows = true;
     s.PausedUntil = 0;  // resumed
     s.WindowRect = {-1280, 0, -980, 200};
     s.HintTime = 1800;
@@ -128,6 +133,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(StoredType("Window Location"), rdString);
     EXPECT_EQ(StoredText("Unrelated"), "kept");
     EXPECT_EQ(StoredType("PausedUntil"), rdNone);
+    EXPECT_EQ(Stored(kStartWithWindowsValue), 1);
     const TRect back = TNotifierSettings().WindowRect;
     EXPECT_EQ(back.Left, -1280);
     EXPECT_EQ(back.Right, -980);
@@ -176,11 +182,14 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
         EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x00123456u);
         EXPECT_EQ(TNotifierSettings().LoadError, "");
     }
-    // A pause's end that cannot be read is no pause, and no error box.
+    // A pause's end that cannot be read is no pause, and a start-with-Windows
+    // setting none, decided again as on a first start: no error box for either.
     Clean();
     PutInteger(kKey, "PausedUntil", 5);
+    PutString(kKey, kStartWithWindowsValue, "1");
     TNotifierSettings s;
     EXPECT_EQ(0u, s.PausedUntil);
+    EXPECT_EQ(std::nullopt, s.StartWithWindows);
     EXPECT_EQ("", s.LoadError);
 }
 

@@ -1,7 +1,9 @@
-// The command line's "/test" switch and the error box's full-stop rule.
+// The command line's "/test" and "/autostart" switches, what a start with
+// Windows does, and the error box's full-stop rule.
 #include <gtest/gtest.h>
 
 #include "app/ProgramStart.h"
+#include "settings/StartWithWindows.h"
 
 namespace pellumo {
 namespace {
@@ -18,6 +20,69 @@ TEST(ProgramStartTest, TestSwitchIsTheFirstParameterInAnyCase) {
     // The program's own name is never a parameter, even when it reads "/test".
     EXPECT_FALSE(IsTestRun("/test"));
     EXPECT_FALSE(IsTestRun(""));
+}
+
+TEST(ProgramStartTest, AutostartSwitchIsTheFirstParameterInAnyCase) {
+    EXPECT_TRUE(IsAutostart("\"C:\\Program Files\\Pellumo\\pellumo.exe\" /AutoStart"));
+    EXPECT_FALSE(IsAutostart("pellumo.exe /test /autostart"));
+    EXPECT_FALSE(IsTestRun("pellumo.exe /autostart"));
+}
+
+TEST(ProgramStartTest, RunCommandStartsTheProgramItsFirstWordNames) {
+    const std::string program = "C:\\Program Files\\Pellumo\\pellumo.exe";
+    const struct {
+        const char* Command;
+        bool Starts;
+    } cases[] = {
+        {"\"C:\\Program Files\\Pellumo\\pellumo.exe\" /autostart", true},
+        {"  \"c:\\program files\\PELLUMO\\Pellumo.exe\"", true},
+        {"C:\\Tools\\pellumo.exe", false},
+        // Unquoted, the path ends at its first blank.
+        {"C:\\Program Files\\Pellumo\\pellumo.exe", false},
+        {"\"C:\\Program Files\\Pellumo\\pellumo.exe.bak\"", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.Starts, RunCommandStarts(c.Command, program)) << c.Command;
+    EXPECT_FALSE(RunCommandStarts("\"\"", ""));
+}
+
+TEST(ProgramStartTest, StartWithWindowsPlan) {
+    const std::string installed = "C:\\Program Files\\Pellumo\\pellumo.exe";
+    const std::string valueForThis = "\"C:\\PROGRAM FILES\\Pellumo\\pellumo.exe\"";
+    const std::string portableValue = "\"D:\\Tools\\pellumo.exe\"";
+    const std::optional<bool> none;
+    const struct {
+        const char* Name;
+        bool Autostart, MachineRunStartsThis;
+        std::string UserRunCommand;
+        std::optional<bool> Setting;
+        bool EndAtOnce, StartedByWindows;
+        std::optional<bool> SettingToStore;
+        bool RemoveUserRun;
+    } cases[] = {
+        {"turned off", true, true, "", false, true, true, none, false},
+        {"turned on", true, true, "", true, false, true, none, false},
+        {"first start for a user", true, true, "", none, false, true, true, false},
+        {"first start, a portable copy starts instead", true, true, portableValue, none, true, true, false, false},
+        {"first start, the earlier version's value", true, true, valueForThis, none, false, true, true, false},
+        {"the earlier version's value starts it", false, true, valueForThis, none, false, true, true, true},
+        {"stored, the earlier version's value left", false, true, valueForThis, false, false, true, none, true},
+        {"the user starts it, turned off", false, true, "", false, false, false, none, false},
+        {"a portable copy started by its own value", false, false, valueForThis, none, false, false, none, false},
+    };
+    for (const auto& c : cases) {
+        TStartFacts facts;
+        facts.ProgramPath = installed;
+        facts.Autostart = c.Autostart;
+        facts.MachineRunStartsThis = c.MachineRunStartsThis;
+        facts.UserRunCommand = c.UserRunCommand;
+        facts.Setting = c.Setting;
+        const TStartPlan plan = PlanStart(facts);
+        EXPECT_EQ(c.EndAtOnce, plan.EndAtOnce) << c.Name;
+        EXPECT_EQ(c.StartedByWindows, plan.StartedByWindows) << c.Name;
+        EXPECT_EQ(c.SettingToStore, plan.SettingToStore) << c.Name;
+        EXPECT_EQ(c.RemoveUserRun, plan.RemoveUserRun) << c.Name;
+    }
 }
 
 TEST(ProgramStartTest, ParametersSplitAtBlanksAndQuotesGroup) {

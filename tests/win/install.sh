@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The setup program under Wine on a private X server, in a fresh prefix of
 # its own: a silent install, the installed program announcing mail, a silent
-# install over the running program with the start with Windows option, and
-# the silent uninstall Add or Remove Programs would run. The version is the
-# one in the setup program's name; the program's version resource must say
-# the same.
+# install over the running program with the start with Windows option, the
+# start with Windows for every user (turned off by one, an earlier version's
+# own value taken over), a move to another folder, a program file held by a
+# copy setup cannot see (replaced at the restart), and the silent uninstall
+# Add or Remove Programs would run, leaving nothing in the temporary folder
+# after the restart. The version is the one in the setup program's name; the
+# program's version resource must say the same.
 #   install.sh PELLUMO-SETUP-VERSION.EXE PELLUMO.EXE PELLUMO-DRIVER.EXE MKSTORE
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -39,14 +42,32 @@ in_prefix() {
         grep -qzx "WINEPREFIX=$PELLUMO_WINEPREFIX" "/proc/$p/environ" 2>/dev/null && echo "$p"
     done | sort | tr '\n' ' ' | sed 's/ $//'
 }
-# The installed copies of pellumo.exe running now.
-running() { in_prefix 'Program Files\\Pellumo\\pellumo\.exe'; }
+# The installed copies of pellumo.exe running now (the program's own
+# processes, not a shell starting it).
+running() { in_prefix '^"?C:\\(Program Files\\)?Pellumo\\pellumo\.exe'; }
+# Leaves the program through its menu, as the user does.
+menu_exit() {
+    d tray context >/dev/null
+    d menu 10 >/dev/null
+    d menu-key x >/dev/null
+    d wait-exit 20 >/dev/null
+}
+# Windows restarting: the prefix's processes end and the files waiting for
+# the restart are moved or deleted.
+restart() {
+    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
+    "$wine" wineboot -r >/dev/null 2>&1
+    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -w
+}
 
 drive_c=$PELLUMO_WINEPREFIX/drive_c
 dir="$drive_c/Program Files/Pellumo"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Pellumo.lnk"
 installed='C:\Program Files\Pellumo\pellumo.exe'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pellumo'
+machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+log="$drive_c/users/$(id -un)/AppData/Roaming/Ostrivane/Pellumo/pellumo.log"
+temp_dir="$drive_c/users/$(id -un)/Temp"
 # Wine would turn the Start menu shortcut into a desktop entry of this machine.
 reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /t REG_SZ /d '' /f
 
@@ -89,7 +110,8 @@ check "and starts the installed program" "$installed" "$(strings -a "$shortcut" 
 check "the uninstall entry has the version" "$version" "$(value "$uninstall_key" DisplayVersion)"
 check "its name and publisher" "Pellumo Ostrivane" "$(value "$uninstall_key" DisplayName) $(value "$uninstall_key" Publisher)"
 check "its quiet uninstall" "\"C:\\Program Files\\Pellumo\\uninstall.exe\" /S" "$(value "$uninstall_key" QuietUninstallString)"
-check "no start with Windows unless asked" "absent" "$(value "$run_key" Pellumo)"
+check "no start with Windows unless asked" "absent absent" \
+    "$(value "$machine_run_key" Pellumo) $(value "$run_key" Pellumo)"
 
 echo "-- the installed program"
 src=$tmp/src store=$tmp/store
@@ -130,14 +152,78 @@ check "the program file is replaced" "same" "$(cmp -s "$exe" "$dir/pellumo.exe" 
 check "a new copy runs" "started" "$(d wait-start 30)"
 new=$(running)
 check "one copy, not the old one" "1 yes" "$(echo $new | wc -w) $([ -n "$new" ] && [ "$new" != "$old" ] && echo yes)"
-check "the Run value holds the quoted installed path" "\"$installed\"" "$(value "$run_key" Pellumo)"
+check "the machine's Run value starts it for every user" "\"$installed\" /autostart absent" \
+    "$(value "$machine_run_key" Pellumo) $(value "$run_key" Pellumo)"
 sleep 1
 eml "$tmp/new/03.eml" "Carol Example" "After the upgrade"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/03.eml" >/dev/null
 check "the new copy announces new mail" "(Inbox) | From : Carol Example | Subject : After the upgrade" "$(d popups 1 20 | heads)"
 
+echo "-- start with Windows for every user"
+"$wine" "$installed" /autostart >/dev/null 2>&1
+check "a start with Windows while a copy runs ends at once" "0" "$?"
+check "opening no dialog: the user did not ask for it" "0 1" "$(d count 'Pellumo Setup') $(echo $(running) | wc -w)"
+# The user's own choice, in the setup dialog: no rights needed.
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+check "the setup dialog's Start with Windows is on, and turned off" "unchecked" \
+    "$(d toggle 'Pellumo Setup' 'Start with &Windows')"
+d press 'Pellumo Setup' ok >/dev/null
+for _ in $(seq 50); do [ "$(query StartWithWindows)" = "REG_DWORD 0x0" ] && break; sleep 0.2; done
+check "as the user's setting, the Run values as they were" "REG_DWORD 0x0 \"$installed\" /autostart absent" \
+    "$(query StartWithWindows) $(value "$machine_run_key" Pellumo) $(value "$run_key" Pellumo)"
+menu_exit
+"$wine" "$installed" /autostart >/dev/null 2>&1
+check "turned off by the user, it ends at once" "0" "$?"
+check "silently, saying why in the log" "none 1" \
+    "$([ -z "$(running)" ] && echo none) $(grep -c 'turned off: ending' "$log")"
+# An earlier version's start with Windows, the user's own.
+reg delete "$settings_key" /v StartWithWindows /f
+reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Pellumo /d "\"$installed\"" /f
+"$wine" "$installed" >/dev/null 2>&1 &
+pid=$!
+check "the start the earlier value makes runs" "started" "$(d wait-start 30)"
+check "and takes the value over as the setting, on" "absent REG_DWORD 0x1" \
+    "$(value "$run_key" Pellumo) $(query StartWithWindows)"
+menu_exit
+wait "$pid"
+
+echo "-- a move to another folder"
+moved='C:\Pellumo\pellumo.exe'
+reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Pellumo /d "\"$installed\"" /f
+"$wine" "$setup" /S '/D=C:\Pellumo' >/dev/null 2>&1
+check "the setup program succeeds" "0" "$?"
+check "the old copy's folder is gone" "gone" "$([ -e "$dir" ] || echo gone)"
+dir="$drive_c/Pellumo"
+check "the new one has the program and its uninstaller" "same present" \
+    "$(cmp -s "$exe" "$dir/pellumo.exe" && echo same) $([ -f "$dir/uninstall.exe" ] && echo present)"
+check "the uninstall entry follows" "C:\Pellumo \"C:\Pellumo\uninstall.exe\" /S" \
+    "$(value "$uninstall_key" InstallLocation) $(value "$uninstall_key" QuietUninstallString)"
+check "both Run values start the new copy" "\"$moved\" /autostart \"$moved\"" \
+    "$(value "$machine_run_key" Pellumo) $(value "$run_key" Pellumo)"
+check "so does the shortcut" "$moved" "$(strings -a "$shortcut" | grep -xF "$moved")"
+installed=$moved
+
+echo "-- a program file in use by a copy setup cannot see"
+# Another desktop stands for another user's session: setup finds no window
+# to close there, and the running program holds its file.
+"$wine" explorer /desktop=Other,640x480 "$installed" >/dev/null 2>&1 &
+for _ in $(seq 100); do [ -n "$(running)" ] && break; sleep 0.2; done
+printf 'old copy' >>"$dir/pellumo.exe"
+# Wine hands on only the low byte of a Windows exit status; cmd tells it whole.
+check "setup succeeds, telling a restart is needed" "3010" \
+    "$("$wine" cmd /v:on /c "start \"\" /wait \"$(winpath "$(realpath "$setup")")\" /S & echo !errorlevel!" 2>/dev/null |
+        tr -d '\r')"
+check "the file in use is left as it is, the new one beside it" "differ same" \
+    "$(cmp -s "$exe" "$dir/pellumo.exe" || echo differ) $(cmp -s "$exe" "$dir/pellumo.exe.new" && echo same)"
+restart
+check "at the restart the new program takes its place" "same gone" \
+    "$(cmp -s "$exe" "$dir/pellumo.exe" && echo same) $([ -e "$dir/pellumo.exe.new" ] || echo gone)"
+
 echo "-- silent uninstall, as Add or Remove Programs runs it"
 reg delete "$settings_key" /f
+"$wine" "$installed" >/dev/null 2>&1 &
+check "the installed program runs" "started" "$(d wait-start 30)"
 quiet=$(value "$uninstall_key" QuietUninstallString)
 uninstaller=${quiet%\" /S}
 uninstaller=${uninstaller#\"}
@@ -153,5 +239,12 @@ check "the program folder is gone" "gone" "$([ -e "$dir" ] || echo gone)"
 check "the shortcut is gone" "gone" "$([ -e "$shortcut" ] || echo gone)"
 check "the Run value is gone" "absent" "$(value "$run_key" Pellumo)"
 check "the uninstall entry is gone" "absent" "$(value "$uninstall_key" DisplayName)"
+check "the machine's Run value is gone" "absent" "$(value "$machine_run_key" Pellumo)"
+# The uninstaller ran from a copy of itself, which goes at the restart;
+# nothing else of setup's or the uninstaller's is left meanwhile.
+check "the temporary folder holds only the uninstaller's own copy" "~nsu1.tmp ~nsu1.tmp/Un.exe" \
+    "$(cd "$temp_dir" && echo $(find . -mindepth 1 | sed 's|^\./||' | sort))"
+restart
+check "after the restart the temporary folder is empty" "" "$(ls -A "$temp_dir")"
 
 checks_done install
