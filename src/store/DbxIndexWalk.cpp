@@ -8,11 +8,21 @@ namespace pellumo {
 using namespace dbx;
 
 namespace {
-const size_t kKeptLevels = 16;
+const size_t kLevelsWithBuffers = 16;
+}
+
+std::array<uint8_t, kNodeSize>& DbxIndexWalk::Node() {
+    const size_t level = std::min(stack_.size(), kLevelsWithBuffers);
+    if (levels_.size() <= level) levels_.resize(level + 1);
+    return levels_[level];
+}
+
+const std::array<uint8_t, kNodeSize>& DbxIndexWalk::Node() const {
+    return levels_[std::min(stack_.size(), kLevelsWithBuffers)];
 }
 
 void DbxIndexWalk::Reset() {
-    node_.fill(0);
+    levels_.assign(1, {});
     nodePosition_ = 0;
     index_ = -1;
     positioned_ = false;
@@ -21,11 +31,11 @@ void DbxIndexWalk::Reset() {
 }
 
 unsigned DbxIndexWalk::EntryCount() const {
-    return std::min<unsigned>(node_[kNodeEntryCount], kMaxEntries);
+    return std::min<unsigned>(Node()[kNodeEntryCount], kMaxEntries);
 }
 
 uint32_t DbxIndexWalk::EntryWord(int index, unsigned word) const {
-    return Le32(node_.data() + kNodeEntries + index * kEntrySize + word * 4);
+    return Le32(Node().data() + kNodeEntries + index * kEntrySize + word * 4);
 }
 
 uint32_t DbxIndexWalk::RecordPosition() const {
@@ -33,8 +43,9 @@ uint32_t DbxIndexWalk::RecordPosition() const {
 }
 
 void DbxIndexWalk::Load(uint32_t position) {
-    const size_t got = stream_ ? stream_->ReadAt(position, node_.data(), node_.size()) : 0;
-    std::fill(node_.begin() + got, node_.end(), 0);
+    std::array<uint8_t, kNodeSize>& node = Node();
+    const size_t got = stream_ ? stream_->ReadAt(position, node.data(), node.size()) : 0;
+    std::fill(node.begin() + got, node.end(), 0);
     nodePosition_ = position;
 }
 
@@ -67,26 +78,22 @@ bool DbxIndexWalk::Advance() {
     for (;;) {
         const uint32_t child = onEntry ? EntryWord(index_, 1) : 0;
         if (child != 0 && !visited_.Contains(child)) {
-            if (stack_.size() < kKeptLevels) {
-                if (keptNodes_.size() <= stack_.size()) keptNodes_.resize(stack_.size() + 1);
-                keptNodes_[stack_.size()] = node_;
-            }
             stack_.emplace_back(nodePosition_, index_);
             Enter(child);
             index_ = 0;
         } else if (index_ + 1 < static_cast<int>(EntryCount())) {
             ++index_;
-        } else if (Enter(Le32(node_.data() + kNodeTailChild))) {
+        } else if (Enter(Le32(Node().data() + kNodeTailChild))) {
             index_ = 0;
         } else if (!stack_.empty()) {
             const auto back = stack_.back();
             stack_.pop_back();
-            if (stack_.size() < kKeptLevels) {
-                node_ = keptNodes_[stack_.size()];
+            // The parent's node still stands in its level's buffer, unless
+            // that level shares the last one.
+            if (stack_.size() < kLevelsWithBuffers)
                 nodePosition_ = back.first;
-            } else {
+            else
                 Load(back.first);
-            }
             index_ = back.second;
             onEntry = false;
             continue;

@@ -2,9 +2,10 @@
 // The walk over a DBX index tree in the store's order: for each entry of a
 // node its record, then the subtree of its child; after the last entry the
 // subtree of the node's tail child. The way back is a stack of (node
-// position, entry index) pairs; the nodes of its first levels are kept with
-// it, so that backing up reads nothing again in any tree of real depth, and
-// a deeper (corrupt) one costs reads rather than memory.
+// position, entry index) pairs. Each of the first levels has a node buffer
+// of its own, so that backing up neither reads nor copies a node in any tree
+// of real depth; deeper (corrupt) levels share the last buffer and read
+// their node again, costing reads rather than memory.
 //
 // Corrupt files end every walk: a node position already visited in this walk
 // ends that branch, an entry count above 51 counts as 51, and a node read
@@ -38,8 +39,7 @@ public:
     // Position of the current entry's record (0 when not positioned).
     uint32_t RecordPosition() const;
 
-    // The node being walked (zero after Reset) and the current entry in it.
-    const std::array<uint8_t, dbx::kNodeSize>& Node() const { return node_; }
+    // The current entry in the node being walked.
     int CurrentIndex() const { return index_; }
 
 private:
@@ -48,14 +48,16 @@ private:
     // Reads the node at Position; false (nothing changed) for 0 or a visited node.
     bool Enter(uint32_t position);
     void Load(uint32_t position);
+    // The buffer of the node being walked: its level's own, or the last one.
+    std::array<uint8_t, dbx::kNodeSize>& Node();
+    const std::array<uint8_t, dbx::kNodeSize>& Node() const;
 
     TStream* stream_;
-    std::array<uint8_t, dbx::kNodeSize> node_;
-    uint32_t nodePosition_ = 0;  // where node_ was read from; 0 when none
+    std::vector<std::array<uint8_t, dbx::kNodeSize>> levels_;
+    uint32_t nodePosition_ = 0;  // where the node was read from; 0 when none
     int index_ = -1;
     bool positioned_ = false;
     std::vector<std::pair<uint32_t, int>> stack_;
-    std::vector<std::array<uint8_t, dbx::kNodeSize>> keptNodes_;  // the stack's first levels' nodes
     TNumberSet visited_;
 };
 
