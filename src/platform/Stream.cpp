@@ -1,9 +1,9 @@
 #include "platform/Stream.h"
 
-#include "platform/Exception.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "platform/Exception.h"
 
 namespace pellumo {
 
