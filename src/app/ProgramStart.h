@@ -4,16 +4,12 @@
 // a failed start.
 #include <string>
 
+#include "platform/CommandLine.h"
+
 namespace pellumo {
 
 // The application title: the tray icon's tip and the error boxes' caption.
 extern const char* const kApplicationTitle;  // "Ostrivane Pellumo"
-
-// The parameters of a Windows command line after the program's own name,
-// split as the system's programs do: separated by blanks and control
-// characters, double quotes group and are removed.
-std::string ParamStr(const std::string& commandLine, int index);
-int ParamCount(const std::string& commandLine);
 
 // Whether the start-up scan announces every unread message: the first
 // parameter is "/test" in any letter case. No other parameter counts.

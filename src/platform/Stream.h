@@ -29,12 +29,33 @@ public:
     size_t ReadAt(uint64_t position, void* buffer, size_t count);
 };
 
+// One span of a stream kept in memory, so that many small reads of things
+// lying together cost one read of the stream.
+class TStreamSpan {
+public:
+    explicit TStreamSpan(TStream& stream) : stream_(stream) {}
+
+    bool Holds(uint64_t at, uint64_t count) const { return at >= start_ && at + count <= start_ + size_; }
+    // Reads the span [At, Through) (shorter at the end of the stream).
+    void ReadFrom(uint64_t at, uint64_t through);
+    // What the span holds of [At, At + Count): Got bytes, nothing read.
+    const uint8_t* Kept(uint64_t at, uint64_t count, uint64_t& got) const;
+    // [At, At + Count) as far as the stream holds it (Got bytes), read anew
+    // when the span does not hold it. The pointer lasts until the next read.
+    const uint8_t* Bytes(uint64_t at, uint64_t count, uint64_t& got);
+
+private:
+    TStream& stream_;
+    std::unique_ptr<uint8_t[]> bytes_;  // not zeroed: only what was read is looked at
+    size_t capacity_ = 0, size_ = 0;
+    uint64_t start_ = 0;
+};
+
 // Reads through another stream a span at a time: a read outside the span
-// kept reads the next Span bytes from where it starts, so that many small
-// reads of things lying together cost one read of the stream beneath.
+// kept reads the next Ahead bytes from where it starts.
 class TReadAheadStream : public TStream {
 public:
-    TReadAheadStream(TStream& inner, size_t span) : inner_(inner), span_(span) {}
+    TReadAheadStream(TStream& inner, size_t ahead) : inner_(inner), span_(inner), ahead_(ahead) {}
 
     size_t Read(void* buffer, size_t count) override;
     size_t Write(const void* buffer, size_t count) override;
@@ -44,9 +65,8 @@ public:
 
 private:
     TStream& inner_;
-    const size_t span_;
-    std::vector<uint8_t> kept_;
-    uint64_t keptAt_ = 0;
+    TStreamSpan span_;
+    const size_t ahead_;
     uint64_t position_ = 0;
 };
 

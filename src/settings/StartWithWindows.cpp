@@ -1,25 +1,12 @@
 #include "settings/StartWithWindows.h"
 
 #include "content/AsciiText.h"
+#include "platform/CommandLine.h"
 
 namespace pellumo {
 
-namespace {
-
-std::string FirstWord(const std::string& command) {
-    size_t start = command.find_first_not_of(" \t");
-    if (start == std::string::npos) return std::string();
-    if (command[start] == '"') {
-        ++start;
-        return command.substr(start, command.find('"', start) - start);
-    }
-    return command.substr(start, command.find_first_of(" \t", start) - start);
-}
-
-}  // namespace
-
 bool RunCommandStarts(const std::string& command, const std::string& programPath) {
-    return !programPath.empty() && asciitext::EqualsI(FirstWord(command), programPath);
+    return !programPath.empty() && asciitext::EqualsI(ParamStr(command, 0), programPath);
 }
 
 TStartPlan PlanStart(const TStartFacts& facts) {

@@ -1,7 +1,6 @@
 #include "store/DbxRecordSummary.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "store/DbxFormat.h"
 
@@ -19,42 +18,8 @@ const uint64_t kLargestSpan = 256 * 1024;
 // longer one is read when it is needed.
 const uint64_t kRecordGuess = 512;
 
-// One span of the file, kept until a read outside it.
-class TFileSpan {
-public:
-    explicit TFileSpan(TStream& stream) : stream_(stream), fileSize_(stream.Size()) {}
-
-    uint64_t FileSize() const { return fileSize_; }
-    bool Holds(uint64_t at, uint64_t count) const { return at >= start_ && at + count <= start_ + size_; }
-    // Reads the span [At, Through) (cut at the end of the file).
-    void ReadFrom(uint64_t at, uint64_t through) {
-        const uint64_t end = std::min(through, fileSize_);
-        const size_t want = end > at ? static_cast<size_t>(end - at) : 0;
-        if (want > capacity_) {
-            bytes_.reset(new uint8_t[want]);  // not zeroed: only what was read is looked at
-            capacity_ = want;
-        }
-        size_ = stream_.ReadAt(at, bytes_.get(), want);
-        start_ = at;
-    }
-    // [At, At + Count) as far as the file holds it (Got bytes), read anew
-    // when the span does not hold it. The pointer lasts until the next call.
-    const uint8_t* Bytes(uint64_t at, uint64_t count, uint64_t& got) {
-        if (!Holds(at, count)) ReadFrom(at, at + count);
-        got = at >= start_ && at - start_ < size_ ? std::min<uint64_t>(count, start_ + size_ - at) : 0;
-        return got ? bytes_.get() + (at - start_) : nullptr;
-    }
-
-private:
-    TStream& stream_;
-    const uint64_t fileSize_;
-    std::unique_ptr<uint8_t[]> bytes_;
-    size_t capacity_ = 0, size_ = 0;
-    uint64_t start_ = 0;
-};
-
 // The value of a property table entry, as TDbxRecord::ReadValue decodes it.
-uint32_t EntryValue(TFileSpan& span, uint32_t entry, uint64_t dataAt, uint64_t dataSize) {
+uint32_t EntryValue(TStreamSpan& span, uint32_t entry, uint64_t dataAt, uint64_t dataSize) {
     if (entry & kDirectBit) return entry >> 8;
     const uint64_t offset = entry >> 8;
     if (offset > dataSize || dataSize - offset < 4) return 0;
@@ -63,7 +28,7 @@ uint32_t EntryValue(TFileSpan& span, uint32_t entry, uint64_t dataAt, uint64_t d
     return got == 4 ? Le32(bytes) : 0;
 }
 
-TRecordSummary ReadSummary(TFileSpan& span, uint32_t position) {
+TRecordSummary ReadSummary(TStreamSpan& span, uint64_t fileSize, uint32_t position) {
     TRecordSummary summary;
     if (position == 0) return summary;
     uint64_t got = 0;
@@ -76,7 +41,7 @@ TRecordSummary ReadSummary(TFileSpan& span, uint32_t position) {
 
     const uint64_t tableAt = uint64_t(position) + kRecordHeaderSize;
     const uint64_t dataAt = tableAt + 4 * count;
-    const uint64_t room = span.FileSize() > dataAt ? span.FileSize() - dataAt : 0;
+    const uint64_t room = fileSize > dataAt ? fileSize - dataAt : 0;
     const uint64_t dataSize = std::min<uint64_t>(length - 4 * count, room);
     // A later entry of the same property wins, as in a full reading.
     uint32_t idEntry = 0, flagsEntry = 0;
@@ -105,7 +70,8 @@ std::vector<TRecordSummary> ReadRecordSummaries(TStream& stream, const std::vect
     if (!std::is_sorted(positions.begin(), positions.end()))
         std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return positions[a] < positions[b]; });
 
-    TFileSpan span(stream);
+    TStreamSpan span(stream);
+    const uint64_t fileSize = stream.Size();
     for (size_t k = 0; k < order.size(); ++k) {
         const uint64_t position = positions[order[k]];
         if (position != 0 && !span.Holds(position, kRecordHeaderSize)) {
@@ -118,7 +84,7 @@ std::vector<TRecordSummary> ReadRecordSummaries(TStream& stream, const std::vect
             }
             span.ReadFrom(position, through);
         }
-        summaries[order[k]] = ReadSummary(span, positions[order[k]]);
+        summaries[order[k]] = ReadSummary(span, fileSize, positions[order[k]]);
     }
     return summaries;
 }

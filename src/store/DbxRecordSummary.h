@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Stream.h"
+#include "store/DbxRecords.h"
 
 namespace pellumo {
 
@@ -21,7 +22,7 @@ struct TRecordSummary {
     // 0xFFFFFFFF without one, as TSeenIds counts an empty Id.
     uint32_t Id = 0xFFFFFFFFu;
     uint32_t Flags = 0;
-    bool IsRead() const { return (Flags & 0x80) != 0; }
+    bool IsRead() const { return (Flags & TDbxMessageRecord::kReadFlag) != 0; }
 };
 
 // The summaries of the records at Positions, in the same order. Every value

@@ -449,7 +449,7 @@ std::vector<uint8_t> SetMessageValue(const std::vector<uint8_t>& file, uint32_t 
     for (uint32_t record : WalkRecords(file)) {
         if (RecordId(file, record) != id) continue;
         std::vector<uint8_t> out = file;
-        const unsigned count = out[record + 10];
+        const unsigned count = uint64_t(record) + 10 < out.size() ? out[record + 10] : 0;
         const uint64_t table = uint64_t(record) + kRecordHeaderSize;
         for (unsigned i = 0; i < count; ++i) {
             const uint32_t entry = Get32(out, table + 4 * i);
