@@ -8,6 +8,7 @@
 #include "content/AsciiText.h"
 #include "content/CharsetConverter.h"
 #include "platform/Exception.h"
+#include "platform/Log.h"
 #include "platform/WideText_win.h"
 #include "settings/SetupDialog.h"
 #include "store/DbxFolderTree.h"
@@ -20,6 +21,8 @@ using Setup = TSetupDialog;
 
 // The tree's state images: none (no check box), unticked, ticked.
 const UINT kNoCheckBox = 0, kUnticked = 1, kTicked = 2;
+// No mail client nests folders this deep; a damaged folder list may.
+const size_t kDeepestLevelShown = 64;
 
 HWND MakeChild(HWND dialog, HFONT font, const wchar_t* windowClass, const std::string& text, DWORD style,
                DWORD exStyle, int left, int top, int width, int height, int id) {
@@ -60,6 +63,36 @@ HTREEITEM Selected(HWND tree) {
     return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
 
+// The folders below Node, at any depth.
+size_t CountFolders(const TDbxFolderNode& node) {
+    size_t count = 0;
+    std::vector<const TDbxFolderNode*> pending {&node};
+    while (!pending.empty()) {
+        const TDbxFolderNode* at = pending.back();
+        pending.pop_back();
+        for (size_t i = 0; i < at->Count(); ++i) {
+            const auto* folder = dynamic_cast<const TDbxFolderNode*>(at->Items(i));
+            if (!folder || !folder->Record) continue;
+            ++count;
+            pending.push_back(folder);
+        }
+    }
+    return count;
+}
+
+// A node's folders in the order the mail client shows them.
+std::vector<const TDbxFolderNode*> ShownFolders(const TDbxFolderNode& node) {
+    std::vector<const TDbxFolderNode*> folders;
+    for (size_t i = 0; i < node.Count(); ++i) {
+        const auto* folder = dynamic_cast<const TDbxFolderNode*>(node.Items(i));
+        if (folder && folder->Record) folders.push_back(folder);
+    }
+    std::stable_sort(folders.begin(), folders.end(), [](const TDbxFolderNode* a, const TDbxFolderNode* b) {
+        return DisplayOrder(*a->Record) < DisplayOrder(*b->Record);
+    });
+    return folders;
+}
+
 }  // namespace
 
 TFolderPane::TFolderPane(HWND dialog, HFONT font, const RECT& group, const TDbxFolderNode* tree,
@@ -74,7 +107,7 @@ TFolderPane::TFolderPane(HWND dialog, HFONT font, const RECT& group, const TDbxF
     // The check boxes are asked for once the tree exists and before it is
     // filled, as the control expects (on XP too).
     SetWindowLongPtrW(tree_, GWL_STYLE, GetWindowLongPtrW(tree_, GWL_STYLE) | TVS_CHECKBOXES);
-    if (tree) AddItems(*tree, TVI_ROOT);
+    if (tree) AddItems(*tree);
     // Space on a folder that cannot be watched (an account) would give it a
     // check box: the key goes no further there.
     treeHook_ = std::make_unique<TControlHook>(tree_, [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
@@ -114,40 +147,63 @@ TFolderPane::~TFolderPane() {
     treeHook_.reset();
 }
 
-void TFolderPane::AddItems(const TDbxFolderNode& node, HTREEITEM parent) {
+void TFolderPane::AddItems(const TDbxFolderNode& root) {
+    // Depth first with a stack of its own: a damaged folder list may nest
+    // folders many thousands deep, which a recursion would not survive.
+    struct TLevel {
+        std::vector<const TDbxFolderNode*> Folders;
+        size_t Next = 0;
+        HTREEITEM Parent;
+    };
     // The identity itself is no folder: its folders stand at the top.
-    std::vector<const TDbxFolderNode*> folders;
-    for (size_t i = 0; i < node.Count(); ++i) {
-        const auto* folder = dynamic_cast<const TDbxFolderNode*>(node.Items(i));
-        if (folder && folder->Record) folders.push_back(folder);
+    std::vector<TLevel> levels;
+    levels.push_back({ShownFolders(root), 0, TVI_ROOT});
+    size_t notShown = 0;
+    while (!levels.empty()) {
+        TLevel& level = levels.back();
+        if (level.Next == level.Folders.size()) {
+            // Expanded once its folders are in, as the control expects.
+            if (level.Parent != TVI_ROOT)
+                SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(level.Parent));
+            levels.pop_back();
+            continue;
+        }
+        const TDbxFolderNode& folder = *level.Folders[level.Next++];
+        const HTREEITEM item = AddItem(*folder.Record, level.Parent);
+        std::vector<const TDbxFolderNode*> below = ShownFolders(folder);
+        if (below.empty()) continue;
+        if (levels.size() >= kDeepestLevelShown) {
+            notShown += CountFolders(folder);
+            continue;
+        }
+        levels.push_back({std::move(below), 0, item});
     }
-    std::stable_sort(folders.begin(), folders.end(), [](const TDbxFolderNode* a, const TDbxFolderNode* b) {
-        return DisplayOrder(*a->Record) < DisplayOrder(*b->Record);
-    });
-    for (const TDbxFolderNode* folder : folders) {
-        const TDbxFolderRecord& record = *folder->Record;
-        TRow row;
-        row.Id = record.Id;
-        row.Checkable = HasMessageFile(record);
-        row.WatchedByDefault = IsWatched(WatchReason(record, TFolderChoices()));
-        if (const TFolderChoice* choice = ChoiceFor(found_, record.Id)) row.Choice = *choice;
-        const bool watched = IsWatched(WatchReason(record, found_));
+    if (notShown)
+        LogLine(std::to_string(notShown) + " folders nested deeper than " + std::to_string(kDeepestLevelShown) +
+                " levels are not listed in the setup dialog");
+}
 
-        const std::wstring text = WideFromUtf8(SystemTextToUtf8(record.Name));
-        TVINSERTSTRUCTW insert {};
-        insert.hParent = parent;
-        insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-        insert.item.pszText = const_cast<wchar_t*>(text.c_str());
-        insert.item.lParam = static_cast<LPARAM>(rows_.size());
-        const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-        if (!item) throw Exception("Cannot create the setup dialog's controls");
-        rows_.push_back(row);
-        items_.push_back(item);
-        SetStateImage(tree_, item, !row.Checkable ? kNoCheckBox : watched ? kTicked : kUnticked);
-        AddItems(*folder, item);
-        SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-    }
+HTREEITEM TFolderPane::AddItem(const TDbxFolderRecord& record, HTREEITEM parent) {
+    TRow row;
+    row.Id = record.Id;
+    row.Checkable = HasMessageFile(record);
+    row.WatchedByDefault = IsWatched(WatchReason(record, TFolderChoices()));
+    if (const TFolderChoice* choice = ChoiceFor(found_, record.Id)) row.Choice = *choice;
+    const bool watched = IsWatched(WatchReason(record, found_));
+
+    const std::wstring text = WideFromUtf8(SystemTextToUtf8(record.Name));
+    TVINSERTSTRUCTW insert {};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+    insert.item.lParam = static_cast<LPARAM>(rows_.size());
+    const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (!item) throw Exception("Cannot create the setup dialog's controls");
+    rows_.push_back(row);
+    items_.push_back(item);
+    SetStateImage(tree_, item, !row.Checkable ? kNoCheckBox : watched ? kTicked : kUnticked);
+    return item;
 }
 
 TFolderPane::TRow* TFolderPane::RowOf(HTREEITEM item) {

@@ -18,6 +18,7 @@
 namespace pellumo {
 
 class TDbxFolderNode;
+class TDbxFolderRecord;
 
 class TFolderPane {
 public:
@@ -48,7 +49,9 @@ private:
         bool WatchedByDefault = false;  // with no choice stored
         TFolderChoice Choice;           // as found, then the colour as picked
     };
-    void AddItems(const TDbxFolderNode& node, HTREEITEM parent);
+    // Lists the folders below Root (at most kDeepestLevelShown levels deep).
+    void AddItems(const TDbxFolderNode& root);
+    HTREEITEM AddItem(const TDbxFolderRecord& record, HTREEITEM parent);
     // The row of a tree item, or null.
     TRow* RowOf(HTREEITEM item);
     const TRow* RowOf(HTREEITEM item) const;

@@ -153,6 +153,35 @@ TEST_F(FolderPaneTest, CancelWritesNothing) {
     EXPECT_EQ(Stored(), before);
 }
 
+// A damaged folder list may nest folders thousands deep: the dialog still
+// opens, listing the first levels of them.
+TEST_F(FolderPaneTest, AFolderListNestedThousandsDeepIsListedToASaneDepth) {
+    std::vector<mkstore::Folder> chain;
+    for (uint32_t level = 0; level < 12000; ++level) {
+        mkstore::Folder f;
+        f.id = 0x100 + level, f.parentId = level ? 0x100 + level - 1 : 0, f.name = "Level " + std::to_string(level);
+        f.fileName = f.name + ".dbx";
+        chain.push_back(f);
+    }
+    TMemoryStream stream(mkstore::WriteFolderFile(chain));
+    TDbxFolderListFile dbx;
+    dbx.Open(stream);
+    TDbxFolderTreeBuilder builder(dbx);
+    builder.StoreRoot = "C:\\store\\";
+    settings_->FolderTree.reset(new TDbxFolderNode("Main Identity", nullptr));
+    builder.Build(*settings_->FolderTree);
+    int depth = 0;
+    driver.Run(*settings_, {[&](HWND dialog) {
+        const HWND tree = Ctl(dialog, Setup::idFolderTree);
+        for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
+             item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))))
+            ++depth;
+        Click(dialog, IDCANCEL);
+    }});
+    EXPECT_GE(depth, 32);
+    EXPECT_LE(depth, 256);
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace pellumo
