@@ -6,11 +6,13 @@
 namespace pellumo {
 
 bool FileTimeToLocalCalendar(uint64_t fileTime, TCalendarTime& out) {
-    FILETIME utc, local;
+    FILETIME utc;
     utc.dwLowDateTime = static_cast<DWORD>(fileTime);
     utc.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
-    SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return false;
+    SYSTEMTIME utcTime, st;
+    // The time zone's rules for that date (XP and later), not today's
+    // offset: across a clock change the two are an hour apart.
+    if (!FileTimeToSystemTime(&utc, &utcTime) || !SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &st)) return false;
     out = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
     return true;
 }

@@ -80,6 +80,18 @@ TEST(AlertPause, EndsAsChosenAndIsOverOnceItsTimeHasCome) {
     EXPECT_TRUE(IsPaused(kUntilResumed, now));
 }
 
+// The evening before a clock change the next morning's 08:00 is shown as
+// 08:00, in that day's time. Run in UTC (nothing changes) and again in a
+// zone with clock changes (see tests/CMakeLists.txt).
+TEST(AlertPause, AcrossAClockChangeTheEndIsShownInThatDaysTime) {
+    for (const TCalendarTime& evening : {TCalendarTime{2027, 3, 27, 20, 0, 0, 0}, TCalendarTime{2027, 10, 30, 20, 0, 0, 0}}) {
+        uint64_t now = 0;
+        ASSERT_TRUE(LocalCalendarToFileTime(evening, now));
+        EXPECT_EQ("until tomorrow 08:00", PausedUntilText(PauseEnd(TPauseChoice::UntilTomorrow, now), now))
+            << evening.Month;
+    }
+}
+
 TEST(RecentMail, NewestFirstTheLastTenEachCutForAMenu) {
     TRecentMail recent;
     for (int i = 1; i <= 12; ++i) {
