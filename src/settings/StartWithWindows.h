@@ -28,6 +28,9 @@ struct TStartFacts {
     // The user's own Run value, empty when missing: a portable copy's start
     // with Windows, or an earlier version's.
     std::string UserRunCommand;
+    // The program UserRunCommand names is gone from a fixed disk (setup
+    // moved it); not when it merely cannot be reached now.
+    bool UserRunProgramGone = false;
     // The user's setting, when stored.
     std::optional<bool> Setting;
 };
@@ -43,13 +46,17 @@ struct TStartPlan {
     std::optional<bool> SettingToStore;
     // The user's own Run value, an earlier version's, to remove.
     bool RemoveUserRun = false;
+    // A portable copy's own Run value, written before it carried
+    // "/autostart", to write again with it.
+    bool UpdateUserRun = false;
 };
 
 // An installed copy's setting, until stored, is on unless the user's own Run
 // value starts another copy (a portable one: what that user chose to start).
 // An earlier version's Run value for this copy means on, and goes at the
 // first start that value itself makes (one without "/autostart"), so that the
-// logon that starts both ends with one copy and no dialog.
+// logon that starts both ends with one copy and no dialog; one naming a
+// program that is gone goes at once and means on.
 TStartPlan PlanStart(const TStartFacts& facts);
 
 // The Run values, the setting and the program's own path; Autostart is the
@@ -57,13 +64,16 @@ TStartPlan PlanStart(const TStartFacts& facts);
 TStartFacts LookUpStartFacts();
 // Removes the user's own Run value; logged when it cannot be.
 void RemoveUserRunValue();
+// Writes the user's own Run value again for the running program, with
+// "/autostart"; logged when it cannot be.
+void UpdateUserRunValue();
 
 // What the setup dialog's check box shows.
 bool StartsWithWindows(const TNotifierSettings& settings);
 // Sets and saves the user's setting and removes an earlier
 // version's Run value for this copy; or, for a copy the machine's Run value
-// does not start, writes the user's Run value for the running program or
-// removes it. Throws Exception when the Run key cannot be changed.
+// does not start, writes the user's Run value for the running program (its
+// quoted path and "/autostart") or removes it. Throws Exception when the Run key cannot be changed.
 void SetStartWithWindows(bool start, TNotifierSettings& settings);
 
 }  // namespace pellumo

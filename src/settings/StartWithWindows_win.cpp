@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CommandLine.h"
 #include "platform/Exception.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
@@ -67,12 +68,24 @@ void ChangeUserRunValue(bool start) {
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) throw Exception("Cannot change the programs Windows starts");
         return;
     }
-    // Quoted: the path may hold blanks ("Program Files").
-    const std::wstring command = L"\"" + RunningProgramPath() + L"\"";
+    // Quoted: the path may hold blanks ("Program Files"). The switch tells
+    // the start at logon from one by the user.
+    const std::wstring command = L"\"" + RunningProgramPath() + L"\" /autostart";
     const DWORD bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
     if (RegSetValueExW(key.Get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), bytes) !=
         ERROR_SUCCESS)
         throw Exception("Cannot change the programs Windows starts");
+}
+
+// Whether the program a Run command names is gone: not found on a fixed
+// disk. A removable or network drive may only be away for now.
+bool ProgramGone(const std::string& command) {
+    const std::wstring path = WideFromUtf8(ParamStr(command, 0));
+    if (path.empty() || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return false;
+    wchar_t root[MAX_PATH];
+    return GetVolumePathNameW(path.c_str(), root, MAX_PATH) && GetDriveTypeW(root) == DRIVE_FIXED;
 }
 
 }  // namespace
@@ -82,6 +95,7 @@ TStartFacts LookUpStartFacts() {
     facts.ProgramPath = Utf8FromWide(RunningProgramPath());
     facts.MachineRunStartsThis = RunCommandStarts(RunCommand(HKEY_LOCAL_MACHINE), facts.ProgramPath);
     facts.UserRunCommand = RunCommand(HKEY_CURRENT_USER);
+    facts.UserRunProgramGone = ProgramGone(facts.UserRunCommand);
     if (const auto key = CurrentUserRegistry().OpenKey(TNotifierSettings::kKey, false, TKeyAccess::Read))
         facts.Setting = ReadStartWithWindows(*key);
     return facts;
@@ -93,6 +107,15 @@ void RemoveUserRunValue() {
         LogLine("The earlier version's start with Windows for this user is now the StartWithWindows setting");
     } catch (const Exception& error) {
         LogLine("The earlier version's start with Windows could not be removed: " + error.Message());
+    }
+}
+
+void UpdateUserRunValue() {
+    try {
+        ChangeUserRunValue(true);
+        LogLine("This copy's start with Windows now says it is one (/autostart)");
+    } catch (const Exception& error) {
+        LogLine("This copy's start with Windows could not be brought up to date: " + error.Message());
     }
 }
 

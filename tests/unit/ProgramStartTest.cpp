@@ -50,6 +50,7 @@ TEST(ProgramStartTest, StartWithWindowsPlan) {
     const std::string installed = "C:\\Program Files\\Pellumo\\pellumo.exe";
     const std::string valueForThis = "\"C:\\PROGRAM FILES\\Pellumo\\pellumo.exe\"";
     const std::string portableValue = "\"D:\\Tools\\pellumo.exe\"";
+    const std::string ownValue = valueForThis + " /AUTOSTART";
     const std::optional<bool> none;
     const struct {
         const char* Name;
@@ -59,6 +60,7 @@ TEST(ProgramStartTest, StartWithWindowsPlan) {
         bool EndAtOnce, StartedByWindows;
         std::optional<bool> SettingToStore;
         bool RemoveUserRun;
+        bool UserRunProgramGone = false, UpdateUserRun = false;
     } cases[] = {
         {"turned off", true, true, "", false, true, true, none, false},
         {"turned on", true, true, "", true, false, true, none, false},
@@ -68,7 +70,15 @@ TEST(ProgramStartTest, StartWithWindowsPlan) {
         {"the earlier version's value starts it", false, true, valueForThis, none, false, true, true, true},
         {"stored, the earlier version's value left", false, true, valueForThis, false, false, true, none, true},
         {"the user starts it, turned off", false, true, "", false, false, false, none, false},
-        {"a portable copy started by its own value", false, false, valueForThis, none, false, false, none, false},
+        {"a portable copy's value from before /autostart", false, false, valueForThis, none, false, false, none, false,
+         false, true},
+        {"a portable copy started by its own value", true, false, ownValue, none, false, true, none, false},
+        {"... which goes by that value, not the installed copy's setting", true, false, ownValue, false, false, true,
+         none, false},
+        {"moved by setup: the earlier version's value names a program gone", true, true, portableValue, none, false, true,
+         true, true, true},
+        {"a portable copy's program that cannot be reached now", true, true, portableValue, none, true, true, false,
+         false, false},
     };
     for (const auto& c : cases) {
         TStartFacts facts;
@@ -77,11 +87,13 @@ TEST(ProgramStartTest, StartWithWindowsPlan) {
         facts.MachineRunStartsThis = c.MachineRunStartsThis;
         facts.UserRunCommand = c.UserRunCommand;
         facts.Setting = c.Setting;
+        facts.UserRunProgramGone = c.UserRunProgramGone;
         const TStartPlan plan = PlanStart(facts);
         EXPECT_EQ(c.EndAtOnce, plan.EndAtOnce) << c.Name;
         EXPECT_EQ(c.StartedByWindows, plan.StartedByWindows) << c.Name;
         EXPECT_EQ(c.SettingToStore, plan.SettingToStore) << c.Name;
         EXPECT_EQ(c.RemoveUserRun, plan.RemoveUserRun) << c.Name;
+        EXPECT_EQ(c.UpdateUserRun, plan.UpdateUserRun) << c.Name;
     }
 }
 
