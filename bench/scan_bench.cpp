@@ -3,7 +3,10 @@
 // decoding (recorded from one run of the same work); the rescan of a
 // 50,000-message folder against that of a 500-message one after one message
 // is added, marked read or deleted; the memory the seen list keeps; and a
-// change in one of 50 watched folders against the Inbox watched alone.
+// change in one of 50 watched folders against the Inbox watched alone; the
+// record summaries of a damaged folder whose 204,000 index entries all name
+// one record with a long property table against those of one of 51,000 such
+// entries (a linear reading: a ratio near 4, at most 5).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -281,6 +284,38 @@ void RescanInbox(benchmark::State& state, TFolderList& list) {
 void BM_Rescan50FoldersOneChanged(benchmark::State& state) { RescanInbox(state, TheManyFolders().all); }
 void BM_RescanInboxOnlyChanged(benchmark::State& state) { RescanInbox(state, TheManyFolders().inboxOnly); }
 
+// Damaged folders: every index entry names the same record. Timed: the
+// summaries of what the index names (the writer's tree for 204,000 entries
+// has 24 times the nodes of that for 51,000, so the walk is left out).
+struct RepeatedRecords {
+    fs::path dir = fs::temp_directory_path() / ("pellumo-scan-bench-repeated-" + std::to_string(getpid()));
+    std::map<uint32_t, std::pair<std::string, std::vector<uint32_t>>> files;  // entries: path, positions
+
+    RepeatedRecords() {
+        fs::create_directories(dir);
+        for (uint32_t entries : {51000u, 204000u}) {
+            const std::string path = (dir / ("Repeated" + std::to_string(entries) + ".dbx")).string();
+            WriteFile(path, mkstore::WriteRepeatedRecordFile(entries));
+            TDbxMessageFolder dbx;
+            dbx.Open(std::unique_ptr<TStream>(new TFileStream(path)));
+            files[entries] = {path, dbx.RecordPositions()};
+        }
+    }
+    ~RepeatedRecords() { fs::remove_all(dir); }
+};
+
+void RepeatedRecord(benchmark::State& state, uint32_t entries) {
+    static RepeatedRecords store;
+    const auto& file = store.files.at(entries);
+    if (file.second.size() != entries) state.SkipWithError("the index does not hold every entry");
+    for (auto _ : state) {
+        TFileStream stream(file.first);
+        benchmark::DoNotOptimize(ReadRecordSummaries(stream, file.second).size());
+    }
+}
+void BM_RepeatedRecord51000(benchmark::State& state) { RepeatedRecord(state, 51000); }
+void BM_RepeatedRecord204000(benchmark::State& state) { RepeatedRecord(state, 204000); }
+
 BENCHMARK(BM_BaselineScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescanNewIn50000)->Unit(benchmark::kMillisecond);
@@ -293,6 +328,8 @@ BENCHMARK(BM_Baseline50Folders)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaselineInboxOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rescan50FoldersOneChanged)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RescanInboxOnlyChanged)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepeatedRecord51000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepeatedRecord204000)->Unit(benchmark::kMillisecond);
 
 
 }  // namespace
@@ -311,6 +348,7 @@ int main(int argc, char** argv) {
     ratio("BM_RescanDeletedIn50000", "BM_RescanDeletedIn500");
     ratio("BM_Baseline50Folders", "BM_BaselineInboxOnly");
     ratio("BM_Rescan50FoldersOneChanged", "BM_RescanInboxOnlyChanged");
+    ratio("BM_RepeatedRecord204000", "BM_RepeatedRecord51000");
     benchmark::Shutdown();
     return 0;
 }

@@ -18,8 +18,20 @@ const uint64_t kLargestSpan = 256 * 1024;
 // longer one is read when it is needed.
 const uint64_t kRecordGuess = 512;
 
+// The planned span, and a small one of its own for what a record holds
+// beyond it: reading that rest never moves the planned span away from the
+// records still to come, whatever a damaged record points at.
+struct TRecordBytes {
+    explicit TRecordBytes(TStream& stream) : planned(stream), rest(stream) {}
+    // As TStreamSpan::Bytes.
+    const uint8_t* Bytes(uint64_t at, uint64_t count, uint64_t& got) {
+        return planned.Holds(at, count) ? planned.Kept(at, count, got) : rest.Bytes(at, count, got);
+    }
+    TStreamSpan planned, rest;
+};
+
 // The value of a property table entry, as TDbxRecord::ReadValue decodes it.
-uint32_t EntryValue(TStreamSpan& span, uint32_t entry, uint64_t dataAt, uint64_t dataSize) {
+uint32_t EntryValue(TRecordBytes& span, uint32_t entry, uint64_t dataAt, uint64_t dataSize) {
     if (entry & kDirectBit) return entry >> 8;
     const uint64_t offset = entry >> 8;
     if (offset > dataSize || dataSize - offset < 4) return 0;
@@ -28,9 +40,15 @@ uint32_t EntryValue(TStreamSpan& span, uint32_t entry, uint64_t dataAt, uint64_t
     return got == 4 ? Le32(bytes) : 0;
 }
 
-TRecordSummary ReadSummary(TStreamSpan& span, uint64_t fileSize, uint32_t position) {
+// Whether a record header can lie at Position: where none fits a full
+// reading finds no record, and nothing is read.
+bool Fits(uint64_t position, uint64_t fileSize) {
+    return position != 0 && position + kRecordHeaderSize <= fileSize;
+}
+
+TRecordSummary ReadSummary(TRecordBytes& span, uint64_t fileSize, uint32_t position) {
     TRecordSummary summary;
-    if (position == 0) return summary;
+    if (!Fits(position, fileSize)) return summary;
     uint64_t got = 0;
     const uint8_t* header = span.Bytes(position, kRecordHeaderSize, got);
     if (got < kRecordHeaderSize) return summary;
@@ -70,19 +88,31 @@ std::vector<TRecordSummary> ReadRecordSummaries(TStream& stream, const std::vect
     if (!std::is_sorted(positions.begin(), positions.end()))
         std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return positions[a] < positions[b]; });
 
-    TStreamSpan span(stream);
+    TRecordBytes span(stream);
     const uint64_t fileSize = stream.Size();
+    // However the entries lie, each is looked at by one plan and each
+    // record read once: a damaged index may name one record thousands of
+    // times, or thousands of positions a byte apart or past the end.
+    size_t planEnd = 0;  // the entries the planned span was read for end here
     for (size_t k = 0; k < order.size(); ++k) {
         const uint64_t position = positions[order[k]];
-        if (position != 0 && !span.Holds(position, kRecordHeaderSize)) {
+        if (k > 0 && position == positions[order[k - 1]]) {
+            summaries[order[k]] = summaries[order[k - 1]];
+            continue;
+        }
+        if (Fits(position, fileSize) && k >= planEnd && !span.planned.Holds(position, kRecordHeaderSize)) {
             // One read for this record and those following it closely.
             uint64_t through = position + kRecordGuess;
-            for (size_t j = k + 1; j < order.size(); ++j) {
+            size_t j = k + 1;
+            for (; j < order.size(); ++j) {
                 const uint64_t next = positions[order[j]];
-                if (next > through + kReadThroughGap || next + kRecordGuess - position > kLargestSpan) break;
+                if (!Fits(next, fileSize) || next > through + kReadThroughGap ||
+                    next + kRecordGuess - position > kLargestSpan)
+                    break;
                 through = std::max(through, next + kRecordGuess);
             }
-            span.ReadFrom(position, through);
+            planEnd = j;
+            span.planned.ReadFrom(position, std::min(through, fileSize));
         }
         summaries[order[k]] = ReadSummary(span, fileSize, positions[order[k]]);
     }

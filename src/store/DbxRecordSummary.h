@@ -26,7 +26,9 @@ struct TRecordSummary {
 };
 
 // The summaries of the records at Positions, in the same order. Every value
-// is what a full TDbxMessageRecord::Load of the same bytes gives.
+// is what a full TDbxMessageRecord::Load of the same bytes gives. A record
+// named more than once is read once, and a position where no record fits
+// not at all, so a damaged index costs in step with its entries.
 std::vector<TRecordSummary> ReadRecordSummaries(TStream& stream, const std::vector<uint32_t>& positions);
 
 }  // namespace pellumo

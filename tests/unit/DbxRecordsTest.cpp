@@ -1,10 +1,14 @@
 // Decoding of record property tables: folder records, message index records,
-// their value rules and the data-area bounds.
+// their value rules and the data-area bounds; the scan's summaries of them.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
+#include "DbxWriter.h"
 #include "platform/DateTime.h"
+#include "store/DbxFormat.h"
+#include "store/DbxRecordSummary.h"
 #include "unit/RawDbx.h"
 #include "unit/TestSupport.h"
 
@@ -190,6 +194,121 @@ TEST(TDbxRecord_Data, SetDataKeepsACopyAndNoneForNull) {
     obj.SetData(nullptr, 5);
     EXPECT_EQ(obj.DataSize, -1);
     EXPECT_TRUE(obj.Data.empty());
+}
+
+// Files whose records the summaries must read as a full reading does, at a
+// cost bounded per record whatever the index names, N positions each.
+struct SummaryLayout {
+    const char* what;
+    std::vector<uint8_t> file;
+    std::vector<uint32_t> positions;
+};
+
+std::vector<SummaryLayout> SummaryLayouts(uint32_t n) {
+    std::vector<SummaryLayout> layouts;
+    {
+        std::vector<mkstore::Message> messages(n);
+        for (uint32_t i = 0; i < n; ++i) {
+            messages[i].subject = "m" + std::to_string(i);
+            messages[i].flags = i % 2 * 0x80;
+        }
+        mkstore::Layout layout;
+        std::vector<uint8_t> file = mkstore::WriteMessageFile(messages, {}, &layout);
+        layouts.push_back({"as written", std::move(file), layout.records});
+    }
+    {
+        // The Id and flags lie past the table, the table past 512 bytes; a
+        // later Id replaces the first.
+        RawDbx f;
+        const uint32_t other = f.IdRecord(3);
+        std::vector<uint32_t> table = {Direct(0, 7)};
+        for (uint32_t i = 0; i < 150; ++i) table.push_back(Direct(0x7F, i));
+        table.push_back(At(0x00, 0)), table.push_back(At(0x01, 4));
+        const uint32_t at = f.Record(table, Le32(0x123456) + Le32(0x80));
+        std::vector<uint32_t> positions(n, at);
+        positions[n / 2] = other, positions[n / 3] = 0;
+        layouts.push_back({"one record named again and again", f.bytes, positions});
+    }
+    {
+        // Bytes of 1: each position a byte on reads a record whose flags lie
+        // 64 KB on.
+        RawDbx f;
+        const uint32_t region = f.Alloc(n + 0x10200);
+        for (uint32_t i = 0; i < n + 0x10200; ++i) f.Put8(region + i, 1);
+        std::vector<uint32_t> positions;
+        for (uint32_t i = n; i-- > 0;) positions.push_back(region + i);
+        layouts.push_back({"records a byte apart, each value far past it", f.bytes, positions});
+    }
+    {
+        RawDbx f;
+        std::vector<uint32_t> positions = {f.IdRecord(5)};
+        const uint32_t end = uint32_t(f.bytes.size());
+        for (uint32_t i = 0; i + 1 < n; ++i) positions.push_back(end - 11 + i);
+        layouts.push_back({"headers cut off by the end and beyond it", f.bytes, positions});
+    }
+    {
+        RawDbx f;
+        std::vector<uint32_t> positions;
+        for (uint32_t i = 0; positions.size() < n; ++i) {
+            std::vector<uint32_t> table(140, Direct(0x7F, 1));
+            table.push_back(Direct(0, i + 1)), table.push_back(At(0x01, 0));
+            positions.push_back(f.Record(table, Le32(i % 2 * 0x80)));
+            positions.push_back(f.IdRecord(0x10000 + i));
+        }
+        layouts.push_back({"long records among short ones", f.bytes, positions});
+    }
+    return layouts;
+}
+
+// Counts what a reader asks of a stream.
+class CountingStream : public TMemoryStream {
+public:
+    using TMemoryStream::TMemoryStream;
+    size_t Read(void* buffer, size_t count) override {
+        const size_t got = TMemoryStream::Read(buffer, count);
+        ++reads, bytes += got;
+        return got;
+    }
+    size_t reads = 0;
+    uint64_t bytes = 0;
+};
+
+TEST(ReadRecordSummaries, EqualAFullReadingOfEveryRecord) {
+    for (const SummaryLayout& layout : SummaryLayouts(300)) {
+        SCOPED_TRACE(layout.what);
+        OneByteStream stream(layout.file);
+        const std::vector<TRecordSummary> summaries = ReadRecordSummaries(stream, layout.positions);
+        ASSERT_EQ(summaries.size(), layout.positions.size());
+        TMemoryStream whole(layout.file);
+        for (size_t i = 0; i < summaries.size(); ++i) {
+            TDbxMessageRecord full;
+            const bool loaded = full.Load(whole, layout.positions[i]);
+            uint32_t id = 0xFFFFFFFFu;
+            if (!full.Id.empty()) {
+                ASSERT_TRUE(dbx::ParseId(full.Id, id));
+            }
+            EXPECT_EQ(summaries[i].Loaded, loaded) << i;
+            EXPECT_EQ(summaries[i].Id, loaded ? id : 0xFFFFFFFFu) << i;
+            EXPECT_EQ(summaries[i].Flags, loaded ? uint32_t(full.Flags) : 0u) << i;
+        }
+    }
+}
+
+TEST(ReadRecordSummaries, CostIsBoundedPerRecordWhateverTheIndexNames) {
+    // Per record at most a planned read's slack, its header, a whole table
+    // and two values, in five reads; a position named again costs nothing
+    // more, nor one whose header the file cannot hold.
+    const uint64_t kBytesPerRecord = 2048, kReadsPerRecord = 5;
+    for (const SummaryLayout& layout : SummaryLayouts(16000)) {
+        SCOPED_TRACE(layout.what);
+        std::set<uint32_t> records;
+        for (uint32_t p : layout.positions)
+            if (p != 0 && uint64_t(p) + 12 <= layout.file.size()) records.insert(p);
+        CountingStream stream(layout.file);
+        ReadRecordSummaries(stream, layout.positions);
+        EXPECT_LE(stream.reads, kReadsPerRecord * records.size());
+        EXPECT_LE(stream.bytes, layout.file.size() + kBytesPerRecord * records.size());
+    }
 }
 
 TEST(DateTime_Encode, CalendarFieldsToDays) {

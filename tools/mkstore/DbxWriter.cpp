@@ -444,6 +444,20 @@ std::vector<uint8_t> AddMessages(const std::vector<uint8_t>& file, const std::ve
     return Reindexed(std::move(out), records, options);
 }
 
+std::vector<uint8_t> WriteRepeatedRecordFile(uint32_t entries, const Options& options) {
+    CheckOptions(options);
+    Message m;
+    m.replaceProperties = true;
+    m.extra.push_back(Direct(kPropId, 7));
+    for (uint32_t i = 0; i < 160; ++i) m.extra.push_back(Direct(0x7F, i));
+    m.extra.push_back(Int(kPropId, 1));
+    m.extra.push_back(Int(kPropFlags, 0));
+    std::vector<uint8_t> out(kHeaderSize, 0);
+    WriteHeader(out, kTypeMessages);
+    const uint32_t record = AppendMessages(out, {m}, options, 0, nullptr).front();
+    return Reindexed(std::move(out), std::vector<uint32_t>(entries, record), options);
+}
+
 std::vector<uint8_t> SetMessageValue(const std::vector<uint8_t>& file, uint32_t id, uint8_t property, uint32_t value) {
     CheckMessageFile(file);
     for (uint32_t record : WalkRecords(file)) {

@@ -91,6 +91,13 @@ std::vector<uint8_t> SetMessageValue(const std::vector<uint8_t>& file, uint32_t 
 std::vector<uint8_t> RemoveMessages(const std::vector<uint8_t>& file, const std::vector<uint32_t>& ids,
                                     const Options& options = {});
 
+// A damaged message folder file, for tests and benchmarks of bounded
+// reading: Entries index entries that all name one unread message's record
+// (Id 1), whose property table runs past 512 bytes (163 entries: fillers,
+// then the Id and flags in the data area, later entries replacing an earlier
+// Id).
+std::vector<uint8_t> WriteRepeatedRecordFile(uint32_t entries, const Options& options = {});
+
 // Parses one .eml text into a Message: Subject, From (display name and address;
 // display name without quotes; encoded words decoded to the ANSI code page,
 // as the mail client keeps them in its index),

@@ -37,6 +37,9 @@ const char* const kUsage =
     "           adds messages to a folder file in place, as the mail client does\n"
     "       mkstore bulk FILE.dbx COUNT [--per-node N]\n"
     "           a folder file of COUNT generated messages\n"
+    "       mkstore repeat FILE.dbx COUNT [--per-node N]\n"
+    "           a damaged folder file: COUNT index entries all naming one record,\n"
+    "           whose property table is long\n"
     "       mkstore --help | --version\n";
 
 struct UsageError : std::runtime_error {
@@ -440,6 +443,15 @@ int Bulk(const CommandLine& line) {
     return 0;
 }
 
+int Repeat(const CommandLine& line) {
+    const std::vector<std::string>& args = line.words;
+    if (args.size() != 3) throw UsageError("repeat needs FILE.dbx and COUNT");
+    const uint64_t count = ParseNumber(args[2], 10000000, "COUNT");
+    const mkstore::Options options = WriterOptions(line, {"--per-node"});
+    WriteFile(fs::u8path(args[1]), mkstore::WriteRepeatedRecordFile(uint32_t(count), options));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -459,6 +471,7 @@ int main(int argc, char** argv) {
         if (command == "build") return Build(line);
         if (command == "add") return Add(line);
         if (command == "bulk") return Bulk(line);
+        if (command == "repeat") return Repeat(line);
         throw UsageError("unknown command: " + command);
     } catch (const UsageError& e) {
         std::cerr << "mkstore: " << e.what() << "\n" << kUsage;
