@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <string>
 #include <utility>
@@ -43,6 +44,10 @@ const wchar_t kApplicationClass[] = L"TApplication";
 // While paused, how often the pause's end is looked for.
 const UINT_PTR kPauseTimer = 2;
 const UINT kPauseCheckInterval = 15000;  // ms
+// A watcher that ended is started again after this: soon, but never in a
+// busy loop should it keep ending.
+const UINT_PTR kWatcherRestartTimer = 3;
+const UINT kWatcherRestartDelay = 3000;  // ms
 
 // Unicode, as the windows are: typed characters arrive as UTF-16.
 void RunMessageLoop() {
@@ -147,8 +152,10 @@ void TApplication::Wire() {
     TPopupCycle::TInputs popupInputs = TPopupWindow::DefaultInputs(settings);
     // The test run exists to see each notification.
     popupInputs.ShowEachOnItsOwn = IsTestRun(commandLine_);
-    // The test run exists to announce everything: no pause holds it.
-    if (!IsTestRun(commandLine_)) popupInputs.Paused = [this] { return AlertsPaused(); };
+    // While the setup dialog is open what comes waits for it to close. The
+    // test run exists to announce everything: no pause holds it.
+    const bool testRun = IsTestRun(commandLine_);
+    popupInputs.Paused = [this, testRun] { return settingsOpen_ > 0 || (!testRun && AlertsPaused()); };
     popup_.reset(new TPopupWindow(scan_->Queue, std::move(popupInputs), settings.WindowRect));
     popup_->Cycle().FadeDelta = 21;
     scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
@@ -172,6 +179,15 @@ std::string TApplication::StartWatching() {
     storeWatch_.reset(new TStoreWatch(*scan_, settings.FolderTree, settings.FolderList(),
                                       {LookUpStoreRoot, GetIdentityName, [] { return LoadFolderChoices(GetIdentityId()); }}));
     storeWatch_->OnStateChange = [this](TWatchState) { UpdateTray(); };
+    const std::vector<TSkippedFolder> skipped = storeWatch_->Start(IsTestRun(commandLine_));
+    StartWatcher();
+    // A pause stored by an earlier run goes on.
+    if (AlertsPaused()) SetTimer(window_->Hwnd(), kPauseTimer, kPauseCheckInterval, nullptr);
+    UpdateTray();
+    return skipped.empty() ? std::string() : skipped.front().Message;
+}
+
+void TApplication::StartWatcher() {
     watcher_.reset(new TStoreWatcherThread);
     watcher_->StoreRoot = LookUpStoreRoot;
     watcher_->OnChange = [this](const TStoreProbe& probe) {
@@ -179,13 +195,25 @@ std::string TApplication::StartWatching() {
         watcher_->SetDirectory(storeWatch_->Directory());
         UpdateTray();
     };
-    const std::vector<TSkippedFolder> skipped = storeWatch_->Start(IsTestRun(commandLine_));
+    watcher_->OnEnded = [this](const std::string&) {
+        // Never deaf for good: the tip says so, and another watcher starts.
+        watcherEnded_ = true;
+        UpdateTray();
+        SetTimer(window_->Hwnd(), kWatcherRestartTimer, kWatcherRestartDelay, nullptr);
+    };
     watcher_->SetDirectory(storeWatch_->Directory());
     watcher_->Resume();
-    // A pause stored by an earlier run goes on.
-    if (AlertsPaused()) SetTimer(window_->Hwnd(), kPauseTimer, kPauseCheckInterval, nullptr);
+}
+
+void TApplication::RestartWatcher() {
+    KillTimer(window_->Hwnd(), kWatcherRestartTimer);
+    if (!watcherEnded_ || !storeWatch_ || scan_->Queue.Closed()) return;
+    LogLine("The store watcher is started again");
+    watcherEnded_ = false;
+    StartWatcher();
+    // What changed while nobody watched is looked at now.
+    watcher_->LookAgain();
     UpdateTray();
-    return skipped.empty() ? std::string() : skipped.front().Message;
 }
 
 void TApplication::StopWatching() {
@@ -221,6 +249,16 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
     }
     if (message == WM_TIMER && wParam == TTrayIcon::kRetryTimer) {
         tray_->Retry();
+        return true;
+    }
+    if (message == WM_TIMER && wParam == kWatcherRestartTimer) {
+        try {
+            RestartWatcher();
+        } catch (const std::exception& error) {
+            // Tried again at the next tick of the timer.
+            LogLine(std::string("The store watcher could not be started again: ") + error.what());
+            SetTimer(window_->Hwnd(), kWatcherRestartTimer, kWatcherRestartDelay, nullptr);
+        }
         return true;
     }
     if (message == WM_TIMER && wParam == kPauseTimer) {
@@ -268,7 +306,10 @@ void TApplication::ShowTrayMenu() {
     SetForegroundWindow(window);
     const POINT at = tray_->MenuPosition();
     TTrayMenuItems items;
-    for (const TNotification& recent : scan_->Recent.Items()) items.Recent.push_back(RecentMenuText(recent));
+    // The menu's loop lets scans run while it is open, and they change the
+    // list: an item stands for the message it was made from.
+    const std::deque<TNotification> recentShown = scan_->Recent.Items();
+    for (const TNotification& recent : recentShown) items.Recent.push_back(RecentMenuText(recent));
     items.Paused = AlertsPaused();
     const UINT command = tray_->TrackMenu(at, items);
     PostMessageW(window, WM_NULL, 0, 0);
@@ -281,8 +322,8 @@ void TApplication::ShowTrayMenu() {
         case cmPauseUntilResumed: PauseAlerts(TPauseChoice::UntilResumed); break;
         case cmResume: EndPause(); break;
         default:
-            if (command >= cmRecentFirst && command - cmRecentFirst < scan_->Recent.Items().size())
-                ShowRecent(command - cmRecentFirst);
+            if (command >= cmRecentFirst && command - cmRecentFirst < recentShown.size())
+                ShowRecent(recentShown[command - cmRecentFirst]);
     }
 }
 
@@ -310,8 +351,8 @@ void TApplication::EndPause() {
     popup_->ShowNextNotification();
 }
 
-void TApplication::ShowRecent(size_t index) {
-    popup_->Cycle().ShowAgain(std::unique_ptr<TNotification>(new TNotification(scan_->Recent.Items()[index])));
+void TApplication::ShowRecent(const TNotification& recent) {
+    popup_->Cycle().ShowAgain(std::unique_ptr<TNotification>(new TNotification(recent)));
 }
 
 void TApplication::UpdateTray() {
@@ -319,22 +360,34 @@ void TApplication::UpdateTray() {
     const std::vector<TFolderUnread> unread = UnreadByFolder(settings_->FolderList());
     const bool paused = AlertsPaused();
     TTrayLook look;
-    look.Tip = TrayTip(storeWatch_->State(), paused ? PausedUntilText(settings_->PausedUntil, NowFileTime()) : "",
-                       unread);
-    look.Greyed = storeWatch_->State() != TWatchState::Watching;
+    const TWatchState state = watcherEnded_ ? TWatchState::WatcherStopped : storeWatch_->State();
+    look.Tip = TrayTip(state, paused ? PausedUntilText(settings_->PausedUntil, NowFileTime()) : "", unread);
+    look.Greyed = state != TWatchState::Watching;
     look.Paused = paused;
     if (settings_->ShowUnreadCount) look.Count = IconCount(TotalUnread(unread));
     tray_->SetLook(look);
 }
 
 void TApplication::OpenSettings() {
-    scan_->Queue.Clear();
-    // The folders chosen take effect at once; the program may have begun to
-    // end while the dialog was open.
-    if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) {
-        storeWatch_->FolderChoicesChanged();
-        UpdateTray();
+    // The popup makes way for the dialog; what waits, or comes meanwhile,
+    // is held and shown once the dialog closes (or at the pause's end).
+    const bool outermost = settingsOpen_ == 0;
+    {
+        struct TSettingsOpen {
+            int& depth;
+            explicit TSettingsOpen(int& d) : depth(d) { ++depth; }
+            ~TSettingsOpen() { --depth; }
+        } open(settingsOpen_);
+        if (outermost) popup_->Cycle().HoldNotifications();
+        // The folders chosen take effect at once; the program may have begun
+        // to end while the dialog was open.
+        if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) {
+            storeWatch_->FolderChoicesChanged();
+            UpdateTray();
+        }
     }
+    // A second asking only brought the open dialog forward.
+    if (outermost) popup_->ShowNextNotification();
 }
 
 void TApplication::OnExitCommand() { PostQuitMessage(0); }
@@ -356,14 +409,12 @@ int RunProgram(const std::string& commandLine) {
     // Before the single-copy check: at the logon that runs both the old and
     // the new start, this is often the second copy.
     if (plan.RemoveUserRun) RemoveUserRunValue();
+    if (plan.UpdateUserRun) UpdateUserRunValue();
     // A second start, /test included, opens the running copy's settings:
     // two copies would announce every message twice.
-    const TRunningCopy copy;
-    if (!copy.IsFirst()) {
-        if (plan.StartedByWindows)
-            LogLine("Started with Windows while a copy runs: ending");
-        else
-            copy.AskToOpenSettings();
+    TRunningCopy copy;
+    if (!copy.IsFirst() && copy.ReachOtherCopy(!plan.StartedByWindows) != TRunningCopy::TOtherCopy::Ended) {
+        if (plan.StartedByWindows) LogLine("Started with Windows while a copy runs: ending");
         return 0;
     }
     TApplication application(commandLine, plan.SettingToStore);

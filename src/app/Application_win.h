@@ -15,6 +15,7 @@
 namespace pellumo {
 
 class TNotifierSettings;
+struct TNotification;
 class TMailScan;
 class TPopupWindow;
 class TStoreWatch;
@@ -56,6 +57,10 @@ private:
     // The start-up scan and the watcher; the message of the first folder
     // file the scan passed over (empty when none), for the error box.
     std::string StartWatching();
+    // A new watcher thread over the store watch.
+    void StartWatcher();
+    // The watcher ended on an error: another takes its place.
+    void RestartWatcher();
     void StopWatching();
 
     // The hidden window's messages; true when taken.
@@ -65,7 +70,7 @@ private:
     // everything else is ignored.
     void OnTrayIcon(unsigned mouseMessage);
     void ShowTrayMenu();
-    // Empties the queue, then shows (or brings forward) the setup dialog.
+    // Shows (or brings forward) the setup dialog; the popup is held meanwhile.
     void OpenSettings();
     void OnSettingsCommand() { OpenSettings(); }
     // Ends the message loop; the teardown follows it.
@@ -77,8 +82,8 @@ private:
     void PauseAlerts(TPauseChoice choice);
     // Resumed, or over: what came meanwhile is told.
     void EndPause();
-    // The recent list's message at Index, shown again at once.
-    void ShowRecent(size_t index);
+    // A message of the recent list, shown again at once.
+    void ShowRecent(const TNotification& recent);
     // The tray icon's tip and look after a scan, a change of state, a pause
     // or new settings.
     void UpdateTray();
@@ -87,6 +92,10 @@ private:
     std::optional<bool> startWithWindowsToStore_;
     // Messages are taken only between the wiring and the teardown.
     bool wired_ = false;
+    // Setup dialogs being shown (a second asking brings the first forward).
+    int settingsOpen_ = 0;
+    // The watcher ended on an error and waits to be started again.
+    bool watcherEnded_ = false;
     std::unique_ptr<TNotifierSettings> settings_;
     std::unique_ptr<THiddenWindow> window_;
     TSetupDialogHolder setupDialog_;

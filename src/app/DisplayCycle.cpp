@@ -204,6 +204,8 @@ void TPopupCycle::ShowNextNotification() {
 
 void TPopupCycle::ShowAgain(std::unique_ptr<TNotification> info) {
     if (queue_.Closed() || !info) return;
+    // What was taken to be shown next is shown after this one.
+    ReturnPending();
     HideNotification();
     BringOnScreen();
     showing_ = true;
@@ -245,6 +247,19 @@ void TPopupCycle::ShowWaitingCount() {
 void TPopupCycle::ShowNextAfterATick() {
     handler_ = THandler::Next;
     SetTimer(true);
+}
+
+void TPopupCycle::ReturnPending() {
+    // A notification shown again is a copy of one told already.
+    if (visible_ || onItsOwn_ || pending_.empty()) return;
+    queue_.PutBack(std::move(pending_));
+    pending_.clear();
+}
+
+void TPopupCycle::HoldNotifications() {
+    ReturnPending();
+    HideNotification();
+    handler_ = THandler::None;
 }
 
 void TPopupCycle::HideNotification() {

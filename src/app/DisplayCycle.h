@@ -152,6 +152,10 @@ public:
     void ShowAgain(std::unique_ptr<TNotification> info);
     // Stops the timer, hides the window; the queue is left alone.
     void HideNotification();
+    // Hides the window and keeps every notification not yet shown: those
+    // taken for the window go back to the front of the queue. What waits is
+    // shown at the next ShowNextNotification that Paused does not hold.
+    void HoldNotifications();
     void StartFadeIn(bool enable);
     void StartAutoHide(bool enable);
     void StartFadeOut();
@@ -203,6 +207,8 @@ private:
     void AutoHideTick();
     void FadeOutTick();
     void ShowNextAfterATick();
+    // Notifications taken from the queue and not yet on screen go back to it.
+    void ReturnPending();
     bool Summarizes(const TPopupSettings& settings, size_t count) const;
     // Fills the window from pending_: the one notification, or their summary.
     void Present(const TPopupSettings& settings);

@@ -49,6 +49,12 @@ std::vector<std::unique_ptr<TNotification>> TNotificationQueue::TakeAll() {
     return all;
 }
 
+void TNotificationQueue::PutBack(std::vector<std::unique_ptr<TNotification>> items) {
+    TLockGuard guard(lock_);
+    for (auto item = items.rbegin(); item != items.rend(); ++item)
+        if (*item) items_.push_front(std::move(*item));
+}
+
 void TNotificationQueue::Clear() {
     TLockGuard guard(lock_);
     items_.clear();

@@ -51,6 +51,8 @@ public:
     std::unique_ptr<TNotification> Take();
     // Every entry, oldest first, now the caller's.
     std::vector<std::unique_ptr<TNotification>> TakeAll();
+    // Entries taken and not shown after all go back in front, in their order.
+    void PutBack(std::vector<std::unique_ptr<TNotification>> items);
     void Clear();
     // Drops every entry for which Drop answers true.
     void RemoveIf(const std::function<bool(const TNotification&)>& drop);

@@ -60,7 +60,7 @@ LRESULT TRemovalWatch::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             // stays, to hear whether the removal goes ahead.
             LogLine("The store's drive is to be removed: its folder is let go");
             folder_.Reset();
-            if (OnRemoval) OnRemoval();
+            if (OnRemovalAsked) OnRemovalAsked();
             break;
         case DBT_DEVICEQUERYREMOVEFAILED:
             LogLine("The store's drive stays: its folder is watched again");
@@ -70,7 +70,7 @@ LRESULT TRemovalWatch::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case DBT_DEVICEREMOVEPENDING:
         case DBT_DEVICEREMOVECOMPLETE:
             Release();
-            if (OnRemoval) OnRemoval();
+            if (OnRemoved) OnRemoved();
             break;
     }
     return TRUE;

@@ -30,8 +30,11 @@ public:
     void Release();
 
     // The drive is to be removed: the watcher must close what it holds on it
-    // before this returns. The folder handle is closed already.
-    std::function<void()> OnRemoval;
+    // before this returns, and touch nothing on it until the removal is done
+    // or called off. The folder handle is closed already.
+    std::function<void()> OnRemovalAsked;
+    // The drive was removed (or is about to be, without asking).
+    std::function<void()> OnRemoved;
     // The removal was called off: the folder can be watched again.
     std::function<void()> OnRemovalCancelled;
 

@@ -11,12 +11,21 @@ namespace {
 // user switching, a terminal server) each run their own copy.
 const wchar_t kMutexName[] = L"Local\\Ostrivane.Pellumo.Running";
 const wchar_t kApplicationClass[] = L"TApplication";
+// How long a start waits for the running copy's window, or its end.
+const DWORD kAttemptInterval = 100;  // ms
+const int kAttempts = 300;
 }  // namespace
 
 TRunningCopy::TRunningCopy() {
-    mutex_.Reset(CreateMutexW(nullptr, FALSE, kMutexName));
+    // Owned by this thread, the program's main one, until the process ends:
+    // a copy's end, however it comes, releases it to a start that waits.
+    mutex_.Reset(CreateMutexW(nullptr, TRUE, kMutexName));
     // Without the mutex there is nothing to go by: running is better than not.
     first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+TRunningCopy::~TRunningCopy() {
+    if (first_ && mutex_) ReleaseMutex(mutex_.Get());
 }
 
 UINT TRunningCopy::OpenSettingsMessage() {
@@ -24,21 +33,30 @@ UINT TRunningCopy::OpenSettingsMessage() {
     return message;
 }
 
-bool TRunningCopy::AskToOpenSettings() const {
-    // The first copy may have taken the mutex a moment before its window exists.
+TRunningCopy::TOtherCopy TRunningCopy::ReachOtherCopy(bool askForSettings) {
+    // The first copy may have taken the mutex a moment before its window
+    // exists, or be ending, its window gone: whichever comes first.
     const std::wstring title = WideFromUtf8(kApplicationTitle);
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (const HWND window = FindWindowW(kApplicationClass, title.c_str())) {
+            if (!askForSettings) return TOtherCopy::Running;
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
             // Its dialog may then come to the front: the user asked for it here.
             AllowSetForegroundWindow(process);
-            return PostMessageW(window, OpenSettingsMessage(), 0, 0) != FALSE;
+            if (!PostMessageW(window, OpenSettingsMessage(), 0, 0)) LogLine("The running copy could not be asked for its settings");
+            return TOtherCopy::Running;
         }
-        Sleep(100);
+        const DWORD waited = mutex_ ? WaitForSingleObject(mutex_.Get(), kAttemptInterval) : WAIT_FAILED;
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+            LogLine("The copy that was ending has ended: this one runs in its place");
+            first_ = true;
+            return TOtherCopy::Ended;
+        }
+        if (waited != WAIT_TIMEOUT) Sleep(kAttemptInterval);
     }
     LogLine("Another copy runs, but its window was not found");
-    return false;
+    return TOtherCopy::Unknown;
 }
 
 }  // namespace pellumo

@@ -1,8 +1,9 @@
 #pragma once
-// One copy of the program per user session: the first start holds a named
+// One copy of the program per user session: the first start owns a named
 // mutex in the session's namespace; a later start finds it held, asks the
 // running copy to open its setup dialog (what a user starting it again
-// wants) and ends.
+// wants) and ends. A copy that is ending has no window any more but still
+// holds the mutex: a start then waits for it to end and runs in its place.
 #include <windows.h>
 
 #include "platform/UniqueHandle_win.h"
@@ -13,12 +14,21 @@ class TRunningCopy {
 public:
     // Takes the session's mutex, or learns that another copy holds it.
     TRunningCopy();
+    ~TRunningCopy();
+    TRunningCopy(const TRunningCopy&) = delete;
+    TRunningCopy& operator=(const TRunningCopy&) = delete;
 
     bool IsFirst() const { return first_; }
-    // The running copy's hidden window gets OpenSettingsMessage(); false
-    // when no window of it could be found within a few seconds (it may be
-    // starting, or ending).
-    bool AskToOpenSettings() const;
+
+    enum class TOtherCopy {
+        Running,  // its window was found (and asked for its settings, if so told)
+        Ended,    // it ended: this copy is the first now
+        Unknown,  // neither within the wait: it may hang
+    };
+    // For a start that is not the first: waits until the running copy's
+    // window is there, or until the copy ends. With AskForSettings the
+    // running copy is asked to open its setup dialog.
+    TOtherCopy ReachOtherCopy(bool askForSettings);
 
     // The registered message that asks the running copy for its settings.
     static UINT OpenSettingsMessage();

@@ -1,5 +1,7 @@
 #include "app/StoreProbe.h"
 
+#include <exception>
+
 #include "platform/FileSystem.h"
 
 namespace pellumo {
@@ -7,7 +9,13 @@ namespace pellumo {
 TStoreProbe ProbeStore(const std::function<std::string()>& storeRoot, bool armed) {
     TStoreProbe probe;
     probe.Armed = armed;
-    if (storeRoot) probe.Root = storeRoot();
+    try {
+        if (storeRoot) probe.Root = storeRoot();
+    } catch (const std::exception& error) {
+        probe.Root.clear();
+        probe.Error = error.what();
+        return probe;
+    }
     probe.Present = DirectoryExists(probe.Root);
     return probe;
 }

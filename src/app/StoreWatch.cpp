@@ -20,6 +20,10 @@ std::string WatchStateTip(TWatchState state) {
         case TWatchState::StoreNotFound: return std::string(kApplicationTitle) + " - not watching: store folder not found";
         case TWatchState::CannotWatch: return std::string(kApplicationTitle) + " - not watching: store folder cannot be watched";
         case TWatchState::NoFolderList: return std::string(kApplicationTitle) + " - not watching: Folders.dbx cannot be read";
+        case TWatchState::NoStoreRoot:
+            return std::string(kApplicationTitle) + " - not watching: the store's location cannot be read";
+        case TWatchState::WatcherStopped:
+            return std::string(kApplicationTitle) + " - not watching: the watcher stopped and is starting again";
     }
     return kApplicationTitle;
 }
@@ -45,6 +49,16 @@ std::vector<TSkippedFolder> TStoreWatch::Start(bool announceAll) {
 }
 
 void TStoreWatch::Refresh(const TStoreProbe& probe) {
+    if (probe.Error != probeError_) {
+        probeError_ = probe.Error;
+        if (!probeError_.empty()) LogLine("Where the store is cannot be read: " + probeError_);
+    }
+    if (!probe.Error.empty()) {
+        // Never taken for a move to no store: that would forget what was
+        // seen, and mail that came meanwhile would pass for old.
+        SetState(TWatchState::NoStoreRoot);
+        return;
+    }
     const std::string& root = probe.Root;
     if (root != root_) {
         LogLine("The store moved from " + Shown(root_) + " to " + Shown(root));

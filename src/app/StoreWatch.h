@@ -21,6 +21,8 @@ enum class TWatchState {
     StoreNotFound,  // no store in the registry, or its folder is not there
     CannotWatch,    // the folder is there, the system does not report its changes
     NoFolderList,   // the folder is there, its Folders.dbx has not been read
+    NoStoreRoot,    // where the store is cannot be read from the identity keys
+    WatcherStopped, // the watcher thread ended; it is being started again
 };
 
 // The tray icon's tip for a state: the title while watching, else the title
@@ -53,7 +55,9 @@ public:
     // there. Follows a move of the store (every folder of the new one read
     // as a baseline), takes up folders added to the folder list (also as a
     // baseline) and drops removed ones, then scans; a store that is not
-    // there is not looked at.
+    // there is not looked at. A probe that could not read where the store
+    // is changes nothing but the state: the store and what was seen of it
+    // stay, and the next probe that can read it scans what came meanwhile.
     void Refresh(const TStoreProbe& probe);
     // The same, the store looked at on this thread.
     void Refresh(bool armed) { Refresh(ProbeStore(inputs_.StoreRoot, armed)); }
@@ -83,6 +87,7 @@ private:
     std::string root_;
     bool present_ = false;  // whether root_ was a folder when last looked at
     TFileStamp folderListStamp_;
+    std::string probeError_;  // the last probe's, logged once
     // No reading of this store's folder list has succeeded yet: nothing is
     // watched until one does.
     bool noFolderList_ = false;

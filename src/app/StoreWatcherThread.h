@@ -4,7 +4,9 @@
 // thread that made it run OnChange (the new-mail scan) and waits for that to
 // finish before it sleeps again. While there is nothing it can watch (no
 // store folder, or one the system cannot watch) it looks again at a slow
-// interval. It never gives up: only Stop ends it.
+// interval, and soon again while where the store is cannot be read. It
+// never gives up on a failure it knows: only Stop ends it, and a run that an
+// unforeseen error ends says so (OnEnded).
 //
 // While it watches, the store's drive can still be removed (Safely Remove
 // Hardware): the watch lets go when the system asks, and looks again at its
@@ -48,6 +50,11 @@ public:
     // StoreRoot and whether it is there). An error it throws is logged and
     // watching goes on. Set it before Resume; the run takes its own copy then.
     std::function<void(const TStoreProbe& probe)> OnChange;
+    // Run on the thread that made the watcher when the run ended on an error
+    // of its own (never after Stop), with the error's text: the watcher
+    // watches nothing more, and the owner may start another. Set it before
+    // Resume.
+    std::function<void(const std::string& why)> OnEnded;
     // Where the store is, asked on the watcher's thread before each OnChange
     // (not set: the probe names no folder). Set it before Resume.
     std::function<std::string()> StoreRoot;

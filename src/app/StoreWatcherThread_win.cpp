@@ -111,6 +111,7 @@ struct TStoreWatcherThread::TRun {
         ChangeHandle.Reset();
         Removal.reset();
         OnChange = nullptr;
+        OnEnded = nullptr;
         StoreRoot = nullptr;
         Shared->Phase = wpEnded;
     }
@@ -119,15 +120,29 @@ struct TStoreWatcherThread::TRun {
         TRun* run = static_cast<TRun*>(arg);
         // Nothing may leave the thread's function: an exception there would
         // end the whole process.
+        std::string why;
         try {
             run->Execute();
         } catch (const std::exception& error) {
-            LogLine(std::string("The store watcher ended: ") + error.what());
+            why = error.what();
         } catch (...) {
-            LogLine("The store watcher ended on an unknown error");
+            why = "an unknown error";
+        }
+        if (!why.empty()) {
+            LogLine("The store watcher ended: " + why);
+            run->TellEnded(why);
         }
         delete run;
         return 0;
+    }
+
+    // A run that ended on an error, not asked to stop, is told to the
+    // owner: a program that no longer watches must not look as if it did.
+    void TellEnded(const std::string& why) {
+        if (Shared->StopAsked || !OnEnded) return;
+        Owner.Call([this, &why] {
+            if (!Shared->StopAsked && OnEnded) OnEnded(why);
+        });
     }
 
     void Execute() {
@@ -145,7 +160,9 @@ struct TStoreWatcherThread::TRun {
             Shared->Phase = armed ? wpWatching : wpNotWatching;
             identities.Arm();
             if (armed != toldArmed) tell = true;
-            if (tell) {
+            // While the drive is being removed the owner is not woken: it
+            // would look at the drive, and Windows would refuse the removal.
+            if (tell && !RemovalPending) {
                 tell = false;
                 toldArmed = armed;
                 if (!RunOnChange(armed)) return;
@@ -161,9 +178,10 @@ struct TStoreWatcherThread::TRun {
             handles[slots.Stop = slots.Count++] = Shared->StopEvent.Get();
             handles[slots.Moved = slots.Count++] = Shared->DirectoryEvent.Get();
             if (identities.Armed()) handles[slots.Keys = slots.Count++] = identities.Event();
-            // Nothing is polled while everything is watched; what is not is
-            // looked at again now and then.
-            const DWORD timeout = armed && identities.Armed() ? INFINITE : Shared->RetryInterval;
+            // Nothing is polled while everything is watched; what is not, or
+            // a store whose place could not be read, is looked at again now
+            // and then.
+            const DWORD timeout = armed && identities.Armed() && !ProbeFailed ? INFINITE : Shared->RetryInterval;
             // The removal watch's device events are sent to this thread.
             slots.Messages = Removal != nullptr;
             const DWORD result = slots.Messages
@@ -202,7 +220,7 @@ struct TStoreWatcherThread::TRun {
                     break;
                 case TWaitOutcome::Timeout:
                     // A drive let go for its removal is looked at again.
-                    Released = false;
+                    if (!RemovalPending) Released = false;
                     tell = true;
                     break;
                 case TWaitOutcome::Failed:
@@ -227,11 +245,20 @@ struct TStoreWatcherThread::TRun {
             LogLine(std::string("The store's drive cannot be watched for removal: ") + error.what());
             return;
         }
-        Removal->OnRemoval = [this] {
+        Removal->OnRemovalAsked = [this] {
             ChangeHandle.Reset();
             Released = true;
+            RemovalPending = true;
         };
-        Removal->OnRemovalCancelled = [this] { Released = false; };
+        Removal->OnRemoved = [this] {
+            ChangeHandle.Reset();
+            Released = true;
+            RemovalPending = false;
+        };
+        Removal->OnRemovalCancelled = [this] {
+            Released = false;
+            RemovalPending = false;
+        };
     }
 
     // Lets go of the directory: its change notification and its drive.
@@ -256,7 +283,7 @@ struct TStoreWatcherThread::TRun {
             Released = false;
             tell = true;
         }
-        if (ChangeHandle.Valid() || Directory.empty() || Released) return;
+        if (ChangeHandle.Valid() || Directory.empty() || Released || RemovalPending) return;
         ChangeHandle = WatchDirectory(Directory);
         if (!ChangeHandle.Valid() && Directory != Refused) {
             LogLine("Cannot watch " + Directory + " (error " + std::to_string(GetLastError()) + ")");
@@ -273,6 +300,8 @@ struct TStoreWatcherThread::TRun {
     bool RunOnChange(bool armed) {
         // The paths are looked at here, never on the owner's thread.
         const TStoreProbe probe = ProbeStore(StoreRoot, armed);
+        // The identity keys may be being written: read them again soon.
+        ProbeFailed = !probe.Error.empty();
         if (Shared->StopAsked) return false;
         bool ran = false;
         const bool returned = Owner.Call([this, &probe, &ran] {
@@ -294,10 +323,15 @@ struct TStoreWatcherThread::TRun {
     std::shared_ptr<TShared> Shared;
     TMainThreadCall Owner;
     std::function<void(const TStoreProbe&)> OnChange;
+    std::function<void(const std::string&)> OnEnded;
     std::function<std::string()> StoreRoot;
     TChangeHandle ChangeHandle;
     std::unique_ptr<TRemovalWatch> Removal;  // made on the run's own thread
     bool Released = false;  // the directory was let go for its drive's removal
+    // Windows asked to remove the drive and has not said yet whether it did:
+    // nothing on it is touched meanwhile.
+    bool RemovalPending = false;
+    bool ProbeFailed = false;  // the last probe could not read where the store is
     std::string Directory;
     std::string Refused;  // the directory last reported as not watchable
 };
@@ -330,6 +364,7 @@ void TStoreWatcherThread::SetDirectory(const std::string& dir) { shared_->SetDir
 void TStoreWatcherThread::Resume() {
     if (!run_) return;
     run_->OnChange = OnChange;
+    run_->OnEnded = OnEnded;
     run_->StoreRoot = StoreRoot;
     shared_->RetryInterval = RetryInterval;
     if (ResumeThread(thread_->Handle.Get()) == static_cast<DWORD>(-1)) throw Exception("Cannot start the watcher thread");

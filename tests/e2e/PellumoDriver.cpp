@@ -218,7 +218,9 @@ int Usage() {
                  "  fullscreen SECONDS         a window over the whole screen, in front for SECONDS\n"
                  "  maximized SECONDS          a framed window maximized, in front for SECONDS\n"
                  "  click-body                 clicks the popup's message text\n"
-                 "  memory                     the program's private bytes\n");
+                 "  memory                     the program's private bytes\n"
+                 "  ending-copy SECONDS        holds the one-copy lock without a window, as a copy\n"
+                 "                             that is ending; prints a line once it holds it\n");
     return 2;
 }
 
@@ -292,6 +294,16 @@ int main(int argc, char** argv) {
         // comes to the front after DELAY seconds and stays SECONDS.
         return StandInWindow("Outlook Express Browser Class", "Outlook Express", WS_OVERLAPPEDWINDOW,
                              RECT {10, 10, 410, 310}, argc > 3 ? seconds(3) : 0, seconds(2));
+    }
+    if (command == "ending-copy") {
+        // A copy of the program between its window's end and its process's.
+        const HANDLE lock = CreateMutexW(nullptr, TRUE, L"Local\\Ostrivane.Pellumo.Running");
+        if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) return 1;
+        std::printf("up\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(seconds(2) * 1000));
+        CloseHandle(lock);  // the process's end releases it as well
+        return 0;
     }
     if (command == "fullscreen") {
         // A presentation: a captionless window over the whole primary

@@ -85,6 +85,17 @@ menu_exit() {
     d wait-exit 20 >/dev/null
 }
 
+echo "-- started while a copy is ending"
+settings
+"$wine" "$driver" ending-copy 4 >"$tmp/ending.txt" 2>/dev/null &
+ending=$!
+for _ in $(seq 100); do grep -q up "$tmp/ending.txt" 2>/dev/null && break; sleep 0.1; done
+start
+check "the start waits for it to end, then runs" "icon present" "$(d icon)"
+wait "$ending"
+menu_exit
+finish
+
 echo "-- normal start"
 settings
 start
@@ -138,7 +149,7 @@ eml "$tmp/new/10.eml" "Karl Example" "Waiting three" "w3"
 check "the first of three is shown" "(Inbox) | From : Ivan Example | Subject : Waiting one" "$(d showing 20 | heads)"
 d tray dblclk >/dev/null
 check "a double click opens the setup dialog" "found" "$(d wait-title 'Pellumo Setup' 10)"
-check "the waiting notifications are gone" "" "$(d popups 0 6 | heads | grep -v 'Ivan Example')"
+check "the popup makes way for it" "0" "$(d count "You've got new mail!")"
 d shot "$(winpath "$shots")\\setup.bmp" >/dev/null
 d tray dblclk >/dev/null
 sleep 1
@@ -146,11 +157,12 @@ check "a second double click opens no second dialog" "1" "$(d count 'Pellumo Set
 check "it brings the first to the front" "Pellumo Setup" "$(d foreground)"
 eml "$tmp/new/11.eml" "Lena Example" "While the dialog is open" "still told"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/11.eml" >/dev/null
-check "mail is announced while the dialog is open" "(Inbox) | From : Lena Example | Subject : While the dialog is open" \
-    "$(d popups 1 20 | heads)"
+check "mail waits while the dialog is open" "" "$(d popups 0 5 | heads)"
 d press 'Pellumo Setup' cancel >/dev/null
-sleep 1
-check "Cancel closes it" "0" "$(d count 'Pellumo Setup')"
+check "once it closes, all that waited is told" \
+    "$(printf '(Inbox) | From : Judy Example | Subject : Waiting two\n(Inbox) | From : Karl Example | Subject : Waiting three\n(Inbox) | From : Lena Example | Subject : While the dialog is open')" \
+    "$(d popups 3 30 | heads)"
+check "Cancel closed it" "0" "$(d count 'Pellumo Setup')"
 
 d tray context >/dev/null
 check "the right button's release opens the menu" "menu open" "$(d menu 10 | head -1)"
@@ -259,6 +271,20 @@ check "the folder list is read once it is whole" "found" "$(wait_log 'Folder lis
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
 check "mail arriving afterwards is announced" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
     "$(d popups 1 20 | heads)"
+menu_exit
+finish
+
+echo "-- where the store is, unreadable for a moment"
+settings
+new_store
+start
+identity='HKCU\Identities\{E2E-1}\Software\Microsoft\Outlook Express\5.0'
+reg add "$identity" /v 'Store Root' /t REG_DWORD /d 1 /f
+check "the tip says why nothing is watched" "found" \
+    "$(wait_log "Tray: Ostrivane Pellumo - not watching: the store's location cannot be read" 10)"
+reg add "$identity" /v 'Store Root' /d "$(winpath "$store")" /f
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+check "mail after it is announced" "(Inbox) | From : Erin Example | Subject : Tickets booked" "$(d popups 1 20 | heads)"
 menu_exit
 finish
 
@@ -404,7 +430,8 @@ d toggle 'Pellumo Setup' '&Play sound' >/dev/null
 d toggle 'Pellumo Setup' 'Su&mmarize bursts' >/dev/null
 d press 'Pellumo Setup' ok >/dev/null
 sleep 1
-check "OK writes the Run value: the program's quoted path" "REG_SZ \"$program\"" "$(reg_value "$run_key" Pellumo)"
+check "OK writes the Run value: the program's quoted path and /autostart" "REG_SZ \"$program\" /autostart" \
+    "$(reg_value "$run_key" Pellumo)"
 check "and the settings, at once" "REG_DWORD 0x0 REG_DWORD 0x0" "$(echo $(query SummarizeAfter) $(query PlaySound))"
 d tray dblclk >/dev/null
 d wait-title 'Pellumo Setup' 10 >/dev/null
@@ -451,14 +478,28 @@ check "Until I resume pauses the alerts" "found" "$(wait_log 'Tray: Pellumo: ale
 d shot "$(winpath "$shots")\\paused.bmp" >/dev/null  # the icon in Wine's tray window, top left
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/05.eml" >/dev/null
 check "no popup while paused" "" "$(d popups 0 10 | heads)"
+# A scan while the menu is open puts a message in front of the list it was made from.
+d tray context >/dev/null
+d menu 10 >/dev/null
+d menu-key r >/dev/null
+eml "$tmp/new/18.eml" "Uma Example" "While the menu is open" "later"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/18.eml" >/dev/null
+wait_log 'Tray: Pellumo: alerts paused until you resume; 3 unread' 10 >/dev/null
+d menu-key enter >/dev/null
+check "the message chosen is the one its item was made from" "(Inbox) | From : Frank Example | Subject : First of two" \
+    "$(d popups 1 20 | heads)"
 menu_exit
 finish
 check "the pause is kept" "REG_QWORD" "$(query PausedUntil | cut -d' ' -f1)"
 start
-check "a restart keeps it" "found" "$(wait_log 'Tray: Pellumo: alerts paused until you resume; 2 unread' 10)"
+check "a restart keeps it" "found" "$(wait_log 'Tray: Pellumo: alerts paused until you resume; 3 unread' 10)"
 # What was there at the restart is as any mail present at a start: counted, not told.
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/06.low.eml" >/dev/null
 check "still no popup" "" "$(d popups 0 5 | heads)"
+"$wine" "$exe" >/dev/null 2>&1
+check "a start meanwhile opens the setup dialog" "found" "$(d wait-title 'Pellumo Setup' 10)"
+d press 'Pellumo Setup' cancel >/dev/null
+sleep 1
 d tray context >/dev/null
 d menu 10 >/dev/null
 d menu-key u >/dev/null

@@ -454,6 +454,47 @@ TEST_F(DisplayCycle, ShownAgainAtOnceOnItsOwnAheadOfWhatWaits) {
     EXPECT_EQ(3u, queue.Count());
 }
 
+// A notification taken from the queue but not yet on screen is never lost:
+// not to one shown again, nor to the popup being held (the setup dialog).
+TEST_F(DisplayCycle, NothingTakenIsDroppedByShowingAgainOrHolding) {
+    for (const bool holding : {false, true}) {
+        SCOPED_TRACE(holding ? "held" : "shown again");
+        view = TFakeView(), cycle_.reset();
+        paused = false;
+        Mail("taken");
+        Mail("waiting");
+        ASSERT_EQ(TPhase::Pending, Cycle().Phase());
+        if (holding) {
+            Cycle().HoldNotifications();
+            paused = true;
+            Cycle().ShowNextNotification();
+            Ticks(3);
+            EXPECT_FALSE(view.visible);
+        } else {
+            Cycle().ShowAgain(Note("Lists", "Bob", "once more"));
+            Ticks(1);
+            EXPECT_EQ("Subject : once more", view.subject);
+        }
+        ASSERT_EQ(2u, queue.Count());
+        EXPECT_EQ("taken", queue.Take()->Subject);
+        queue.Clear();
+    }
+    // One on screen is hidden, and what waits shows once no longer held.
+    view = TFakeView(), cycle_.reset();
+    paused = false;
+    Mail("on screen");
+    Ticks(1);
+    ASSERT_TRUE(view.visible);
+    Mail("behind it");
+    paused = true;
+    Cycle().HoldNotifications();
+    EXPECT_FALSE(view.visible);
+    paused = false;
+    Cycle().ShowNextNotification();
+    Ticks(1);
+    EXPECT_EQ("Subject : behind it", view.subject);
+}
+
 TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
     const TNotification one =
         SummaryOf(Items(Note("Inbox", "Ann", "Hi", "x", mpNormal), Note("Inbox", "Ann", "Lunch", "y", mpHigh)));

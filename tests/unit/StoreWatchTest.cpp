@@ -9,6 +9,7 @@
 
 #include "DbxWriter.h"
 #include "app/StoreWatch.h"
+#include "platform/Exception.h"
 
 namespace pellumo {
 namespace test {
@@ -84,8 +85,12 @@ protected:
     TFolderList folders_;
     TMailScan scan_{folders_};
     TFolderChoices choices_;
+    std::string storeRootError_;  // what reading the identity keys throws, while set
     TStoreWatch watch_{scan_, tree_, folders_,
-                       {[this] { return registryRoot_; }, [] { return std::string("me"); }, [this] { return choices_; }}};
+                       {[this] {
+                            if (!storeRootError_.empty()) throw Exception(storeRootError_);
+                            return registryRoot_;
+                        }, [] { return std::string("me"); }, [this] { return choices_; }}};
 };
 
 using Subjects = std::vector<std::string>;
@@ -111,6 +116,25 @@ TEST_F(StoreWatchTest, AStoreThatGoesAwayAndComesBackIsScannedNormally) {
     EXPECT_EQ(Queued(), Subjects{"Inbox: while away"});
     watch_.Refresh(false);
     EXPECT_EQ(watch_.State(), TWatchState::CannotWatch);
+}
+
+// The identity keys being written: where the store is cannot be read for a
+// moment. Nothing of the store is forgotten, and what came meanwhile is told
+// once it can be read again.
+TEST_F(StoreWatchTest, AStoreLocationThatCannotBeReadForAMomentLosesNoMail) {
+    Folders({Watched(1, "Inbox")});
+    Messages("Inbox", {Mail(1, "before")});
+    Start();
+    storeRootError_ = "Invalid data type for 'Store Root'";
+    Messages("Inbox", {Mail(1, "before"), Mail(2, "meanwhile")});
+    watch_.Refresh(true);
+    EXPECT_EQ(watch_.State(), TWatchState::NoStoreRoot);
+    EXPECT_EQ(watch_.Directory(), registryRoot_);
+    EXPECT_EQ(Queued(), Subjects{});
+    storeRootError_.clear();
+    watch_.Refresh(true);
+    EXPECT_EQ(watch_.State(), TWatchState::Watching);
+    EXPECT_EQ(Queued(), Subjects{"Inbox: meanwhile"});
 }
 
 TEST_F(StoreWatchTest, TheFolderListIsFollowedAndABrokenOneChangesNothing) {

@@ -19,6 +19,7 @@
 #include "app/WatcherWait_win.h"
 #include "app/MainThreadCall.h"
 #include "platform/Exception.h"
+#include "platform/Window_win.h"
 #include "store/StoreLocation.h"
 #include "unit/RegistryFixture.h"
 
@@ -505,7 +506,7 @@ TEST(StoreWatcherThread_Wait, EveryOutcomeIsTakenForWhatItIs) {
 TEST_F(StoreWatcherThread_Removal, TheFolderIsLetGoWhenItsDriveIsToBeRemoved) {
     TRemovalWatch watch;
     int removals = 0, cancellations = 0;
-    watch.OnRemoval = [&] { ++removals; };
+    watch.OnRemovalAsked = [&] { ++removals; };
     watch.OnRemovalCancelled = [&] { ++cancellations; };
     ASSERT_TRUE(watch.Hold(dir_)) << "no device events for a local folder";
     ASSERT_NE(watch.FolderHandle(), INVALID_HANDLE_VALUE);
@@ -527,6 +528,79 @@ TEST_F(StoreWatcherThread_Removal, TheFolderIsLetGoWhenItsDriveIsToBeRemoved) {
     send(DBT_DEVICEQUERYREMOVEFAILED, watch.Registration());
     EXPECT_EQ(cancellations, 1);
     EXPECT_EQ(watch.Registration(), nullptr);
+}
+
+// Between Windows asking to remove the drive and saying whether it did, the
+// owner is not woken (it would look at the drive, and Windows would refuse
+// the removal); once the removal is called off the folder is watched again.
+TEST_F(StoreWatcherThread_Removal, NothingOnTheDriveIsTouchedWhileItsRemovalIsPending) {
+    Write("Inbox.dbx");
+    UseTempStore();
+    Start();
+    ASSERT_EQ(watcher_->Phase(), wpWatching);
+    // The watcher's own removal watch, as the system's device events reach it.
+    const HWND window = FindWindowExW(HWND_MESSAGE, nullptr, L"PellumoRemovalWatch", nullptr);
+    ASSERT_NE(window, nullptr);
+    auto* watch = dynamic_cast<TRemovalWatch*>(reinterpret_cast<TWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+    ASSERT_NE(watch, nullptr);
+    DEV_BROADCAST_HANDLE about {};
+    about.dbch_size = sizeof about;
+    about.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    about.dbch_hdevnotify = watch->Registration();
+    auto send = [&](WPARAM event) { SendMessageW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&about)); };
+
+    send(DBT_DEVICEQUERYREMOVE);
+    Pump(kQuiet);
+    EXPECT_EQ(Scans(), 0) << "the owner was woken to look at a drive being removed";
+    EXPECT_EQ(watcher_->Phase(), wpNotWatching);
+    send(DBT_DEVICEQUERYREMOVEFAILED);
+    ASSERT_TRUE(PumpUntil([&] { return watcher_->Phase() == wpWatching; }, kPromptly));
+    const int before = Scans();
+    Write("Inbox.dbx");
+    ASSERT_TRUE(WaitForScans(before + 1)) << "not watched again after the removal was called off";
+}
+
+// A run that an unforeseen error ends tells its owner, which may start another.
+TEST_F(StoreWatcherThread_FailingScan, ARunEndedByAnErrorTellsItsOwner) {
+    UseTempStore();
+    std::string why;
+    watcher_ = std::make_unique<TStoreWatcherThread>();
+    watcher_->SetDirectory(LookUpStoreRoot());
+    watcher_->StoreRoot = []() -> std::string { throw 42; };
+    watcher_->OnEnded = [&why](const std::string& error) { why = error; };
+    watcher_->Resume();
+    ASSERT_TRUE(PumpUntil([&] { return watcher_->Phase() == wpWatching; }, kArrival));
+    Write("Inbox.dbx");
+    ASSERT_TRUE(PumpUntil([&] { return watcher_->Ended(); }, kArrival));
+    EXPECT_EQ(why, "an unknown error");
+}
+
+// Where the store is cannot be read (the identity keys half written): the
+// watcher goes on, and reads it again at its next retry.
+TEST_F(StoreWatcherThread_FailingScan, AStoreLocationThatCannotBeReadIsReadAgainSoon) {
+    UseTempStore();
+    auto failing = std::make_shared<std::atomic<int>>(1);
+    auto errors = std::make_shared<std::atomic<int>>(0);
+    watcher_ = std::make_unique<TStoreWatcherThread>();
+    watcher_->RetryInterval = 200;
+    watcher_->SetDirectory(LookUpStoreRoot());
+    watcher_->StoreRoot = [failing]() -> std::string {
+        if (*failing) throw Exception("Invalid data type for 'Store Root'");
+        return LookUpStoreRoot();
+    };
+    auto scans = scans_;
+    watcher_->OnChange = [scans, errors](const TStoreProbe& probe) {
+        if (!probe.Error.empty()) ++*errors;
+        else scans->Count++;
+    };
+    watcher_->Resume();
+    ASSERT_TRUE(PumpUntil([&] { return watcher_->Phase() == wpWatching; }, kArrival));
+    Write("Inbox.dbx");
+    ASSERT_TRUE(PumpUntil([&] { return *errors > 0; }, kArrival));
+    *failing = 0;
+    // No further change: the retry alone reads it again.
+    ASSERT_TRUE(WaitForScans(1)) << "the store's place was not read again";
+    EXPECT_FALSE(watcher_->Ended());
 }
 
 // The dispatcher on its own.

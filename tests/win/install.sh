@@ -187,6 +187,15 @@ check "and takes the value over as the setting, on" "absent REG_DWORD 0x1" \
     "$(value "$run_key" Pellumo) $(query StartWithWindows)"
 menu_exit
 wait "$pid"
+# Another user's earlier value, naming the folder setup has since moved away.
+reg delete "$settings_key" /v StartWithWindows /f
+reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Pellumo /d '"C:\Old Pellumo\pellumo.exe"' /f
+"$wine" "$installed" /autostart >/dev/null 2>&1 &
+pid=$!
+check "a value naming a program gone: the start at logon runs" "started" "$(d wait-start 30)"
+check "the value goes, the setting is on" "absent REG_DWORD 0x1" "$(value "$run_key" Pellumo) $(query StartWithWindows)"
+menu_exit
+wait "$pid"
 
 echo "-- a move to another folder"
 moved='C:\Pellumo\pellumo.exe'
