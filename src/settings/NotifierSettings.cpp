@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/Exception.h"
+#include "platform/Geometry.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
 #include "settings/FolderChoices.h"
@@ -22,8 +23,9 @@ const char kWindowLocation[] = "Window Location";
 TRect TNotifierSettings::DefaultRect() {
     const TRect area = PrimaryWorkArea();
     TRect r;
-    r.Left = area.Right - 300;
-    r.Top = area.Bottom - 200;
+    // Designed at 96 DPI; as large as the fonts at larger ones.
+    r.Left = area.Right - ScaledToScreen(300);
+    r.Top = area.Bottom - ScaledToScreen(200);
     r.Right = area.Right;
     r.Bottom = area.Bottom;
     return r;
@@ -97,6 +99,13 @@ bool TNotifierSettings::Load() {
     PlaySound = number(kPlaySoundValue) != 0;
     QuietFullScreen = number(kQuietFullScreenValue) != 0;
     ShowUnreadCount = number(kShowUnreadCountValue) != 0;
+    // A number no hotkey control writes turns the hotkey off rather than
+    // have some other key taken from every program.
+    ShowAgainHotkey = static_cast<uint32_t>(number(kShowAgainHotkeyValue));
+    if (ShowAgainHotkey != 0 && !HotkeyRegistration(ShowAgainHotkey)) {
+        LogLine("Setting " + std::string(kShowAgainHotkeyValue.Name) + ": not a hotkey; none is used");
+        ShowAgainHotkey = 0;
+    }
     try {
         PausedUntil = key->ReadQwordIfPresent(kPausedUntilValue).value_or(0);
     } catch (const Exception& error) {
@@ -123,6 +132,7 @@ void TNotifierSettings::Save() {
     key->WriteInteger(kPlaySoundValue.Name, PlaySound ? 1 : 0);
     key->WriteInteger(kQuietFullScreenValue.Name, QuietFullScreen ? 1 : 0);
     key->WriteInteger(kShowUnreadCountValue.Name, ShowUnreadCount ? 1 : 0);
+    key->WriteInteger(kShowAgainHotkeyValue.Name, static_cast<int32_t>(ShowAgainHotkey));
     if (PausedUntil != 0)
         key->WriteQword(kPausedUntilValue, PausedUntil);
     else

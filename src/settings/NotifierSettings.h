@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Geometry.h"
+#include "settings/Hotkey.h"
 #include "store/WatchedFolders.h"
 #include "store/DbxFolderTree.h"
 
@@ -35,6 +36,10 @@ inline constexpr TStoredValue kSummarizeAfterValue{"SummarizeAfter", 5, 5};
 inline constexpr TStoredValue kPlaySoundValue{"PlaySound", 1, 1};
 inline constexpr TStoredValue kQuietFullScreenValue{"QuietFullScreen", 1, 1};
 inline constexpr TStoredValue kShowUnreadCountValue{"ShowUnreadCount", 1, 1};
+// The hotkey that shows the newest message again, as settings/Hotkey.h
+// describes it; 0: none.
+inline constexpr TStoredValue kShowAgainHotkeyValue{"ShowAgainHotkey", int32_t(kDefaultShowAgainHotkey),
+                                                    int32_t(kDefaultShowAgainHotkey)};
 // When the alerts pause ends, a REG_QWORD: a UTC file time, kUntilResumed,
 // or missing (0) when they are not paused.
 inline constexpr char kPausedUntilValue[] = "PausedUntil";
@@ -58,13 +63,15 @@ struct TUserSettings {
     bool QuietFullScreen = kQuietFullScreenValue.FirstRun != 0;
     // The tray icon carries the number of unread messages.
     bool ShowUnreadCount = kShowUnreadCountValue.FirstRun != 0;
+    // Shows the newest recent message again, from any program.
+    uint32_t ShowAgainHotkey = static_cast<uint32_t>(kShowAgainHotkeyValue.FirstRun);
 
     bool operator==(const TUserSettings& o) const {
         return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
                DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
                BeginColor == o.BeginColor && EndColor == o.EndColor && SummarizeAfter == o.SummarizeAfter &&
                PlaySound == o.PlaySound && QuietFullScreen == o.QuietFullScreen &&
-               ShowUnreadCount == o.ShowUnreadCount;
+               ShowUnreadCount == o.ShowUnreadCount && ShowAgainHotkey == o.ShowAgainHotkey;
     }
 };
 

@@ -13,9 +13,10 @@ public:
     static const char* const kClassName;  // the dialog's window class
 
     // Control identifiers (GetDlgItem), so tests and accessibility tools find
-    // the controls by more than their order. OK and Cancel are IDOK (1) and
-    // IDCANCEL (2).
+    // the controls by more than their order.
     enum TControlId : int {
+        idOk = 1,                // IDOK
+        idCancel = 2,            // IDCANCEL
         idHintGroup = 301,       // group box "Hint"
         idAutoHideHint,          // "Auto hide hint"
         idHintTimeLabel,         // "Hint time (seconds):"
@@ -39,6 +40,9 @@ public:
         idFolderColorLabel,      // "Folder colour"
         idFolderColor,           // colour combo box for the selected folder ("Default" first)
         idShowUnreadCount,       // "Show unread count on the icon"
+        idShowAgainLabel,        // "Show last message again:"
+        idShowAgainHotkey,       // the hotkey control for it
+        idShowAgainTaken,        // shown when another program has that key
     };
 
     class TImpl;  // the window

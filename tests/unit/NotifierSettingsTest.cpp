@@ -53,6 +53,7 @@ TEST_F(NotifierSettingsTest, FirstRunUsesDefaultsAndCreatesTheKeyAtExit) {
         EXPECT_EQ(s.WindowRect.Bottom - s.WindowRect.Top, 200);
         EXPECT_EQ(s.BeginColor, 0x8000001Bu);
         EXPECT_EQ(s.EndColor, 0x00FFFFFFu);
+        EXPECT_EQ(s.ShowAgainHotkey, 0x0378u) << "Ctrl+Shift+F9";
         EXPECT_EQ(CurrentUserRegistry().OpenKey(kKey, false, TKeyAccess::Read), nullptr);
     }
     // Destroying the object saved it.
@@ -64,7 +65,8 @@ TEST_F(NotifierSettingsTest, FirstRunUsesDefaultsAndCreatesTheKeyAtExit) {
     EXPECT_EQ(StoredType("Window Location"), rdString);
     EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x8000001Bu);
     EXPECT_EQ(uint32_t(Stored("EndColor")), 0x00FFFFFFu);
-    for (const char* name : {"AutoHideHint", "HintTime", "BeginColor", "EndColor"})
+    EXPECT_EQ(Stored("ShowAgainHotkey"), 0x0378);
+    for (const char* name : {"AutoHideHint", "HintTime", "BeginColor", "EndColor", "ShowAgainHotkey"})
         EXPECT_EQ(StoredType(name), rdInteger) << name;
     // Only a copy installed for every user keeps it.
     EXPECT_EQ(StoredType(kStartWithWindowsValue), rdNone);
@@ -84,6 +86,7 @@ TEST_F(NotifierSettingsTest, EmptyKeyGivesTheMissingValueFallbacks) {
     EXPECT_EQ(s.SummarizeAfter, 5);
     EXPECT_TRUE(s.PlaySound);
     EXPECT_TRUE(s.QuietFullScreen);
+    EXPECT_EQ(s.ShowAgainHotkey, 0x0378u);
 }
 
 TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
@@ -99,6 +102,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     PutInteger(kKey, "PlaySound", 0);
     PutInteger(kKey, "QuietFullScreen", 0);
     PutInteger(kKey, "ShowUnreadCount", 0);
+    PutInteger(kKey, "ShowAgainHotkey", 0);  // none
     Key(kKey)->WriteQword("PausedUntil", 0x01DB0000AABBCCDDull);
     PutInteger(kKey, kStartWithWindowsValue, 0);
     std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
@@ -116,6 +120,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_FALSE(s.PlaySound);
     EXPECT_FALSE(s.QuietFullScreen);
     EXPECT_FALSE(s.ShowUnreadCount);
+    EXPECT_EQ(s.ShowAgainHotkey, 0u);
     EXPECT_EQ(0x01DB0000AABBCCDDull, s.PausedUntil);
     EXPECT_EQ(std::optional<bool>(false), s.StartWithWindows);
 
@@ -124,6 +129,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     s.PausedUntil = 0;  // resumed
     s.WindowRect = {-1280, 0, -980, 200};
     s.HintTime = 1800;
+    s.ShowAgainHotkey = 0x0641;  // Ctrl+Alt+A
     settings.reset();
     EXPECT_EQ(StoredText("Window Location"), "-1280, 0, -980, 200");
     EXPECT_EQ(Stored("UseFading"), 1);
@@ -134,6 +140,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(StoredText("Unrelated"), "kept");
     EXPECT_EQ(StoredType("PausedUntil"), rdNone);
     EXPECT_EQ(Stored(kStartWithWindowsValue), 1);
+    EXPECT_EQ(Stored("ShowAgainHotkey"), 0x0641);
     const TRect back = TNotifierSettings().WindowRect;
     EXPECT_EQ(back.Left, -1280);
     EXPECT_EQ(back.Right, -980);
@@ -156,6 +163,8 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
          FormatWindowLocation(TNotifierSettings::DefaultRect())},
         {"EndColor", rdBinary, std::string("\x01\x02\x03\x04", 4), "Invalid data type for 'EndColor'",
          std::to_string(0x00FFFFFF)},
+        {"ShowAgainHotkey", rdString, std::string("F9", 3), "Invalid data type for 'ShowAgainHotkey'",
+         std::to_string(0x0378)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Error);
@@ -191,6 +200,37 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
     EXPECT_EQ(0u, s.PausedUntil);
     EXPECT_EQ(std::nullopt, s.StartWithWindows);
     EXPECT_EQ("", s.LoadError);
+}
+
+// The stored hotkey is the hotkey control's value; the program registers it
+// with the system's modifier flags, which are ordered otherwise. A number no
+// hotkey control writes is no hotkey.
+TEST_F(NotifierSettingsTest, ShowAgainHotkeyIsRegisteredAsStored) {
+    const struct {
+        int32_t Stored;
+        uint32_t Loaded;
+        std::optional<THotkeyRegistration> Registered;
+        const char* Text;
+    } cases[] = {
+        {0x0378, 0x0378, THotkeyRegistration {0x2 | 0x4, 0x78}, "Ctrl+Shift+F9"},
+        {0x0441, 0x0441, THotkeyRegistration {0x1, 'A'}, "Alt+A"},
+        {0x0B2E, 0x0B2E, THotkeyRegistration {0x2 | 0x4, 0x2E}, "Ctrl+Shift+key 0x2E"},  // extended: Delete
+        {0x0635, 0x0635, THotkeyRegistration {0x1 | 0x2, '5'}, "Ctrl+Alt+5"},
+        {0, 0, std::nullopt, "none"},
+        {0x0300, 0, std::nullopt, "none"},   // modifiers without a key
+        {0x10378, 0, std::nullopt, "none"},  // past the control's two bytes
+        {-1, 0, std::nullopt, "none"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Stored);
+        Clean();
+        PutInteger(kKey, "ShowAgainHotkey", c.Stored);
+        TNotifierSettings s;
+        EXPECT_EQ(s.ShowAgainHotkey, c.Loaded);
+        EXPECT_EQ(s.LoadError, "") << "of the right type: no error box";
+        EXPECT_EQ(HotkeyRegistration(static_cast<uint32_t>(c.Stored)), c.Registered);
+        EXPECT_EQ(HotkeyText(static_cast<uint32_t>(c.Stored)), c.Text);
+    }
 }
 
 // Which folders are watched: each folder's kind and file against what the
