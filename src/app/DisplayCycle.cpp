@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "controls/GradientPanel.h"
 #include "settings/EdgeSnapping.h"
 #include "settings/NotifierSettings.h"
 #include "platform/Utf8Text.h"
@@ -95,19 +96,28 @@ std::string FitLinesWithEllipsis(const std::string& text, const std::function<bo
     return fitting > 0 ? firstLines(fitting) : FitWithEllipsis(text, fits);
 }
 
-TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth) {
-    TSubjectLayout layout;
-    switch (priority) {
-        case mpHigh: layout.ImageIndex = TPopupCycle::kHighPriorityIcon; break;
-        case mpLow: layout.ImageIndex = TPopupCycle::kLowPriorityIcon; break;
-        default: layout.ImageIndex = -1; break;
+TPopupSettings AdjustedFor(TPopupSettings settings, const TSystemPreferences& system) {
+    // A fade is a change a screen reader cannot tell and high contrast
+    // does without.
+    if (system.ScreenReader || system.HighContrast) settings.UseFading = false;
+    // Only a hint that goes by itself; a negative one is held for good.
+    if (settings.HintTime > 0 && system.MessageDuration > settings.HintTime) settings.HintTime = system.MessageDuration;
+    return settings;
+}
+
+TPopupColors PopupColors(const TPopupSettings& settings, std::optional<uint32_t> folderColor, bool highContrast) {
+    TPopupColors colors;
+    if (highContrast) {
+        colors.Begin = colors.End = clInfoBk;
+        colors.Text = colors.Subject = clInfoText;
+        return colors;
     }
-    // The subject starts right of the icon when there is one.
-    layout.Left = layout.ImageIndex >= 0 ? TPopupCycle::kIconWidth + 6 : 8;
-    // A window dragged narrower than the margins gets an empty label, not a
-    // negative width.
-    layout.Width = std::max<int32_t>(0, panelWidth - layout.Left - 2);
-    return layout;
+    // A folder with a colour of its own starts its popups' gradient with it.
+    colors.Begin = folderColor.value_or(settings.BeginColor);
+    colors.End = settings.EndColor;
+    colors.Text = clWindowText;
+    colors.Subject = clBlue;
+    return colors;
 }
 
 int32_t TPopupCycle::TickLimit(int32_t hintTime) {
@@ -122,7 +132,10 @@ TPopupCycle::TPopupCycle(IPopupView& view, TNotificationQueue& queue, TInputs in
     hideTickLimit_ = TickLimit(Settings().HintTime);
 }
 
-TPopupSettings TPopupCycle::Settings() const { return inputs_.Settings ? inputs_.Settings() : TPopupSettings(); }
+TPopupSettings TPopupCycle::Settings() const {
+    const TPopupSettings settings = inputs_.Settings ? inputs_.Settings() : TPopupSettings();
+    return inputs_.System ? AdjustedFor(settings, inputs_.System()) : settings;
+}
 
 void TPopupCycle::SetTimer(bool enabled, int32_t interval) {
     if (enabled == timerEnabled_ && (!enabled || interval == timerInterval_)) return;
@@ -144,6 +157,7 @@ void TPopupCycle::ShowWindow() {
     view_.ShowNoActivate();
     visible_ = true;
     Shown();
+    view_.Announce(alertName_, alertDescription_);
 }
 
 void TPopupCycle::BringOnScreen() {
@@ -220,7 +234,7 @@ void TPopupCycle::Present(const TPopupSettings& settings) {
     TNotification summaryOfAll;
     if (summary) summaryOfAll = SummaryOf(pending_);
     const TNotification& shown = summary ? summaryOfAll : *pending_.front();
-    const TSubjectLayout layout = SubjectLayout(shown.Priority, view_.PanelWidth());
+    const TSubjectLayout layout = SubjectLayout(shown.Priority, view_.PanelWidth(), view_.Metrics());
     view_.SetSubjectBounds(layout.Left, layout.Width);
     view_.SetPriorityIcon(layout.ImageIndex);
     folderLine_ = "(" + shown.Folder + ")";
@@ -228,8 +242,14 @@ void TPopupCycle::Present(const TPopupSettings& settings) {
     // A summary's subject line is its count, not a subject.
     view_.SetTexts(FolderLineWithWaiting(), "From : " + shown.Sender,
                    summary ? shown.Subject : "Subject : " + shown.Subject, shown.Body, summary);
-    // A folder with a colour of its own starts its popups' gradient with it.
-    view_.SetGradient(shown.Color.value_or(settings.BeginColor), settings.EndColor);
+    folderColor_ = shown.Color;
+    view_.SetColors(PopupColors(settings, folderColor_, System().HighContrast));
+    alertName_ = AlertName(pending_);
+    alertDescription_ = AlertDescription(shown.Body);
+}
+
+void TPopupCycle::SystemPreferencesChanged() {
+    if (showing_) view_.SetColors(PopupColors(Settings(), folderColor_, System().HighContrast));
 }
 
 std::string TPopupCycle::FolderLineWithWaiting() const {

@@ -6,15 +6,24 @@
 // what the user sees lives in this class, so it runs in a native test.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Notification.h"
+#include "app/PopupLayout.h"
 #include "platform/Geometry.h"
 #include "platform/Utf8Text.h"
 #include "settings/NotifierSettings.h"
 
 namespace pellumo {
+
+// The popup's colours, in the shared colour encoding (controls/GradientPanel.h).
+struct TPopupColors {
+    uint32_t Begin = 0, End = 0;  // the panel's gradient, top to bottom
+    uint32_t Text = 0;            // the labels
+    uint32_t Subject = 0;         // the subject label
+};
 
 // What the cycle needs of the window. Calls come only from the main thread.
 class IPopupView {
@@ -38,8 +47,13 @@ public:
     virtual void SetPriorityIcon(int imageIndex) = 0;
     // The subject label's left edge and width, in panel pixels.
     virtual void SetSubjectBounds(int32_t left, int32_t width) = 0;
-    // The gradient panel's colours, in the shared colour encoding.
-    virtual void SetGradient(uint32_t beginColor, uint32_t endColor) = 0;
+    virtual void SetColors(const TPopupColors& colors) = 0;
+    // The popup has become visible with a notification: what a screen reader
+    // is to say of it (its accessible name and description), and the alert
+    // that makes it say so.
+    virtual void Announce(const std::string& name, const std::string& description) = 0;
+    // The font's line and the icons' size the window lays its labels out with.
+    virtual TPopupMetrics Metrics() { return TPopupMetrics(); }
     // The gradient panel's width: the window's client width.
     virtual int32_t PanelWidth() = 0;
 
@@ -71,14 +85,25 @@ public:
 // fade in progress).
 using TPopupSettings = TUserSettings;
 
-// Where the subject label and the priority icon go for a priority.
-struct TSubjectLayout {
-    int ImageIndex;  // -1: no icon
-    int32_t Left;
-    int32_t Width;
+// What the user's system asks of every program, asked afresh at every use so
+// that a change applies at once.
+struct TSystemPreferences {
+    bool ScreenReader = false;    // a screen reader runs
+    bool HighContrast = false;    // the user reads in high contrast
+    int32_t MessageDuration = 0;  // seconds a notification is to stay at least; 0: the system does not say
 };
 
-TSubjectLayout SubjectLayout(TMailPriority priority, int32_t panelWidth);
+// The user's settings as the system's preferences bend them: no fading
+// (appearing and leaving at once) while a screen reader runs or in high
+// contrast, and a hint time no shorter than the system's notification
+// duration.
+TPopupSettings AdjustedFor(TPopupSettings settings, const TSystemPreferences& system);
+
+// The colours a notification is shown in: the gradient from its folder's
+// colour (else the Start colour) to the End colour, black text and a blue
+// subject; in high contrast the system's tooltip colours alone, no gradient,
+// no folder colour (the priority stays shown by its icon).
+TPopupColors PopupColors(const TPopupSettings& settings, std::optional<uint32_t> folderColor, bool highContrast);
 
 // The body as it fits the body label, `fits` telling whether a text does:
 // the text itself when it fits whole, else its longest start that fits with
@@ -100,9 +125,6 @@ public:
     // notifications wait for it to go.
     static constexpr int32_t kQuietCheckInterval = 1000;  // ms
     static constexpr int32_t kFadeSteps = 12;
-    static constexpr int32_t kIconWidth = 16;  // the program's icons
-    static constexpr int kHighPriorityIcon = 2;
-    static constexpr int kLowPriorityIcon = 3;
 
     // The routine the timer runs; which one is installed tells the phase.
     // Next: nothing is showing; the next notification is taken at the tick.
@@ -129,6 +151,8 @@ public:
         std::function<bool()> FullScreenInFront;
         // Whether the user has paused the alerts (not set: never).
         std::function<bool()> Paused;
+        // The system's preferences (not set: none of them).
+        std::function<TSystemPreferences()> System;
         // Every notification on its own, never a summary (the test run,
         // which exists to see each one).
         bool ShowEachOnItsOwn = false;
@@ -168,6 +192,9 @@ public:
 
     // The window was shown: no fade out is in progress.
     void Shown();
+    // The system's colours or preferences changed: what is up is shown in
+    // the colours they now ask for.
+    void SystemPreferencesChanged();
     // The caption's close button: hides and discards every pending notification.
     void CloseRequested();
     // The pointer entered the window or one of its controls: a fade in or
@@ -216,6 +243,7 @@ private:
     std::string FolderLineWithWaiting() const;
 
     TPopupSettings Settings() const;
+    TSystemPreferences System() const { return inputs_.System ? inputs_.System() : TSystemPreferences(); }
     void SetTimer(bool enabled, int32_t interval = kTimerInterval);
     void SetAlpha(uint8_t alpha);
     void ShowWindow();
@@ -236,6 +264,8 @@ private:
     std::vector<std::unique_ptr<TNotification>> pending_;
     bool onItsOwn_ = false;
     std::string folderLine_;  // without the count of those waiting
+    std::optional<uint32_t> folderColor_;  // of what is shown
+    std::string alertName_, alertDescription_;  // of what is shown
     size_t shownWaiting_ = 0;
     bool moving_ = false;
     uint8_t alpha_ = 255;

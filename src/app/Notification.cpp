@@ -117,4 +117,28 @@ TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items
     return summary;
 }
 
+std::string AlertName(const std::vector<std::unique_ptr<TNotification>>& items) {
+    if (items.empty()) return std::string();
+    if (items.size() == 1) return "New mail from " + items.front()->Sender + ": " + items.front()->Subject;
+    std::vector<std::pair<std::string, size_t>> folders;
+    for (const auto& item : items) {
+        auto folder = std::find_if(folders.begin(), folders.end(), [&](const auto& f) { return f.first == item->Folder; });
+        if (folder == folders.end())
+            folders.emplace_back(item->Folder, 1);
+        else
+            ++folder->second;
+    }
+    std::string name = std::to_string(items.size()) + " new messages:";
+    for (size_t i = 0; i < folders.size(); ++i)
+        name += (i ? ", " : " ") + folders[i].first + " " + std::to_string(folders[i].second);
+    return name;
+}
+
+std::string AlertDescription(const std::string& body) {
+    // Enough to know what it is about; the rest is a click away.
+    const size_t kDescriptionBytes = 300;
+    if (body.size() <= kDescriptionBytes) return body;
+    return body.substr(0, Utf8CharacterStart(body, kDescriptionBytes)) + kEllipsis;
+}
+
 }  // namespace pellumo

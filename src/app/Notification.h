@@ -77,6 +77,13 @@ void CutToWhatAPopupShows(TNotification& info);
 // are; the folder's colour when all are of one folder.
 TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items);
 
+// What a screen reader says of a popup: its name, "New mail from Sender:
+// Subject", or for several "N new messages: Inbox 2, Lists 1" (the folders
+// in the order they came); its description, the start of what the popup
+// shows below (a few hundred bytes, cut between characters).
+std::string AlertName(const std::vector<std::unique_ptr<TNotification>>& items);
+std::string AlertDescription(const std::string& body);
+
 // Whether a notification is dropped instead of shown: the user does not want
 // to be told while the mail client is in front, and it is.
 // The mail client is only looked for when it matters.

@@ -18,24 +18,24 @@ class TNotifierSettings;
 
 // The program's icons: 0 the tray icon (envelope with a lightning flash), 1 a plain
 // envelope, 2 a red exclamation mark (high priority), 3 a blue downward
-// arrow (low priority); each 16 x 16.
+// arrow (low priority); designed 16 x 16, drawn at any size (the system's
+// small icon size, which grows with its DPI).
 constexpr int kProgramIconCount = 4;
 constexpr int kProgramIconSize = 16;
 
-// Draws the program's icon `index` (greyed: in shades of grey) and gives its
-// HICON, now the caller's (DestroyIcon); null for an index out of range or
-// when the system cannot.
-void* DrawProgramIcon(int index, bool greyed = false);
+// Draws the program's icon `index` (greyed: in shades of grey), Size pixels
+// square, and gives its HICON, now the caller's (DestroyIcon); null for an
+// index out of range or when the system cannot.
+void* DrawProgramIcon(int index, bool greyed = false, int size = kProgramIconSize);
 // The tray's icon: the program's, greyed while nothing is watched, with a
 // pause sign while the alerts are paused, and Count (IconCount's) drawn on a
 // badge when not empty. An HICON, the caller's to destroy; null on failure.
-void* DrawTrayIcon(bool greyed, bool paused, const std::string& count);
+void* DrawTrayIcon(bool greyed, bool paused, const std::string& count, int size = kProgramIconSize);
 
 class TPopupWindow {
 public:
     static const char* const kCaption;    // "You've got new mail!"
     static const char* const kClassName;  // the window class
-    static const int32_t kMinHeight = 160;
 
     // Child control identifiers (GetDlgItem), so tests and accessibility
     // tools find the labels by more than their order.

@@ -15,6 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "app/DesktopState_win.h"
+#include "app/PopupAccessible_win.h"
+#include "controls/GradientPanel.h"
 #include "controls/GradientPanelPaint.h"
 #include "platform/Exception.h"
 #include "platform/OutlookExpress.h"
@@ -33,11 +36,6 @@ namespace {
 const UINT_PTR kDisplayTimerId = 1;
 const wchar_t kOutlookExpressClass[] = L"Outlook Express Browser Class";
 
-// The client size the control positions below were laid out for; anchored
-// controls keep their distance to the right and bottom edges of this size.
-const int kDesignClientWidth = 297;
-const int kDesignClientHeight = 169;
-
 // 8 point in "Microsoft Sans Serif", the TrueType twin of the designed
 // "MS Sans Serif": the same letters, but where the bitmap face holds only the
 // system's Western code page, this one holds Greek, Cyrillic, Hebrew, Arabic
@@ -49,34 +47,6 @@ TRect ToRect(const RECT& r) { return TRect(r.left, r.top, r.right, r.bottom); }
 // The client point of a mouse message (signed: captured moves go negative).
 POINT PointOf(LPARAM lParam) {
     return POINT {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-}
-
-// Whether the window in front is a full-screen program: a presentation, a
-// film, a game. The desktop and the shell fill the monitor too, and do not
-// count.
-bool FullScreenProgramInFront() {
-    const HWND front = GetForegroundWindow();
-    if (!front || !IsWindowVisible(front) || IsIconic(front) || front == GetShellWindow() ||
-        front == GetDesktopWindow())
-        return false;
-    wchar_t className[32] = {};
-    GetClassNameW(front, className, 32);
-    for (const wchar_t* shell : {L"Progman", L"WorkerW", L"Shell_TrayWnd"})
-        if (std::wcscmp(className, shell) == 0) return false;
-    RECT client {};
-    const HMONITOR monitor = MonitorFromWindow(front, MONITOR_DEFAULTTONULL);
-    MONITORINFO info {};
-    info.cbSize = sizeof info;
-    if (!monitor || !GetMonitorInfoW(monitor, &info) || !GetClientRect(front, &client)) return false;
-    // The client area's corners on the screen.
-    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
-    MapWindowPoints(front, nullptr, corners, 2);
-    const LONG style = GetWindowLongW(front, GWL_STYLE);
-    TFrontWindow facts;
-    facts.Client = TRect(corners[0].x, corners[0].y, corners[1].x, corners[1].y);
-    facts.Framed = (style & WS_CAPTION) == WS_CAPTION || (style & WS_THICKFRAME) != 0;
-    facts.Zoomed = IsZoomed(front) != FALSE;
-    return IsFullScreenWindow(facts, ToRect(info.rcMonitor));
 }
 
 }  // namespace
@@ -105,7 +75,12 @@ public:
     void SetFolderLine(const std::string& folderLine) override;
     void SetPriorityIcon(int imageIndex) override;
     void SetSubjectBounds(int32_t left, int32_t width) override;
-    void SetGradient(uint32_t beginColor, uint32_t endColor) override;
+    void SetColors(const TPopupColors& colors) override;
+    void Announce(const std::string& name, const std::string& description) override {
+        accessible_.SetTexts(name, description);
+        TPopupAccessible::RaiseAlert(Hwnd());
+    }
+    TPopupMetrics Metrics() override { return metrics_; }
     int32_t PanelWidth() override { return ClientSize().cx; }
     TRect Bounds() override;
     void SetBounds(const TRect& bounds) override;
@@ -145,7 +120,10 @@ private:
 
     TPopupCycle cycle_;
     TGradientPanel panel_;
+    TPopupColors colors_;
+    TPopupAccessible accessible_;
     TFont normalFont_, boldFont_, underlineFont_;
+    TPopupMetrics metrics_;
     TIcon icons_[kProgramIconCount];
     HWND outlookExpress_ = nullptr;
     HWND hover_ = nullptr;         // where the pointer was last seen, null outside
@@ -158,15 +136,21 @@ private:
     bool bodyFitted_ = false;  // the body label shows body_ fitted to bodyFitSize_
     SIZE bodyFitSize_ {0, 0};
     int32_t subjectLeft_ = 8;
-    int32_t subjectRightMargin_ = kDesignClientWidth - (8 + 273);
+    int32_t subjectRightMargin_ = 2;
 };
 
 TPopupWindow::TImpl::TImpl(TNotificationQueue& queue, TPopupCycle::TInputs inputs, const TRect& bounds)
     : cycle_(*this, queue, std::move(inputs)) {
-    normalFont_ = CreatePixelFont(kFontFace);
-    boldFont_ = CreatePixelFont(kFontFace, true);
-    underlineFont_ = CreatePixelFont(kFontFace, false, true);
-    for (int i = 0; i < kProgramIconCount; ++i) icons_[i] = TIcon(static_cast<HICON>(DrawProgramIcon(i)));
+    // As large as the system's own text at its DPI, and the icons with it.
+    normalFont_ = CreatePointFont(kFontFace, 8);
+    boldFont_ = CreatePointFont(kFontFace, 8, true);
+    underlineFont_ = CreatePointFont(kFontFace, 8, false, true);
+    metrics_.LineHeight = MeasureText(nullptr, normalFont_.Get(), "Ag", SIZE {0, metrics_.LineHeight}).cy;
+    metrics_.IconSize = GetSystemMetrics(SM_CXSMICON);
+    subjectLeft_ = metrics_.Scaled(8);
+    subjectRightMargin_ = metrics_.Scaled(2);
+    for (int i = 0; i < kProgramIconCount; ++i)
+        icons_[i] = TIcon(static_cast<HICON>(DrawProgramIcon(i, false, metrics_.IconSize)));
 
     panel_.SetKind(pkGradient);
     panel_.SetGradientStyle(gsTopToBottom);
@@ -224,23 +208,17 @@ SIZE TPopupWindow::TImpl::ClientSize() const {
 // their distance to the right edge, the body label also to the bottom.
 void TPopupWindow::TImpl::Layout() {
     const SIZE client = ClientSize();
-    auto place = [&](int id, int left, int top, int width, int height) {
-        MoveWindow(Control(id), left, top, width < 0 ? 0 : width, height < 0 ? 0 : height, FALSE);
-    };
-    // The folder label is as wide as its text, its right edge where the design put it.
-    SIZE text {0, 13};
-    if (!folderLine_.empty()) text = MeasureText(Hwnd(), boldFont_.Get(), folderLine_, text);
-    const int folderRight = client.cx - (kDesignClientWidth - 289);
-    place(idFolder, folderRight - text.cx, 4, text.cx, 13);
-    // A long sender stops short of a long folder label (or its count of
-    // those waiting) rather than running into it.
-    const int senderRight = std::min<int>(client.cx - (kDesignClientWidth - 241), folderRight - text.cx - 4);
-    place(idSender, 8, 4, senderRight - 8, 13);
-
-    place(idSubject, subjectLeft_, 24, client.cx - subjectRightMargin_ - subjectLeft_, 13);
-    place(idPriorityIcon, 2, 22, kProgramIconSize, kProgramIconSize);
-    place(idMessageBody, 8, 64, client.cx - (kDesignClientWidth - 289) - 8,
-          client.cy - (kDesignClientHeight - 161) - 64);
+    auto place = [&](int id, const TRect& r) { MoveWindow(Control(id), r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top, FALSE); };
+    // The folder label is as wide as its text.
+    const int32_t folderWidth =
+        folderLine_.empty() ? 0 : MeasureText(Hwnd(), boldFont_.Get(), folderLine_, SIZE {0, 0}).cx;
+    const TPopupLayout layout =
+        LayoutPopup(client.cx, client.cy, metrics_, folderWidth, subjectLeft_, subjectRightMargin_);
+    place(idFolder, layout.Folder);
+    place(idSender, layout.Sender);
+    place(idSubject, layout.Subject);
+    place(idPriorityIcon, layout.Icon);
+    place(idMessageBody, layout.Body);
     FitBody();
 }
 
@@ -308,8 +286,8 @@ void TPopupWindow::TImpl::SetPriorityIcon(int imageIndex) {
         return;
     }
     SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    // STM_SETICON sizes the control to the icon; keep the design's place.
-    MoveWindow(image, 2, 22, kProgramIconSize, kProgramIconSize, FALSE);
+    // STM_SETICON sizes the control to the icon; the layout's place it is.
+    Layout();
     ShowWindow(image, SW_SHOWNA);
 }
 
@@ -320,10 +298,12 @@ void TPopupWindow::TImpl::SetSubjectBounds(int32_t left, int32_t width) {
     Layout();
 }
 
-void TPopupWindow::TImpl::SetGradient(uint32_t beginColor, uint32_t endColor) {
-    const bool begin = panel_.SetBeginColor(beginColor);
-    const bool end = panel_.SetEndColor(endColor);
-    if (begin || end) Redraw();
+void TPopupWindow::TImpl::SetColors(const TPopupColors& colors) {
+    const bool begin = panel_.SetBeginColor(colors.Begin);
+    const bool end = panel_.SetEndColor(colors.End);
+    const bool text = colors.Text != colors_.Text || colors.Subject != colors_.Subject;
+    colors_ = colors;
+    if (begin || end || text) Redraw();
 }
 
 TRect TPopupWindow::TImpl::Bounds() {
@@ -462,7 +442,9 @@ LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             HDC dc = reinterpret_cast<HDC>(wParam);
             SetBkMode(dc, TRANSPARENT);
             const bool subject = reinterpret_cast<HWND>(lParam) == Control(idSubject);
-            SetTextColor(dc, subject ? RGB(0, 0, 255) : GetSysColor(COLOR_WINDOWTEXT));
+            SetTextColor(dc, ColorToRGB(subject ? colors_.Subject : colors_.Text, [](uint32_t index) {
+                             return static_cast<uint32_t>(GetSysColor(static_cast<int>(index)));
+                         }));
             return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
         }
         case WM_SIZE:
@@ -471,8 +453,19 @@ LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             Redraw();
             return 0;
         case WM_GETMINMAXINFO:
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = kMinHeight;
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = MinimumPopupHeight(metrics_);
             return 0;
+        case WM_GETOBJECT: {
+            LRESULT result = 0;
+            if (accessible_.GetObject(Hwnd(), wParam, lParam, result)) return result;
+            break;
+        }
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+            // High contrast switched on or off, say: the colours follow.
+            if (live_) cycle_.SystemPreferencesChanged();
+            Redraw();
+            break;
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
         case WM_MOUSEMOVE:
@@ -546,6 +539,7 @@ TPopupCycle::TInputs TPopupWindow::DefaultInputs(TNotifierSettings& settings) {
     };
     inputs.DefaultRect = [] { return TNotifierSettings::DefaultRect(); };
     inputs.FullScreenInFront = FullScreenProgramInFront;
+    inputs.System = ReadSystemPreferences;
     inputs.Snap = [](const TRect& r) {
         TRect snapped = r;
         SnapToWorkAreas(snapped);

@@ -3,6 +3,7 @@
 // colour that no shape uses; the mask is then made from where the key is left.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,17 +15,36 @@ namespace pellumo {
 
 namespace {
 
+// The shapes are designed on a 16 x 16 grid.
 const int kSize = kProgramIconSize;
 const COLORREF kKey = RGB(255, 0, 255);
 const COLORREF kOutline = RGB(64, 64, 64);
 
-// An icon-sized canvas with the drawing helpers the images need.
+// An icon-sized canvas with the drawing helpers the images need. Shapes are
+// given on the 16 x 16 grid and drawn at the canvas's size: as sharp at the
+// larger icons of 120 and 144 DPI as at 16, where nothing is transformed.
 class TIconCanvas : public TDibCanvas {
 public:
-    TIconCanvas() : TDibCanvas(kSize, kSize) {}
+    explicit TIconCanvas(int size) : TDibCanvas(size, size), size_(size) {
+        if (size_ == kSize || !SetGraphicsMode(Dc(), GM_ADVANCED)) return;
+        XFORM scale {};
+        scale.eM11 = scale.eM22 = static_cast<FLOAT>(size_) / kSize;
+        SetWorldTransform(Dc(), &scale);
+    }
+    int Size() const { return size_; }
+
+    // Runs Draw in device pixels, untransformed.
+    template <typename Fn>
+    void InPixels(Fn draw) {
+        XFORM kept {};
+        const bool transformed = size_ != kSize && GetWorldTransform(Dc(), &kept);
+        if (transformed) ModifyWorldTransform(Dc(), nullptr, MWT_IDENTITY);
+        draw();
+        if (transformed) SetWorldTransform(Dc(), &kept);
+    }
 
     void Fill(COLORREF color) {
-        RECT r {0, 0, kSize, kSize};
+        RECT r {0, 0, size_, size_};
         Brush(color, [&] { FillRect(Dc(), &r, static_cast<HBRUSH>(GetCurrentObject(Dc(), OBJ_BRUSH))); });
     }
     // Runs Draw with a solid pen and brush of the given colours selected.
@@ -42,9 +62,9 @@ public:
     HICON MakeIcon(bool greyed) {
         const COLORREF keyDib = (GetRValue(kKey) << 16) | (GetGValue(kKey) << 8) | GetBValue(kKey);
         uint32_t* bits = Bits();
-        const TGdi<HBITMAP> maskBitmap = CreateKeyMask(bits, kSize, kSize, keyDib);
+        const TGdi<HBITMAP> maskBitmap = CreateKeyMask(bits, size_, size_, keyDib);
         if (!maskBitmap) return nullptr;
-        for (int i = 0; i < kSize * kSize; ++i) {
+        for (int i = 0; i < size_ * size_; ++i) {
             const uint32_t pixel = bits[i] & 0xFFFFFF;
             if (pixel == keyDib) {
                 bits[i] = 0;
@@ -69,6 +89,7 @@ public:
     }
 
 private:
+    int size_;
     template <typename Fn>
     void Brush(COLORREF color, Fn draw) {
         const TGdi<HBRUSH> b(CreateSolidBrush(color));
@@ -107,8 +128,9 @@ void DownArrow(TIconCanvas& c) {
     });
 }
 
-// Digits and "+" in 3 x 5 pixels, one string of five rows each: sharp at
-// 16 x 16, whatever fonts the system has.
+// Digits and "+" in 3 x 5 dots, one string of five rows each: sharp at any
+// icon size (a dot is a whole number of pixels), whatever fonts the system
+// has.
 const char* Glyph(char ch) {
     switch (ch) {
         case '0': return "XXX" "X.X" "X.X" "X.X" "XXX";
@@ -126,19 +148,29 @@ const char* Glyph(char ch) {
     return nullptr;
 }
 
-// The count in white on a red badge in the bottom right corner.
+// The count in white on a red badge in the bottom right corner, drawn in
+// device pixels: dots of a whole number of pixels, as many as still fit.
 void CountBadge(TIconCanvas& c, const std::string& count) {
-    const int width = static_cast<int>(count.size()) * 4 + 1, height = 7;
-    const int left = kSize - width, top = kSize - height;
-    c.Shape(RGB(128, 0, 0), RGB(208, 0, 0), [&] { Rectangle(c.Dc(), left, top, kSize, kSize); });
-    for (size_t i = 0; i < count.size(); ++i) {
-        const char* glyph = Glyph(count[i]);
-        if (!glyph) continue;
-        for (int row = 0; row < 5; ++row)
-            for (int column = 0; column < 3; ++column)
-                if (glyph[row * 3 + column] == 'X')
-                    SetPixelV(c.Dc(), left + 1 + static_cast<int>(i) * 4 + column, top + 1 + row, RGB(255, 255, 255));
-    }
+    const int size = c.Size();
+    int dot = std::max(1, size / kSize);
+    while (dot > 1 && (static_cast<int>(count.size()) * 4 + 1) * dot > size) --dot;
+    const int width = (static_cast<int>(count.size()) * 4 + 1) * dot, height = 7 * dot;
+    const int left = size - width, top = size - height;
+    c.InPixels([&] {
+        c.Shape(RGB(128, 0, 0), RGB(208, 0, 0), [&] { Rectangle(c.Dc(), left, top, size, size); });
+        const TGdi<HBRUSH> white(CreateSolidBrush(RGB(255, 255, 255)));
+        for (size_t i = 0; i < count.size(); ++i) {
+            const char* glyph = Glyph(count[i]);
+            if (!glyph) continue;
+            for (int row = 0; row < 5; ++row)
+                for (int column = 0; column < 3; ++column) {
+                    if (glyph[row * 3 + column] != 'X') continue;
+                    const int x = left + (1 + static_cast<int>(i) * 4 + column) * dot, y = top + (1 + row) * dot;
+                    const RECT pixel {x, y, x + dot, y + dot};
+                    FillRect(c.Dc(), &pixel, white.Get());
+                }
+        }
+    });
 }
 
 // Two bars on white in the bottom left corner: the alerts are paused.
@@ -152,8 +184,8 @@ void PauseSign(TIconCanvas& c) {
 
 }  // namespace
 
-void* DrawTrayIcon(bool greyed, bool paused, const std::string& count) {
-    TIconCanvas canvas;
+void* DrawTrayIcon(bool greyed, bool paused, const std::string& count, int size) {
+    TIconCanvas canvas(size);
     if (!canvas.Ok()) return nullptr;
     canvas.Fill(kKey);
     Envelope(canvas, 0, 5, 13, 15);
@@ -163,9 +195,9 @@ void* DrawTrayIcon(bool greyed, bool paused, const std::string& count) {
     return canvas.MakeIcon(greyed);
 }
 
-void* DrawProgramIcon(int index, bool greyed) {
+void* DrawProgramIcon(int index, bool greyed, int size) {
     if (index < 0 || index >= kProgramIconCount) return nullptr;
-    TIconCanvas canvas;
+    TIconCanvas canvas(size);
     if (!canvas.Ok()) return nullptr;
     canvas.Fill(kKey);
     switch (index) {

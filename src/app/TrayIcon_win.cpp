@@ -104,7 +104,10 @@ UINT TTrayIcon::TrackMenu(POINT at, const TTrayMenuItems& items) {
 
 bool TTrayIcon::Notify(DWORD action) {
     // The shell keeps its own copy of the icon.
-    const TIcon icon(static_cast<HICON>(DrawTrayIcon(look_.Greyed, look_.Paused, look_.Count)));
+    // At the system's small icon size: a 16-pixel icon scaled up at 120 or
+    // 144 DPI would blur the count.
+    const TIcon icon(
+        static_cast<HICON>(DrawTrayIcon(look_.Greyed, look_.Paused, look_.Count, GetSystemMetrics(SM_CXSMICON))));
     data_.hIcon = icon.Get();
     const bool done = Shell_NotifyIconW(action, &data_) != FALSE;
     data_.hIcon = nullptr;

@@ -10,11 +10,14 @@ namespace pellumo {
 // resolved to RGB only when painting, so the panel follows theme changes.
 using TColor = uint32_t;
 
+constexpr TColor clWindowText = 0x80000008;
 constexpr TColor clBtnFace = 0x8000000F;
 constexpr TColor cl3DDkShadow = 0x80000015;
+constexpr TColor clInfoText = 0x80000017;
 constexpr TColor clInfoBk = 0x80000018;
 constexpr TColor clGradientActiveCaption = 0x8000001B;
 constexpr TColor clWhite = 0x00FFFFFF;
+constexpr TColor clBlue = 0x00FF0000;
 
 inline bool IsSystemColor(TColor color) { return (color & 0xFF000000u) == 0x80000000u; }
 

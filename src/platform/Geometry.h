@@ -18,4 +18,9 @@ struct TRect {
 // The primary monitor's work area (the desktop less the taskbar).
 TRect PrimaryWorkArea();
 
+// The screen's dots per inch (96 at the usual font size, 120 and 144 at the
+// larger ones): what a size designed at 96 grows by.
+int ScreenDpi();
+inline int32_t ScaledToScreen(int32_t designedAt96) { return (designedAt96 * ScreenDpi() + 48) / 96; }
+
 }  // namespace pellumo

@@ -1,6 +1,7 @@
 #include "platform/Window_win.h"
 
 #include "platform/Exception.h"
+#include "platform/Geometry.h"
 #include "platform/Log.h"
 #include "platform/WideText_win.h"
 
@@ -114,6 +115,28 @@ TFont CreatePixelFont(const wchar_t* face, bool bold, bool underline) {
     return TFont(CreateFontW(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                              face));
+}
+
+TFont CreatePointFont(const wchar_t* face, int points, bool bold, bool underline) {
+    return TFont(CreateFontW(-MulDiv(points, ScreenDpi(), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline,
+                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+TFont CreateMessageFont() {
+    // Built for XP (WINVER 0x0501), the structure ends before
+    // iPaddedBorderWidth: the size XP requires and every later Windows takes.
+    NONCLIENTMETRICSW metrics {};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        TFont font(CreateFontIndirectW(&metrics.lfMessageFont));
+        if (font) return font;
+    }
+    const TWindowDC screen(nullptr);
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
+    return TFont(CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             L"MS Shell Dlg"));
 }
 
 SIZE MeasureText(HWND window, HFONT font, const std::string& text, SIZE fallback) {

@@ -114,6 +114,14 @@ private:
 // 8 point at the screen's usual 96 dots per inch, in pixels as designed (not
 // scaled with the system's font size), in the face given.
 TFont CreatePixelFont(const wchar_t* face, bool bold = false, bool underline = false);
+// `points` point at the screen's DPI, in the face given: as large as the
+// system's own text at any font size.
+TFont CreatePointFont(const wchar_t* face, int points, bool bold = false, bool underline = false);
+
+// The font Windows shows its own message boxes and dialogs in (the user's
+// "message box" font), at the size the screen's DPI gives it: grows at 120
+// and 144 DPI. Falls back to 8 point "MS Shell Dlg" at the screen's DPI.
+TFont CreateMessageFont();
 
 // The size of `text` (UTF-8) in `font` on the window's DC; `fallback` when
 // the system gives no DC.

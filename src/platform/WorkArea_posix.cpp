@@ -1,4 +1,4 @@
-// Without a desktop, a fixed 1280 x 1024 screen with a 30-pixel taskbar at the bottom.
+// Without a desktop, a fixed 1280 x 1024 screen at 96 DPI with a 30-pixel taskbar at the bottom.
 #include "platform/Geometry.h"
 
 namespace pellumo {
@@ -9,5 +9,7 @@ TRect PrimaryWorkArea() {
     r.Bottom = 994;
     return r;
 }
+
+int ScreenDpi() { return 96; }
 
 }  // namespace pellumo

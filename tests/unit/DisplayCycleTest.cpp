@@ -11,6 +11,7 @@
 #include <ostream>
 
 #include "app/DisplayCycle.h"
+#include "controls/GradientPanel.h"
 
 namespace pellumo {
 
@@ -33,6 +34,8 @@ struct TFakeView : IPopupView {
     int icon = -2;
     int32_t subjectLeft = -1, subjectWidth = -1;
     uint32_t begin = 0, end = 0;
+    TPopupColors colors;
+    std::vector<std::string> alerts;  // what a screen reader was told, in order
     TRect bounds{100, 100, 400, 300};
 
     void SetAlpha(uint8_t) override {}
@@ -45,7 +48,10 @@ struct TFakeView : IPopupView {
     void SetFolderLine(const std::string& f) override { folder = f; }
     void SetPriorityIcon(int i) override { icon = i; }
     void SetSubjectBounds(int32_t l, int32_t w) override { subjectLeft = l, subjectWidth = w; }
-    void SetGradient(uint32_t b, uint32_t e) override { begin = b, end = e; }
+    void SetColors(const TPopupColors& c) override { begin = c.Begin, end = c.End, colors = c; }
+    void Announce(const std::string& name, const std::string& description) override {
+        alerts.push_back(name + " | " + description);
+    }
     int32_t PanelWidth() override { return bounds.Right - bounds.Left - 8; }
     TRect Bounds() override { return bounds; }
     void SetBounds(const TRect& r) override {
@@ -91,6 +97,7 @@ protected:
             in.FullScreenInFront = [this] { return ++fullScreenLooks, fullScreen; };
             in.ShowEachOnItsOwn = eachOnItsOwn;
             in.Paused = [this] { return paused; };
+            in.System = [this] { return system; };
             cycle_.reset(new TPopupCycle(view, queue, in));
             view.cycle = cycle_.get();
         }
@@ -122,6 +129,7 @@ protected:
     TRect stored;
     bool oeActive = false;
     bool fullScreen = false, eachOnItsOwn = false, paused = false;
+    TSystemPreferences system;
     int fullScreenLooks = 0;
     std::vector<TRect> areas{{0, 0, 1280, 994}, {1280, 0, 2304, 738}};
     std::unique_ptr<TPopupCycle> cycle_;
@@ -391,7 +399,7 @@ TEST_F(DisplayCycle, MoreThanSummarizeAfterWaitingAreShownAsOneSummary) {
     EXPECT_EQ("6 new messages", view.subject);
     EXPECT_EQ("From : Ann", view.sender);
     EXPECT_EQ("(Inbox)", view.folder);
-    EXPECT_EQ(TPopupCycle::kLowPriorityIcon, view.icon);
+    EXPECT_EQ(3, view.icon);
     EXPECT_TRUE(view.bodyIsList);
     EXPECT_EQ(0u, queue.Count());
     settings.PlaySound = false;
@@ -493,6 +501,69 @@ TEST_F(DisplayCycle, NothingTakenIsDroppedByShowingAgainOrHolding) {
     Cycle().ShowNextNotification();
     Ticks(1);
     EXPECT_EQ("Subject : behind it", view.subject);
+}
+
+// What the user's system asks: no fade under a screen reader or in high
+// contrast, a hint no shorter than the system's notification duration, and
+// in high contrast the system's colours alone.
+TEST_F(DisplayCycle, FollowsTheSystemsPreferences) {
+    const struct {
+        const char* what;
+        TSystemPreferences system;
+        int32_t hintTime;
+        bool useFading;
+        int32_t hintTimeUsed;
+    } cases[] = {
+        {"none", {}, 3, true, 3},
+        {"screen reader", {true, false, 0}, 3, false, 3},
+        {"high contrast", {false, true, 0}, 3, false, 3},
+        {"a longer notification duration", {false, false, 5}, 3, true, 5},
+        {"a shorter one", {false, false, 2}, 3, true, 3},
+        {"a hint held for good stays so", {false, false, 5}, -1, true, -1},
+    };
+    for (const auto& c : cases) {
+        TPopupSettings settings;
+        settings.HintTime = c.hintTime;
+        const TPopupSettings used = AdjustedFor(settings, c.system);
+        EXPECT_EQ(c.useFading, used.UseFading) << c.what;
+        EXPECT_EQ(c.hintTimeUsed, used.HintTime) << c.what;
+    }
+    // Under a screen reader the popup is there at the first tick.
+    system.ScreenReader = true;
+    Mail("a");
+    EXPECT_EQ(std::vector<int>{255}, Alphas(1));
+    EXPECT_EQ(clBlue, view.colors.Subject);
+    // High contrast, also for the one on screen: no gradient, no folder colour.
+    system.HighContrast = true;
+    Cycle().SystemPreferencesChanged();
+    EXPECT_EQ(clInfoBk, view.colors.Begin);
+    EXPECT_EQ(clInfoBk, view.colors.End);
+    EXPECT_EQ(clInfoText, view.colors.Text);
+    EXPECT_EQ(clInfoText, view.colors.Subject);
+    const TPopupColors own = PopupColors(settings, 0x00336699u, false);
+    EXPECT_EQ(0x00336699u, own.Begin);
+    EXPECT_EQ(clInfoBk, PopupColors(settings, 0x00336699u, true).Begin);
+}
+
+// A screen reader is told each notification as it appears: one message by
+// its sender and subject, several by their count and folders, with the start
+// of what the popup shows below.
+TEST_F(DisplayCycle, EachNotificationShownIsAnnouncedWithWhatItSays) {
+    settings.UseFading = false;
+    settings.SummarizeAfter = 2;
+    Mail("Hi");
+    Ticks(1);
+    const std::string longBody(400, 'x');
+    Cycle().ShowAgain(Note("Lists", "Bob", "Again", longBody));
+    Ticks(1);
+    Cycle().CloseRequested();
+    for (const char* folder : {"Inbox", "Lists", "Inbox"}) queue.Add(Note(folder, "Cy", "m"));
+    Cycle().ShowNextNotification();
+    Ticks(1);
+    EXPECT_EQ((std::vector<std::string>{"New mail from Ann: Hi | Body of Hi",
+                                        "New mail from Bob: Again | " + std::string(300, 'x') + kEllipsis,
+                                        "3 new messages: Inbox 2, Lists 1 | Cy: m\r\nCy: m\r\nCy: m"}),
+              view.alerts);
 }
 
 TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
@@ -604,6 +675,40 @@ TEST_F(DisplayCycle, PriorityIconMovesTheSubjectAndSetsItsWidth) {
         Ticks(3);
     }
     EXPECT_EQ(0, SubjectLayout(mpHigh, 20).Width);  // narrower than the margins
+}
+
+// At 96, 120 and 144 DPI (the font's line and the small icon growing with
+// them) and in a popup narrowed or lowered to its limits, no label overlaps
+// another, the icon only sits beside the subject, and all stay inside.
+TEST(PopupLayoutTest, NothingOverlapsAtAnyFontSize) {
+    const TPopupMetrics fonts[] = {{13, 16}, {16, 20}, {20, 24}, {16, 16}};
+    for (const TPopupMetrics& m : fonts) {
+        for (const int32_t width : {m.Scaled(292), m.Scaled(150)}) {
+            SCOPED_TRACE(std::to_string(m.LineHeight) + " px lines, " + std::to_string(width) + " wide");
+            const int32_t height = MinimumPopupHeight(m) - m.Scaled(30);  // the client of the smallest window
+            for (const TMailPriority priority : {mpHigh, mpNormal}) {
+                const TSubjectLayout subject = SubjectLayout(priority, width, m);
+                const TPopupLayout l = LayoutPopup(width, height, m, m.Scaled(60), subject.Left,
+                                                   width - subject.Left - subject.Width);
+                auto overlap = [](const TRect& a, const TRect& b) {
+                    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+                };
+                const TRect labels[] = {l.Folder, l.Sender, l.Subject, l.Body};
+                for (size_t i = 0; i < 4; ++i) {
+                    EXPECT_GE(labels[i].Left, 0) << i;
+                    EXPECT_LE(labels[i].Right, width) << i;
+                    EXPECT_LE(labels[i].Bottom, height) << i;
+                    EXPECT_GE(labels[i].Bottom - labels[i].Top, m.LineHeight) << i;
+                    for (size_t j = i + 1; j < 4; ++j) EXPECT_FALSE(overlap(labels[i], labels[j])) << i << " " << j;
+                }
+                if (subject.ImageIndex >= 0) {
+                    EXPECT_FALSE(overlap(l.Icon, l.Subject));
+                    EXPECT_FALSE(overlap(l.Icon, l.Sender));
+                    EXPECT_FALSE(overlap(l.Icon, l.Body));
+                }
+            }
+        }
+    }
 }
 
 // The body label's fit, measured by a label that holds `room` characters.
