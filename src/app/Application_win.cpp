@@ -24,6 +24,7 @@
 #include "app/StoreWatcherThread.h"
 #include "app/TrayIcon_win.h"
 #include "app/TrayTip.h"
+#include "platform/ComApartment_win.h"
 #include "platform/DateTime.h"
 #include "platform/Log.h"
 #include "platform/OutlookExpress.h"
@@ -393,6 +394,9 @@ void TApplication::OpenSettings() {
 void TApplication::OnExitCommand() { PostQuitMessage(0); }
 
 int RunProgram(const std::string& commandLine) {
+    // For the program's life: screen readers reach the popup's accessible
+    // object from their own process, through COM on this thread.
+    const TComApartment com;
     TStartFacts facts;
     try {
         facts = LookUpStartFacts();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ComApartment_win.h"
 #include "platform/MultiLanguage.h"
 #include "platform/WideText_win.h"
 #include "platform/UniqueHandle_win.h"
@@ -31,22 +32,6 @@ std::string Narrow(const WCHAR (&field)[N]) {
     while (length < N && field[length] != 0) ++length;
     return Utf8FromWide(std::wstring(field, length));
 }
-
-// COM on this thread for as long as it is held. S_OK and S_FALSE (already
-// initialised on this thread) both count and are balanced; a thread already
-// in another apartment model can use COM as it is.
-class TComApartment {
-public:
-    TComApartment() : joined_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~TComApartment() {
-        if (joined_) CoUninitialize();
-    }
-    TComApartment(const TComApartment&) = delete;
-    TComApartment& operator=(const TComApartment&) = delete;
-
-private:
-    bool joined_;
-};
 
 class TMLangService : public IMultiLanguageService {
 public:

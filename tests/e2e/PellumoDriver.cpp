@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "DriverAccessibility.h"
 #include "DriverTreeView.h"
 
 namespace {
@@ -219,6 +220,7 @@ int Usage() {
                  "  maximized SECONDS          a framed window maximized, in front for SECONDS\n"
                  "  click-body                 clicks the popup's message text\n"
                  "  memory                     the program's private bytes\n"
+                 "  alert SECONDS              the popup's first alert to screen readers: role | name | description\n"
                  "  ending-copy SECONDS        holds the one-copy lock without a window, as a copy\n"
                  "                             that is ending; prints a line once it holds it\n");
     return 2;
@@ -294,6 +296,11 @@ int main(int argc, char** argv) {
         // comes to the front after DELAY seconds and stays SECONDS.
         return StandInWindow("Outlook Express Browser Class", "Outlook Express", WS_OVERLAPPEDWINDOW,
                              RECT {10, 10, 410, 310}, argc > 3 ? seconds(3) : 0, seconds(2));
+    }
+    if (command == "alert") {
+        const std::string heard = FirstAlert(kPopupClass, seconds(2));
+        std::printf("%s\n", heard.c_str());
+        return heard.compare(0, 5, "alert") == 0 ? 0 : 1;
     }
     if (command == "ending-copy") {
         // A copy of the program between its window's end and its process's.

@@ -125,10 +125,17 @@ check "one copy runs" "1" "$(copies)"
 
 echo "-- mail arrives"
 eml "$tmp/new/04.eml" "Erin Example" "Tickets booked" "The train leaves at 8:15."
+# A screen reader listening, as it listens for any program's alerts.
+"$wine" "$driver" alert 30 >"$tmp/alert.txt" 2>/dev/null &
+listener=$!
+for _ in $(seq 100); do grep -q up "$tmp/alert.txt" 2>/dev/null && break; sleep 0.1; done
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
 out=$(d popups 1 20 "$(winpath "$shots")\\popup")
 check "a new message is announced" "(Inbox) | From : Erin Example | Subject : Tickets booked" "$(echo "$out" | heads)"
 check "with its body" "1" "$(echo "$out" | grep -c 'The train leaves at 8:15.')"
+wait "$listener"
+check "and to a screen reader, as an alert" \
+    "alert | New mail from Erin Example: Tickets booked | The train leaves at 8:15." "$(tr -d '\r' <"$tmp/alert.txt" | tail -1)"
 
 eml "$tmp/new/05.eml" "Frank Example" "First of two" "one"
 eml "$tmp/new/06.low.eml" "Grace Example" "Second of two" "two"

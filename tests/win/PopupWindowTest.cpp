@@ -15,6 +15,7 @@
 #include "win/Display.h"
 #include "win/MessagePump.h"
 #include "win/TestWindows.h"
+#include "app/DesktopState_win.h"
 #include "app/PopupWindow.h"
 #include "settings/EdgeSnapping.h"
 
@@ -190,6 +191,34 @@ TEST_F(PopupWindowTest, ComesUpWithoutTakingTheForegroundAndFadesInToOpaque) {
     EXPECT_EQ("Subject : Quarterly figures", TextOf(Control(TPopupWindow::idSubject)));
     EXPECT_EQ("(Inbox)", TextOf(Control(TPopupWindow::idFolder)));
     EXPECT_EQ("Hello Bob,\r\nthe figures are attached.", TextOf(Control(TPopupWindow::idMessageBody)));
+}
+
+// The system's preferences as the program reads them: with a screen reader
+// running (set as assistive programs set it), the popup is there at once,
+// opaque, without a fade, and still does not take the foreground.
+TEST_F(PopupWindowTest, UnderAScreenReaderItAppearsAtOnceWithoutTheFocus) {
+    BOOL before = FALSE;
+    SystemParametersInfoW(SPI_GETSCREENREADER, 0, &before, 0);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENREADER, TRUE, nullptr, 0));
+    struct TRestore {
+        BOOL was;
+        ~TRestore() { SystemParametersInfoW(SPI_SETSCREENREADER, was, nullptr, 0); }
+    } restore {before};
+    EXPECT_TRUE(ReadSystemPreferences().ScreenReader);
+
+    TUserWindow user("PellumoTestUserWindow");
+    SetForegroundWindow(user.Hwnd());
+    Pump(100);
+    const HWND front = GetForegroundWindow();
+    TPopupCycle::TInputs inputs = Inputs();
+    inputs.System = ReadSystemPreferences;
+    popup.reset(new TPopupWindow(queue, inputs, TRect(100, 100, 400, 300)));
+    hwnd = static_cast<HWND>(popup->Handle());
+    queue.Add(Mail("Inbox", "Alice Example", "Quarterly figures", "Hello", mpNormal));
+    popup->ShowNextNotification();
+    ASSERT_TRUE(PumpUntil([&] { return Visible(); }, 3000));
+    EXPECT_EQ(255, AlphaOf(hwnd)) << "faded in";
+    EXPECT_EQ(front, GetForegroundWindow());
 }
 
 // The notification's UTF-8 reaches the labels as the same characters, in
@@ -643,7 +672,9 @@ TEST(PopupScreenshot, HighPriority) {
         s.AutoHideHint = false;
         return s;
     };
-    TPopupWindow popup(queue, inputs, TRect(480, 380, 780, 580));
+    // As large as the fonts at the screen's DPI.
+    const int32_t width = ScaledToScreen(300), height = ScaledToScreen(200);
+    TPopupWindow popup(queue, inputs, TRect(620 - width, 380, 620, 380 + height));
     const HWND hwnd = static_cast<HWND>(popup.Handle());
     // Greek and Cyrillic, and a body longer than the popup shows.
     queue.Add(Mail("Входящие", "Νίκος Παπαδόπουλος", "Квартальный отчёт к пятнице",
@@ -652,7 +683,22 @@ TEST(PopupScreenshot, HighPriority) {
                    "в бухгалтерию, а копия останется в архиве отдела.\r\n\r\nСпасибо, Никос",
                    mpHigh));
     popup.ShowNextNotification();
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(hwnd) && AlphaOf(hwnd) == 255; }, 3000));
+    // Beside it, the same in high contrast, as a user who reads in it sees it.
+    TNotificationQueue contrastQueue;
+    TPopupCycle::TInputs contrast = inputs;
+    contrast.System = [] {
+        TSystemPreferences system;
+        system.HighContrast = true;
+        return system;
+    };
+    TPopupWindow contrastPopup(contrastQueue, contrast, TRect(660, 380, 660 + width, 380 + height));
+    contrastQueue.Add(Mail("Inbox", "Alice Example", "Quarterly figures", "Hello Bob,\r\nthe figures are attached.",
+                           mpHigh));
+    contrastPopup.ShowNextNotification();
+    const HWND contrastHwnd = static_cast<HWND>(contrastPopup.Handle());
+    ASSERT_TRUE(PumpUntil([&] {
+        return IsWindowVisible(hwnd) && AlphaOf(hwnd) == 255 && IsWindowVisible(contrastHwnd);
+    }, 3000));
     Pump(300);
     HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
