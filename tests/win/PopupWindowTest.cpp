@@ -400,22 +400,22 @@ TEST_F(PopupWindowTest, PriorityIconFollowsThePriority) {
 }
 
 // An icon drawn over green, its 16 x 16 pixels row by row.
-std::vector<COLORREF> Render(void* handle) {
+std::vector<COLORREF> Render(void* handle, int size = 16) {
     std::vector<COLORREF> pixels;
     HICON icon = static_cast<HICON>(handle);
     EXPECT_TRUE(icon);
     if (!icon) return pixels;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT r {0, 0, 16, 16};
+    RECT r {0, 0, size, size};
     HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
     FillRect(dc, &r, green);
     DeleteObject(green);
-    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) pixels.push_back(GetPixel(dc, x, y));
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) pixels.push_back(GetPixel(dc, x, y));
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
@@ -492,6 +492,21 @@ TEST_F(PopupWindowTest, TrayIconCarriesTheCountAndThePause) {
     EXPECT_EQ(RGB(0, 0, 128), paused[12 * 16 + 5]);
     EXPECT_EQ(RGB(255, 255, 255), paused[12 * 16 + 4]);
     EXPECT_NE(paused, none);
+    // At a larger small-icon size (the system's, at a higher DPI) the count is
+    // drawn at that size in dots of whole pixels: as sharp, and larger.
+    const std::vector<COLORREF> large = Render(DrawTrayIcon(false, false, "3", 32), 32);
+    ASSERT_EQ(32u * 32u, large.size());
+    // A dot of the glyph: all four of its pixels white.
+    auto dot = [&](int row, int column) {
+        for (int dy = 0; dy < 2; ++dy)
+            for (int dx = 0; dx < 2; ++dx)
+                if (large[(20 + 2 * row + dy) * 32 + 24 + 2 * column + dx] != RGB(255, 255, 255)) return '.';
+        return 'X';
+    };
+    std::string rows;
+    for (int row = 0; row < 5; ++row)
+        for (int column = 0; column < 3; ++column) rows += dot(row, column);
+    EXPECT_EQ("XXX" "..X" ".XX" "..X" "XXX", rows);
 }
 
 TEST_F(PopupWindowTest, SecondNotificationOnlyAfterTheFirstHasGone) {
