@@ -101,22 +101,26 @@ TStartFacts LookUpStartFacts() {
     return facts;
 }
 
-void RemoveUserRunValue() {
+namespace {
+// A change made at the start, for this user's next logon: logged, never fatal.
+void ChangeUserRunValueAtStart(bool start, const std::string& done, const std::string& failed) {
     try {
-        ChangeUserRunValue(false);
-        LogLine("The earlier version's start with Windows for this user is now the StartWithWindows setting");
+        ChangeUserRunValue(start);
+        LogLine(done);
     } catch (const Exception& error) {
-        LogLine("The earlier version's start with Windows could not be removed: " + error.Message());
+        LogLine(failed + ": " + error.Message());
     }
+}
+}  // namespace
+
+void RemoveUserRunValue() {
+    ChangeUserRunValueAtStart(false, "The earlier version's start with Windows for this user is now the StartWithWindows setting",
+                              "The earlier version's start with Windows could not be removed");
 }
 
 void UpdateUserRunValue() {
-    try {
-        ChangeUserRunValue(true);
-        LogLine("This copy's start with Windows now says it is one (/autostart)");
-    } catch (const Exception& error) {
-        LogLine("This copy's start with Windows could not be brought up to date: " + error.Message());
-    }
+    ChangeUserRunValueAtStart(true, "This copy's start with Windows now says it is one (/autostart)",
+                              "This copy's start with Windows could not be brought up to date");
 }
 
 bool StartsWithWindows(const TNotifierSettings& settings) {
