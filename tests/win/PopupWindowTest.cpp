@@ -205,6 +205,14 @@ TEST_F(PopupWindowTest, UnderAScreenReaderItAppearsAtOnceWithoutTheFocus) {
         ~TRestore() { SystemParametersInfoW(SPI_SETSCREENREADER, was, nullptr, 0); }
     } restore {before};
     EXPECT_TRUE(ReadSystemPreferences().ScreenReader);
+    // The notification duration, where the system has one (Vista and later).
+    const UINT kGetMessageDuration = 0x2016, kSetMessageDuration = 0x2017;
+    ULONG duration = 0;
+    if (SystemParametersInfoW(kGetMessageDuration, 0, &duration, 0)) {
+        ASSERT_TRUE(SystemParametersInfoW(kSetMessageDuration, 0, reinterpret_cast<void*>(ULONG_PTR(17)), 0));
+        EXPECT_EQ(17, ReadSystemPreferences().MessageDuration);
+        SystemParametersInfoW(kSetMessageDuration, 0, reinterpret_cast<void*>(ULONG_PTR(duration)), 0);
+    }
 
     TUserWindow user("PellumoTestUserWindow");
     SetForegroundWindow(user.Hwnd());
