@@ -32,6 +32,7 @@
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
 #include "settings/FolderChoices.h"
+#include "settings/Hotkey.h"
 #include "settings/NotifierSettings.h"
 #include "settings/StartWithWindows.h"
 #include "store/StoreLocation.h"
@@ -49,6 +50,8 @@ const UINT kPauseCheckInterval = 15000;  // ms
 // busy loop should it keep ending.
 const UINT_PTR kWatcherRestartTimer = 3;
 const UINT kWatcherRestartDelay = 3000;  // ms
+// The hidden window's one hotkey.
+const int kShowAgainHotkeyId = 1;
 
 // Unicode, as the windows are: typed characters arrive as UTF-16.
 void RunMessageLoop() {
@@ -167,6 +170,7 @@ void TApplication::Wire() {
 
 void TApplication::Start() {
     tray_->Add();
+    RegisterShowAgainHotkey();
     const std::string startError = StartWatching();
     const TRect bounds = settings_->WindowRect;
     SetWindowPos(static_cast<HWND>(popup_->Handle()), nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left,
@@ -267,6 +271,11 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
         UpdateTray();  // the tip's time, or the pause's end
         return true;
     }
+    if (message == WM_HOTKEY && wParam == kShowAgainHotkeyId) {
+        // As the tray menu's first recent item; nothing before any mail.
+        if (!scan_->Recent.Items().empty()) ShowRecent(scan_->Recent.Items().front());
+        return true;
+    }
     if (message == TRunningCopy::OpenSettingsMessage()) {
         // Started again by the user: what they want is the settings.
         OpenSettings();
@@ -356,6 +365,22 @@ void TApplication::ShowRecent(const TNotification& recent) {
     popup_->Cycle().ShowAgain(std::unique_ptr<TNotification>(new TNotification(recent)));
 }
 
+void TApplication::RegisterShowAgainHotkey() {
+    UnregisterShowAgainHotkey();
+    const uint32_t stored = settings_->ShowAgainHotkey;
+    const std::optional<THotkeyRegistration> hotkey = HotkeyRegistration(stored);
+    if (!hotkey) return;
+    hotkeyRegistered_ = RegisterHotKey(window_->Hwnd(), kShowAgainHotkeyId, hotkey->Modifiers, hotkey->VirtualKey) != FALSE;
+    if (!hotkeyRegistered_)
+        LogLine("The hotkey " + HotkeyText(stored) + " (show the last message again) cannot be registered: " +
+                "another program has it (error " + std::to_string(GetLastError()) + ")");
+}
+
+void TApplication::UnregisterShowAgainHotkey() {
+    if (hotkeyRegistered_) UnregisterHotKey(window_->Hwnd(), kShowAgainHotkeyId);
+    hotkeyRegistered_ = false;
+}
+
 void TApplication::UpdateTray() {
     if (!tray_ || !storeWatch_) return;
     const std::vector<TFolderUnread> unread = UnreadByFolder(settings_->FolderList());
@@ -379,7 +404,19 @@ void TApplication::OpenSettings() {
             explicit TSettingsOpen(int& d) : depth(d) { ++depth; }
             ~TSettingsOpen() { --depth; }
         } open(settingsOpen_);
-        if (outermost) popup_->Cycle().HoldNotifications();
+        // Let go while the dialog is open, so that what the dialog finds
+        // holding the hotkey is another program; taken again as the dialog
+        // left it, however it closed.
+        struct THotkeyAway {
+            TApplication* Self;
+            ~THotkeyAway() {
+                if (Self) Self->RegisterShowAgainHotkey();
+            }
+        } away {outermost ? this : nullptr};
+        if (outermost) {
+            popup_->Cycle().HoldNotifications();
+            UnregisterShowAgainHotkey();
+        }
         // The folders chosen take effect at once; the program may have begun
         // to end while the dialog was open.
         if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) {

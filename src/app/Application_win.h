@@ -84,6 +84,11 @@ private:
     void EndPause();
     // A message of the recent list, shown again at once.
     void ShowRecent(const TNotification& recent);
+    // The settings' hotkey on the hidden window: its WM_HOTKEY shows the
+    // newest recent message again. One another program holds is logged,
+    // and the program runs on without it.
+    void RegisterShowAgainHotkey();
+    void UnregisterShowAgainHotkey();
     // The tray icon's tip and look after a scan, a change of state, a pause
     // or new settings.
     void UpdateTray();
@@ -96,6 +101,7 @@ private:
     int settingsOpen_ = 0;
     // The watcher ended on an error and waits to be started again.
     bool watcherEnded_ = false;
+    bool hotkeyRegistered_ = false;
     std::unique_ptr<TNotifierSettings> settings_;
     std::unique_ptr<THiddenWindow> window_;
     TSetupDialogHolder setupDialog_;

@@ -16,7 +16,7 @@ TRect Normalised(TRect r) {
 
 }  // namespace
 
-TColorEntryLayout LayoutColorEntry(const TRect& item, bool closedControl) {
+TColorEntryLayout LayoutColorEntry(const TRect& item, bool closedControl, int32_t swatchAreaWidth) {
     TColorEntryLayout layout;
     layout.Entry = item;
     layout.Entry = Normalised(layout.Entry);
@@ -26,11 +26,12 @@ TColorEntryLayout LayoutColorEntry(const TRect& item, bool closedControl) {
         layout.Entry.Bottom = std::max(layout.Entry.Bottom - kColorClosedInset, layout.Entry.Top);
     }
     const TRect& e = layout.Entry;
-    const int32_t areaRight = std::min(e.Right, e.Left + kColorSwatchAreaWidth);
+    const int32_t areaRight = std::min(e.Right, e.Left + swatchAreaWidth);
     layout.SwatchArea = TRect(e.Left, e.Top, areaRight, e.Bottom);
-    const int32_t swatchLeft = e.Left + (kColorSwatchAreaWidth - kColorSwatchWidth) / 2;
+    const int32_t swatchWidth = swatchAreaWidth - (kColorSwatchAreaWidth - kColorSwatchWidth);
+    const int32_t swatchLeft = e.Left + (swatchAreaWidth - swatchWidth) / 2;
     layout.Swatch = Normalised(TRect(std::min(swatchLeft, areaRight), e.Top + 1,
-                                     std::min(swatchLeft + kColorSwatchWidth, areaRight), e.Bottom - 1));
+                                     std::min(swatchLeft + swatchWidth, areaRight), e.Bottom - 1));
     if (layout.Swatch.Top > e.Bottom) layout.Swatch.Top = layout.Swatch.Bottom = e.Bottom;
     layout.Text = TRect(areaRight, e.Top, e.Right, e.Bottom);
     return layout;

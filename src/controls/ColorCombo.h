@@ -26,9 +26,15 @@ constexpr int32_t kColorSwatchWidth = 28;
 constexpr int32_t kColorClosedInset = 2;
 
 // The parts of an entry drawn into `item`; `closedControl` for the selected
-// entry shown in the closed control. Parts that do not fit come out empty
+// entry shown in the closed control. The swatch area is `swatchAreaWidth`
+// wide, the swatch 2 px narrower. Parts that do not fit come out empty
 // (Right == Left or Bottom == Top), never inverted.
-TColorEntryLayout LayoutColorEntry(const TRect& item, bool closedControl);
+TColorEntryLayout LayoutColorEntry(const TRect& item, bool closedControl,
+                                   int32_t swatchAreaWidth = kColorSwatchAreaWidth);
+
+// The swatch area for entries `itemHeight` high: as wide for its height as
+// the 30 x 16 of the design, so it grows with the font.
+constexpr int32_t ColorSwatchAreaWidth(int32_t itemHeight) { return 2 * itemHeight - 2; }
 
 class TColorCombo {
 public:
@@ -40,6 +46,11 @@ public:
     TColorCombo(void* parent, int id, int left, int top, int width, int height, void* font);
     // Destroys the window unless its parent has already done so.
     ~TColorCombo();
+    // How wide the closed control must be to show its widest entry with its
+    // swatch and the drop-down button, in `font` (an HFONT) on `window`.
+    static int32_t NeededWidth(void* window, void* font);
+    // How high the entries are in `font`: the text with a little room.
+    static int32_t ItemHeight(void* window, void* font);
     TColorCombo(const TColorCombo&) = delete;
     TColorCombo& operator=(const TColorCombo&) = delete;
 

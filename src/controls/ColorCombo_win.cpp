@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "controls/ColorCombo.h"
 #include "controls/GradientPanelPaint.h"
 #include "platform/Exception.h"
@@ -14,9 +16,13 @@ namespace pellumo {
 
 namespace {
 
-// List entries a little taller than the 8-point text, so the swatches read.
-const int kListItemHeight = 16;
 const int kDropDownCount = 8;
+
+// List entries a little taller than the text, so the swatches read.
+int ItemHeightIn(HWND window, HFONT font) {
+    const int text = MeasureText(window, font, "Ag", SIZE {0, 13}).cy;
+    return text + (text + 2) / 4;
+}
 
 RECT ToRECT(const TRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; }
 TRect ToRect(const RECT& r) { return TRect(r.left, r.top, r.right, r.bottom); }
@@ -52,14 +58,15 @@ private:
     TColorCombo& owner_;
     int id_;
     HFONT font_;
+    int itemHeight_;
 };
 
 TColorCombo::TImpl::TImpl(TColorCombo& owner, HWND parent, int id, int left, int top, int width, int height,
                             HFONT font)
-    : owner_(owner), id_(id), font_(font) {
+    : owner_(owner), id_(id), font_(font), itemHeight_(ItemHeightIn(parent, font)) {
     // For a drop-down list the window's height is the opened height; the
     // closed height follows the field's item height, set below.
-    const int openHeight = height + kDropDownCount * kListItemHeight + 2;
+    const int openHeight = height + kDropDownCount * itemHeight_ + 2;
     // Unicode, like the dialog it sits on.
     CreateControl(L"COMBOBOX", 0, L"",
                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
@@ -67,7 +74,7 @@ TColorCombo::TImpl::TImpl(TColorCombo& owner, HWND parent, int id, int left, int
                   left, top, width, openHeight, parent, id, "Cannot create the colour combo box");
     const HWND hwnd = Hwnd();
     if (font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    SendMessageW(hwnd, CB_SETITEMHEIGHT, 0, kListItemHeight);
+    SendMessageW(hwnd, CB_SETITEMHEIGHT, 0, itemHeight_);
     // Common controls 6 size the drop-down by entries (older ones ignore this).
     SendMessageW(hwnd, CB_SETMINVISIBLE, kDropDownCount, 0);
     // The frame around the field is the system's; the field takes the rest
@@ -133,7 +140,7 @@ bool TColorCombo::TImpl::ParentMessage(UINT message, WPARAM wParam, LPARAM lPara
             // known here: recognised by its identifier.
             auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
             if (!item || item->CtlType != ODT_COMBOBOX || static_cast<int>(item->CtlID) != id_) return false;
-            item->itemHeight = kListItemHeight;
+            item->itemHeight = itemHeight_;
             result = TRUE;
             return true;
         }
@@ -152,7 +159,8 @@ void TColorCombo::TImpl::DrawItem(const DRAWITEMSTRUCT& item) {
     const bool closed = (item.itemState & ODS_COMBOBOXEDIT) != 0;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     const bool enabled = !(item.itemState & ODS_DISABLED) && IsWindowEnabled(Hwnd());
-    const TColorEntryLayout layout = LayoutColorEntry(ToRect(item.rcItem), closed);
+    const TColorEntryLayout layout =
+        LayoutColorEntry(ToRect(item.rcItem), closed, ColorSwatchAreaWidth(itemHeight_));
     const auto& items = list.Items();
     const int index = static_cast<int>(item.itemID);
     const TColorListItem* entry = index >= 0 && index < static_cast<int>(items.size()) ? &items[index] : nullptr;
@@ -199,6 +207,26 @@ TColorCombo::TColorCombo(void* parent, int id, int left, int top, int width, int
     : impl_(new TImpl(*this, static_cast<HWND>(parent), id, left, top, width, height, static_cast<HFONT>(font))) {}
 
 TColorCombo::~TColorCombo() = default;
+
+int32_t TColorCombo::ItemHeight(void* window, void* font) {
+    return ItemHeightIn(static_cast<HWND>(window), static_cast<HFONT>(font));
+}
+
+int32_t TColorCombo::NeededWidth(void* window, void* font) {
+    TColorList list;
+    list.BuildItems();
+    // Every entry a combo may hold: "Default" and "Custom" too.
+    list.SetDefaultEntry(0);
+    list.SetUseCustomColor(true);
+    int widest = 0;
+    for (const TColorListItem& item : list.Items())
+        widest = std::max<int>(widest, MeasureText(static_cast<HWND>(window), static_cast<HFONT>(font), item.Text,
+                                                   SIZE {0, 0}).cx);
+    // The text starts 2 px into its part (DrawItem); the frame and the
+    // button are the system's.
+    return ColorSwatchAreaWidth(ItemHeight(window, font)) + 2 + widest + 2 + GetSystemMetrics(SM_CXVSCROLL) +
+           4 * GetSystemMetrics(SM_CXEDGE);
+}
 
 TColor TColorCombo::SelectedColor() const { return impl_->list.SelectedColor(); }
 TColor TColorCombo::CustomColor() const { return impl_->list.CustomColor(); }

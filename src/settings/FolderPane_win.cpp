@@ -11,6 +11,7 @@
 #include "platform/Log.h"
 #include "platform/WideText_win.h"
 #include "settings/SetupDialog.h"
+#include "settings/SetupTexts.h"
 #include "store/DbxFolderTree.h"
 
 namespace pellumo {
@@ -25,9 +26,9 @@ const UINT kNoCheckBox = 0, kUnticked = 1, kTicked = 2;
 const size_t kDeepestLevelShown = 64;
 
 HWND MakeChild(HWND dialog, HFONT font, const wchar_t* windowClass, const std::string& text, DWORD style,
-               DWORD exStyle, int left, int top, int width, int height, int id) {
+               DWORD exStyle, const RECT& r, int id) {
     const HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                         left, top, width, height, dialog,
+                                         r.left, r.top, r.right - r.left, r.bottom - r.top, dialog,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                          nullptr);
     if (!control) throw Exception("Cannot create the setup dialog's controls");
@@ -95,15 +96,13 @@ std::vector<const TDbxFolderNode*> ShownFolders(const TDbxFolderNode& node) {
 
 }  // namespace
 
-TFolderPane::TFolderPane(HWND dialog, HFONT font, const RECT& group, const TDbxFolderNode* tree,
+TFolderPane::TFolderPane(HWND dialog, HFONT font, const TFolderPanePlaces& places, const TDbxFolderNode* tree,
                          const TFolderChoices& choices, TColor startColor)
     : dialog_(dialog), found_(choices) {
     const DWORD tab = WS_TABSTOP | WS_GROUP;
-    const int left = group.left + 8, right = group.right - 8;
-    const int comboHeight = 21, comboTop = group.bottom - 8 - comboHeight;
     tree_ = MakeChild(dialog, font, WC_TREEVIEWW, "",
                       TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP | tab,
-                      WS_EX_CLIENTEDGE, left, group.top + 16, right - left, comboTop - 8 - (group.top + 16), Setup::idFolderTree);
+                      WS_EX_CLIENTEDGE, places.Tree, Setup::idFolderTree);
     // The check boxes are asked for once the tree exists and before it is
     // filled, as the control expects (on XP too).
     SetWindowLongPtrW(tree_, GWL_STYLE, GetWindowLongPtrW(tree_, GWL_STYLE) | TVS_CHECKBOXES);
@@ -119,19 +118,16 @@ TFolderPane::TFolderPane(HWND dialog, HFONT font, const RECT& group, const TDbxF
     });
 
     // Made just before the combo box, so that its access key reaches it.
-    const std::string label = "Folder c&olour";
-    const SIZE size = MeasureText(dialog, font, WithoutAccessKeys(label), SIZE {60, 13});
-    MakeChild(dialog, font, L"STATIC", label, SS_LEFT, 0, left, comboTop + 3, size.cx, size.cy,
-              Setup::idFolderColorLabel);
-    const int comboLeft = left + size.cx + 6;
-    color_.reset(new TColorCombo(dialog, Setup::idFolderColor, comboLeft, comboTop, right - comboLeft, comboHeight, font));
+    MakeChild(dialog, font, L"STATIC", SetupText(Setup::idFolderColorLabel), SS_LEFT, 0, places.ColorLabel, Setup::idFolderColorLabel);
+    const RECT& c = places.Color;
+    color_.reset(new TColorCombo(dialog, Setup::idFolderColor, c.left, c.top, c.right - c.left, c.bottom - c.top, font));
     SetWindowLongPtrW(static_cast<HWND>(color_->Handle()), GWL_STYLE,
                       GetWindowLongPtrW(static_cast<HWND>(color_->Handle()), GWL_STYLE) | WS_GROUP);
     color_->SetDefaultEntry(startColor);
     color_->OnChange = [this] { ColorPicked(); };
     // Beneath the controls it frames, as the dialog's other groups.
-    MakeChild(dialog, font, L"BUTTON", "Folders", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, group.left, group.top,
-              group.right - group.left, group.bottom - group.top, Setup::idFoldersGroup);
+    MakeChild(dialog, font, L"BUTTON", SetupText(Setup::idFoldersGroup), BS_GROUPBOX | WS_CLIPSIBLINGS, 0, places.Group,
+              Setup::idFoldersGroup);
 
     // The first folder that can be watched, so its colour is there to pick.
     for (size_t i = 0; i < rows_.size(); ++i) {

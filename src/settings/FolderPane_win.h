@@ -20,14 +20,19 @@ namespace pellumo {
 class TDbxFolderNode;
 class TDbxFolderRecord;
 
+// Where the pane's controls go, in the dialog's client coordinates.
+struct TFolderPanePlaces {
+    RECT Group, Tree, ColorLabel, Color;
+};
+
 class TFolderPane {
 public:
-    // Makes the group box `group` (dialog pixels) and its controls on
-    // Dialog, with the ids of TSetupDialog, filled from Tree (may be null:
-    // no folders) and Choices; "Default" is drawn in StartColor. Throws
-    // Exception when a control cannot be made.
-    TFolderPane(HWND dialog, HFONT font, const RECT& group, const TDbxFolderNode* tree, const TFolderChoices& choices,
-                TColor startColor);
+    // Makes the group box and its controls on Dialog at Places, with the
+    // ids of TSetupDialog, filled from Tree (may be null: no folders) and
+    // Choices; "Default" is drawn in StartColor. Throws Exception when a
+    // control cannot be made.
+    TFolderPane(HWND dialog, HFONT font, const TFolderPanePlaces& places, const TDbxFolderNode* tree,
+                const TFolderChoices& choices, TColor startColor);
     ~TFolderPane();
     TFolderPane(const TFolderPane&) = delete;
     TFolderPane& operator=(const TFolderPane&) = delete;

@@ -1,6 +1,7 @@
 // The setup dialog as a window: a private dialog class (DefDlgProc gives the
 // dialog keyboard: Tab, Enter for OK, Esc for Cancel) with plain Win32
-// controls laid out in pixels, on a background painted like a tab page. The
+// controls in the system's message font, laid out from their measured texts
+// (SetupLayout), on a background painted like a tab page. The
 // controls sit directly on the dialog; the group boxes are frames around
 // them, which keeps their notifications and drawing requests with the dialog.
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -20,8 +22,12 @@
 #include "settings/FolderPane_win.h"
 #include "settings/HintTimeValue.h"
 #include "settings/NotifierSettings.h"
+#include "settings/Hotkey.h"
 #include "settings/SetupDialog.h"
+#include "settings/SetupLayout.h"
+#include "settings/SetupMeasures_win.h"
 #include "settings/SetupPanel_win.h"
+#include "settings/SetupTexts.h"
 #include "settings/StartWithWindows.h"
 #include "store/StoreLocation.h"
 
@@ -32,38 +38,28 @@ const char* const TSetupDialog::kClassName = "TfrmMornelleSetup";
 
 namespace {
 
-// The design, in pixels: not scaled with the screen's font size.
+// Where the dialog first appears, unless that runs off a small screen.
 const int kDesignLeft = 357;
 const int kDesignTop = 291;
-const int kClientWidth = 636;
-const int kClientHeight = 247;
-const POINT kHintGroupOrigin = {16, 8};
-const POINT kColorsGroupOrigin = {16, 104};
-// Below the logo, its bottom level with the colours' group.
-const POINT kAlertsGroupOrigin = {218, 72};
-// At the right, from the logo's top down to the alerts' bottom.
-const RECT kFoldersGroup = {420, 8, 628, 208};
-// The alerts reach below the colours: they have one check box more.
-const int kAlertsGroupBottom = 208;
 // What "Summarize bursts" stores when switched on.
 const int32_t kSummarizeAfterOn = kSummarizeAfterValue.FirstRun;
-const int kLogoLeft = 223;
-const int kLogoTop = 8;
-// The logo's rectangle in the design, whose centre gives the logo's background.
-const int kLogoDesignWidth = 192;
-const int kLogoDesignHeight = 56;
 const WORD kLogoResourceId = 777;
+// The dialog tries a hotkey on itself to learn whether another program has it.
+const int kProbeHotkeyId = 1;
 
-// Registers the up-down class. By name, not by path: the manifest's common
-// controls 6 must be the ones loaded. False when the system has none.
-bool InitUpDownClass() {
+RECT ToRECT(const TRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; }
+
+// Registers the up-down and hotkey classes. By name, not by path: the
+// manifest's common controls 6 must be the ones loaded. False when the
+// system has none.
+bool InitCommonClasses() {
     static const bool ready = [] {
         const HMODULE module = LoadLibraryA("comctl32.dll");
         const auto init = module ? reinterpret_cast<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
                                        reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))
                                  : nullptr;
         if (!init) return false;
-        INITCOMMONCONTROLSEX icc {sizeof icc, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX icc {sizeof icc, ICC_UPDOWN_CLASS | ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
         return init(&icc) != FALSE;
     }();
     return ready;
@@ -111,15 +107,19 @@ private:
     bool EditMessage(UINT message, WPARAM wParam);
 
     HWND Control(int id) const { return GetDlgItem(Hwnd(), id); }
-    HWND Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle, int left, int top, int width,
-              int height, int id);
-    HWND MakeLabel(const std::string& text, int left, int top, int id);
+    HWND Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle, const TRect& at, int id);
+    // Labels and check boxes: their text is the table's.
+    HWND Make(const wchar_t* windowClass, DWORD style, int id) {
+        return Make(windowClass, SetupText(id), style, 0, layout_.Rects.at(id), id);
+    }
     void CreateControls(const TNotifierSettings& settings);
 
     void SettingsToControls(const TNotifierSettings& settings);
     TValues ReadControls() const;
     void UpdateHintTimeEnabled();
     void OnAutoHideHintClicked() { UpdateHintTimeEnabled(); }
+    // Shows whether another program has the hotkey the control holds.
+    void UpdateHotkeyTaken();
 
     // The hint-time field's text and value.
     std::string HintTimeText() const;
@@ -144,7 +144,8 @@ private:
     THintTimeValue hintTime_;
     char decimalSeparator_ = '.';
 
-    TSetupPanel panel_ {kClientWidth, kClientHeight};
+    TSetupLayout layout_;
+    TSetupPanel panel_;
 
     bool closed_ = false;
     bool ok_ = false;
@@ -166,21 +167,13 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
     decimalSeparator_ = DecimalSeparator();
     identityId_ = GetIdentityId();
     foundChoices_ = LoadFolderChoices(identityId_);
-    // "MS Sans Serif" 8 point in pixels, as designed.
-    font_ = CreatePixelFont(L"MS Sans Serif");
+    // The user's message font, which grows with the screen's DPI.
+    font_ = CreateMessageFont();
 
     owner_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT bounds {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
-    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    // Where it was designed to be, unless that runs off a small screen.
-    RECT area {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int left = std::max<int>(area.left, std::min<int>(kDesignLeft, area.right - width));
-    const int top = std::max<int>(area.top, std::min<int>(kDesignTop, area.bottom - height));
-    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(kCaption), style, left, top, width, height,
+    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(kCaption), style, kDesignLeft, kDesignTop, 0, 0,
            owner_.Get(), nullptr, "Cannot create the setup dialog");
     // No destructor runs for a half-made object: should a step below throw,
     // the window goes first, unbound, before the members it reads.
@@ -190,6 +183,16 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
             if (Self) Self->Destroy();
         }
     } undo {this};
+    // As large as its texts in this font need.
+    layout_ = LayoutSetupDialog(MeasureSetupDialog(Hwnd(), font_.Get(), SetupText, kLogoResourceId));
+    RECT bounds {0, 0, layout_.Client.Width, layout_.Client.Height};
+    AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    RECT area {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int left = std::max<int>(area.left, std::min<int>(kDesignLeft, area.right - width));
+    const int top = std::max<int>(area.top, std::min<int>(kDesignTop, area.bottom - height));
+    SetWindowPos(Hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     panel_.Rebuild(Hwnd());
     CreateControls(settings);
     SettingsToControls(settings);
@@ -205,54 +208,39 @@ TSetupDialog::TImpl::~TImpl() {
 }
 
 HWND TSetupDialog::TImpl::Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle,
-                                    int left, int top, int width, int height, int id) {
+                               const TRect& at, int id) {
     HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   left, top, width, height, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleW(nullptr), nullptr);
+                                   at.Left, at.Top, at.Right - at.Left, at.Bottom - at.Top, Hwnd(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!control) throw Exception("Cannot create the setup dialog's controls");
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     return control;
 }
 
-// Labels are as large as their text; the letter after "&" is the access key
-// of the control made next.
-HWND TSetupDialog::TImpl::MakeLabel(const std::string& text, int left, int top, int id) {
-    const SIZE size = MeasureText(Hwnd(), font_.Get(), WithoutAccessKeys(text), SIZE {0, 13});
-    return Make(L"STATIC", text, SS_LEFT, 0, left, top, size.cx, size.cy, id);
-}
-
 void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
     // Creation order is the tab order. Every control is a group of its own,
-    // so the arrow keys do not wander between check boxes.
+    // so the arrow keys do not wander between check boxes. A label's access
+    // key reaches the control made after it.
     const DWORD tab = WS_TABSTOP | WS_GROUP;
-    const int hx = kHintGroupOrigin.x, hy = kHintGroupOrigin.y, cx = kColorsGroupOrigin.x, cy = kColorsGroupOrigin.y;
-    Make(L"BUTTON", "&Auto hide hint", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 16, 89, 17, idAutoHideHint);
-    Make(L"BUTTON", "Use &fading", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 40, 81, 17, idUseFading);
+    const auto& at = layout_.Rects;
+    Make(L"BUTTON", BS_AUTOCHECKBOX | tab, idAutoHideHint);
+    Make(L"BUTTON", BS_AUTOCHECKBOX | tab, idUseFading);
 
-    // Made just before the field, so that its access key reaches the field.
-    MakeLabel("Hint &time (seconds):", hx + 97, hy + 18, idHintTimeLabel);
-    // The spin edit: an edit and, at its right, the up-down buttons, the
-    // two filling the designed 89 pixels together.
-    const int upDownWidth = GetSystemMetrics(SM_CXVSCROLL);
-    edit_ = Make(L"EDIT", hintTime_.Text().c_str(), ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, hx + 96, hy + 40,
-                 89 - upDownWidth, 21, idHintTimeEdit);
-    if (InitUpDownClass()) {
+    Make(L"STATIC", SS_LEFT, idHintTimeLabel);
+    // The spin edit: an edit and, at its right, the up-down buttons.
+    edit_ = Make(L"EDIT", hintTime_.Text(), ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, at.at(idHintTimeEdit), idHintTimeEdit);
+    if (InitCommonClasses()) {
         // No UDS_SETBUDDYINT: the field's text is THintTimeValue's, and the
         // buttons only ask for a step (UDN_DELTAPOS).
-        HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS | UDS_HOTTRACK,
-                                      hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21, Hwnd(),
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(idHintTimeUpDown)),
-                                      GetModuleHandleW(nullptr), nullptr);
-        if (upDown) {
-            SendMessageW(upDown, UDM_SETRANGE32, kHintTimeMin, kHintTimeMax);
-            // Held down, the buttons keep stepping by one.
-            UDACCEL accel {0, 1};
-            SendMessageW(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
-            SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
-            // Taking a buddy may resize the control; the design's box wins.
-            SetWindowPos(upDown, nullptr, hx + 96 + 89 - upDownWidth, hy + 40, upDownWidth, 21,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+        const TRect& r = at.at(idHintTimeUpDown);
+        HWND upDown = Make(UPDOWN_CLASSW, "", UDS_NOTHOUSANDS | UDS_HOTTRACK, 0, r, idHintTimeUpDown);
+        SendMessageW(upDown, UDM_SETRANGE32, kHintTimeMin, kHintTimeMax);
+        // Held down, the buttons keep stepping by one.
+        UDACCEL accel {0, 1};
+        SendMessageW(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+        SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+        // Taking a buddy may resize the control; the layout's box wins.
+        SetWindowPos(upDown, nullptr, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     // Subclassed last, so the field's own handling of keys and the wheel
     // comes first and is the only one: some up-down controls step on the
@@ -262,51 +250,51 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
         result = 0;
         return EditMessage(message, wParam);
     });
-    Make(L"BUTTON", "&Display when OE is active", BS_AUTOCHECKBOX | tab, 0, hx + 8, hy + 64, 177, 17,
-         idDisplayWhenOEActive);
+    Make(L"BUTTON", BS_AUTOCHECKBOX | tab, idDisplayWhenOEActive);
 
-    MakeLabel("&Start", cx + 8, cy + 19, idBeginColorLabel);
-    beginColor_.reset(new TColorCombo(Hwnd(), idBeginColor, cx + 40, cy + 16, 145, 21, font_.Get()));
-    MakeLabel("&End", cx + 8, cy + 51, idEndColorLabel);
-    endColor_.reset(new TColorCombo(Hwnd(), idEndColor, cx + 40, cy + 48, 145, 21, font_.Get()));
-    SetWindowLongPtrW(static_cast<HWND>(beginColor_->Handle()), GWL_STYLE,
-                      GetWindowLongPtrW(static_cast<HWND>(beginColor_->Handle()), GWL_STYLE) | WS_GROUP);
-    SetWindowLongPtrW(static_cast<HWND>(endColor_->Handle()), GWL_STYLE,
-                      GetWindowLongPtrW(static_cast<HWND>(endColor_->Handle()), GWL_STYLE) | WS_GROUP);
+    auto combo = [&](int id) {
+        const TRect& r = at.at(id);
+        std::unique_ptr<TColorCombo> made(
+            new TColorCombo(Hwnd(), id, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top, font_.Get()));
+        const HWND handle = static_cast<HWND>(made->Handle());
+        SetWindowLongPtrW(handle, GWL_STYLE, GetWindowLongPtrW(handle, GWL_STYLE) | WS_GROUP);
+        return made;
+    };
+    Make(L"STATIC", SS_LEFT, idBeginColorLabel);
+    beginColor_ = combo(idBeginColor);
+    Make(L"STATIC", SS_LEFT, idEndColorLabel);
+    endColor_ = combo(idEndColor);
 
-    const int ax = kAlertsGroupOrigin.x, ay = kAlertsGroupOrigin.y;
-    Make(L"BUTTON", "Su&mmarize bursts", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 14, 177, 17, idSummarizeBursts);
-    Make(L"BUTTON", "&Play sound", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 36, 177, 17, idPlaySound);
-    // Two lines' room: its text is wider than the group in this font.
-    Make(L"BUTTON", "&Quiet during full-screen programs", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 58,
-         177, 26, idQuietFullScreen);
-    Make(L"BUTTON", "Start with &Windows", BS_AUTOCHECKBOX | tab, 0, ax + 8, ay + 88, 177, 17, idStartWithWindows);
-    // Two lines' room, as the quiet box above.
-    Make(L"BUTTON", "Show unread &count on the icon", BS_AUTOCHECKBOX | BS_MULTILINE | tab, 0, ax + 8, ay + 108, 177,
-         26, idShowUnreadCount);
+    for (int id : {idSummarizeBursts, idPlaySound, idQuietFullScreen, idStartWithWindows, idShowUnreadCount})
+        Make(L"BUTTON", BS_AUTOCHECKBOX | tab, id);
+    Make(L"STATIC", SS_LEFT, idShowAgainLabel);
+    const HWND hotkey = Make(HOTKEY_CLASSW, "", tab, WS_EX_CLIENTEDGE, at.at(idShowAgainHotkey), idShowAgainHotkey);
+    // Keys that would take a letter or a key from every program get Ctrl+Shift:
+    // a key alone, Shift alone, and Ctrl+Alt (AltGr, with or without Shift).
+    SendMessageW(hotkey, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S | HKCOMB_CA | HKCOMB_SCA,
+                 MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_SHIFT, 0));
+    ShowWindow(Make(L"STATIC", SS_LEFT, idShowAgainTaken), SW_HIDE);
 
-    folders_.reset(new TFolderPane(Hwnd(), font_.Get(), kFoldersGroup, settings.FolderTree.get(), foundChoices_,
-                                   settings.BeginColor));
+    auto place = [&](int id) { return ToRECT(at.at(id)); };
+    folders_.reset(new TFolderPane(Hwnd(), font_.Get(),
+                                   {place(idFoldersGroup), place(idFolderTree), place(idFolderColorLabel),
+                                    place(idFolderColor)},
+                                   settings.FolderTree.get(), foundChoices_, settings.BeginColor));
     // "Default" shows the Start colour as it is picked.
     beginColor_->OnChange = [this] {
         if (folders_ && beginColor_->SelectedColor() != kNoSelectedColor) folders_->SetStartColor(beginColor_->SelectedColor());
     };
 
-    // Shown and sized once the logo is loaded.
-    HWND image = Make(L"STATIC", "", SS_OWNERDRAW, 0, kLogoLeft, kLogoTop, kLogoDesignWidth,
-                      kLogoDesignHeight, idLogo);
-    ShowWindow(image, SW_HIDE);
+    // Shown once the logo is loaded.
+    ShowWindow(Make(L"STATIC", "", SS_OWNERDRAW, 0, at.at(idLogo), idLogo), SW_HIDE);
 
-    // At the bottom right.
-    Make(L"BUTTON", "OK", BS_DEFPUSHBUTTON | tab, 0, kClientWidth - 164, 216, 75, 25, IDOK);
-    Make(L"BUTTON", "Cancel", BS_PUSHBUTTON | tab, 0, kClientWidth - 84, 216, 75, 25, IDCANCEL);
+    Make(L"BUTTON", BS_DEFPUSHBUTTON | tab, idOk);
+    Make(L"BUTTON", BS_PUSHBUTTON | tab, idCancel);
     SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
 
     // The group boxes last, beneath the controls they frame, and clipped by
     // them: a group box may paint its whole rectangle.
-    Make(L"BUTTON", "Hint", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hx, hy, 193, 89, idHintGroup);
-    Make(L"BUTTON", "Colors", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, cx, cy, 193, 81, idColorsGroup);
-    Make(L"BUTTON", "Alerts", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, ax, ay, 193, kAlertsGroupBottom - ay, idAlertsGroup);
+    for (int id : {idHintGroup, idColorsGroup, idAlertsGroup}) Make(L"BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, id);
 }
 
 void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) {
@@ -324,6 +312,8 @@ void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) 
     CheckDlgButton(Hwnd(), idPlaySound, settings.PlaySound ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(Hwnd(), idQuietFullScreen, settings.QuietFullScreen ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(Hwnd(), idShowUnreadCount, settings.ShowUnreadCount ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageW(Control(idShowAgainHotkey), HKM_SETHOTKEY, settings.ShowAgainHotkey & 0xFFFF, 0);
+    UpdateHotkeyTaken();
     startsWithWindowsFound_ = StartsWithWindows(settings);
     CheckDlgButton(Hwnd(), idStartWithWindows, startsWithWindowsFound_ ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -345,6 +335,7 @@ TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
     values.PlaySound = IsDlgButtonChecked(Hwnd(), idPlaySound) == BST_CHECKED;
     values.QuietFullScreen = IsDlgButtonChecked(Hwnd(), idQuietFullScreen) == BST_CHECKED;
     values.ShowUnreadCount = IsDlgButtonChecked(Hwnd(), idShowUnreadCount) == BST_CHECKED;
+    values.ShowAgainHotkey = LOWORD(SendMessageW(Control(idShowAgainHotkey), HKM_GETHOTKEY, 0, 0));
     return values;
 }
 
@@ -406,6 +397,8 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
         case idQuietFullScreen:
         case idStartWithWindows:
         case idShowUnreadCount:
+        case idShowAgainLabel:
+        case idShowAgainTaken:
         case idFoldersGroup:
         case idFolderColorLabel:
         case IDOK:
@@ -416,13 +409,27 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
 }
 
 void TSetupDialog::TImpl::LoadLogo() {
-    const RECT designArea {kLogoLeft, kLogoTop, kLogoLeft + kLogoDesignWidth, kLogoTop + kLogoDesignHeight};
+    const RECT area = ToRECT(layout_.Rects.at(idLogo));
     SIZE size {};
-    if (!panel_.LoadLogo(kLogoResourceId, designArea, size)) return;
+    if (!panel_.LoadLogo(kLogoResourceId, area, size)) return;
     // The logo sizes itself to its picture.
-    SetWindowPos(Control(idLogo), nullptr, kLogoLeft, kLogoTop, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Control(idLogo), nullptr, area.left, area.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(Control(idLogo), SW_SHOWNA);
 }
+
+void TSetupDialog::TImpl::UpdateHotkeyTaken() {
+    const auto stored = static_cast<uint32_t>(LOWORD(SendMessageW(Control(idShowAgainHotkey), HKM_GETHOTKEY, 0, 0)));
+    const std::optional<THotkeyRegistration> hotkey = HotkeyRegistration(stored);
+    bool taken = false;
+    if (hotkey) {
+        // The program lets its own go while the dialog is open, so what
+        // holds it now is another program.
+        taken = !RegisterHotKey(Hwnd(), kProbeHotkeyId, hotkey->Modifiers, hotkey->VirtualKey);
+        if (!taken) UnregisterHotKey(Hwnd(), kProbeHotkeyId);
+    }
+    ShowWindow(Control(idShowAgainTaken), taken ? SW_SHOWNA : SW_HIDE);
+}
+
 bool TSetupDialog::TImpl::ShowModal() {
     ShowWindow(Hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(Hwnd());
@@ -544,6 +551,10 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             }
             if (id == idAutoHideHint && code == BN_CLICKED) {
                 OnAutoHideHintClicked();
+                return 0;
+            }
+            if (id == idShowAgainHotkey && code == EN_CHANGE) {
+                UpdateHotkeyTaken();
                 return 0;
             }
             if (id == idHintTimeEdit && code == EN_KILLFOCUS) {

@@ -2,6 +2,7 @@
 // run time: Windows before XP has none.
 #include "settings/SetupPanel_win.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -102,6 +103,9 @@ void TSetupPanel::Erase(HWND window, HDC dc) const {
 }
 
 void TSetupPanel::Rebuild(HWND window) {
+    RECT client {};
+    GetClientRect(window, &client);
+    width_ = std::max<int>(1, client.right), height_ = std::max<int>(1, client.bottom);
     TGdi<HBITMAP> bitmap;
     {
         const TWindowDC screen(nullptr);
@@ -146,15 +150,30 @@ COLORREF TSetupPanel::LogoBackground(const RECT& designArea) const {
     return ColorToRGB(clBtnFace, SystemColorRGB);
 }
 
-bool TSetupPanel::LoadLogo(WORD resourceId, const RECT& designArea, SIZE& size) {
+namespace {
+
+// The logo's payload in the program's resources; empty when there is none.
+std::pair<const uint8_t*, DWORD> LogoResource(WORD resourceId) {
     const HMODULE module = GetModuleHandleA(nullptr);
     const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(10));  // RT_RCDATA
-    if (!resource) return false;
+    if (!resource) return {nullptr, 0};
     const HGLOBAL loaded = LoadResource(module, resource);
     const void* data = loaded ? LockResource(loaded) : nullptr;
-    const DWORD bytes = SizeofResource(module, resource);
+    return {static_cast<const uint8_t*>(data), data ? SizeofResource(module, resource) : 0};
+}
+
+}  // namespace
+
+SIZE TSetupPanel::LogoSize(WORD resourceId) {
+    const auto [data, bytes] = LogoResource(resourceId);
+    if (!data || bytes < kLogoHeaderSize) return SIZE {0, 0};
+    return SIZE {data[0] | data[1] << 8, data[2] | data[3] << 8};
+}
+
+bool TSetupPanel::LoadLogo(WORD resourceId, const RECT& designArea, SIZE& size) {
+    const auto [data, bytes] = LogoResource(resourceId);
     if (!data || bytes == 0) return false;
-    const std::optional<TLogoPicture> picture = DecodeLogo(static_cast<const uint8_t*>(data), bytes);
+    const std::optional<TLogoPicture> picture = DecodeLogo(data, bytes);
     if (!picture) return false;
     const int w = picture->Width, h = picture->Height;
     const std::vector<uint32_t> pixels = BlendLogo(*picture, LogoBackground(designArea));

@@ -10,10 +10,8 @@ namespace pellumo {
 
 class TSetupPanel {
 public:
-    TSetupPanel(int width, int height) : width_(width), height_(height) {}
-
-    // Paints the panel afresh into its bitmap: at start and whenever the
-    // theme or the system colours change.
+    // Paints the panel afresh into its bitmap, as large as the window's
+    // client area: at start and whenever the theme or the system colours change.
     void Rebuild(HWND window);
     // The panel into `dc`, from the bitmap when there is one.
     void Erase(HWND window, HDC dc) const;
@@ -22,6 +20,9 @@ public:
     // with the panel wherever the control is.
     HBRUSH BrushFor(HWND control, HDC dc) const;
 
+    // The size of the logo in RCDATA `resourceId`, from its header; 0 x 0
+    // when there is none.
+    static SIZE LogoSize(WORD resourceId);
     // Decodes the logo from RCDATA `resourceId`, blended over the panel's
     // colour at the centre of `designArea`. False when there is none; else
     // `size` is its picture's.
@@ -33,7 +34,7 @@ private:
     void Paint(HWND window, HDC dc) const;
     COLORREF LogoBackground(const RECT& designArea) const;
 
-    int width_, height_;
+    int width_ = 0, height_ = 0;
     TGdi<HBITMAP> panelBitmap_;
     TGdi<HBRUSH> panelBrush_;
     TGdi<HBITMAP> logo_, logoMask_;

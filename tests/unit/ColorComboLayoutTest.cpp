@@ -17,6 +17,15 @@ TEST(ColorEntryLayout, ListEntry) {
     EXPECT_EQ(TRect(30, 32, 141, 48), l.Text);
 }
 
+// In a larger font the entries are higher, and the swatch as much wider.
+TEST(ColorEntryLayout, SwatchGrowsWithTheEntry) {
+    EXPECT_EQ(30, ColorSwatchAreaWidth(16));
+    const TColorEntryLayout l = LayoutColorEntry(TRect(0, 0, 200, 24), false, ColorSwatchAreaWidth(24));
+    EXPECT_EQ(TRect(0, 0, 46, 24), l.SwatchArea);
+    EXPECT_EQ(TRect(1, 1, 45, 23), l.Swatch);
+    EXPECT_EQ(TRect(46, 0, 200, 24), l.Text);
+}
+
 TEST(ColorEntryLayout, ClosedControlIsInsetTwoPixelsTopAndBottom) {
     const TColorEntryLayout l = LayoutColorEntry(TRect(3, 3, 120, 18), true);
     EXPECT_EQ(TRect(3, 5, 120, 16), l.Entry);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/ColorCombo.h"
+#include "platform/Window_win.h"
 #include "win/Display.h"
 #include "win/MessagePump.h"
 #include "win/TestWindows.h"
@@ -45,7 +46,9 @@ protected:
         host = CreateWindowExA(0, wc.lpszClassName, "Colour combo", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300,
                                120, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_TRUE(host);
-        combo.reset(new TColorCombo(host, kComboId, 10, 10, 145, 21, nullptr));
+        // The setup dialog's font: at 96 DPI its entries are the design's 16 pixels.
+        font = CreateMessageFont();
+        combo.reset(new TColorCombo(host, kComboId, 10, 10, 145, 21, font.Get()));
         hosted = combo.get();
         combo->OnChange = [this] {
             ++changes;
@@ -95,6 +98,7 @@ protected:
 
     HWND host = nullptr;
     HWND hwnd = nullptr;
+    TFont font;
     std::unique_ptr<TColorCombo> combo;
     int changes = 0;
     std::vector<TColor> seen;
@@ -190,6 +194,7 @@ TEST_F(ColorComboTest, DrawsTheSwatchFrameAndBackgrounds) {
     ASSERT_NE(window, face);
     const int w = 120;
     auto at = [w](const std::vector<uint32_t>& p, int x, int y) { return p[size_t(y) * w + x]; };
+    ASSERT_EQ(16, TColorCombo::ItemHeight(host, font.Get())) << "the screen at 96 DPI";
 
     const int red = 9;  // 0x0000FF
     std::vector<uint32_t> p = Draw(red, 0);

@@ -9,7 +9,9 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,7 +35,8 @@ std::ostream& operator<<(std::ostream& out, const TUserSettings& s) {
     return out << "{auto " << s.AutoHideHint << ", fade " << s.UseFading << ", oe " << s.DisplayWhenOEActive
                << ", time " << s.HintTime << ", begin 0x" << std::hex << s.BeginColor << ", end 0x" << s.EndColor
                << std::dec << ", summarize " << s.SummarizeAfter << ", sound " << s.PlaySound << ", quiet "
-               << s.QuietFullScreen << "}";
+               << s.QuietFullScreen << ", count " << s.ShowUnreadCount << ", hotkey 0x" << std::hex << s.ShowAgainHotkey
+               << std::dec << "}";
 }
 
 namespace test {
@@ -48,6 +51,13 @@ void Type(HWND dialog, const std::string& text) {
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, WM_CHAR, VK_BACK, 0);
     for (char ch : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(ch), 0);
+}
+
+// A key combination in the hotkey control, as typing it leaves it.
+void SetHotkey(HWND dialog, WPARAM hotkey) {
+    const HWND control = Ctl(dialog, Setup::idShowAgainHotkey);
+    SendMessageA(control, HKM_SETHOTKEY, hotkey, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(Setup::idShowAgainHotkey, EN_CHANGE), reinterpret_cast<LPARAM>(control));
 }
 
 BOOL CALLBACK CountDialog(HWND window, LPARAM counter) {
@@ -93,13 +103,10 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
     driver.Run(Settings(), {[](HWND dialog) {
         EXPECT_EQ(std::string(Setup::kCaption), TextOf(dialog));
         EXPECT_EQ("Pellumo Setup", TextOf(dialog));
-        RECT window {}, client {};
+        RECT window {};
         GetWindowRect(dialog, &window);
-        GetClientRect(dialog, &client);
         EXPECT_EQ(357, window.left);
         EXPECT_EQ(291, window.top);
-        EXPECT_EQ(636, client.right);
-        EXPECT_EQ(247, client.bottom);
         const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
         EXPECT_TRUE(style & WS_CAPTION);
         EXPECT_TRUE(style & WS_SYSMENU);
@@ -108,63 +115,43 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         EXPECT_TRUE(GetWindowLongPtrA(dialog, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
         EXPECT_TRUE(IsWindowVisible(dialog));
 
-        struct TPlace {
+        // Where each control stands is the layout's (LaysOutWithoutOverlapOrClipping).
+        struct TControl {
             int id;
             const char* text;
-            int left, top, width, height;  // width -1: as wide as the text
+            const char* windowClass;
         };
-        const TPlace places[] = {
-            {Setup::idHintGroup, "Hint", 16, 8, 193, 89},
-            {Setup::idAutoHideHint, "&Auto hide hint", 24, 24, 89, 17},
-            {Setup::idHintTimeLabel, "Hint &time (seconds):", 113, 26, -1, -1},
-            {Setup::idUseFading, "Use &fading", 24, 48, 81, 17},
-            {Setup::idDisplayWhenOEActive, "&Display when OE is active", 24, 72, 177, 17},
-            {Setup::idColorsGroup, "Colors", 16, 104, 193, 81},
-            {Setup::idBeginColorLabel, "&Start", 24, 123, -1, -1},
-            {Setup::idEndColorLabel, "&End", 24, 155, -1, -1},
-            {Setup::idAlertsGroup, "Alerts", 218, 72, 193, 136},
-            {Setup::idSummarizeBursts, "Su&mmarize bursts", 226, 86, 177, 17},
-            {Setup::idPlaySound, "&Play sound", 226, 108, 177, 17},
-            {Setup::idQuietFullScreen, "&Quiet during full-screen programs", 226, 130, 177, 26},
-            {Setup::idStartWithWindows, "Start with &Windows", 226, 160, 177, 17},
-            {Setup::idShowUnreadCount, "Show unread &count on the icon", 226, 180, 177, 26},
-            {Setup::idFoldersGroup, "Folders", 420, 8, 208, 200},
-            {IDOK, "OK", 472, 216, 75, 25},
-            {IDCANCEL, "Cancel", 552, 216, 75, 25},
+        const TControl controls[] = {
+            {Setup::idHintGroup, "Hint", "Button"},
+            {Setup::idAutoHideHint, "&Auto hide hint", "Button"},
+            {Setup::idHintTimeLabel, "Hint &time (seconds):", "Static"},
+            {Setup::idUseFading, "Use &fading", "Button"},
+            {Setup::idDisplayWhenOEActive, "&Display when OE is active", "Button"},
+            {Setup::idColorsGroup, "Colors", "Button"},
+            {Setup::idBeginColorLabel, "&Start", "Static"},
+            {Setup::idEndColorLabel, "&End", "Static"},
+            {Setup::idAlertsGroup, "Alerts", "Button"},
+            {Setup::idSummarizeBursts, "Su&mmarize bursts", "Button"},
+            {Setup::idPlaySound, "&Play sound", "Button"},
+            {Setup::idQuietFullScreen, "&Quiet during full-screen programs", "Button"},
+            {Setup::idStartWithWindows, "Start with &Windows", "Button"},
+            {Setup::idShowUnreadCount, "Show unread &count on the icon", "Button"},
+            {Setup::idShowAgainLabel, "Show &last message again:", "Static"},
+            {Setup::idShowAgainHotkey, "", "msctls_hotkey32"},
+            {Setup::idFoldersGroup, "Folders", "Button"},
+            {IDOK, "OK", "Button"},
+            {IDCANCEL, "Cancel", "Button"},
         };
-        for (const TPlace& p : places) {
-            const HWND control = Ctl(dialog, p.id);
-            ASSERT_TRUE(control) << p.text;
-            EXPECT_EQ(p.text, TextOf(control));
-            const RECT r = ChildRect(control);
-            EXPECT_EQ(p.left, r.left) << p.text;
-            EXPECT_EQ(p.top, r.top) << p.text;
-            if (p.width >= 0) {
-                EXPECT_EQ(p.width, r.right - r.left) << p.text;
-            }
-            if (p.height >= 0) {
-                EXPECT_EQ(p.height, r.bottom - r.top) << p.text;
-            }
+        for (const TControl& c : controls) {
+            const HWND control = Ctl(dialog, c.id);
+            ASSERT_TRUE(control) << c.text;
+            EXPECT_EQ(c.text, TextOf(control));
+            char name[64] = {};
+            GetClassNameA(control, name, sizeof name);
+            EXPECT_STREQ(c.windowClass, name) << c.text;
+            EXPECT_TRUE(IsWindowVisible(control)) << c.text;
         }
-        // The spin edit: the field and its buttons share the designed box.
-        const RECT edit = ChildRect(Ctl(dialog, Setup::idHintTimeEdit));
-        const RECT upDown = ChildRect(Ctl(dialog, Setup::idHintTimeUpDown));
-        EXPECT_EQ(112, edit.left);
-        EXPECT_EQ(48, edit.top);
-        EXPECT_EQ(21, edit.bottom - edit.top);
-        EXPECT_LE(upDown.left, edit.right);
-        EXPECT_GE(upDown.left, edit.left + 40);
-        EXPECT_EQ(112 + 89, upDown.right);
-        // The colour combo boxes, closed.
-        const RECT begin = ChildRect(Ctl(dialog, Setup::idBeginColor));
-        EXPECT_EQ(56, begin.left);
-        EXPECT_EQ(120, begin.top);
-        EXPECT_EQ(145, begin.right - begin.left);
-        EXPECT_EQ(21, begin.bottom - begin.top);
-        const RECT end = ChildRect(Ctl(dialog, Setup::idEndColor));
-        EXPECT_EQ(56, end.left);
-        EXPECT_EQ(152, end.top);
-        EXPECT_EQ(21, end.bottom - end.top);
+        EXPECT_FALSE(IsWindowVisible(Ctl(dialog, Setup::idShowAgainTaken))) << "the hotkey is free";
         const LONG_PTR comboStyle = GetWindowLongPtrA(Ctl(dialog, Setup::idBeginColor), GWL_STYLE);
         EXPECT_EQ(CBS_DROPDOWNLIST, comboStyle & 3);
         EXPECT_TRUE(comboStyle & CBS_OWNERDRAWFIXED);
@@ -176,8 +163,8 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         const int order[] = {Setup::idAutoHideHint,    Setup::idUseFading,       Setup::idHintTimeEdit,
                              Setup::idDisplayWhenOEActive, Setup::idBeginColor, Setup::idEndColor,
                              Setup::idSummarizeBursts, Setup::idPlaySound,       Setup::idQuietFullScreen,
-                             Setup::idStartWithWindows, Setup::idShowUnreadCount, Setup::idFolderTree,
-                             IDOK,                      IDCANCEL};  // the folder colour is for a folder, and none is selected
+                             Setup::idStartWithWindows, Setup::idShowUnreadCount, Setup::idShowAgainHotkey,
+                             Setup::idFolderTree,       IDOK,                IDCANCEL};  // the folder colour is for a folder, and none is selected
         EXPECT_EQ(Ctl(dialog, Setup::idAutoHideHint), GetFocus());
         HWND at = Ctl(dialog, Setup::idAutoHideHint);
         for (size_t i = 1; i <= sizeof order / sizeof order[0]; ++i) {
@@ -186,6 +173,157 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         }
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     }});
+}
+
+// A control's text as it draws it, in its own font: one line, "&" marking
+// an access key.
+SIZE DrawnTextSize(HWND control) {
+    const std::string text = TextOf(control);
+    HDC dc = GetDC(control);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT r {0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return SIZE {r.right, r.bottom};
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// The whole dialog in whatever font the screen's DPI gives: no two controls
+// overlap (but a group box and what it frames), each label's, check box's,
+// button's and group's text fits its control, and everything lies inside
+// the dialog.
+TEST_F(SetupDialogTest, LaysOutWithoutOverlapOrClipping) {
+    Settings().FolderTree = SampleFolderTree();
+    driver.Run(Settings(), {[](HWND dialog) {
+        const HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        if (const char* expected = std::getenv("PELLUMO_EXPECT_DPI")) {
+            EXPECT_EQ(std::atoi(expected), dpi) << "the screen's DPI as the table set it";
+        }
+        // The message font, grown with the DPI: 8 point or more.
+        LOGFONTA font {};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Ctl(dialog, IDOK), WM_GETFONT, 0, 0)), sizeof font, &font);
+        EXPECT_GE(std::abs(font.lfHeight), MulDiv(11, dpi, 96) - 1) << font.lfFaceName;
+
+        std::vector<HWND> children;
+        EnumChildWindows(dialog, &CollectChild, reinterpret_cast<LPARAM>(&children));
+        RECT client {};
+        GetClientRect(dialog, &client);
+        const int box = GetSystemMetrics(SM_CXMENUCHECK);
+        auto isGroup = [](HWND w) {
+            char name[32] = {};
+            GetClassNameA(w, name, sizeof name);
+            return lstrcmpiA(name, "Button") == 0 && (GetWindowLongPtrA(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+        };
+        for (HWND child : children) {
+            if (GetParent(child) != dialog) continue;  // a combo box's own field
+            const int id = GetDlgCtrlID(child);
+            const RECT r = ChildRect(child);
+            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << id;
+            char name[32] = {};
+            GetClassNameA(child, name, sizeof name);
+            const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+            const SIZE text = DrawnTextSize(child);
+            const int width = r.right - r.left, height = r.bottom - r.top;
+            if (lstrcmpiA(name, "Static") == 0 && (style & SS_TYPEMASK) == SS_LEFT) {
+                EXPECT_LE(text.cx, width) << TextOf(child);
+                EXPECT_LE(text.cy, height) << TextOf(child);
+            } else if (lstrcmpiA(name, "Button") == 0) {
+                const LONG_PTR type = style & BS_TYPEMASK;
+                const int decoration = type == BS_AUTOCHECKBOX ? box + 3 : type == BS_GROUPBOX ? 2 * box : 6;
+                EXPECT_LE(text.cx + decoration, width) << TextOf(child);
+                EXPECT_LE(text.cy, height) << TextOf(child);
+            }
+            for (HWND other : children) {
+                if (other <= child || GetParent(other) != dialog) continue;
+                const RECT o = ChildRect(other);
+                RECT both {};
+                if (!IntersectRect(&both, &r, &o)) continue;
+                // Only a group box and a control wholly inside it may meet.
+                const bool framed = (isGroup(child) && !isGroup(other) && EqualRect(&both, &o)) ||
+                                    (isGroup(other) && !isGroup(child) && EqualRect(&both, &r));
+                EXPECT_TRUE(framed) << id << " and " << GetDlgCtrlID(other) << " overlap";
+            }
+        }
+        Click(dialog, IDCANCEL);
+    }});
+}
+
+// The same at 96, 120 and 144 DPI: each in a copy of this program started
+// with the screen's LogPixels set, which a process reads as it starts.
+TEST(SetupDialogAtEachDpi, LaysOutWithoutOverlapOrClipping) {
+    if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+    const char* desktop = "Control Panel\\Desktop";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, desktop, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                             nullptr));
+    DWORD before = 0, size = sizeof before;
+    const bool had = RegQueryValueExA(key, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&before), &size) ==
+                     ERROR_SUCCESS;
+    char exe[MAX_PATH] = {}, folder[MAX_PATH] = {}, output[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    GetTempPathA(MAX_PATH, folder);
+    GetTempFileNameA(folder, "dpi", 0, output);
+    for (DWORD dpi : {96u, 120u, 144u}) {
+        SCOPED_TRACE(dpi);
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        SetEnvironmentVariableA("PELLUMO_EXPECT_DPI", std::to_string(dpi).c_str());
+        SECURITY_ATTRIBUTES inherit {sizeof inherit, nullptr, TRUE};
+        const HANDLE log = CreateFileA(output, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, log);
+        STARTUPINFOA start {};
+        start.cb = sizeof start;
+        start.dwFlags = STARTF_USESTDHANDLES;
+        start.hStdOutput = start.hStdError = log;
+        std::string command =
+            std::string("\"") + exe + "\" --gtest_filter=SetupDialogTest.LaysOutWithoutOverlapOrClipping";
+        PROCESS_INFORMATION child {};
+        const BOOL started =
+            CreateProcessA(exe, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &child);
+        CloseHandle(log);
+        ASSERT_TRUE(started);
+        DWORD code = 1;
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.hProcess, 60000));
+        GetExitCodeProcess(child.hProcess, &code);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+        std::ifstream in(output);
+        const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(0u, code) << said;
+        EXPECT_NE(std::string::npos, said.find("[  PASSED  ] 1 test")) << said;
+    }
+    SetEnvironmentVariableA("PELLUMO_EXPECT_DPI", nullptr);
+    if (had)
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof before);
+    else
+        RegDeleteValueA(key, "LogPixels");
+    RegCloseKey(key);
+    DeleteFileA(output);
+}
+
+// Another program holding the hotkey: the dialog says so under the field,
+// the line goes when another key is typed, and OK keeps what was set, for
+// the key may be free at the next start.
+TEST_F(SetupDialogTest, AHotkeyAnotherProgramHoldsIsToldUnderTheField) {
+    ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_SHIFT, VK_F9));
+    driver.Run(Settings(), {[](HWND dialog) {
+        const HWND taken = Ctl(dialog, Setup::idShowAgainTaken);
+        EXPECT_TRUE(IsWindowVisible(taken));
+        EXPECT_EQ("Another program uses this key.", TextOf(taken));
+        SetHotkey(dialog, 0x0341);  // Ctrl+Shift+A
+        EXPECT_FALSE(IsWindowVisible(taken));
+        SetHotkey(dialog, 0x0378);
+        EXPECT_TRUE(IsWindowVisible(taken));
+        Click(dialog, IDOK);
+    }});
+    UnregisterHotKey(nullptr, 7);
+    EXPECT_EQ(0x0378u, Settings().ShowAgainHotkey);
 }
 
 TEST_F(SetupDialogTest, SettingsReachTheControls) {
@@ -268,9 +406,13 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
         Type(dialog, "42");
         Pick(dialog, Setup::idBeginColor, "Navy");
         Pick(dialog, Setup::idEndColor, "InfoBk");
+        EXPECT_EQ(0x0378, SendMessageA(Ctl(dialog, Setup::idShowAgainHotkey), HKM_GETHOTKEY, 0, 0)) << "Ctrl+Shift+F9";
+        SetHotkey(dialog, 0x0641);  // Ctrl+Alt+A
         Click(dialog, IDOK);
     }});
-    EXPECT_EQ((TDialogValues {true, false, false, 42, 0x800000, 0x80000018}), Current());
+    TDialogValues changed {true, false, false, 42, 0x800000, 0x80000018};
+    changed.ShowAgainHotkey = 0x0641;
+    EXPECT_EQ(changed, Current());
 
     driver.Run(Settings(), {[](HWND dialog) {
         Click(dialog, Setup::idAutoHideHint);
@@ -279,7 +421,9 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
         Pick(dialog, Setup::idEndColor, "Black");
         Click(dialog, IDOK);
     }});
-    EXPECT_EQ((TDialogValues {false, true, false, 42, 0x20000000, 0x000000}), Current());
+    changed = {false, true, false, 42, 0x20000000, 0x000000};
+    changed.ShowAgainHotkey = 0x0641;
+    EXPECT_EQ(changed, Current());
 
     // "Summarize bursts" stores 5 or 0, and keeps another limit while left alone.
     TDialogValues values {true, true, true, 3, 0x8000001B, 0x00FFFFFF};
@@ -551,7 +695,7 @@ TEST_F(SetupDialogTest, OtherWindowsOfTheThreadKeepTheirMessages) {
     EXPECT_EQ(1, tickerPosted);
 }
 
-// The logo as the dialog draws it: 192 x 56 at (223, 8), its opaque pixels
+// The logo as the dialog draws it: 192 x 56 where the layout put it, its opaque pixels
 // as drawn, its see-through ones showing the panel, the soft edges blended
 // over the panel's colour.
 TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
@@ -569,10 +713,11 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
         ASSERT_TRUE(image);
         EXPECT_TRUE(IsWindowVisible(image));
         const RECT r = ChildRect(image);
-        EXPECT_EQ(223, r.left);
-        EXPECT_EQ(8, r.top);
         EXPECT_EQ(192, r.right - r.left);
         EXPECT_EQ(56, r.bottom - r.top);
+        RECT client {};
+        GetClientRect(dialog, &client);
+        const int width = client.right, x0 = r.left, y0 = r.top;
 
         // The panel and the logo drawn into bitmaps of our own.
         // As the DIB holds them: 0x00RRGGBB.
@@ -584,9 +729,9 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
                 for (int x = 0; x < width; ++x) pixels.push_back(canvas.RawPixel(x, y));
             return pixels;
         };
-        const std::vector<uint32_t> panel = capture(dialog, 420, 247);
+        const std::vector<uint32_t> panel = capture(dialog, width, client.bottom);
         const std::vector<uint32_t> drawn = capture(image, 192, 56);
-        const uint32_t background = panel[size_t(8 + 28) * 420 + 223 + 96];  // 0xRRGGBB
+        const uint32_t background = panel[size_t(y0 + 28) * width + x0 + 96];  // 0xRRGGBB
         const uint32_t backgroundRGB =
             ((background >> 16) & 0xFF) | (background & 0xFF00) | ((background & 0xFF) << 16);  // 0xBBGGRR
         const std::vector<uint32_t> blended = BlendLogo(*logo, backgroundRGB);
@@ -597,7 +742,7 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
             for (int x = 0; x < 192; ++x) {
                 const size_t i = size_t(y) * 192 + x;
                 const uint32_t want = blended[i] & 0xFFFFFF;
-                const uint32_t under = panel[size_t(y + 8) * 420 + x + 223];
+                const uint32_t under = panel[size_t(y + y0) * width + x + x0];
                 const uint8_t alpha = logo->Rgba[i * 4 + 3];
                 if (want == transparent) {
                     ASSERT_EQ(under, drawn[i]) << "see-through at " << x << "," << y;

@@ -1,0 +1,11 @@
+#pragma once
+// The setup dialog's texts, by control id. Windows-free: the layout is
+// measured from them and the window shows them.
+#include <string>
+
+namespace pellumo {
+
+// A control's text, "&" marking its access key; empty for a control without one.
+std::string SetupText(int id);
+
+}  // namespace pellumo
