@@ -201,6 +201,8 @@ int Usage() {
                  "                             screenshots PREFIX-k.bmp\n"
                  "  showing SECONDS            waits for a notification on screen\n"
                  "  count TITLE                visible windows with that title\n"
+                 "  hotkey                     presses Ctrl+Shift+F9\n"
+                 "  hold-hotkey SECONDS        registers Ctrl+Shift+F9 as another program\n"
                  "  wait-title TITLE SECONDS   a visible window with that title appears\n"
                  "  foreground                 the title of the foreground window\n"
                  "  press TITLE ok|cancel|esc|enter   closes a dialog as a user would\n"
@@ -310,6 +312,25 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         Sleep(static_cast<DWORD>(seconds(2) * 1000));
         CloseHandle(lock);  // the process's end releases it as well
+        return 0;
+    }
+    if (command == "hotkey") {
+        // Ctrl+Shift+F9 from the keyboard, wherever the focus is.
+        const WORD keys[] = {VK_CONTROL, VK_SHIFT, VK_F9};
+        INPUT input[6] {};
+        for (int i = 0; i < 3; ++i) {
+            input[i].type = input[5 - i].type = INPUT_KEYBOARD;
+            input[i].ki.wVk = input[5 - i].ki.wVk = keys[i];
+            input[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+        }
+        return SendInput(6, input, sizeof(INPUT)) == 6 ? 0 : 1;
+    }
+    if (command == "hold-hotkey") {
+        // Another program that has Ctrl+Shift+F9, for SECONDS.
+        if (!RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, VK_F9)) return 1;
+        std::printf("up\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(seconds(2) * 1000));
         return 0;
     }
     if (command == "fullscreen") {

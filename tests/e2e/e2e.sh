@@ -210,7 +210,7 @@ d move 100 120 >/dev/null
 menu_exit
 finish
 check "E&xit ends the program" "0" "$rc"
-check "all eleven values are written" "11" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "all twelve values are written" "12" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 check "with the popup's last position" "REG_SZ 100, 120, 400, 320" "$(query 'Window Location')"
 
 echo "-- exit while the setup dialog is open"
@@ -262,7 +262,7 @@ d endsession >/dev/null
 d wait-exit 20 >/dev/null
 finish
 check "the end of the session ends the program" "0" "$rc"
-check "and writes the settings" "11" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "and writes the settings" "12" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 
 echo "-- the folder list unreadable at start"
 settings
@@ -572,6 +572,40 @@ check "and announces mail" "(Inbox) | From : Erin Example | Subject : Tickets bo
 menu_exit
 finish
 check "it ends from its menu" "0" "$rc"
+
+echo "-- the hotkey shows the last message again"
+settings
+new_store
+start
+d hotkey >/dev/null
+check "before any mail it shows nothing" "" "$(d popups 0 3 | heads)"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+d popups 1 20 >/dev/null
+d hotkey >/dev/null
+check "Ctrl+Shift+F9 shows the newest message again" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
+    "$(d popups 1 20 | heads)"
+menu_exit
+finish
+# Another program has the key when Pellumo starts.
+"$wine" "$driver" hold-hotkey 60 >"$tmp/hold.txt" 2>/dev/null &
+holder=$!
+for _ in $(seq 100); do grep -q up "$tmp/hold.txt" 2>/dev/null && break; sleep 0.1; done
+start
+check "a hotkey another program has is logged" "found" \
+    "$(wait_log 'The hotkey Ctrl+Shift+F9 (show the last message again) cannot be registered' 10)"
+check "and the program runs on without an error box" "icon present no error box" "$(echo $(d icon) $(d errorbox 2))"
+kill "$holder"; wait "$holder" 2>/dev/null
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+d press 'Pellumo Setup' ok >/dev/null
+sleep 1
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+d popups 1 20 >/dev/null
+d hotkey >/dev/null
+check "once it is free, the setup dialog's OK takes it" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
+    "$(d popups 1 20 | heads)"
+menu_exit
+finish
 
 for bmp in "$shots"/*.bmp; do
     [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

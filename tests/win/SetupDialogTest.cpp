@@ -263,9 +263,23 @@ TEST(SetupDialogAtEachDpi, LaysOutWithoutOverlapOrClipping) {
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, desktop, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                              nullptr));
-    DWORD before = 0, size = sizeof before;
-    const bool had = RegQueryValueExA(key, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&before), &size) ==
-                     ERROR_SUCCESS;
+    // Set back however the test ends.
+    struct TRestore {
+        HKEY Key;
+        DWORD Before = 0;
+        bool Had = false;
+        ~TRestore() {
+            if (Had)
+                RegSetValueExA(Key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&Before), sizeof Before);
+            else
+                RegDeleteValueA(Key, "LogPixels");
+            RegCloseKey(Key);
+            SetEnvironmentVariableA("PELLUMO_EXPECT_DPI", nullptr);
+        }
+    } restore {key};
+    DWORD size = sizeof restore.Before;
+    restore.Had = RegQueryValueExA(key, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&restore.Before),
+                                   &size) == ERROR_SUCCESS;
     char exe[MAX_PATH] = {}, folder[MAX_PATH] = {}, output[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     GetTempPathA(MAX_PATH, folder);
@@ -298,12 +312,6 @@ TEST(SetupDialogAtEachDpi, LaysOutWithoutOverlapOrClipping) {
         EXPECT_EQ(0u, code) << said;
         EXPECT_NE(std::string::npos, said.find("[  PASSED  ] 1 test")) << said;
     }
-    SetEnvironmentVariableA("PELLUMO_EXPECT_DPI", nullptr);
-    if (had)
-        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof before);
-    else
-        RegDeleteValueA(key, "LogPixels");
-    RegCloseKey(key);
     DeleteFileA(output);
 }
 
