@@ -2,13 +2,18 @@
 
 #include "content/AsciiText.h"
 #include "content/CharsetConverter.h"
+#include "content/MessagePreview.h"
 #include "platform/FileSystem.h"
 #include "platform/Log.h"
 #include "store/DbxFormat.h"
 #include "store/DbxMessageFolder.h"
+#include "store/DbxMessageStream.h"
 #include "store/DbxRecordSummary.h"
 
 namespace pellumo {
+
+// The reading stops once the preview is settled as far as a popup shows it.
+static_assert(TNotificationQueue::kMaxBodyBytes <= kLongestPreviewBytes, "a popup would show more than is settled");
 
 bool FolderChanged(TFolderInfo& info) {
     // Which folders are read is the watched list's to say (any kind the
@@ -31,7 +36,6 @@ TMailPriority MapPriority(int32_t priority) {
 std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
     std::vector<TSkippedFolder> skipped;
     TDbxMessageFolder reader;
-    TMemoryStream buffer;
     const size_t count = folders_.size();
     for (size_t i = 0; i < count && !Queue.Closed(); ++i) {
         TFolderInfo& info = *folders_[i].Info;
@@ -41,7 +45,7 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
             continue;
         }
         try {
-            ScanFolder(folders_[i], baseline, reader, buffer, skipped);
+            ScanFolder(folders_[i], baseline, reader, skipped);
         } catch (const std::exception& error) {
             // What was queued stays queued and seen; the rest of this folder
             // is read at the next scan, whatever its stamp says.
@@ -54,7 +58,7 @@ std::vector<TSkippedFolder> TMailScan::ScanFolders(bool baseline) {
 }
 
 void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMessageFolder& reader,
-                           TMemoryStream& buffer, std::vector<TSkippedFolder>& skipped) {
+                           std::vector<TSkippedFolder>& skipped) {
     TFolderInfo& info = *entry.Info;
     try {
         reader.Open(std::unique_ptr<TStream>(new TFileStream(info.Record->FileName)));
@@ -87,7 +91,7 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
             TDbxMessageRecord msg;
             if (!msg.Load(*reader.Stream(), positions[i])) continue;
             TMessageText text;
-            if (!ReadMessageText(reader, msg, buffer, text)) {
+            if (!ReadMessageText(reader, msg, text)) {
                 unfinished = true;
                 continue;
             }
@@ -112,18 +116,23 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     if (unfinished) info.LastAge = TFileStamp();
 }
 
-bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMemoryStream& buffer,
-                                TMessageText& text) {
+bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMessageText& text) {
     // One message that cannot be read, parsed or converted must not silence
     // the rest: it is announced all the same, with what the index knows.
     try {
-        buffer.Clear();
-        bool complete = true;
-        reader.ReadMessage(msg.BodyPos, buffer, &complete);
-        if (!complete) return false;
-        buffer.Seek(0);
+        // Read from the block chain only as far as the preview, the sender
+        // and the subject need. A chain that breaks off in what that reading
+        // took is a message not all written yet; past where it stopped, the
+        // chain is not looked at: nothing there could change what is shown.
+        TDbxMessageStream chain(*reader.Stream(), msg.BodyPos);
         MimeMessage.reset(new TMimeMessage);
-        ReadFromStream(*MimeMessage, buffer);
+        try {
+            ReadPreviewFromStream(*MimeMessage, chain);
+        } catch (const std::exception&) {
+            if (!chain.Whole()) return false;
+            throw;
+        }
+        if (!chain.Whole()) return false;
         text.Names = MessageNames(*MimeMessage);
         text.Body = BodyPreview(*MimeMessage);
     } catch (const std::exception& error) {

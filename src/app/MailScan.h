@@ -79,11 +79,11 @@ private:
     // Reads the folder's file (its stamp has changed): the Id and flags of
     // every record, and the whole of each one to be announced; throws what
     // reading it threw, having kept what it queued so far.
-    void ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMessageFolder& reader, TMemoryStream& buffer,
+    void ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMessageFolder& reader,
                     std::vector<TSkippedFolder>& skipped);
-    // False when the message's text is not all written yet.
-    bool ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMemoryStream& buffer,
-                         TMessageText& text);
+    // False when the part of the message's text the preview needs is not
+    // all written yet.
+    bool ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMessageText& text);
 
     TFolderList& folders_;
 };

@@ -15,6 +15,7 @@ bool TLineReader::Fill() {
 }
 
 bool TLineReader::ReadLn(std::string& line, bool limited, bool crLfOnly) {
+    cutOffText_ = false;
     if (!putBack_.empty()) {
         line = std::move(putBack_.back());
         putBack_.pop_back();
@@ -23,19 +24,33 @@ bool TLineReader::ReadLn(std::string& line, bool limited, bool crLfOnly) {
     line.clear();
     if (!Fill()) return false;
     bool cut = false;
+    bool pendingCr = false;  // a CR passed over: the line end's, unless more follows
+    bool lastCr = false;     // the last byte taken from the line, kept or passed over, is a CR
     for (;;) {
         const char* begin = buffer_.data() + at_;
         const char* end = buffer_.data() + buffer_.size();
         const char* lf = static_cast<const char*>(std::memchr(begin, '\n', end - begin));
         if (crLfOnly) {
             // A lone LF belongs to the line: look for one with CR before it.
-            while (lf && !((lf > begin && lf[-1] == '\r') || (lf == begin && !line.empty() && line.back() == '\r')))
+            while (lf && !((lf > begin && lf[-1] == '\r') || (lf == begin && lastCr)))
                 lf = static_cast<const char*>(std::memchr(lf + 1, '\n', end - lf - 1));
         }
         const char* stop = lf ? lf : end;
-        if (!cut) line.append(begin, stop);
+        if (!cut) {
+            line.append(begin, stop);
+        } else {
+            for (const char* c = begin; c < stop && !cutOffText_; ++c) {
+                cutOffText_ = pendingCr || (*c != ' ' && *c != '\t' && *c != '\r');
+                pendingCr = *c == '\r';
+            }
+        }
+        if (stop > begin) lastCr = stop[-1] == '\r';
         at_ = stop - buffer_.data();
         if (limited && line.size() > kMaxLineLength) {
+            for (size_t i = kMaxLineLength; i < line.size() && !cutOffText_; ++i) {
+                cutOffText_ = pendingCr || (line[i] != ' ' && line[i] != '\t' && line[i] != '\r');
+                pendingCr = line[i] == '\r';
+            }
             line.resize(kMaxLineLength);
             cut = true;
         }

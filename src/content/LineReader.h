@@ -31,6 +31,9 @@ public:
     // without, any length is read. CrLfOnly ends lines only at CR LF, a lone
     // LF staying in the line. False when nothing is left.
     bool ReadLn(std::string& line, bool limited, bool crLfOnly = false);
+    // Whether the last line read was cut and what was passed over of it held
+    // more than blanks (a line that cannot be a boundary, however it starts).
+    bool CutOffText() const { return cutOffText_; }
 
     // Hands Line out again before anything else the stream holds (the last
     // line put back first): a line read ahead that belongs to the body.
@@ -44,6 +47,7 @@ private:
     std::vector<char> buffer_;
     size_t at_ = 0;
     std::vector<std::string> putBack_;
+    bool cutOffText_ = false;
 };
 
 }  // namespace pellumo

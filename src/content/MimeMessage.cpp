@@ -6,7 +6,7 @@
 #include "content/CharsetConverter.h"
 #include "content/MimePartReader.h"
 #include "content/AsciiText.h"
-#include "content/HtmlToText.h"
+#include "content/MessagePreview.h"
 #include "platform/Log.h"
 
 namespace pellumo {
@@ -91,17 +91,40 @@ public:
         TMemoryStream::Write(buffer, static_cast<size_t>(std::min<uint64_t>(count, room)));
         return count;
     }
+    bool Full() const { return Position() >= kKeptTextBytes; }
+};
+
+// While a text grows, whether the preview is settled is asked again each time
+// the text has doubled, from the first size that could settle it, and once
+// more when it is full: a few readings of it in all.
+class TCheckPoints {
+public:
+    bool Due(uint64_t size, bool full) {
+        if (full ? fullChecked_ : size < next_) return false;
+        fullChecked_ = full;
+        while (next_ <= size) next_ *= 2;
+        return true;
+    }
+
+private:
+    uint64_t next_ = kLongestPreviewBytes + kUnsettledTailBytes;
+    bool fullChecked_ = false;
 };
 
 class MessageReader {
 public:
-    MessageReader(TMimeMessage& message, TStream& stream) : m_(message), lines_(stream) {}
+    // For a preview only, the reading stops as soon as the rest of the
+    // message could no longer change the preview, the sender or the subject,
+    // and attachments are read only to find their end.
+    MessageReader(TMimeMessage& message, TStream& stream, bool previewOnly = false)
+        : m_(message), lines_(stream), previewOnly_(previewOnly) {}
 
-    void Read() {
+    // True when the reading stopped before the end of the message.
+    bool Read() {
         m_.Clear();
         const bool hasBody = ReadHeaderBlock();
         DeriveFields();
-        if (!hasBody) return;
+        if (!hasBody) return false;
         const bool plain = m_.Encoding == EncodingPlainText;
         const bool encoded = EqualsI(m_.ContentTransferEncoding, "base64") ||
                              EqualsI(m_.ContentTransferEncoding, "quoted-printable");
@@ -112,6 +135,7 @@ public:
             LineLoop();
         else
             SinglePart();
+        return stopped_;
     }
 
 private:
@@ -153,26 +177,41 @@ private:
 
     void LineLoop() {
         std::string line;
-        uint64_t bodyBytes = 0;
         bool messageEnd = false;
-        while (!messageEnd) {
+        lineLoop_ = true;
+        TCheckPoints bodyChecks;
+        while (!messageEnd && !stopped_) {
             if (!lines_.ReadLn(line, true)) break;
             std::unique_ptr<TPartReader> reader = DetectPart(m_, lines_, line);
             if (!reader) {
                 // Read on past the kept text: a uuencoded file may still follow.
-                if (bodyBytes < kKeptTextBytes) m_.Body.push_back(line);
-                bodyBytes += line.size() + 2;
+                if (bodyBytes_ < kKeptTextBytes) m_.Body.push_back(line);
+                bodyBytes_ += line.size() + 2;
+                if (previewOnly_ && bodyChecks.Due(bodyBytes_, bodyBytes_ >= kKeptTextBytes)) stopped_ = Settled();
                 continue;
             }
             DropTrailingEmptyLine(m_.Body);
-            while (reader) {
+            while (reader && !stopped_) {
                 reader->ReadHeader();
                 if (reader->PartType == PartUnknown) throw EMimeError("Unknown Message Part Type.");
                 reader = reader->PartType == PartText ? ReadText(*reader, messageEnd)
                                                       : ReadAttachment(*reader, messageEnd);
+                if (previewOnly_ && !stopped_) stopped_ = Settled();
             }
         }
-        DropTrailingEmptyLine(m_.Body);
+        if (!stopped_) DropTrailingEmptyLine(m_.Body);
+    }
+
+    // Whether the preview of what has been read is that of the whole message.
+    bool Settled(int partInProgress = -1, bool partFull = false, bool bodyFull = false) const {
+        TReadingState state;
+        state.Open = &m_.MIMEBoundary;
+        state.PartInProgress = partInProgress;
+        state.PartFull = partFull;
+        state.BodyInProgress = lineLoop_ || singlePartText_;
+        state.BodyFull = lineLoop_ ? bodyBytes_ >= kKeptTextBytes : bodyFull;
+        state.PartsMayCome = lineLoop_;
+        return PreviewSettled(m_, state);
     }
 
     void SinglePart() {
@@ -183,8 +222,18 @@ private:
         if (reader.PartType == PartText) {
             reader.CutLongLines = true;
             TKeptText text;
+            TCheckPoints checks;
+            singlePartText_ = true;
+            if (previewOnly_) {
+                reader.Enough = [&] {
+                    if (!checks.Due(text.Position(), text.Full())) return false;
+                    m_.Body = SplitLines(text.Text());
+                    return Settled(-1, false, text.Full());
+                };
+            }
             reader.ReadBody(text, messageEnd);
             m_.Body = SplitLines(text.Text());
+            stopped_ = reader.Stopped;
         } else {
             ReadAttachment(reader, messageEnd);
         }
@@ -224,16 +273,35 @@ private:
         return p.ContentType;
     }
 
-    std::unique_ptr<TPartReader> ReadText(TPartReader& reader, bool& messageEnd) {
-        const int parent = ParentOf(reader.Header("Content-Type"));
-        reader.CutLongLines = true;
-        TKeptText text;
-        std::unique_ptr<TPartReader> next = reader.ReadBody(text, messageEnd);
+    std::unique_ptr<TMimeTextPart> TextPart(const TPartReader& reader, int parent, const TKeptText& text) {
         std::unique_ptr<TMimeTextPart> part(new TMimeTextPart);
         FillPart(*part, reader, parent);
         part->Body = SplitLines(text.Text());
         DropTrailingEmptyLine(part->Body);
-        m_.MessageParts.push_back(std::move(part));
+        return part;
+    }
+
+    std::unique_ptr<TPartReader> ReadText(TPartReader& reader, bool& messageEnd) {
+        const int parent = ParentOf(reader.Header("Content-Type"));
+        reader.CutLongLines = true;
+        TKeptText text;
+        TCheckPoints checks;
+        if (previewOnly_) {
+            // The part as it would be if it ended here, looked at in its place.
+            reader.Enough = [&] {
+                if (!checks.Due(text.Position(), text.Full())) return false;
+                m_.MessageParts.push_back(TextPart(reader, parent, text));
+                const bool settled = Settled(static_cast<int>(m_.MessageParts.size()) - 1, text.Full());
+                m_.MessageParts.pop_back();
+                return settled;
+            };
+        }
+        std::unique_ptr<TPartReader> next = reader.ReadBody(text, messageEnd);
+        m_.MessageParts.push_back(TextPart(reader, parent, text));
+        if (reader.Stopped) {
+            stopped_ = true;
+            return nullptr;
+        }
         return next;
     }
 
@@ -244,6 +312,7 @@ private:
         part->FileName = reader.FileName;
         if (StartsWithI(reader.Header("Content-Type"), "application/mac-binhex40")) part->ContentTransfer = "binhex40";
         TDiscardedData data;
+        reader.SkipData = previewOnly_;
         std::unique_ptr<TPartReader> next;
         try {
             next = reader.ReadBody(data, messageEnd);
@@ -265,6 +334,11 @@ private:
 
     TMimeMessage& m_;
     TLineReader lines_;
+    const bool previewOnly_;
+    bool stopped_ = false;
+    bool lineLoop_ = false;        // the body is read line by line, parts found in it
+    bool singlePartText_ = false;  // the body is one text read whole
+    uint64_t bodyBytes_ = 0;
 };
 
 }  // namespace
@@ -273,118 +347,10 @@ void ReadFromStream(TMimeMessage& message, TStream& stream) {
     MessageReader(message, stream).Read();
 }
 
-namespace {
-
-bool IsHtml(const std::string& contentType) { return FindI(contentType, "html") != std::string::npos; }
-
-bool IsEnclosedMessage(const std::string& contentType) { return EqualsI(contentType, "message/rfc822"); }
-
-// Containers and enclosed messages nest no deeper than this in any message
-// worth previewing.
-const int kMaxPreviewDepth = 32;
-
-bool IsBlankText(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
-
-// Line breaks and tabs are the only control characters a preview keeps:
-// every other one, NUL included, and DEL become a space, so that none cuts
-// the text short or runs two words together.
-std::string WithoutControls(std::string text) {
-    for (char& c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && byte != '\r' && byte != '\n' && byte != '\t') || byte == 0x7F) c = ' ';
-    }
-    return text;
+bool ReadPreviewFromStream(TMimeMessage& message, TStream& stream) {
+    return MessageReader(message, stream, true).Read();
 }
 
-std::string ReadableText(const std::string& contentType, std::string decoded) {
-    return WithoutControls(IsHtml(contentType) ? HtmlToText(decoded) : std::move(decoded));
-}
-
-std::string SelectedPreview(const TMimeMessage& message, int depth);
-
-// The preview of a message enclosed in another, chosen as for any message.
-// One its reader gives up on still shows the text read before that.
-std::string EnclosedPreview(const TStringList& lines, int depth) {
-    if (depth > kMaxPreviewDepth) return std::string();
-    TMemoryStream stream(JoinLines(lines));
-    TMimeMessage message;
-    try {
-        ReadFromStream(message, stream);
-    } catch (const EMimeError& error) {
-        LogLine("An enclosed message read in part: " + error.Message());
-    }
-    return SelectedPreview(message, depth);
-}
-
-std::string ContainerPreview(const TMimeMessage& message, int container, const std::string& type, int depth,
-                             bool enclosed);
-
-// The preview text part Index yields: a text part its text, a container what
-// it holds, an enclosed message its own preview when Enclosed is set;
-// attachments and attached messages yield nothing.
-std::string PartPreview(const TMimeMessage& message, size_t index, int depth, bool enclosed) {
-    const auto* text = dynamic_cast<const TMimeTextPart*>(message.MessageParts[index].get());
-    if (!text) return std::string();
-    if (IsContainer(text->ContentType))
-        return ContainerPreview(message, static_cast<int>(index), text->ContentType, depth + 1, enclosed);
-    if (IsEnclosedMessage(text->ContentType)) return enclosed ? EnclosedPreview(text->Body, depth + 1) : std::string();
-    return ReadableText(text->ContentType, DecodedBody(*text));
-}
-
-// The preview of what a container holds, chosen as a reader of the mail
-// would: of alternatives the plain text, else the HTML; otherwise the first
-// part that yields text (in a related group or a signed message that is the
-// root or the signed content, unless it holds no text at all). Blank text is
-// no text: the next part that has some is taken.
-std::string ContainerPreview(const TMimeMessage& message, int container, const std::string& type, int depth,
-                             bool enclosed) {
-    if (depth > kMaxPreviewDepth) return std::string();
-    std::vector<size_t> children;
-    // A part lies after its container, so no walk comes back round.
-    for (size_t i = container < 0 ? 0 : static_cast<size_t>(container) + 1; i < message.MessageParts.size(); ++i)
-        if (message.MessageParts[i]->ParentPart == container) children.push_back(i);
-    if (StartsWithI(type, "multipart/alternative")) {
-        for (const char* wanted : {"text/plain", "text/html"}) {
-            for (size_t child : children) {
-                if (!StartsWithI(message.MessageParts[child]->ContentType, wanted)) continue;
-                std::string text = PartPreview(message, child, depth, enclosed);
-                if (!IsBlankText(text)) return text;
-            }
-        }
-    }
-    for (size_t child : children) {
-        std::string text = PartPreview(message, child, depth, enclosed);
-        if (!IsBlankText(text)) return text;
-    }
-    return std::string();
-}
-
-// What the message's own text yields, and with Enclosed set, what the
-// messages enclosed in it inline yield too.
-std::string MessagePreview(const TMimeMessage& message, int depth, bool enclosed) {
-    if (!message.MessageParts.empty()) {
-        if (IsContainer(message.ContentType))
-            return ContainerPreview(message, -1, message.ContentType, depth, enclosed);
-        // A message whose only parts are uuencoded files still has its own
-        // text in Body; a single-part MIME attachment shows nothing.
-        if (message.Encoding != EncodingPlainText && message.Headers.Has("Content-Type")) return std::string();
-    }
-    if (IsEnclosedMessage(message.ContentType)) return enclosed ? EnclosedPreview(message.Body, depth + 1) : std::string();
-    return ReadableText(message.ContentType, message.DecodedBodyText());
-}
-
-// A message's own text first; only without any does a message enclosed in
-// it inline (or the whole of it) supply the preview.
-std::string SelectedPreview(const TMimeMessage& message, int depth) {
-    std::string own = MessagePreview(message, depth, false);
-    if (!IsBlankText(own)) return own;
-    std::string enclosed = MessagePreview(message, depth, true);
-    return IsBlankText(enclosed) ? own : enclosed;
-}
-
-}  // namespace
-
-std::string BodyPreview(const TMimeMessage& message) { return SelectedPreview(message, 0); }
 
 std::string SenderOfFromValue(const std::string& from) {
     // The name before an address in angle brackets, outside quotes.

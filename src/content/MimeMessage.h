@@ -54,7 +54,7 @@ public:
 class TMimeAttachment : public TMimePart {
 public:
     std::string FileName;
-    uint64_t DecodedSize = 0;
+    uint64_t DecodedSize = 0;  // 0 when read for a preview only (not decoded)
 };
 
 // Boundaries as a stack (newest first) with the parent part index of each.
@@ -105,6 +105,14 @@ std::string DecodedBody(const TMimeTextPart& part);
 
 // Clears Message and reads it from Stream's current position.
 void ReadFromStream(TMimeMessage& message, TStream& stream);
+
+// The same reading, only as far as the preview, the sender and the subject
+// need: it stops once the rest of the message could no longer change them
+// (PreviewSettled), so that BodyPreview and MessageNames give what they give
+// for the whole message, the preview as far as any popup shows it. A text
+// may be read only in part; an attachment is read only to find its end,
+// neither decoded nor counted. True when it stopped before the end.
+bool ReadPreviewFromStream(TMimeMessage& message, TStream& stream);
 
 // The text the popup shows for a parsed message: the first inline text found
 // through its containers (of alternatives the plain one, else the HTML; blank

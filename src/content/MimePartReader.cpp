@@ -277,8 +277,12 @@ std::unique_ptr<TPartReader> TMimePartReader::ReadBody(TStream& dest, bool& mess
     // pick the decoder by one name and the line handling by another.
     std::string te = Trim(BodyEncoded ? message_.ContentTransferEncoding : Header("Content-Transfer-Encoding"));
     if (te.empty() && StartsWithI(Header("Content-Type"), "application/mac-binhex40")) te = "binhex40";
-    std::unique_ptr<TTransferDecoder> decoder = CreateContentDecoder(te);
+    std::unique_ptr<TTransferDecoder> decoder = SkipData ? nullptr : CreateContentDecoder(te);
     const bool binary = EqualsI(te, "binary");
+    // Lines passed over are cut like a text's: a line cut with more than
+    // blanks after the cut is no boundary, which tells every line as a whole
+    // line would be told, for any boundary that fits well within the cut.
+    const bool limited = CutLongLines || (SkipData && MIMEBoundary.size() + 4 < TLineReader::kMaxLineLength);
     const bool base64 = EqualsI(te, "base64");
     const bool quotedPrintable = EqualsI(te, "quoted-printable");
     std::unique_ptr<TPartReader> next;
@@ -286,14 +290,17 @@ std::unique_ptr<TPartReader> TMimePartReader::ReadBody(TStream& dest, bool& mess
     std::string line;
     messageEnd = false;
     for (;;) {
+        bool cutOff = false;
         if (ProcessFirstLine) {
             line = FirstLine;
             ProcessFirstLine = false;
-        } else if (!lines_.ReadLn(line, CutLongLines, binary)) {
+        } else if (!lines_.ReadLn(line, limited, binary)) {
             messageEnd = true;
             break;
+        } else {
+            cutOff = SkipData && lines_.CutOffText();
         }
-        if (!MIMEBoundary.empty()) {
+        if (!MIMEBoundary.empty() && !cutOff) {
             const TBoundaryLine boundary = BoundaryLineOf(line, MIMEBoundary);
             if (boundary == PartDelimiter) {
                 next.reset(new TMimePartReader(message_, lines_));
@@ -304,21 +311,25 @@ std::unique_ptr<TPartReader> TMimePartReader::ReadBody(TStream& dest, bool& mess
                 break;
             }
         }
+        if (SkipData) continue;
         if (decoder) {
             if (quotedPrintable)
                 decoder->Decode(line + "\r\n", dest);
             else if (!base64 || !line.empty())
                 decoder->Decode(line, dest);
-            continue;
-        }
-        if (binary && !MIMEBoundary.empty()) {
+        } else if (binary && !MIMEBoundary.empty()) {
             if (!firstContent) dest.Write("\r\n", 2);
             dest.Write(line.data(), line.size());
         } else {
             line += "\r\n";
             dest.Write(line.data(), line.size());
         }
-        firstContent = false;
+        if (!decoder) firstContent = false;
+        if (Enough && Enough()) {
+            // What is held back stays out: the text ends where it was judged.
+            Stopped = true;
+            return nullptr;
+        }
     }
     if (decoder) decoder->Finish(dest);
     return next;

@@ -2,6 +2,7 @@
 // Part readers: short-lived objects that read one part of a message (a MIME
 // part between boundaries, or a uuencoded block in a plain body) and hand
 // back the reader for the part that follows, if they met its boundary.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,14 @@ public:
     // only their start can ever be shown.
     bool CutLongLines = false;
     bool BodyEncoded = false;  // the message's own transfer encoding applies
+    // Set when only the part's end is wanted (an attachment, for a preview):
+    // a MIME part's lines are neither decoded nor written. A uuencoded block
+    // is decoded all the same, as a line it cannot decode ends its reading.
+    bool SkipData = false;
+    // Asked after each line of the body is written: true stops the reading
+    // there (Stopped is then set, and no next part is known).
+    std::function<bool()> Enough;
+    bool Stopped = false;
     std::string TransferEncoding;  // of an attachment, as recorded ("UUE", "XXE", ...)
 
 protected:

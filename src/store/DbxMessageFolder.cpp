@@ -1,9 +1,7 @@
 #include "store/DbxMessageFolder.h"
 
-#include <algorithm>
-#include <unordered_set>
-
 #include "store/DbxFormat.h"
+#include "store/DbxMessageStream.h"
 
 namespace pellumo {
 
@@ -18,23 +16,13 @@ std::unique_ptr<TDbxRecord> TDbxMessageFolder::NewRecord() const {
 }
 
 int32_t TDbxMessageFolder::ReadMessage(uint32_t position, TStream& dest, bool* complete) {
+    TMemoryStream none;
+    TDbxMessageStream chain(Stream() ? *Stream() : none, position);
     int32_t total = 0;
-    bool whole = true;
-    std::unordered_set<uint32_t> seen;
-    uint8_t block[kBlockSize];
-    while (position != 0 && seen.insert(position).second) {
-        const size_t got = ReadAt(position, block, sizeof block);
-        if (got < sizeof block || std::all_of(block, block + kBlockData, [](uint8_t b) { return b == 0; }))
-            whole = false;
-        if (got < kBlockData) break;
-        const uint32_t count = std::min<uint32_t>(Le32(block + kBlockCount), kBlockDataSize);
-        const size_t take = std::min<size_t>(count, got - kBlockData);
-        dest.Write(block + kBlockData, take);
-        total += static_cast<int32_t>(take);
-        if (got < sizeof block) break;  // past the end of the file: nothing more to trust
-        position = Le32(block + kBlockNext);
-    }
-    if (complete) *complete = whole;
+    uint8_t buffer[4096];
+    for (size_t got; (got = chain.Read(buffer, sizeof buffer)) > 0; total += static_cast<int32_t>(got))
+        dest.Write(buffer, got);
+    if (complete) *complete = chain.Whole();
     return total;
 }
 

@@ -22,7 +22,8 @@ public:
     // when a block position comes round again. Complete, when given, tells
     // whether the whole chain was there: a chain that runs past the end of the
     // file or into a block still all zeros is a message the mail client has
-    // not finished writing.
+    // not finished writing. (TDbxMessageStream reads the same chain a piece
+    // at a time.)
     int32_t ReadMessage(uint32_t position, TStream& dest, bool* complete = nullptr);
 
 protected:

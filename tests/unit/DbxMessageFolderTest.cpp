@@ -4,6 +4,7 @@
 
 #include "DbxWriter.h"
 #include "platform/Exception.h"
+#include "store/DbxMessageStream.h"
 #include "unit/RawDbx.h"
 #include "unit/TestSupport.h"
 
@@ -32,13 +33,22 @@ std::vector<std::string> Texts(const std::vector<uint8_t>& file) {
     return texts;
 }
 
+// A chain copied whole; read a byte at a time as a stream, it must give the
+// same bytes and the same verdict on whether it is all written.
 std::string ReadChain(const std::vector<uint8_t>& file, uint32_t position, int32_t* total = nullptr) {
     TMemoryStream stream(file);
     TDbxMessageFolder dbx;
     dbx.Open(stream);
     TMemoryStream out;
-    const int32_t n = dbx.ReadMessage(position, out);
+    bool whole = false;
+    const int32_t n = dbx.ReadMessage(position, out, &whole);
     if (total) *total = n;
+    TDbxMessageStream chain(stream, position);
+    std::string bytes;
+    for (char c; chain.Read(&c, 1) == 1;) bytes += c;
+    EXPECT_EQ(bytes, out.Text());
+    EXPECT_EQ(chain.Whole(), whole);
+    EXPECT_TRUE(chain.Ended());
     return out.Text();
 }
 
@@ -242,6 +252,28 @@ TEST(TDbxMessageFolder_ReadMessage, AppendsAtTheDestinationsPosition) {
     out.Seek(2);
     EXPECT_EQ(dbx.ReadMessage(block, out), 4);
     EXPECT_EQ(out.Text(), "01text6789");
+}
+
+TEST(TDbxMessageFolder_ReadMessage, AStreamReadsNoFurtherThanItIsAsked) {
+    // Three blocks, the last one never written: a reader that stops in the
+    // first two sees a whole chain; one that reads on does not. Seeking
+    // back reads the chain again from its start.
+    RawDbx f;
+    const uint32_t unwritten = f.Alloc(0x210);
+    const uint32_t second = f.Block(Text(512, 'b'), unwritten);
+    const uint32_t first = f.Block(Text(512, 'a'), second);
+    TMemoryStream stream(f.bytes);
+    TDbxMessageStream chain(stream, first);
+    char buffer[700];
+    EXPECT_EQ(chain.Read(buffer, sizeof buffer), sizeof buffer);
+    EXPECT_EQ(chain.Blocks(), 2u);
+    EXPECT_TRUE(chain.Whole());
+    EXPECT_EQ(chain.Read(buffer, sizeof buffer), 1024 - sizeof buffer);
+    EXPECT_FALSE(chain.Whole());
+    chain.Seek(510);
+    EXPECT_TRUE(chain.Whole());
+    EXPECT_EQ(chain.Read(buffer, 4), 4u);
+    EXPECT_EQ(std::string(buffer, 4), Text(512, 'a').substr(510) + Text(512, 'b').substr(0, 2));
 }
 
 TEST(TDbxMessageFolder_ReadMessage, BodyBeyond16MiBUsesTheIndirectPosition) {

@@ -316,6 +316,40 @@ TEST_F(MailScanTest, MessagesNotAllWrittenYetWaitUnseenForALaterScan) {
     }
 }
 
+TEST_F(MailScanTest, AnUnwrittenTailPastWhatIsShownHoldsNothingBack) {
+    // The text comes first and is all written; what the chain lacks lies in
+    // the attachment after it, which the preview never needs: announced at
+    // once, as it will read when finished. A tail in the text itself still
+    // waits (above).
+    mkstore::Message arriving = Mail(2, "arriving");
+    arriving.text = "Subject: arriving\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
+                    "--b\r\nContent-Type: text/plain\r\n\r\nthe text\r\n--b\r\n"
+                    "Content-Type: application/octet-stream\r\nContent-Transfer-Encoding: base64\r\n\r\n";
+    while (arriving.text.size() < 200000) arriving.text += std::string(76, 'A') + "\r\n";
+    arriving.text += "--b--\r\n";
+    enum Damage { kLastBlockZero, kMiddleBlockZero };
+    for (Damage damage : {kLastBlockZero, kMiddleBlockZero}) {
+        SCOPED_TRACE(damage);
+        TearDown(), SetUp(), folders_.clear(), records_.clear();
+        Folder("Inbox");
+        Write("Inbox", {Mail(1, "old")});
+        TMailScan scan(folders_);
+        scan.ScanFolders(true);
+        mkstore::Layout layout;
+        std::vector<uint8_t> half = mkstore::WriteMessageFile({Mail(1, "old"), arriving}, {}, &layout);
+        const std::vector<uint32_t>& blocks = layout.blocks[1];
+        const uint32_t zeroed = damage == kLastBlockZero ? blocks.back() : blocks[blocks.size() / 2];
+        std::fill(half.begin() + zeroed, half.begin() + zeroed + 0x210, 0);
+        Write("Inbox", half);
+        scan.StoreChanged();
+        std::unique_ptr<TNotification> info = scan.Queue.Take();
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->Subject, "arriving");
+        EXPECT_EQ(info->Body, "the text\r\n");
+        EXPECT_TRUE(scan.SeenIds.Contains("Inbox", "000002"));
+    }
+}
+
 TEST_F(MailScanTest, AnErrorMidFolderLosesNothingAndSparesTheOtherFolders) {
     InboxOfThreeListsOfOne();
     TMailScan scan(folders_);

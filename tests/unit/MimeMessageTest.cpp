@@ -318,6 +318,95 @@ TEST(MimeMessage_SinglePart, AnAttachmentIsDecodedAndNotKept) {
     EXPECT_EQ(BodyPreview(m), "");
 }
 
+// Reading for a preview only: it shows what the whole reading shows (the
+// body as far as a popup keeps it, sender, subject), and stops before what
+// could not change that. Each message ends in an attachment whose last line
+// is "POISON": where the row says the reading stops, it never gets there.
+std::string Attachment(size_t lines) {
+    std::string text = "--b\r\nContent-Type: application/octet-stream; name=a.bin\r\n"
+                       "Content-Transfer-Encoding: base64\r\n\r\n";
+    for (size_t i = 0; i < lines; ++i) text += "QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVphYmNkZWZnaGlqa2xtbm9wcXJzdHV2d3h5ejAxMjM0\r\n";
+    return text + "POISON\r\n";
+}
+std::string LongText(size_t bytes, const std::string& line = "All work and no play makes a dull preview.") {
+    std::string text;
+    while (text.size() < bytes) text += line + "\r\n";
+    return text;
+}
+
+TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
+    const std::string mime = "From: Ann <ann@example.com>\r\nSubject: hello\r\nMIME-Version: 1.0\r\n";
+    const std::string mixed = mime + "Content-Type: multipart/mixed; boundary=b\r\n\r\n";
+    const std::string plain = "--b\r\nContent-Type: text/plain\r\n\r\nthree\r\nshort\r\nlines\r\n";
+    const std::string big = Attachment(5000);  // 380 KB
+    const std::string alternative = "--b\r\nContent-Type: multipart/alternative; boundary=c\r\n\r\n";
+    const std::string html = "Content-Type: text/html\r\n\r\n<p>in html</p>\r\n";
+    const struct {
+        const char* what;
+        std::string raw;
+        bool stops;  // before the attachment's end
+    } rows[] = {
+        {"text, then an attachment", mixed + plain + big, true},
+        {"an attachment, then the text", mixed + Attachment(50) + plain + big, true},
+        {"blank text, an attachment, then text", mixed + "--b\r\n\r\n \r\n" + Attachment(50) + plain + big, true},
+        {"HTML, then its plain alternative",
+         mixed + alternative + "--c\r\n" + html + "--c\r\nContent-Type: text/plain\r\n\r\nplain\r\n--c--\r\n" + big,
+         true},
+        {"HTML alone among alternatives, closed", mixed + alternative + "--c\r\n" + html + "--c--\r\n" + big, true},
+        {"HTML among alternatives never closed", mixed + alternative + "--c\r\n" + html + big, false},
+        {"a long plain text", mime + "Content-Type: text/plain\r\n\r\n" + LongText(400000) + big, true},
+        {"a long text of no MIME", "Subject: old\r\n\r\n" + LongText(400000) + big, true},
+        {"a long quoted-printable text",
+         mixed + "--b\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n" + LongText(400000, "caf=E9 =\r\nau lait") + big,
+         true},
+        {"a long HTML text after a long style sheet",
+         mixed + "--b\r\nContent-Type: text/html\r\n\r\n<style>" + LongText(100000, "p { color: red }") + "</style>" +
+             LongText(200000, "<p>text &amp; more") + big,
+         true},
+        {"HTML that is all style sheet, then plain text",
+         mixed + "--b\r\nContent-Type: text/html\r\n\r\n<style>" + LongText(300000) + plain + big, true},
+        {"a raw 8-bit sender, the charset only in a later part",
+         "From: J\xF6rg <j@example.com>\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n" + plain +
+             Attachment(1000) + "--b\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\nx\r\n" + big,
+         true},
+        {"an enclosed message only",
+         mixed + "--b\r\nContent-Type: message/rfc822\r\n\r\nSubject: inner\r\n\r\ninner text\r\n" + big, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TMimeMessage whole, streamed;
+        Parse(whole, row.raw);
+        TMemoryStream stream(row.raw);
+        EXPECT_EQ(ReadPreviewFromStream(streamed, stream), row.stops);
+        EXPECT_EQ(stream.Position() < row.raw.rfind("POISON"), row.stops) << stream.Position();
+        const std::string shown = BodyPreview(whole).substr(0, 32 * 1024);
+        EXPECT_EQ(BodyPreview(streamed).substr(0, 32 * 1024), shown);
+        EXPECT_FALSE(shown.empty());
+        EXPECT_EQ(MessageNames(streamed).Sender, MessageNames(whole).Sender);
+        EXPECT_EQ(MessageNames(streamed).Subject, MessageNames(whole).Subject);
+        // An attachment read past is not decoded.
+        for (const auto& part : streamed.MessageParts)
+            if (const auto* file = dynamic_cast<const TMimeAttachment*>(part.get())) EXPECT_EQ(file->DecodedSize, 0u);
+    }
+}
+
+// A line read past in an attachment is a boundary as the whole line is one:
+// cut long lines with only blanks after the cut are, others are not.
+TEST(MimeMessage_PreviewReading, LongLinesInAnAttachmentEndItAsWholeLinesWould) {
+    const std::string head = "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
+                             "--b\r\nContent-Type: application/pdf\r\n\r\n" + std::string(40000, 'x') + "\r\n";
+    const std::string text = "Content-Type: text/plain\r\n\r\nthe text\r\n--b--\r\n";
+    for (const std::string& line :
+         {"--b" + std::string(20000, ' '), "--b" + std::string(20000, ' ') + "x", "--b" + std::string(20000, ' ') + "\r"}) {
+        TMimeMessage whole, streamed;
+        Parse(whole, head + line + "\r\n" + text);
+        TMemoryStream stream(head + line + "\r\n" + text);
+        ReadPreviewFromStream(streamed, stream);
+        EXPECT_EQ(BodyPreview(streamed), BodyPreview(whole)) << line.size();
+        EXPECT_EQ(streamed.MessageParts.size(), whole.MessageParts.size()) << line.size();
+    }
+}
+
 const char kUuencoded[] =
     "From: someone\r\nSubject: file\r\n\r\n"
     "Here is the file.\r\n\r\n"

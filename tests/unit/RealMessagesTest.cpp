@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/Notification.h"
 #include "content/MimeMessage.h"
 #include "unit/TestSupport.h"
 
@@ -66,6 +67,65 @@ TEST(RealMessages, EveryCorpusMessagePreviewsItsText) {
             EXPECT_EQ(start.find(junk), std::string::npos) << path << " opens with: " << start;
     }
     EXPECT_LE(empty, kMessagesWithoutText);
+}
+
+// What a popup shows of a raw message: its body, sender and subject cut as
+// the queue cuts them, or the reader's error. Read whole, or only as far as
+// the preview needs (from a stream of one byte per read, to find
+// buffer-edge faults).
+struct Shown {
+    std::string body, sender, subject, error;
+    bool stopped = false;
+    bool operator==(const Shown& o) const {
+        return body == o.body && sender == o.sender && subject == o.subject && error == o.error;
+    }
+};
+Shown ShownOf(const std::string& raw, bool previewOnly, bool oneByte = false) {
+    Shown shown;
+    TMimeMessage message;
+    try {
+        if (previewOnly) {
+            std::unique_ptr<TMemoryStream> stream(oneByte ? new OneByteStream(raw) : new TMemoryStream(raw));
+            shown.stopped = ReadPreviewFromStream(message, *stream);
+        } else {
+            TMemoryStream stream(raw);
+            ReadFromStream(message, stream);
+        }
+        TNotification info;
+        info.Body = BodyPreview(message);
+        const TMessageNames names = MessageNames(message);
+        info.Sender = names.Sender;
+        info.Subject = names.Subject;
+        CutToWhatAPopupShows(info);
+        shown.body = info.Body, shown.sender = info.Sender, shown.subject = info.Subject;
+    } catch (const Exception& e) {
+        shown.error = e.what();
+    }
+    return shown;
+}
+
+// Reading only what the preview needs shows what reading the whole message
+// shows, for every corpus message the whole reading does not give up on
+// (one it gives up on at a part's cut-off header after the text shows that
+// text). Most stop early: before an attachment, or past enough of the text.
+TEST(RealMessages, PreviewReadingShowsWhatTheWholeReadingShows) {
+    const auto files = FilesBelow(SharedData("mime"));
+    if (files.empty()) GTEST_SKIP() << "no shared test data";
+    size_t stopped = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[i];
+        const std::string raw = ReadAll(path);
+        const Shown whole = ShownOf(raw, false);
+        const Shown streamed = ShownOf(raw, true, i % 4 == 0);
+        if (streamed.stopped) ++stopped;
+        if (!whole.error.empty() && streamed.error.empty()) {
+            EXPECT_TRUE(streamed.stopped) << path;
+            continue;
+        }
+        EXPECT_TRUE(whole == streamed) << path << "\n" << whole.body.substr(0, 200) << "\n---\n"
+                                       << streamed.body.substr(0, 200) << "\n" << whole.error << streamed.error;
+    }
+    EXPECT_GT(stopped, files.size() / 10);
 }
 
 // Previews read and judged right by eye, pinned.

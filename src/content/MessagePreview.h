@@ -1,0 +1,39 @@
+#pragma once
+// Which text of a parsed message the popup shows (BodyPreview, declared with
+// the message), and whether a message still being read already shows what
+// the whole of it would: the rule that lets the reader stop early.
+#include <cstddef>
+
+#include "content/MimeMessage.h"
+
+namespace pellumo {
+
+// More than any popup keeps of a body (the notification queue's bound).
+const size_t kLongestPreviewBytes = 32 * 1024;
+// Past this many bytes from its end, the text of a part read only in part is
+// that of the whole part: a character cut off by the stop, a reference or
+// tag not yet closed, change no more than the last few bytes.
+const size_t kUnsettledTailBytes = 4 * 1024;
+
+// What may still change in a message being read.
+struct TReadingState {
+    // Containers that may still get parts: those with a boundary on this stack.
+    const TBoundaryStack* Open = nullptr;
+    // A text part whose text is still being read (its text so far is in the
+    // message), -1 for none; Full once its text has reached what is kept of
+    // any text, so that nothing more of it would be kept.
+    int PartInProgress = -1;
+    bool PartFull = false;
+    // The message's own body lines may still grow (Full as above), and parts
+    // may still be found in them.
+    bool BodyInProgress = false;
+    bool BodyFull = false;
+    bool PartsMayCome = false;
+};
+
+// True when no more of the message could change what the popup shows of it
+// (the first kLongestPreviewBytes of BodyPreview), nor the sender and the
+// subject MessageNames gives.
+bool PreviewSettled(const TMimeMessage& message, const TReadingState& state);
+
+}  // namespace pellumo
