@@ -132,11 +132,7 @@ TFont CreateMessageFont() {
         TFont font(CreateFontIndirectW(&metrics.lfMessageFont));
         if (font) return font;
     }
-    const TWindowDC screen(nullptr);
-    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
-    return TFont(CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             L"MS Shell Dlg"));
+    return CreatePointFont(L"MS Shell Dlg", 8);
 }
 
 SIZE MeasureText(HWND window, HFONT font, const std::string& text, SIZE fallback) {

@@ -11,10 +11,13 @@
 #include <vector>
 
 #include "DbxWriter.h"
+#include "controls/GradientPanel.h"
 #include "platform/Stream.h"
 #include "settings/NotifierSettings.h"
 #include "settings/SetupDialog.h"
 #include "store/DbxFolderTree.h"
+#include "unit/RegistryFixture.h"
+#include "win/Display.h"
 
 namespace pellumo {
 namespace test {
@@ -144,5 +147,35 @@ inline std::unique_ptr<TDbxFolderNode> SampleFolderTree() {
     return root;
 }
 
+
+// The values the dialog edits.
+using TDialogValues = TUserSettings;
+
+// A colour with no name in the colour lists.
+constexpr TColor kUnnamed = 0x00EBB170;
+
+// The dialog's tests: a settings object of their own, from a registry without
+// the key, and a driver for the dialog's modal loop.
+class SetupDialogTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+        // A settings object of its own, from a registry without the key.
+        settings_.reset(new TNotifierSettings);
+        SetCursorPos(1, 1);
+    }
+    void TearDown() override {
+        settings_.reset();
+        RegistryTest::TearDown();
+    }
+
+    TNotifierSettings& Settings() { return *settings_; }
+    TDialogValues Current() { return UserSettingsOf(*settings_); }
+    void Store(const TDialogValues& six) { ApplyUserSettings(*settings_, six); }
+
+    std::unique_ptr<TNotifierSettings> settings_;
+    TDialogDriver driver;
+};
 }  // namespace test
 }  // namespace pellumo
