@@ -117,6 +117,12 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
 }
 
 bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMessageText& text) {
+    // Only the headers are kept (an IMAP or HTTP account's message not
+    // opened yet): the index knows who and what; nothing is to wait for.
+    if (msg.BodyPos == 0) {
+        text.Body = kNotDownloadedBody;
+        return true;
+    }
     // One message that cannot be read, parsed or converted must not silence
     // the rest: it is announced all the same, with what the index knows.
     try {

@@ -7,6 +7,8 @@
 
 namespace pellumo {
 
+const char* const kNotDownloadedBody = "This message has not been downloaded yet.";
+
 namespace {
 
 // A new string, so that the long one's memory goes with it.

@@ -77,6 +77,10 @@ void CutToWhatAPopupShows(TNotification& info);
 // are; the folder's colour when all are of one folder.
 TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items);
 
+// The body of a message whose record has no text yet: an IMAP or HTTP
+// account keeps only the headers until the message is opened.
+extern const char* const kNotDownloadedBody;  // "This message has not been downloaded yet."
+
 // What a screen reader says of a popup: its name, "New mail from Sender:
 // Subject", or for several "N new messages: Inbox 2, Lists 1" (the folders
 // in the order they came); its description, the start of what the popup

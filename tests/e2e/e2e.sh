@@ -137,6 +137,14 @@ wait "$listener"
 check "and to a screen reader, as an alert" \
     "alert | New mail from Erin Example: Tickets booked | The train leaves at 8:15." "$(tr -d '\r' <"$tmp/alert.txt" | grep '|')"
 
+# An IMAP account's message not opened yet: its record alone.
+eml "$tmp/new/04h.headers.eml" "Hank Example" "Not opened yet" "on the server"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/04h.headers.eml" >/dev/null
+out=$(d popups 1 20)
+check "a message not downloaded yet is announced, saying so" \
+    "(Inbox) | From : Hank Example | Subject : Not opened yet 1" \
+    "$(echo "$out" | heads) $(echo "$out" | grep -c 'This message has not been downloaded yet.')"
+
 eml "$tmp/new/05.eml" "Frank Example" "First of two" "one"
 eml "$tmp/new/06.low.eml" "Grace Example" "Second of two" "two"
 "$mkstore" add "$store/Archive.dbx" "$tmp/new/05.eml" "$tmp/new/06.low.eml" >/dev/null

@@ -224,17 +224,21 @@ TEST_F(MailScanTest, FoldersOfEveryKindTheListHoldsAreReadOthersNever) {
     EXPECT_EQ(Queued(scan), Subjects{"Missing: now here"});
 }
 
-TEST_F(MailScanTest, MessageWithoutTextHasAnEmptyBody) {
+// Only the headers kept (an IMAP or HTTP account's message not opened yet):
+// told at once with what its record knows, the body saying why it is empty.
+TEST_F(MailScanTest, MessageNotDownloadedYetIsAnnouncedSayingSo) {
     Folder("Inbox");
-    mkstore::Message m = Mail(1, "no text");
+    mkstore::Message m = Mail(1, "headers only");
     m.text.clear();
+    m.priority = 1;
     Write("Inbox", {m});
     TMailScan scan(folders_);
     scan.ScanFolders(false);
     std::unique_ptr<TNotification> info = scan.Queue.Take();
     ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->Subject, "no text");
-    EXPECT_EQ(info->Body, "");
+    EXPECT_EQ(info->Subject, "headers only");
+    EXPECT_EQ(info->Priority, mpHigh);
+    EXPECT_EQ(info->Body, kNotDownloadedBody);
 }
 
 TEST_F(MailScanTest, ShuttingDownStopsBeforeTheNextRecord) {

@@ -385,8 +385,11 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
         EXPECT_EQ(MessageNames(streamed).Sender, MessageNames(whole).Sender);
         EXPECT_EQ(MessageNames(streamed).Subject, MessageNames(whole).Subject);
         // An attachment read past is not decoded.
-        for (const auto& part : streamed.MessageParts)
-            if (const auto* file = dynamic_cast<const TMimeAttachment*>(part.get())) EXPECT_EQ(file->DecodedSize, 0u);
+        for (const auto& part : streamed.MessageParts) {
+            if (const auto* file = dynamic_cast<const TMimeAttachment*>(part.get())) {
+                EXPECT_EQ(file->DecodedSize, 0u);
+            }
+        }
     }
 }
 

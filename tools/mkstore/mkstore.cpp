@@ -31,7 +31,8 @@ namespace {
 
 const char* const kUsage =
     "usage: mkstore build OUTDIR SRCDIR [--force] [--per-node N] [--scatter] [--gap BYTES]\n"
-    "           a store from SRCDIR's folders of .eml files (file name words: read, high, low);\n"
+    "           a store from SRCDIR's folders of .eml files (file name words: read, high, low,\n"
+    "           headers: the record alone, its text not downloaded);\n"
     "           OUTDIR must be new or empty unless --force\n"
     "       mkstore add FILE.dbx EML...\n"
     "           adds messages to a folder file in place, as the mail client does\n"
@@ -117,7 +118,8 @@ bool HasHeaderBlock(const std::string& text) {
     return fields > 0;
 }
 
-// Flags from the dot-separated words of an .eml file name: read, high, low.
+// Flags from the dot-separated words of an .eml file name: read, high, low;
+// headers keeps the record alone, as for a message not downloaded yet.
 mkstore::Message MessageFromFile(const fs::path& path) {
     mkstore::Message m = mkstore::MessageFromEml(ReadFile(path));
     std::stringstream words(path.stem().u8string());
@@ -127,6 +129,7 @@ mkstore::Message MessageFromFile(const fs::path& path) {
         if (word == "read") m.flags |= 0x80;
         else if (word == "high") m.priority = 1;
         else if (word == "low") m.priority = 5;
+        else if (word == "headers") m.text.clear();
     }
     return m;
 }
