@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/AlertPause.h"
+#include "app/DesktopState_win.h"
 #include "app/ErrorBox_win.h"
 #include "app/MailScan.h"
 #include "app/PopupWindow.h"
@@ -42,6 +43,9 @@ namespace pellumo {
 namespace {
 
 const wchar_t kApplicationClass[] = L"TApplication";
+
+// WM_WTSSESSION_CHANGE: the session locked, unlocked, switched away from or back.
+const UINT kSessionChangeMessage = 0x02B1;
 
 // While paused, how often the pause's end is looked for.
 const UINT_PTR kPauseTimer = 2;
@@ -95,6 +99,7 @@ TApplication::TApplication(const std::string& commandLine, std::optional<bool> s
 
 TApplication::~TApplication() {
     wired_ = false;
+    if (window_) StopWatchingSessionChanges(window_->Hwnd());
     if (popup_) StopWatching();
     if (tray_) tray_->Remove();
     popup_.reset();
@@ -160,6 +165,8 @@ void TApplication::Wire() {
     // test run exists to announce everything: no pause holds it.
     const bool testRun = IsTestRun(commandLine_);
     popupInputs.Paused = [this, testRun] { return settingsOpen_ > 0 || (!testRun && AlertsPaused()); };
+    // Nor does anybody's absence.
+    if (!testRun) popupInputs.Presence = [this] { return ReadPresence(sessionAway_); };
     popup_.reset(new TPopupWindow(scan_->Queue, std::move(popupInputs), settings.WindowRect));
     popup_->Cycle().FadeDelta = 21;
     scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
@@ -170,6 +177,9 @@ void TApplication::Wire() {
 
 void TApplication::Start() {
     tray_->Add();
+    // Without it (no such service) an absence is known by the idle input and
+    // the screen saver alone.
+    if (!WatchSessionChanges(window_->Hwnd())) LogLine("The session's lock and switch are not reported here");
     RegisterShowAgainHotkey();
     const std::string startError = StartWatching();
     const TRect bounds = settings_->WindowRect;
@@ -245,6 +255,12 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
     }
     if (tray_->IsTaskbarCreated(message)) {
         if (tray_->Wanted()) tray_->Add();
+        return true;
+    }
+    if (message == kSessionChangeMessage) {
+        sessionAway_ = SessionAwayAfter(static_cast<unsigned>(wParam), sessionAway_);
+        // Back: what came meanwhile, at once.
+        if (!sessionAway_) popup_->ShowNextNotification();
         return true;
     }
     if (message == WM_DEVICECHANGE && wParam == DBT_DEVICEARRIVAL) {

@@ -101,6 +101,8 @@ private:
     int settingsOpen_ = 0;
     // The watcher ended on an error and waits to be started again.
     bool watcherEnded_ = false;
+    // The session is locked, or switched away from the console.
+    bool sessionAway_ = false;
     bool hotkeyRegistered_ = false;
     std::unique_ptr<TNotifierSettings> settings_;
     std::unique_ptr<THiddenWindow> window_;

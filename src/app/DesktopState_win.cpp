@@ -45,6 +45,54 @@ bool FullScreenProgramInFront() {
     return IsFullScreenWindow(facts, ToRect(info.rcMonitor));
 }
 
+TPresence ReadPresence(bool locked) {
+    TPresence presence;
+    presence.Locked = locked;
+    LASTINPUTINFO input {};
+    input.cbSize = sizeof input;
+    // Tick counts wrap; the difference does not.
+    if (GetLastInputInfo(&input)) presence.IdleMilliseconds = GetTickCount() - input.dwTime;
+    BOOL running = FALSE;
+    presence.ScreenSaver = SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0) && running;
+    return presence;
+}
+
+namespace {
+using TRegisterSession = BOOL(WINAPI*)(HWND, DWORD);
+using TUnregisterSession = BOOL(WINAPI*)(HWND);
+const DWORD kThisSessionOnly = 0;  // NOTIFY_FOR_THIS_SESSION
+
+FARPROC SessionFunction(const char* name) {
+    // Loaded once and kept: the notifications go on for the program's life.
+    static const HMODULE module = LoadLibraryW(L"wtsapi32.dll");
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+}  // namespace
+
+bool WatchSessionChanges(void* window) {
+    const auto watch = reinterpret_cast<TRegisterSession>(SessionFunction("WTSRegisterSessionNotification"));
+    return watch && watch(static_cast<HWND>(window), kThisSessionOnly);
+}
+
+void StopWatchingSessionChanges(void* window) {
+    const auto stop = reinterpret_cast<TUnregisterSession>(SessionFunction("WTSUnRegisterSessionNotification"));
+    if (stop) stop(static_cast<HWND>(window));
+}
+
+bool SessionAwayAfter(unsigned event, bool before) {
+    switch (event) {
+        case 0x2:  // WTS_CONSOLE_DISCONNECT: another user's session came to the screen
+        case 0x4:  // WTS_REMOTE_DISCONNECT
+        case 0x7:  // WTS_SESSION_LOCK
+            return true;
+        case 0x1:  // WTS_CONSOLE_CONNECT
+        case 0x3:  // WTS_REMOTE_CONNECT
+        case 0x8:  // WTS_SESSION_UNLOCK
+            return false;
+    }
+    return before;
+}
+
 TSystemPreferences ReadSystemPreferences() {
     TSystemPreferences system;
     BOOL screenReader = FALSE;

@@ -9,5 +9,16 @@ namespace pellumo {
 
 bool FullScreenProgramInFront();
 TSystemPreferences ReadSystemPreferences();
+// The input's idleness and the screen saver as the system says them; Locked
+// as the caller heard of it (the session's notifications).
+TPresence ReadPresence(bool locked);
+
+// The session's lock and switch notifications (WM_WTSSESSION_CHANGE) for a
+// window, where the system has them (looked up at run time); false when not.
+bool WatchSessionChanges(void* window);
+void StopWatchingSessionChanges(void* window);
+// Whether a WM_WTSSESSION_CHANGE event leaves the session locked or switched
+// away from (true), back (false), or says nothing of it (unchanged).
+bool SessionAwayAfter(unsigned event, bool before);
 
 }  // namespace pellumo

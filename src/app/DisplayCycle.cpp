@@ -187,14 +187,21 @@ void TPopupCycle::ShowNextNotification() {
     const TPopupSettings settings = Settings();
     // Over a presentation or a film the queue waits, looked at again now
     // and then; what arrives meanwhile joins it.
-    if ((settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront()) ||
-        (inputs_.Paused && inputs_.Paused())) {
+    // A pause wins over an absence: what waits for its end is told as a
+    // pause's end tells it.
+    const bool paused = inputs_.Paused && inputs_.Paused();
+    const bool away = !paused && Away();
+    if ((settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront()) || paused || away) {
+        if (away) heldWhileAway_ = true;
         handler_ = THandler::Quiet;
         SetTimer(true, kQuietCheckInterval);
         return;
     }
     std::vector<std::unique_ptr<TNotification>> items;
-    if (Summarizes(settings, queue_.Count())) {
+    // Back at the desk: what came meanwhile, at once and as one.
+    const bool whileAway = heldWhileAway_ && !inputs_.ShowEachOnItsOwn && queue_.Count() > 1;
+    heldWhileAway_ = false;
+    if (whileAway || Summarizes(settings, queue_.Count())) {
         items = queue_.TakeAll();
     } else if (std::unique_ptr<TNotification> info = queue_.Take()) {
         items.push_back(std::move(info));
@@ -211,6 +218,7 @@ void TPopupCycle::ShowNextNotification() {
     BringOnScreen();
     showing_ = true;
     onItsOwn_ = false;
+    whileAway_ = whileAway;
     pending_ = std::move(items);
     Present(settings);
     StartFadeIn(true);
@@ -224,6 +232,7 @@ void TPopupCycle::ShowAgain(std::unique_ptr<TNotification> info) {
     BringOnScreen();
     showing_ = true;
     onItsOwn_ = true;
+    whileAway_ = false;
     pending_.push_back(std::move(info));
     Present(Settings());
     StartFadeIn(true);
@@ -232,7 +241,7 @@ void TPopupCycle::ShowAgain(std::unique_ptr<TNotification> info) {
 void TPopupCycle::Present(const TPopupSettings& settings) {
     const bool summary = pending_.size() > 1;
     TNotification summaryOfAll;
-    if (summary) summaryOfAll = SummaryOf(pending_);
+    if (summary) summaryOfAll = whileAway_ ? SummaryWhileAway(pending_) : SummaryOf(pending_);
     const TNotification& shown = summary ? summaryOfAll : *pending_.front();
     const TSubjectLayout layout = SubjectLayout(shown.Priority, view_.PanelWidth(), view_.Metrics());
     view_.SetSubjectBounds(layout.Left, layout.Width);
@@ -339,7 +348,7 @@ void TPopupCycle::FadeInTick() {
         // Mail that came in since it was taken still joins it: a burst whose
         // first message freed the popup is shown as one all the same.
         const size_t waiting = queue_.Count();
-        if (waiting > 0 && !onItsOwn_ && Summarizes(settings, pending_.size() + waiting)) {
+        if (waiting > 0 && !onItsOwn_ && (whileAway_ || Summarizes(settings, pending_.size() + waiting))) {
             for (std::unique_ptr<TNotification>& item : queue_.TakeAll()) pending_.push_back(std::move(item));
             Present(settings);
         }
@@ -358,6 +367,14 @@ void TPopupCycle::FadeInTick() {
 }
 
 void TPopupCycle::AutoHideTick() {
+    // Nobody there to read it: it stays, and counts down from the start
+    // once someone is.
+    if (Away()) {
+        hideTicks_ = 0;
+        // What waits behind it waited for the user's return too.
+        heldWhileAway_ = true;
+        return;
+    }
     if (hideTicks_ != hideTickLimit_) {
         // Saturates: a negative limit (negative hint time) is never reached
         // and holds the popup, without the counter overflowing.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Away.h"
 #include "app/Notification.h"
 #include "app/PopupLayout.h"
 #include "platform/Geometry.h"
@@ -153,6 +154,8 @@ public:
         std::function<bool()> Paused;
         // The system's preferences (not set: none of them).
         std::function<TSystemPreferences()> System;
+        // Whether the user is at the desk (not set: always).
+        std::function<TPresence()> Presence;
         // Every notification on its own, never a summary (the test run,
         // which exists to see each one).
         bool ShowEachOnItsOwn = false;
@@ -165,10 +168,12 @@ public:
 
     // Starts the oldest queued notification, or a summary of all when more
     // than SummarizeAfter wait, unless one is up, a full-screen program is
-    // in front (QuietFullScreen), the alerts are paused or the program is
-    // shutting down; held back, the queue is looked at again every
-    // kQuietCheckInterval. While one is up, brings its count of those
-    // waiting up to date.
+    // in front (QuietFullScreen), the alerts are paused, the user is away or
+    // the program is shutting down; held back, the queue is looked at again
+    // every kQuietCheckInterval. On the user's return, several that waited
+    // for it are told as one summary that says so. While one is up, brings
+    // its count of those waiting up to date; while the user is away, one
+    // that is up stays, its countdown held.
     void ShowNextNotification();
     // Shows Info at once, on its own, ahead of everything waiting: what is
     // up gives way. The user asked for it, so no pause or full-screen
@@ -244,6 +249,7 @@ private:
 
     TPopupSettings Settings() const;
     TSystemPreferences System() const { return inputs_.System ? inputs_.System() : TSystemPreferences(); }
+    bool Away() const { return inputs_.Presence && IsAway(inputs_.Presence(), Settings().AwayMinutes); }
     void SetTimer(bool enabled, int32_t interval = kTimerInterval);
     void SetAlpha(uint8_t alpha);
     void ShowWindow();
@@ -263,6 +269,9 @@ private:
     // unless it is to be shown on its own.
     std::vector<std::unique_ptr<TNotification>> pending_;
     bool onItsOwn_ = false;
+    // Notifications waited for the user's return: several are told as one.
+    bool heldWhileAway_ = false;
+    bool whileAway_ = false;  // pending_ is what came while the user was away
     std::string folderLine_;  // without the count of those waiting
     std::optional<uint32_t> folderColor_;  // of what is shown
     std::string alertName_, alertDescription_;  // of what is shown

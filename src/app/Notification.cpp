@@ -119,9 +119,9 @@ TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items
     return summary;
 }
 
-std::string AlertName(const std::vector<std::unique_ptr<TNotification>>& items) {
-    if (items.empty()) return std::string();
-    if (items.size() == 1) return "New mail from " + items.front()->Sender + ": " + items.front()->Subject;
+namespace {
+// "Inbox 2, Lists 1": how many came in each folder, in the order they came.
+std::string CountPerFolder(const std::vector<std::unique_ptr<TNotification>>& items) {
     std::vector<std::pair<std::string, size_t>> folders;
     for (const auto& item : items) {
         auto folder = std::find_if(folders.begin(), folders.end(), [&](const auto& f) { return f.first == item->Folder; });
@@ -130,10 +130,24 @@ std::string AlertName(const std::vector<std::unique_ptr<TNotification>>& items) 
         else
             ++folder->second;
     }
-    std::string name = std::to_string(items.size()) + " new messages:";
+    std::string counts;
     for (size_t i = 0; i < folders.size(); ++i)
-        name += (i ? ", " : " ") + folders[i].first + " " + std::to_string(folders[i].second);
-    return name;
+        counts += (i ? ", " : "") + folders[i].first + " " + std::to_string(folders[i].second);
+    return counts;
+}
+}  // namespace
+
+TNotification SummaryWhileAway(const std::vector<std::unique_ptr<TNotification>>& items) {
+    TNotification summary = SummaryOf(items);
+    summary.Subject = "While you were away: " + summary.Subject;
+    summary.Folder = CountPerFolder(items);
+    return summary;
+}
+
+std::string AlertName(const std::vector<std::unique_ptr<TNotification>>& items) {
+    if (items.empty()) return std::string();
+    if (items.size() == 1) return "New mail from " + items.front()->Sender + ": " + items.front()->Subject;
+    return std::to_string(items.size()) + " new messages: " + CountPerFolder(items);
 }
 
 std::string AlertDescription(const std::string& body) {

@@ -76,6 +76,10 @@ void CutToWhatAPopupShows(TNotification& info);
 // hundred first then a line "…"; high priority when any is, low when all
 // are; the folder's colour when all are of one folder.
 TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items);
+// What came while the user was away, as one: as SummaryOf, its subject "While
+// you were away: N new messages" and its folder the count in each ("Inbox 2,
+// Lists 1", in the order they came).
+TNotification SummaryWhileAway(const std::vector<std::unique_ptr<TNotification>>& items);
 
 // The body of a message whose record has no text yet: an IMAP or HTTP
 // account keeps only the headers until the message is opened.

@@ -106,6 +106,7 @@ bool TNotifierSettings::Load() {
         LogLine("Setting " + std::string(kShowAgainHotkeyValue.Name) + ": not a hotkey; none is used");
         ShowAgainHotkey = 0;
     }
+    AwayMinutes = ClampAwayMinutes(number(kAwayMinutesValue));
     try {
         PausedUntil = key->ReadQwordIfPresent(kPausedUntilValue).value_or(0);
     } catch (const Exception& error) {
@@ -133,6 +134,7 @@ void TNotifierSettings::Save() {
     key->WriteInteger(kQuietFullScreenValue.Name, QuietFullScreen ? 1 : 0);
     key->WriteInteger(kShowUnreadCountValue.Name, ShowUnreadCount ? 1 : 0);
     key->WriteInteger(kShowAgainHotkeyValue.Name, static_cast<int32_t>(ShowAgainHotkey));
+    key->WriteInteger(kAwayMinutesValue.Name, AwayMinutes);
     if (PausedUntil != 0)
         key->WriteQword(kPausedUntilValue, PausedUntil);
     else

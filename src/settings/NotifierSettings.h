@@ -40,6 +40,9 @@ inline constexpr TStoredValue kShowUnreadCountValue{"ShowUnreadCount", 1, 1};
 // describes it; 0: none.
 inline constexpr TStoredValue kShowAgainHotkeyValue{"ShowAgainHotkey", int32_t(kDefaultShowAgainHotkey),
                                                     int32_t(kDefaultShowAgainHotkey)};
+// Minutes without keyboard or mouse input after which the user counts as
+// away and new alerts wait for their return; 0: never away.
+inline constexpr TStoredValue kAwayMinutesValue{"AwayMinutes", 10, 10};
 // When the alerts pause ends, a REG_QWORD: a UTC file time, kUntilResumed,
 // or missing (0) when they are not paused.
 inline constexpr char kPausedUntilValue[] = "PausedUntil";
@@ -47,6 +50,11 @@ inline constexpr char kPausedUntilValue[] = "PausedUntil";
 // a REG_DWORD; written only for such a copy (a portable one goes by the
 // user's own Run value), so it may be missing.
 inline constexpr char kStartWithWindowsValue[] = "StartWithWindows";
+
+// The setup dialog's range for AwayMinutes, 0 (never away) kept: what lies
+// outside it is taken as its nearest end.
+constexpr int32_t kAwayMinutesMax = 240;
+inline int32_t ClampAwayMinutes(int32_t minutes) { return minutes < 0 ? 0 : minutes > kAwayMinutesMax ? kAwayMinutesMax : minutes; }
 
 // The settings the user edits in the setup dialog and the popup reads.
 struct TUserSettings {
@@ -65,13 +73,17 @@ struct TUserSettings {
     bool ShowUnreadCount = kShowUnreadCountValue.FirstRun != 0;
     // Shows the newest recent message again, from any program.
     uint32_t ShowAgainHotkey = static_cast<uint32_t>(kShowAgainHotkeyValue.FirstRun);
+    // Alerts wait while the user is away (idle this long, locked, screen
+    // saver); 0: never.
+    int32_t AwayMinutes = kAwayMinutesValue.FirstRun;
 
     bool operator==(const TUserSettings& o) const {
         return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
                DisplayWhenOEActive == o.DisplayWhenOEActive && HintTime == o.HintTime &&
                BeginColor == o.BeginColor && EndColor == o.EndColor && SummarizeAfter == o.SummarizeAfter &&
                PlaySound == o.PlaySound && QuietFullScreen == o.QuietFullScreen &&
-               ShowUnreadCount == o.ShowUnreadCount && ShowAgainHotkey == o.ShowAgainHotkey;
+               ShowUnreadCount == o.ShowUnreadCount && ShowAgainHotkey == o.ShowAgainHotkey &&
+               AwayMinutes == o.AwayMinutes;
     }
 };
 

@@ -222,6 +222,7 @@ int Usage() {
                  "  maximized SECONDS          a framed window maximized, in front for SECONDS\n"
                  "  click-body                 clicks the popup's message text\n"
                  "  memory                     the program's private bytes\n"
+                 "  nudge                      moves the mouse a pixel and back, as a user does\n"
                  "  alert SECONDS              the popup's first alert to screen readers: role | name | description\n"
                  "  ending-copy SECONDS        holds the one-copy lock without a window, as a copy\n"
                  "                             that is ending; prints a line once it holds it\n");
@@ -313,6 +314,14 @@ int main(int argc, char** argv) {
         Sleep(static_cast<DWORD>(seconds(2) * 1000));
         CloseHandle(lock);  // the process's end releases it as well
         return 0;
+    }
+    if (command == "nudge") {
+        // The user back at the desk: the mouse moved a pixel and back.
+        INPUT input[2] {};
+        input[0].type = input[1].type = INPUT_MOUSE;
+        input[0].mi.dwFlags = input[1].mi.dwFlags = MOUSEEVENTF_MOVE;
+        input[0].mi.dx = 1, input[1].mi.dx = -1;
+        return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
     }
     if (command == "hotkey") {
         // Ctrl+Shift+F9 from the keyboard, wherever the focus is.

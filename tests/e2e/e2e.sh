@@ -218,7 +218,7 @@ d move 100 120 >/dev/null
 menu_exit
 finish
 check "E&xit ends the program" "0" "$rc"
-check "all twelve values are written" "12" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "all thirteen values are written" "13" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 check "with the popup's last position" "REG_SZ 100, 120, 400, 320" "$(query 'Window Location')"
 
 echo "-- exit while the setup dialog is open"
@@ -270,7 +270,7 @@ d endsession >/dev/null
 d wait-exit 20 >/dev/null
 finish
 check "the end of the session ends the program" "0" "$rc"
-check "and writes the settings" "12" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "and writes the settings" "13" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 
 echo "-- the folder list unreadable at start"
 settings
@@ -612,6 +612,30 @@ d popups 1 20 >/dev/null
 d hotkey >/dev/null
 check "once it is free, the setup dialog's OK takes it" "(Inbox) | From : Erin Example | Subject : Tickets booked" \
     "$(d popups 1 20 | heads)"
+menu_exit
+finish
+
+echo "-- away: alerts wait for the user's return"
+settings
+new_store
+reg add "$settings_key" /v AwayMinutes /t REG_DWORD /d 1 /f
+reg add "$settings_key" /v HintTime /t REG_DWORD /d 15 /f
+d nudge >/dev/null  # the last input: the minute counts from here
+since=$SECONDS
+start
+sleep $((since + 48 - SECONDS))
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/08.eml" >/dev/null
+d showing 10 >/dev/null
+sleep $((since + 72 - SECONDS))
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/09.eml" "$tmp/new/10.eml" >/dev/null
+sleep 6
+check "after a minute without input, the popup on screen stays and new mail waits" \
+    "1 (Inbox) | From : Ivan Example | Subject : Waiting one" \
+    "$(d count "You've got new mail!") $(d showing 2 | heads)"
+d nudge >/dev/null
+check "back at the desk, what came is told as one" \
+    "$(printf '(Inbox) | From : Ivan Example | Subject : Waiting one\n(Inbox 2) | From : 2 senders | While you were away: 2 new messages')" \
+    "$(d popups 2 60 | heads)"
 menu_exit
 finish
 

@@ -98,6 +98,7 @@ protected:
             in.ShowEachOnItsOwn = eachOnItsOwn;
             in.Paused = [this] { return paused; };
             in.System = [this] { return system; };
+            in.Presence = [this] { return presence; };
             cycle_.reset(new TPopupCycle(view, queue, in));
             view.cycle = cycle_.get();
         }
@@ -130,6 +131,7 @@ protected:
     bool oeActive = false;
     bool fullScreen = false, eachOnItsOwn = false, paused = false;
     TSystemPreferences system;
+    TPresence presence;
     int fullScreenLooks = 0;
     std::vector<TRect> areas{{0, 0, 1280, 994}, {1280, 0, 2304, 738}};
     std::unique_ptr<TPopupCycle> cycle_;
@@ -564,6 +566,54 @@ TEST_F(DisplayCycle, EachNotificationShownIsAnnouncedWithWhatItSays) {
                                         "New mail from Bob: Again | " + std::string(300, 'x') + kEllipsis,
                                         "3 new messages: Inbox 2, Lists 1 | Cy: m\r\nCy: m\r\nCy: m"}),
               view.alerts);
+}
+
+// Away: idle for the minutes set, locked, or behind a screen saver; never
+// with the setting 0. A pause wins: what waits for it is told as a pause's
+// end tells it.
+TEST_F(DisplayCycle, NothingIsMissedWhileTheUserIsAway) {
+    const uint32_t minute = 60000;
+    const struct {
+        const char* what;
+        TPresence presence;
+        int32_t minutes;
+        bool away;
+    } cases[] = {
+        {"at the desk", {minute - 1, false, false}, 1, false},
+        {"idle the minutes set", {minute, false, false}, 1, true},
+        {"idle, but less than set", {9 * minute, false, false}, 10, false},
+        {"locked", {0, true, false}, 10, true},
+        {"screen saver", {0, false, true}, 10, true},
+        {"never away", {100 * minute, true, true}, 0, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.away, IsAway(c.presence, c.minutes)) << c.what;
+
+    settings.UseFading = false, settings.HintTime = 1, settings.AwayMinutes = 1;
+    Mail("up");
+    Ticks(1);
+    presence.Locked = true;  // the user leaves
+    Ticks(100);              // five seconds: past the hint time
+    EXPECT_TRUE(view.visible) << "the popup on screen stays";
+    for (const char* waiting : {"a", "b", "c"}) Mail(waiting);
+    queue.Add(Note("Lists", "Bob", "d"));
+    Ticks(100);
+    EXPECT_EQ("Subject : up", view.subject);
+    EXPECT_EQ(4u, queue.Count());
+    presence.Locked = false;  // back
+    Ticks(25);                // the countdown from its start, the fade-free hide, a quiet check
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ("While you were away: 4 new messages", view.subject);
+    EXPECT_EQ("(Inbox 3, Lists 1)", view.folder);
+    EXPECT_EQ(0u, queue.Count());
+
+    // Paused meanwhile: the pause's end tells what waited, as a pause does.
+    Cycle().CloseRequested();
+    presence.Locked = true, paused = true;
+    Mail("e"), Mail("f");
+    Ticks(30);
+    presence.Locked = false, paused = false;
+    Ticks(2);
+    EXPECT_EQ("Subject : e", view.subject);
 }
 
 TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {

@@ -54,6 +54,7 @@ TEST_F(NotifierSettingsTest, FirstRunUsesDefaultsAndCreatesTheKeyAtExit) {
         EXPECT_EQ(s.BeginColor, 0x8000001Bu);
         EXPECT_EQ(s.EndColor, 0x00FFFFFFu);
         EXPECT_EQ(s.ShowAgainHotkey, 0x0378u) << "Ctrl+Shift+F9";
+        EXPECT_EQ(s.AwayMinutes, 10);
         EXPECT_EQ(CurrentUserRegistry().OpenKey(kKey, false, TKeyAccess::Read), nullptr);
     }
     // Destroying the object saved it.
@@ -87,6 +88,7 @@ TEST_F(NotifierSettingsTest, EmptyKeyGivesTheMissingValueFallbacks) {
     EXPECT_TRUE(s.PlaySound);
     EXPECT_TRUE(s.QuietFullScreen);
     EXPECT_EQ(s.ShowAgainHotkey, 0x0378u);
+    EXPECT_EQ(s.AwayMinutes, 10);
 }
 
 TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
@@ -103,6 +105,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     PutInteger(kKey, "QuietFullScreen", 0);
     PutInteger(kKey, "ShowUnreadCount", 0);
     PutInteger(kKey, "ShowAgainHotkey", 0);  // none
+    PutInteger(kKey, "AwayMinutes", 100000);  // past the dialog's range
     Key(kKey)->WriteQword("PausedUntil", 0x01DB0000AABBCCDDull);
     PutInteger(kKey, kStartWithWindowsValue, 0);
     std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
@@ -121,6 +124,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_FALSE(s.QuietFullScreen);
     EXPECT_FALSE(s.ShowUnreadCount);
     EXPECT_EQ(s.ShowAgainHotkey, 0u);
+    EXPECT_EQ(s.AwayMinutes, 240);
     EXPECT_EQ(0x01DB0000AABBCCDDull, s.PausedUntil);
     EXPECT_EQ(std::optional<bool>(false), s.StartWithWindows);
 
@@ -130,6 +134,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     s.WindowRect = {-1280, 0, -980, 200};
     s.HintTime = 1800;
     s.ShowAgainHotkey = 0x0641;  // Ctrl+Alt+A
+    s.AwayMinutes = 0;  // never away
     settings.reset();
     EXPECT_EQ(StoredText("Window Location"), "-1280, 0, -980, 200");
     EXPECT_EQ(Stored("UseFading"), 1);
@@ -141,6 +146,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(StoredType("PausedUntil"), rdNone);
     EXPECT_EQ(Stored(kStartWithWindowsValue), 1);
     EXPECT_EQ(Stored("ShowAgainHotkey"), 0x0641);
+    EXPECT_EQ(Stored("AwayMinutes"), 0);
     const TRect back = TNotifierSettings().WindowRect;
     EXPECT_EQ(back.Left, -1280);
     EXPECT_EQ(back.Right, -980);
