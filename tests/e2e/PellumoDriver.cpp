@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DriverAccessibility.h"
+#include "DriverInput.h"
 #include "DriverTreeView.h"
 
 namespace {
@@ -315,25 +316,8 @@ int main(int argc, char** argv) {
         CloseHandle(lock);  // the process's end releases it as well
         return 0;
     }
-    if (command == "nudge") {
-        // The user back at the desk: the mouse moved a pixel and back.
-        INPUT input[2] {};
-        input[0].type = input[1].type = INPUT_MOUSE;
-        input[0].mi.dwFlags = input[1].mi.dwFlags = MOUSEEVENTF_MOVE;
-        input[0].mi.dx = 1, input[1].mi.dx = -1;
-        return SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
-    }
-    if (command == "hotkey") {
-        // Ctrl+Shift+F9 from the keyboard, wherever the focus is.
-        const WORD keys[] = {VK_CONTROL, VK_SHIFT, VK_F9};
-        INPUT input[6] {};
-        for (int i = 0; i < 3; ++i) {
-            input[i].type = input[5 - i].type = INPUT_KEYBOARD;
-            input[i].ki.wVk = input[5 - i].ki.wVk = keys[i];
-            input[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-        }
-        return SendInput(6, input, sizeof(INPUT)) == 6 ? 0 : 1;
-    }
+    if (command == "nudge") return NudgeMouse() ? 0 : 1;
+    if (command == "hotkey") return PressControlShiftF9() ? 0 : 1;
     if (command == "hold-hotkey") {
         // Another program that has Ctrl+Shift+F9, for SECONDS.
         if (!RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, VK_F9)) return 1;
