@@ -58,6 +58,8 @@ start() {  # start [ARGS]: pellumo.exe in the background, up when this returns; 
     "$wine" "$exe" "$@" >"$tmp/pellumo.log" 2>&1 &
     pid=$!
     d wait-start 30 >/dev/null
+    # Someone at the desk: without any input the user counts as away.
+    d nudge >/dev/null
     # The watcher thread arms its change notification a moment after start.
     sleep 1
 }
@@ -619,23 +621,22 @@ echo "-- away: alerts wait for the user's return"
 settings
 new_store
 reg add "$settings_key" /v AwayMinutes /t REG_DWORD /d 1 /f
-reg add "$settings_key" /v HintTime /t REG_DWORD /d 15 /f
-d nudge >/dev/null  # the last input: the minute counts from here
-since=$SECONDS
+reg add "$settings_key" /v HintTime /t REG_DWORD /d 20 /f
 start
-sleep $((since + 48 - SECONDS))
+since=$SECONDS  # start's nudge is the last input: the minute counts from there
+sleep $((since + 50 - SECONDS))
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/08.eml" >/dev/null
 d showing 10 >/dev/null
-sleep $((since + 72 - SECONDS))
+sleep $((since + 74 - SECONDS))
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/09.eml" "$tmp/new/10.eml" >/dev/null
-sleep 6
+sleep 5
 check "after a minute without input, the popup on screen stays and new mail waits" \
     "1 (Inbox) | From : Ivan Example | Subject : Waiting one" \
     "$(d count "You've got new mail!") $(d showing 2 | heads)"
 d nudge >/dev/null
 check "back at the desk, what came is told as one" \
     "$(printf '(Inbox) | From : Ivan Example | Subject : Waiting one\n(Inbox 2) | From : 2 senders | While you were away: 2 new messages')" \
-    "$(d popups 2 60 | heads)"
+    "$(d popups 2 80 | heads)"
 menu_exit
 finish
 

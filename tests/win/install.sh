@@ -128,6 +128,7 @@ done
 "$wine" "$installed" >"$tmp/pellumo.log" 2>&1 &
 pid=$!
 check "it starts" "started" "$(d wait-start 30)"
+d nudge >/dev/null  # someone at the desk: without any input the user counts as away
 sleep 1  # the watcher arms its change notification a moment after start
 eml "$tmp/new/02.eml" "Bob Example" "Installed and watching"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/02.eml" >/dev/null
@@ -154,6 +155,7 @@ new=$(running)
 check "one copy, not the old one" "1 yes" "$(echo $new | wc -w) $([ -n "$new" ] && [ "$new" != "$old" ] && echo yes)"
 check "the machine's Run value starts it for every user" "\"$installed\" /autostart absent" \
     "$(value "$machine_run_key" Pellumo) $(value "$run_key" Pellumo)"
+d nudge >/dev/null
 sleep 1
 eml "$tmp/new/03.eml" "Carol Example" "After the upgrade"
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/03.eml" >/dev/null

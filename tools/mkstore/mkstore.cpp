@@ -313,9 +313,10 @@ int Add(const CommandLine& line) {
     const fs::path path = fs::u8path(args[1]);
     std::vector<mkstore::Message> added;
     for (size_t i = 2; i < args.size(); ++i) {
-        added.push_back(MessageFromFile(fs::u8path(args[i])));
-        if (!HasHeaderBlock(added.back().text))
+        const fs::path eml = fs::u8path(args[i]);
+        if (!HasHeaderBlock(ReadFile(eml)))
             throw std::runtime_error(args[i] + ": not a message: it does not start with header fields");
+        added.push_back(MessageFromFile(eml));
     }
 
     const std::string old = ReadFile(path);
