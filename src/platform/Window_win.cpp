@@ -1,5 +1,7 @@
 #include "platform/Window_win.h"
 
+#include <commctrl.h>
+
 #include "platform/Exception.h"
 #include "platform/Geometry.h"
 #include "platform/Log.h"
@@ -115,6 +117,19 @@ TFont CreatePixelFont(const wchar_t* face, bool bold, bool underline) {
     return TFont(CreateFontW(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                              face));
+}
+
+bool InitCommonControlClasses() {
+    static const bool ready = [] {
+        const HMODULE module = LoadLibraryA("comctl32.dll");
+        const auto init = module ? reinterpret_cast<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
+                                       reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))
+                                 : nullptr;
+        if (!init) return false;
+        INITCOMMONCONTROLSEX icc {sizeof icc, ICC_UPDOWN_CLASS | ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
+        return init(&icc) != FALSE;
+    }();
+    return ready;
 }
 
 TFont CreatePointFont(const wchar_t* face, int points, bool bold, bool underline) {

@@ -114,6 +114,11 @@ private:
 // 8 point at the screen's usual 96 dots per inch, in pixels as designed (not
 // scaled with the system's font size), in the face given.
 TFont CreatePixelFont(const wchar_t* face, bool bold = false, bool underline = false);
+// Registers the common controls' up-down and hotkey classes. By name, not
+// by path: the manifest's common controls 6 must be the ones loaded. False
+// when the system has none.
+bool InitCommonControlClasses();
+
 // `points` point at the screen's DPI, in the face given: as large as the
 // system's own text at any font size.
 TFont CreatePointFont(const wchar_t* face, int points, bool bold = false, bool underline = false);

@@ -43,6 +43,9 @@ public:
         idShowAgainLabel,        // "Show last message again:"
         idShowAgainHotkey,       // the hotkey control for it
         idShowAgainTaken,        // shown when another program has that key
+        idHoldWhileAway,         // "Hold alerts while I'm away, after (minutes):"
+        idAwayMinutesEdit,       // its minutes (an edit) ...
+        idAwayMinutesUpDown,     // ... and their up/down buttons
     };
 
     class TImpl;  // the window

@@ -18,6 +18,7 @@
 #include "platform/Exception.h"
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
+#include "settings/AwayField_win.h"
 #include "settings/FolderChoices.h"
 #include "settings/FolderPane_win.h"
 #include "settings/HintTimeValue.h"
@@ -48,22 +49,6 @@ const WORD kLogoResourceId = 777;
 const int kProbeHotkeyId = 1;
 
 RECT ToRECT(const TRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; }
-
-// Registers the up-down and hotkey classes. By name, not by path: the
-// manifest's common controls 6 must be the ones loaded. False when the
-// system has none.
-bool InitCommonClasses() {
-    static const bool ready = [] {
-        const HMODULE module = LoadLibraryA("comctl32.dll");
-        const auto init = module ? reinterpret_cast<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(
-                                       reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))
-                                 : nullptr;
-        if (!init) return false;
-        INITCOMMONCONTROLSEX icc {sizeof icc, ICC_UPDOWN_CLASS | ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
-        return init(&icc) != FALSE;
-    }();
-    return ready;
-}
 
 // The field takes single-byte characters only, so a separator outside ASCII
 // stands as "." (the number reads the same either way).
@@ -137,6 +122,7 @@ private:
     TFont font_;
     std::unique_ptr<TColorCombo> beginColor_, endColor_;
     std::unique_ptr<TFolderPane> folders_;
+    std::unique_ptr<TAwayField> away_;
     // The identity whose folders are shown, and their choices as found.
     std::string identityId_;
     TFolderChoices foundChoices_;
@@ -229,7 +215,7 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
     Make(L"STATIC", SS_LEFT, idHintTimeLabel);
     // The spin edit: an edit and, at its right, the up-down buttons.
     edit_ = Make(L"EDIT", hintTime_.Text(), ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, at.at(idHintTimeEdit), idHintTimeEdit);
-    if (InitCommonClasses()) {
+    if (InitCommonControlClasses()) {
         // No UDS_SETBUDDYINT: the field's text is THintTimeValue's, and the
         // buttons only ask for a step (UDN_DELTAPOS).
         const TRect& r = at.at(idHintTimeUpDown);
@@ -274,6 +260,13 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
     SendMessageW(hotkey, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S | HKCOMB_CA | HKCOMB_SCA,
                  MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_SHIFT, 0));
     ShowWindow(Make(L"STATIC", SS_LEFT, idShowAgainTaken), SW_HIDE);
+    Make(L"BUTTON", BS_AUTOCHECKBOX | tab, idHoldWhileAway);
+    const HWND minutes = Make(L"EDIT", "", ES_NUMBER | tab, WS_EX_CLIENTEDGE, at.at(idAwayMinutesEdit), idAwayMinutesEdit);
+    if (InitCommonControlClasses())
+        SendMessageW(Make(UPDOWN_CLASSW, "", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK, 0,
+                          at.at(idAwayMinutesUpDown), idAwayMinutesUpDown),
+                     UDM_SETBUDDY, reinterpret_cast<WPARAM>(minutes), 0);
+    away_.reset(new TAwayField(Hwnd(), idHoldWhileAway, idAwayMinutesEdit, idAwayMinutesUpDown));
 
     auto place = [&](int id) { return ToRECT(at.at(id)); };
     folders_.reset(new TFolderPane(Hwnd(), font_.Get(),
@@ -313,6 +306,7 @@ void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) 
     CheckDlgButton(Hwnd(), idQuietFullScreen, settings.QuietFullScreen ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(Hwnd(), idShowUnreadCount, settings.ShowUnreadCount ? BST_CHECKED : BST_UNCHECKED);
     SendMessageW(Control(idShowAgainHotkey), HKM_SETHOTKEY, settings.ShowAgainHotkey & 0xFFFF, 0);
+    away_->Set(settings.AwayMinutes);
     UpdateHotkeyTaken();
     startsWithWindowsFound_ = StartsWithWindows(settings);
     CheckDlgButton(Hwnd(), idStartWithWindows, startsWithWindowsFound_ ? BST_CHECKED : BST_UNCHECKED);
@@ -336,6 +330,7 @@ TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
     values.QuietFullScreen = IsDlgButtonChecked(Hwnd(), idQuietFullScreen) == BST_CHECKED;
     values.ShowUnreadCount = IsDlgButtonChecked(Hwnd(), idShowUnreadCount) == BST_CHECKED;
     values.ShowAgainHotkey = LOWORD(SendMessageW(Control(idShowAgainHotkey), HKM_GETHOTKEY, 0, 0));
+    values.AwayMinutes = away_->Get();
     return values;
 }
 
@@ -399,6 +394,7 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
         case idShowUnreadCount:
         case idShowAgainLabel:
         case idShowAgainTaken:
+        case idHoldWhileAway:
         case idFoldersGroup:
         case idFolderColorLabel:
         case IDOK:
@@ -551,6 +547,10 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             }
             if (id == idAutoHideHint && code == BN_CLICKED) {
                 OnAutoHideHintClicked();
+                return 0;
+            }
+            if (id == idHoldWhileAway && code == BN_CLICKED) {
+                away_->BoxClicked();
                 return 0;
             }
             if (id == idShowAgainHotkey && code == EN_CHANGE) {

@@ -103,7 +103,8 @@ TSetupLayout LayoutSetupDialog(const TSetupMeasures& m) {
     const TGrid alerts {{cell(Setup::idSummarizeBursts, 0, 0), cell(Setup::idPlaySound, 1, 0),
                          cell(Setup::idQuietFullScreen, 2, 0), cell(Setup::idStartWithWindows, 3, 0),
                          cell(Setup::idShowUnreadCount, 4, 0), cell(Setup::idShowAgainLabel, 5, 0),
-                         cell(Setup::idShowAgainHotkey, 6, 0, true), cell(Setup::idShowAgainTaken, 7, 0)},
+                         cell(Setup::idShowAgainHotkey, 6, 0, true), cell(Setup::idShowAgainTaken, 7, 0),
+                         cell(Setup::idHoldWhileAway, 8, 0), cell(Setup::idAwayMinutesEdit, 9, 0)},
                         columnGap, rowGap};
     const TGrid folderColor {{cell(Setup::idFolderColorLabel, 0, 0), cell(Setup::idFolderColor, 0, 1, true)},
                              columnGap, rowGap};
@@ -149,11 +150,14 @@ TSetupLayout LayoutSetupDialog(const TSetupMeasures& m) {
         layout.GroupOf[placed.first] = Setup::idFoldersGroup;
     }
 
-    // The spin edit: the up-down buttons take the right of the field's cell.
-    TRect& edit = layout.Rects[Setup::idHintTimeEdit];
-    edit.Right -= m.UpDownWidth;
-    layout.Rects[Setup::idHintTimeUpDown] = TRect(edit.Right, edit.Top, edit.Right + m.UpDownWidth, edit.Bottom);
-    layout.GroupOf[Setup::idHintTimeUpDown] = Setup::idHintGroup;
+    // The spin edits: the up-down buttons take the right of the field's cell.
+    for (const auto& spin : {std::make_pair(Setup::idHintTimeEdit, Setup::idHintTimeUpDown),
+                             std::make_pair(Setup::idAwayMinutesEdit, Setup::idAwayMinutesUpDown)}) {
+        TRect& edit = layout.Rects[spin.first];
+        edit.Right -= m.UpDownWidth;
+        layout.Rects[spin.second] = TRect(edit.Right, edit.Top, edit.Right + m.UpDownWidth, edit.Bottom);
+        layout.GroupOf[spin.second] = layout.GroupOf[spin.first];
+    }
 
     // OK and Cancel alike, at the bottom right under the groups.
     const TLayoutSize ok = need(Setup::idOk), cancel = need(Setup::idCancel);

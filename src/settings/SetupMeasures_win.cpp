@@ -57,7 +57,8 @@ TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<s
     const int32_t box = std::max(GetSystemMetrics(SM_CXMENUCHECK), GetSystemMetrics(SM_CYMENUCHECK));
 
     for (int id : {Setup::idAutoHideHint, Setup::idUseFading, Setup::idDisplayWhenOEActive, Setup::idSummarizeBursts,
-                   Setup::idPlaySound, Setup::idQuietFullScreen, Setup::idStartWithWindows, Setup::idShowUnreadCount}) {
+                   Setup::idPlaySound, Setup::idQuietFullScreen, Setup::idStartWithWindows, Setup::idShowUnreadCount,
+                   Setup::idHoldWhileAway}) {
         // The box, the gap the button leaves after it, the text.
         const TLayoutSize t = text(textOf(id));
         m.Needs[id] = {box + u.X(4) + t.Width, std::max(u.Y(10), std::max(t.Height, box) + 2)};
@@ -69,6 +70,7 @@ TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<s
     m.UpDownWidth = GetSystemMetrics(SM_CXVSCROLL);
     // Room for the largest hint time, 1800, in any digits.
     m.Needs[Setup::idHintTimeEdit] = {text("8888").Width + frame + m.UpDownWidth, field};
+    m.Needs[Setup::idAwayMinutesEdit] = {text("888").Width + frame + m.UpDownWidth, field};
     const int32_t combo = TColorCombo::NeededWidth(dialog, font);
     for (int id : {Setup::idBeginColor, Setup::idEndColor, Setup::idFolderColor}) m.Needs[id] = {combo, field};
     // A long combination as the hotkey control spells it.

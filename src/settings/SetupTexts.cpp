@@ -31,6 +31,7 @@ const TControlText kTexts[] = {
     {Setup::idShowUnreadCount, "Show unread &count on the icon"},
     {Setup::idShowAgainLabel, "Show &last message again:"},
     {Setup::idShowAgainTaken, "Another program uses this key."},
+    {Setup::idHoldWhileAway, "&Hold alerts while I'm away, after (minutes):"},
     {Setup::idFolderColorLabel, "Folder c&olour"},
     {Setup::idOk, "OK"},
     {Setup::idCancel, "Cancel"},

@@ -59,6 +59,8 @@ TSetupMeasures Measures(TLayoutUnits u, double scale) {
     label(Setup::idShowAgainLabel, "Show last message again:");
     m.Needs[Setup::idShowAgainHotkey] = {text("Ctrl + Shift + Alt + Scroll Lock") + u.X(6), field};
     label(Setup::idShowAgainTaken, "Another program uses this key.");
+    check(Setup::idHoldWhileAway, "Hold alerts while I'm away, after (minutes):");
+    m.Needs[Setup::idAwayMinutesEdit] = {text("240") + u.X(6) + m.UpDownWidth, field};
     m.Needs[Setup::idFolderTree] = {u.X(110), u.Y(90)};
     label(Setup::idFolderColorLabel, "Folder colour");
     m.Needs[Setup::idOk] = {std::max(u.X(50), text("OK") + u.X(8)), field};
@@ -82,14 +84,15 @@ TEST(SetupLayout, NothingOverlapsOrShrinksAndEachControlStaysInItsGroup) {
         const TSetupMeasures m = Measures(c.Units, c.Scale);
         const TSetupLayout layout = LayoutSetupDialog(m);
         // Every control and group box has its place.
-        EXPECT_EQ(2u + (Setup::idShowAgainTaken - Setup::idHintGroup + 1), layout.Rects.size());
+        EXPECT_EQ(2u + (Setup::idAwayMinutesUpDown - Setup::idHintGroup + 1), layout.Rects.size());
         const TRect client(0, 0, layout.Client.Width, layout.Client.Height);
         for (const auto& [id, r] : layout.Rects) {
             SCOPED_TRACE(id);
             EXPECT_TRUE(r.Left >= 0 && r.Top >= 0 && r.Right <= client.Right && r.Bottom <= client.Bottom) << r;
             const auto need = m.Needs.find(id);
             if (need != m.Needs.end()) {
-                EXPECT_GE(r.Right - r.Left + (id == Setup::idHintTimeEdit ? m.UpDownWidth : 0), need->second.Width);
+                const bool spin = id == Setup::idHintTimeEdit || id == Setup::idAwayMinutesEdit;
+                EXPECT_GE(r.Right - r.Left + (spin ? m.UpDownWidth : 0), need->second.Width);
                 EXPECT_GE(r.Bottom - r.Top, need->second.Height);
             }
             const auto group = layout.GroupOf.find(id);

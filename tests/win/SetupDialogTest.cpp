@@ -36,7 +36,7 @@ std::ostream& operator<<(std::ostream& out, const TUserSettings& s) {
                << ", time " << s.HintTime << ", begin 0x" << std::hex << s.BeginColor << ", end 0x" << s.EndColor
                << std::dec << ", summarize " << s.SummarizeAfter << ", sound " << s.PlaySound << ", quiet "
                << s.QuietFullScreen << ", count " << s.ShowUnreadCount << ", hotkey 0x" << std::hex << s.ShowAgainHotkey
-               << std::dec << "}";
+               << std::dec << ", away " << s.AwayMinutes << "}";
 }
 
 namespace test {
@@ -115,6 +115,8 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
             {Setup::idShowUnreadCount, "Show unread &count on the icon", "Button"},
             {Setup::idShowAgainLabel, "Show &last message again:", "Static"},
             {Setup::idShowAgainHotkey, "", "msctls_hotkey32"},
+            {Setup::idHoldWhileAway, "&Hold alerts while I'm away, after (minutes):", "Button"},
+            {Setup::idAwayMinutesEdit, "10", "Edit"},
             {Setup::idFoldersGroup, "Folders", "Button"},
             {IDOK, "OK", "Button"},
             {IDCANCEL, "Cancel", "Button"},
@@ -141,6 +143,7 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
                              Setup::idDisplayWhenOEActive, Setup::idBeginColor, Setup::idEndColor,
                              Setup::idSummarizeBursts, Setup::idPlaySound,       Setup::idQuietFullScreen,
                              Setup::idStartWithWindows, Setup::idShowUnreadCount, Setup::idShowAgainHotkey,
+                             Setup::idHoldWhileAway,    Setup::idAwayMinutesEdit,
                              Setup::idFolderTree,       IDOK,                IDCANCEL};  // the folder colour is for a folder, and none is selected
         EXPECT_EQ(Ctl(dialog, Setup::idAutoHideHint), GetFocus());
         HWND at = Ctl(dialog, Setup::idAutoHideHint);
@@ -253,10 +256,14 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
         Pick(dialog, Setup::idEndColor, "InfoBk");
         EXPECT_EQ(0x0378, SendMessageA(Ctl(dialog, Setup::idShowAgainHotkey), HKM_GETHOTKEY, 0, 0)) << "Ctrl+Shift+F9";
         SetHotkey(dialog, 0x0641);  // Ctrl+Alt+A
+        EXPECT_TRUE(Checked(dialog, Setup::idHoldWhileAway));
+        EXPECT_EQ("10", TextOf(Ctl(dialog, Setup::idAwayMinutesEdit)));
+        SetWindowTextA(Ctl(dialog, Setup::idAwayMinutesEdit), "25");
         Click(dialog, IDOK);
     }});
     TDialogValues changed {true, false, false, 42, 0x800000, 0x80000018};
     changed.ShowAgainHotkey = 0x0641;
+    changed.AwayMinutes = 25;
     EXPECT_EQ(changed, Current());
 
     driver.Run(Settings(), {[](HWND dialog) {
@@ -264,10 +271,14 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
         Click(dialog, Setup::idUseFading);
         Pick(dialog, Setup::idBeginColor, "Default");
         Pick(dialog, Setup::idEndColor, "Black");
+        // Never held while away: the minutes cannot be set then.
+        Click(dialog, Setup::idHoldWhileAway);
+        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idAwayMinutesEdit)));
         Click(dialog, IDOK);
     }});
     changed = {false, true, false, 42, 0x20000000, 0x000000};
     changed.ShowAgainHotkey = 0x0641;
+    changed.AwayMinutes = 0;
     EXPECT_EQ(changed, Current());
 
     // "Summarize bursts" stores 5 or 0, and keeps another limit while left alone.
