@@ -52,6 +52,13 @@ const Corpus& Data() {
     return corpus;
 }
 
+// The corpus, or the benchmark skipped saying where it was looked for.
+bool HaveCorpus(benchmark::State& state, const Corpus& c) {
+    if (!c.messages.empty()) return true;
+    state.SkipWithError("no corpus at " PELLUMO_MIME_CORPUS);
+    return false;
+}
+
 void SetRates(benchmark::State& state, const Corpus& c) {
     state.SetBytesProcessed(static_cast<int64_t>(c.bytes * state.iterations()));
     state.counters["msgs/s"] =
@@ -60,10 +67,7 @@ void SetRates(benchmark::State& state, const Corpus& c) {
 
 void BM_PreviewOurs(benchmark::State& state) {
     const Corpus& c = Data();
-    if (c.messages.empty()) {
-        state.SkipWithError("no corpus at " PELLUMO_MIME_CORPUS);
-        return;
-    }
+    if (!HaveCorpus(state, c)) return;
     for (auto _ : state) {
         for (const auto& raw : c.messages) {
             try {
@@ -83,10 +87,7 @@ BENCHMARK(BM_PreviewOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
 // subject need.
 void BM_PreviewReadingOurs(benchmark::State& state) {
     const Corpus& c = Data();
-    if (c.messages.empty()) {
-        state.SkipWithError("no corpus at " PELLUMO_MIME_CORPUS);
-        return;
-    }
+    if (!HaveCorpus(state, c)) return;
     for (auto _ : state) {
         for (const auto& raw : c.messages) {
             try {
@@ -150,10 +151,7 @@ std::string GMimePreview(const std::string& raw, bool decodeAll, GMimeStream* si
 
 void RunGMime(benchmark::State& state, bool decodeAll) {
     const Corpus& c = Data();
-    if (c.messages.empty()) {
-        state.SkipWithError("no corpus at " PELLUMO_MIME_CORPUS);
-        return;
-    }
+    if (!HaveCorpus(state, c)) return;
     GMimeStream* sink = g_mime_stream_null_new();
     for (auto _ : state) {
         for (const auto& raw : c.messages) {

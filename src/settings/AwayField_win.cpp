@@ -13,9 +13,11 @@ TAwayField::TAwayField(HWND dialog, int boxId, int editId, int upDownId)
     SendMessageW(upDown_, UDM_SETRANGE32, 1, kAwayMinutesMax);
 }
 
+bool TAwayField::Ticked() const { return SendMessageW(box_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
 void TAwayField::Set(int32_t awayMinutes) {
     const bool hold = awayMinutes > 0;
-    CheckDlgButton(GetParent(box_), GetDlgCtrlID(box_), hold ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageW(box_, BM_SETCHECK, hold ? BST_CHECKED : BST_UNCHECKED, 0);
     // Unticked, the field offers the usual minutes for when it is ticked.
     const int32_t shown = hold ? awayMinutes : kAwayMinutesValue.FirstRun;
     if (upDown_) SendMessageW(upDown_, UDM_SETPOS32, 0, shown);
@@ -24,7 +26,7 @@ void TAwayField::Set(int32_t awayMinutes) {
 }
 
 int32_t TAwayField::Get() const {
-    if (IsDlgButtonChecked(GetParent(box_), GetDlgCtrlID(box_)) != BST_CHECKED) return 0;
+    if (!Ticked()) return 0;
     BOOL read = FALSE;
     const UINT minutes = GetDlgItemInt(GetParent(edit_), GetDlgCtrlID(edit_), &read, FALSE);
     // An empty or overlong field holds the nearest minutes the range has.
@@ -33,7 +35,7 @@ int32_t TAwayField::Get() const {
 }
 
 void TAwayField::BoxClicked() const {
-    const BOOL hold = IsDlgButtonChecked(GetParent(box_), GetDlgCtrlID(box_)) == BST_CHECKED;
+    const BOOL hold = Ticked();
     EnableWindow(edit_, hold);
     if (upDown_) EnableWindow(upDown_, hold);
 }

@@ -20,6 +20,7 @@ public:
     void BoxClicked() const;
 
 private:
+    bool Ticked() const;
     HWND box_, edit_, upDown_;
 };
 

@@ -45,6 +45,14 @@ protected:
         fs::remove_all(dir_);
     }
 
+    // A table's next case: an empty directory, and the Inbox alone with
+    // one old message.
+    void StartAfresh() {
+        TearDown(), SetUp(), folders_.clear(), records_.clear();
+        Folder("Inbox");
+        Write("Inbox", {Mail(1, "old")});
+    }
+
     // A watched folder (Kind 1 unless told) whose file is Name + ".dbx".
     TFolderInfo& Folder(const std::string& name, uint8_t kind = 1) {
         std::unique_ptr<TDbxFolderRecord> record(new TDbxFolderRecord);
@@ -296,9 +304,7 @@ TEST_F(MailScanTest, MessagesNotAllWrittenYetWaitUnseenForALaterScan) {
     enum Damage { kTextCut, kBlocksZero, kSecondBlockZero };
     for (Damage damage : {kTextCut, kBlocksZero, kSecondBlockZero}) {
         SCOPED_TRACE(damage);
-        TearDown(), SetUp(), folders_.clear(), records_.clear();
-        Folder("Inbox");
-        Write("Inbox", {Mail(1, "old")});
+        StartAfresh();
         TMailScan scan(folders_);
         scan.ScanFolders(true);
         mkstore::Message arriving = Mail(2, "arriving");
@@ -334,9 +340,7 @@ TEST_F(MailScanTest, AnUnwrittenTailPastWhatIsShownHoldsNothingBack) {
     enum Damage { kLastBlockZero, kMiddleBlockZero };
     for (Damage damage : {kLastBlockZero, kMiddleBlockZero}) {
         SCOPED_TRACE(damage);
-        TearDown(), SetUp(), folders_.clear(), records_.clear();
-        Folder("Inbox");
-        Write("Inbox", {Mail(1, "old")});
+        StartAfresh();
         TMailScan scan(folders_);
         scan.ScanFolders(true);
         mkstore::Layout layout;
