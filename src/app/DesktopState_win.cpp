@@ -62,20 +62,21 @@ using TRegisterSession = BOOL(WINAPI*)(HWND, DWORD);
 using TUnregisterSession = BOOL(WINAPI*)(HWND);
 const DWORD kThisSessionOnly = 0;  // NOTIFY_FOR_THIS_SESSION
 
-FARPROC SessionFunction(const char* name) {
+template <typename F>
+F SessionFunction(const char* name) {
     // Loaded once and kept: the notifications go on for the program's life.
     static const HMODULE module = LoadLibraryW(L"wtsapi32.dll");
-    return module ? GetProcAddress(module, name) : nullptr;
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 }  // namespace
 
 bool WatchSessionChanges(void* window) {
-    const auto watch = reinterpret_cast<TRegisterSession>(SessionFunction("WTSRegisterSessionNotification"));
+    const auto watch = SessionFunction<TRegisterSession>("WTSRegisterSessionNotification");
     return watch && watch(static_cast<HWND>(window), kThisSessionOnly);
 }
 
 void StopWatchingSessionChanges(void* window) {
-    const auto stop = reinterpret_cast<TUnregisterSession>(SessionFunction("WTSUnRegisterSessionNotification"));
+    const auto stop = SessionFunction<TUnregisterSession>("WTSUnRegisterSessionNotification");
     if (stop) stop(static_cast<HWND>(window));
 }
 
