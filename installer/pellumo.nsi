@@ -17,6 +17,9 @@
 ; A program file still in use (a copy in another user's session) is
 ; replaced or removed when Windows restarts, and the exit status is 3010.
 ; Unicode NSIS runs on Windows 2000 and later, so on XP SP3 too.
+; Setup speaks the user's language where it has it (else English), silent
+; too, with no dialog to choose; the uninstaller speaks the language setup
+; spoke, kept in the uninstall entry. Pellumo's own texts are in lang\.
 
 !macro REQUIRE_DEFINE name
   !ifndef ${name}
@@ -73,7 +76,7 @@ Var AtRestart      ; 1 when the program file is put in place when Windows restar
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Run Pellumo"
+!define MUI_FINISHPAGE_RUN_TEXT "$(RunPellumo)"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartAsDesktopUser
 !define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
@@ -82,7 +85,23 @@ Var AtRestart      ; 1 when the program file is put in place when Windows restar
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-!insertmacro MUI_LANGUAGE "English"
+; NSIS picks the language of the user's interface, else that of its
+; primary language (Portuguese for PortugueseBR), else the first: English.
+!macro LANGUAGE name
+  !insertmacro MUI_LANGUAGE "${name}"
+  !include /CHARSET=UTF8 "lang\${name}.nsh"
+!macroend
+!insertmacro LANGUAGE English
+!insertmacro LANGUAGE German
+!insertmacro LANGUAGE French
+!insertmacro LANGUAGE Spanish
+!insertmacro LANGUAGE Italian
+!insertmacro LANGUAGE Dutch
+!insertmacro LANGUAGE PortugueseBR
+!insertmacro LANGUAGE Russian
+!insertmacro LANGUAGE Polish
+!insertmacro LANGUAGE Japanese
+!insertmacro LANGUAGE SimpChinese
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -190,7 +209,7 @@ Function ${un}ClosePellumo
       SetErrors
       ${Break}
     ${EndIf}
-    DetailPrint "Ending the running Pellumo..."
+    DetailPrint "$(Ending)"
     Push $0
     Call ${un}WindowAccount
     Pop $1
@@ -245,9 +264,7 @@ FunctionEnd
     ${IfNot} ${Errors}
       ${Break}
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "Pellumo is running and did not end. Close it from its icon's menu (Exit), then choose Retry; or choose Cancel to finish when Windows restarts." \
-      /SD IDCANCEL IDRETRY +2
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(DidNotEnd)" /SD IDCANCEL IDRETRY +2
     ${Break}
   ${Loop}
 !macroend
@@ -291,7 +308,7 @@ FunctionEnd
   UserInfo::GetAccountType
   Pop $0
   ${If} $0 != "Admin"
-    MessageBox MB_ICONSTOP "Installing or removing Pellumo for this computer needs administrator rights." /SD IDOK
+    MessageBox MB_ICONSTOP "$(NeedsAdmin)" /SD IDOK
     SetErrorLevel 740
     Quit
   ${EndIf}
@@ -338,7 +355,7 @@ Section "Pellumo" SecProgram
   ${AndIf} $OldDir != $INSTDIR
     ; Moved: the old copy goes first, so that a second name for this same
     ; folder loses nothing; a file still in use goes at the restart.
-    DetailPrint "Removing the copy in $OldDir..."
+    DetailPrint "$(RemovingOldCopy)"
     ${If} $WasRunning = 1
       Push "$OldDir\pellumo.exe"
       Call WaitWritable
@@ -362,18 +379,18 @@ Section "Pellumo" SecProgram
   ${If} ${Errors}
     ; In use by a copy setup could not end or cannot see (another user's
     ; session): unpacked beside it and put in its place at the restart.
-    DetailPrint "$INSTDIR\pellumo.exe is in use: it is replaced when Windows restarts."
+    DetailPrint "$(ReplacedAtRestart)"
     ClearErrors
     File "/oname=pellumo.exe.new" "${PROGRAM}"
     Rename /REBOOTOK "$INSTDIR\pellumo.exe.new" "$INSTDIR\pellumo.exe"
     ${If} ${Errors}
-      Abort "$INSTDIR\pellumo.exe cannot be written."
+      Abort "$(CannotWrite)"
     ${EndIf}
     StrCpy $AtRestart 1
   ${EndIf}
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortCut "$SMPROGRAMS\Pellumo.lnk" "$INSTDIR\pellumo.exe" "" "$INSTDIR\pellumo.exe" 0 \
-    SW_SHOWNORMAL "" "Pellumo new-mail notifier"
+    SW_SHOWNORMAL "" "$(ShortcutDescription)"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Pellumo"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -384,11 +401,13 @@ Section "Pellumo" SecProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; The uninstaller speaks it too, whoever runs it.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Installer Language" "$LANGUAGE"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-Section "Start Pellumo when Windows starts" SecStartWithWindows
+Section "$(StartWithWindowsSection)" SecStartWithWindows
   ; For every user; each can turn it off in Pellumo's setup dialog, which
   ; the program reads when started with /autostart.
   WriteRegStr HKLM "${RUN_KEY}" "Pellumo" '"$INSTDIR\pellumo.exe" /autostart'
@@ -410,9 +429,9 @@ Section "-Finish"
   ${If} $WasRunning = 1
   ${AndIf} $AtRestart = 0
     ${If} $OtherAccount = 1
-      DetailPrint "Pellumo ran under another account than setup's: it is not started again."
+      DetailPrint "$(NotStartedAgain)"
     ${Else}
-      DetailPrint "Starting Pellumo again..."
+      DetailPrint "$(StartingAgain)"
       Call StartAsDesktopUser
     ${EndIf}
   ${EndIf}
@@ -451,7 +470,7 @@ Function StartAsDesktopUser
   ${If} $0 = 1
     Exec '"$WINDIR\explorer.exe" "$INSTDIR\pellumo.exe"'
   ${Else}
-    DetailPrint "Pellumo was not started: setup runs under another account than the desktop's."
+    DetailPrint "$(NotStarted)"
   ${EndIf}
   Pop $0
 FunctionEnd
@@ -499,6 +518,11 @@ Function FinishPageShow
 FunctionEnd
 
 Function un.onInit
+  ; The language setup spoke; without it, the user's, as setup picks it.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "Installer Language"
+  ${If} $0 != ""
+    StrCpy $LANGUAGE $0
+  ${EndIf}
   !insertmacro REQUIRE_ADMIN
   !insertmacro FIND_SETUP_ACCOUNT "un."
 FunctionEnd
@@ -515,7 +539,7 @@ Section "Uninstall"
   ; Waiting for a restart to replace the program, it would bring it back.
   Delete "$INSTDIR\pellumo.exe.new"
   ${If} ${RebootFlag}
-    DetailPrint "$INSTDIR\pellumo.exe is in use: it is removed when Windows restarts."
+    DetailPrint "$(RemovedAtRestart)"
   ${EndIf}
   Delete "$SMPROGRAMS\Pellumo.lnk"
   ; The machine's value is only ever setup's. The user's own only when it
@@ -532,7 +556,7 @@ Section "Uninstall"
 
   ; Silent, the settings stay (a silent uninstall is often a step of
   ; something else, such as a move to another folder).
-  MessageBox MB_YESNO|MB_ICONQUESTION "Remove Pellumo's settings and log too?" /SD IDNO IDNO keep_settings
+  MessageBox MB_YESNO|MB_ICONQUESTION "$(RemoveSettings)" /SD IDNO IDNO keep_settings
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "Software\Ostrivane"
     SetShellVarContext current

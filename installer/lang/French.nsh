@@ -1,0 +1,16 @@
+; Pellumo's own texts in its setup program and uninstaller, in French (a
+; no-break space before the high punctuation).
+LangString RunPellumo ${LANG_FRENCH} "Lancer Pellumo"
+LangString StartWithWindowsSection ${LANG_FRENCH} "Démarrer Pellumo avec Windows"
+LangString ShortcutDescription ${LANG_FRENCH} "Pellumo, notification des nouveaux messages"
+LangString NeedsAdmin ${LANG_FRENCH} "L'installation ou la suppression de Pellumo pour cet ordinateur nécessite des droits d'administrateur."
+LangString Ending ${LANG_FRENCH} "Fermeture de Pellumo en cours..."
+LangString DidNotEnd ${LANG_FRENCH} "Pellumo est en cours d'exécution et ne s'est pas fermé. Fermez-le depuis le menu de son icône (Quitter), puis choisissez Réessayer, ou choisissez Annuler pour terminer au redémarrage de Windows."
+LangString RemovingOldCopy ${LANG_FRENCH} "Suppression de la copie dans $OldDir..."
+LangString ReplacedAtRestart ${LANG_FRENCH} "$INSTDIR\pellumo.exe est en cours d'utilisation : il sera remplacé au redémarrage de Windows."
+LangString CannotWrite ${LANG_FRENCH} "Impossible d'écrire $INSTDIR\pellumo.exe."
+LangString NotStartedAgain ${LANG_FRENCH} "Pellumo s'exécutait sous un autre compte que celui du programme d'installation : il n'est pas relancé."
+LangString StartingAgain ${LANG_FRENCH} "Relance de Pellumo..."
+LangString NotStarted ${LANG_FRENCH} "Pellumo n'a pas été lancé : le programme d'installation s'exécute sous un autre compte que celui de l'utilisateur connecté."
+LangString RemovedAtRestart ${LANG_FRENCH} "$INSTDIR\pellumo.exe est en cours d'utilisation : il sera supprimé au redémarrage de Windows."
+LangString RemoveSettings ${LANG_FRENCH} "Supprimer aussi les paramètres et le journal de Pellumo ?"

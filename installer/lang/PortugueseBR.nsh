@@ -1,0 +1,16 @@
+; Pellumo's own texts in its setup program and uninstaller, in Brazilian
+; Portuguese.
+LangString RunPellumo ${LANG_PORTUGUESEBR} "Executar o Pellumo"
+LangString StartWithWindowsSection ${LANG_PORTUGUESEBR} "Iniciar o Pellumo com o Windows"
+LangString ShortcutDescription ${LANG_PORTUGUESEBR} "Pellumo, aviso de novos e-mails"
+LangString NeedsAdmin ${LANG_PORTUGUESEBR} "É preciso ter direitos de administrador para instalar ou remover o Pellumo neste computador."
+LangString Ending ${LANG_PORTUGUESEBR} "Encerrando o Pellumo..."
+LangString DidNotEnd ${LANG_PORTUGUESEBR} "O Pellumo está em execução e não foi encerrado. Feche-o pelo menu do seu ícone (Sair) e escolha Repetir, ou escolha Cancelar para concluir quando o Windows for reiniciado."
+LangString RemovingOldCopy ${LANG_PORTUGUESEBR} "Removendo a cópia em $OldDir..."
+LangString ReplacedAtRestart ${LANG_PORTUGUESEBR} "$INSTDIR\pellumo.exe está em uso: será substituído quando o Windows for reiniciado."
+LangString CannotWrite ${LANG_PORTUGUESEBR} "Não é possível gravar $INSTDIR\pellumo.exe."
+LangString NotStartedAgain ${LANG_PORTUGUESEBR} "O Pellumo estava em execução em outra conta que não a do instalador: ele não será iniciado novamente."
+LangString StartingAgain ${LANG_PORTUGUESEBR} "Iniciando o Pellumo novamente..."
+LangString NotStarted ${LANG_PORTUGUESEBR} "O Pellumo não foi iniciado: o instalador está sendo executado em outra conta que não a do usuário conectado."
+LangString RemovedAtRestart ${LANG_PORTUGUESEBR} "$INSTDIR\pellumo.exe está em uso: será removido quando o Windows for reiniciado."
+LangString RemoveSettings ${LANG_PORTUGUESEBR} "Remover também as configurações e o arquivo de log do Pellumo?"

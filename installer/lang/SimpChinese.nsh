@@ -1,0 +1,16 @@
+; Pellumo's own texts in its setup program and uninstaller, in Simplified
+; Chinese.
+LangString RunPellumo ${LANG_SIMPCHINESE} "运行 Pellumo"
+LangString StartWithWindowsSection ${LANG_SIMPCHINESE} "Windows 启动时运行 Pellumo"
+LangString ShortcutDescription ${LANG_SIMPCHINESE} "Pellumo 新邮件通知"
+LangString NeedsAdmin ${LANG_SIMPCHINESE} "在此计算机上安装或删除 Pellumo 需要管理员权限。"
+LangString Ending ${LANG_SIMPCHINESE} "正在关闭运行中的 Pellumo..."
+LangString DidNotEnd ${LANG_SIMPCHINESE} "Pellumo 正在运行，未能关闭。请通过其图标菜单中的“退出”将其关闭，然后选择“重试”；或选择“取消”，在 Windows 重新启动时完成。"
+LangString RemovingOldCopy ${LANG_SIMPCHINESE} "正在删除 $OldDir 中的副本..."
+LangString ReplacedAtRestart ${LANG_SIMPCHINESE} "$INSTDIR\pellumo.exe 正在使用中：将在 Windows 重新启动时替换。"
+LangString CannotWrite ${LANG_SIMPCHINESE} "无法写入 $INSTDIR\pellumo.exe。"
+LangString NotStartedAgain ${LANG_SIMPCHINESE} "Pellumo 在与安装程序不同的帐户下运行：不会再次启动。"
+LangString StartingAgain ${LANG_SIMPCHINESE} "正在重新启动 Pellumo..."
+LangString NotStarted ${LANG_SIMPCHINESE} "未启动 Pellumo：安装程序所用的帐户与当前登录的用户不同。"
+LangString RemovedAtRestart ${LANG_SIMPCHINESE} "$INSTDIR\pellumo.exe 正在使用中：将在 Windows 重新启动时删除。"
+LangString RemoveSettings ${LANG_SIMPCHINESE} "同时删除 Pellumo 的设置和日志吗？"
