@@ -6,8 +6,9 @@
 # own value taken over), a move to another folder, a program file held by a
 # copy setup cannot see (replaced at the restart), and the silent uninstall
 # Add or Remove Programs would run, leaving nothing in the temporary folder
-# after the restart. The version is the one in the setup program's name; the
-# program's version resource must say the same.
+# after the restart; then setup and the uninstaller as a German user sees
+# them (screenshot build/install-de.png). The version is the one in the
+# setup program's name; the program's version resource must say the same.
 #   install.sh PELLUMO-SETUP-VERSION.EXE PELLUMO.EXE PELLUMO-DRIVER.EXE MKSTORE
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -16,6 +17,9 @@ setup=$1 exe=$2 driver=$3 mkstore=$4
 version=$(basename "$setup" .exe)
 version=${version#pellumo-setup-}
 wine=$here/scripts/wine-run
+# Setup speaks the user's language, which Wine takes from the locale:
+# English here, whatever the machine's, unless a step says otherwise.
+export LC_ALL=C.UTF-8
 export PELLUMO_WINEPREFIX=$here/build/wineprefix-install
 rm -rf "$PELLUMO_WINEPREFIX"
 . "$here/tests/win/xvfb.sh"
@@ -58,6 +62,20 @@ restart() {
     WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
     "$wine" wineboot -r >/dev/null 2>&1
     WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -w
+}
+# Whether FILE holds TEXT in UTF-16, as a shortcut keeps its description.
+holds() {
+    if [ -f "$1" ] && python3 -c 'import sys; sys.exit(sys.argv[2].encode("utf-16-le") not in open(sys.argv[1], "rb").read())' \
+        "$1" "$2"; then echo yes; else echo no; fi
+}
+# Clicks the control of window TITLE that reads TEXT once it is there, as a
+# user who reads it would (the driver's toggle, by the control's text; a
+# click on a message box's text does nothing): "clicked", or nothing.
+click() {
+    for _ in $(seq 60); do
+        [ -n "$(d toggle "$1" "$2")" ] && { echo clicked; return; }
+        sleep 0.2
+    done
 }
 
 drive_c=$PELLUMO_WINEPREFIX/drive_c
@@ -107,6 +125,7 @@ check "the program is installed as built" "same" "$(cmp -s "$exe" "$dir/pellumo.
 check "with its uninstaller" "present" "$([ -f "$dir/uninstall.exe" ] && echo present)"
 check "the Start menu shortcut is there" "present" "$([ -f "$shortcut" ] && echo present)"
 check "and starts the installed program" "$installed" "$(strings -a "$shortcut" | grep -xF "$installed")"
+check "its description in English" "yes" "$(holds "$shortcut" "Pellumo new-mail notifier")"
 check "the uninstall entry has the version" "$version" "$(value "$uninstall_key" DisplayVersion)"
 check "its name and publisher" "Pellumo Ostrivane" "$(value "$uninstall_key" DisplayName) $(value "$uninstall_key" Publisher)"
 check "its quiet uninstall" "\"C:\\Program Files\\Pellumo\\uninstall.exe\" /S" "$(value "$uninstall_key" QuietUninstallString)"
@@ -257,5 +276,49 @@ check "the temporary folder holds only the uninstaller's own copy" "~nsu1.tmp ~n
     "$(cd "$temp_dir" && echo $(find . -mindepth 1 | sed 's|^\./||' | sort))"
 restart
 check "after the restart the temporary folder is empty" "" "$(ls -A "$temp_dir")"
+
+echo "-- in the user's language: setup and the uninstaller"
+# A German user: NSIS's pages and Pellumo's own texts are German. Each page
+# is left by its German button; the title is setup's own on the welcome
+# page, with a space after it on the others.
+caption="Installation von Pellumo $version"
+LC_ALL=de_DE.UTF-8 "$wine" "$setup" >/dev/null 2>&1 &
+pid=$!
+check "a German user's setup opens in German" "found" "$(d wait-title "$caption" 30)"
+d shot "$tmp/install-de.bmp" >/dev/null && convert "$tmp/install-de.bmp" -trim "$here/build/install-de.png"
+check "the welcome page goes on with Weiter" "clicked" "$(click "$caption" '&Weiter >')"
+check "so does the folder page" "clicked" "$(click "$caption " '&Weiter >')"
+check "the components page installs" "clicked" "$(click "$caption " '&Installieren')"
+check "the finish page ends setup" "clicked" "$(click "$caption " '&Fertigstellen')"
+rc="still running"
+for _ in $(seq 40); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; rc=$?; break; }
+    sleep 0.5
+done
+check "which succeeds" "0" "$rc"
+check "its ticked box starts Pellumo" "started" "$(d wait-start 30)"
+check "the shortcut's description is German" "yes" \
+    "$(holds "$shortcut" "Pellumo – Benachrichtigung bei neuen E-Mails")"
+check "the uninstall entry keeps setup's language" "1031" "$(value "$uninstall_key" 'Installer Language')"
+# Whoever uninstalls, an English user here, the uninstaller speaks it too.
+caption="Deinstallation von Pellumo $version"
+uninstaller=$(value "$uninstall_key" UninstallString)
+uninstaller=${uninstaller//\"/}
+"$wine" "$uninstaller" >/dev/null 2>&1
+check "the uninstaller speaks setup's German to an English user" "clicked" \
+    "$(click "$caption " '&Deinstallieren')"
+check "and asks in German whether to remove the settings" "clicked" \
+    "$(click "$caption" 'Auch die Einstellungen und das Protokoll von Pellumo entfernen?')"
+check "Windows' own Yes answers it" "clicked" "$(click "$caption" '&Yes')"
+# Its last page closes with Beenden once it is done (NSIS ignores the
+# button while it is greyed).
+for _ in $(seq 120); do
+    [ -n "$(in_prefix '~nsu')" ] || break
+    d toggle "$caption " '&Beenden' >/dev/null
+    sleep 0.5
+done
+check "the uninstaller has ended, closed with Beenden, and so has Pellumo" " " "$(in_prefix '~nsu') $(running)"
+check "the settings and the log are gone, as asked" "absent gone" \
+    "$(value "$settings_key" 'Window Location') $([ -e "$(dirname "$log")" ] || echo gone)"
 
 checks_done install
