@@ -1,6 +1,5 @@
 #include "app/AlertPause.h"
 
-#include <cstdio>
 
 namespace pellumo {
 
@@ -21,12 +20,6 @@ TCalendarTime NextDay(TCalendarTime t) {
         if (++t.Month > 12) t.Month = 1, ++t.Year;
     }
     return t;
-}
-
-std::string Clock(const TCalendarTime& t) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d:%02d", t.Hour, t.Minute);
-    return text;
 }
 
 bool SameDay(const TCalendarTime& a, const TCalendarTime& b) {
@@ -54,15 +47,14 @@ uint64_t PauseEnd(TPauseChoice choice, uint64_t now) {
     return end;
 }
 
-std::string PausedUntilText(uint64_t pausedUntil, uint64_t now) {
-    if (pausedUntil == kUntilResumed) return "until you resume";
+std::string PausedUntilText(uint64_t pausedUntil, uint64_t now, const TLanguage& language) {
+    if (pausedUntil == kUntilResumed) return language.Text(TText::PausedUntilResumed);
     TCalendarTime end {}, today {};
-    if (!FileTimeToLocalCalendar(pausedUntil, end) || !FileTimeToLocalCalendar(now, today)) return "for a while";
-    if (SameDay(end, today)) return "until " + Clock(end);
-    if (SameDay(end, NextDay(today))) return "until tomorrow " + Clock(end);
-    char date[16];
-    std::snprintf(date, sizeof date, "%04d-%02d-%02d", end.Year, end.Month, end.Day);
-    return "until " + std::string(date) + " " + Clock(end);
+    if (!FileTimeToLocalCalendar(pausedUntil, end) || !FileTimeToLocalCalendar(now, today))
+        return language.Text(TText::PausedForAWhile);
+    if (SameDay(end, today)) return language.Text(TText::PausedUntilTime, {LocalClockText(end)});
+    if (SameDay(end, NextDay(today))) return language.Text(TText::PausedUntilTomorrow, {LocalClockText(end)});
+    return language.Text(TText::PausedUntilDate, {LocalDateText(end), LocalClockText(end)});
 }
 
 }  // namespace pellumo

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "texts/Language.h"
 #include "platform/DateTime.h"
 
 namespace pellumo {
@@ -28,7 +29,8 @@ TCalendarTime NextMorning(const TCalendarTime& now);
 uint64_t PauseEnd(TPauseChoice choice, uint64_t now);
 
 // "until 14:30", "until tomorrow 08:00", "until 2026-12-24 08:00", or "until
-// you resume", in local time as seen at Now.
-std::string PausedUntilText(uint64_t pausedUntil, uint64_t now);
+// you resume", in local time as seen at Now, in Language with the time and
+// date as the user's locale writes them.
+std::string PausedUntilText(uint64_t pausedUntil, uint64_t now, const TLanguage& language = UserLanguage());
 
 }  // namespace pellumo

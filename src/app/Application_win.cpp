@@ -37,6 +37,7 @@
 #include "settings/NotifierSettings.h"
 #include "settings/StartWithWindows.h"
 #include "store/StoreLocation.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
@@ -74,10 +75,10 @@ void RunMessageLoop() {
 class TApplication::THiddenWindow : public TWindow {
 public:
     explicit THiddenWindow(TApplication& application) : application_(application) {
-        RegisterWindowClass(kApplicationClass, TWindowKind::Plain, nullptr, "Cannot register the application window class");
+        RegisterWindowClass(kApplicationClass, TWindowKind::Plain, nullptr, TText::CannotRegisterApplicationClass);
         Create(kApplicationClass, TWindowKind::Plain, 0, WideFromUtf8(kApplicationTitle),
                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr, nullptr,
-               "Cannot create the application window");
+               TText::CannotCreateApplicationWindow);
         ShowWindow(Hwnd(), SW_HIDE);
         SetWindowLongW(Hwnd(), GWL_EXSTYLE, GetWindowLongW(Hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     }
@@ -117,15 +118,16 @@ int TApplication::Run() {
         settings_.reset(new TNotifierSettings);
     } catch (const std::exception& error) {
         LogLine(std::string("The settings could not be made: ") + error.what());
-        ShowErrorBox(window_->Hwnd(), error.what());
+        ShowErrorBox(window_->Hwnd(), UserMessageOf(error));
         return 1;
     }
+    ApplyLanguage();
     StoreStartWithWindows();
     try {
         Wire();
     } catch (const std::exception& error) {
         LogLine(std::string("The program could not be wired: ") + error.what());
-        ShowErrorBox(window_->Hwnd(), error.what());
+        ShowErrorBox(window_->Hwnd(), UserMessageOf(error));
         return 1;
     }
     try {
@@ -133,13 +135,26 @@ int TApplication::Run() {
     } catch (const std::exception& error) {
         // The icon, once added, stays; nothing is watched this run.
         LogLine(std::string("The start failed: ") + error.what());
-        ShowErrorBox(window_->Hwnd(), error.what());
+        ShowErrorBox(window_->Hwnd(), UserMessageOf(error));
     }
     // Told once, with everything running: the bad value has been repaired
     // and the program goes on with all the others the user set.
-    if (!settings_->LoadError.empty()) ShowErrorBox(window_->Hwnd(), settings_->LoadError);
+    if (!settings_->LoadError.Empty()) ShowErrorBox(window_->Hwnd(), settings_->LoadError);
     RunMessageLoop();
     return 0;
+}
+
+void TApplication::ApplyLanguage() {
+    const std::string& setting = settings_->Language;
+    if (!setting.empty() && !MatchLanguage(setting))
+        LogLine("Setting " + std::string(kLanguageValue) + ": '" + setting + "' is none of the program's languages; the user's own is used");
+    const std::string tag = ChooseLanguage(setting, GetUserDefaultUILanguage());
+    if (tag == UserLanguage().Tag() && languageApplied_) return;
+    languageApplied_ = true;
+    LogLine("Language: " + tag);
+    SetUserLanguage(tag);
+    // What is on screen already speaks it too; menus and the tip are made afresh.
+    if (popup_) SetWindowTextUtf8(static_cast<HWND>(popup_->Handle()), Text(TText::PopupCaption));
 }
 
 void TApplication::StoreStartWithWindows() {
@@ -181,15 +196,15 @@ void TApplication::Start() {
     // the screen saver alone.
     if (!WatchSessionChanges(window_->Hwnd())) LogLine("The session's lock and switch are not reported here");
     RegisterShowAgainHotkey();
-    const std::string startError = StartWatching();
+    const TMessage startError = StartWatching();
     const TRect bounds = settings_->WindowRect;
     SetWindowPos(static_cast<HWND>(popup_->Handle()), nullptr, bounds.Left, bounds.Top, bounds.Right - bounds.Left,
                  bounds.Bottom - bounds.Top, SWP_NOZORDER | SWP_NOACTIVATE);
     // Told once; the folder is read again whenever its file changes.
-    if (!startError.empty()) ShowErrorBox(window_->Hwnd(), startError);
+    if (!startError.Empty()) ShowErrorBox(window_->Hwnd(), startError);
 }
 
-std::string TApplication::StartWatching() {
+TMessage TApplication::StartWatching() {
     TNotifierSettings& settings = *settings_;
     storeWatch_.reset(new TStoreWatch(*scan_, settings.FolderTree, settings.FolderList(),
                                       {LookUpStoreRoot, GetIdentityName, [] { return LoadFolderChoices(GetIdentityId()); }}));
@@ -199,7 +214,7 @@ std::string TApplication::StartWatching() {
     // A pause stored by an earlier run goes on.
     if (AlertsPaused()) SetTimer(window_->Hwnd(), kPauseTimer, kPauseCheckInterval, nullptr);
     UpdateTray();
-    return skipped.empty() ? std::string() : skipped.front().Message;
+    return skipped.empty() ? TMessage() : skipped.front().Message;
 }
 
 void TApplication::StartWatcher() {
@@ -249,7 +264,7 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
             OnTrayIcon(static_cast<unsigned>(lParam));
         } catch (const std::exception& error) {
             LogLine(std::string("The tray icon's command failed: ") + error.what());
-            ShowErrorBox(window_->Hwnd(), error.what());
+            ShowErrorBox(window_->Hwnd(), UserMessageOf(error));
         }
         return true;
     }
@@ -359,7 +374,7 @@ void TApplication::PauseAlerts(TPauseChoice choice) {
     const uint64_t end = PauseEnd(choice, NowFileTime());
     if (end == 0) return;
     settings_->PausedUntil = end;
-    LogLine("Alerts paused " + PausedUntilText(end, NowFileTime()));
+    LogLine("Alerts paused " + PausedUntilText(end, NowFileTime(), English()));
     // Kept at once: a restart or a logoff during the pause keeps it.
     settings_->Save();
     SetTimer(window_->Hwnd(), kPauseTimer, kPauseCheckInterval, nullptr);
@@ -403,7 +418,10 @@ void TApplication::UpdateTray() {
     const bool paused = AlertsPaused();
     TTrayLook look;
     const TWatchState state = watcherEnded_ ? TWatchState::WatcherStopped : storeWatch_->State();
-    look.Tip = TrayTip(state, paused ? PausedUntilText(settings_->PausedUntil, NowFileTime()) : "", unread);
+    const uint64_t now = NowFileTime();
+    look.Tip = TrayTip(state, paused ? PausedUntilText(settings_->PausedUntil, now) : "", unread);
+    look.TipInEnglish =
+        TrayTip(state, paused ? PausedUntilText(settings_->PausedUntil, now, English()) : "", unread, English());
     look.Greyed = state != TWatchState::Watching;
     look.Paused = paused;
     if (settings_->ShowUnreadCount) look.Count = IconCount(TotalUnread(unread));
@@ -436,6 +454,7 @@ void TApplication::OpenSettings() {
         // The folders chosen take effect at once; the program may have begun
         // to end while the dialog was open.
         if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) {
+            ApplyLanguage();
             storeWatch_->FolderChoicesChanged();
             UpdateTray();
         }
@@ -450,6 +469,8 @@ int RunProgram(const std::string& commandLine) {
     // For the program's life: screen readers reach the popup's accessible
     // object from their own process, through COM on this thread.
     const TComApartment com;
+    // The user's own language until the settings say otherwise.
+    SetUserLanguage(ChooseLanguage("", GetUserDefaultUILanguage()));
     TStartFacts facts;
     try {
         facts = LookUpStartFacts();

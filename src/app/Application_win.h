@@ -11,6 +11,7 @@
 
 #include "app/AlertPause.h"
 #include "settings/SetupDialog.h"
+#include "texts/Message.h"
 
 namespace pellumo {
 
@@ -56,7 +57,9 @@ private:
     void Start();
     // The start-up scan and the watcher; the message of the first folder
     // file the scan passed over (empty when none), for the error box.
-    std::string StartWatching();
+    TMessage StartWatching();
+    // Speaks the language the settings ask for, else the user's own.
+    void ApplyLanguage();
     // A new watcher thread over the store watch.
     void StartWatcher();
     // The watcher ended on an error: another takes its place.
@@ -101,6 +104,7 @@ private:
     int settingsOpen_ = 0;
     // The watcher ended on an error and waits to be started again.
     bool watcherEnded_ = false;
+    bool languageApplied_ = false;  // ApplyLanguage has run once
     // The session is locked, or switched away from the console.
     bool sessionAway_ = false;
     bool hotkeyRegistered_ = false;

@@ -7,6 +7,7 @@
 #include "settings/EdgeSnapping.h"
 #include "settings/NotifierSettings.h"
 #include "platform/Utf8Text.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
@@ -246,12 +247,13 @@ void TPopupCycle::Present(const TPopupSettings& settings) {
     const TSubjectLayout layout = SubjectLayout(shown.Priority, view_.PanelWidth(), view_.Metrics());
     view_.SetSubjectBounds(layout.Left, layout.Width);
     view_.SetPriorityIcon(layout.ImageIndex);
-    folderLine_ = "(" + shown.Folder + ")";
+    folderLine_ = Text(TText::FolderLine, {shown.Folder});
     shownWaiting_ = queue_.Count();
     // A summary's subject line is its count, not a subject.
-    view_.SetTexts(FolderLineWithWaiting(), "From : " + shown.Sender,
-                   summary ? shown.Subject : "Subject : " + shown.Subject, shown.Body, summary);
+    view_.SetTexts(FolderLineWithWaiting(), Text(TText::SenderLine, {shown.Sender}),
+                   summary ? shown.Subject : Text(TText::SubjectLine, {shown.Subject}), shown.Body, summary);
     folderColor_ = shown.Color;
+    folderSound_ = shown.Sound;
     view_.SetColors(PopupColors(settings, folderColor_, System().HighContrast));
     alertName_ = AlertName(pending_);
     alertDescription_ = AlertDescription(shown.Body);
@@ -262,7 +264,7 @@ void TPopupCycle::SystemPreferencesChanged() {
 }
 
 std::string TPopupCycle::FolderLineWithWaiting() const {
-    return shownWaiting_ > 0 ? folderLine_ + " +" + std::to_string(shownWaiting_) : folderLine_;
+    return shownWaiting_ > 0 ? Text(TText::FolderLineWaiting, {folderLine_, std::to_string(shownWaiting_)}) : folderLine_;
 }
 
 void TPopupCycle::ShowWaitingCount() {
@@ -354,7 +356,7 @@ void TPopupCycle::FadeInTick() {
         }
         pending_.clear();
         ShowWindow();
-        if (settings.PlaySound) view_.PlayNewMailSound();
+        if (settings.PlaySound) view_.PlayNewMailSound(folderSound_);
     }
     if (fadeStep_ != kFadeSteps && Settings().UseFading) {
         ++fadeStep_;

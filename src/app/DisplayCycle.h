@@ -76,9 +76,10 @@ public:
     virtual bool FindOutlookExpress() = 0;
     virtual void ForegroundOutlookExpress() = 0;
 
-    // The user's new-mail sound, not waited for; nothing when the user's
-    // sound scheme has none.
-    virtual void PlayNewMailSound() = 0;
+    // The new-mail sound of a notification whose folder asks for
+    // `folderSound` (TFolderChoice::Sound), not waited for: the user's own
+    // (nothing when the sound scheme has none), none, or the folder's file.
+    virtual void PlayNewMailSound(const std::string& folderSound) = 0;
 };
 
 // The settings the cycle reads, taken afresh at every use so that a change in
@@ -274,6 +275,7 @@ private:
     bool whileAway_ = false;  // pending_ is what came while the user was away
     std::string folderLine_;  // without the count of those waiting
     std::optional<uint32_t> folderColor_;  // of what is shown
+    std::string folderSound_;              // of what is shown
     std::string alertName_, alertDescription_;  // of what is shown
     size_t shownWaiting_ = 0;
     bool moving_ = false;

@@ -5,8 +5,8 @@
 
 namespace pellumo {
 
-void ShowErrorBox(HWND owner, const std::string& message) {
-    MessageBoxW(owner, WideFromUtf8(ErrorBoxText(message)).c_str(), WideFromUtf8(kApplicationTitle).c_str(),
+void ShowErrorBox(HWND owner, const TMessage& message) {
+    MessageBoxW(owner, WideFromUtf8(ErrorBoxText(message.ForUser())).c_str(), WideFromUtf8(kApplicationTitle).c_str(),
                 MB_ICONSTOP | MB_OK);
 }
 

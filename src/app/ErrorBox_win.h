@@ -2,12 +2,13 @@
 // The program's error box.
 #include <windows.h>
 
-#include <string>
+#include "texts/Message.h"
 
 namespace pellumo {
 
 // Stop icon, OK, captioned with the application title, over `owner`; the
-// text as ErrorBoxText gives it. Returns when the user has closed it.
-void ShowErrorBox(HWND owner, const std::string& message);
+// message in the user's language as ErrorBoxText gives it. Returns when the
+// user has closed it.
+void ShowErrorBox(HWND owner, const TMessage& message);
 
 }  // namespace pellumo

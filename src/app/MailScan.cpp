@@ -64,7 +64,7 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
         reader.Open(std::unique_ptr<TStream>(new TFileStream(info.Record->FileName)));
     } catch (const Exception& error) {
         reader.Close();
-        skipped.push_back({info.Record->FileName, error.Message()});
+        skipped.push_back({info.Record->FileName, error.UserMessage()});
         return;  // its stamp is set: read again when the file changes again
     }
     const bool recordOnly = baseline || info.Baseline;
@@ -120,7 +120,7 @@ bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageReco
     // Only the headers are kept (an IMAP or HTTP account's message not
     // opened yet): the index knows who and what; nothing is to wait for.
     if (msg.BodyPos == 0) {
-        text.Body = kNotDownloadedBody;
+        text.Body = NotDownloadedBody();
         return true;
     }
     // One message that cannot be read, parsed or converted must not silence
@@ -155,6 +155,7 @@ void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const TFolderLis
     info->Folder = SystemTextToUtf8(folder.Info->Record->Name);
     info->FolderId = folder.FolderId;
     info->Color = folder.Info->Color;
+    info->Sound = folder.Info->Sound;
     info->Sender = text.Names.Sender.empty() ? SystemTextToUtf8(msg.SenderName) : text.Names.Sender;
     info->Subject = text.Names.Subject.empty() ? SystemTextToUtf8(msg.Subject) : text.Names.Subject;
     info->Body = text.Body;

@@ -12,6 +12,7 @@
 #include "app/RecentMail.h"
 #include "app/SeenIds.h"
 #include "content/MimeMessage.h"
+#include "texts/Message.h"
 #include "store/WatchedFolders.h"
 #include "store/DbxRecords.h"
 
@@ -30,7 +31,7 @@ TMailPriority MapPriority(int32_t priority);
 // A watched folder file the scan could not read, and why.
 struct TSkippedFolder {
     std::string FileName;
-    std::string Message;
+    TMessage Message;
 };
 
 class TMailScan {

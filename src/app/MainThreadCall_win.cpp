@@ -22,9 +22,9 @@ public:
     TCallerWindow() {
         // Another thread may have registered the class first; that is as good.
         RegisterWindowClass(kClassName, TWindowKind::Plain, nullptr,
-                            "Cannot register the main thread call window class");
+                            TText::CannotRegisterMainThreadCallClass);
         Create(kClassName, TWindowKind::Plain, 0, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-               "Cannot create the main thread call window");
+               TText::CannotCreateMainThreadCallWindow);
     }
 
 private:

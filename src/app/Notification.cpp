@@ -4,10 +4,11 @@
 #include <set>
 
 #include "platform/Utf8Text.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
-const char* const kNotDownloadedBody = "This message has not been downloaded yet.";
+std::string NotDownloadedBody() { return Text(TText::NotDownloadedBody); }
 
 namespace {
 
@@ -80,9 +81,9 @@ namespace {
 const size_t kMaxSummaryLines = 100;
 
 // The one text all share, else how many different ones there are.
-std::string SharedOrCount(const std::set<std::string>& texts, const char* noun) {
+std::string SharedOrCount(const std::set<std::string>& texts, TText counted) {
     if (texts.size() == 1) return *texts.begin();
-    return std::to_string(texts.size()) + " " + noun;
+    return Counted(counted, texts.size());
 }
 
 }  // namespace
@@ -104,18 +105,19 @@ TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items
             ++lines;
         } else if (lines < kMaxSummaryLines) {
             if (!summary.Body.empty()) summary.Body += "\r\n";
-            summary.Body += item->Sender + ": " + item->Subject;
+            summary.Body += Text(TText::SenderAndSubject, {item->Sender, item->Subject});
             ++lines;
         }
     }
     summary.Priority = anyHigh ? mpHigh : allLow ? mpLow : mpNormal;
-    summary.Folder = SharedOrCount(folders, "folders");
+    summary.Folder = SharedOrCount(folders, TText::FolderCount);
     if (folderIds.size() == 1 && !items.empty()) {
         summary.FolderId = items.front()->FolderId;
         summary.Color = items.front()->Color;
+        summary.Sound = items.front()->Sound;
     }
-    summary.Sender = SharedOrCount(senders, "senders");
-    summary.Subject = std::to_string(items.size()) + " new messages";
+    summary.Sender = SharedOrCount(senders, TText::SenderCount);
+    summary.Subject = Counted(TText::NewMessages, items.size());
     return summary;
 }
 
@@ -132,22 +134,23 @@ std::string CountPerFolder(const std::vector<std::unique_ptr<TNotification>>& it
     }
     std::string counts;
     for (size_t i = 0; i < folders.size(); ++i)
-        counts += (i ? ", " : "") + folders[i].first + " " + std::to_string(folders[i].second);
+        counts += (i ? Text(TText::ListSeparator) : "") +
+                  Text(TText::CountInFolder, {folders[i].first, std::to_string(folders[i].second)});
     return counts;
 }
 }  // namespace
 
 TNotification SummaryWhileAway(const std::vector<std::unique_ptr<TNotification>>& items) {
     TNotification summary = SummaryOf(items);
-    summary.Subject = "While you were away: " + summary.Subject;
+    summary.Subject = Text(TText::WhileYouWereAway, {summary.Subject});
     summary.Folder = CountPerFolder(items);
     return summary;
 }
 
 std::string AlertName(const std::vector<std::unique_ptr<TNotification>>& items) {
     if (items.empty()) return std::string();
-    if (items.size() == 1) return "New mail from " + items.front()->Sender + ": " + items.front()->Subject;
-    return std::to_string(items.size()) + " new messages: " + CountPerFolder(items);
+    if (items.size() == 1) return Text(TText::AlertFrom, {items.front()->Sender, items.front()->Subject});
+    return Text(TText::AlertSeveral, {Counted(TText::NewMessages, items.size()), CountPerFolder(items)});
 }
 
 std::string AlertDescription(const std::string& body) {

@@ -25,6 +25,7 @@ struct TNotification {
     TMailPriority Priority = mpNormal;
     std::string FolderId;           // the watched folder's record Id
     std::optional<uint32_t> Color;  // the folder's popup colour; none: the Start colour
+    std::string Sound;              // the folder's sound (TFolderChoice::Sound)
 };
 
 // Notifications waiting to be shown, oldest first. Each add, take and clear
@@ -74,7 +75,8 @@ void CutToWhatAPopupShows(TNotification& info);
 // messages"; folder and sender the one all share, else "N folders" and "N
 // senders"; the body one "Sender: Subject" line each, oldest first, the
 // hundred first then a line "…"; high priority when any is, low when all
-// are; the folder's colour when all are of one folder.
+// are; the folder's colour and sound when all are of one folder (else the
+// Start colour and the user's new-mail sound).
 TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items);
 // What came while the user was away, as one: as SummaryOf, its subject "While
 // you were away: N new messages" and its folder the count in each ("Inbox 2,
@@ -83,7 +85,7 @@ TNotification SummaryWhileAway(const std::vector<std::unique_ptr<TNotification>>
 
 // The body of a message whose record has no text yet: an IMAP or HTTP
 // account keeps only the headers until the message is opened.
-extern const char* const kNotDownloadedBody;  // "This message has not been downloaded yet."
+std::string NotDownloadedBody();  // "This message has not been downloaded yet."
 
 // What a screen reader says of a popup: its name, "New mail from Sender:
 // Subject", or for several "N new messages: Inbox 2, Lists 1" (the folders

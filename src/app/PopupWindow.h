@@ -34,7 +34,6 @@ void* DrawTrayIcon(bool greyed, bool paused, const std::string& count, int size 
 
 class TPopupWindow {
 public:
-    static const char* const kCaption;    // "You've got new mail!"
     static const char* const kClassName;  // the window class
 
     // Child control identifiers (GetDlgItem), so tests and accessibility

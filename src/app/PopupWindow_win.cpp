@@ -16,10 +16,13 @@
 #include <vector>
 
 #include "app/DesktopState_win.h"
+#include "app/NewMailSound.h"
 #include "app/PopupAccessible_win.h"
 #include "controls/GradientPanel.h"
 #include "controls/GradientPanelPaint.h"
 #include "platform/Exception.h"
+#include "platform/Log.h"
+#include "texts/Language.h"
 #include "platform/OutlookExpress.h"
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
@@ -28,7 +31,6 @@
 
 namespace pellumo {
 
-const char* const TPopupWindow::kCaption = "You've got new mail!";
 const char* const TPopupWindow::kClassName = "TfrmMornelle";
 
 namespace {
@@ -92,10 +94,7 @@ public:
         return outlookExpress_ != nullptr;
     }
     void ForegroundOutlookExpress() override;
-    void PlayNewMailSound() override {
-        // The user's "New Mail Notification" event; no default beep in its place.
-        PlaySoundW(L"MailBeep", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
-    }
+    void PlayNewMailSound(const std::string& folderSound) override;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -122,6 +121,7 @@ private:
     TGradientPanel panel_;
     TPopupColors colors_;
     TPopupAccessible accessible_;
+    TNewMailSounds sounds_;
     TFont normalFont_, boldFont_, underlineFont_;
     TPopupMetrics metrics_;
     TIcon icons_[kProgramIconCount];
@@ -160,14 +160,14 @@ TPopupWindow::TImpl::TImpl(TNotificationQueue& queue, TPopupCycle::TInputs input
     // A Unicode window: its labels show any script the font has.
     const std::wstring className = WideFromUtf8(kClassName);
     RegisterWindowClass(className.c_str(), TWindowKind::Plain, LoadCursor(nullptr, IDC_ARROW),
-                        "Cannot register the popup window class");
+                        TText::CannotRegisterPopupClass);
     // Never activated: showing, clicking or dragging it leaves the focus
     // with the user's window. Layered from the start for the fades.
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_LAYERED;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
     // Should a step below throw, the base's destructor takes the window.
-    Create(className.c_str(), TWindowKind::Plain, exStyle, WideFromUtf8(kCaption), style, bounds.Left, bounds.Top,
-           bounds.Right - bounds.Left, bounds.Bottom - bounds.Top, nullptr, nullptr, "Cannot create the popup window");
+    Create(className.c_str(), TWindowKind::Plain, exStyle, WideFromUtf8(Text(TText::PopupCaption)), style, bounds.Left, bounds.Top,
+           bounds.Right - bounds.Left, bounds.Bottom - bounds.Top, nullptr, nullptr, TText::CannotCreatePopupWindow);
     // A layered window stays invisible until its attributes are set.
     SetAlpha(255);
     MakeLabel(idSender, SS_LEFTNOWORDWRAP | SS_NOPREFIX, boldFont_.Get());
@@ -193,7 +193,7 @@ TPopupWindow::TImpl::~TImpl() {
 HWND TPopupWindow::TImpl::MakeLabel(int id, DWORD style, HFONT font) {
     HWND control = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, Hwnd(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (!control) throw Exception("Cannot create the popup's labels");
+    if (!control) throw Exception(TText::CannotCreatePopupLabels);
     if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
@@ -322,6 +322,22 @@ bool TPopupWindow::TImpl::PointerInside() {
     if (!GetCursorPos(&p)) return false;
     const TRect r = Bounds();
     return p.x >= r.Left && p.x < r.Right && p.y >= r.Top && p.y < r.Bottom;
+}
+
+void TPopupWindow::TImpl::PlayNewMailSound(const std::string& folderSound) {
+    const TSoundToPlay sound = sounds_.For(folderSound);
+    switch (sound.Kind) {
+        case TSoundToPlay::Silence: return;
+        case TSoundToPlay::File:
+            LogLine("New-mail sound: " + sound.Path);
+            // The path is in the system's code page, as the registry keeps it.
+            PlaySoundA(sound.Path.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+            return;
+        case TSoundToPlay::UserSound:
+            // The user's "New Mail Notification" event; no default beep in its place.
+            PlaySoundW(L"MailBeep", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
+            return;
+    }
 }
 
 void TPopupWindow::TImpl::ForegroundOutlookExpress() {

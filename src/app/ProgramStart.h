@@ -22,7 +22,9 @@ bool IsAutostart(const std::string& commandLine);
 
 // An error message as the error box shows it: a full stop is added unless the
 // text is empty or ends in a full stop or in a character coded below it (an
-// exclamation mark, a closing parenthesis, a blank...).
+// exclamation mark, a closing parenthesis, a blank...), or in East Asian
+// text (ideographs, kana, their punctuation and full-width forms), whose
+// sentences end with their own full stop.
 std::string ErrorBoxText(const std::string& message);
 
 }  // namespace pellumo

@@ -1,6 +1,7 @@
 #include "app/RecentMail.h"
 
 #include "platform/Utf8Text.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
@@ -34,7 +35,8 @@ void TRecentMail::Add(const TNotification& info) {
 }
 
 std::string RecentMenuText(const TNotification& info) {
-    return Literal(Cut(info.Sender + ": " + info.Subject, kMenuTextBytes) + " (" + Cut(info.Folder, 30) + ")");
+    return Literal(
+        Text(TText::RecentEntry, {Cut(Text(TText::SenderAndSubject, {info.Sender, info.Subject}), kMenuTextBytes), Cut(info.Folder, 30)}));
 }
 
 }  // namespace pellumo

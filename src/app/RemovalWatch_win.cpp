@@ -11,9 +11,9 @@ const wchar_t kClassName[] = L"PellumoRemovalWatch";
 }  // namespace
 
 TRemovalWatch::TRemovalWatch() {
-    RegisterWindowClass(kClassName, TWindowKind::Plain, nullptr, "Cannot register the removal watch window class");
+    RegisterWindowClass(kClassName, TWindowKind::Plain, nullptr, TText::CannotRegisterRemovalWatchClass);
     Create(kClassName, TWindowKind::Plain, 0, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-           "Cannot create the removal watch window");
+           TText::CannotCreateRemovalWatchWindow);
 }
 
 bool TRemovalWatch::Hold(const std::string& dir) {

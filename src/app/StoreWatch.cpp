@@ -14,16 +14,15 @@ const char kFolderListFile[] = "Folders.dbx";
 std::string Shown(const std::string& root) { return root.empty() ? "(none)" : root; }
 }  // namespace
 
-std::string WatchStateTip(TWatchState state) {
+std::string WatchStateTip(TWatchState state, const TLanguage& language) {
+    const auto why = [&](TText reason) { return language.Text(TText::NotWatching, {kApplicationTitle, language.Text(reason)}); };
     switch (state) {
         case TWatchState::Watching: break;
-        case TWatchState::StoreNotFound: return std::string(kApplicationTitle) + " - not watching: store folder not found";
-        case TWatchState::CannotWatch: return std::string(kApplicationTitle) + " - not watching: store folder cannot be watched";
-        case TWatchState::NoFolderList: return std::string(kApplicationTitle) + " - not watching: Folders.dbx cannot be read";
-        case TWatchState::NoStoreRoot:
-            return std::string(kApplicationTitle) + " - not watching: the store's location cannot be read";
-        case TWatchState::WatcherStopped:
-            return std::string(kApplicationTitle) + " - not watching: the watcher stopped and is starting again";
+        case TWatchState::StoreNotFound: return why(TText::StoreNotFound);
+        case TWatchState::CannotWatch: return why(TText::StoreCannotBeWatched);
+        case TWatchState::NoFolderList: return why(TText::FolderListUnreadable);
+        case TWatchState::NoStoreRoot: return why(TText::StoreLocationUnreadable);
+        case TWatchState::WatcherStopped: return why(TText::WatcherRestarting);
     }
     return kApplicationTitle;
 }
@@ -119,7 +118,7 @@ void TStoreWatch::SetState(TWatchState state) {
 }
 
 void TStoreWatch::LogSkipped(const std::vector<TSkippedFolder>& skipped) {
-    for (const TSkippedFolder& folder : skipped) LogLine("Passed over " + folder.FileName + ": " + folder.Message);
+    for (const TSkippedFolder& folder : skipped) LogLine("Passed over " + folder.FileName + ": " + folder.Message.English());
 }
 
 }  // namespace pellumo

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "texts/Language.h"
 #include "app/MailScan.h"
 #include "app/StoreProbe.h"
 #include "store/WatchedFolders.h"
@@ -27,7 +28,7 @@ enum class TWatchState {
 
 // The tray icon's tip for a state: the title while watching, else the title
 // and why nothing is watched.
-std::string WatchStateTip(TWatchState state);
+std::string WatchStateTip(TWatchState state, const TLanguage& language = UserLanguage());
 
 class TStoreWatch {
 public:

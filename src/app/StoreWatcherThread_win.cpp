@@ -29,7 +29,7 @@ namespace {
 
 TKernelHandle MakeEvent() {
     TKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    if (!event.Valid()) throw Exception("Cannot create the watcher's events");
+    if (!event.Valid()) throw Exception(TText::CannotCreateWatcherEvents);
     return event;
 }
 
@@ -344,7 +344,7 @@ TStoreWatcherThread::TStoreWatcherThread()
     : shared_(std::make_shared<TShared>()), thread_(std::make_unique<TThread>()), run_(nullptr) {
     auto run = std::make_unique<TRun>(shared_, TMainThreadCall::OfThisThread());
     const uintptr_t thread = _beginthreadex(nullptr, 0, &TRun::ThreadProc, run.get(), CREATE_SUSPENDED, nullptr);
-    if (!thread) throw Exception("Cannot create the watcher thread");
+    if (!thread) throw Exception(TText::CannotCreateWatcherThread);
     thread_->Handle.Reset(reinterpret_cast<HANDLE>(thread));
     run_ = run.release();
 }
@@ -367,7 +367,7 @@ void TStoreWatcherThread::Resume() {
     run_->OnEnded = OnEnded;
     run_->StoreRoot = StoreRoot;
     shared_->RetryInterval = RetryInterval;
-    if (ResumeThread(thread_->Handle.Get()) == static_cast<DWORD>(-1)) throw Exception("Cannot start the watcher thread");
+    if (ResumeThread(thread_->Handle.Get()) == static_cast<DWORD>(-1)) throw Exception(TText::CannotStartWatcherThread);
     // From here on the run belongs to its thread, which may free it at any time.
     run_ = nullptr;
 }

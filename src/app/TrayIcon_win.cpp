@@ -6,6 +6,7 @@
 #include "platform/Log.h"
 #include "platform/UniqueHandle_win.h"
 #include "platform/WideText_win.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
@@ -51,7 +52,7 @@ void TTrayIcon::Add() {
 
 void TTrayIcon::SetLook(const TTrayLook& look) {
     if (look == look_) return;
-    if (look.Tip != look_.Tip) LogLine("Tray: " + look.Tip);
+    if (look.Tip != look_.Tip) LogLine("Tray: " + (look.TipInEnglish.empty() ? look.Tip : look.TipInEnglish));
     look_ = look;
     CopyTip(data_.szTip, look.Tip);
     if (wanted_ && !Notify(NIM_MODIFY)) {
@@ -80,23 +81,23 @@ UINT TTrayIcon::TrackMenu(POINT at, const TTrayMenuItems& items) {
     HMENU pause = items.Paused ? nullptr : CreatePopupMenu();
     // Every item has its key, the default one too: a keyboard user opens
     // the menu with the context key and picks with a letter.
-    Append(menu.Get(), MF_STRING, cmSettings, "&Settings...");
+    Append(menu.Get(), MF_STRING, cmSettings, Text(TText::MenuSettings));
     if (recent) {
-        if (items.Recent.empty()) Append(recent, MF_STRING | MF_GRAYED, cmNone, "(none)");
+        if (items.Recent.empty()) Append(recent, MF_STRING | MF_GRAYED, cmNone, Text(TText::MenuRecentNone));
         for (size_t i = 0; i < items.Recent.size(); ++i) Append(recent, MF_STRING, cmRecentFirst + i, items.Recent[i]);
-        Append(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(recent), "&Recent mail");
+        Append(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(recent), Text(TText::MenuRecentMail));
     }
     if (items.Paused) {
-        Append(menu.Get(), MF_STRING, cmResume, "Res&ume alerts");
+        Append(menu.Get(), MF_STRING, cmResume, Text(TText::MenuResume));
     } else if (pause) {
-        Append(pause, MF_STRING, cmPause30Minutes, "For &30 minutes");
-        Append(pause, MF_STRING, cmPauseOneHour, "For 1 &hour");
-        Append(pause, MF_STRING, cmPauseUntilTomorrow, "Until &tomorrow");
-        Append(pause, MF_STRING, cmPauseUntilResumed, "&Until I resume");
-        Append(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(pause), "&Pause alerts");
+        Append(pause, MF_STRING, cmPause30Minutes, Text(TText::MenuPause30Minutes));
+        Append(pause, MF_STRING, cmPauseOneHour, Text(TText::MenuPauseOneHour));
+        Append(pause, MF_STRING, cmPauseUntilTomorrow, Text(TText::MenuPauseUntilTomorrow));
+        Append(pause, MF_STRING, cmPauseUntilResumed, Text(TText::MenuPauseUntilResumed));
+        Append(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(pause), Text(TText::MenuPause));
     }
     AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
-    Append(menu.Get(), MF_STRING, cmExit, "E&xit");
+    Append(menu.Get(), MF_STRING, cmExit, Text(TText::MenuExit));
     SetMenuDefaultItem(menu.Get(), cmSettings, FALSE);
     return static_cast<UINT>(TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
                                             at.x, at.y, 0, data_.hWnd, nullptr));

@@ -14,6 +14,7 @@ namespace pellumo {
 // What the icon shows.
 struct TTrayLook {
     std::string Tip;    // UTF-8
+    std::string TipInEnglish;  // for the log
     bool Greyed = false;  // nothing is watched
     bool Paused = false;  // the alerts are paused
     std::string Count;    // drawn on it; empty: none

@@ -47,18 +47,22 @@ size_t TotalUnread(const std::vector<TFolderUnread>& unread) {
     return total;
 }
 
-std::string TrayTip(TWatchState state, const std::string& pausedUntil, const std::vector<TFolderUnread>& unread) {
-    if (state != TWatchState::Watching) return WatchStateTip(state);
-    std::string tip = "Pellumo: ";
-    if (!pausedUntil.empty()) tip += "alerts paused " + pausedUntil + "; ";
+std::string TrayTip(TWatchState state, const std::string& pausedUntil, const std::vector<TFolderUnread>& unread,
+                    const TLanguage& language) {
+    if (state != TWatchState::Watching) return WatchStateTip(state, language);
     const size_t total = TotalUnread(unread);
+    std::string mail;
     if (total == 0) {
-        tip += "no unread mail";
+        mail = language.Text(TText::TipNoUnread);
     } else {
-        tip += std::to_string(total) + " unread \xE2\x80\x94 ";
+        std::string folders;
         for (size_t i = 0; i < unread.size(); ++i)
-            tip += (i ? ", " : "") + unread[i].Name + " " + std::to_string(unread[i].Count);
+            folders += (i ? language.Text(TText::ListSeparator) : "") +
+                       language.Text(TText::CountInFolder, {unread[i].Name, std::to_string(unread[i].Count)});
+        mail = language.Counted(TText::TipUnread, total, {folders});
     }
+    if (!pausedUntil.empty()) mail = language.Text(TText::TipPaused, {pausedUntil, mail});
+    const std::string tip = language.Text(TText::TipTitle, {mail});
     if (Utf16Length(tip) <= kTrayTipLength) return tip;
     return StartWithin(tip, kTrayTipLength - 1) + kEllipsis;
 }

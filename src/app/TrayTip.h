@@ -7,6 +7,7 @@
 
 #include "app/StoreWatch.h"
 #include "store/WatchedFolders.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
@@ -26,8 +27,9 @@ constexpr size_t kTrayTipLength = 127;
 // Not watching: the state's own words. Else "Pellumo: 3 unread — Inbox 2,
 // Lists 1" or "Pellumo: no unread mail", after "Pellumo: alerts paused
 // until 14:30; " while paused (PausedUntil, as PausedUntilText gives it;
-// empty: not paused). Cut with "…" to kTrayTipLength.
-std::string TrayTip(TWatchState state, const std::string& pausedUntil, const std::vector<TFolderUnread>& unread);
+// empty: not paused). Cut with "…" to kTrayTipLength. In Language.
+std::string TrayTip(TWatchState state, const std::string& pausedUntil, const std::vector<TFolderUnread>& unread,
+                    const TLanguage& language = UserLanguage());
 
 // The count drawn on the icon: "" for none, "1" to "99", then "99+".
 std::string IconCount(size_t unread);

@@ -46,8 +46,11 @@ public:
     TColorCombo(void* parent, int id, int left, int top, int width, int height, void* font);
     // Destroys the window unless its parent has already done so.
     ~TColorCombo();
-    // How wide the closed control must be to show its widest entry with its
-    // swatch and the drop-down button, in `font` (an HFONT) on `window`.
+    // How wide the closed control must be, in `font` (an HFONT) on
+    // `window`, to show with its swatch and the drop-down button every
+    // entry but the system colours; their longer names (in some languages
+    // far longer) show whole in the list, which drops down as wide as the
+    // widest, and cut with "…" in the closed field.
     static int32_t NeededWidth(void* window, void* font);
     // How high the entries are in `font`: the text with a little room.
     static int32_t ItemHeight(void* window, void* font);

@@ -61,6 +61,25 @@ private:
     int itemHeight_;
 };
 
+namespace {
+// The width of a combo showing the widest of those entries.
+int32_t WidthFor(HWND window, HFONT font, bool systemColors) {
+    TColorList list;
+    list.BuildItems();
+    // Every entry a combo may hold: "Default" and "Custom" too.
+    list.SetDefaultEntry(0);
+    list.SetUseCustomColor(true);
+    int widest = 0;
+    for (const TColorListItem& item : list.Items())
+        if (systemColors || !IsSystemColor(item.Color))
+            widest = std::max<int>(widest, MeasureText(window, font, item.Text, SIZE {0, 0}).cx);
+    // The text starts 2 px into its part (DrawItem); the frame and the
+    // button are the system's.
+    return ColorSwatchAreaWidth(TColorCombo::ItemHeight(window, font)) + 2 + widest + 2 +
+           GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXEDGE);
+}
+}  // namespace
+
 TColorCombo::TImpl::TImpl(TColorCombo& owner, HWND parent, int id, int left, int top, int width, int height,
                             HFONT font)
     : owner_(owner), id_(id), font_(font), itemHeight_(ItemHeightIn(parent, font)) {
@@ -71,12 +90,14 @@ TColorCombo::TImpl::TImpl(TColorCombo& owner, HWND parent, int id, int left, int
     CreateControl(L"COMBOBOX", 0, L"",
                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
                       CBS_HASSTRINGS,
-                  left, top, width, openHeight, parent, id, "Cannot create the colour combo box");
+                  left, top, width, openHeight, parent, id, TText::CannotCreateColorCombo);
     const HWND hwnd = Hwnd();
     if (font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(hwnd, CB_SETITEMHEIGHT, 0, itemHeight_);
     // Common controls 6 size the drop-down by entries (older ones ignore this).
     SendMessageW(hwnd, CB_SETMINVISIBLE, kDropDownCount, 0);
+    // The list shows every name whole, however narrow the field.
+    SendMessageW(hwnd, CB_SETDROPPEDWIDTH, WidthFor(parent, font_, true), 0);
     // The frame around the field is the system's; the field takes the rest
     // of the height asked for. Systems differ in what the field's height
     // includes, so the closed height is measured after each try.
@@ -212,20 +233,9 @@ int32_t TColorCombo::ItemHeight(void* window, void* font) {
     return ItemHeightIn(static_cast<HWND>(window), static_cast<HFONT>(font));
 }
 
+
 int32_t TColorCombo::NeededWidth(void* window, void* font) {
-    TColorList list;
-    list.BuildItems();
-    // Every entry a combo may hold: "Default" and "Custom" too.
-    list.SetDefaultEntry(0);
-    list.SetUseCustomColor(true);
-    int widest = 0;
-    for (const TColorListItem& item : list.Items())
-        widest = std::max<int>(widest, MeasureText(static_cast<HWND>(window), static_cast<HFONT>(font), item.Text,
-                                                   SIZE {0, 0}).cx);
-    // The text starts 2 px into its part (DrawItem); the frame and the
-    // button are the system's.
-    return ColorSwatchAreaWidth(ItemHeight(window, font)) + 2 + widest + 2 + GetSystemMetrics(SM_CXVSCROLL) +
-           4 * GetSystemMetrics(SM_CXEDGE);
+    return WidthFor(static_cast<HWND>(window), static_cast<HFONT>(font), false);
 }
 
 TColor TColorCombo::SelectedColor() const { return impl_->list.SelectedColor(); }

@@ -3,55 +3,55 @@
 namespace pellumo {
 
 const TNamedColor kNamedColors[kNamedColorCount] = {
-    {"clBlack", 0x000000},
-    {"clMaroon", 0x000080},
-    {"clGreen", 0x008000},
-    {"clOlive", 0x008080},
-    {"clNavy", 0x800000},
-    {"clPurple", 0x800080},
-    {"clTeal", 0x808000},
-    {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0},
-    {"clRed", 0x0000FF},
-    {"clLime", 0x00FF00},
-    {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000},
-    {"clFuchsia", 0xFF00FF},
-    {"clAqua", 0xFFFF00},
-    {"clWhite", 0xFFFFFF},
-    {"clMoneyGreen", 0xC0DCC0},
-    {"clSkyBlue", 0xF0CAA6},
-    {"clCream", 0xF0FBFF},
-    {"clMedGray", 0xA4A0A0},
-    {"clActiveBorder", 0x8000000A},
-    {"clActiveCaption", 0x80000002},
-    {"clAppWorkSpace", 0x8000000C},
-    {"clBackground", 0x80000001},
-    {"clBtnFace", 0x8000000F},
-    {"clBtnHighlight", 0x80000014},
-    {"clBtnShadow", 0x80000010},
-    {"clBtnText", 0x80000012},
-    {"clCaptionText", 0x80000009},
-    {"clDefault", 0x20000000},
-    {"clGradientActiveCaption", 0x8000001B},
-    {"clGradientInactiveCaption", 0x8000001C},
-    {"clGrayText", 0x80000011},
-    {"clHighlight", 0x8000000D},
-    {"clHighlightText", 0x8000000E},
-    {"clInactiveBorder", 0x8000000B},
-    {"clInactiveCaption", 0x80000003},
-    {"clInactiveCaptionText", 0x80000013},
-    {"clInfoBk", 0x80000018},
-    {"clInfoText", 0x80000017},
-    {"clMenu", 0x80000004},
-    {"clMenuText", 0x80000007},
-    {"clNone", 0x1FFFFFFF},
-    {"clScrollBar", 0x80000000},
-    {"cl3DDkShadow", 0x80000015},
-    {"cl3DLight", 0x80000016},
-    {"clWindow", 0x80000005},
-    {"clWindowFrame", 0x80000006},
-    {"clWindowText", 0x80000008},
+    {TText::ColorBlack, 0x000000},
+    {TText::ColorMaroon, 0x000080},
+    {TText::ColorGreen, 0x008000},
+    {TText::ColorOlive, 0x008080},
+    {TText::ColorNavy, 0x800000},
+    {TText::ColorPurple, 0x800080},
+    {TText::ColorTeal, 0x808000},
+    {TText::ColorGray, 0x808080},
+    {TText::ColorSilver, 0xC0C0C0},
+    {TText::ColorRed, 0x0000FF},
+    {TText::ColorLime, 0x00FF00},
+    {TText::ColorYellow, 0x00FFFF},
+    {TText::ColorBlue, 0xFF0000},
+    {TText::ColorFuchsia, 0xFF00FF},
+    {TText::ColorAqua, 0xFFFF00},
+    {TText::ColorWhite, 0xFFFFFF},
+    {TText::ColorMoneyGreen, 0xC0DCC0},
+    {TText::ColorSkyBlue, 0xF0CAA6},
+    {TText::ColorCream, 0xF0FBFF},
+    {TText::ColorMedGray, 0xA4A0A0},
+    {TText::ColorActiveBorder, 0x8000000A},
+    {TText::ColorActiveCaption, 0x80000002},
+    {TText::ColorAppWorkSpace, 0x8000000C},
+    {TText::ColorBackground, 0x80000001},
+    {TText::ColorBtnFace, 0x8000000F},
+    {TText::ColorBtnHighlight, 0x80000014},
+    {TText::ColorBtnShadow, 0x80000010},
+    {TText::ColorBtnText, 0x80000012},
+    {TText::ColorCaptionText, 0x80000009},
+    {TText::ColorSystemDefault, 0x20000000},
+    {TText::ColorGradientActiveCaption, 0x8000001B},
+    {TText::ColorGradientInactiveCaption, 0x8000001C},
+    {TText::ColorGrayText, 0x80000011},
+    {TText::ColorHighlight, 0x8000000D},
+    {TText::ColorHighlightText, 0x8000000E},
+    {TText::ColorInactiveBorder, 0x8000000B},
+    {TText::ColorInactiveCaption, 0x80000003},
+    {TText::ColorInactiveCaptionText, 0x80000013},
+    {TText::ColorInfoBk, 0x80000018},
+    {TText::ColorInfoText, 0x80000017},
+    {TText::ColorMenu, 0x80000004},
+    {TText::ColorMenuText, 0x80000007},
+    {TText::ColorNone, 0x1FFFFFFF},
+    {TText::ColorScrollBar, 0x80000000},
+    {TText::Color3DDkShadow, 0x80000015},
+    {TText::Color3DLight, 0x80000016},
+    {TText::ColorWindow, 0x80000005},
+    {TText::ColorWindowFrame, 0x80000006},
+    {TText::ColorWindowText, 0x80000008},
 };
 
 bool IsNamedColor(TColor color) {
@@ -92,7 +92,7 @@ void TColorList::SetUseCustomColor(bool use) {
     useCustomColor_ = use;
     if (!built_) return;
     if (use) {
-        items_.push_back({kCustomText, customColor_});
+        items_.push_back({Text(TText::ColorCustom), customColor_});
         return;
     }
     if (itemIndex_ == CustomIndex()) itemIndex_ = -1;  // the entry is gone, and its selection with it
@@ -110,16 +110,16 @@ void TColorList::SetDefaultEntry(TColor shown) {
         return;
     }
     const int kept = itemIndex_;
-    items_.insert(items_.begin(), TColorListItem{kDefaultText, shown});
+    items_.insert(items_.begin(), TColorListItem{Text(TText::ColorDefault), shown});
     // The same entry stays selected, one further down.
     itemIndex_ = kept >= 0 ? kept + 1 : kept;
 }
 
 void TColorList::BuildItems() {
     items_.clear();
-    if (hasDefault_) items_.push_back({kDefaultText, defaultShown_});
-    for (const TNamedColor& named : kNamedColors) items_.push_back({named.Identifier + 2, named.Value});
-    if (useCustomColor_) items_.push_back({kCustomText, customColor_});
+    if (hasDefault_) items_.push_back({Text(TText::ColorDefault), defaultShown_});
+    for (const TNamedColor& named : kNamedColors) items_.push_back({Text(named.Name), named.Value});
+    if (useCustomColor_) items_.push_back({Text(TText::ColorCustom), customColor_});
     built_ = true;
     itemIndex_ = -1;  // a new window starts without a selection
     SetItemIndex(FirstIndexOf(selectedColor_));

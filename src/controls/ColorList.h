@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "controls/GradientPanel.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
 struct TNamedColor {
-    const char* Identifier;  // "clMoneyGreen"; the list shows it without "cl"
+    TText Name;  // TText::ColorMoneyGreen: "MoneyGreen"
     TColor Value;
 };
 
@@ -35,8 +36,6 @@ struct TColorListItem {
 
 class TColorList {
 public:
-    static constexpr const char* kCustomText = "Custom";
-    static constexpr const char* kDefaultText = "Default";
 
     // Called whenever the selected entry changes, by the user or by code;
     // clearing the selection is a change too. SelectedColor already follows.

@@ -2,6 +2,7 @@
 // Date-time values as the program keeps them: days since 1899-12-30 as a
 // double whose fraction is the time of day.
 #include <cstdint>
+#include <string>
 
 namespace pellumo {
 
@@ -28,5 +29,11 @@ uint64_t NowFileTime();
 // Local calendar time to a FILETIME (UTC), through the platform's time-zone
 // rules. False when the platform cannot convert it.
 bool LocalCalendarToFileTime(const TCalendarTime& local, uint64_t& fileTime);
+
+// A local time of day ("14:30", "2:30 PM") and a date ("2026-12-24",
+// "24.12.2026") as the user's locale writes them (the short forms, no
+// seconds); natively always the first ones.
+std::string LocalClockText(const TCalendarTime& t);
+std::string LocalDateText(const TCalendarTime& t);
 
 }  // namespace pellumo

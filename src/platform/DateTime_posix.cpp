@@ -1,4 +1,5 @@
 // Local time on POSIX systems, from the C library's time-zone rules.
+#include <cstdio>
 #include <ctime>
 
 #include "platform/DateTime.h"
@@ -45,6 +46,18 @@ bool LocalCalendarToFileTime(const TCalendarTime& local, uint64_t& fileTime) {
     if (seconds == static_cast<time_t>(-1) || seconds < -kUnixEpochSeconds) return false;
     fileTime = static_cast<uint64_t>(seconds + kUnixEpochSeconds) * 10000000u + static_cast<uint64_t>(local.Millisecond) * 10000u;
     return true;
+}
+
+std::string LocalClockText(const TCalendarTime& t) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", t.Hour, t.Minute);
+    return text;
+}
+
+std::string LocalDateText(const TCalendarTime& t) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.Year, t.Month, t.Day);
+    return text;
 }
 
 }  // namespace pellumo

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/DateTime.h"
+#include "platform/WideText_win.h"
 
 namespace pellumo {
 
@@ -38,6 +39,29 @@ bool LocalCalendarToFileTime(const TCalendarTime& local, uint64_t& fileTime) {
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &localTime, &utc) || !SystemTimeToFileTime(&utc, &result)) return false;
     fileTime = uint64_t(result.dwHighDateTime) << 32 | result.dwLowDateTime;
     return true;
+}
+
+namespace {
+SYSTEMTIME SystemTimeOf(const TCalendarTime& t) {
+    SYSTEMTIME st {};
+    st.wYear = static_cast<WORD>(t.Year), st.wMonth = static_cast<WORD>(t.Month), st.wDay = static_cast<WORD>(t.Day);
+    st.wHour = static_cast<WORD>(t.Hour), st.wMinute = static_cast<WORD>(t.Minute);
+    return st;
+}
+}  // namespace
+
+std::string LocalClockText(const TCalendarTime& t) {
+    const SYSTEMTIME st = SystemTimeOf(t);
+    wchar_t text[64] = {};
+    if (!GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, text, 64)) return std::string();
+    return Utf8FromWide(text);
+}
+
+std::string LocalDateText(const TCalendarTime& t) {
+    const SYSTEMTIME st = SystemTimeOf(t);
+    wchar_t text[64] = {};
+    if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 64)) return std::string();
+    return Utf8FromWide(text);
 }
 
 }  // namespace pellumo

@@ -2,10 +2,9 @@
 
 namespace pellumo {
 
-std::string Substitute(const std::string& pattern, const std::string& arg) {
-    const auto at = pattern.find("%s");
-    if (at == std::string::npos) return pattern;
-    return pattern.substr(0, at) + arg + pattern.substr(at + 2);
+TMessage UserMessageOf(const std::exception& error) {
+    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->UserMessage();
+    return TMessage::Verbatim(error.what());
 }
 
 }  // namespace pellumo

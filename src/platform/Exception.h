@@ -1,16 +1,29 @@
 #pragma once
-// The one base of every error the program throws: it carries the message text
-// exactly as the user (or a caller) is to see it. Errors with a class of
-// their own derive from it.
+// The one base of every error the program throws: it carries the message
+// the user (or a caller) is to see, as its key and values, so that the log
+// has it in English (what(), Message()) and an error box in the user's
+// language (UserMessage()). Errors with a class of their own derive from it.
+#include <exception>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "texts/Message.h"
 
 namespace pellumo {
 
 class Exception : public std::runtime_error {
 public:
-    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    Exception(TText key, std::vector<std::string> args = {})
+        : std::runtime_error(TMessage(key, args).English()), message_(key, std::move(args)) {}
+    // A text of no table (a wrapped error, an internal one the user never sees).
+    explicit Exception(const std::string& message)
+        : std::runtime_error(message), message_(TMessage::Verbatim(message)) {}
     std::string Message() const { return what(); }
+    const TMessage& UserMessage() const { return message_; }
+
+private:
+    TMessage message_;
 };
 
 // A broken internal expectation, such as a platform service that is missing.
@@ -19,7 +32,8 @@ public:
     using Exception::Exception;
 };
 
-// Builds a message from a pattern holding one "%s", as the program's texts do.
-std::string Substitute(const std::string& pattern, const std::string& arg);
+// What an error caught at a boundary tells the user: the program's own in
+// the user's language, any other as it is.
+TMessage UserMessageOf(const std::exception& error);
 
 }  // namespace pellumo

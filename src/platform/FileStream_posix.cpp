@@ -21,7 +21,7 @@ TFileStream::TFileStream(const std::string& path) : handle_(new Handle) {
     handle_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (handle_->fd < 0 || ::fstat(handle_->fd, &st) != 0 || S_ISDIR(st.st_mode))
-        throw Exception(Substitute("Cannot open file %s", path));
+        throw Exception(TText::CannotOpenFile, {path});
 }
 
 TFileStream::~TFileStream() = default;

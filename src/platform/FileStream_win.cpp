@@ -15,7 +15,7 @@ struct TFileStream::Handle {
 TFileStream::TFileStream(const std::string& path) : handle_(new Handle) {
     handle_->File.Reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle_->File) throw Exception(Substitute("Cannot open file %s", path));
+    if (!handle_->File) throw Exception(TText::CannotOpenFile, {path});
 }
 
 TFileStream::~TFileStream() = default;

@@ -22,8 +22,8 @@ std::optional<int32_t> TRegistryKey::ReadIntegerIfPresent(const std::string& nam
     if (read == TValueRead::Missing) return std::nullopt;
     // The data must fit the four bytes asked for before its type is looked at.
     if (read == TValueRead::Failed || data.size() > 4)
-        throw Exception(Substitute("Failed to get data for '%s'", name));
-    if (type != rdInteger) throw Exception(Substitute("Invalid data type for '%s'", name));
+        throw Exception(TText::FailedToGetData, {name});
+    if (type != rdInteger) throw Exception(TText::InvalidDataType, {name});
     uint8_t bytes[4] = {0, 0, 0, 0};
     std::copy(data.begin(), data.end(), bytes);
     return static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
@@ -35,9 +35,9 @@ std::optional<uint64_t> TRegistryKey::ReadQwordIfPresent(const std::string& name
     std::vector<uint8_t> data;
     const TValueRead read = GetValue(name, type, data);
     if (read == TValueRead::Missing) return std::nullopt;
-    if (read == TValueRead::Failed) throw Exception(Substitute("Failed to get data for '%s'", name));
-    if (type != rdQword) throw Exception(Substitute("Invalid data type for '%s'", name));
-    if (data.size() != 8) throw Exception(Substitute("Failed to get data for '%s'", name));
+    if (read == TValueRead::Failed) throw Exception(TText::FailedToGetData, {name});
+    if (type != rdQword) throw Exception(TText::InvalidDataType, {name});
+    if (data.size() != 8) throw Exception(TText::FailedToGetData, {name});
     uint64_t value = 0;
     for (size_t i = 8; i > 0; --i) value = value << 8 | data[i - 1];
     return value;
@@ -46,12 +46,12 @@ std::optional<uint64_t> TRegistryKey::ReadQwordIfPresent(const std::string& name
 void TRegistryKey::WriteQword(const std::string& name, uint64_t value) {
     std::vector<uint8_t> data(8);
     for (size_t i = 0; i < 8; ++i) data[i] = static_cast<uint8_t>(value >> (8 * i));
-    if (!SetValue(name, rdQword, data)) throw Exception(Substitute("Failed to set data for '%s'", name));
+    if (!SetValue(name, rdQword, data)) throw Exception(TText::FailedToSetData, {name});
 }
 
 int32_t TRegistryKey::ReadInteger(const std::string& name) {
     const std::optional<int32_t> value = ReadIntegerIfPresent(name);
-    if (!value) throw Exception(Substitute("Failed to get data for '%s'", name));
+    if (!value) throw Exception(TText::FailedToGetData, {name});
     return *value;
 }
 
@@ -60,9 +60,9 @@ std::string TRegistryKey::ReadString(const std::string& name) {
     std::vector<uint8_t> data;
     const TValueRead read = GetValue(name, type, data);
     if (read == TValueRead::Missing) return std::string();
-    if (read == TValueRead::Failed) throw Exception(Substitute("Failed to get data for '%s'", name));
+    if (read == TValueRead::Failed) throw Exception(TText::FailedToGetData, {name});
     if (data.empty()) return std::string();
-    if (type != rdString && type != rdExpandString) throw Exception(Substitute("Invalid data type for '%s'", name));
+    if (type != rdString && type != rdExpandString) throw Exception(TText::InvalidDataType, {name});
     const auto end = std::find(data.begin(), data.end(), uint8_t(0));
     return std::string(data.begin(), end);
 }
@@ -70,13 +70,13 @@ std::string TRegistryKey::ReadString(const std::string& name) {
 void TRegistryKey::WriteInteger(const std::string& name, int32_t value) {
     const uint32_t v = static_cast<uint32_t>(value);
     const std::vector<uint8_t> data = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-    if (!SetValue(name, rdInteger, data)) throw Exception(Substitute("Failed to set data for '%s'", name));
+    if (!SetValue(name, rdInteger, data)) throw Exception(TText::FailedToSetData, {name});
 }
 
 void TRegistryKey::WriteString(const std::string& name, const std::string& value) {
     std::vector<uint8_t> data(value.begin(), value.end());
     data.push_back(0);
-    if (!SetValue(name, rdString, data)) throw Exception(Substitute("Failed to set data for '%s'", name));
+    if (!SetValue(name, rdString, data)) throw Exception(TText::FailedToSetData, {name});
 }
 
 // In-memory registry.

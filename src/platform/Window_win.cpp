@@ -9,7 +9,7 @@
 
 namespace pellumo {
 
-void RegisterWindowClass(const wchar_t* name, TWindowKind kind, HCURSOR cursor, const char* failure) {
+void RegisterWindowClass(const wchar_t* name, TWindowKind kind, HCURSOR cursor, TText failure) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass {};
     if (GetClassInfoW(instance, name, &windowClass)) return;
@@ -40,7 +40,7 @@ void TWindow::Destroy() {
 
 void TWindow::Create(const wchar_t* className, TWindowKind kind, DWORD exStyle, const std::wstring& caption,
                      DWORD style, int left, int top, int width, int height, HWND parent, HMENU menuOrId,
-                     const char* failure) {
+                     TText failure) {
     defaultProc_ = kind == TWindowKind::Dialog ? DefDlgProcW : DefWindowProcW;
     CreateWindowExW(exStyle, className, caption.c_str(), style, left, top, width, height, parent, menuOrId,
                     GetModuleHandleW(nullptr), this);
@@ -49,7 +49,7 @@ void TWindow::Create(const wchar_t* className, TWindowKind kind, DWORD exStyle, 
 }
 
 void TWindow::CreateControl(const wchar_t* className, DWORD exStyle, const std::wstring& text, DWORD style, int left,
-                            int top, int width, int height, HWND parent, int id, const char* failure) {
+                            int top, int width, int height, HWND parent, int id, TText failure) {
     const HWND hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, left, top, width, height, parent,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                       nullptr);

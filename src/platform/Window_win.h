@@ -12,6 +12,8 @@
 #include <string>
 #include <utility>
 
+#include "texts/TextKeys.h"
+
 #include "platform/UniqueHandle_win.h"
 
 namespace pellumo {
@@ -27,7 +29,7 @@ enum class TWindowKind {
 // Registers the window class `name` for TWindow objects, unless this module
 // has one of that name already. Throws Exception(`failure`) when the system
 // refuses.
-void RegisterWindowClass(const wchar_t* name, TWindowKind kind, HCURSOR cursor, const char* failure);
+void RegisterWindowClass(const wchar_t* name, TWindowKind kind, HCURSOR cursor, TText failure);
 
 // Writes one log line for an exception stopped at a boundary to Win32.
 void LogStoppedException(const char* where, const std::exception* error);
@@ -63,11 +65,11 @@ protected:
     // Makes a window of a class registered with RegisterWindowClass, bound to
     // this object from its WM_NCCREATE on. Throws Exception(`failure`).
     void Create(const wchar_t* className, TWindowKind kind, DWORD exStyle, const std::wstring& caption, DWORD style,
-                int left, int top, int width, int height, HWND parent, HMENU menuOrId, const char* failure);
+                int left, int top, int width, int height, HWND parent, HMENU menuOrId, TText failure);
     // Makes a system control (a combo box, an edit...) and takes its
     // messages over: the control's own procedure becomes Default.
     void CreateControl(const wchar_t* className, DWORD exStyle, const std::wstring& text, DWORD style, int left,
-                       int top, int width, int height, HWND parent, int id, const char* failure);
+                       int top, int width, int height, HWND parent, int id, TText failure);
     // Takes over the messages of a system control made elsewhere: its own
     // procedure becomes Default. Last in line: whatever took it over before
     // (a buddy up-down, say) sees each message after this object.
@@ -92,7 +94,7 @@ private:
     HWND hwnd_ = nullptr;
     WNDPROC defaultProc_ = DefWindowProcW;
     WNDPROC controlProc_ = nullptr;  // a taken-over control's own procedure
-    friend void RegisterWindowClass(const wchar_t*, TWindowKind, HCURSOR, const char*);
+    friend void RegisterWindowClass(const wchar_t*, TWindowKind, HCURSOR, TText);
 };
 
 // A system control made elsewhere whose messages pass `handler` first; the

@@ -20,6 +20,7 @@ namespace {
 
 const char kWatch[] = "Watch";
 const char kColor[] = "Color";
+const char kSound[] = "Sound";
 const char kName[] = "Name";
 
 // A folder Id as the records write it: six to eight hex digits.
@@ -35,6 +36,16 @@ std::optional<int32_t> ReadChoice(TRegistryKey& key, const std::string& folderId
     } catch (const Exception& error) {
         LogLine("Folder " + folderId + ": " + error.Message() + "; taken as no choice");
         return std::nullopt;
+    }
+}
+
+// The folder's Sound; empty when missing or bad (then logged).
+std::string ReadSound(TRegistryKey& key, const std::string& folderId) {
+    try {
+        return key.ReadString(kSound);
+    } catch (const Exception& error) {
+        LogLine("Folder " + folderId + ": " + error.Message() + "; its mail plays the default sound");
+        return std::string();
     }
 }
 
@@ -77,7 +88,8 @@ TFolderChoices LoadFolderChoices(const std::string& identityId) {
             TFolderChoice choice;
             if (const auto watch = ReadChoice(*folder, name, kWatch)) choice.Watch = *watch != 0;
             if (const auto color = ReadChoice(*folder, name, kColor)) choice.Color = static_cast<uint32_t>(*color);
-            if (choice.Watch || choice.Color) choices[asciitext::UpperCase(name)] = choice;
+            choice.Sound = ReadSound(*folder, name);
+            if (!choice.Empty()) choices[asciitext::UpperCase(name)] = choice;
         }
     } catch (const std::exception& error) {
         // What was read stays; the rest counts as no choice.
@@ -104,7 +116,7 @@ void SaveFolderChoiceChanges(const std::string& identityId, const TFolderChoices
         if (a == b) continue;
         const std::string path = FolderChoicesKey(identityId) + "\\" + id;
         const auto key = registry.OpenKey(path, true, TKeyAccess::ReadWrite);
-        if (!key) throw Exception(Substitute("Failed to set data for '%s'", id));
+        if (!key) throw Exception(TText::FailedToSetData, {id});
         if (a.Watch != b.Watch) {
             if (a.Watch)
                 key->WriteInteger(kWatch, *a.Watch ? 1 : 0);
@@ -116,6 +128,12 @@ void SaveFolderChoiceChanges(const std::string& identityId, const TFolderChoices
                 key->WriteInteger(kColor, static_cast<int32_t>(*a.Color));
             else
                 key->DeleteValue(kColor);
+        }
+        if (a.Sound != b.Sound) {
+            if (a.Sound.empty())
+                key->DeleteValue(kSound);
+            else
+                key->WriteString(kSound, a.Sound);
         }
         const auto name = names.find(id);
         if (name != names.end()) key->WriteString(kName, name->second);

@@ -4,6 +4,8 @@
 //   Settings\Folders\{identity GUID}\<folder Id>
 //     Watch  REG_DWORD  1 watched, 0 not (none: watched when it is an Inbox)
 //     Color  REG_DWORD  the popup's start colour for its mail (none: Start)
+//     Sound  REG_SZ     the sound of its mail: none or empty the user's
+//                       new-mail sound, "-" none, else a .wav file's path
 //     Name   REG_SZ     the folder's name when last saved, for whoever reads
 //                       the registry; never read back
 #include <string>
@@ -23,7 +25,7 @@ std::string FolderChoicesKey(const std::string& identityId);
 TFolderChoices LoadFolderChoices(const std::string& identityId);
 
 // Writes what After changes against Before, and nothing else: a Watch or
-// Color set, changed or removed. Tree gives the folders' names. Throws
+// Color or Sound set, changed or removed. Tree gives the folders' names. Throws
 // "Failed to set data for '%s'" when a value cannot be written.
 void SaveFolderChoiceChanges(const std::string& identityId, const TFolderChoices& before, const TFolderChoices& after,
                              const TDbxFolderNode* tree);

@@ -31,7 +31,7 @@ HWND MakeChild(HWND dialog, HFONT font, const wchar_t* windowClass, const std::s
                                          r.left, r.top, r.right - r.left, r.bottom - r.top, dialog,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                          nullptr);
-    if (!control) throw Exception("Cannot create the setup dialog's controls");
+    if (!control) throw Exception(TText::CannotCreateSetupControls);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
@@ -125,21 +125,33 @@ TFolderPane::TFolderPane(HWND dialog, HFONT font, const TFolderPanePlaces& place
                       GetWindowLongPtrW(static_cast<HWND>(color_->Handle()), GWL_STYLE) | WS_GROUP);
     color_->SetDefaultEntry(startColor);
     color_->OnChange = [this] { ColorPicked(); };
+    MakeChild(dialog, font, L"STATIC", SetupText(Setup::idFolderSoundLabel), SS_LEFT, 0, places.SoundLabel,
+              Setup::idFolderSoundLabel);
+    const RECT& s = places.Sound;
+    // Drops down far enough for every entry.
+    const RECT dropped {s.left, s.top, s.right, s.bottom + 5 * (s.bottom - s.top)};
+    MakeChild(dialog, font, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, dropped,
+              Setup::idFolderSound);
+    sound_ = std::make_unique<TFolderSoundField>(dialog, Setup::idFolderSound, Setup::idFolderSoundLabel);
+    sound_->OnChange = [this](const std::string& sound) {
+        if (shown_ >= 0 && rows_[shown_].Checkable) rows_[shown_].Choice.Sound = sound;
+    };
     // Beneath the controls it frames, as the dialog's other groups.
     MakeChild(dialog, font, L"BUTTON", SetupText(Setup::idFoldersGroup), BS_GROUPBOX | WS_CLIPSIBLINGS, 0, places.Group,
               Setup::idFoldersGroup);
 
-    // The first folder that can be watched, so its colour is there to pick.
+    // The first folder that can be watched, so its colour and sound are there to pick.
     for (size_t i = 0; i < rows_.size(); ++i) {
         if (!rows_[i].Checkable) continue;
         SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items_[i]));
         break;
     }
-    ShowColorOf(Selected(tree_));
+    ShowLooksOf(Selected(tree_));
 }
 
 TFolderPane::~TFolderPane() {
     if (color_) color_->OnChange = nullptr;
+    if (sound_) sound_->OnChange = nullptr;
     treeHook_.reset();
 }
 
@@ -195,7 +207,7 @@ HTREEITEM TFolderPane::AddItem(const TDbxFolderRecord& record, HTREEITEM parent)
     insert.item.pszText = const_cast<wchar_t*>(text.c_str());
     insert.item.lParam = static_cast<LPARAM>(rows_.size());
     const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    if (!item) throw Exception("Cannot create the setup dialog's controls");
+    if (!item) throw Exception(TText::CannotCreateSetupControls);
     rows_.push_back(row);
     items_.push_back(item);
     SetStateImage(tree_, item, !row.Checkable ? kNoCheckBox : watched ? kTicked : kUnticked);
@@ -216,7 +228,7 @@ const TFolderPane::TRow* TFolderPane::RowOf(HTREEITEM item) const {
     return index < rows_.size() ? &rows_[index] : nullptr;
 }
 
-void TFolderPane::ShowColorOf(HTREEITEM item) {
+void TFolderPane::ShowLooksOf(HTREEITEM item) {
     const TRow* row = RowOf(item);
     // Set before the combo changes, so its change lands on the right row.
     shown_ = row ? static_cast<int>(row - rows_.data()) : -1;
@@ -224,6 +236,7 @@ void TFolderPane::ShowColorOf(HTREEITEM item) {
     const BOOL enabled = row && row->Checkable;
     EnableWindow(static_cast<HWND>(color_->Handle()), enabled);
     EnableWindow(GetDlgItem(dialog_, Setup::idFolderColorLabel), enabled);
+    sound_->Show(row ? row->Choice.Sound : std::string(), enabled);
 }
 
 void TFolderPane::ColorPicked() {
@@ -243,7 +256,7 @@ TFolderChoices TFolderPane::Choices() const {
         const bool was = row.Choice.Watch ? *row.Choice.Watch : row.WatchedByDefault;
         if (ticked != was) choice.Watch = ticked;
         const std::string id = asciitext::UpperCase(row.Id);
-        if (choice.Watch || choice.Color)
+        if (!choice.Empty())
             choices[id] = choice;
         else
             choices.erase(id);
@@ -259,10 +272,14 @@ bool TFolderPane::ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         result = comboResult;
         return true;
     }
+    if (sound_ && sound_->ParentMessage(message, wParam, lParam)) {
+        result = 0;
+        return true;
+    }
     if (message != WM_NOTIFY) return false;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (!header || header->hwndFrom != tree_ || header->code != TVN_SELCHANGEDW) return false;
-    ShowColorOf(reinterpret_cast<const NMTREEVIEWW*>(lParam)->itemNew.hItem);
+    ShowLooksOf(reinterpret_cast<const NMTREEVIEWW*>(lParam)->itemNew.hItem);
     result = 0;
     return true;
 }

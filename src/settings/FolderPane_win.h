@@ -3,7 +3,7 @@
 // mail client shows them (accounts and "Local Folders", then their folders
 // in tree order), a check box for each folder that has a message file of
 // its own (ticked: watched), and below the tree the colour of the folder
-// selected, "Default" standing for the Start colour.
+// selected, "Default" standing for the Start colour, and its sound.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controls/ColorCombo.h"
+#include "settings/FolderSoundField_win.h"
 #include "platform/Window_win.h"
 #include "store/WatchedFolders.h"
 
@@ -22,7 +23,7 @@ class TDbxFolderRecord;
 
 // Where the pane's controls go, in the dialog's client coordinates.
 struct TFolderPanePlaces {
-    RECT Group, Tree, ColorLabel, Color;
+    RECT Group, Tree, ColorLabel, Color, SoundLabel, Sound;
 };
 
 class TFolderPane {
@@ -52,7 +53,7 @@ private:
         std::string Id;
         bool Checkable = false;
         bool WatchedByDefault = false;  // with no choice stored
-        TFolderChoice Choice;           // as found, then the colour as picked
+        TFolderChoice Choice;           // as found, then the colour and sound as picked
     };
     // Lists the folders below Root (at most kDeepestLevelShown levels deep).
     void AddItems(const TDbxFolderNode& root);
@@ -60,17 +61,19 @@ private:
     // The row of a tree item, or null.
     TRow* RowOf(HTREEITEM item);
     const TRow* RowOf(HTREEITEM item) const;
-    void ShowColorOf(HTREEITEM item);
+    // Shows the colour and sound of the folder at Item.
+    void ShowLooksOf(HTREEITEM item);
     void ColorPicked();
 
     HWND dialog_;
     HWND tree_ = nullptr;
     std::unique_ptr<TControlHook> treeHook_;
     std::unique_ptr<TColorCombo> color_;
+    std::unique_ptr<TFolderSoundField> sound_;
     TFolderChoices found_;
     std::vector<TRow> rows_;
     std::vector<HTREEITEM> items_;  // parallel to rows_
-    int shown_ = -1;                // the row whose colour the combo shows
+    int shown_ = -1;                // the row whose colour and sound are shown
 };
 
 }  // namespace pellumo

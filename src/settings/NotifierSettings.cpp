@@ -64,9 +64,9 @@ bool TNotifierSettings::Load() {
     const auto key = CurrentUserRegistry().OpenKey(kKey, false, TKeyAccess::ReadWrite);
     if (!key) return false;
     // A bad value is told, then repaired alone with its first-run default.
-    auto repair = [&](const std::string& name, const std::string& error, const std::function<void()>& write) {
-        LogLine("Setting " + name + ": " + error + "; repaired with its default");
-        if (LoadError.empty()) LoadError = error;
+    auto repair = [&](const std::string& name, const Exception& error, const std::function<void()>& write) {
+        LogLine("Setting " + name + ": " + error.Message() + "; repaired with its default");
+        if (LoadError.Empty()) LoadError = error.UserMessage();
         try {
             write();
         } catch (const Exception& failed) {
@@ -77,7 +77,7 @@ bool TNotifierSettings::Load() {
         try {
             return key->ReadIntegerIfPresent(value.Name).value_or(value.WhenMissing);
         } catch (const Exception& error) {
-            repair(value.Name, error.Message(), [&] { key->WriteInteger(value.Name, value.FirstRun); });
+            repair(value.Name, error, [&] { key->WriteInteger(value.Name, value.FirstRun); });
             return value.FirstRun;
         }
     };
@@ -90,7 +90,7 @@ bool TNotifierSettings::Load() {
         if (key->ValueExists(kWindowLocation))
             WindowRect = ParseWindowLocation(key->ReadString(kWindowLocation), WindowRect);
     } catch (const Exception& error) {
-        repair(kWindowLocation, error.Message(), [&] { key->WriteString(kWindowLocation, FormatWindowLocation(WindowRect)); });
+        repair(kWindowLocation, error, [&] { key->WriteString(kWindowLocation, FormatWindowLocation(WindowRect)); });
     }
     BeginColor = static_cast<uint32_t>(number(kBeginColorValue));
     EndColor = static_cast<uint32_t>(number(kEndColorValue));
@@ -115,6 +115,12 @@ bool TNotifierSettings::Load() {
         PausedUntil = 0;
         LogLine("Setting " + std::string(kPausedUntilValue) + ": " + error.Message() + "; not paused");
     }
+    try {
+        Language = key->ReadString(kLanguageValue);
+    } catch (const Exception& error) {
+        repair(kLanguageValue, error, [&] { key->DeleteValue(kLanguageValue); });
+        Language.clear();
+    }
     StartWithWindows = ReadStartWithWindows(*key);
     return true;
 }
@@ -135,6 +141,10 @@ void TNotifierSettings::Save() {
     key->WriteInteger(kShowUnreadCountValue.Name, ShowUnreadCount ? 1 : 0);
     key->WriteInteger(kShowAgainHotkeyValue.Name, static_cast<int32_t>(ShowAgainHotkey));
     key->WriteInteger(kAwayMinutesValue.Name, AwayMinutes);
+    if (!Language.empty())
+        key->WriteString(kLanguageValue, Language);
+    else
+        key->DeleteValue(kLanguageValue);
     if (PausedUntil != 0)
         key->WriteQword(kPausedUntilValue, PausedUntil);
     else

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "texts/Message.h"
 #include "platform/Geometry.h"
 #include "settings/Hotkey.h"
 #include "store/WatchedFolders.h"
@@ -50,6 +51,9 @@ inline constexpr char kPausedUntilValue[] = "PausedUntil";
 // a REG_DWORD; written only for such a copy (a portable one goes by the
 // user's own Run value), so it may be missing.
 inline constexpr char kStartWithWindowsValue[] = "StartWithWindows";
+// The language the program speaks, a REG_SZ language tag ("de", "pt-BR");
+// empty or missing: the user's own (ChooseLanguage).
+inline constexpr char kLanguageValue[] = "Language";
 
 // The setup dialog's range for AwayMinutes, 0 (never away) kept: what lies
 // outside it is taken as its nearest end.
@@ -76,6 +80,8 @@ struct TUserSettings {
     // Alerts wait while the user is away (idle this long, locked, screen
     // saver); 0: never.
     int32_t AwayMinutes = kAwayMinutesValue.FirstRun;
+    // A language tag, empty: the user's own.
+    std::string Language {};
 
     bool operator==(const TUserSettings& o) const {
         return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
@@ -83,7 +89,7 @@ struct TUserSettings {
                BeginColor == o.BeginColor && EndColor == o.EndColor && SummarizeAfter == o.SummarizeAfter &&
                PlaySound == o.PlaySound && QuietFullScreen == o.QuietFullScreen &&
                ShowUnreadCount == o.ShowUnreadCount && ShowAgainHotkey == o.ShowAgainHotkey &&
-               AwayMinutes == o.AwayMinutes;
+               AwayMinutes == o.AwayMinutes && Language == o.Language;
     }
 };
 
@@ -111,7 +117,7 @@ public:
 
     // The first bad value's message ("Invalid data type for 'HintTime'"),
     // for the error box; empty when all were good.
-    std::string LoadError;
+    TMessage LoadError;
     // Why the store's folder list could not be read at construction (then
     // no folder is listed); empty when it was read or there was none.
     std::string FolderListError;

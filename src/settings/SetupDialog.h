@@ -9,7 +9,6 @@ class TNotifierSettings;
 // The dialog's names. Its window lives only inside ShowSetupDialog.
 class TSetupDialog {
 public:
-    static const char* const kCaption;    // "Pellumo Setup"
     static const char* const kClassName;  // the dialog's window class
 
     // Control identifiers (GetDlgItem), so tests and accessibility tools find
@@ -46,6 +45,10 @@ public:
         idHoldWhileAway,         // "Hold alerts while I'm away, after (minutes):"
         idAwayMinutesEdit,       // its minutes (an edit) ...
         idAwayMinutesUpDown,     // ... and their up/down buttons
+        idFolderSoundLabel,      // "Folder sound"
+        idFolderSound,           // the selected folder's sound: default, none, its file, or choose one
+        idLanguageLabel,         // "Language:"
+        idLanguage,              // "Automatic" and the program's languages by their own names
     };
 
     class TImpl;  // the window

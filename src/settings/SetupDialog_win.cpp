@@ -28,13 +28,13 @@
 #include "settings/SetupLayout.h"
 #include "settings/SetupMeasures_win.h"
 #include "settings/SetupPanel_win.h"
+#include "settings/LanguageField_win.h"
 #include "settings/SetupTexts.h"
 #include "settings/StartWithWindows.h"
 #include "store/StoreLocation.h"
 
 namespace pellumo {
 
-const char* const TSetupDialog::kCaption = "Pellumo Setup";
 const char* const TSetupDialog::kClassName = "TfrmMornelleSetup";
 
 namespace {
@@ -123,6 +123,7 @@ private:
     std::unique_ptr<TColorCombo> beginColor_, endColor_;
     std::unique_ptr<TFolderPane> folders_;
     std::unique_ptr<TAwayField> away_;
+    std::unique_ptr<TLanguageField> language_;
     // The identity whose folders are shown, and their choices as found.
     std::string identityId_;
     TFolderChoices foundChoices_;
@@ -148,7 +149,7 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
     // Unicode windows throughout, the edit's typed characters included.
     const std::wstring className = WideFromUtf8(kClassName);
     RegisterWindowClass(className.c_str(), TWindowKind::Dialog, LoadCursor(nullptr, IDC_ARROW),
-                        "Cannot register the setup dialog's window class");
+                        TText::CannotRegisterSetupClass);
 
     decimalSeparator_ = DecimalSeparator();
     identityId_ = GetIdentityId();
@@ -159,8 +160,8 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
     owner_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(kCaption), style, kDesignLeft, kDesignTop, 0, 0,
-           owner_.Get(), nullptr, "Cannot create the setup dialog");
+    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(Text(TText::SetupCaption)), style, kDesignLeft, kDesignTop, 0, 0,
+           owner_.Get(), nullptr, TText::CannotCreateSetupDialog);
     // No destructor runs for a half-made object: should a step below throw,
     // the window goes first, unbound, before the members it reads.
     struct TUndo {
@@ -198,7 +199,7 @@ HWND TSetupDialog::TImpl::Make(const wchar_t* windowClass, const std::string& te
     HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
                                    at.Left, at.Top, at.Right - at.Left, at.Bottom - at.Top, Hwnd(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (!control) throw Exception("Cannot create the setup dialog's controls");
+    if (!control) throw Exception(TText::CannotCreateSetupControls);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     return control;
 }
@@ -271,7 +272,7 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
     auto place = [&](int id) { return ToRECT(at.at(id)); };
     folders_.reset(new TFolderPane(Hwnd(), font_.Get(),
                                    {place(idFoldersGroup), place(idFolderTree), place(idFolderColorLabel),
-                                    place(idFolderColor)},
+                                    place(idFolderColor), place(idFolderSoundLabel), place(idFolderSound)},
                                    settings.FolderTree.get(), foundChoices_, settings.BeginColor));
     // "Default" shows the Start colour as it is picked.
     beginColor_->OnChange = [this] {
@@ -280,6 +281,12 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
 
     // Shown once the logo is loaded.
     ShowWindow(Make(L"STATIC", "", SS_OWNERDRAW, 0, at.at(idLogo), idLogo), SW_HIDE);
+
+    Make(L"STATIC", SS_LEFT, idLanguageLabel);
+    TRect dropped = at.at(idLanguage);
+    dropped.Bottom += 12 * (dropped.Bottom - dropped.Top);  // the list dropped down, every language at once
+    Make(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | tab, 0, dropped, idLanguage);
+    language_.reset(new TLanguageField(Hwnd(), idLanguage));
 
     Make(L"BUTTON", BS_DEFPUSHBUTTON | tab, idOk);
     Make(L"BUTTON", BS_PUSHBUTTON | tab, idCancel);
@@ -307,6 +314,7 @@ void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) 
     CheckDlgButton(Hwnd(), idShowUnreadCount, settings.ShowUnreadCount ? BST_CHECKED : BST_UNCHECKED);
     SendMessageW(Control(idShowAgainHotkey), HKM_SETHOTKEY, settings.ShowAgainHotkey & 0xFFFF, 0);
     away_->Set(settings.AwayMinutes);
+    language_->Set(settings.Language);
     UpdateHotkeyTaken();
     startsWithWindowsFound_ = StartsWithWindows(settings);
     CheckDlgButton(Hwnd(), idStartWithWindows, startsWithWindowsFound_ ? BST_CHECKED : BST_UNCHECKED);
@@ -331,6 +339,7 @@ TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
     values.ShowUnreadCount = IsDlgButtonChecked(Hwnd(), idShowUnreadCount) == BST_CHECKED;
     values.ShowAgainHotkey = LOWORD(SendMessageW(Control(idShowAgainHotkey), HKM_GETHOTKEY, 0, 0));
     values.AwayMinutes = away_->Get();
+    values.Language = language_->Get();
     return values;
 }
 
@@ -397,6 +406,8 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
         case idHoldWhileAway:
         case idFoldersGroup:
         case idFolderColorLabel:
+        case idFolderSoundLabel:
+        case idLanguageLabel:
         case IDOK:
         case IDCANCEL:
             return true;

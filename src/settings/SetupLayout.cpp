@@ -106,14 +106,15 @@ TSetupLayout LayoutSetupDialog(const TSetupMeasures& m) {
                          cell(Setup::idShowAgainHotkey, 6, 0, true), cell(Setup::idShowAgainTaken, 7, 0),
                          cell(Setup::idHoldWhileAway, 8, 0), cell(Setup::idAwayMinutesEdit, 9, 0)},
                         columnGap, rowGap};
-    const TGrid folderColor {{cell(Setup::idFolderColorLabel, 0, 0), cell(Setup::idFolderColor, 0, 1, true)},
+    const TGrid folderLooks {{cell(Setup::idFolderColorLabel, 0, 0), cell(Setup::idFolderColor, 0, 1, true),
+                              cell(Setup::idFolderSoundLabel, 1, 0), cell(Setup::idFolderSound, 1, 1, true)},
                              columnGap, rowGap};
 
     const TLayoutSize hintGroup = insets.Around(hint.Need()), colorsGroup = insets.Around(colors.Need());
     const TLayoutSize alertsGroup = insets.Around(alerts.Need());
-    const TLayoutSize tree = need(Setup::idFolderTree), colorRow = folderColor.Need();
+    const TLayoutSize tree = need(Setup::idFolderTree), looks = folderLooks.Need();
     const TLayoutSize foldersGroup = insets.Around(
-        {std::max(tree.Width, colorRow.Width), tree.Height + rowGap + colorRow.Height});
+        {std::max(tree.Width, looks.Width), tree.Height + rowGap + looks.Height});
 
     const int32_t width1 = std::max(hintGroup.Width, colorsGroup.Width);
     const int32_t width2 = std::max(m.Logo.Width, alertsGroup.Width);
@@ -139,13 +140,13 @@ TSetupLayout LayoutSetupDialog(const TSetupMeasures& m) {
     layout.Rects[Setup::idLogo] = TRect(logoLeft, top, logoLeft + m.Logo.Width, top + m.Logo.Height);
     group(Setup::idAlertsGroup, alerts, left2, width2, top + m.Logo.Height + groupGapY, bottom);
 
-    // The folder colour at the bottom of its group, the tree taking the height above it.
+    // The folder's colour and sound at the bottom of its group, the tree taking the height above them.
     const int32_t innerLeft = left3 + insets.Side, innerWidth = width3 - 2 * insets.Side;
-    const int32_t colorTop = bottom - insets.Bottom - colorRow.Height;
+    const int32_t colorTop = bottom - insets.Bottom - looks.Height;
     layout.Rects[Setup::idFoldersGroup] = TRect(left3, top, left3 + width3, bottom);
     layout.Rects[Setup::idFolderTree] = TRect(innerLeft, top + insets.Top, innerLeft + innerWidth, colorTop - rowGap);
     layout.GroupOf[Setup::idFolderTree] = Setup::idFoldersGroup;
-    for (const auto& placed : folderColor.Place(innerLeft, colorTop, innerWidth)) {
+    for (const auto& placed : folderLooks.Place(innerLeft, colorTop, innerWidth)) {
         layout.Rects[placed.first] = placed.second;
         layout.GroupOf[placed.first] = Setup::idFoldersGroup;
     }
@@ -167,7 +168,17 @@ TSetupLayout LayoutSetupDialog(const TSetupMeasures& m) {
     layout.Rects[Setup::idCancel] = TRect(right - buttonWidth, buttonTop, right, buttonTop + buttonHeight);
     layout.Rects[Setup::idOk] =
         TRect(right - 2 * buttonWidth - u.X(4), buttonTop, right - buttonWidth - u.X(4), buttonTop + buttonHeight);
-    layout.Client = {right + marginX, buttonTop + buttonHeight + marginY};
+    // The language at the bottom left, in line with the buttons.
+    const TGrid language {{cell(Setup::idLanguageLabel, 0, 0), cell(Setup::idLanguage, 0, 1)}, columnGap, rowGap};
+    const TLayoutSize languageRow = language.Need();
+    const int32_t rowHeight = std::max(buttonHeight, languageRow.Height);
+    for (const auto& placed : language.Place(left1, buttonTop + (rowHeight - languageRow.Height) / 2, languageRow.Width))
+        layout.Rects[placed.first] = placed.second;
+    // Buttons and language never meet: the dialog widens rather.
+    const int32_t buttonsLeft = left1 + languageRow.Width + u.X(12);
+    const int32_t shift = std::max(0, buttonsLeft - layout.Rects[Setup::idOk].Left);
+    for (int id : {Setup::idOk, Setup::idCancel}) layout.Rects[id].Left += shift, layout.Rects[id].Right += shift;
+    layout.Client = {right + shift + marginX, buttonTop + rowHeight + marginY};
     return layout;
 }
 

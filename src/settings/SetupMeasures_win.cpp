@@ -7,6 +7,7 @@
 #include "platform/Window_win.h"
 #include "settings/SetupDialog.h"
 #include "settings/SetupPanel_win.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
@@ -64,7 +65,7 @@ TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<s
         m.Needs[id] = {box + u.X(4) + t.Width, std::max(u.Y(10), std::max(t.Height, box) + 2)};
     }
     for (int id : {Setup::idHintTimeLabel, Setup::idBeginColorLabel, Setup::idEndColorLabel, Setup::idShowAgainLabel,
-                   Setup::idShowAgainTaken, Setup::idFolderColorLabel})
+                   Setup::idShowAgainTaken, Setup::idFolderColorLabel, Setup::idFolderSoundLabel, Setup::idLanguageLabel})
         m.Needs[id] = text(textOf(id));
 
     m.UpDownWidth = GetSystemMetrics(SM_CXVSCROLL);
@@ -73,6 +74,15 @@ TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<s
     m.Needs[Setup::idAwayMinutesEdit] = {text("888").Width + frame + m.UpDownWidth, field};
     const int32_t combo = TColorCombo::NeededWidth(dialog, font);
     for (int id : {Setup::idBeginColor, Setup::idEndColor, Setup::idFolderColor}) m.Needs[id] = {combo, field};
+    // The sound list's entries; a file's name may be longer, and is cut.
+    int32_t sounds = 0;
+    for (TText entry : {TText::SoundDefault, TText::SoundNone, TText::SoundChoose})
+        sounds = std::max(sounds, text(Text(entry)).Width);
+    m.Needs[Setup::idFolderSound] = {sounds + frame + GetSystemMetrics(SM_CXVSCROLL), field};
+    // Every language's own name, and "Automatic".
+    int32_t languages = text(Text(TText::SetupLanguageAutomatic)).Width;
+    for (const TLanguage& language : Languages()) languages = std::max(languages, text(language.Name()).Width);
+    m.Needs[Setup::idLanguage] = {languages + frame + GetSystemMetrics(SM_CXVSCROLL), field};
     // A long combination as the hotkey control spells it.
     const std::string longest = KeyName(VK_CONTROL) + " + " + KeyName(VK_SHIFT) + " + " + KeyName(VK_MENU) + " + " +
                                 KeyName(VK_SCROLL);

@@ -1,6 +1,7 @@
 #include "settings/SetupTexts.h"
 
 #include "settings/SetupDialog.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 
@@ -8,40 +9,41 @@ namespace {
 
 using Setup = TSetupDialog;
 
-// The controls' texts; "&" marks the access key.
 struct TControlText {
     int Id;
-    const char* Text;
+    TText Text;
 };
 const TControlText kTexts[] = {
-    {Setup::idHintGroup, "Hint"},
-    {Setup::idAutoHideHint, "&Auto hide hint"},
-    {Setup::idUseFading, "Use &fading"},
-    {Setup::idHintTimeLabel, "Hint &time (seconds):"},
-    {Setup::idDisplayWhenOEActive, "&Display when OE is active"},
-    {Setup::idColorsGroup, "Colors"},
-    {Setup::idBeginColorLabel, "&Start"},
-    {Setup::idEndColorLabel, "&End"},
-    {Setup::idAlertsGroup, "Alerts"},
-    {Setup::idFoldersGroup, "Folders"},
-    {Setup::idSummarizeBursts, "Su&mmarize bursts"},
-    {Setup::idPlaySound, "&Play sound"},
-    {Setup::idQuietFullScreen, "&Quiet during full-screen programs"},
-    {Setup::idStartWithWindows, "Start with &Windows"},
-    {Setup::idShowUnreadCount, "Show unread &count on the icon"},
-    {Setup::idShowAgainLabel, "Show &last message again:"},
-    {Setup::idShowAgainTaken, "Another program uses this key."},
-    {Setup::idHoldWhileAway, "&Hold alerts while I'm away, after (minutes):"},
-    {Setup::idFolderColorLabel, "Folder c&olour"},
-    {Setup::idOk, "OK"},
-    {Setup::idCancel, "Cancel"},
+    {Setup::idHintGroup, TText::SetupHintGroup},
+    {Setup::idAutoHideHint, TText::SetupAutoHideHint},
+    {Setup::idUseFading, TText::SetupUseFading},
+    {Setup::idHintTimeLabel, TText::SetupHintTime},
+    {Setup::idDisplayWhenOEActive, TText::SetupDisplayWhenOEActive},
+    {Setup::idColorsGroup, TText::SetupColorsGroup},
+    {Setup::idBeginColorLabel, TText::SetupStartColor},
+    {Setup::idEndColorLabel, TText::SetupEndColor},
+    {Setup::idAlertsGroup, TText::SetupAlertsGroup},
+    {Setup::idFoldersGroup, TText::SetupFoldersGroup},
+    {Setup::idSummarizeBursts, TText::SetupSummarizeBursts},
+    {Setup::idPlaySound, TText::SetupPlaySound},
+    {Setup::idQuietFullScreen, TText::SetupQuietFullScreen},
+    {Setup::idStartWithWindows, TText::SetupStartWithWindows},
+    {Setup::idShowUnreadCount, TText::SetupShowUnreadCount},
+    {Setup::idShowAgainLabel, TText::SetupShowAgain},
+    {Setup::idShowAgainTaken, TText::SetupHotkeyTaken},
+    {Setup::idHoldWhileAway, TText::SetupHoldWhileAway},
+    {Setup::idLanguageLabel, TText::SetupLanguage},
+    {Setup::idFolderColorLabel, TText::SetupFolderColor},
+    {Setup::idFolderSoundLabel, TText::SetupFolderSound},
+    {Setup::idOk, TText::SetupOk},
+    {Setup::idCancel, TText::SetupCancel},
 };
 
 }  // namespace
 
 std::string SetupText(int id) {
     for (const TControlText& t : kTexts)
-        if (t.Id == id) return t.Text;
+        if (t.Id == id) return Text(t.Text);
     return std::string();
 }
 

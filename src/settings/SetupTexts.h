@@ -1,6 +1,6 @@
 #pragma once
-// The setup dialog's texts, by control id. Windows-free: the layout is
-// measured from them and the window shows them.
+// The setup dialog's texts by control id, in the user's language.
+// Windows-free: the layout is measured from them and the window shows them.
 #include <string>
 
 namespace pellumo {

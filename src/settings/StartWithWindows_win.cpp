@@ -49,7 +49,7 @@ std::wstring RunningProgramPath() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) throw Exception("Cannot find the program's own path");
+        if (length == 0) throw Exception(TText::CannotFindOwnPath);
         // XP fills the whole buffer without a terminator when it is too small.
         if (length < path.size()) return std::wstring(path.data(), length);
         path.resize(path.size() * 2);
@@ -62,10 +62,10 @@ bool MachineRunStartsThis() {
 
 void ChangeUserRunValue(bool start) {
     const TRegistryKeyHandle key = OpenRunKey(HKEY_CURRENT_USER, KEY_QUERY_VALUE | KEY_SET_VALUE);
-    if (!key) throw Exception("Cannot change the programs Windows starts");
+    if (!key) throw Exception(TText::CannotChangeStartPrograms);
     if (!start) {
         const LONG rc = RegDeleteValueW(key.Get(), kValueName);
-        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) throw Exception("Cannot change the programs Windows starts");
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) throw Exception(TText::CannotChangeStartPrograms);
         return;
     }
     // Quoted: the path may hold blanks ("Program Files"). The switch tells
@@ -74,7 +74,7 @@ void ChangeUserRunValue(bool start) {
     const DWORD bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
     if (RegSetValueExW(key.Get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), bytes) !=
         ERROR_SUCCESS)
-        throw Exception("Cannot change the programs Windows starts");
+        throw Exception(TText::CannotChangeStartPrograms);
 }
 
 // Whether the program a Run command names is gone: not found on a fixed

@@ -27,8 +27,8 @@ void TDbxFile::Open(std::unique_ptr<TStream> stream) {
 }
 
 void TDbxFile::CheckFile() {
-    if (!HasSignature()) throw Exception("Invalid dbx file");
-    if (!IsExpectedType()) throw Exception("Unexpected dbx file type");
+    if (!HasSignature()) throw Exception(TText::InvalidDbxFile);
+    if (!IsExpectedType()) throw Exception(TText::UnexpectedDbxFileType);
 }
 
 void TDbxFile::Close() {

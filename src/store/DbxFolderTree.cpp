@@ -30,7 +30,7 @@ bool TextLess(const std::string& a, const std::string& b) { return CompareText(a
 
 TDbxFolderTreeBuilder::TDbxFolderTreeBuilder(TDbxFolderListFile& dbx) : dbx_(dbx) {
     // Only the file-type word tells a folder list from the other store files.
-    if (dbx_.FileType() != kFolderListFileType) throw Exception("Folders.dbx signature is not found");
+    if (dbx_.FileType() != kFolderListFileType) throw Exception(TText::FolderListSignatureNotFound);
 }
 
 bool TDbxFolderTreeBuilder::Build(TTreeNode& root) {

@@ -49,7 +49,7 @@ void TTreeNode::Clear() {
 }
 
 TTreeNode* TTreeNode::Items(size_t i) const {
-    if (i >= children_.size()) throw Exception(Substitute("List index out of bounds (%s)", std::to_string(i)));
+    if (i >= children_.size()) throw Exception("List index out of bounds (" + std::to_string(i) + ")");
     return children_[i].get();
 }
 

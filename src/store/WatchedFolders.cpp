@@ -44,7 +44,10 @@ void AddWatchedFolders(const TTreeNode& node, TFolderList& list, const TFolderCh
             std::unique_ptr<TFolderInfo> info(new TFolderInfo);
             info->Record = folder->Record.get();
             info->Enabled = true;
-            if (const TFolderChoice* choice = ChoiceFor(choices, folder->Record->Id)) info->Color = choice->Color;
+            if (const TFolderChoice* choice = ChoiceFor(choices, folder->Record->Id)) {
+                info->Color = choice->Color;
+                info->Sound = choice->Sound;
+            }
             list.push_back({folder->Record->Id, std::move(info)});
         }
         for (size_t i = current->Count(); i > 0; --i) pending.push_back(current->Items(i - 1));

@@ -22,6 +22,7 @@ struct TFolderInfo {
     const TDbxFolderRecord* Record = nullptr;  // owned by its tree node
     // The popup's start colour for this folder's mail; none: the settings' Start colour.
     std::optional<uint32_t> Color;
+    std::string Sound;  // as TFolderChoice::Sound
     bool Enabled = false;
     TFileStamp LastAge;  // the file's stamp when the scan last looked at it
     size_t Unread = 0;   // unread messages when the scan last read the file
@@ -42,9 +43,16 @@ using TFolderList = std::vector<TFolderListEntry>;
 struct TFolderChoice {
     std::optional<bool> Watch;
     std::optional<uint32_t> Color;  // in the settings' colour encoding
-    bool operator==(const TFolderChoice& o) const { return Watch == o.Watch && Color == o.Color; }
+    // Its mail's sound: empty the user's new-mail sound, kNoSound none,
+    // else the path of a .wav file.
+    std::string Sound;
+    bool Empty() const { return !Watch && !Color && Sound.empty(); }
+    bool operator==(const TFolderChoice& o) const { return Watch == o.Watch && Color == o.Color && Sound == o.Sound; }
     bool operator!=(const TFolderChoice& o) const { return !(*this == o); }
 };
+// The Sound that asks for silence.
+inline constexpr char kNoSound[] = "-";
+
 // One identity's choices by folder Id (upper-case hex, as the records write it).
 using TFolderChoices = std::map<std::string, TFolderChoice>;
 

@@ -62,7 +62,7 @@ TEST(TColorList_Items, NamedColoursInOrderThenCustom) {
     for (size_t i = 0; i < kNamedColorCount; ++i) {
         EXPECT_EQ(list.Items()[i].Text, rows[i].text) << i;
         EXPECT_EQ(list.Items()[i].Color, rows[i].value) << rows[i].text;
-        EXPECT_EQ(std::string("cl") + rows[i].text, kNamedColors[i].Identifier);
+        EXPECT_EQ(rows[i].text, English().Text(kNamedColors[i].Name));
     }
     EXPECT_EQ(list.Items().back().Text, "Custom");
     EXPECT_EQ(list.Items().back().Color, 0x123456u);
@@ -71,7 +71,7 @@ TEST(TColorList_Items, NamedColoursInOrderThenCustom) {
 TEST(TColorList_Items, NamedMeansAnExactMatchOfTheValue) {
     std::set<TColor> values;
     for (const TNamedColor& named : kNamedColors) {
-        EXPECT_TRUE(IsNamedColor(named.Value)) << named.Identifier;
+        EXPECT_TRUE(IsNamedColor(named.Value)) << KeyName(named.Name);
         values.insert(named.Value);
     }
     EXPECT_EQ(values.size(), kNamedColorCount);  // so "the first entry" of a colour is its only one

@@ -31,6 +31,7 @@ struct TFakeView : IPopupView {
     std::string folder, sender, subject, body;
     int32_t interval = 0;
     int sounds = 0;
+    std::string sound;  // the folder sound last played
     int icon = -2;
     int32_t subjectLeft = -1, subjectWidth = -1;
     uint32_t begin = 0, end = 0;
@@ -63,7 +64,7 @@ struct TFakeView : IPopupView {
     void StopTimer() override { log.push_back("stop"); }
     bool FindOutlookExpress() override { return oeFound; }
     void ForegroundOutlookExpress() override { log.push_back("oe"); }
-    void PlayNewMailSound() override { ++sounds; }
+    void PlayNewMailSound(const std::string& folderSound) override { ++sounds, sound = folderSound; }
 };
 
 // A notification as the scan makes it.
@@ -105,7 +106,9 @@ protected:
         return *cycle_;
     }
     void Mail(const std::string& subject, TMailPriority priority = mpNormal) {
-        queue.Add(Note("Inbox", "Ann", subject, "Body of " + subject, priority));
+        auto note = Note("Inbox", "Ann", subject, "Body of " + subject, priority);
+        note->Sound = inboxSound;
+        queue.Add(std::move(note));
         Cycle().ShowNextNotification();
     }
     // The alpha after each of n ticks.
@@ -130,6 +133,7 @@ protected:
     TRect stored;
     bool oeActive = false;
     bool fullScreen = false, eachOnItsOwn = false, paused = false;
+    std::string inboxSound;  // the Sound of the Inbox's mail
     TSystemPreferences system;
     TPresence presence;
     int fullScreenLooks = 0;
@@ -436,7 +440,7 @@ TEST_F(DisplayCycle, FullScreenProgramInFrontKeepsTheQueueWaitingLookingOnceASec
 }
 
 TEST_F(DisplayCycle, APauseHoldsEveryPopupAndWhatCameMeanwhileComesAsOneSummary) {
-    paused = true;
+    paused = true, inboxSound = "C:\\Sounds\\inbox.wav";
     for (int i = 1; i <= 7; ++i) Mail("m" + std::to_string(i));
     Ticks(3);
     EXPECT_FALSE(view.visible);
@@ -447,6 +451,7 @@ TEST_F(DisplayCycle, APauseHoldsEveryPopupAndWhatCameMeanwhileComesAsOneSummary)
     EXPECT_TRUE(view.visible);
     EXPECT_EQ("7 new messages", view.subject);
     EXPECT_EQ(1, view.sounds);
+    EXPECT_EQ(inboxSound, view.sound);  // all of one folder: that folder's sound
 }
 
 TEST_F(DisplayCycle, ShownAgainAtOnceOnItsOwnAheadOfWhatWaits) {
@@ -624,13 +629,18 @@ TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
     EXPECT_EQ("2 new messages", one.Subject);
     EXPECT_EQ("Ann: Hi\r\nAnn: Lunch", one.Body);
     EXPECT_EQ(mpHigh, one.Priority);
-    // The folder's colour only when all are of one folder.
-    EXPECT_EQ(0x00336699u, SummaryOf(Items(Note("Lists", "Ann", "a", "", mpNormal, "000012", 0x00336699),
-                                           Note("Lists", "Bob", "b", "", mpNormal, "000012", 0x00336699)))
-                               .Color.value_or(0));
-    EXPECT_FALSE(SummaryOf(Items(Note("Lists", "Ann", "a", "", mpNormal, "000012", 0x00336699),
-                                 Note("Inbox", "Bob", "b", "", mpNormal, "000004")))
-                     .Color);
+    // The folder's colour and sound only when all are of one folder.
+    auto inLists = [](const char* sender) {
+        auto note = Note("Lists", sender, "a", "", mpNormal, "000012", 0x00336699);
+        note->Sound = "-";
+        return note;
+    };
+    const TNotification lists = SummaryOf(Items(inLists("Ann"), inLists("Bob")));
+    EXPECT_EQ(0x00336699u, lists.Color.value_or(0));
+    EXPECT_EQ("-", lists.Sound);
+    const TNotification two = SummaryOf(Items(inLists("Ann"), Note("Inbox", "Bob", "b", "", mpNormal, "000004")));
+    EXPECT_FALSE(two.Color);
+    EXPECT_EQ("", two.Sound);
     const TNotification mixed = SummaryOf(Items(Note("Inbox", "Ann", "Hi", "", mpLow), Note("Lists", "Bob", "News", "", mpLow),
                                                 Note("Inbox", "Cy", "Re: Hi", "", mpNormal)));
     EXPECT_EQ("2 folders", mixed.Folder);

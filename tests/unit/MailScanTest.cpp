@@ -246,7 +246,7 @@ TEST_F(MailScanTest, MessageNotDownloadedYetIsAnnouncedSayingSo) {
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->Subject, "headers only");
     EXPECT_EQ(info->Priority, mpHigh);
-    EXPECT_EQ(info->Body, kNotDownloadedBody);
+    EXPECT_EQ(info->Body, "This message has not been downloaded yet.");
 }
 
 TEST_F(MailScanTest, ShuttingDownStopsBeforeTheNextRecord) {
@@ -286,7 +286,7 @@ TEST_F(MailScanTest, BadFolderFileIsPassedOverToldAndReadOnceItChanges) {
     const std::vector<TSkippedFolder> skipped = scan.ScanFolders(false);
     ASSERT_EQ(skipped.size(), 1u);
     EXPECT_EQ(skipped[0].FileName, folders_[1].Info->Record->FileName);
-    EXPECT_EQ(skipped[0].Message, "Invalid dbx file");
+    EXPECT_EQ(skipped[0].Message.English(), "Invalid dbx file");
     EXPECT_EQ(Queued(scan), (Subjects{"Inbox: a", "Lists: b"}));
     EXPECT_TRUE(scan.StoreChanged().empty()) << "not read again while unchanged";
 

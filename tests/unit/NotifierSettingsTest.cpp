@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "DbxWriter.h"
+#include "app/NewMailSound.h"
 #include "platform/Exception.h"
 #include "settings/FolderChoices.h"
 #include "settings/NotifierSettings.h"
@@ -135,6 +136,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     s.HintTime = 1800;
     s.ShowAgainHotkey = 0x0641;  // Ctrl+Alt+A
     s.AwayMinutes = 0;  // never away
+    s.Language = "pt-BR";
     settings.reset();
     EXPECT_EQ(StoredText("Window Location"), "-1280, 0, -980, 200");
     EXPECT_EQ(Stored("UseFading"), 1);
@@ -147,6 +149,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(Stored(kStartWithWindowsValue), 1);
     EXPECT_EQ(Stored("ShowAgainHotkey"), 0x0641);
     EXPECT_EQ(Stored("AwayMinutes"), 0);
+    EXPECT_EQ(StoredText("Language"), "pt-BR");
     const TRect back = TNotifierSettings().WindowRect;
     EXPECT_EQ(back.Left, -1280);
     EXPECT_EQ(back.Right, -980);
@@ -182,7 +185,7 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
         Put(kKey, c.Name, c.Type, c.Bytes);
         {
             TNotifierSettings s;
-            EXPECT_EQ(s.LoadError, c.Error);
+            EXPECT_EQ(s.LoadError.English(), c.Error);
             // Repaired at once, before any save.
             EXPECT_EQ(StoredType(c.Name) == rdString ? StoredText(c.Name) : std::to_string(Stored(c.Name)), c.Repaired);
             EXPECT_FALSE(s.AutoHideHint);
@@ -195,7 +198,7 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
         }
         EXPECT_EQ(Stored("PlaySound"), 0);
         EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x00123456u);
-        EXPECT_EQ(TNotifierSettings().LoadError, "");
+        EXPECT_TRUE(TNotifierSettings().LoadError.Empty());
     }
     // A pause's end that cannot be read is no pause, and a start-with-Windows
     // setting none, decided again as on a first start: no error box for either.
@@ -205,7 +208,7 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
     TNotifierSettings s;
     EXPECT_EQ(0u, s.PausedUntil);
     EXPECT_EQ(std::nullopt, s.StartWithWindows);
-    EXPECT_EQ("", s.LoadError);
+    EXPECT_TRUE(s.LoadError.Empty());
 }
 
 // The stored hotkey is the hotkey control's value; the program registers it
@@ -233,7 +236,7 @@ TEST_F(NotifierSettingsTest, ShowAgainHotkeyIsRegisteredAsStored) {
         PutInteger(kKey, "ShowAgainHotkey", c.Stored);
         TNotifierSettings s;
         EXPECT_EQ(s.ShowAgainHotkey, c.Loaded);
-        EXPECT_EQ(s.LoadError, "") << "of the right type: no error box";
+        EXPECT_TRUE(s.LoadError.Empty()) << "of the right type: no error box";
         EXPECT_EQ(HotkeyRegistration(static_cast<uint32_t>(c.Stored)), c.Registered);
         EXPECT_EQ(HotkeyText(static_cast<uint32_t>(c.Stored)), c.Text);
     }
@@ -252,21 +255,25 @@ TEST_F(NotifierSettingsTest, StoredFolderChoicesDecideWhatIsWatched) {
         const char* storeId;
         std::vector<std::pair<const char*, std::pair<TRegDataType, std::string>>> stored;
         const char* reason;
-        uint32_t color;  // 0: none
+        uint32_t color;     // 0: none
+        const char* sound;  // "": the user's sound
     } cases[] = {
-        {"an inbox left alone", 1, "Inbox.dbx", "", {}, "inbox", 0},
-        {"an inbox unticked", 1, "Inbox2.dbx", "", {{"Watch", {rdInteger, std::string(4, '\0')}}}, "not chosen", 0},
-        {"a folder rules file into", 0, "Lists.dbx", "", {}, "not chosen", 0},
-        {"that folder ticked, in blue", 0, "Family.dbx", "",
-         {{"Watch", {rdInteger, dword1}}, {"Color", {rdInteger, std::string("\x99\x66\x33\0", 4)}}}, "chosen",
-         0x00336699},
-        {"Sent Items ticked", 3, "Sent Items.dbx", "", {{"Watch", {rdInteger, dword1}}}, "chosen", 0},
-        {"Watch as text on an inbox", 1, "Inbox3.dbx", "", {{"Watch", {rdString, std::string("0\0", 2)}}}, "inbox", 0},
-        {"Watch too long on a folder", 0, "Long.dbx", "", {{"Watch", {rdInteger, dword1 + dword1}}}, "not chosen", 0},
-        {"Color as binary", 0, "Bin.dbx", "", {{"Watch", {rdInteger, dword1}}, {"Color", {rdBinary, "\x01\x02"}}}, "chosen",
-         0},
-        {"an account ticked: no file", 0, "", "{ACCOUNT}", {{"Watch", {rdInteger, dword1}}}, "no file", 0},
-        {"a record naming no file", 1, "", "", {}, "no file", 0},
+        {"an inbox left alone", 1, "Inbox.dbx", "", {}, "inbox", 0, ""},
+        {"an inbox unticked", 1, "Inbox2.dbx", "", {{"Watch", {rdInteger, std::string(4, '\0')}}}, "not chosen", 0, ""},
+        {"a folder rules file into", 0, "Lists.dbx", "", {}, "not chosen", 0, ""},
+        {"that folder ticked, in blue, with a sound of its own", 0, "Family.dbx", "",
+         {{"Watch", {rdInteger, dword1}}, {"Color", {rdInteger, std::string("\x99\x66\x33\0", 4)}},
+          {"Sound", {rdString, std::string("C:\\ding.wav\0", 12)}}},
+         "chosen", 0x00336699, "C:\\ding.wav"},
+        {"Sent Items ticked, silent", 3, "Sent Items.dbx", "",
+         {{"Watch", {rdInteger, dword1}}, {"Sound", {rdString, std::string("-\0", 2)}}}, "chosen", 0, "-"},
+        {"Watch as text on an inbox", 1, "Inbox3.dbx", "", {{"Watch", {rdString, std::string("0\0", 2)}}}, "inbox", 0, ""},
+        {"Watch too long on a folder", 0, "Long.dbx", "", {{"Watch", {rdInteger, dword1 + dword1}}}, "not chosen", 0, ""},
+        {"Color as binary, Sound as a number", 0, "Bin.dbx", "",
+         {{"Watch", {rdInteger, dword1}}, {"Color", {rdBinary, "\x01\x02"}}, {"Sound", {rdInteger, dword1}}}, "chosen", 0,
+         ""},
+        {"an account ticked: no file", 0, "", "{ACCOUNT}", {{"Watch", {rdInteger, dword1}}}, "no file", 0, ""},
+        {"a record naming no file", 1, "", "", {}, "no file", 0, ""},
     };
     uint32_t id = 0xA0;
     for (const auto& c : cases) {
@@ -284,9 +291,43 @@ TEST_F(NotifierSettingsTest, StoredFolderChoicesDecideWhatIsWatched) {
         EXPECT_EQ(c.reason, std::string(WatchReasonText(WatchReason(record, choices))));
         const TFolderChoice* choice = ChoiceFor(choices, record.Id);
         EXPECT_EQ(c.color, choice && choice->Color ? *choice->Color : 0u);
+        EXPECT_EQ(c.sound, choice ? choice->Sound : "");
     }
     // Another identity's tick is its own (0000A3 above stayed unticked).
     EXPECT_NE(nullptr, ChoiceFor(LoadFolderChoices("{another identity}"), "0000a3"));
+}
+
+// What a folder's Sound plays: a file only when it is one to play, else the
+// user's sound, the fall back said once a file.
+TEST(FolderSound, PlaysTheFolderFileOnlyWhenItIsAWaveFile) {
+    const std::string dir = (std::filesystem::temp_directory_path() / ("pellumo-sound-" + std::to_string(std::rand()))).string();
+    std::filesystem::create_directories(dir);
+    const auto write = [&dir](const char* name, const std::string& bytes) {
+        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+        return dir + "/" + name;
+    };
+    const std::string wave = write("ding.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
+    const std::string text = write("notes.wav", "not a sound at all");
+    const std::string empty = write("empty.wav", "");
+    const struct { const char* what; std::string sound; TSoundToPlay::TKind kind; bool logged; } cases[] = {
+        {"none set", "", TSoundToPlay::UserSound, false},
+        {"silence", "-", TSoundToPlay::Silence, false},
+        {"a wave file", wave, TSoundToPlay::File, false},
+        {"a missing file", dir + "/gone.wav", TSoundToPlay::UserSound, true},
+        {"a file of text", text, TSoundToPlay::UserSound, true},
+        {"an empty file", empty, TSoundToPlay::UserSound, true},
+        {"the missing file again", dir + "/gone.wav", TSoundToPlay::UserSound, false},
+    };
+    TNewMailSounds sounds;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t logged = sounds.FallBacksLogged();
+        const TSoundToPlay played = sounds.For(c.sound);
+        EXPECT_EQ(c.kind, played.Kind);
+        EXPECT_EQ(c.kind == TSoundToPlay::File ? c.sound : "", played.Path);
+        EXPECT_EQ(c.logged, sounds.FallBacksLogged() > logged);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 // A value that is there but cannot be read is an error, never a default.

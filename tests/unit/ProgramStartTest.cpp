@@ -121,7 +121,11 @@ TEST(ProgramStartTest, ErrorBoxAddsAFullStopOnlyWhereOneIsMissing) {
     EXPECT_EQ("a ", ErrorBoxText("a "));
     // Characters above it, letters past ASCII included, get one.
     EXPECT_EQ("a/.", ErrorBoxText("a/"));
-    EXPECT_EQ("caf\xE9.", ErrorBoxText("caf\xE9"));
+    EXPECT_EQ("caf\u00e9.", ErrorBoxText("caf\u00e9"));
+    EXPECT_EQ("\u0444\u0430\u0439\u043b.", ErrorBoxText("\u0444\u0430\u0439\u043b"));
+    // East Asian text ends as it is, its own full stop or none.
+    EXPECT_EQ("\u958b\u3051\u307e\u305b\u3093\u3002", ErrorBoxText("\u958b\u3051\u307e\u305b\u3093\u3002"));
+    EXPECT_EQ("\u6587\u4ef6", ErrorBoxText("\u6587\u4ef6"));
 }
 
 }  // namespace

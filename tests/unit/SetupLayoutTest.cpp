@@ -63,6 +63,10 @@ TSetupMeasures Measures(TLayoutUnits u, double scale) {
     m.Needs[Setup::idAwayMinutesEdit] = {text("240") + u.X(6) + m.UpDownWidth, field};
     m.Needs[Setup::idFolderTree] = {u.X(110), u.Y(90)};
     label(Setup::idFolderColorLabel, "Folder colour");
+    label(Setup::idFolderSoundLabel, "Folder sound");
+    m.Needs[Setup::idFolderSound] = {text("Choose a file...") + u.X(6) + field, field};
+    label(Setup::idLanguageLabel, "Language:");
+    m.Needs[Setup::idLanguage] = {text("Nederlands") + u.X(6) + field, field};
     m.Needs[Setup::idOk] = {std::max(u.X(50), text("OK") + u.X(8)), field};
     m.Needs[Setup::idCancel] = {std::max(u.X(50), text("Cancel") + u.X(8)), field};
     m.Logo = {192, 56};
@@ -84,7 +88,7 @@ TEST(SetupLayout, NothingOverlapsOrShrinksAndEachControlStaysInItsGroup) {
         const TSetupMeasures m = Measures(c.Units, c.Scale);
         const TSetupLayout layout = LayoutSetupDialog(m);
         // Every control and group box has its place.
-        EXPECT_EQ(2u + (Setup::idAwayMinutesUpDown - Setup::idHintGroup + 1), layout.Rects.size());
+        EXPECT_EQ(2u + (Setup::idLanguage - Setup::idHintGroup + 1), layout.Rects.size());
         const TRect client(0, 0, layout.Client.Width, layout.Client.Height);
         for (const auto& [id, r] : layout.Rects) {
             SCOPED_TRACE(id);
@@ -103,7 +107,9 @@ TEST(SetupLayout, NothingOverlapsOrShrinksAndEachControlStaysInItsGroup) {
                             r.Bottom < g.Bottom)
                     << r << " in " << g;
             } else if (!IsGroup(id)) {
-                EXPECT_TRUE(id == Setup::idLogo || id == Setup::idOk || id == Setup::idCancel) << "no group";
+                const bool alone = id == Setup::idLogo || id == Setup::idOk || id == Setup::idCancel ||
+                                   id == Setup::idLanguageLabel || id == Setup::idLanguage;
+                EXPECT_TRUE(alone) << "no group";
             }
             for (const auto& [other, o] : layout.Rects) {
                 if (other <= id) continue;

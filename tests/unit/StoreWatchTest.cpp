@@ -188,12 +188,15 @@ TEST_F(StoreWatchTest, AFolderTickedIsWatchedFromThenOnAndOneUntickedAtOnceNoMor
 
     choices_["000002"].Watch = true;
     choices_["000002"].Color = 0x00336699;
+    choices_["000002"].Sound = "C:\\lists.wav";
     watch_.FolderChoicesChanged();
     EXPECT_TRUE(Queued().empty()) << "what it held when ticked is not announced";
     Messages("Lists", {Mail(1, "unread for long"), Mail(2, "filed by a rule"), Mail(3, "after the tick")});
     watch_.Refresh(true);
     ASSERT_EQ(scan_.Queue.Count(), 1u);
-    EXPECT_EQ(scan_.Queue.Take()->Color.value_or(0), 0x00336699u);
+    const auto told = scan_.Queue.Take();
+    EXPECT_EQ(told->Color.value_or(0), 0x00336699u);
+    EXPECT_EQ(told->Sound, "C:\\lists.wav");
 
     Messages("Lists", {Mail(1, "unread for long"), Mail(3, "after the tick"), Mail(4, "waiting")});
     Messages("Inbox", {Mail(1, "a"), Mail(2, "b")});

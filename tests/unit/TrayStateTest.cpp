@@ -68,9 +68,13 @@ TEST(AlertPause, EndsAsChosenAndIsOverOnceItsTimeHasCome) {
     EXPECT_EQ(now + 60 * minute, PauseEnd(TPauseChoice::OneHour, now));
     EXPECT_EQ(now + 18 * 60 * minute, PauseEnd(TPauseChoice::UntilTomorrow, now));
     EXPECT_EQ(kUntilResumed, PauseEnd(TPauseChoice::UntilResumed, now));
-    EXPECT_EQ("until 14:30", PausedUntilText(PauseEnd(TPauseChoice::ThirtyMinutes, now), now));
-    EXPECT_EQ("until tomorrow 08:00", PausedUntilText(PauseEnd(TPauseChoice::UntilTomorrow, now), now));
-    EXPECT_EQ("until 2026-12-24 08:00", PausedUntilText(now + (16 * 24 - 6) * 60 * minute, now));
+    // Times and dates as the user's locale writes them ("14:30" natively).
+    const TCalendarTime at1430 {2026, 12, 8, 14, 30, 0, 0}, at0800 {2026, 12, 9, 8, 0, 0, 0};
+    EXPECT_EQ("until " + LocalClockText(at1430), PausedUntilText(PauseEnd(TPauseChoice::ThirtyMinutes, now), now));
+    EXPECT_EQ("until tomorrow " + LocalClockText(at0800),
+              PausedUntilText(PauseEnd(TPauseChoice::UntilTomorrow, now), now));
+    EXPECT_EQ("until " + LocalDateText({2026, 12, 24, 8, 0, 0, 0}) + " " + LocalClockText(at0800),
+              PausedUntilText(now + (16 * 24 - 6) * 60 * minute, now));
     EXPECT_EQ("until you resume", PausedUntilText(kUntilResumed, now));
     // Stored ends: none, past, future, until resumed.
     EXPECT_FALSE(IsPaused(0, now));
@@ -87,7 +91,8 @@ TEST(AlertPause, AcrossAClockChangeTheEndIsShownInThatDaysTime) {
     for (const TCalendarTime& evening : {TCalendarTime{2027, 3, 27, 20, 0, 0, 0}, TCalendarTime{2027, 10, 30, 20, 0, 0, 0}}) {
         uint64_t now = 0;
         ASSERT_TRUE(LocalCalendarToFileTime(evening, now));
-        EXPECT_EQ("until tomorrow 08:00", PausedUntilText(PauseEnd(TPauseChoice::UntilTomorrow, now), now))
+        EXPECT_EQ("until tomorrow " + LocalClockText({2027, 1, 1, 8, 0, 0, 0}),
+                  PausedUntilText(PauseEnd(TPauseChoice::UntilTomorrow, now), now))
             << evening.Month;
     }
 }

@@ -46,8 +46,8 @@ std::vector<std::string> Items(HWND dialog) {
     return out;
 }
 
-// Selects the item of that name and presses space on the tree, as a user does.
-void TickOrUntick(HWND dialog, const std::string& name) {
+// Selects the item of that name, as a click on it does.
+HWND Select(HWND dialog, const std::string& name) {
     const HWND tree = Ctl(dialog, Setup::idFolderTree);
     std::vector<HTREEITEM> pending {reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))};
     while (!pending.empty()) {
@@ -63,14 +63,39 @@ void TickOrUntick(HWND dialog, const std::string& name) {
             SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
             if (name == text) {
                 SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-                Focus(dialog, Setup::idFolderTree);
-                PostKey(tree, VK_SPACE);
-                return;
+                return tree;
             }
             pending.push_back(reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))));
         }
     }
     ADD_FAILURE() << "no folder " << name;
+    return nullptr;
+}
+
+// Selects the item of that name and presses space on the tree, as a user does.
+void TickOrUntick(HWND dialog, const std::string& name) {
+    if (const HWND tree = Select(dialog, name)) {
+        Focus(dialog, Setup::idFolderTree);
+        PostKey(tree, VK_SPACE);
+    }
+}
+
+// The open-file dialog the setup dialog opened, if it is up.
+struct TOwnedDialog {
+    HWND Owner, Found;
+};
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM param) {
+    auto* find = reinterpret_cast<TOwnedDialog*>(param);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (GetWindow(window, GW_OWNER) == find->Owner && std::string(name) == "#32770" && IsWindowVisible(window))
+        find->Found = window;
+    return find->Found ? FALSE : TRUE;
+}
+HWND OpenFileDialog(HWND owner) {
+    TOwnedDialog find {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(&find));
+    return find.Found;
 }
 
 class FolderPaneTest : public RegistryTest {
@@ -100,6 +125,7 @@ protected:
             std::string line = id;
             for (const char* name : {"Watch", "Color"})
                 if (const auto value = folder->ReadIntegerIfPresent(name)) line += std::string(" ") + name + "=" + std::to_string(*value);
+            if (const std::string sound = folder->ReadString("Sound"); !sound.empty()) line += " Sound=" + sound;
             out.push_back(line + " " + folder->ReadString("Name"));
         }
         return out;
@@ -151,6 +177,50 @@ TEST_F(FolderPaneTest, CancelWritesNothing) {
                             }});
     EXPECT_FALSE(driver.Ok);
     EXPECT_EQ(Stored(), before);
+}
+
+// A folder's sound: none, or a .wav file picked in the standard open-file
+// dialog; OK stores it beside the folder's colour.
+TEST_F(FolderPaneTest, AFolderSoundIsPickedInTheOpenFileDialogAndStoredBesideItsColour) {
+    char temp[MAX_PATH] = {};
+    ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
+    const std::string wave = std::string(temp) + "lists.wav";
+    const HANDLE file = CreateFileA(wave.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, "RIFF\x04\0\0\0WAVE", 12, &written, nullptr);
+    CloseHandle(file);
+    std::vector<TDialogDriver::TStep> steps;
+    steps.push_back([&](HWND dialog) {
+        Select(dialog, "Lists");
+        EXPECT_EQ("Default sound", ComboText(dialog, Setup::idFolderSound));
+        // Posted: the open-file dialog's own loop then runs the next step.
+        const HWND combo = Ctl(dialog, Setup::idFolderSound);
+        SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_GETCOUNT, 0, 0) - 1, 0);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(Setup::idFolderSound, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    });
+    steps.push_back([&](HWND dialog) {
+        const HWND open = OpenFileDialog(dialog);
+        ASSERT_NE(nullptr, open) << "no open-file dialog";
+        EXPECT_EQ("Choose the folder's sound", TextOf(open));
+        // The file name field: edt1 in the older dialog, cmb13 in the newer.
+        const HWND name = GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c);
+        SetWindowTextA(name, wave.c_str());
+        PostMessageA(open, WM_COMMAND, IDOK, 0);
+    });
+    steps.push_back([&](HWND dialog) {
+        EXPECT_EQ("lists.wav", ComboText(dialog, Setup::idFolderSound));
+        Select(dialog, "Family");
+        EXPECT_EQ("Default sound", ComboText(dialog, Setup::idFolderSound));
+        Pick(dialog, Setup::idFolderSound, "No sound");
+        Select(dialog, "Lists");
+        EXPECT_EQ("lists.wav", ComboText(dialog, Setup::idFolderSound));
+        Click(dialog, IDOK);
+    });
+    driver.Run(*settings_, steps);
+    EXPECT_TRUE(driver.Ok);
+    EXPECT_EQ(Stored(), (Lines{"000020 Sound=" + wave + " Lists", "000021 Watch=1 Color=3368601 Sound=- Family"}));
+    DeleteFileA(wave.c_str());
 }
 
 // A damaged folder list may nest folders thousands deep: the dialog still

@@ -18,6 +18,7 @@
 #include "app/DesktopState_win.h"
 #include "app/PopupWindow.h"
 #include "settings/EdgeSnapping.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 namespace {
@@ -687,6 +688,9 @@ TEST(PopupScreenshot, HighPriority) {
     const char* marker = std::getenv("PELLUMO_SHOT");
     if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SHOT not set";
     if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+    // In the language asked for (window-tests.sh photographs some).
+    const char* language = std::getenv("PELLUMO_LANGUAGE");
+    SetUserLanguage(language ? language : "en");
     SetCursorPos(1, 1);
     TNotificationQueue queue;
     TPopupCycle::TInputs inputs;

@@ -20,7 +20,9 @@
 #include "platform/Window_win.h"
 #include "settings/Logo.h"
 #include "settings/NotifierSettings.h"
+#include "platform/WideText_win.h"
 #include "settings/SetupDialog.h"
+#include "texts/Language.h"
 #include "unit/RegistryFixture.h"
 #include "win/Display.h"
 #include "win/MessagePump.h"
@@ -34,11 +36,12 @@ namespace {
 // A control's text as it draws it, in its own font: one line, "&" marking
 // an access key.
 SIZE DrawnTextSize(HWND control) {
-    const std::string text = TextOf(control);
+    wchar_t text[512] = {};
+    GetWindowTextW(control, text, 512);
     HDC dc = GetDC(control);
     const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     RECT r {0, 0, 0, 0};
-    DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
     return SIZE {r.right, r.bottom};
@@ -49,66 +52,75 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
     return TRUE;
 }
 
-// The whole dialog in whatever font the screen's DPI gives: no two controls
-// overlap (but a group box and what it frames), each label's, check box's,
-// button's and group's text fits its control, and everything lies inside
-// the dialog.
+// The whole dialog in whatever font the screen's DPI gives, in every
+// language: its texts are the language's, no two controls overlap (but a
+// group box and what it frames), each label's, check box's, button's and
+// group's text fits its control, and everything lies inside the dialog.
 TEST_F(SetupDialogTest, LaysOutWithoutOverlapOrClipping) {
     Settings().FolderTree = SampleFolderTree();
-    driver.Run(Settings(), {[](HWND dialog) {
-        const HDC screen = GetDC(nullptr);
-        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        if (const char* expected = std::getenv("PELLUMO_EXPECT_DPI")) {
-            EXPECT_EQ(std::atoi(expected), dpi) << "the screen's DPI as the table set it";
-        }
-        // The message font, grown with the DPI: 8 point or more.
-        LOGFONTA font {};
-        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Ctl(dialog, IDOK), WM_GETFONT, 0, 0)), sizeof font, &font);
-        EXPECT_GE(std::abs(font.lfHeight), MulDiv(11, dpi, 96) - 1) << font.lfFaceName;
+    struct TSpeakEnglishAfter {
+        ~TSpeakEnglishAfter() { SetUserLanguage("en"); }
+    } after;
+    for (const TLanguage& language : Languages()) {
+        SCOPED_TRACE(language.Tag());
+        SetUserLanguage(language.Tag());
+        driver.Run(Settings(), {[&language](HWND dialog) {
+            EXPECT_EQ(language.Text(TText::SetupCaption), WindowTextUtf8(dialog));
+            EXPECT_EQ(language.Text(TText::SetupHoldWhileAway), WindowTextUtf8(Ctl(dialog, Setup::idHoldWhileAway)));
+            const HDC screen = GetDC(nullptr);
+            const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+            ReleaseDC(nullptr, screen);
+            if (const char* expected = std::getenv("PELLUMO_EXPECT_DPI")) {
+                EXPECT_EQ(std::atoi(expected), dpi) << "the screen's DPI as the table set it";
+            }
+            // The message font, grown with the DPI: 8 point or more.
+            LOGFONTA font {};
+            GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Ctl(dialog, IDOK), WM_GETFONT, 0, 0)), sizeof font, &font);
+            EXPECT_GE(std::abs(font.lfHeight), MulDiv(11, dpi, 96) - 1) << font.lfFaceName;
 
-        std::vector<HWND> children;
-        EnumChildWindows(dialog, &CollectChild, reinterpret_cast<LPARAM>(&children));
-        RECT client {};
-        GetClientRect(dialog, &client);
-        const int box = GetSystemMetrics(SM_CXMENUCHECK);
-        auto isGroup = [](HWND w) {
-            char name[32] = {};
-            GetClassNameA(w, name, sizeof name);
-            return lstrcmpiA(name, "Button") == 0 && (GetWindowLongPtrA(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
-        };
-        for (HWND child : children) {
-            if (GetParent(child) != dialog) continue;  // a combo box's own field
-            const int id = GetDlgCtrlID(child);
-            const RECT r = ChildRect(child);
-            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << id;
-            char name[32] = {};
-            GetClassNameA(child, name, sizeof name);
-            const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
-            const SIZE text = DrawnTextSize(child);
-            const int width = r.right - r.left, height = r.bottom - r.top;
-            if (lstrcmpiA(name, "Static") == 0 && (style & SS_TYPEMASK) == SS_LEFT) {
-                EXPECT_LE(text.cx, width) << TextOf(child);
-                EXPECT_LE(text.cy, height) << TextOf(child);
-            } else if (lstrcmpiA(name, "Button") == 0) {
-                const LONG_PTR type = style & BS_TYPEMASK;
-                const int decoration = type == BS_AUTOCHECKBOX ? box + 3 : type == BS_GROUPBOX ? 2 * box : 6;
-                EXPECT_LE(text.cx + decoration, width) << TextOf(child);
-                EXPECT_LE(text.cy, height) << TextOf(child);
+            std::vector<HWND> children;
+            EnumChildWindows(dialog, &CollectChild, reinterpret_cast<LPARAM>(&children));
+            RECT client {};
+            GetClientRect(dialog, &client);
+            const int box = GetSystemMetrics(SM_CXMENUCHECK);
+            auto isGroup = [](HWND w) {
+                char name[32] = {};
+                GetClassNameA(w, name, sizeof name);
+                return lstrcmpiA(name, "Button") == 0 && (GetWindowLongPtrA(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+            };
+            for (HWND child : children) {
+                if (GetParent(child) != dialog) continue;  // a combo box's own field
+                const int id = GetDlgCtrlID(child);
+                const RECT r = ChildRect(child);
+                EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << id;
+                char name[32] = {};
+                GetClassNameA(child, name, sizeof name);
+                const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+                const SIZE text = DrawnTextSize(child);
+                const int width = r.right - r.left, height = r.bottom - r.top;
+                if (lstrcmpiA(name, "Static") == 0 && (style & SS_TYPEMASK) == SS_LEFT) {
+                    EXPECT_LE(text.cx, width) << WindowTextUtf8(child);
+                    EXPECT_LE(text.cy, height) << WindowTextUtf8(child);
+                } else if (lstrcmpiA(name, "Button") == 0) {
+                    const LONG_PTR type = style & BS_TYPEMASK;
+                    const int decoration = type == BS_AUTOCHECKBOX ? box + 3 : type == BS_GROUPBOX ? 2 * box : 6;
+                    EXPECT_LE(text.cx + decoration, width) << WindowTextUtf8(child);
+                    EXPECT_LE(text.cy, height) << WindowTextUtf8(child);
+                }
+                for (HWND other : children) {
+                    if (other <= child || GetParent(other) != dialog) continue;
+                    const RECT o = ChildRect(other);
+                    RECT both {};
+                    if (!IntersectRect(&both, &r, &o)) continue;
+                    // Only a group box and a control wholly inside it may meet.
+                    const bool framed = (isGroup(child) && !isGroup(other) && EqualRect(&both, &o)) ||
+                                        (isGroup(other) && !isGroup(child) && EqualRect(&both, &r));
+                    EXPECT_TRUE(framed) << id << " and " << GetDlgCtrlID(other) << " overlap";
+                }
             }
-            for (HWND other : children) {
-                if (other <= child || GetParent(other) != dialog) continue;
-                const RECT o = ChildRect(other);
-                RECT both {};
-                if (!IntersectRect(&both, &r, &o)) continue;
-                // Only a group box and a control wholly inside it may meet.
-                const bool framed = (isGroup(child) && !isGroup(other) && EqualRect(&both, &o)) ||
-                                    (isGroup(other) && !isGroup(child) && EqualRect(&both, &r));
-                EXPECT_TRUE(framed) << id << " and " << GetDlgCtrlID(other) << " overlap";
-            }
-        }
-        Click(dialog, IDCANCEL);
-    }});
+            Click(dialog, IDCANCEL);
+        }});
+    }
 }
 
 // The same at 96, 120 and 144 DPI: each in a copy of this program started
@@ -243,6 +255,9 @@ TEST(SetupScreenshot, DialogWithLogo) {
     const char* marker = std::getenv("PELLUMO_SHOT");
     if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SHOT not set";
     if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
+    // In the language asked for (window-tests.sh photographs some).
+    const char* language = std::getenv("PELLUMO_LANGUAGE");
+    SetUserLanguage(language ? language : "en");
     SetCursorPos(1, 1);
     auto clean = [] {
         CurrentUserRegistry().DeleteKey("Software\\Ostrivane");

@@ -78,7 +78,7 @@ int CountDialogs() {
 
 TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
     driver.Run(Settings(), {[](HWND dialog) {
-        EXPECT_EQ(std::string(Setup::kCaption), TextOf(dialog));
+        EXPECT_EQ("Pellumo Setup", TextOf(dialog));
         EXPECT_EQ("Pellumo Setup", TextOf(dialog));
         RECT window {};
         GetWindowRect(dialog, &window);
@@ -118,6 +118,9 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
             {Setup::idHoldWhileAway, "&Hold alerts while I'm away, after (minutes):", "Button"},
             {Setup::idAwayMinutesEdit, "10", "Edit"},
             {Setup::idFoldersGroup, "Folders", "Button"},
+            {Setup::idFolderSoundLabel, "Folder so&und", "Static"},
+            {Setup::idLanguageLabel, "La&nguage:", "Static"},
+            {Setup::idLanguage, "Automatic", "ComboBox"},
             {IDOK, "OK", "Button"},
             {IDCANCEL, "Cancel", "Button"},
         };
@@ -144,7 +147,8 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
                              Setup::idSummarizeBursts, Setup::idPlaySound,       Setup::idQuietFullScreen,
                              Setup::idStartWithWindows, Setup::idShowUnreadCount, Setup::idShowAgainHotkey,
                              Setup::idHoldWhileAway,    Setup::idAwayMinutesEdit,
-                             Setup::idFolderTree,       IDOK,                IDCANCEL};  // the folder colour is for a folder, and none is selected
+                             Setup::idFolderTree,       Setup::idLanguage,   IDOK,
+                             IDCANCEL};  // the folder's colour and sound are for a folder, and none is selected
         EXPECT_EQ(Ctl(dialog, Setup::idAutoHideHint), GetFocus());
         HWND at = Ctl(dialog, Setup::idAutoHideHint);
         for (size_t i = 1; i <= sizeof order / sizeof order[0]; ++i) {

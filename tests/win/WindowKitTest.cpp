@@ -88,8 +88,8 @@ const wchar_t kTestClass[] = L"PellumoWindowKitTest";
 class TProbeWindow : public TWindow {
 public:
     explicit TProbeWindow(HWND parent = HWND_MESSAGE) {
-        RegisterWindowClass(kTestClass, TWindowKind::Plain, nullptr, "Cannot register the test window class");
-        Create(kTestClass, TWindowKind::Plain, 0, L"", 0, 0, 0, 0, 0, parent, nullptr, "Cannot create the test window");
+        RegisterWindowClass(kTestClass, TWindowKind::Plain, nullptr, TText::CannotRegisterPopupClass);
+        Create(kTestClass, TWindowKind::Plain, 0, L"", 0, 0, 0, 0, 0, parent, nullptr, TText::CannotCreatePopupWindow);
     }
     using TWindow::Destroy;
     std::vector<UINT> seen;

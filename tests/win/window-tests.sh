@@ -6,7 +6,9 @@
 # LogPixels, which each new process reads, set back afterwards).
 #   window-tests.sh NAME TESTS.EXE FILTER SHOT_FILTER [DPI...]
 # The screenshot test is run with PELLUMO_SHOT naming a marker file, which it
-# writes once its window is ready to be photographed.
+# writes once its window is ready to be photographed; and once more in each
+# language PELLUMO_SHOT_LANGUAGES names (tags, blank-separated), into
+# build/NAME-TAG.png, with PELLUMO_LANGUAGE set to the tag.
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
 name=$1 exe=$2 filter=$3 shot_filter=$4
@@ -70,5 +72,8 @@ for dpi in "${dpis[@]}"; do
     shoot "$here/build/$name-$dpi.png"
 done
 [ ${#dpis[@]} -eq 0 ] || "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
+for language in ${PELLUMO_SHOT_LANGUAGES:-}; do
+    PELLUMO_LANGUAGE=$language shoot "$here/build/$name-$language.png"
+done
 
 checks_done "$name"

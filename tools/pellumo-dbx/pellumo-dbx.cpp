@@ -353,7 +353,7 @@ int Scan(const std::string& storeRoot, bool test) {
     FinishOutput();
     // The program passes over a folder file it cannot read; so does this, but says so.
     for (const TSkippedFolder& folder : skipped)
-        std::fprintf(stderr, "%s: %s: %s\n", kProgram, PathText(folder.FileName).c_str(), folder.Message.c_str());
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, PathText(folder.FileName).c_str(), folder.Message.English().c_str());
     // A plain start announces nothing; this tells the user the scan did run.
     if (!test)
         std::fprintf(stderr, "scan: %s watched, %s seen, nothing announced (--test lists what a test start announces)\n",
@@ -416,7 +416,7 @@ int RepairSettings(const TIndexText& indexText) {
         // Loading repairs a bad value at once; destroying the settings object
         // writes every value back.
         TNotifierSettings s;
-        error = !s.LoadError.empty() ? s.LoadError : s.FolderListError;
+        error = !s.LoadError.Empty() ? s.LoadError.English() : s.FolderListError;
         if (error.empty()) PrintSettings(s, s.WindowRect, s.FolderList(), indexText);
     }
     if (!error.empty()) throw Exception(error);

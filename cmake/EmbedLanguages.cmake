@@ -1,0 +1,20 @@
+# Writes OUTPUT, a C++ source holding every language table given in TABLES
+# (a ;-list of paths NAME.txt) as bytes, so that the program carries them
+# and needs no files beside it. Run with cmake -P.
+set(body "// Made at build time from texts/languages/*.txt; not kept in git.\n")
+string(APPEND body "#include \"texts/LanguageSources.h\"\n\nnamespace pellumo {\n\nnamespace {\n")
+set(index 0)
+set(entries "")
+foreach(table IN LISTS TABLES)
+  get_filename_component(tag ${table} NAME_WE)
+  file(READ ${table} bytes HEX)
+  string(LENGTH "${bytes}" hexLength)
+  math(EXPR size "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${bytes}")
+  string(APPEND body "const char kTable${index}[] = {${bytes}'\\0'};\n")
+  string(APPEND entries "    {\"${tag}\", kTable${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "}  // namespace\n\nconst TLanguageSource kLanguageSources[] = {\n${entries}};\n")
+string(APPEND body "const size_t kLanguageSourceCount = ${index};\n\n}  // namespace pellumo\n")
+file(WRITE ${OUTPUT} "${body}")
