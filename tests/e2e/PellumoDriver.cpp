@@ -268,13 +268,31 @@ int StandInWindow(const char* className, const char* title, DWORD style, RECT at
     return 0;
 }
 
+// The arguments as UTF-8, whatever the code page: window titles in any
+// language are compared with what TextOf reads.
+std::vector<std::string> Utf8Arguments() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; wide && i < count; ++i) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string text(size > 0 ? size - 1 : 0, '\0');
+        if (size > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &text[0], size, nullptr, nullptr);
+        args.push_back(text);
+    }
+    LocalFree(wide);
+    return args;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
+    const std::vector<std::string> argv = Utf8Arguments();
+    const int argc = static_cast<int>(argv.size());
     if (argc < 2) return Usage();
     const std::string command = argv[1];
-    auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
-    auto seconds = [&](int i) { return i < argc ? std::atof(argv[i]) : 10.0; };
+    auto arg = [&](int i) { return i < argc ? argv[i] : std::string(); };
+    auto seconds = [&](int i) { return i < argc ? std::atof(argv[i].c_str()) : 10.0; };
 
     if (command == "wait-start") {
         // Up once its window exists and its main thread waits for input:
@@ -577,8 +595,12 @@ int main(int argc, char** argv) {
             PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
         else if (arg(2) == "down")
             PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-        else
-            PostMessageA(menu, WM_CHAR, static_cast<unsigned char>(arg(2)[0]), 0);
+        else {
+            // An access key in any script: its first character.
+            wchar_t key[4] = {};
+            MultiByteToWideChar(CP_UTF8, 0, arg(2).c_str(), -1, key, 4);
+            PostMessageW(menu, WM_CHAR, key[0], 0);
+        }
         return 0;
     }
     if (command == "move") {

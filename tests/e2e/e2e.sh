@@ -74,9 +74,18 @@ wait_log() {  # wait_log PATTERN SECONDS: "found" once a line matches
     echo "not found"
 }
 rc=
-finish() {  # rc := the exit code of the program started last
-    wait "$pid"
-    rc=$?
+finish() {  # rc := the exit code of the program started last; one that does not end is ended, rc 124
+    local waited=0
+    while kill -0 "$pid" 2>/dev/null && [ $waited -lt 60 ]; do sleep 0.5; waited=$((waited + 1)); done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null
+        "$wine" taskkill /f /im pellumo.exe >/dev/null 2>&1
+        wait "$pid" 2>/dev/null
+        rc=124
+    else
+        wait "$pid"
+        rc=$?
+    fi
     pid=
 }
 # Leaves the program through its menu, as the user does.
@@ -555,8 +564,15 @@ eml "$tmp/new/17.eml" "Sam Example" "After the untick" "not told"
 check "after unticking, nothing from it" "" "$(d popups 0 4 | heads)"
 menu_exit
 finish
-inbox=$("$inspector" folders "$store" | awk -F'\t' '$4 == "Inbox" { gsub(/ /, "", $1); print $1 }')
+folder_id() { "$inspector" folders "$store" | awk -F'\t' -v name="$1" '$4 == name { gsub(/ /, "", $1); print $1 }'; }
+inbox=$(folder_id Inbox) archive=$(folder_id Archive)
 reg add "$settings_key\\Folders\\{E2E-1}\\$inbox" /v Watch /t REG_SZ /d 0 /f
+# The Archive sounds a file of its own (eight samples of silence); the
+# Inbox's file has gone.
+printf 'RIFF\x2c\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0\x01\0\x08\0data\x08\0\0\0\x80\x80\x80\x80\x80\x80\x80\x80' \
+    >"$tmp/archive.wav"
+reg add "$settings_key\\Folders\\{E2E-1}\\$archive" /v Sound /d "$(winpath "$tmp/archive.wav")" /f
+reg add "$settings_key\\Folders\\{E2E-1}\\$inbox" /v Sound /d 'C:\gone.wav' /f
 start
 check "a wrongly typed folder value: the program starts" "icon present" "$(d icon)"
 check "without an error box" "no error box" "$(d errorbox 2)"
@@ -564,6 +580,12 @@ check "the log names the value" "1" "$(grep -c "Folder $inbox: Invalid data type
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
 check "the folder takes its default: the Inbox is watched" \
     "(Inbox) | From : Erin Example | Subject : Tickets booked" "$(d popups 1 20 | heads)"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/05.eml" >/dev/null
+d popups 1 20 >/dev/null
+"$mkstore" add "$store/Archive.dbx" "$tmp/new/06.low.eml" >/dev/null
+d popups 1 20 >/dev/null
+check "a folder's sound file plays for its mail; one that has gone gives way to the default, said once" "1 1" \
+    "$(grep -cF "New-mail sound: $(winpath "$tmp/archive.wav")" "$(log_file)") $(grep -cF "The sound file 'C:\gone.wav' cannot be played" "$(log_file)")"
 menu_exit
 finish
 
@@ -639,6 +661,38 @@ d nudge >/dev/null
 check "back at the desk, what came is told as one" \
     "$(printf '(Inbox) | From : Ivan Example | Subject : Waiting one\n(Inbox 2) | From : 2 senders | While you were away: 2 new messages')" \
     "$(d popups 2 80 | heads)"
+menu_exit
+finish
+
+echo "-- in the user's language: Latin, Cyrillic, East Asian"
+# Wine takes the user's language from the locale a program starts in.
+in_language() {  # in_language LOCALE TAG FROM-LABEL SETUP-CAPTION EXIT-KEY
+    settings
+    new_store
+    LC_ALL=$1 start
+    check "$2: the user's language is spoken" "found" "$(wait_log "Language: $2" 5)"
+    "$mkstore" add "$store/Inbox.dbx" "$tmp/new/04.eml" >/dev/null
+    check "$2: the popup speaks it" "$3 Erin Example" \
+        "$(d popups 1 20 "$(winpath "$shots")\\language-$2" | heads | awk -F' [|] ' '{ print $2 }')"
+    d tray dblclk >/dev/null
+    check "$2: so does the setup dialog" "found" "$(d wait-title "$4" 10)"
+    d shot "$(winpath "$shots")\\setup-$2.bmp" >/dev/null
+    d press "$4" cancel >/dev/null
+    d tray context >/dev/null
+    d menu 10 >/dev/null
+    sleep 0.5
+    d shot "$(winpath "$shots")\\menu-$2.bmp" >/dev/null
+    d menu-key "$5" >/dev/null
+    d wait-exit 20 >/dev/null
+    finish
+    check "$2: it ends by its menu's own access key" "0" "$rc"
+}
+in_language de_DE.UTF-8 de "Von:" "Pellumo-Einstellungen" b
+in_language ru_RU.UTF-8 ru "От:" "Настройка Pellumo" х
+in_language ja_JP.UTF-8 ja "差出人:" "Pellumo の設定" x
+settings
+LC_ALL=C start
+check "English where the locale is none of the program's languages" "found" "$(wait_log 'Language: en' 5)"
 menu_exit
 finish
 
