@@ -38,6 +38,13 @@ eml() {  # eml FILE SENDER SUBJECT
 # Whether the program has written its settings since the key was deleted:
 # the popup's place is among what it writes on the way out.
 saved() { [ "$(value "$settings_key" 'Window Location')" != absent ] && echo saved; }
+ended_within_20s() {  # ended_within_20s PID: rc := its exit code once it ends, or "still running" after 20 s
+    rc="still running"
+    for _ in $(seq 40); do
+        kill -0 "$1" 2>/dev/null || { wait "$1"; rc=$?; return; }
+        sleep 0.5
+    done
+}
 # The Linux process ids of this prefix's processes whose command line
 # matches PATTERN.
 in_prefix() {
@@ -161,11 +168,7 @@ old=$(running)
 printf 'old copy' >>"$dir/pellumo.exe"
 "$wine" "$setup" /S /STARTWITHWINDOWS >/dev/null 2>&1
 check "the setup program succeeds" "0" "$?"
-rc="still running"
-for _ in $(seq 40); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; rc=$?; break; }
-    sleep 0.5
-done
+ended_within_20s "$pid"
 check "the running copy ended in order" "0" "$rc"
 check "saving its settings as it does on Exit" "saved" "$(saved)"
 check "the program file is replaced" "same" "$(cmp -s "$exe" "$dir/pellumo.exe" && echo same)"
@@ -290,11 +293,7 @@ check "the welcome page goes on with Weiter" "clicked" "$(click "$caption" '&Wei
 check "so does the folder page" "clicked" "$(click "$caption " '&Weiter >')"
 check "the components page installs" "clicked" "$(click "$caption " '&Installieren')"
 check "the finish page ends setup" "clicked" "$(click "$caption " '&Fertigstellen')"
-rc="still running"
-for _ in $(seq 40); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; rc=$?; break; }
-    sleep 0.5
-done
+ended_within_20s "$pid"
 check "which succeeds" "0" "$rc"
 check "its ticked box starts Pellumo" "started" "$(d wait-start 30)"
 check "the shortcut's description is German" "yes" \
