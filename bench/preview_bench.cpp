@@ -105,6 +105,25 @@ void BM_PreviewReadingOurs(benchmark::State& state) {
 }
 BENCHMARK(BM_PreviewReadingOurs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A hostile message: Count tiny attachments before its one text part. Read
+// as the scan reads it, ten times the parts should cost about ten times as
+// much (linear), never a hundred.
+void ReadManyParts(benchmark::State& state, size_t count) {
+    std::string raw = "From: a@example.com\r\nSubject: parts\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n";
+    for (size_t i = 0; i < count; ++i) raw += "--b\r\nContent-Type: application/octet-stream\r\n\r\nxx\r\n";
+    raw += "--b\r\nContent-Type: text/plain\r\n\r\nAt last.\r\n--b--\r\n";
+    for (auto _ : state) {
+        TMemoryStream stream(raw);
+        TMimeMessage message;
+        ReadPreviewFromStream(message, stream);
+        if (BodyPreview(message).find("At last.") == std::string::npos) state.SkipWithError("the text after the parts was not found");
+    }
+}
+void BM_ManyParts10000(benchmark::State& state) { ReadManyParts(state, 10000); }
+void BM_ManyParts100000(benchmark::State& state) { ReadManyParts(state, 100000); }
+BENCHMARK(BM_ManyParts10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ManyParts100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 #ifdef PELLUMO_HAVE_GMIME
 
 struct Walk {
@@ -200,6 +219,8 @@ int main(int argc, char** argv) {
                 c.bytes / 1e6, c.refused);
     reporter.PrintRates("BM_PreviewOurs", "PreviewRawMessage:", c);
     reporter.PrintRates("BM_PreviewReadingOurs", "ReadPreviewFromStream:", c);
+    const double parts = reporter.TimeRatio("BM_ManyParts100000", "BM_ManyParts10000");
+    if (parts > 0) std::printf("100,000 parts / 10,000 parts time ratio: %.1f (linear: near 10)\n", parts);
 #ifdef PELLUMO_HAVE_GMIME
     reporter.PrintRates("BM_PreviewGMime", "GMime, first text part:", c);
     reporter.PrintRates("BM_PreviewGMimeDecodeAll", "GMime, every part decoded:", c);

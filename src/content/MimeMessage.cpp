@@ -111,6 +111,25 @@ private:
     bool fullChecked_ = false;
 };
 
+// After which parts a reading asks whether the preview is settled: after
+// each of the first ones, where every usual message settles, then at each
+// doubling of their count, so that a message of a hundred thousand parts
+// costs a few whole looks rather than one a part. Reading on past where it
+// settled changes nothing shown.
+class TPartCheckPoints {
+public:
+    bool Due(size_t parts) {
+        if (parts <= kEveryPartUpTo) return true;
+        if (parts < next_) return false;
+        while (next_ <= parts) next_ *= 2;
+        return true;
+    }
+
+private:
+    static constexpr size_t kEveryPartUpTo = 64;
+    size_t next_ = 2 * kEveryPartUpTo;
+};
+
 class MessageReader {
 public:
     // For a preview only, the reading stops as soon as the rest of the
@@ -180,6 +199,7 @@ private:
         bool messageEnd = false;
         lineLoop_ = true;
         TCheckPoints bodyChecks;
+        TPartCheckPoints partChecks;
         while (!messageEnd && !stopped_) {
             if (!lines_.ReadLn(line, true)) break;
             std::unique_ptr<TPartReader> reader = DetectPart(m_, lines_, line);
@@ -196,7 +216,7 @@ private:
                 if (reader->PartType == PartUnknown) throw EMimeError("Unknown Message Part Type.");
                 reader = reader->PartType == PartText ? ReadText(*reader, messageEnd)
                                                       : ReadAttachment(*reader, messageEnd);
-                if (previewOnly_ && !stopped_) stopped_ = Settled();
+                if (previewOnly_ && !stopped_ && partChecks.Due(m_.MessageParts.size())) stopped_ = Settled();
             }
         }
         if (!stopped_) DropTrailingEmptyLine(m_.Body);
