@@ -1,7 +1,10 @@
 #include "content/MimeMessage.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "content/CharsetConverter.h"
 #include "content/MimePartReader.h"
@@ -112,15 +115,19 @@ private:
 };
 
 // After which parts a reading asks whether the preview is settled: after
-// each of the first ones, where every usual message settles, then at each
-// doubling of their count, so that a message of a hundred thousand parts
-// costs a few whole looks rather than one a part. Reading on past where it
-// settled changes nothing shown.
+// each of the first ones, where every usual message settles; past them
+// after a text part (what settles a preview) once a sixty-fourth of the
+// parts have come since the last look, and at each doubling of their count.
+// A look costs a walk over every part, so a message of a hundred thousand
+// parts costs a few hundred walks rather than one a part, and the reading
+// still stops soon after the text that settles it.
 class TPartCheckPoints {
 public:
-    bool Due(size_t parts) {
-        if (parts <= kEveryPartUpTo) return true;
-        if (parts < next_) return false;
+    bool Due(size_t parts, bool afterText) {
+        const bool due = parts <= kEveryPartUpTo || parts >= next_ ||
+                         (afterText && (parts - lastLook_) * kEveryPartUpTo >= parts);
+        if (!due) return false;
+        lastLook_ = parts;
         while (next_ <= parts) next_ *= 2;
         return true;
     }
@@ -128,6 +135,42 @@ public:
 private:
     static constexpr size_t kEveryPartUpTo = 64;
     size_t next_ = 2 * kEveryPartUpTo;
+    size_t lastLook_ = 0;
+};
+
+class TPreviewFields {
+public:
+    explicit TPreviewFields(bool previewOnly) : all_(!previewOnly) {}
+
+    bool Keeps(const std::string& line) {
+        if (all_) return true;
+        const bool continuation = !line.empty() && (line[0] == ' ' || line[0] == '\t');
+        if (!continuation) {
+            keeping_ = false;
+            kept_ = 0;
+            const size_t colon = line.find(':');
+            if (colon == std::string::npos) return false;
+            const std::string name = UpperCase(line.substr(0, colon));
+            static const char* const kRead[] = {"FROM", "SUBJECT", "CONTENT-TYPE", "CONTENT-TRANSFER-ENCODING",
+                                                "CONTENT-DISPOSITION", "CONTENT-ID", "CONTENT-LOCATION", "MIME-VERSION"};
+            if (std::find(std::begin(kRead), std::end(kRead), name) == std::end(kRead)) return false;
+            // Only the first of a name is ever read.
+            if (std::find(seen_.begin(), seen_.end(), name) != seen_.end()) return false;
+            seen_.push_back(name);
+            keeping_ = true;
+        }
+        if (!keeping_) return false;
+        kept_ += line.size();
+        keeping_ = kept_ <= kKeptFieldBytes;
+        return keeping_;
+    }
+
+private:
+    static constexpr size_t kKeptFieldBytes = 64 * 1024;
+    bool all_;
+    bool keeping_ = false;
+    size_t kept_ = 0;
+    std::vector<std::string> seen_;
 };
 
 class MessageReader {
@@ -161,9 +204,10 @@ private:
     // False when the message ends inside its header block.
     bool ReadHeaderBlock() {
         std::string line;
+        TPreviewFields fields(previewOnly_);
         for (THeaderLine kind; (kind = ReadHeaderLine(lines_, line, true)) != HeaderEnd;) {
             if (kind == HeaderStreamEnd) return false;
-            m_.Headers.Add(line);
+            if (fields.Keeps(line)) m_.Headers.Add(line);
         }
         return true;
     }
@@ -214,9 +258,9 @@ private:
             while (reader && !stopped_) {
                 reader->ReadHeader();
                 if (reader->PartType == PartUnknown) throw EMimeError("Unknown Message Part Type.");
-                reader = reader->PartType == PartText ? ReadText(*reader, messageEnd)
-                                                      : ReadAttachment(*reader, messageEnd);
-                if (previewOnly_ && !stopped_ && partChecks.Due(m_.MessageParts.size())) stopped_ = Settled();
+                const bool text = reader->PartType == PartText;
+                reader = text ? ReadText(*reader, messageEnd) : ReadAttachment(*reader, messageEnd);
+                if (previewOnly_ && !stopped_ && partChecks.Due(m_.MessageParts.size(), text)) stopped_ = Settled();
             }
         }
         if (!stopped_) DropTrailingEmptyLine(m_.Body);

@@ -371,6 +371,17 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
          true},
         {"an enclosed message only",
          mixed + "--b\r\nContent-Type: message/rfc822\r\n\r\nSubject: inner\r\n\r\ninner text\r\n" + big, false},
+        {"twenty thousand header fields, the sender and subject last",
+         LongText(1000000, "X-Filler: a field no preview reads") + "X-Folded: one\r\n two\r\nSubject: at last\r\n" + mixed +
+             plain + big,
+         true},
+        {"ten thousand small attachments, then the text",
+         [&] {
+             std::string many = mixed;
+             for (int i = 0; i < 10000; ++i) many += "--b\r\nContent-Type: application/octet-stream\r\n\r\nxx\r\n";
+             return many + plain + big;
+         }(),
+         true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -384,6 +395,8 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
         EXPECT_FALSE(shown.empty());
         EXPECT_EQ(MessageNames(streamed).Sender, MessageNames(whole).Sender);
         EXPECT_EQ(MessageNames(streamed).Subject, MessageNames(whole).Subject);
+        // Of the header block only the fields a preview reads are kept.
+        EXPECT_LE(streamed.Headers.Lines().size(), 8u);
         // An attachment read past is not decoded.
         for (const auto& part : streamed.MessageParts) {
             if (const auto* file = dynamic_cast<const TMimeAttachment*>(part.get())) {
