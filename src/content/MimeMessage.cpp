@@ -116,19 +116,19 @@ private:
 
 // After which parts a reading asks whether the preview is settled: after
 // each of the first ones, where every usual message settles; past them
-// after a text part (what settles a preview) once a sixty-fourth of the
-// parts have come since the last look, and at each doubling of their count.
-// A look costs a walk over every part, so a message of a hundred thousand
-// parts costs a few hundred walks rather than one a part, and the reading
-// still stops soon after the text that settles it.
+// after a text part kept (what settles a preview) once parts to a sixty-fourth
+// of those kept have come since the last look, and at each doubling of the
+// parts read. A look walks the parts kept, so a message of a hundred
+// thousand parts costs a few hundred walks rather than one a part, and the
+// reading still stops soon after the text that settles it.
 class TPartCheckPoints {
 public:
-    bool Due(size_t parts, bool afterText) {
-        const bool due = parts <= kEveryPartUpTo || parts >= next_ ||
-                         (afterText && (parts - lastLook_) * kEveryPartUpTo >= parts);
+    bool Due(size_t read, size_t kept, bool afterText) {
+        const bool due = read <= kEveryPartUpTo || read >= next_ ||
+                         (afterText && (read - lastLook_) * kEveryPartUpTo >= kept);
         if (!due) return false;
-        lastLook_ = parts;
-        while (next_ <= parts) next_ *= 2;
+        lastLook_ = read;
+        while (next_ <= read) next_ *= 2;
         return true;
     }
 
@@ -137,6 +137,10 @@ private:
     size_t next_ = 2 * kEveryPartUpTo;
     size_t lastLook_ = 0;
 };
+
+// How many parts a reading for a preview keeps before it keeps no more
+// attachments, nor text parts that show nothing.
+const size_t kPreviewPartsKept = 256;
 
 class TPreviewFields {
 public:
@@ -244,6 +248,7 @@ private:
         lineLoop_ = true;
         TCheckPoints bodyChecks;
         TPartCheckPoints partChecks;
+        size_t partsRead = 0;
         while (!messageEnd && !stopped_) {
             if (!lines_.ReadLn(line, true)) break;
             std::unique_ptr<TPartReader> reader = DetectPart(m_, lines_, line);
@@ -260,7 +265,8 @@ private:
                 if (reader->PartType == PartUnknown) throw EMimeError("Unknown Message Part Type.");
                 const bool text = reader->PartType == PartText;
                 reader = text ? ReadText(*reader, messageEnd) : ReadAttachment(*reader, messageEnd);
-                if (previewOnly_ && !stopped_ && partChecks.Due(m_.MessageParts.size(), text)) stopped_ = Settled();
+                ++partsRead;
+                if (previewOnly_ && !stopped_ && partChecks.Due(partsRead, m_.MessageParts.size(), text && textKept_)) stopped_ = Settled();
             }
         }
         if (!stopped_) DropTrailingEmptyLine(m_.Body);
@@ -361,7 +367,12 @@ private:
             };
         }
         std::unique_ptr<TPartReader> next = reader.ReadBody(text, messageEnd);
-        m_.MessageParts.push_back(TextPart(reader, parent, text));
+        std::unique_ptr<TMimeTextPart> part = TextPart(reader, parent, text);
+        textKept_ = !(previewOnly_ && !reader.Stopped && m_.MessageParts.size() >= kPreviewPartsKept && ShowsNothing(*part));
+        if (textKept_) {
+            charsetNamed_ = charsetNamed_ || !part->CharSet.empty();
+            m_.MessageParts.push_back(std::move(part));
+        }
         if (reader.Stopped) {
             stopped_ = true;
             return nullptr;
@@ -388,8 +399,23 @@ private:
         }
         if (!reader.TransferEncoding.empty()) part->ContentTransfer = reader.TransferEncoding;
         part->DecodedSize = data.Position();
+        // An attachment shows nothing in a preview; past the first parts a
+        // preview keeps none, so that a message of a hundred thousand of them
+        // costs no more than one of a few.
+        if (previewOnly_ && m_.MessageParts.size() >= kPreviewPartsKept) return next;
         m_.MessageParts.push_back(std::move(part));
         return next;
+    }
+
+    // A text part a preview passes over whatever follows: no container, no
+    // enclosed message, nothing but blanks, and no charset the sender and
+    // subject might be read in (one names it already, or it names none).
+    bool ShowsNothing(const TMimeTextPart& part) const {
+        if (IsContainer(part.ContentType) || EqualsI(part.ContentType, "message/rfc822")) return false;
+        if (!part.CharSet.empty() && !charsetNamed_ && m_.CharSet.empty()) return false;
+        for (const std::string& line : part.Body)
+            if (line.find_first_not_of(" \t") != std::string::npos) return false;
+        return true;
     }
 
     static void DropTrailingEmptyLine(TStringList& lines) {
@@ -400,6 +426,8 @@ private:
     TLineReader lines_;
     const bool previewOnly_;
     bool stopped_ = false;
+    bool charsetNamed_ = false;    // a text part kept names a charset
+    bool textKept_ = false;        // the last text part read was kept
     bool lineLoop_ = false;        // the body is read line by line, parts found in it
     bool singlePartText_ = false;  // the body is one text read whole
     uint64_t bodyBytes_ = 0;

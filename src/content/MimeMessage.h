@@ -60,18 +60,20 @@ public:
 // Boundaries as a stack (newest first) with the parent part index of each.
 class TBoundaryStack {
 public:
-    void Push(const std::string& boundary, int parentPart) { entries_.insert(entries_.begin(), {boundary, parentPart}); }
+    void Push(const std::string& boundary, int parentPart) { entries_.push_back({boundary, parentPart}); }
     void Pop() {
-        if (!entries_.empty()) entries_.erase(entries_.begin());
+        if (!entries_.empty()) entries_.pop_back();
     }
     void Clear() { entries_.clear(); }
     size_t Count() const { return entries_.size(); }
     // The newest boundary, or empty.
-    std::string Boundary() const { return entries_.empty() ? std::string() : entries_[0].first; }
+    std::string Boundary() const { return entries_.empty() ? std::string() : entries_.back().first; }
     // The parent part recorded with entry I (0 newest); -1 past the end.
-    int ParentPart(size_t i = 0) const { return i < entries_.size() ? entries_[i].second : -1; }
+    int ParentPart(size_t i = 0) const { return i < entries_.size() ? entries_[entries_.size() - 1 - i].second : -1; }
 
 private:
+    // Oldest first, so that a message nested thousands deep pushes and pops
+    // without moving the others.
     std::vector<std::pair<std::string, int>> entries_;
 };
 

@@ -375,10 +375,11 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
          LongText(1000000, "X-Filler: a field no preview reads") + "X-Folded: one\r\n two\r\nSubject: at last\r\n" + mixed +
              plain + big,
          true},
-        {"ten thousand small attachments, then the text",
+        {"ten thousand small attachments and blank texts, then the text",
          [&] {
              std::string many = mixed;
-             for (int i = 0; i < 10000; ++i) many += "--b\r\nContent-Type: application/octet-stream\r\n\r\nxx\r\n";
+             for (int i = 0; i < 5000; ++i)
+                 many += "--b\r\nContent-Type: application/octet-stream\r\n\r\nxx\r\n--b\r\nContent-Type: text/plain\r\n\r\n \r\n";
              return many + plain + big;
          }(),
          true},
@@ -395,8 +396,10 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
         EXPECT_FALSE(shown.empty());
         EXPECT_EQ(MessageNames(streamed).Sender, MessageNames(whole).Sender);
         EXPECT_EQ(MessageNames(streamed).Subject, MessageNames(whole).Subject);
-        // Of the header block only the fields a preview reads are kept.
+        // Of the header block only the fields a preview reads are kept, and
+        // of many attachments only the first.
         EXPECT_LE(streamed.Headers.Lines().size(), 8u);
+        EXPECT_LE(streamed.MessageParts.size(), 257u);
         // An attachment read past is not decoded.
         for (const auto& part : streamed.MessageParts) {
             if (const auto* file = dynamic_cast<const TMimeAttachment*>(part.get())) {
