@@ -1,7 +1,6 @@
 #include "content/MimeMessage.h"
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -155,9 +154,7 @@ public:
             const size_t colon = line.find(':');
             if (colon == std::string::npos) return false;
             const std::string name = UpperCase(line.substr(0, colon));
-            static const char* const kRead[] = {"FROM", "SUBJECT", "CONTENT-TYPE", "CONTENT-TRANSFER-ENCODING",
-                                                "CONTENT-DISPOSITION", "CONTENT-ID", "CONTENT-LOCATION", "MIME-VERSION"};
-            if (std::find(std::begin(kRead), std::end(kRead), name) == std::end(kRead)) return false;
+            if (!Read(name)) return false;
             // Only the first of a name is ever read.
             if (std::find(seen_.begin(), seen_.end(), name) != seen_.end()) return false;
             seen_.push_back(name);
@@ -170,6 +167,15 @@ public:
     }
 
 private:
+    // The sender, the subject, whether it is MIME, and what a single-part
+    // message's reader takes of its header.
+    static bool Read(const std::string& upperName) {
+        if (upperName == "FROM" || upperName == "SUBJECT" || upperName == "MIME-VERSION") return true;
+        for (const char* taken : TMimePartReader::kMessageFieldsTaken)
+            if (EqualsI(upperName, taken)) return true;
+        return false;
+    }
+
     static constexpr size_t kKeptFieldBytes = 64 * 1024;
     bool all_;
     bool keeping_ = false;

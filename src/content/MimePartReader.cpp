@@ -227,10 +227,12 @@ TMimePartReader::TMimePartReader(TMimeMessage& message, TLineReader& lines,
     ProcessFirstLine = true;
 }
 
+const char* const TMimePartReader::kMessageFieldsTaken[5] = {
+    "Content-Type", "Content-Transfer-Encoding", "Content-Disposition", "Content-ID", "Content-Location"};
+
 void TMimePartReader::TakeMessageHeaders() {
     Headers.clear();
-    for (const char* name : {"Content-Type", "Content-Transfer-Encoding", "Content-Disposition", "Content-ID",
-                             "Content-Location"}) {
+    for (const char* name : kMessageFieldsTaken) {
         if (message_.Headers.Has(name)) Headers.push_back(std::string(name) + "=" + message_.Headers.Values(name));
     }
 }

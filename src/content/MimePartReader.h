@@ -60,6 +60,8 @@ public:
     std::unique_ptr<TPartReader> ReadBody(TStream& dest, bool& messageEnd) override;
     // Uses the message's own header fields as the part's (a single-part body).
     void TakeMessageHeaders();
+    // The message's header fields TakeMessageHeaders takes.
+    static const char* const kMessageFieldsTaken[5];
 };
 
 class TUuencodedPartReader : public TPartReader {

@@ -24,15 +24,26 @@ uint64_t NowFileTime() {
     return uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime;
 }
 
+namespace {
+SYSTEMTIME SystemTimeOf(const TCalendarTime& t) {
+    SYSTEMTIME st {};
+    st.wYear = static_cast<WORD>(t.Year), st.wMonth = static_cast<WORD>(t.Month), st.wDay = static_cast<WORD>(t.Day);
+    st.wHour = static_cast<WORD>(t.Hour), st.wMinute = static_cast<WORD>(t.Minute);
+    st.wSecond = static_cast<WORD>(t.Second), st.wMilliseconds = static_cast<WORD>(t.Millisecond);
+    return st;
+}
+
+// A date or time as one of the locale's formatting calls writes it.
+template <typename F>
+std::string Formatted(const TCalendarTime& t, F format) {
+    const SYSTEMTIME st = SystemTimeOf(t);
+    wchar_t text[64] = {};
+    return format(st, text) ? Utf8FromWide(text) : std::string();
+}
+}  // namespace
+
 bool LocalCalendarToFileTime(const TCalendarTime& local, uint64_t& fileTime) {
-    SYSTEMTIME localTime {};
-    localTime.wYear = static_cast<WORD>(local.Year);
-    localTime.wMonth = static_cast<WORD>(local.Month);
-    localTime.wDay = static_cast<WORD>(local.Day);
-    localTime.wHour = static_cast<WORD>(local.Hour);
-    localTime.wMinute = static_cast<WORD>(local.Minute);
-    localTime.wSecond = static_cast<WORD>(local.Second);
-    localTime.wMilliseconds = static_cast<WORD>(local.Millisecond);
+    const SYSTEMTIME localTime = SystemTimeOf(local);
     SYSTEMTIME utc;
     FILETIME result;
     // The current time zone's rules for that day (XP and later).
@@ -41,27 +52,16 @@ bool LocalCalendarToFileTime(const TCalendarTime& local, uint64_t& fileTime) {
     return true;
 }
 
-namespace {
-SYSTEMTIME SystemTimeOf(const TCalendarTime& t) {
-    SYSTEMTIME st {};
-    st.wYear = static_cast<WORD>(t.Year), st.wMonth = static_cast<WORD>(t.Month), st.wDay = static_cast<WORD>(t.Day);
-    st.wHour = static_cast<WORD>(t.Hour), st.wMinute = static_cast<WORD>(t.Minute);
-    return st;
-}
-}  // namespace
-
 std::string LocalClockText(const TCalendarTime& t) {
-    const SYSTEMTIME st = SystemTimeOf(t);
-    wchar_t text[64] = {};
-    if (!GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, text, 64)) return std::string();
-    return Utf8FromWide(text);
+    return Formatted(t, [](const SYSTEMTIME& st, wchar_t* text) {
+        return GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, text, 64) != 0;
+    });
 }
 
 std::string LocalDateText(const TCalendarTime& t) {
-    const SYSTEMTIME st = SystemTimeOf(t);
-    wchar_t text[64] = {};
-    if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 64)) return std::string();
-    return Utf8FromWide(text);
+    return Formatted(t, [](const SYSTEMTIME& st, wchar_t* text) {
+        return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 64) != 0;
+    });
 }
 
 }  // namespace pellumo

@@ -385,34 +385,11 @@ void TSetupDialog::TImpl::HintTimeLostFocus() {
 }
 
 bool TSetupDialog::TImpl::OnPanel(HWND control) const {
-    switch (GetDlgCtrlID(control)) {
-        case idHintGroup:
-        case idAutoHideHint:
-        case idHintTimeLabel:
-        case idUseFading:
-        case idDisplayWhenOEActive:
-        case idColorsGroup:
-        case idBeginColorLabel:
-        case idEndColorLabel:
-        case idLogo:
-        case idAlertsGroup:
-        case idSummarizeBursts:
-        case idPlaySound:
-        case idQuietFullScreen:
-        case idStartWithWindows:
-        case idShowUnreadCount:
-        case idShowAgainLabel:
-        case idShowAgainTaken:
-        case idHoldWhileAway:
-        case idFoldersGroup:
-        case idFolderColorLabel:
-        case idFolderSoundLabel:
-        case idLanguageLabel:
-        case IDOK:
-        case IDCANCEL:
-            return true;
-    }
-    return false;
+    // Labels, the logo, check boxes, group boxes and buttons; fields, lists,
+    // the tree and the hotkey keep their own background.
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    return GetParent(control) == Hwnd() && (lstrcmpiW(name, L"Static") == 0 || lstrcmpiW(name, L"Button") == 0);
 }
 
 void TSetupDialog::TImpl::LoadLogo() {

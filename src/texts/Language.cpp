@@ -161,10 +161,10 @@ std::string TLanguage::Text(TText key, std::initializer_list<std::string> args) 
 std::string TLanguage::Counted(TText key, uint64_t count, std::initializer_list<std::string> more) const {
     std::vector<std::string> args {std::to_string(count)};
     args.insert(args.end(), more.begin(), more.end());
-    const std::string name = KeyName(key);
-    const std::string* pattern = entries_.count(name + "." + PluralForm(tag_, count))
-                                     ? &entries_.at(name + "." + PluralForm(tag_, count))
-                                     : English().Find(name + "." + PluralForm("en", count));
+    // A form the table lacks falls back to English's form for the count.
+    const auto own = entries_.find(std::string(KeyName(key)) + "." + PluralForm(tag_, count));
+    const std::string* pattern = own != entries_.end() ? &own->second
+                                                       : English().Find(std::string(KeyName(key)) + "." + PluralForm("en", count));
     return pattern ? Filled(*pattern, args) : std::string();
 }
 

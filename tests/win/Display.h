@@ -4,6 +4,10 @@
 // Windows an interactive desktop.
 #include <windows.h>
 
+#include <cstdlib>
+
+#include "texts/Language.h"
+
 namespace pellumo {
 namespace test {
 
@@ -21,6 +25,20 @@ inline bool DisplayUsable() {
     if (!desk) return false;
     CloseDesktop(desk);
     return GetSystemMetrics(SM_CXSCREEN) > 0;
+}
+
+// For a test that holds its window on screen to be photographed
+// (window-tests.sh): the marker file PELLUMO_SHOT names, which the test
+// writes once its window is ready; null when no screenshot is asked for or
+// no display can show one. The window speaks the language PELLUMO_LANGUAGE
+// names (English without), and the pointer is moved out of its way.
+inline const char* ScreenshotMarker() {
+    const char* marker = std::getenv("PELLUMO_SHOT");
+    if (!marker || !*marker || !DisplayUsable()) return nullptr;
+    const char* language = std::getenv("PELLUMO_LANGUAGE");
+    SetUserLanguage(language ? language : "en");
+    SetCursorPos(1, 1);
+    return marker;
 }
 
 }  // namespace test

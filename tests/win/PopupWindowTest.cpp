@@ -18,7 +18,6 @@
 #include "app/DesktopState_win.h"
 #include "app/PopupWindow.h"
 #include "settings/EdgeSnapping.h"
-#include "texts/Language.h"
 
 namespace pellumo {
 namespace {
@@ -685,13 +684,8 @@ TEST_F(PopupWindowTest, PointerEnteringDuringTheFadeInMakesItOpaqueAtOnce) {
 // writes the file named by PELLUMO_SHOT once it is opaque, then holds
 // it for a few seconds. Skipped unless that variable is set.
 TEST(PopupScreenshot, HighPriority) {
-    const char* marker = std::getenv("PELLUMO_SHOT");
-    if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SHOT not set";
-    if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
-    // In the language asked for (window-tests.sh photographs some).
-    const char* language = std::getenv("PELLUMO_LANGUAGE");
-    SetUserLanguage(language ? language : "en");
-    SetCursorPos(1, 1);
+    const char* marker = test::ScreenshotMarker();
+    if (!marker) GTEST_SKIP() << "PELLUMO_SHOT not set, or no display to show windows on";
     TNotificationQueue queue;
     TPopupCycle::TInputs inputs;
     inputs.Settings = [] {

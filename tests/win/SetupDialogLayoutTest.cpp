@@ -252,13 +252,8 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
 // Holds the dialog open for the screenshot (window-tests.sh): writes the marker file
 // named by PELLUMO_SHOT once the dialog is up, then waits.
 TEST(SetupScreenshot, DialogWithLogo) {
-    const char* marker = std::getenv("PELLUMO_SHOT");
-    if (!marker || !*marker) GTEST_SKIP() << "PELLUMO_SHOT not set";
-    if (!DisplayUsable()) GTEST_SKIP() << "no display to show windows on";
-    // In the language asked for (window-tests.sh photographs some).
-    const char* language = std::getenv("PELLUMO_LANGUAGE");
-    SetUserLanguage(language ? language : "en");
-    SetCursorPos(1, 1);
+    const char* marker = ScreenshotMarker();
+    if (!marker) GTEST_SKIP() << "PELLUMO_SHOT not set, or no display to show windows on";
     auto clean = [] {
         CurrentUserRegistry().DeleteKey("Software\\Ostrivane");
         CurrentUserRegistry().DeleteKey("Identities");
