@@ -21,6 +21,24 @@ const size_t kSlack = 16;
 // US-ASCII, whose 8-bit bytes the service reads without their high bit.
 const uint32_t kUsAsciiCodePage = 20127;
 
+// Code pages that read each byte below 0x80 as the ASCII character of that
+// value, so that text of such bytes alone is its own UTF-8: the ANSI and ISO
+// pages, KOI8, the DOS and Mac pages, the East Asian multi-byte pages and
+// UTF-8. Not UTF-7, UTF-16, ISO-2022 or HZ (whose escapes are ASCII bytes) nor
+// EBCDIC. Most mail is such text, and needs no conversion at all.
+bool ReadsAsciiAsItself(uint32_t codePage) {
+    switch (codePage) {
+        case 866: case 874: case 932: case 936: case 949: case 950:
+        case 1250: case 1251: case 1252: case 1253: case 1254: case 1255: case 1256: case 1257: case 1258:
+        case 10000: case 20127: case 20866: case 21866:
+        case 28591: case 28592: case 28593: case 28594: case 28595: case 28596: case 28597: case 28598: case 28599:
+        case 28603: case 28605: case 38598: case 51932: case 51949: case 54936: case 65001:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // "%s (%s, line %d)": the message with the source file and line it is thrown at.
 [[noreturn]] void ThrowAssertion(const char* message, int line) {
     const char* file = __FILE__;
@@ -68,7 +86,9 @@ std::string TCharsetConverter::Decode(const std::string& text) {
     // "US-ASCII" text with 8-bit bytes in it: they were written in some ANSI
     // code page, and none of them may lose its high bit.
     uint32_t source = record_->Info.CodePage ? record_->Info.CodePage : service_->SystemCodePage();
-    if (source == kUsAsciiCodePage && !asciitext::IsAscii(text)) source = service_->SystemCodePage();
+    const bool ascii = asciitext::IsAscii(text);
+    if (source == kUsAsciiCodePage && !ascii) source = service_->SystemCodePage();
+    if (ascii && ReadsAsciiAsItself(source)) return text;
     // Room for the worst case, so no conversion fails for want of room (a
     // truncated Shift_JIS character, for one, grows on the way), then cut to
     // what was written.

@@ -232,11 +232,41 @@ void AppendUtf32Le(const char* bytes, size_t size, std::u32string& out) {
         out.push_back(b[i] | (b[i + 1] << 8) | (b[i + 2] << 16) | (static_cast<char32_t>(b[i + 3]) << 24));
 }
 
+// iconv descriptors by target and source name, opened once per thread (an
+// open looks the converter up among the system's modules, which costs more
+// than converting a message) and brought back to their initial state for
+// each use. Names are the tables' literals.
+class TIconvCache {
+public:
+    ~TIconvCache() {
+        for (auto& open : open_)
+            if (open.second != kFailed) iconv_close(open.second);
+    }
+
+    // Null when the system has no such conversion.
+    iconv_t Get(const char* to, const char* from) {
+        auto found = open_.find({to, from});
+        if (found == open_.end()) found = open_.emplace(std::make_pair(to, from), iconv_open(to, from)).first;
+        if (found->second == kFailed) return nullptr;
+        iconv(found->second, nullptr, nullptr, nullptr, nullptr);
+        return found->second;
+    }
+
+private:
+    const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
+    std::map<std::pair<std::string, std::string>, iconv_t> open_;
+};
+
+iconv_t CachedIconv(const char* to, const char* from) {
+    thread_local TIconvCache cache;
+    return cache.Get(to, from);
+}
+
 // A byte that does not start a character becomes "?" and reading goes on
 // after it; a character cut off by the end of the text becomes one "?".
 bool IconvDecode(const char* iconvName, const char* data, size_t size, std::u32string& out) {
-    iconv_t cd = iconv_open("UTF-32LE", iconvName);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_t cd = CachedIconv("UTF-32LE", iconvName);
+    if (!cd) return false;
     char* in = const_cast<char*>(data);
     size_t inLeft = size;
     char buffer[4096];
@@ -257,7 +287,6 @@ bool IconvDecode(const char* iconvName, const char* data, size_t size, std::u32s
     size_t outLeft = sizeof buffer;
     iconv(cd, nullptr, nullptr, &outPointer, &outLeft);
     AppendUtf32Le(buffer, sizeof buffer - outLeft, out);
-    iconv_close(cd);
     return true;
 }
 
@@ -364,8 +393,8 @@ void IconvEncodeRun(iconv_t cd, const char32_t* run, size_t count, std::string& 
 }
 
 bool IconvEncode(const char* iconvName, const std::u32string& text, std::string& out) {
-    iconv_t cd = iconv_open(iconvName, "UTF-32LE");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_t cd = CachedIconv(iconvName, "UTF-32LE");
+    if (!cd) return false;
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
         if (i < text.size() && IsUnicodeScalar(text[i])) continue;
@@ -378,8 +407,32 @@ bool IconvEncode(const char* iconvName, const std::u32string& text, std::string&
     size_t outLeft = sizeof buffer;
     iconv(cd, nullptr, nullptr, &outPointer, &outLeft);
     out.append(buffer, sizeof buffer - outLeft);
-    iconv_close(cd);
     return true;
+}
+
+// UTF-8 holds every Unicode scalar value; anything else becomes "?", as
+// through iconv.
+void EncodeUtf8(const std::u32string& text, std::string& out) {
+    out.reserve(out.size() + text.size());
+    for (char32_t c : text) {
+        if (!IsUnicodeScalar(c)) {
+            out.push_back('?');
+        } else if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
 }
 
 bool Encode(const TCharsetEntry& entry, const std::u32string& text, std::string& out) {
@@ -407,6 +460,10 @@ bool Encode(const TCharsetEntry& entry, const std::u32string& text, std::string&
             return true;
         }
         case TCodec::Iconv:
+            if (entry.CodePage == cpUtf8) {
+                EncodeUtf8(text, out);
+                return true;
+            }
             return IconvEncode(entry.IconvName, text, out);
         case TCodec::Utf16Le:
         case TCodec::Utf16Be:
@@ -422,7 +479,12 @@ bool Encode(const TCharsetEntry& entry, const std::u32string& text, std::string&
 
 bool IsSingleByte(const TCharsetEntry& entry) { return entry.Codec == TCodec::Ascii || entry.Codec == TCodec::Bytes; }
 
-using TByteMap = std::array<std::string, 256>;
+// What one byte becomes: at most four bytes (a BMP character in UTF-8, or "?").
+struct TMappedByte {
+    uint8_t Size = 0;
+    char Bytes[4] = {};
+};
+using TByteMap = std::array<TMappedByte, 256>;
 
 // From a single-byte code page to another or to UTF-8 each byte converts on its own, so one
 // 256-entry table per pair, made on first use, converts whole bodies without
@@ -437,7 +499,10 @@ const TByteMap* ByteMap(const TCharsetEntry& from, const TCharsetEntry& to) {
         for (int byte = 0; byte < 256; ++byte) {
             const char in = static_cast<char>(byte);
             std::u32string text;
-            if (!Decode(from, &in, 1, text) || !Encode(to, text, (*made)[byte])) return nullptr;
+            std::string bytes;
+            if (!Decode(from, &in, 1, text) || !Encode(to, text, bytes) || bytes.size() > 4) return nullptr;
+            (*made)[byte].Size = static_cast<uint8_t>(bytes.size());
+            std::memcpy((*made)[byte].Bytes, bytes.data(), bytes.size());
         }
         map = std::move(made);
     }
@@ -477,7 +542,6 @@ public:
         const TCharsetEntry* from = FindCodePage(sourceCodePage ? sourceCodePage : kSystemCodePage);
         const TCharsetEntry* to = FindCodePage(destinationCodePage ? destinationCodePage : kSystemCodePage);
         if (!from || !to) return false;
-        std::string result;
         // UTF-8 to UTF-8 is a copy: the charset converter above mends what is
         // not well-formed, for this service and MLang alike.
         if (from == to && from->CodePage == cpUtf8) {
@@ -487,15 +551,21 @@ public:
             return true;
         }
         const bool byteWise = IsSingleByte(*from) && (IsSingleByte(*to) || to->CodePage == cpUtf8);
-        const TByteMap* map = byteWise ? ByteMap(*from, *to) : nullptr;
-        if (map) {
-            result.reserve(sourceSize);
-            for (size_t i = 0; i < sourceSize; ++i) result += (*map)[static_cast<unsigned char>(source[i])];
-        } else {
-            std::u32string text;
-            text.reserve(sourceSize);
-            if (!Decode(*from, source, sourceSize, text) || !Encode(*to, text, result)) return false;
+        if (const TByteMap* map = byteWise ? ByteMap(*from, *to) : nullptr) {
+            size_t written = 0;
+            for (size_t i = 0; i < sourceSize; ++i) {
+                const TMappedByte& mapped = (*map)[static_cast<unsigned char>(source[i])];
+                if (mapped.Size > destinationSize - written) return false;
+                std::memcpy(destination + written, mapped.Bytes, mapped.Size);
+                written += mapped.Size;
+            }
+            destinationSize = written;
+            return true;
         }
+        std::u32string text;
+        text.reserve(sourceSize);
+        std::string result;
+        if (!Decode(*from, source, sourceSize, text) || !Encode(*to, text, result)) return false;
         if (result.size() > destinationSize) return false;
         if (!result.empty()) std::memcpy(destination, result.data(), result.size());
         destinationSize = result.size();

@@ -339,19 +339,51 @@ TEST(TCharsetConverter_Charset, FailedLookupsKeepTheRecord) {
     EXPECT_EQ(converter.Charset(), "iso-8859-1");
 }
 
+// Text of ASCII bytes alone is its own UTF-8 in every code page that reads
+// those bytes as ASCII, and is not handed to the service; in the others
+// (UTF-7, UTF-16, ISO-2022-JP, EBCDIC) it is converted like any text.
 TEST(TCharsetConverter_Decode, IntoUtf8FromTheCodePageOrTheSystemsWithoutOne) {
     struct {
         uint32_t CodePage, ExpectedFrom;
-    } const cases[] = {{28591, 28591}, {20866, 20866}, {50220, 50220}, {65001, 65001}, {1200, 1200}, {0, 874}};
+        bool AsciiConverted;
+    } const cases[] = {{28591, 28591, false}, {20866, 20866, false}, {50220, 50220, true}, {65001, 65001, false},
+                       {65000, 65000, true},  {1200, 1200, true},    {37, 37, true},       {0, 874, false}};
     for (const auto& c : cases) {
-        TScripted s;
-        s.Service->Charsets["x"].InternetEncoding = c.CodePage;
-        s.Service->CodePages[c.CodePage] = Record(c.CodePage, 1252, "x-web");
-        TCharsetConverter converter = s.Make(c.CodePage ? "x" : "");
-        EXPECT_EQ(converter.Decode("abc"), "out");
-        EXPECT_EQ(s.Log->From, c.ExpectedFrom);
-        EXPECT_EQ(s.Log->To, 65001u);
+        for (const std::string& input : {std::string("ab\xE9"), BYTES("a\0b~\x7F")}) {
+            TScripted s;
+            s.Service->Charsets["x"].InternetEncoding = c.CodePage;
+            s.Service->CodePages[c.CodePage] = Record(c.CodePage, 1252, "x-web");
+            TCharsetConverter converter = s.Make(c.CodePage ? "x" : "");
+            const bool converted = input[2] == '\xE9' || c.AsciiConverted;
+            EXPECT_EQ(converter.Decode(input), converted ? "out" : input) << c.CodePage;
+            EXPECT_EQ(s.Log->Conversions, converted ? 1 : 0) << c.CodePage;
+            if (!converted) continue;
+            EXPECT_EQ(s.Log->From, c.ExpectedFrom);
+            EXPECT_EQ(s.Log->To, 65001u);
+        }
     }
+}
+
+// The service itself reads every ASCII byte as itself in each code page the
+// converter passes such text over for (natively and MLang under Wine).
+TEST(MultiLanguageService_Convert, AsciiBytesAreThemselvesWhereTheConverterSkipsThem) {
+    std::string ascii;
+    for (int byte = 0; byte < 0x80; ++byte) ascii += static_cast<char>(byte);
+    std::unique_ptr<IMultiLanguageService> service = CreateMultiLanguageService();
+    size_t converted = 0;
+    for (uint32_t codePage : {866u, 874u, 932u, 936u, 949u, 950u, 1250u, 1251u, 1252u, 1253u, 1254u, 1255u, 1256u,
+                              1257u, 1258u, 10000u, 20127u, 20866u, 21866u, 28591u, 28592u, 28593u, 28594u, 28595u,
+                              28596u, 28597u, 28598u, 28599u, 28603u, 28605u, 38598u, 51932u, 51949u, 54936u, 65001u}) {
+        std::string out(4 * ascii.size(), '\0');
+        size_t size = out.size();
+        if (!service->ConvertString(codePage, 65001, ascii.data(), ascii.size(), &out[0], size)) {
+            if (kMLang) continue;  // a code page this MLang lacks
+            ADD_FAILURE() << codePage;
+        }
+        ++converted;
+        EXPECT_EQ(out.substr(0, size), ascii) << codePage;
+    }
+    EXPECT_GE(converted, 30u);
 }
 
 // Whatever the service gives back, the text is UTF-8: a sequence that is no
@@ -364,14 +396,14 @@ TEST(TCharsetConverter_Decode, ABrokenResultIsRepaired) {
     for (const auto& c : cases) {
         TScripted s;
         s.Service->Output = c.first;
-        EXPECT_EQ(s.Make("iso-8859-1").Decode("abc"), c.second) << c.first;
+        EXPECT_EQ(s.Make("iso-8859-1").Decode("ab\xE9"), c.second) << c.first;
     }
 }
 
 TEST(TCharsetConverter_Decode, RoomForTheWorstCaseAndTheResultCutToWhatWasWritten) {
-    for (const std::string& input : {std::string(), std::string("a"), std::string(1000, '\xE9')}) {
+    for (const std::string& input : {std::string("\xE9"), std::string("a\xE9"), std::string(1000, '\xE9')}) {
         TScripted s;
-        s.Service->Output = input.empty() ? "" : "xy";  // fewer bytes than the source
+        s.Service->Output = input.size() == 1 ? "" : "xy";  // fewer bytes than the source
         TCharsetConverter converter = s.Make("iso-8859-1");
         EXPECT_EQ(converter.Decode(input), s.Service->Output);
         EXPECT_EQ(s.Log->Conversions, 1);
@@ -402,7 +434,7 @@ TEST(TCharsetConverter_Failure, MessagesCarryTheSourcePosition) {
         s.Service->ReportedExtra = extra ? 1000 : 0;
         TCharsetConverter converter = s.Make("iso-8859-1");
         try {
-            converter.Decode("abc");
+            converter.Decode("ab\xE9");
             ADD_FAILURE() << "a failed conversion was not reported";
         } catch (const EAssertionFailed& e) {
             EXPECT_TRUE(ThrownHere("Couldn't convert the string", e.Message())) << e.Message();
