@@ -2,7 +2,8 @@
 // The preview is UTF-8 whatever the bytes claimed to be, and holds no control
 // character but CR, LF and tab. Read only as far as the preview needs, the
 // message shows what it shows read whole: body as a popup keeps it, sender,
-// subject (unless the whole reading gave up where the other never got).
+// subject (unless the whole reading gave up where the other never got); read
+// for the names alone, the same sender and subject.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,16 +14,21 @@
 
 namespace {
 
+enum class Reading { Whole, Preview, Names };
+
 // What a popup shows of the message; false when the reader gave up.
-bool Shown(const std::string& raw, bool previewOnly, pellumo::TNotification& info) {
+bool Shown(const std::string& raw, Reading reading, pellumo::TNotification& info) {
     pellumo::TMemoryStream stream(raw);
     pellumo::TMimeMessage message;
     try {
-        if (previewOnly)
-            pellumo::ReadPreviewFromStream(message, stream);
-        else
+        if (reading == Reading::Names) {
+            pellumo::ReadNamesFromStream(message, stream);
+        } else if (reading == Reading::Preview) {
+            pellumo::ReadPreviewFromStream(message, stream, info.Body);
+        } else {
             pellumo::ReadFromStream(message, stream);
-        info.Body = pellumo::BodyPreview(message);
+            info.Body = pellumo::BodyPreview(message);
+        }
         const pellumo::TMessageNames names = pellumo::MessageNames(message);
         info.Sender = names.Sender;
         info.Subject = names.Subject;
@@ -36,9 +42,10 @@ bool Shown(const std::string& raw, bool previewOnly, pellumo::TNotification& inf
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data), size);
-    pellumo::TNotification whole, streamed;
-    const bool wholeRead = Shown(raw, false, whole);
-    const bool streamedRead = Shown(raw, true, streamed);
+    pellumo::TNotification whole, streamed, named;
+    const bool wholeRead = Shown(raw, Reading::Whole, whole);
+    const bool streamedRead = Shown(raw, Reading::Preview, streamed);
+    const bool namesRead = Shown(raw, Reading::Names, named);
     if (wholeRead) {
         const std::string& preview = whole.Body;
         if (!pellumo::IsValidUtf8(preview.data(), preview.size())) __builtin_trap();
@@ -46,11 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const unsigned char byte = static_cast<unsigned char>(c);
             if ((byte < 0x20 && byte != '\r' && byte != '\n' && byte != '\t') || byte == 0x7F) __builtin_trap();
         }
-        if (!streamedRead) __builtin_trap();
+        if (!streamedRead || !namesRead) __builtin_trap();
         pellumo::CutToWhatAPopupShows(whole);
         pellumo::CutToWhatAPopupShows(streamed);
+        pellumo::CutToWhatAPopupShows(named);
         if (whole.Body != streamed.Body || whole.Sender != streamed.Sender || whole.Subject != streamed.Subject)
             __builtin_trap();
+        if (named.Sender != whole.Sender || named.Subject != whole.Subject) __builtin_trap();
     }
     return 0;
 }

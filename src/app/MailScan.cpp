@@ -78,6 +78,13 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     TSeenIds::TFolderSet& seen = SeenIds.Of(entry.FolderId);
     TSeenIds::TFolderSet stillSeen;
     stillSeen.Reserve(positions.size());
+    // Of the messages to announce, those that will not be shown on their
+    // own are read for their sender and subject only: the queue keeps no
+    // body past what it holds with one, and the recent list keeps the last
+    // few of the scan.
+    size_t toAnnounce = 0;
+    for (const TRecordSummary& summary : summaries)
+        if (!recordOnly && summary.Loaded && !summary.IsRead() && !seen.Contains(summary.Id)) ++toAnnounce;
     size_t records = 0, unread = 0;
     for (size_t i = 0; i < positions.size(); ++i) {
         if (Queue.Closed()) return;
@@ -88,10 +95,13 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
         if (recordOnly || seen.Contains(summary.Id)) {
             stillSeen.Insert(summary.Id);
         } else if (!summary.IsRead()) {
+            const bool previewShown =
+                Queue.Count() < TNotificationQueue::kMaxWaitingWithBody || toAnnounce <= TRecentMail::kLimit;
+            if (toAnnounce > 0) --toAnnounce;
             TDbxMessageRecord msg;
             if (!msg.Load(*reader.Stream(), positions[i])) continue;
             TMessageText text;
-            if (!ReadMessageText(reader, msg, text)) {
+            if (!ReadMessageText(reader, msg, previewShown, text)) {
                 unfinished = true;
                 continue;
             }
@@ -116,7 +126,8 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     if (unfinished) info.LastAge = TFileStamp();
 }
 
-bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMessageText& text) {
+bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, bool previewShown,
+                                TMessageText& text) {
     // Only the headers are kept (an IMAP or HTTP account's message not
     // opened yet): the index knows who and what; nothing is to wait for.
     if (msg.BodyPos == 0) {
@@ -133,14 +144,16 @@ bool TMailScan::ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageReco
         TDbxMessageStream chain(*reader.Stream(), msg.BodyPos);
         MimeMessage.reset(new TMimeMessage);
         try {
-            ReadPreviewFromStream(*MimeMessage, chain);
+            if (previewShown)
+                ReadPreviewFromStream(*MimeMessage, chain, text.Body);
+            else
+                ReadNamesFromStream(*MimeMessage, chain);
         } catch (const std::exception&) {
             if (!chain.Whole()) return false;
             throw;
         }
         if (!chain.Whole()) return false;
         text.Names = MessageNames(*MimeMessage);
-        text.Body = BodyPreview(*MimeMessage);
     } catch (const std::exception& error) {
         LogLine("Message " + msg.Id + " could not be read: " + error.what());
         text.Body.clear();

@@ -83,8 +83,10 @@ private:
     void ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMessageFolder& reader,
                     std::vector<TSkippedFolder>& skipped);
     // False when the part of the message's text the preview needs is not
-    // all written yet.
-    bool ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, TMessageText& text);
+    // all written yet. Without PreviewShown only the sender and subject are
+    // read (the body stays empty).
+    bool ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, bool previewShown,
+                         TMessageText& text);
 
     TFolderList& folders_;
 };

@@ -6,12 +6,13 @@
 namespace pellumo {
 
 bool TLineReader::Fill() {
-    if (at_ < buffer_.size()) return true;
-    buffer_.resize(kChunkSize);
-    const size_t got = stream_.Read(buffer_.data(), buffer_.size());
-    buffer_.resize(got);
+    if (at_ < filled_) return true;
+    // Allocated once, at the first read, and never cleared: only what a read
+    // fills is looked at.
+    if (!buffer_) buffer_.reset(new char[kChunkSize]);
+    filled_ = stream_.Read(buffer_.get(), kChunkSize);
     at_ = 0;
-    return got > 0;
+    return filled_ > 0;
 }
 
 bool TLineReader::ReadLn(std::string& line, bool limited, bool crLfOnly) {
@@ -27,8 +28,8 @@ bool TLineReader::ReadLn(std::string& line, bool limited, bool crLfOnly) {
     bool pendingCr = false;  // a CR passed over: the line end's, unless more follows
     bool lastCr = false;     // the last byte taken from the line, kept or passed over, is a CR
     for (;;) {
-        const char* begin = buffer_.data() + at_;
-        const char* end = buffer_.data() + buffer_.size();
+        const char* begin = buffer_.get() + at_;
+        const char* end = buffer_.get() + filled_;
         const char* lf = static_cast<const char*>(std::memchr(begin, '\n', end - begin));
         if (crLfOnly) {
             // A lone LF belongs to the line: look for one with CR before it.
@@ -45,7 +46,7 @@ bool TLineReader::ReadLn(std::string& line, bool limited, bool crLfOnly) {
             }
         }
         if (stop > begin) lastCr = stop[-1] == '\r';
-        at_ = stop - buffer_.data();
+        at_ = stop - buffer_.get();
         if (limited && line.size() > kMaxLineLength) {
             for (size_t i = kMaxLineLength; i < line.size() && !cutOffText_; ++i) {
                 cutOffText_ = pendingCr || (line[i] != ' ' && line[i] != '\t' && line[i] != '\r');

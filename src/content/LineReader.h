@@ -3,6 +3,7 @@
 // and hands out lines until the stream runs out. Messages are read as the
 // store keeps them: a "." line is text like any other.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,7 +45,8 @@ private:
     bool Fill();
 
     TStream& stream_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    size_t filled_ = 0;
     size_t at_ = 0;
     std::vector<std::string> putBack_;
     bool cutOffText_ = false;

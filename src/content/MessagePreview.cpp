@@ -171,8 +171,8 @@ private:
     const TReadingState* state_;
 };
 
-// Raw 8-bit bytes in From or Subject are read in the charset of the first
-// text that names one: settled once one does, or when there are none.
+}  // namespace
+
 bool NamesSettled(const TMimeMessage& message) {
     if (!message.CharSet.empty()) return true;
     for (const auto& part : message.MessageParts)
@@ -180,12 +180,16 @@ bool NamesSettled(const TMimeMessage& message) {
     return IsAscii(message.Headers.Values("From")) && IsAscii(message.Headers.Values("Subject"));
 }
 
-}  // namespace
-
 std::string BodyPreview(const TMimeMessage& message) { return TPreviewChoice(message, nullptr).Selected(0).Text; }
 
-bool PreviewSettled(const TMimeMessage& message, const TReadingState& state) {
-    return NamesSettled(message) && TPreviewChoice(message, &state).Selected(0).Settled;
+// A settled choice took the same turns as the reading of the whole message
+// would (every turn that could differ gives an unsettled one), so its text
+// is that message's preview.
+bool PreviewSettled(const TMimeMessage& message, const TReadingState& state, std::string& preview) {
+    if (!NamesSettled(message)) return false;
+    TChoice choice = TPreviewChoice(message, &state).Selected(0);
+    if (choice.Settled) preview = std::move(choice.Text);
+    return choice.Settled;
 }
 
 }  // namespace pellumo

@@ -3,6 +3,7 @@
 // the message), and whether a message still being read already shows what
 // the whole of it would: the rule that lets the reader stop early.
 #include <cstddef>
+#include <string>
 
 #include "content/MimeMessage.h"
 
@@ -33,7 +34,14 @@ struct TReadingState {
 
 // True when no more of the message could change what the popup shows of it
 // (the first kLongestPreviewBytes of BodyPreview), nor the sender and the
-// subject MessageNames gives.
-bool PreviewSettled(const TMimeMessage& message, const TReadingState& state);
+// subject MessageNames gives; Preview then receives BodyPreview(message),
+// worked out on the way.
+bool PreviewSettled(const TMimeMessage& message, const TReadingState& state, std::string& preview);
+
+// True when no more of the message could change the sender and the subject
+// MessageNames gives: raw 8-bit bytes in From or Subject are read in the
+// charset of the first text that names one, so once one does, or when there
+// are none.
+bool NamesSettled(const TMimeMessage& message);
 
 }  // namespace pellumo

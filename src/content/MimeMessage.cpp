@@ -1,6 +1,7 @@
 #include "content/MimeMessage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -153,8 +154,8 @@ public:
             kept_ = 0;
             const size_t colon = line.find(':');
             if (colon == std::string::npos) return false;
-            const std::string name = UpperCase(line.substr(0, colon));
-            if (!Read(name)) return false;
+            const char* name = ReadName(line, colon);
+            if (!name) return false;
             // Only the first of a name is ever read.
             if (std::find(seen_.begin(), seen_.end(), name) != seen_.end()) return false;
             seen_.push_back(name);
@@ -167,20 +168,25 @@ public:
     }
 
 private:
-    // The sender, the subject, whether it is MIME, and what a single-part
-    // message's reader takes of its header.
-    static bool Read(const std::string& upperName) {
-        if (upperName == "FROM" || upperName == "SUBJECT" || upperName == "MIME-VERSION") return true;
+    // The name read of the field Line starts with (Length letters, in any
+    // case), or null: the sender, the subject, whether it is MIME, and what a
+    // single-part message's reader takes of its header.
+    static const char* ReadName(const std::string& line, size_t length) {
+        auto named = [&](const char* name) {
+            return std::strlen(name) == length && EqualsI(line.substr(0, length), name);
+        };
+        for (const char* name : {"From", "Subject", "MIME-Version"})
+            if (named(name)) return name;
         for (const char* taken : TMimePartReader::kMessageFieldsTaken)
-            if (EqualsI(upperName, taken)) return true;
-        return false;
+            if (named(taken)) return taken;
+        return nullptr;
     }
 
     static constexpr size_t kKeptFieldBytes = 64 * 1024;
     bool all_;
     bool keeping_ = false;
     size_t kept_ = 0;
-    std::vector<std::string> seen_;
+    std::vector<const char*> seen_;
 };
 
 class MessageReader {
@@ -188,8 +194,11 @@ public:
     // For a preview only, the reading stops as soon as the rest of the
     // message could no longer change the preview, the sender or the subject,
     // and attachments are read only to find their end.
-    MessageReader(TMimeMessage& message, TStream& stream, bool previewOnly = false)
-        : m_(message), lines_(stream), previewOnly_(previewOnly) {}
+    // For the names only, it stops once the sender and the subject are
+    // settled, most often right after the header block.
+    enum class TNeeds { Everything, Preview, Names };
+    MessageReader(TMimeMessage& message, TStream& stream, TNeeds needs = TNeeds::Everything)
+        : m_(message), lines_(stream), previewOnly_(needs != TNeeds::Everything), namesOnly_(needs == TNeeds::Names) {}
 
     // True when the reading stopped before the end of the message.
     bool Read() {
@@ -197,6 +206,7 @@ public:
         const bool hasBody = ReadHeaderBlock();
         DeriveFields();
         if (!hasBody) return false;
+        if (namesOnly_ && NamesSettled(m_)) return stopped_ = true;
         const bool plain = m_.Encoding == EncodingPlainText;
         const bool encoded = EqualsI(m_.ContentTransferEncoding, "base64") ||
                              EqualsI(m_.ContentTransferEncoding, "quoted-printable");
@@ -209,6 +219,9 @@ public:
             SinglePart();
         return stopped_;
     }
+
+    // The preview of the message as read, once a reading has stopped.
+    std::string& SettledPreview() { return settledPreview_; }
 
 private:
     // False when the message ends inside its header block.
@@ -279,7 +292,8 @@ private:
     }
 
     // Whether the preview of what has been read is that of the whole message.
-    bool Settled(int partInProgress = -1, bool partFull = false, bool bodyFull = false) const {
+    bool Settled(int partInProgress = -1, bool partFull = false, bool bodyFull = false) {
+        if (namesOnly_) return NamesSettled(m_);
         TReadingState state;
         state.Open = &m_.MIMEBoundary;
         state.PartInProgress = partInProgress;
@@ -287,7 +301,7 @@ private:
         state.BodyInProgress = lineLoop_ || singlePartText_;
         state.BodyFull = lineLoop_ ? bodyBytes_ >= kKeptTextBytes : bodyFull;
         state.PartsMayCome = lineLoop_;
-        return PreviewSettled(m_, state);
+        return PreviewSettled(m_, state, settledPreview_);
     }
 
     void SinglePart() {
@@ -431,12 +445,14 @@ private:
     TMimeMessage& m_;
     TLineReader lines_;
     const bool previewOnly_;
+    const bool namesOnly_;
     bool stopped_ = false;
     bool charsetNamed_ = false;    // a text part kept names a charset
     bool textKept_ = false;        // the last text part read was kept
     bool lineLoop_ = false;        // the body is read line by line, parts found in it
     bool singlePartText_ = false;  // the body is one text read whole
     uint64_t bodyBytes_ = 0;
+    std::string settledPreview_;
 };
 
 }  // namespace
@@ -445,8 +461,15 @@ void ReadFromStream(TMimeMessage& message, TStream& stream) {
     MessageReader(message, stream).Read();
 }
 
-bool ReadPreviewFromStream(TMimeMessage& message, TStream& stream) {
-    return MessageReader(message, stream, true).Read();
+bool ReadPreviewFromStream(TMimeMessage& message, TStream& stream, std::string& preview) {
+    MessageReader reader(message, stream, MessageReader::TNeeds::Preview);
+    const bool stopped = reader.Read();
+    preview = stopped ? std::move(reader.SettledPreview()) : BodyPreview(message);
+    return stopped;
+}
+
+bool ReadNamesFromStream(TMimeMessage& message, TStream& stream) {
+    return MessageReader(message, stream, MessageReader::TNeeds::Names).Read();
 }
 
 

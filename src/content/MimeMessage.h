@@ -113,8 +113,15 @@ void ReadFromStream(TMimeMessage& message, TStream& stream);
 // (PreviewSettled), so that BodyPreview and MessageNames give what they give
 // for the whole message, the preview as far as any popup shows it. A text
 // may be read only in part; an attachment is read only to find its end,
-// neither decoded nor counted. True when it stopped before the end.
-bool ReadPreviewFromStream(TMimeMessage& message, TStream& stream);
+// neither decoded nor counted. True when it stopped before the end. Preview
+// receives BodyPreview(message) (a reading that stops has worked it out
+// already).
+bool ReadPreviewFromStream(TMimeMessage& message, TStream& stream, std::string& preview);
+
+// The same reading only as far as the sender and the subject need (a
+// message whose preview is not to be shown): most often the header block
+// alone. True when it stopped before the end.
+bool ReadNamesFromStream(TMimeMessage& message, TStream& stream);
 
 // The text the popup shows for a parsed message: the first inline text found
 // through its containers (of alternatives the plain one, else the HTML; blank

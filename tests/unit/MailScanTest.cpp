@@ -419,6 +419,39 @@ TEST_F(MailScanTest, HoldBackDropsTheNotification) {
     EXPECT_TRUE(scan.SeenIds.Contains("Inbox", "000001"));  // dropped, not offered again
 }
 
+// More new mail than the queue keeps bodies for: past that each message is
+// read for its sender and subject alone, yet the recent list, which keeps
+// the last few, has their bodies; a popup that keeps up (the queue taken as
+// it fills) has every body.
+TEST_F(MailScanTest, PastTheBodiesTheQueueKeepsOnlyNamesAreReadSaveForTheRecentOnes) {
+    const size_t count = TNotificationQueue::kMaxWaitingWithBody + 2 * TRecentMail::kLimit;
+    std::vector<mkstore::Message> mail;
+    for (size_t i = 1; i <= count; ++i) {
+        mail.push_back(Mail(static_cast<uint32_t>(i), std::to_string(i)));
+        mail.back().text = "From: =?utf-8?Q?Writer_=C3=A9" + std::to_string(i) + "?= <w@example.com>\r\n" + mail.back().text;
+    }
+    for (bool keepingUp : {false, true}) {
+        SCOPED_TRACE(keepingUp ? "a popup that keeps up" : "nothing shown meanwhile");
+        StartAfresh();
+        Write("Inbox", mail);
+        TMailScan scan(folders_);
+        std::vector<std::unique_ptr<TNotification>> shown;
+        if (keepingUp) scan.ShowNextNotification = [&] { shown.push_back(scan.Queue.Take()); };
+        scan.ScanFolders(false);
+        while (auto info = scan.Queue.Take()) shown.push_back(std::move(info));
+        ASSERT_EQ(shown.size(), count);
+        for (size_t i = 0; i < count; ++i) {
+            const std::string n = std::to_string(i + 1);
+            EXPECT_EQ(shown[i]->Sender, u8"Writer \u00e9" + n);
+            const bool body = keepingUp || i < TNotificationQueue::kMaxWaitingWithBody;
+            EXPECT_EQ(shown[i]->Body, body ? "Body of " + n + "\r\n" : "") << n;
+        }
+        ASSERT_EQ(scan.Recent.Items().size(), TRecentMail::kLimit);
+        for (size_t i = 0; i < TRecentMail::kLimit; ++i)
+            EXPECT_EQ(scan.Recent.Items()[i].Body, "Body of " + std::to_string(count - i) + "\r\n");
+    }
+}
+
 TEST(MailScan_Parts, PriorityMapping) {
     EXPECT_EQ(MapPriority(1), mpHigh);
     EXPECT_EQ(MapPriority(3), mpNormal);

@@ -389,9 +389,11 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
         TMimeMessage whole, streamed;
         Parse(whole, row.raw);
         TMemoryStream stream(row.raw);
-        EXPECT_EQ(ReadPreviewFromStream(streamed, stream), row.stops);
+        std::string preview;
+        EXPECT_EQ(ReadPreviewFromStream(streamed, stream, preview), row.stops);
         EXPECT_EQ(stream.Position() < row.raw.rfind("POISON"), row.stops) << stream.Position();
         const std::string shown = BodyPreview(whole).substr(0, 32 * 1024);
+        EXPECT_EQ(preview.substr(0, 32 * 1024), shown);
         EXPECT_EQ(BodyPreview(streamed).substr(0, 32 * 1024), shown);
         EXPECT_FALSE(shown.empty());
         EXPECT_EQ(MessageNames(streamed).Sender, MessageNames(whole).Sender);
@@ -420,8 +422,9 @@ TEST(MimeMessage_PreviewReading, LongLinesInAnAttachmentEndItAsWholeLinesWould) 
         TMimeMessage whole, streamed;
         Parse(whole, head + line + "\r\n" + text);
         TMemoryStream stream(head + line + "\r\n" + text);
-        ReadPreviewFromStream(streamed, stream);
-        EXPECT_EQ(BodyPreview(streamed), BodyPreview(whole)) << line.size();
+        std::string preview;
+        ReadPreviewFromStream(streamed, stream, preview);
+        EXPECT_EQ(preview, BodyPreview(whole)) << line.size();
         EXPECT_EQ(streamed.MessageParts.size(), whole.MessageParts.size()) << line.size();
     }
 }

@@ -72,7 +72,7 @@ TEST(RealMessages, EveryCorpusMessagePreviewsItsText) {
 // What a popup shows of a raw message: its body, sender and subject cut as
 // the queue cuts them, or the reader's error. Read whole, or only as far as
 // the preview needs (from a stream of one byte per read, to find
-// buffer-edge faults).
+// buffer-edge faults), or for the sender and subject alone (no body).
 struct Shown {
     std::string body, sender, subject, error;
     bool stopped = false;
@@ -80,19 +80,22 @@ struct Shown {
         return body == o.body && sender == o.sender && subject == o.subject && error == o.error;
     }
 };
-Shown ShownOf(const std::string& raw, bool previewOnly, bool oneByte = false) {
+Shown ShownOf(const std::string& raw, bool previewOnly, bool oneByte = false, bool namesOnly = false) {
     Shown shown;
     TMimeMessage message;
     try {
-        if (previewOnly) {
+        TNotification info;
+        if (namesOnly) {
+            TMemoryStream stream(raw);
+            ReadNamesFromStream(message, stream);
+        } else if (previewOnly) {
             std::unique_ptr<TMemoryStream> stream(oneByte ? new OneByteStream(raw) : new TMemoryStream(raw));
-            shown.stopped = ReadPreviewFromStream(message, *stream);
+            shown.stopped = ReadPreviewFromStream(message, *stream, info.Body);
         } else {
             TMemoryStream stream(raw);
             ReadFromStream(message, stream);
+            info.Body = BodyPreview(message);
         }
-        TNotification info;
-        info.Body = BodyPreview(message);
         const TMessageNames names = MessageNames(message);
         info.Sender = names.Sender;
         info.Subject = names.Subject;
@@ -124,6 +127,11 @@ TEST(RealMessages, PreviewReadingShowsWhatTheWholeReadingShows) {
         }
         EXPECT_TRUE(whole == streamed) << path << "\n" << whole.body.substr(0, 200) << "\n---\n"
                                        << streamed.body.substr(0, 200) << "\n" << whole.error << streamed.error;
+        // Read for the names alone (a message that will not be shown on its own).
+        const Shown named = ShownOf(raw, false, false, true);
+        if (whole.error.empty()) {
+            EXPECT_EQ(named.sender + "|" + named.subject, whole.sender + "|" + whole.subject) << path;
+        }
     }
     EXPECT_GT(stopped, files.size() / 10);
 }
