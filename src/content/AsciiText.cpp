@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 namespace pellumo {
@@ -38,16 +39,18 @@ size_t FindI(const std::string& haystack, const std::string& needle) {
     return it == haystack.end() && !needle.empty() ? std::string::npos : static_cast<size_t>(it - haystack.begin());
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
+std::vector<std::string> SplitLines(const std::string& text) { return SplitLines(text.data(), text.size()); }
+
+std::vector<std::string> SplitLines(const char* text, size_t size) {
     std::vector<std::string> lines;
     size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < size; ++i) {
         if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        lines.emplace_back(text + start, i - start);
+        if (text[i] == '\r' && i + 1 < size && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
+    if (start < size) lines.emplace_back(text + start, size - start);
     return lines;
 }
 
@@ -61,8 +64,16 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 }
 
 bool IsAscii(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    // Eight bytes at a time: most texts are long runs of ASCII.
+    const char* data = text.data();
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        if (word & 0x8080808080808080ull) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(data[i]) >= 0x80) return false;
     return true;
 }
 

@@ -19,6 +19,7 @@ bool IsAscii(const std::string& text);
 // Lines at every CR LF, CR or LF; a final line end makes no empty line. A
 // NUL byte is kept like any other: the text goes on after it.
 std::vector<std::string> SplitLines(const std::string& text);
+std::vector<std::string> SplitLines(const char* text, size_t size);
 // The lines, each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 

@@ -95,6 +95,9 @@ public:
         return count;
     }
     bool Full() const { return Position() >= kKeptTextBytes; }
+    std::vector<std::string> Lines() const {
+        return SplitLines(reinterpret_cast<const char*>(Bytes().data()), Bytes().size());
+    }
 };
 
 // While a text grows, whether the preview is settled is asked again each time
@@ -317,12 +320,12 @@ private:
             if (previewOnly_) {
                 reader.Enough = [&] {
                     if (!checks.Due(text.Position(), text.Full())) return false;
-                    m_.Body = SplitLines(text.Text());
+                    m_.Body = text.Lines();
                     return Settled(-1, false, text.Full());
                 };
             }
             reader.ReadBody(text, messageEnd);
-            m_.Body = SplitLines(text.Text());
+            m_.Body = text.Lines();
             stopped_ = reader.Stopped;
         } else {
             ReadAttachment(reader, messageEnd);
@@ -366,7 +369,7 @@ private:
     std::unique_ptr<TMimeTextPart> TextPart(const TPartReader& reader, int parent, const TKeptText& text) {
         std::unique_ptr<TMimeTextPart> part(new TMimeTextPart);
         FillPart(*part, reader, parent);
-        part->Body = SplitLines(text.Text());
+        part->Body = text.Lines();
         DropTrailingEmptyLine(part->Body);
         return part;
     }
