@@ -173,6 +173,35 @@ private:
 
 }  // namespace
 
+bool TPreviewReach::PassedOver(const TMimePart& part) const {
+    // Up from the part through its containers (each lies before what it
+    // holds), asking at each level whether an earlier part comes first.
+    const TMimePart* node = &part;
+    for (size_t level = 0; level <= message_.MessageParts.size(); ++level) {
+        const int parent = node->ParentPart;
+        if (parent >= static_cast<int>(message_.MessageParts.size())) return false;
+        const std::string& type = parent < 0 ? message_.ContentType : message_.MessageParts[parent]->ContentType;
+        const auto shown = shownByContainer_.find(parent);
+        if (IsContainer(type) && shown != shownByContainer_.end()) {
+            const bool alternatives = StartsWithI(type, "multipart/alternative");
+            if (alternatives ? shown->second.Html && !StartsWithI(node->ContentType, "text/plain") : shown->second.Text)
+                return true;
+        }
+        if (parent < 0) return false;
+        node = message_.MessageParts[parent].get();
+    }
+    return false;
+}
+
+void TPreviewReach::Kept(size_t index) {
+    const auto* text = dynamic_cast<const TMimeTextPart*>(message_.MessageParts[index].get());
+    if (!text || IsContainer(text->ContentType) || IsEnclosedMessage(text->ContentType)) return;
+    if (text->Body.empty() || IsBlankText(ReadableText(text->ContentType, DecodedBody(*text)))) return;
+    TShown& shown = shownByContainer_[text->ParentPart];
+    shown.Text = true;
+    shown.Html = shown.Html || StartsWithI(text->ContentType, "text/html");
+}
+
 bool NamesSettled(const TMimeMessage& message) {
     if (!message.CharSet.empty()) return true;
     for (const auto& part : message.MessageParts)

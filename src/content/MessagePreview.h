@@ -3,6 +3,7 @@
 // the message), and whether a message still being read already shows what
 // the whole of it would: the rule that lets the reader stop early.
 #include <cstddef>
+#include <map>
 #include <string>
 
 #include "content/MimeMessage.h"
@@ -43,5 +44,30 @@ bool PreviewSettled(const TMimeMessage& message, const TReadingState& state, std
 // charset of the first text that names one, so once one does, or when there
 // are none.
 bool NamesSettled(const TMimeMessage& message);
+
+// Which text parts of a message being read for its preview no preview can
+// take any more, because an earlier part that shows text comes first at
+// their level or an ancestor's: of alternatives, once an HTML part shows
+// text, every later part but a plain text; in any other container, once a
+// part shows text, every later part. Such a part need keep no text, so that
+// a message of many large alternatives costs what one of them does.
+class TPreviewReach {
+public:
+    explicit TPreviewReach(const TMimeMessage& message) : message_(message) {}
+    // Whether Part (its parent set, not yet among the message's parts) can
+    // no longer be taken.
+    bool PassedOver(const TMimePart& part) const;
+    // Notes the text part at Index, once read whole and kept: whether it
+    // shows text.
+    void Kept(size_t index);
+
+private:
+    struct TShown {
+        bool Text = false;
+        bool Html = false;
+    };
+    const TMimeMessage& message_;
+    std::map<int, TShown> shownByContainer_;
+};
 
 }  // namespace pellumo

@@ -289,6 +289,7 @@ private:
                 reader = text ? ReadText(*reader, messageEnd) : ReadAttachment(*reader, messageEnd);
                 ++partsRead;
                 if (previewOnly_ && !stopped_ && partChecks.Due(partsRead, m_.MessageParts.size(), text && textKept_)) stopped_ = Settled();
+                if (previewOnly_ && !stopped_ && text && textKept_) reach_.Kept(m_.MessageParts.size() - 1);
             }
         }
         if (!stopped_) DropTrailingEmptyLine(m_.Body);
@@ -391,6 +392,7 @@ private:
         }
         std::unique_ptr<TPartReader> next = reader.ReadBody(text, messageEnd);
         std::unique_ptr<TMimeTextPart> part = TextPart(reader, parent, text);
+        if (previewOnly_ && !reader.Stopped && reach_.PassedOver(*part)) TStringList().swap(part->Body);
         textKept_ = !(previewOnly_ && !reader.Stopped && m_.MessageParts.size() >= kPreviewPartsKept && ShowsNothing(*part));
         if (textKept_) {
             charsetNamed_ = charsetNamed_ || !part->CharSet.empty();
@@ -456,6 +458,7 @@ private:
     bool singlePartText_ = false;  // the body is one text read whole
     uint64_t bodyBytes_ = 0;
     std::string settledPreview_;
+    TPreviewReach reach_{m_};
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // temporary files, the preview selection and every error.
 #include <gtest/gtest.h>
 
+#include "content/AsciiText.h"
 #include "content/MimeMessage.h"
 #include "content/MimePartReader.h"
 #include "content/HtmlToText.h"
@@ -341,6 +342,9 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
     const std::string big = Attachment(5000);  // 380 KB
     const std::string alternative = "--b\r\nContent-Type: multipart/alternative; boundary=c\r\n\r\n";
     const std::string html = "Content-Type: text/html\r\n\r\n<p>in html</p>\r\n";
+    std::string manyHtml;
+    for (int i = 0; i < 30; ++i)
+        manyHtml += "--c\r\nContent-Type: text/html\r\n\r\n" + LongText(100000, "<p>alternative " + std::to_string(i));
     const struct {
         const char* what;
         std::string raw;
@@ -354,6 +358,9 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
          true},
         {"HTML alone among alternatives, closed", mixed + alternative + "--c\r\n" + html + "--c--\r\n" + big, true},
         {"HTML among alternatives never closed", mixed + alternative + "--c\r\n" + html + big, false},
+        {"thirty long HTML alternatives, then the plain one",
+         mixed + alternative + manyHtml + "--c\r\nContent-Type: text/plain\r\n\r\nplain\r\n--c--\r\n" + big, true},
+        {"thirty long HTML alternatives alone", mixed + alternative + manyHtml + "--c--\r\n" + big, true},
         {"a long plain text", mime + "Content-Type: text/plain\r\n\r\n" + LongText(400000) + big, true},
         {"a long text of no MIME", "Subject: old\r\n\r\n" + LongText(400000) + big, true},
         {"a long quoted-printable text",
@@ -402,6 +409,11 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
         // of many attachments only the first.
         EXPECT_LE(streamed.Headers.Lines().size(), 8u);
         EXPECT_LE(streamed.MessageParts.size(), 257u);
+        // Of the texts, about as much as one text keeps at most.
+        size_t kept = asciitext::JoinLines(streamed.Body).size();
+        for (const auto& part : streamed.MessageParts)
+            if (const auto* text = dynamic_cast<const TMimeTextPart*>(part.get())) kept += asciitext::JoinLines(text->Body).size();
+        EXPECT_LE(kept, 600u * 1024);
         // An attachment read past is not decoded.
         for (const auto& part : streamed.MessageParts) {
             if (const auto* file = dynamic_cast<const TMimeAttachment*>(part.get())) {
