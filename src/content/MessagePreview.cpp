@@ -20,10 +20,6 @@ bool IsHtml(const std::string& contentType) { return FindI(contentType, "html") 
 
 bool IsEnclosedMessage(const std::string& contentType) { return EqualsI(contentType, "message/rfc822"); }
 
-// Containers and enclosed messages nest no deeper than this in any message
-// worth previewing.
-const int kMaxPreviewDepth = 32;
-
 bool IsBlankText(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 // Line breaks and tabs are the only control characters a preview keeps:

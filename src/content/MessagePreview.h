@@ -10,6 +10,10 @@
 
 namespace pellumo {
 
+// Containers and enclosed messages nest no deeper than this in any message
+// worth previewing: what lies deeper shows nothing.
+const int kMaxPreviewDepth = 32;
+
 // More than any popup keeps of a body (the notification queue's bound).
 const size_t kLongestPreviewBytes = 32 * 1024;
 // Past this many bytes from its end, the text of a part read only in part is

@@ -273,6 +273,13 @@ private:
         size_t partsRead = 0;
         while (!messageEnd && !stopped_) {
             if (!lines_.ReadLn(line, true)) break;
+            // A container that ends right after the last part of one it holds
+            // ends here: its close line is not text, and the parts after it
+            // belong to the container around it.
+            if (m_.MIMEBoundary.Count() > 0 && BoundaryLineOf(line, m_.MIMEBoundary.Boundary()) == CloseDelimiter) {
+                m_.MIMEBoundary.Pop();
+                continue;
+            }
             std::unique_ptr<TPartReader> reader = DetectPart(m_, lines_, line);
             if (!reader) {
                 // Read on past the kept text: a uuencoded file may still follow.
@@ -334,10 +341,16 @@ private:
     }
 
     // The parent part of the part being read: the one recorded with the
-    // boundary it was read under (for a multipart container, the one before
-    // the boundary it has just pushed).
-    int ParentOf(const std::string& contentType) const {
-        return m_.MIMEBoundary.ParentPart(IsContainer(contentType) ? 1 : 0);
+    // boundary it was read under (for a container, the one before the
+    // boundary it has just pushed).
+    int ParentOf(const TPartReader& reader) const { return m_.MIMEBoundary.ParentPart(reader.OpensContainer ? 1 : 0); }
+
+    // A part inside more containers than any preview looks into: a reading
+    // for a preview keeps none (but a text that names the charset the sender
+    // and subject may be read in, without its text).
+    bool TooDeep(const TPartReader& reader) const {
+        return previewOnly_ &&
+               m_.MIMEBoundary.Count() - (reader.OpensContainer ? 1 : 0) > static_cast<size_t>(kMaxPreviewDepth) + 1;
     }
 
     void FillPart(TMimePart& part, const TPartReader& reader, int parent) {
@@ -376,11 +389,14 @@ private:
     }
 
     std::unique_ptr<TPartReader> ReadText(TPartReader& reader, bool& messageEnd) {
-        const int parent = ParentOf(reader.Header("Content-Type"));
+        const int parent = ParentOf(reader);
         reader.CutLongLines = true;
         TKeptText text;
         TCheckPoints checks;
-        if (previewOnly_) {
+        // Nothing so deep is shown: its text is read past like an attachment.
+        const bool deep = TooDeep(reader);
+        reader.SkipData = deep;
+        if (previewOnly_ && !deep) {
             // The part as it would be if it ended here, looked at in its place.
             reader.Enough = [&] {
                 if (!checks.Due(text.Position(), text.Full())) return false;
@@ -393,7 +409,8 @@ private:
         std::unique_ptr<TPartReader> next = reader.ReadBody(text, messageEnd);
         std::unique_ptr<TMimeTextPart> part = TextPart(reader, parent, text);
         if (previewOnly_ && !reader.Stopped && reach_.PassedOver(*part)) TStringList().swap(part->Body);
-        textKept_ = !(previewOnly_ && !reader.Stopped && m_.MessageParts.size() >= kPreviewPartsKept && ShowsNothing(*part));
+        textKept_ = !(previewOnly_ && !reader.Stopped &&
+                      ((m_.MessageParts.size() >= kPreviewPartsKept && ShowsNothing(*part)) || (deep && !NamesCharset(*part))));
         if (textKept_) {
             charsetNamed_ = charsetNamed_ || !part->CharSet.empty();
             m_.MessageParts.push_back(std::move(part));
@@ -406,7 +423,7 @@ private:
     }
 
     std::unique_ptr<TPartReader> ReadAttachment(TPartReader& reader, bool& messageEnd) {
-        const int parent = ParentOf(reader.Header("Content-Type"));
+        const int parent = ParentOf(reader);
         std::unique_ptr<TMimeAttachment> part(new TMimeAttachment);
         FillPart(*part, reader, parent);
         part->FileName = reader.FileName;
@@ -427,7 +444,7 @@ private:
         // An attachment shows nothing in a preview; past the first parts a
         // preview keeps none, so that a message of a hundred thousand of them
         // costs no more than one of a few.
-        if (previewOnly_ && m_.MessageParts.size() >= kPreviewPartsKept) return next;
+        if (previewOnly_ && (m_.MessageParts.size() >= kPreviewPartsKept || TooDeep(reader))) return next;
         m_.MessageParts.push_back(std::move(part));
         return next;
     }
@@ -437,10 +454,16 @@ private:
     // subject might be read in (one names it already, or it names none).
     bool ShowsNothing(const TMimeTextPart& part) const {
         if (IsContainer(part.ContentType) || EqualsI(part.ContentType, "message/rfc822")) return false;
-        if (!part.CharSet.empty() && !charsetNamed_ && m_.CharSet.empty()) return false;
+        if (NamesCharset(part)) return false;
         for (const std::string& line : part.Body)
             if (line.find_first_not_of(" \t") != std::string::npos) return false;
         return true;
+    }
+
+    // Whether the part is the first text to name a charset, the one raw 8-bit
+    // bytes in the sender and subject are read in.
+    bool NamesCharset(const TMimeTextPart& part) const {
+        return !part.CharSet.empty() && !charsetNamed_ && m_.CharSet.empty();
     }
 
     static void DropTrailingEmptyLine(TStringList& lines) {

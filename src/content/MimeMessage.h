@@ -67,7 +67,10 @@ public:
     void Clear() { entries_.clear(); }
     size_t Count() const { return entries_.size(); }
     // The newest boundary, or empty.
-    std::string Boundary() const { return entries_.empty() ? std::string() : entries_.back().first; }
+    const std::string& Boundary() const {
+        static const std::string kNone;
+        return entries_.empty() ? kNone : entries_.back().first;
+    }
     // The parent part recorded with entry I (0 newest); -1 past the end.
     int ParentPart(size_t i = 0) const { return i < entries_.size() ? entries_[entries_.size() - 1 - i].second : -1; }
 

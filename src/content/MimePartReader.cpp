@@ -261,7 +261,8 @@ void TMimePartReader::ReadHeader() {
         }
     }
     const std::string contentType = Header("Content-Type");
-    if (StartsWithI(contentType, "multipart/")) {
+    if (StartsWithI(contentType, "multipart/") && message_.MIMEBoundary.Count() < kMaxContainerNesting) {
+        OpensContainer = true;
         const std::string boundary = ExtractBoundary(contentType);
         const int parent = static_cast<int>(message_.MessageParts.size());
         if (boundary.empty()) {

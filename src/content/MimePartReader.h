@@ -45,6 +45,8 @@ public:
     std::function<bool()> Enough;
     bool Stopped = false;
     std::string TransferEncoding;  // of an attachment, as recorded ("UUE", "XXE", ...)
+    // Set when the part is a container whose boundary its header pushed.
+    bool OpensContainer = false;
 
 protected:
     TMimeMessage& message_;
@@ -53,6 +55,11 @@ protected:
 
 class TMimePartReader : public TPartReader {
 public:
+    // A container nested deeper than this (counting the message's own) is
+    // read as one part, its inner boundaries as its text: no preview looks
+    // that deep, and the boundaries of more would cost memory without bound.
+    static const size_t kMaxContainerNesting = 64;
+
     // Stops at the boundary newest on the message's stack.
     TMimePartReader(TMimeMessage& message, TLineReader& lines);
     TMimePartReader(TMimeMessage& message, TLineReader& lines, const std::string& firstLine);

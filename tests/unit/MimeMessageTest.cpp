@@ -210,6 +210,8 @@ TEST(MimeMessage_Multipart, PreviewIsTheFirstInlineTextThroughTheContainers) {
         {"signed: the signed content", multi("signed", "s", {multi("mixed", "m", {plain}), part("application/pgp-signature", "sig")}),
          "plain\r\n"},
         {"mixed: a container without text is passed", multi("mixed", "m", {multi("mixed", "n", {gif}), plain}), "plain\r\n"},
+        {"containers that end together: the text after them",
+         multi("mixed", "m", {multi("mixed", "n", {multi("related", "r", {gif})}), plain}), "plain\r\n"},
         {"an attachment's text is never the preview", multi("mixed", "m", {part("text/plain", "file", "Content-Disposition: attachment\r\n")}), ""},
         {"empty first text, later text", multi("mixed", "m", {part("text/plain", ""), plain}), "plain\r\n"},
         {"\"text\" without a subtype is text", multi("mixed", "m", {part("text; charset=us-ascii", "bare")}), "bare\r\n"},
@@ -361,6 +363,18 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
         {"thirty long HTML alternatives, then the plain one",
          mixed + alternative + manyHtml + "--c\r\nContent-Type: text/plain\r\n\r\nplain\r\n--c--\r\n" + big, true},
         {"thirty long HTML alternatives alone", mixed + alternative + manyHtml + "--c--\r\n" + big, true},
+        {"containers nested a thousand deep, a text at the bottom, then the text",
+         [&] {
+             std::string nest = mixed, close;
+             for (int i = 0; i < 1000; ++i) {
+                 const std::string b = i ? "n" + std::to_string(i) : "b";
+                 nest += "--" + b + "\r\nContent-Type: multipart/mixed; boundary=n" + std::to_string(i + 1) + "\r\n\r\n";
+                 close = "--" + b + "--\r\n" + close;
+             }
+             return nest + "--n1000\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\ndeep\r\n--n1000--\r\n" +
+                    close.substr(0, close.rfind("--b--")) + plain + big;
+         }(),
+         true},
         {"a long plain text", mime + "Content-Type: text/plain\r\n\r\n" + LongText(400000) + big, true},
         {"a long text of no MIME", "Subject: old\r\n\r\n" + LongText(400000) + big, true},
         {"a long quoted-printable text",
