@@ -42,6 +42,30 @@ std::string ParameterValue(const std::string& rest) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// What is kept of one part header field: far more than any real one.
+const size_t kKeptFieldBytes = 64 * 1024;
+
+// A "Name=value" entry's name; empty for an entry without "=" (a line that
+// was no field), which no name finds.
+std::string EntryName(const std::string& entry) {
+    const size_t eq = entry.find('=');
+    return eq == std::string::npos ? std::string() : entry.substr(0, eq);
+}
+
+// The fields a part is read by (what TPartReader::Header is asked for).
+bool IsFieldRead(const std::string& entry) {
+    const std::string name = EntryName(entry);
+    for (const char* read : {"Content-Type", "Content-Transfer-Encoding", "Content-Disposition"})
+        if (EqualsI(name, read)) return true;
+    return false;
+}
+
+bool HasEntryNamed(const TStringList& entries, const std::string& name) {
+    for (const std::string& entry : entries)
+        if (EqualsI(EntryName(entry), name)) return true;
+    return false;
+}
+
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 bool SameLetter(char x, char y) { return AsciiUpper(x) == AsciiUpper(y); }
 
@@ -158,10 +182,8 @@ TPartReader::TPartReader(TMimeMessage& message, TLineReader& lines)
 }
 
 std::string TPartReader::Header(const std::string& name) const {
-    for (const auto& entry : Headers) {
-        const size_t eq = entry.find('=');
-        if (eq != std::string::npos && EqualsI(entry.substr(0, eq), name)) return entry.substr(eq + 1);
-    }
+    for (const auto& entry : Headers)
+        if (!EntryName(entry).empty() && EqualsI(EntryName(entry), name)) return entry.substr(entry.find('=') + 1);
     return std::string();
 }
 
@@ -243,22 +265,27 @@ void TMimePartReader::ReadHeader() {
         PartType = PartTypeOf(message_.ContentType, message_.ContentDisposition, FileName);
         return;
     }
+    // Of the fields only those a part is read by are kept, the first of
+    // each name, and of each no more than kKeptFieldBytes: a header block of
+    // any size costs no more memory than that.
     std::string line;
+    bool anyField = false, keeping = false;
     for (;;) {
-        const THeaderLine kind = ReadHeaderLine(lines_, line, false);
+        const THeaderLine kind = ReadHeaderLine(lines_, line, true);
         if (kind == HeaderStreamEnd) {
             PartType = PartUnknown;  // the message ended inside the part headers
             return;
         }
         if (kind == HeaderEnd) break;
-        if (line[0] == ' ' || line[0] == '\t') {
-            if (Headers.empty())
-                Headers.push_back(ToEntry(line.substr(1)));
-            else
-                Headers.back() += " " + line.substr(1);
-        } else {
-            Headers.push_back(ToEntry(line));
+        const bool fold = line[0] == ' ' || line[0] == '\t';
+        if (fold && anyField) {
+            if (keeping && Headers.back().size() < kKeptFieldBytes) Headers.back() += " " + line.substr(1);
+            continue;
         }
+        anyField = true;
+        std::string entry = ToEntry(fold ? line.substr(1) : line);
+        keeping = IsFieldRead(entry) && !HasEntryNamed(Headers, EntryName(entry));
+        if (keeping) Headers.push_back(std::move(entry));
     }
     const std::string contentType = Header("Content-Type");
     if (StartsWithI(contentType, "multipart/") && message_.MIMEBoundary.Count() < kMaxContainerNesting) {

@@ -215,6 +215,9 @@ TEST(MimeMessage_Multipart, PreviewIsTheFirstInlineTextThroughTheContainers) {
         {"an attachment's text is never the preview", multi("mixed", "m", {part("text/plain", "file", "Content-Disposition: attachment\r\n")}), ""},
         {"empty first text, later text", multi("mixed", "m", {part("text/plain", ""), plain}), "plain\r\n"},
         {"\"text\" without a subtype is text", multi("mixed", "m", {part("text; charset=us-ascii", "bare")}), "bare\r\n"},
+        {"a part's other fields and their folds are not its type, nor is a second type",
+         multi("mixed", "m", {part("text/plain", "plain", "X-Note: see\r\n name=\"a.gif\"\r\nContent-Type: image/gif\r\n")}),
+         "plain\r\n"},
         {"a nested boundary with \" =\" in it", multi("signed", "s", {multi("mixed", "----- =_a0", {plain})}), "plain\r\n"},
         {"a part without header lines is plain text",
          "Content-Type: multipart/signed; protocol=\"application/x-pkcs7-signature\"; micalg=rsa-md5;\r\n"
