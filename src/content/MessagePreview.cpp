@@ -189,13 +189,14 @@ bool TPreviewReach::PassedOver(const TMimePart& part) const {
     return false;
 }
 
-void TPreviewReach::Kept(size_t index) {
-    const auto* text = dynamic_cast<const TMimeTextPart*>(message_.MessageParts[index].get());
-    if (!text || IsContainer(text->ContentType) || IsEnclosedMessage(text->ContentType)) return;
-    if (text->Body.empty() || IsBlankText(ReadableText(text->ContentType, DecodedBody(*text)))) return;
-    TShown& shown = shownByContainer_[text->ParentPart];
+void TPreviewReach::Shows(const TMimeTextPart& part) {
+    TShown& shown = shownByContainer_[part.ParentPart];
     shown.Text = true;
-    shown.Html = shown.Html || StartsWithI(text->ContentType, "text/html");
+    shown.Html = shown.Html || StartsWithI(part.ContentType, "text/html");
+}
+
+bool ShowsText(const TMimeTextPart& part) {
+    return !part.Body.empty() && !IsBlankText(ReadableText(part.ContentType, DecodedBody(part)));
 }
 
 bool NamesSettled(const TMimeMessage& message) {

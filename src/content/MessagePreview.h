@@ -49,6 +49,10 @@ bool PreviewSettled(const TMimeMessage& message, const TReadingState& state, std
 // are none.
 bool NamesSettled(const TMimeMessage& message);
 
+// Whether a text part (not a container nor an enclosed message) shows any
+// text in a preview: its text decoded and reduced is more than blanks.
+bool ShowsText(const TMimeTextPart& part);
+
 // Which text parts of a message being read for its preview no preview can
 // take any more, because an earlier part that shows text comes first at
 // their level or an ancestor's: of alternatives, once an HTML part shows
@@ -61,9 +65,8 @@ public:
     // Whether Part (its parent set, not yet among the message's parts) can
     // no longer be taken.
     bool PassedOver(const TMimePart& part) const;
-    // Notes the text part at Index, once read whole and kept: whether it
-    // shows text.
-    void Kept(size_t index);
+    // Notes a text part read whole and kept that shows text.
+    void Shows(const TMimeTextPart& part);
 
 private:
     struct TShown {

@@ -67,8 +67,11 @@ namespace {
 bool IsContainer(const std::string& contentType) { return StartsWithI(contentType, "multipart/"); }
 
 // What is kept of one text: far more than any preview shows, and no more, so
-// that a huge text costs no more memory than this.
+// that a huge text costs no more memory than this. Lines are counted too, as
+// each costs a string of its own: a text of nothing but line ends keeps
+// these many, not a quarter of a million.
 const uint64_t kKeptTextBytes = 512 * 1024;
+const size_t kKeptTextLines = 16384;
 
 // Counts what is written and keeps none of it.
 class TDiscardedData : public TStream {
@@ -86,18 +89,33 @@ private:
     uint64_t written_ = 0;
 };
 
-// Keeps the first kKeptTextBytes written and passes over the rest.
+// Keeps the first kKeptTextBytes written, of at most kKeptTextLines lines
+// (a line ends at CR LF, CR or LF), and passes over the rest.
 class TKeptText : public TMemoryStream {
 public:
     size_t Write(const void* buffer, size_t count) override {
-        const uint64_t room = Position() < kKeptTextBytes ? kKeptTextBytes - Position() : 0;
-        TMemoryStream::Write(buffer, static_cast<size_t>(std::min<uint64_t>(count, room)));
+        if (Full()) return count;
+        const char* bytes = static_cast<const char*>(buffer);
+        size_t kept = static_cast<size_t>(std::min<uint64_t>(count, kKeptTextBytes - Position()));
+        for (size_t i = 0; i < kept; ++i) {
+            const bool lineEnd = bytes[i] == '\r' || (bytes[i] == '\n' && !afterCr_);
+            afterCr_ = bytes[i] == '\r';
+            if (lineEnd && ++lines_ == kKeptTextLines) {
+                kept = i + 1;
+                break;
+            }
+        }
+        TMemoryStream::Write(bytes, kept);
         return count;
     }
-    bool Full() const { return Position() >= kKeptTextBytes; }
+    bool Full() const { return Position() >= kKeptTextBytes || lines_ >= kKeptTextLines; }
     std::vector<std::string> Lines() const {
         return SplitLines(reinterpret_cast<const char*>(Bytes().data()), Bytes().size());
     }
+
+private:
+    size_t lines_ = 0;
+    bool afterCr_ = false;
 };
 
 // While a text grows, whether the preview is settled is asked again each time
@@ -283,9 +301,9 @@ private:
             std::unique_ptr<TPartReader> reader = DetectPart(m_, lines_, line);
             if (!reader) {
                 // Read on past the kept text: a uuencoded file may still follow.
-                if (bodyBytes_ < kKeptTextBytes) m_.Body.push_back(line);
+                if (!BodyFull()) m_.Body.push_back(line);
                 bodyBytes_ += line.size() + 2;
-                if (previewOnly_ && bodyChecks.Due(bodyBytes_, bodyBytes_ >= kKeptTextBytes)) stopped_ = Settled();
+                if (previewOnly_ && bodyChecks.Due(bodyBytes_, BodyFull())) stopped_ = Settled();
                 continue;
             }
             DropTrailingEmptyLine(m_.Body);
@@ -296,7 +314,7 @@ private:
                 reader = text ? ReadText(*reader, messageEnd) : ReadAttachment(*reader, messageEnd);
                 ++partsRead;
                 if (previewOnly_ && !stopped_ && partChecks.Due(partsRead, m_.MessageParts.size(), text && textKept_)) stopped_ = Settled();
-                if (previewOnly_ && !stopped_ && text && textKept_) reach_.Kept(m_.MessageParts.size() - 1);
+                if (previewOnly_ && !stopped_ && text && textKept_) KeptText(*m_.MessageParts.back());
             }
         }
         if (!stopped_) DropTrailingEmptyLine(m_.Body);
@@ -310,7 +328,7 @@ private:
         state.PartInProgress = partInProgress;
         state.PartFull = partFull;
         state.BodyInProgress = lineLoop_ || singlePartText_;
-        state.BodyFull = lineLoop_ ? bodyBytes_ >= kKeptTextBytes : bodyFull;
+        state.BodyFull = lineLoop_ ? BodyFull() : bodyFull;
         state.PartsMayCome = lineLoop_;
         return PreviewSettled(m_, state, settledPreview_);
     }
@@ -339,6 +357,26 @@ private:
             ReadAttachment(reader, messageEnd);
         }
     }
+
+    // A text part read whole and kept that shows nothing keeps no lines (it
+    // shows nothing either way); one that shows text is noted for the parts
+    // that follow it.
+    void KeptText(TMimePart& kept) {
+        auto* part = dynamic_cast<TMimeTextPart*>(&kept);
+        if (!part || IsContainer(part->ContentType) || EqualsI(part->ContentType, "message/rfc822")) return;
+        try {
+            if (ShowsText(*part))
+                reach_.Shows(*part);
+            else
+                TStringList().swap(part->Body);
+        } catch (const Exception& error) {
+            // Left as read: the preview meets the same failure if it takes it.
+            LogLine("A text part kept as read: " + error.Message());
+        }
+    }
+
+    // Whether the body read line by line keeps no more lines.
+    bool BodyFull() const { return bodyBytes_ >= kKeptTextBytes || m_.Body.size() >= kKeptTextLines; }
 
     // The parent part of the part being read: the one recorded with the
     // boundary it was read under (for a container, the one before the

@@ -366,6 +366,13 @@ TEST(MimeMessage_PreviewReading, ShowsWhatTheWholeReadingShowsAndStopsEarly) {
         {"thirty long HTML alternatives, then the plain one",
          mixed + alternative + manyHtml + "--c\r\nContent-Type: text/plain\r\n\r\nplain\r\n--c--\r\n" + big, true},
         {"thirty long HTML alternatives alone", mixed + alternative + manyHtml + "--c--\r\n" + big, true},
+        {"a hundred HTML alternatives of nothing but line ends, then the plain one",
+         [&] {
+             std::string blank = mixed + alternative;
+             for (int i = 0; i < 100; ++i) blank += "--c\r\nContent-Type: text/html\r\n\r\n" + std::string(40000, '\n');
+             return blank + "--c\r\nContent-Type: text/plain\r\n\r\nplain\r\n--c--\r\n" + big;
+         }(),
+         true},
         {"containers nested a thousand deep, a text at the bottom, then the text",
          [&] {
              std::string nest = mixed, close;
