@@ -20,6 +20,10 @@ bool IsHtml(const std::string& contentType) { return FindI(contentType, "html") 
 
 bool IsEnclosedMessage(const std::string& contentType) { return EqualsI(contentType, "message/rfc822"); }
 
+// Messages enclosed in one another inline, each without text of its own,
+// are looked into no deeper than this (forwarded mail nests two or three).
+const int kMaxEnclosedLevels = 4;
+
 bool IsBlankText(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 // Line breaks and tabs are the only control characters a preview keeps:
@@ -49,7 +53,9 @@ TChoice Unsettled() { return TChoice{std::string(), false}; }
 // The readable text of a message whose reading is State (none: read whole).
 class TPreviewChoice {
 public:
-    TPreviewChoice(const TMimeMessage& message, const TReadingState* state) : message_(message), state_(state) {}
+    // EnclosedLevel: how many messages this one is enclosed in.
+    TPreviewChoice(const TMimeMessage& message, const TReadingState* state, int enclosedLevel = 0)
+        : message_(message), state_(state), enclosedLevel_(enclosedLevel) {}
 
     // A message's own text first; only without any does a message enclosed
     // in it inline (or the whole of it) supply the preview.
@@ -78,17 +84,21 @@ private:
     }
 
     // The preview of a message enclosed in another, chosen as for any
-    // message. One its reader gives up on still shows the text read before that.
-    static std::string EnclosedPreview(const TStringList& lines, int depth) {
-        if (depth > kMaxPreviewDepth) return std::string();
-        TMemoryStream stream(JoinLines(lines));
+    // message. One its reader gives up on still shows the text read before
+    // that. Each is read anew from the text of the one around it, which is
+    // held meanwhile: a chain of them is looked into kMaxEnclosedLevels deep.
+    std::string EnclosedPreview(const TStringList& lines, int depth) const {
+        if (depth > kMaxPreviewDepth || enclosedLevel_ >= kMaxEnclosedLevels) return std::string();
         TMimeMessage message;
-        try {
-            ReadFromStream(message, stream);
-        } catch (const EMimeError& error) {
-            LogLine("An enclosed message read in part: " + error.Message());
+        {
+            TMemoryStream stream(JoinLines(lines));
+            try {
+                ReadFromStream(message, stream);
+            } catch (const EMimeError& error) {
+                LogLine("An enclosed message read in part: " + error.Message());
+            }
         }
-        return TPreviewChoice(message, nullptr).Selected(depth).Text;
+        return TPreviewChoice(message, nullptr, enclosedLevel_ + 1).Selected(depth).Text;
     }
 
     // The preview text part Index yields: a text part its text, a container
@@ -165,6 +175,7 @@ private:
 
     const TMimeMessage& message_;
     const TReadingState* state_;
+    const int enclosedLevel_;
 };
 
 }  // namespace
