@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "content/CharsetConverter.h"
+#include "content/KeptText.h"
 #include "content/MimePartReader.h"
 #include "content/AsciiText.h"
 #include "content/MessagePreview.h"
@@ -65,78 +66,6 @@ std::string DecodedBody(const TMimeTextPart& part) {
 namespace {
 
 bool IsContainer(const std::string& contentType) { return StartsWithI(contentType, "multipart/"); }
-
-// What is kept of one text: far more than any preview shows, and no more, so
-// that a huge text costs no more memory than this. Lines are counted too, as
-// each costs a string of its own: a text of nothing but line ends keeps
-// these many, not a quarter of a million.
-const uint64_t kKeptTextBytes = 512 * 1024;
-const size_t kKeptTextLines = 16384;
-
-// Counts what is written and keeps none of it.
-class TDiscardedData : public TStream {
-public:
-    size_t Read(void*, size_t) override { return 0; }
-    size_t Write(const void*, size_t count) override {
-        written_ += count;
-        return count;
-    }
-    void Seek(uint64_t) override {}
-    uint64_t Position() const override { return written_; }
-    uint64_t Size() const override { return written_; }
-
-private:
-    uint64_t written_ = 0;
-};
-
-// Whether any of the eight bytes is CR or LF.
-bool HasLineEndByte(uint64_t word) {
-    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    auto anyZeroByte = [&](uint64_t v) { return ((v - ones) & ~v & highs) != 0; };
-    return anyZeroByte(word ^ (ones * '\n')) || anyZeroByte(word ^ (ones * '\r'));
-}
-
-// Keeps the first kKeptTextBytes written, of at most kKeptTextLines lines
-// (a line ends at CR LF, CR or LF), and passes over the rest.
-class TKeptText : public TMemoryStream {
-public:
-    size_t Write(const void* buffer, size_t count) override {
-        if (Full()) return count;
-        const char* bytes = static_cast<const char*>(buffer);
-        size_t kept = static_cast<size_t>(std::min<uint64_t>(count, kKeptTextBytes - Position()));
-        // Counted in locals: the bytes may alias the members for all the
-        // compiler knows, which would cost a store and a load a byte.
-        size_t lines = lines_;
-        bool afterCr = afterCr_;
-        for (size_t i = 0; i < kept; ++i) {
-            // Eight bytes at a time past those that end no line.
-            uint64_t word;
-            while (i + 8 <= kept && (std::memcpy(&word, bytes + i, 8), !HasLineEndByte(word))) {
-                i += 8;
-                afterCr = false;
-            }
-            if (i == kept) break;
-            const bool lineEnd = bytes[i] == '\r' || (bytes[i] == '\n' && !afterCr);
-            afterCr = bytes[i] == '\r';
-            if (lineEnd && ++lines == kKeptTextLines) {
-                kept = i + 1;
-                break;
-            }
-        }
-        lines_ = lines;
-        afterCr_ = afterCr;
-        TMemoryStream::Write(bytes, kept);
-        return count;
-    }
-    bool Full() const { return Position() >= kKeptTextBytes || lines_ >= kKeptTextLines; }
-    std::vector<std::string> Lines() const {
-        return SplitLines(reinterpret_cast<const char*>(Bytes().data()), Bytes().size());
-    }
-
-private:
-    size_t lines_ = 0;
-    bool afterCr_ = false;
-};
 
 // While a text grows, whether the preview is settled is asked again each time
 // the text has doubled, from the first size that could settle it, and once
@@ -467,8 +396,8 @@ private:
         std::unique_ptr<TPartReader> next = reader.ReadBody(text, messageEnd);
         std::unique_ptr<TMimeTextPart> part = TextPart(reader, parent, text);
         if (previewOnly_ && !reader.Stopped && reach_.PassedOver(*part)) TStringList().swap(part->Body);
-        textKept_ = !(previewOnly_ && !reader.Stopped &&
-                      ((m_.MessageParts.size() >= kPreviewPartsKept && ShowsNothing(*part)) || (deep && !NamesCharset(*part))));
+        const bool showsNothingPastFirstParts = m_.MessageParts.size() >= kPreviewPartsKept && ShowsNothing(*part);
+        textKept_ = !(previewOnly_ && !reader.Stopped && (showsNothingPastFirstParts || (deep && !NamesCharset(*part))));
         if (textKept_) {
             charsetNamed_ = charsetNamed_ || !part->CharSet.empty();
             m_.MessageParts.push_back(std::move(part));
