@@ -17,7 +17,7 @@ const size_t kMinReadAhead = 8 * kBlockSize;
 const size_t kMaxReadAhead = 128 * kBlockSize;
 }  // namespace
 
-TDbxMessageStream::TDbxMessageStream(TStream& file, uint32_t first) : file_(file), first_(first), span_(file) {
+TDbxMessageStream::TDbxMessageStream(TStream& file, uint32_t first) : first_(first), span_(file) {
     Restart();
 }
 

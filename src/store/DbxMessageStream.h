@@ -48,7 +48,6 @@ private:
     bool Visited(uint32_t position) const;
     void Visit(uint32_t position);
 
-    TStream& file_;
     const uint32_t first_;
     TStreamSpan span_;
     size_t ahead_ = 0;
