@@ -83,8 +83,9 @@ void TMailScan::ScanFolder(const TFolderListEntry& entry, bool baseline, TDbxMes
     // body past what it holds with one, and the recent list keeps the last
     // few of the scan.
     size_t toAnnounce = 0;
-    for (const TRecordSummary& summary : summaries)
-        if (!recordOnly && summary.Loaded && !summary.IsRead() && !seen.Contains(summary.Id)) ++toAnnounce;
+    if (!recordOnly)
+        for (const TRecordSummary& summary : summaries)
+            if (summary.Loaded && !summary.IsRead() && !seen.Contains(summary.Id)) ++toAnnounce;
     size_t records = 0, unread = 0;
     for (size_t i = 0; i < positions.size(); ++i) {
         if (Queue.Closed()) return;

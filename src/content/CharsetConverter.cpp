@@ -21,11 +21,16 @@ const size_t kSlack = 16;
 // US-ASCII, whose 8-bit bytes the service reads without their high bit.
 const uint32_t kUsAsciiCodePage = 20127;
 
-// Code pages that read each byte below 0x80 as the ASCII character of that
-// value, so that text of such bytes alone is its own UTF-8: the ANSI and ISO
-// pages, KOI8, the DOS and Mac pages, the East Asian multi-byte pages and
-// UTF-8. Not UTF-7, UTF-16, ISO-2022 or HZ (whose escapes are ASCII bytes) nor
-// EBCDIC. Most mail is such text, and needs no conversion at all.
+// "%s (%s, line %d)": the message with the source file and line it is thrown at.
+[[noreturn]] void ThrowAssertion(const char* message, int line) {
+    const char* file = __FILE__;
+    for (const char* p = file; *p; ++p)
+        if (*p == '/' || *p == '\\') file = p + 1;
+    throw EAssertionFailed(std::string(message) + " (" + file + ", line " + std::to_string(line) + ")");
+}
+
+}  // namespace
+
 bool ReadsAsciiAsItself(uint32_t codePage) {
     switch (codePage) {
         case 866: case 874: case 932: case 936: case 949: case 950:
@@ -38,16 +43,6 @@ bool ReadsAsciiAsItself(uint32_t codePage) {
             return false;
     }
 }
-
-// "%s (%s, line %d)": the message with the source file and line it is thrown at.
-[[noreturn]] void ThrowAssertion(const char* message, int line) {
-    const char* file = __FILE__;
-    for (const char* p = file; *p; ++p)
-        if (*p == '/' || *p == '\\') file = p + 1;
-    throw EAssertionFailed(std::string(message) + " (" + file + ", line " + std::to_string(line) + ")");
-}
-
-}  // namespace
 
 // The code page record of the current charset; all zero on creation.
 struct TCharsetConverter::Record {

@@ -40,6 +40,13 @@ private:
     std::unique_ptr<IMultiLanguageService> service_;
 };
 
+// Whether the code page reads each byte below 0x80 as the ASCII character of
+// that value, so that text of such bytes alone is its own UTF-8: the ANSI
+// and ISO pages, KOI8, the DOS and Mac pages, the East Asian multi-byte pages
+// and UTF-8. Not UTF-7, UTF-16, ISO-2022 or HZ (whose escapes are ASCII
+// bytes) nor EBCDIC. Most mail is such text: Decode passes it over as it is.
+bool ReadsAsciiAsItself(uint32_t codePage);
+
 // Text in the system's ANSI code page (the store's own folder names and
 // index texts) as UTF-8.
 std::string SystemTextToUtf8(const std::string& text);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "content/HtmlTokenizer.h"
+#include "platform/Utf8Text.h"
 
 namespace pellumo {
 
@@ -149,24 +150,6 @@ size_t ReadReference(const char* p, const char* end, char32_t& code) {
     if (!entity) return 0;
     code = entity->code;
     return static_cast<size_t>(q - p) + (semicolon ? 1 : 0);
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // Control characters and the no-break space show as a gap in a plain text

@@ -67,6 +67,11 @@ namespace {
 
 bool IsContainer(const std::string& contentType) { return StartsWithI(contentType, "multipart/"); }
 
+// A text part that holds parts or a message of its own, rather than text.
+bool HoldsParts(const TMimeTextPart& part) {
+    return IsContainer(part.ContentType) || EqualsI(part.ContentType, "message/rfc822");
+}
+
 // While a text grows, whether the preview is settled is asked again each time
 // the text has doubled, from the first size that could settle it, and once
 // more when it is full: a few readings of it in all.
@@ -312,7 +317,7 @@ private:
     // that follow it.
     void KeptText(TMimePart& kept) {
         auto* part = dynamic_cast<TMimeTextPart*>(&kept);
-        if (!part || IsContainer(part->ContentType) || EqualsI(part->ContentType, "message/rfc822")) return;
+        if (!part || HoldsParts(*part)) return;
         try {
             if (ShowsText(*part))
                 reach_.Shows(*part);
@@ -440,8 +445,7 @@ private:
     // enclosed message, nothing but blanks, and no charset the sender and
     // subject might be read in (one names it already, or it names none).
     bool ShowsNothing(const TMimeTextPart& part) const {
-        if (IsContainer(part.ContentType) || EqualsI(part.ContentType, "message/rfc822")) return false;
-        if (NamesCharset(part)) return false;
+        if (HoldsParts(part) || NamesCharset(part)) return false;
         for (const std::string& line : part.Body)
             if (line.find_first_not_of(" \t") != std::string::npos) return false;
         return true;

@@ -60,10 +60,13 @@ bool IsFieldRead(const std::string& entry) {
     return false;
 }
 
-bool HasEntryNamed(const TStringList& entries, const std::string& name) {
-    for (const std::string& entry : entries)
-        if (EqualsI(EntryName(entry), name)) return true;
-    return false;
+// The first entry of that name, or null.
+const std::string* EntryNamed(const TStringList& entries, const std::string& name) {
+    for (const std::string& entry : entries) {
+        const std::string entryName = EntryName(entry);
+        if (!entryName.empty() && EqualsI(entryName, name)) return &entry;
+    }
+    return nullptr;
 }
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -182,9 +185,8 @@ TPartReader::TPartReader(TMimeMessage& message, TLineReader& lines)
 }
 
 std::string TPartReader::Header(const std::string& name) const {
-    for (const auto& entry : Headers)
-        if (!EntryName(entry).empty() && EqualsI(EntryName(entry), name)) return entry.substr(entry.find('=') + 1);
-    return std::string();
+    const std::string* entry = EntryNamed(Headers, name);
+    return entry ? entry->substr(entry->find('=') + 1) : std::string();
 }
 
 std::string ExtractBoundary(const std::string& contentType) {
@@ -284,7 +286,7 @@ void TMimePartReader::ReadHeader() {
         }
         anyField = true;
         std::string entry = ToEntry(fold ? line.substr(1) : line);
-        keeping = IsFieldRead(entry) && !HasEntryNamed(Headers, EntryName(entry));
+        keeping = IsFieldRead(entry) && !EntryNamed(Headers, EntryName(entry));
         if (keeping) Headers.push_back(std::move(entry));
     }
     const std::string contentType = Header("Content-Type");

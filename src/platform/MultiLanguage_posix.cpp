@@ -17,6 +17,7 @@
 
 #include "platform/JapaneseToShiftJis_posix.h"
 #include "platform/MultiLanguage.h"
+#include "platform/Utf8Text.h"
 
 namespace pellumo {
 namespace {
@@ -235,7 +236,7 @@ void AppendUtf32Le(const char* bytes, size_t size, std::u32string& out) {
 // iconv descriptors by target and source name, opened once per thread (an
 // open looks the converter up among the system's modules, which costs more
 // than converting a message) and brought back to their initial state for
-// each use. Names are the tables' literals.
+// each use.
 class TIconvCache {
 public:
     ~TIconvCache() {
@@ -415,23 +416,10 @@ bool IconvEncode(const char* iconvName, const std::u32string& text, std::string&
 void EncodeUtf8(const std::u32string& text, std::string& out) {
     out.reserve(out.size() + text.size());
     for (char32_t c : text) {
-        if (!IsUnicodeScalar(c)) {
+        if (IsUnicodeScalar(c))
+            AppendUtf8(out, c);
+        else
             out.push_back('?');
-        } else if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
     }
 }
 

@@ -20,6 +20,9 @@ bool IsValidUtf8(const char* text, size_t size);
 // anywhere). A cut made there never splits a character.
 size_t Utf8CharacterStart(const std::string& text, size_t at);
 
+// Appends code point C (at most U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
 // The text with each maximal piece that is no character replaced by "?".
 std::string RepairedUtf8(const std::string& text);
 

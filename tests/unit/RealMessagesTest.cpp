@@ -80,15 +80,16 @@ struct Shown {
         return body == o.body && sender == o.sender && subject == o.subject && error == o.error;
     }
 };
-Shown ShownOf(const std::string& raw, bool previewOnly, bool oneByte = false, bool namesOnly = false) {
+enum class Reading { Whole, Preview, Names };
+Shown ShownOf(const std::string& raw, Reading reading, bool oneByte = false) {
     Shown shown;
     TMimeMessage message;
     try {
         TNotification info;
-        if (namesOnly) {
+        if (reading == Reading::Names) {
             TMemoryStream stream(raw);
             ReadNamesFromStream(message, stream);
-        } else if (previewOnly) {
+        } else if (reading == Reading::Preview) {
             std::unique_ptr<TMemoryStream> stream(oneByte ? new OneByteStream(raw) : new TMemoryStream(raw));
             shown.stopped = ReadPreviewFromStream(message, *stream, info.Body);
         } else {
@@ -118,8 +119,8 @@ TEST(RealMessages, PreviewReadingShowsWhatTheWholeReadingShows) {
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[i];
         const std::string raw = ReadAll(path);
-        const Shown whole = ShownOf(raw, false);
-        const Shown streamed = ShownOf(raw, true, i % 4 == 0);
+        const Shown whole = ShownOf(raw, Reading::Whole);
+        const Shown streamed = ShownOf(raw, Reading::Preview, i % 4 == 0);
         if (streamed.stopped) ++stopped;
         if (!whole.error.empty() && streamed.error.empty()) {
             EXPECT_TRUE(streamed.stopped) << path;
@@ -128,7 +129,7 @@ TEST(RealMessages, PreviewReadingShowsWhatTheWholeReadingShows) {
         EXPECT_TRUE(whole == streamed) << path << "\n" << whole.body.substr(0, 200) << "\n---\n"
                                        << streamed.body.substr(0, 200) << "\n" << whole.error << streamed.error;
         // Read for the names alone (a message that will not be shown on its own).
-        const Shown named = ShownOf(raw, false, false, true);
+        const Shown named = ShownOf(raw, Reading::Names);
         if (whole.error.empty()) {
             EXPECT_EQ(named.sender + "|" + named.subject, whole.sender + "|" + whole.subject) << path;
         }
