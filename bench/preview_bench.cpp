@@ -120,6 +120,28 @@ void ReadManyParts(benchmark::State& state, size_t count) {
         if (text.find("At last.") == std::string::npos) state.SkipWithError("the text after the parts was not found");
     }
 }
+// Count empty containers side by side before the text: every container is
+// kept, so each look at whether the preview is settled goes over all of them.
+// Four times the containers should cost about four times as much.
+void ReadManyContainers(benchmark::State& state, size_t count) {
+    std::string raw = "From: a@example.com\r\nSubject: parts\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n";
+    for (size_t i = 0; i < count; ++i)
+        raw += "--b\r\nContent-Type: multipart/mixed; boundary=\"c" + std::to_string(i) + "\"\r\n\r\n--c" +
+               std::to_string(i) + "--\r\n";
+    raw += "--b\r\nContent-Type: text/plain\r\n\r\nAt last.\r\n--b--\r\n";
+    for (auto _ : state) {
+        TMemoryStream stream(raw);
+        TMimeMessage message;
+        std::string text;
+        ReadPreviewFromStream(message, stream, text);
+        if (text.find("At last.") == std::string::npos) state.SkipWithError("the text after the containers was not found");
+    }
+}
+void BM_ManyContainers5000(benchmark::State& state) { ReadManyContainers(state, 5000); }
+void BM_ManyContainers20000(benchmark::State& state) { ReadManyContainers(state, 20000); }
+BENCHMARK(BM_ManyContainers5000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ManyContainers20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_ManyParts10000(benchmark::State& state) { ReadManyParts(state, 10000); }
 void BM_ManyParts100000(benchmark::State& state) { ReadManyParts(state, 100000); }
 BENCHMARK(BM_ManyParts10000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -222,6 +244,10 @@ int main(int argc, char** argv) {
     reporter.PrintRates("BM_PreviewReadingOurs", "ReadPreviewFromStream:", c);
     const double parts = reporter.TimeRatio("BM_ManyParts100000", "BM_ManyParts10000");
     if (parts > 0) std::printf("100,000 parts / 10,000 parts time ratio: %.1f (linear: near 10)\n", parts);
+    const double containers = reporter.TimeRatio("BM_ManyContainers20000", "BM_ManyContainers5000");
+    if (containers > 0)
+        std::printf("20,000 containers / 5,000 containers time ratio: %.1f (linear: near 4; target at most 5)\n",
+                    containers);
 #ifdef PELLUMO_HAVE_GMIME
     reporter.PrintRates("BM_PreviewGMime", "GMime, first text part:", c);
     reporter.PrintRates("BM_PreviewGMimeDecodeAll", "GMime, every part decoded:", c);

@@ -50,12 +50,22 @@ struct TChoice {
 
 TChoice Unsettled() { return TChoice{std::string(), false}; }
 
+// The parts of one container, by their index among the message's parts.
+struct TPartList {
+    const size_t* First;
+    const size_t* Last;
+    const size_t* begin() const { return First; }
+    const size_t* end() const { return Last; }
+};
+
 // The readable text of a message whose reading is State (none: read whole).
 class TPreviewChoice {
 public:
     // EnclosedLevel: how many messages this one is enclosed in.
     TPreviewChoice(const TMimeMessage& message, const TReadingState* state, int enclosedLevel = 0)
-        : message_(message), state_(state), enclosedLevel_(enclosedLevel) {}
+        : message_(message), state_(state), enclosedLevel_(enclosedLevel) {
+        ListParts();
+    }
 
     // A message's own text first; only without any does a message enclosed
     // in it inline (or the whole of it) supply the preview.
@@ -68,6 +78,26 @@ public:
     }
 
 private:
+    // Every container's parts, listed once for the whole choice, in order: a
+    // message of many containers costs one pass, not one pass a container.
+    // A part counts only after its container (so no walk comes back round).
+    void ListParts() {
+        const size_t count = message_.MessageParts.size();
+        auto holds = [&](size_t part) {
+            const int parent = message_.MessageParts[part]->ParentPart;
+            return parent == -1 || (parent >= 0 && static_cast<size_t>(parent) < part);
+        };
+        // firstPart_[container + 1] is where the container's parts start in parts_.
+        firstPart_.assign(count + 2, 0);
+        for (size_t i = 0; i < count; ++i)
+            if (holds(i)) ++firstPart_[message_.MessageParts[i]->ParentPart + 2];
+        for (size_t i = 1; i < firstPart_.size(); ++i) firstPart_[i] += firstPart_[i - 1];
+        parts_.resize(firstPart_.back());
+        std::vector<size_t> next(firstPart_.begin(), firstPart_.end() - 1);
+        for (size_t i = 0; i < count; ++i)
+            if (holds(i)) parts_[next[message_.MessageParts[i]->ParentPart + 1]++] = i;
+    }
+
     bool Open(int container) const {
         if (!state_ || !state_->Open) return false;
         for (size_t i = 0; i < state_->Open->Count(); ++i)
@@ -128,10 +158,7 @@ private:
     TChoice ContainerPreview(int container, const std::string& type, int depth, bool enclosed) const {
         if (depth > kMaxPreviewDepth) return TChoice();
         const bool open = Open(container);
-        std::vector<size_t> children;
-        // A part lies after its container, so no walk comes back round.
-        for (size_t i = container < 0 ? 0 : static_cast<size_t>(container) + 1; i < message_.MessageParts.size(); ++i)
-            if (message_.MessageParts[i]->ParentPart == container) children.push_back(i);
+        const TPartList children{parts_.data() + firstPart_[container + 1], parts_.data() + firstPart_[container + 2]};
         if (StartsWithI(type, "multipart/alternative")) {
             for (const char* wanted : {"text/plain", "text/html"}) {
                 for (size_t child : children) {
@@ -176,6 +203,8 @@ private:
     const TMimeMessage& message_;
     const TReadingState* state_;
     const int enclosedLevel_;
+    std::vector<size_t> firstPart_;
+    std::vector<size_t> parts_;
 };
 
 }  // namespace

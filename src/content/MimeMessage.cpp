@@ -267,8 +267,11 @@ private:
                 const bool text = reader->PartType == PartText;
                 reader = text ? ReadText(*reader, messageEnd) : ReadAttachment(*reader, messageEnd);
                 ++partsRead;
-                if (previewOnly_ && !stopped_ && partChecks.Due(partsRead, m_.MessageParts.size(), text && textKept_)) stopped_ = Settled();
-                if (previewOnly_ && !stopped_ && text && textKept_) KeptText(*m_.MessageParts.back());
+                // A container or an enclosed message settles nothing by itself.
+                const bool keptText = text && textKept_ &&
+                                      !HoldsParts(static_cast<const TMimeTextPart&>(*m_.MessageParts.back()));
+                if (previewOnly_ && !stopped_ && partChecks.Due(partsRead, m_.MessageParts.size(), keptText)) stopped_ = Settled();
+                if (previewOnly_ && !stopped_ && keptText) KeptText(*m_.MessageParts.back());
             }
         }
         if (!stopped_) DropTrailingEmptyLine(m_.Body);
