@@ -17,6 +17,12 @@ namespace pellumo {
 const uint64_t kKeptTextBytes = 512 * 1024;
 const size_t kKeptTextLines = 16384;
 
+// What is kept of one header field, of the message or of a part: far more
+// than any real one, so that a field folded over any number of lines costs
+// no more memory than this. Every reading keeps the same, so that a reading
+// that stops early sees the fields a whole reading sees.
+const size_t kKeptFieldBytes = 64 * 1024;
+
 // Counts what is written and keeps none of it.
 class TDiscardedData : public TStream {
 public:

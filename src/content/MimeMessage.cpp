@@ -117,16 +117,20 @@ private:
 // attachments, nor text parts that show nothing.
 const size_t kPreviewPartsKept = 256;
 
-class TPreviewFields {
+// Which lines of the message's header block a reading keeps: every field
+// (a reading for a preview only the first of each field it reads), each no
+// longer than kKeptFieldBytes.
+class TKeptFields {
 public:
-    explicit TPreviewFields(bool previewOnly) : all_(!previewOnly) {}
+    explicit TKeptFields(bool previewOnly) : all_(!previewOnly), keeping_(all_) {}
 
     bool Keeps(const std::string& line) {
-        if (all_) return true;
         const bool continuation = !line.empty() && (line[0] == ' ' || line[0] == '\t');
         if (!continuation) {
             keeping_ = false;
             kept_ = 0;
+        }
+        if (!continuation && !all_) {
             const size_t colon = line.find(':');
             if (colon == std::string::npos) return false;
             const char* name = ReadName(line, colon);
@@ -134,8 +138,8 @@ public:
             // Only the first of a name is ever read.
             if (std::find(seen_.begin(), seen_.end(), name) != seen_.end()) return false;
             seen_.push_back(name);
-            keeping_ = true;
         }
+        if (!continuation) keeping_ = true;
         if (!keeping_) return false;
         kept_ += line.size();
         keeping_ = kept_ <= kKeptFieldBytes;
@@ -157,9 +161,8 @@ private:
         return nullptr;
     }
 
-    static constexpr size_t kKeptFieldBytes = 64 * 1024;
-    bool all_;
-    bool keeping_ = false;
+    const bool all_;
+    bool keeping_;
     size_t kept_ = 0;
     std::vector<const char*> seen_;
 };
@@ -202,7 +205,7 @@ private:
     // False when the message ends inside its header block.
     bool ReadHeaderBlock() {
         std::string line;
-        TPreviewFields fields(previewOnly_);
+        TKeptFields fields(previewOnly_);
         for (THeaderLine kind; (kind = ReadHeaderLine(lines_, line, true)) != HeaderEnd;) {
             if (kind == HeaderStreamEnd) return false;
             if (fields.Keeps(line)) m_.Headers.Add(line);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "content/CharsetConverter.h"
+#include "content/KeptText.h"
 #include "content/TransferDecoders.h"
 #include "content/AsciiText.h"
 
@@ -41,9 +42,6 @@ std::string ParameterValue(const std::string& rest) {
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// What is kept of one part header field: far more than any real one.
-const size_t kKeptFieldBytes = 64 * 1024;
 
 // A "Name=value" entry's name; empty for an entry without "=" (a line that
 // was no field), which no name finds.
