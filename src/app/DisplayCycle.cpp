@@ -183,8 +183,12 @@ void TPopupCycle::ShowNextNotification() {
         ShowWaitingCount();
         return;
     }
-    // Nothing waiting: nothing to look at, and no timer.
-    if (queue_.Count() == 0) return;
+    // Nothing waiting: nothing to look at, and no timer; nothing that held
+    // mail before has anything left to tell.
+    if (queue_.Count() == 0) {
+        heldBy_ = THeldBy::Nothing;
+        return;
+    }
     const TPopupSettings settings = Settings();
     // Over a presentation or a film the queue waits, looked at again now
     // and then; what arrives meanwhile joins it.
@@ -193,15 +197,15 @@ void TPopupCycle::ShowNextNotification() {
     const bool paused = inputs_.Paused && inputs_.Paused();
     const bool away = !paused && Away();
     if ((settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront()) || paused || away) {
-        if (away) heldWhileAway_ = true;
+        heldBy_ = away ? THeldBy::Absence : THeldBy::PauseOrFullScreen;
         handler_ = THandler::Quiet;
         SetTimer(true, kQuietCheckInterval);
         return;
     }
     std::vector<std::unique_ptr<TNotification>> items;
     // Back at the desk: what came meanwhile, at once and as one.
-    const bool whileAway = heldWhileAway_ && !inputs_.ShowEachOnItsOwn && queue_.Count() > 1;
-    heldWhileAway_ = false;
+    const bool whileAway = heldBy_ == THeldBy::Absence && !inputs_.ShowEachOnItsOwn && queue_.Count() > 1;
+    heldBy_ = THeldBy::Nothing;
     if (whileAway || Summarizes(settings, queue_.Count())) {
         items = queue_.TakeAll();
     } else if (std::unique_ptr<TNotification> info = queue_.Take()) {
@@ -374,7 +378,7 @@ void TPopupCycle::AutoHideTick() {
     if (Away()) {
         hideTicks_ = 0;
         // What waits behind it waited for the user's return too.
-        heldWhileAway_ = true;
+        if (queue_.Count() > 0) heldBy_ = THeldBy::Absence;
         return;
     }
     if (hideTicks_ != hideTickLimit_) {
@@ -409,6 +413,7 @@ void TPopupCycle::CloseRequested() {
     SetTimer(false);
     HideNotification();
     queue_.Clear();
+    heldBy_ = THeldBy::Nothing;
 }
 
 void TPopupCycle::MouseEnter() {

@@ -270,8 +270,11 @@ private:
     // unless it is to be shown on its own.
     std::vector<std::unique_ptr<TNotification>> pending_;
     bool onItsOwn_ = false;
-    // Notifications waited for the user's return: several are told as one.
-    bool heldWhileAway_ = false;
+    // What last held the notifications waiting in the queue: several that
+    // waited for the user's return are told as one, those that waited for a
+    // pause or a full-screen program one by one.
+    enum class THeldBy { Nothing, Absence, PauseOrFullScreen };
+    THeldBy heldBy_ = THeldBy::Nothing;
     bool whileAway_ = false;  // pending_ is what came while the user was away
     std::string folderLine_;  // without the count of those waiting
     std::optional<uint32_t> folderColor_;  // of what is shown

@@ -619,6 +619,23 @@ TEST_F(DisplayCycle, NothingIsMissedWhileTheUserIsAway) {
     presence.Locked = false, paused = false;
     Ticks(2);
     EXPECT_EQ("Subject : e", view.subject);
+
+    // An absence that ended under a popup with nothing behind it leaves
+    // nothing to tell: what later waits for a pause is told one by one.
+    Cycle().CloseRequested();
+    Mail("g");
+    Ticks(1);
+    presence.Locked = true;
+    Ticks(100);
+    presence.Locked = false;
+    Ticks(30);  // the countdown, the hide
+    EXPECT_FALSE(view.visible);
+    paused = true;
+    Mail("h"), Mail("i");
+    Ticks(30);
+    paused = false;
+    Ticks(2);
+    EXPECT_EQ("Subject : h", view.subject);
 }
 
 TEST(Summary, NamesTheFolderAndSenderAllShareElseCountsThem) {
@@ -739,17 +756,23 @@ TEST_F(DisplayCycle, PriorityIconMovesTheSubjectAndSetsItsWidth) {
 
 // At 96, 120 and 144 DPI (the font's line and the small icon growing with
 // them) and in a popup narrowed or lowered to its limits, no label overlaps
-// another, the icon only sits beside the subject, and all stay inside.
+// another, the icon only sits beside the subject, and all stay inside; a
+// folder line of any length (a summary's count per folder) leaves the sender
+// half the line.
 TEST(PopupLayoutTest, NothingOverlapsAtAnyFontSize) {
     const TPopupMetrics fonts[] = {{13, 16}, {16, 20}, {20, 24}, {16, 16}};
     for (const TPopupMetrics& m : fonts) {
         for (const int32_t width : {m.Scaled(292), m.Scaled(150)}) {
-            SCOPED_TRACE(std::to_string(m.LineHeight) + " px lines, " + std::to_string(width) + " wide");
+          for (const int32_t folderWidth : {m.Scaled(60), m.Scaled(5000)}) {
+            SCOPED_TRACE(std::to_string(m.LineHeight) + " px lines, " + std::to_string(width) + " wide, folder " +
+                         std::to_string(folderWidth));
             const int32_t height = MinimumPopupHeight(m) - m.Scaled(30);  // the client of the smallest window
             for (const TMailPriority priority : {mpHigh, mpNormal}) {
                 const TSubjectLayout subject = SubjectLayout(priority, width, m);
-                const TPopupLayout l = LayoutPopup(width, height, m, m.Scaled(60), subject.Left,
+                const TPopupLayout l = LayoutPopup(width, height, m, folderWidth, subject.Left,
                                                    width - subject.Left - subject.Width);
+                EXPECT_GE(l.Sender.Right - l.Sender.Left, (width - m.Scaled(20)) / 2);
+                EXPECT_LE(l.Folder.Right - l.Folder.Left, FolderLineRoom(width, m));
                 auto overlap = [](const TRect& a, const TRect& b) {
                     return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
                 };
@@ -767,6 +790,7 @@ TEST(PopupLayoutTest, NothingOverlapsAtAnyFontSize) {
                     EXPECT_FALSE(overlap(l.Icon, l.Body));
                 }
             }
+          }
         }
     }
 }
