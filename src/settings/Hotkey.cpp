@@ -15,6 +15,10 @@ constexpr uint32_t kVirtualKeyF1 = 0x70, kVirtualKeyF24 = 0x87;
 std::optional<THotkeyRegistration> HotkeyRegistration(uint32_t stored) {
     const uint32_t key = stored & 0xFF, flags = (stored >> 8) & 0xFF;
     if (key == 0 || stored > 0xFFFF) return std::nullopt;
+    // As the setup dialog's hotkey control refuses them: a key alone or with
+    // Shift alone would take a letter or a key from every program, and
+    // Ctrl+Alt (with or without Shift) is AltGr, which types characters.
+    if (((flags & kHotkeyControl) != 0) == ((flags & kHotkeyAlt) != 0)) return std::nullopt;
     THotkeyRegistration registration;
     registration.VirtualKey = key;
     if (flags & kHotkeyAlt) registration.Modifiers |= kModAlt;

@@ -30,7 +30,9 @@ struct THotkeyRegistration {
 };
 
 // The registration for a stored value; none for 0, for a value without a
-// key, and for a value no hotkey control writes (bits past its two bytes).
+// key, for a value no hotkey control writes (bits past its two bytes), and
+// for a combination the setup dialog refuses: a key alone, with Shift alone,
+// or with both Ctrl and Alt.
 std::optional<THotkeyRegistration> HotkeyRegistration(uint32_t stored);
 
 // "Ctrl+Shift+F9", for the log: F keys, letters and digits by name, other

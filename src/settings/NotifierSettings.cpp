@@ -99,12 +99,14 @@ bool TNotifierSettings::Load() {
     PlaySound = number(kPlaySoundValue) != 0;
     QuietFullScreen = number(kQuietFullScreenValue) != 0;
     ShowUnreadCount = number(kShowUnreadCountValue) != 0;
-    // A number no hotkey control writes turns the hotkey off rather than
-    // have some other key taken from every program.
+    // A number the setup dialog would not take is never registered: a key
+    // without Ctrl or Alt would be taken from every program.
     ShowAgainHotkey = static_cast<uint32_t>(number(kShowAgainHotkeyValue));
     if (ShowAgainHotkey != 0 && !HotkeyRegistration(ShowAgainHotkey)) {
-        LogLine("Setting " + std::string(kShowAgainHotkeyValue.Name) + ": not a hotkey; none is used");
-        ShowAgainHotkey = 0;
+        const char* name = kShowAgainHotkeyValue.Name;
+        ShowAgainHotkey = static_cast<uint32_t>(kShowAgainHotkeyValue.FirstRun);
+        repair(name, Exception(TText::InvalidValue, {name}),
+               [&] { key->WriteInteger(name, kShowAgainHotkeyValue.FirstRun); });
     }
     AwayMinutes = ClampAwayMinutes(number(kAwayMinutesValue));
     try {

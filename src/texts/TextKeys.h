@@ -142,6 +142,7 @@ namespace pellumo {
     PELLUMO_TEXT(ColorWindowText) \
     /* Errors the user is told of */ \
     PELLUMO_TEXT(InvalidDataType) \
+    PELLUMO_TEXT(InvalidValue) \
     PELLUMO_TEXT(FailedToGetData) \
     PELLUMO_TEXT(FailedToSetData) \
     PELLUMO_TEXT(CannotOpenFile) \

@@ -134,7 +134,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     s.PausedUntil = 0;  // resumed
     s.WindowRect = {-1280, 0, -980, 200};
     s.HintTime = 1800;
-    s.ShowAgainHotkey = 0x0641;  // Ctrl+Alt+A
+    s.ShowAgainHotkey = 0x0541;  // Shift+Alt+A
     s.AwayMinutes = 0;  // never away
     s.Language = "pt-BR";
     settings.reset();
@@ -147,7 +147,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(StoredText("Unrelated"), "kept");
     EXPECT_EQ(StoredType("PausedUntil"), rdNone);
     EXPECT_EQ(Stored(kStartWithWindowsValue), 1);
-    EXPECT_EQ(Stored("ShowAgainHotkey"), 0x0641);
+    EXPECT_EQ(Stored("ShowAgainHotkey"), 0x0541);
     EXPECT_EQ(Stored("AwayMinutes"), 0);
     EXPECT_EQ(StoredText("Language"), "pt-BR");
     const TRect back = TNotifierSettings().WindowRect;
@@ -212,23 +212,31 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
 }
 
 // The stored hotkey is the hotkey control's value; the program registers it
-// with the system's modifier flags, which are ordered otherwise. A number no
-// hotkey control writes is no hotkey.
+// with the system's modifier flags, which are ordered otherwise. A number the
+// setup dialog would not take (no Ctrl or Alt, both, no key, past the
+// control's two bytes) is never registered: it is repaired with the default.
 TEST_F(NotifierSettingsTest, ShowAgainHotkeyIsRegisteredAsStored) {
+    const char* const refused = "Invalid value for 'ShowAgainHotkey'";
     const struct {
         int32_t Stored;
         uint32_t Loaded;
         std::optional<THotkeyRegistration> Registered;
         const char* Text;
+        const char* Error;
     } cases[] = {
-        {0x0378, 0x0378, THotkeyRegistration {0x2 | 0x4, 0x78}, "Ctrl+Shift+F9"},
-        {0x0441, 0x0441, THotkeyRegistration {0x1, 'A'}, "Alt+A"},
-        {0x0B2E, 0x0B2E, THotkeyRegistration {0x2 | 0x4, 0x2E}, "Ctrl+Shift+key 0x2E"},  // extended: Delete
-        {0x0635, 0x0635, THotkeyRegistration {0x1 | 0x2, '5'}, "Ctrl+Alt+5"},
-        {0, 0, std::nullopt, "none"},
-        {0x0300, 0, std::nullopt, "none"},   // modifiers without a key
-        {0x10378, 0, std::nullopt, "none"},  // past the control's two bytes
-        {-1, 0, std::nullopt, "none"},
+        {0x0378, 0x0378, THotkeyRegistration {0x2 | 0x4, 0x78}, "Ctrl+Shift+F9", ""},
+        {0x0441, 0x0441, THotkeyRegistration {0x1, 'A'}, "Alt+A", ""},
+        {0x0241, 0x0241, THotkeyRegistration {0x2, 'A'}, "Ctrl+A", ""},
+        {0x0B2E, 0x0B2E, THotkeyRegistration {0x2 | 0x4, 0x2E}, "Ctrl+Shift+key 0x2E", ""},  // extended: Delete
+        {0, 0, std::nullopt, "none", ""},
+        {0x0041, 0x0378, std::nullopt, "none", refused},   // a plain A
+        {0x0841, 0x0378, std::nullopt, "none", refused},   // extended, still no modifier
+        {0x0141, 0x0378, std::nullopt, "none", refused},   // Shift+A
+        {0x0635, 0x0378, std::nullopt, "none", refused},   // Ctrl+Alt+5: AltGr+5
+        {0x0741, 0x0378, std::nullopt, "none", refused},   // Ctrl+Shift+Alt+A
+        {0x0300, 0x0378, std::nullopt, "none", refused},   // modifiers without a key
+        {0x10378, 0x0378, std::nullopt, "none", refused},  // past the control's two bytes
+        {-1, 0x0378, std::nullopt, "none", refused},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Stored);
@@ -236,7 +244,8 @@ TEST_F(NotifierSettingsTest, ShowAgainHotkeyIsRegisteredAsStored) {
         PutInteger(kKey, "ShowAgainHotkey", c.Stored);
         TNotifierSettings s;
         EXPECT_EQ(s.ShowAgainHotkey, c.Loaded);
-        EXPECT_TRUE(s.LoadError.Empty()) << "of the right type: no error box";
+        EXPECT_EQ(uint32_t(Stored("ShowAgainHotkey")), c.Loaded) << "repaired at once";
+        EXPECT_EQ(s.LoadError.English(), c.Error);
         EXPECT_EQ(HotkeyRegistration(static_cast<uint32_t>(c.Stored)), c.Registered);
         EXPECT_EQ(HotkeyText(static_cast<uint32_t>(c.Stored)), c.Text);
     }

@@ -259,14 +259,14 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
         Pick(dialog, Setup::idBeginColor, "Navy");
         Pick(dialog, Setup::idEndColor, "InfoBk");
         EXPECT_EQ(0x0378, SendMessageA(Ctl(dialog, Setup::idShowAgainHotkey), HKM_GETHOTKEY, 0, 0)) << "Ctrl+Shift+F9";
-        SetHotkey(dialog, 0x0641);  // Ctrl+Alt+A
+        SetHotkey(dialog, 0x0541);  // Shift+Alt+A
         EXPECT_TRUE(Checked(dialog, Setup::idHoldWhileAway));
         EXPECT_EQ("10", TextOf(Ctl(dialog, Setup::idAwayMinutesEdit)));
         SetWindowTextA(Ctl(dialog, Setup::idAwayMinutesEdit), "25");
         Click(dialog, IDOK);
     }});
     TDialogValues changed {true, false, false, 42, 0x800000, 0x80000018};
-    changed.ShowAgainHotkey = 0x0641;
+    changed.ShowAgainHotkey = 0x0541;
     changed.AwayMinutes = 25;
     EXPECT_EQ(changed, Current());
 
@@ -281,7 +281,7 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
         Click(dialog, IDOK);
     }});
     changed = {false, true, false, 42, 0x20000000, 0x000000};
-    changed.ShowAgainHotkey = 0x0641;
+    changed.ShowAgainHotkey = 0x0541;
     changed.AwayMinutes = 0;
     EXPECT_EQ(changed, Current());
 
