@@ -15,12 +15,12 @@ std::unique_ptr<TDbxRecord> TDbxMessageFolder::NewRecord() const {
     return std::unique_ptr<TDbxRecord>(new TDbxMessageRecord);
 }
 
-int32_t TDbxMessageFolder::ReadMessage(uint32_t position, TStream& dest, bool* complete) {
+uint64_t TDbxMessageFolder::ReadMessage(uint32_t position, TStream& dest, bool* complete) {
     TMemoryStream none;
     TDbxMessageStream chain(Stream() ? *Stream() : none, position);
-    int32_t total = 0;
+    uint64_t total = 0;
     uint8_t buffer[4096];
-    for (size_t got; (got = chain.Read(buffer, sizeof buffer)) > 0; total += static_cast<int32_t>(got))
+    for (size_t got; (got = chain.Read(buffer, sizeof buffer)) > 0; total += got)
         dest.Write(buffer, got);
     if (complete) *complete = chain.Whole();
     return total;

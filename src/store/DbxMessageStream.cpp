@@ -17,7 +17,8 @@ const size_t kMinReadAhead = 8 * kBlockSize;
 const size_t kMaxReadAhead = 128 * kBlockSize;
 }  // namespace
 
-TDbxMessageStream::TDbxMessageStream(TStream& file, uint32_t first) : first_(first), span_(file) {
+TDbxMessageStream::TDbxMessageStream(TStream& file, uint32_t first)
+    : file_(file), first_(first), fileSize_(file.Size()), span_(file) {
     Restart();
 }
 
@@ -27,6 +28,7 @@ void TDbxMessageStream::Restart() {
     next_ = first_;
     at_ = end_ = 0;
     position_ = 0;
+    chained_ = 0;
     blocks_ = 0;
     ahead_ = kMinReadAhead;
     ended_ = false;
@@ -97,6 +99,12 @@ bool TDbxMessageStream::NextBlock() {
     }
     const uint32_t count = std::min<uint32_t>(Le32(block + kBlockCount), kBlockDataSize);
     end_ = std::min<size_t>(count, static_cast<size_t>(got - kBlockData));
+    if (end_ > fileSize_ - chained_) fileSize_ = std::max(fileSize_, file_.Size());
+    if (end_ > fileSize_ - chained_) {
+        end_ = static_cast<size_t>(fileSize_ - chained_);
+        ended_ = true;
+    }
+    chained_ += end_;
     std::memcpy(data_, block + kBlockData, end_);
     if (got < kBlockSize) {
         ended_ = true;  // past the end of the file: nothing more to trust

@@ -18,8 +18,9 @@ public:
     TDbxMessageStream(TStream& file, uint32_t first);
 
     // The chain's bytes in order: at most 512 from a block; the chain ends at
-    // a position of 0, at a block read short (the bytes read are kept) or
-    // when a block position comes round again.
+    // a position of 0, at a block read short (the bytes read are kept), when
+    // a block position comes round again, or once it has given as many bytes
+    // as the file holds (blocks that overlap could give far more).
     size_t Read(void* buffer, size_t count) override;
     size_t Write(const void* buffer, size_t count) override;
     // Back to the start of the chain and forward to Position.
@@ -48,7 +49,10 @@ private:
     bool Visited(uint32_t position) const;
     void Visit(uint32_t position);
 
+    TStream& file_;
     const uint32_t first_;
+    uint64_t fileSize_;  // as last asked: a file the mail client writes grows
+    uint64_t chained_ = 0;  // the bytes of the blocks taken so far
     TStreamSpan span_;
     size_t ahead_ = 0;
     std::map<uint32_t, uint32_t> runs_;  // first position -> blocks

@@ -26,8 +26,8 @@ std::vector<std::string> Texts(const std::vector<uint8_t>& file) {
     std::vector<std::string> texts;
     for (dbx.First(); !dbx.Eof(); dbx.Next()) {
         TMemoryStream out;
-        const int32_t written = dbx.ReadMessage(dbx.Current()->BodyPos, out);
-        EXPECT_EQ(written, int32_t(out.Size()));
+        const uint64_t written = dbx.ReadMessage(dbx.Current()->BodyPos, out);
+        EXPECT_EQ(written, out.Size());
         texts.push_back(out.Text());
     }
     return texts;
@@ -35,13 +35,13 @@ std::vector<std::string> Texts(const std::vector<uint8_t>& file) {
 
 // A chain copied whole; read a byte at a time as a stream, it must give the
 // same bytes and the same verdict on whether it is all written.
-std::string ReadChain(const std::vector<uint8_t>& file, uint32_t position, int32_t* total = nullptr) {
+std::string ReadChain(const std::vector<uint8_t>& file, uint32_t position, uint64_t* total = nullptr) {
     TMemoryStream stream(file);
     TDbxMessageFolder dbx;
     dbx.Open(stream);
     TMemoryStream out;
     bool whole = false;
-    const int32_t n = dbx.ReadMessage(position, out, &whole);
+    const uint64_t n = dbx.ReadMessage(position, out, &whole);
     if (total) *total = n;
     TDbxMessageStream chain(stream, position);
     std::string bytes;
@@ -195,16 +195,16 @@ TEST(TDbxMessageFolder_ReadMessage, ThreeBlocksInChainOrderNotFileOrder) {
     const uint32_t third = f.Block(Text(7, 'x'));
     const uint32_t second = f.Block(Text(512, 'b'), third);
     const uint32_t first = f.Block(Text(512, 'a'), second);
-    int32_t total = 0;
+    uint64_t total = 0;
     EXPECT_EQ(ReadChain(f.bytes, first, &total), Text(512, 'a') + Text(512, 'b') + Text(7, 'x'));
-    EXPECT_EQ(total, 1031);
+    EXPECT_EQ(total, 1031u);
 }
 
 TEST(TDbxMessageFolder_ReadMessage, PositionZeroWritesNothing) {
     RawDbx f;
-    int32_t total = -1;
+    uint64_t total = 1;
     EXPECT_EQ(ReadChain(f.bytes, 0, &total), "");
-    EXPECT_EQ(total, 0);
+    EXPECT_EQ(total, 0u);
 }
 
 TEST(TDbxMessageFolder_ReadMessage, CountAbove512TakesTheBlocksOwnBytesOnly) {
@@ -226,6 +226,20 @@ TEST(TDbxMessageFolder_ReadMessage, CycleEndsTheChainKeepingWhatWasCopied) {
     EXPECT_EQ(ReadChain(f.bytes, a), "onetwo");
     f.Put32(a + 12, a);
     EXPECT_EQ(ReadChain(f.bytes, a), "one");
+
+    // Blocks 16 bytes apart, each at a position of its own, give 512 bytes
+    // each from a file a thirty-second the size: the chain gives no more
+    // than the file holds.
+    RawDbx overlapping;
+    const uint32_t blocks = 4000, start = overlapping.Alloc(16 * blocks + 0x210);
+    for (uint32_t k = 0; k < blocks; ++k) {
+        const uint32_t at = start + 16 * k;
+        overlapping.Put32(at + 8, 0x200);
+        overlapping.Put32(at + 12, k + 1 < blocks ? at + 16 : 0);
+    }
+    uint64_t total = 0;
+    EXPECT_EQ(ReadChain(overlapping.bytes, start, &total).size(), overlapping.bytes.size());
+    EXPECT_EQ(total, overlapping.bytes.size());
 }
 
 TEST(TDbxMessageFolder_ReadMessage, ShortReadAtTheEndNeverRepeatsTheLastBlock) {
@@ -250,7 +264,7 @@ TEST(TDbxMessageFolder_ReadMessage, AppendsAtTheDestinationsPosition) {
     dbx.Open(stream);
     TMemoryStream out(std::string("0123456789"));
     out.Seek(2);
-    EXPECT_EQ(dbx.ReadMessage(block, out), 4);
+    EXPECT_EQ(dbx.ReadMessage(block, out), 4u);
     EXPECT_EQ(out.Text(), "01text6789");
 }
 
