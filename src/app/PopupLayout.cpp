@@ -34,7 +34,8 @@ TPopupLayout LayoutPopup(int32_t clientWidth, int32_t clientHeight, const TPopup
     const int32_t line = metrics.LineHeight;
     TPopupLayout layout;
     const int32_t folderRight = clientWidth - s(8);
-    layout.Folder = Box(folderRight - folderTextWidth, s(4), folderRight, s(4) + line);
+    const int32_t folderWidth = std::min(folderTextWidth, FolderLineRoom(clientWidth, metrics));
+    layout.Folder = Box(folderRight - folderWidth, s(4), folderRight, s(4) + line);
     // A long sender stops short of a long folder label (or its count of
     // those waiting) rather than running into it.
     const int32_t senderRight = std::min(clientWidth - s(56), layout.Folder.Left - s(4));
@@ -43,6 +44,12 @@ TPopupLayout LayoutPopup(int32_t clientWidth, int32_t clientHeight, const TPopup
     layout.Icon = TRect(s(2), s(22), s(2) + metrics.IconSize, s(22) + metrics.IconSize);
     layout.Body = Box(s(8), s(64), clientWidth - s(8), clientHeight - s(8));
     return layout;
+}
+
+int32_t FolderLineRoom(int32_t clientWidth, const TPopupMetrics& metrics) {
+    // The line from the sender's left margin to the folder's right one, less
+    // the gap between them.
+    return std::max<int32_t>(0, (clientWidth - metrics.Scaled(20)) / 2);
 }
 
 int32_t MinimumPopupHeight(const TPopupMetrics& metrics) { return metrics.Scaled(160); }

@@ -31,12 +31,17 @@ struct TPopupLayout {
 };
 
 // The labels in a client area of that size: the folder label as wide as its
-// text at the top right, the sender at the top left stopping short of it,
+// text (at most FolderLineRoom) at the top right, the sender at the top left stopping short of it,
 // the subject from SubjectLeft to SubjectRightMargin before the right edge,
 // the icon left of the subject, the body filling the rest. No width or
 // height is negative, however small the window.
 TPopupLayout LayoutPopup(int32_t clientWidth, int32_t clientHeight, const TPopupMetrics& metrics,
                          int32_t folderTextWidth, int32_t subjectLeft, int32_t subjectRightMargin);
+
+// The widest the folder label may be in a client area this wide: half the
+// line, so that the sender always keeps the other half however many folders
+// a summary counts. A longer folder line is cut to it.
+int32_t FolderLineRoom(int32_t clientWidth, const TPopupMetrics& metrics);
 
 // The popup's smallest height, and its first size, at this font.
 int32_t MinimumPopupHeight(const TPopupMetrics& metrics);

@@ -209,9 +209,19 @@ SIZE TPopupWindow::TImpl::ClientSize() const {
 void TPopupWindow::TImpl::Layout() {
     const SIZE client = ClientSize();
     auto place = [&](int id, const TRect& r) { MoveWindow(Control(id), r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top, FALSE); };
-    // The folder label is as wide as its text.
-    const int32_t folderWidth =
-        folderLine_.empty() ? 0 : MeasureText(Hwnd(), boldFont_.Get(), folderLine_, SIZE {0, 0}).cx;
+    // The folder label is as wide as its text, cut to the room the line has
+    // for it (a summary may count many folders).
+    auto width = [&](const std::string& text) {
+        return text.empty() ? 0 : MeasureText(Hwnd(), boldFont_.Get(), text, SIZE {0, 0}).cx;
+    };
+    const int32_t room = FolderLineRoom(client.cx, metrics_);
+    int32_t folderWidth = width(folderLine_);
+    std::string folderShown = folderLine_;
+    if (folderWidth > room) {
+        folderShown = FitWithEllipsis(folderLine_, [&](const std::string& text) { return width(text) <= room; });
+        folderWidth = width(folderShown);
+    }
+    SetWindowTextUtf8(Control(idFolder), folderShown);
     const TPopupLayout layout =
         LayoutPopup(client.cx, client.cy, metrics_, folderWidth, subjectLeft_, subjectRightMargin_);
     place(idFolder, layout.Folder);
@@ -252,7 +262,6 @@ void TPopupWindow::TImpl::FitBody() {
 void TPopupWindow::TImpl::SetTexts(const std::string& folderLine, const std::string& senderLine,
                                    const std::string& subjectLine, const std::string& body, bool bodyIsList) {
     folderLine_ = folderLine;
-    SetWindowTextUtf8(Control(idFolder), folderLine);
     SetWindowTextUtf8(Control(idSender), senderLine);
     SetWindowTextUtf8(Control(idSubject), subjectLine);
     // Layout fits the body to its label.
@@ -271,7 +280,6 @@ void TPopupWindow::TImpl::SetTexts(const std::string& folderLine, const std::str
 
 void TPopupWindow::TImpl::SetFolderLine(const std::string& folderLine) {
     folderLine_ = folderLine;
-    SetWindowTextUtf8(Control(idFolder), folderLine);
     // The label is as wide as its text; the panel under the old text is
     // painted again.
     Layout();
