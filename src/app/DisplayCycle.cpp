@@ -139,26 +139,34 @@ TPopupSettings TPopupCycle::Settings() const {
 }
 
 void TPopupCycle::SetTimer(bool enabled, int32_t interval) {
-    if (enabled == timerEnabled_ && (!enabled || interval == timerInterval_)) return;
-    timerEnabled_ = enabled;
-    timerInterval_ = interval;
+    const int32_t wanted = enabled ? interval : 0;
+    if (wanted == timerInterval_) return;
+    timerInterval_ = wanted;
     if (enabled)
         view_.StartTimer(interval);
     else
         view_.StopTimer();
 }
 
+bool TPopupCycle::Showing() const {
+    switch (phase_) {
+        case TPhase::Pending:
+        case TPhase::FadingIn:
+        case TPhase::CountingDown:
+        case TPhase::Held:
+        case TPhase::FadingOut: return true;
+        case TPhase::Idle:
+        case TPhase::Waiting:
+        case TPhase::Next: break;
+    }
+    return false;
+}
+
+bool TPopupCycle::Visible() const { return Showing() && phase_ != TPhase::Pending; }
+
 void TPopupCycle::SetAlpha(uint8_t alpha) {
     alpha_ = alpha;
     view_.SetAlpha(alpha);
-}
-
-void TPopupCycle::ShowWindow() {
-    if (visible_) return;
-    view_.ShowNoActivate();
-    visible_ = true;
-    Shown();
-    view_.Announce(alertName_, alertDescription_);
 }
 
 void TPopupCycle::BringOnScreen() {
@@ -179,7 +187,7 @@ bool TPopupCycle::Summarizes(const TPopupSettings& settings, size_t count) const
 
 void TPopupCycle::ShowNextNotification() {
     if (queue_.Closed()) return;
-    if (showing_) {
+    if (Showing()) {
         ShowWaitingCount();
         return;
     }
@@ -197,9 +205,7 @@ void TPopupCycle::ShowNextNotification() {
     const bool paused = inputs_.Paused && inputs_.Paused();
     const bool away = !paused && Away();
     if ((settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront()) || paused || away) {
-        heldBy_ = away ? THeldBy::Absence : THeldBy::PauseOrFullScreen;
-        handler_ = THandler::Quiet;
-        SetTimer(true, kQuietCheckInterval);
+        WaitFor(away ? THeldBy::Absence : THeldBy::PauseOrFullScreen);
         return;
     }
     std::vector<std::unique_ptr<TNotification>> items;
@@ -218,15 +224,7 @@ void TPopupCycle::ShowNextNotification() {
         ShowNextAfterATick();
         return;
     }
-
-    // Before the layout, which depends on the window's width.
-    BringOnScreen();
-    showing_ = true;
-    onItsOwn_ = false;
-    whileAway_ = whileAway;
-    pending_ = std::move(items);
-    Present(settings);
-    StartFadeIn(true);
+    Take(std::move(items), whileAway ? TShownKind::WhileAway : TShownKind::Taken, settings);
 }
 
 void TPopupCycle::ShowAgain(std::unique_ptr<TNotification> info) {
@@ -234,19 +232,35 @@ void TPopupCycle::ShowAgain(std::unique_ptr<TNotification> info) {
     // What was taken to be shown next is shown after this one.
     ReturnPending();
     HideNotification();
+    std::vector<std::unique_ptr<TNotification>> items;
+    items.push_back(std::move(info));
+    Take(std::move(items), TShownKind::Again, Settings());
+}
+
+void TPopupCycle::Take(std::vector<std::unique_ptr<TNotification>> items, TShownKind kind,
+                       const TPopupSettings& settings) {
+    // Before the layout, which depends on the window's width.
     BringOnScreen();
-    showing_ = true;
-    onItsOwn_ = true;
-    whileAway_ = false;
-    pending_.push_back(std::move(info));
-    Present(Settings());
-    StartFadeIn(true);
+    shownKind_ = kind;
+    pending_ = std::move(items);
+    Present(settings);
+    fadeStep_ = 0;
+    SetAlpha(0);
+    phase_ = TPhase::Pending;
+    SetTimer(true);
+}
+
+void TPopupCycle::WaitFor(THeldBy holder) {
+    heldBy_ = holder;
+    phase_ = TPhase::Waiting;
+    SetTimer(true, kQuietCheckInterval);
 }
 
 void TPopupCycle::Present(const TPopupSettings& settings) {
     const bool summary = pending_.size() > 1;
     TNotification summaryOfAll;
-    if (summary) summaryOfAll = whileAway_ ? SummaryWhileAway(pending_) : SummaryOf(pending_);
+    if (summary)
+        summaryOfAll = shownKind_ == TShownKind::WhileAway ? SummaryWhileAway(pending_) : SummaryOf(pending_);
     const TNotification& shown = summary ? summaryOfAll : *pending_.front();
     const TSubjectLayout layout = SubjectLayout(shown.Priority, view_.PanelWidth(), view_.Metrics());
     view_.SetSubjectBounds(layout.Left, layout.Width);
@@ -264,7 +278,7 @@ void TPopupCycle::Present(const TPopupSettings& settings) {
 }
 
 void TPopupCycle::SystemPreferencesChanged() {
-    if (showing_) view_.SetColors(PopupColors(Settings(), folderColor_, System().HighContrast));
+    if (Showing()) view_.SetColors(PopupColors(Settings(), folderColor_, System().HighContrast));
 }
 
 std::string TPopupCycle::FolderLineWithWaiting() const {
@@ -272,7 +286,7 @@ std::string TPopupCycle::FolderLineWithWaiting() const {
 }
 
 void TPopupCycle::ShowWaitingCount() {
-    if (!showing_) return;
+    if (!Showing()) return;
     const size_t waiting = queue_.Count();
     if (waiting == shownWaiting_) return;
     shownWaiting_ = waiting;
@@ -280,13 +294,13 @@ void TPopupCycle::ShowWaitingCount() {
 }
 
 void TPopupCycle::ShowNextAfterATick() {
-    handler_ = THandler::Next;
+    phase_ = TPhase::Next;
     SetTimer(true);
 }
 
 void TPopupCycle::ReturnPending() {
     // A notification shown again is a copy of one told already.
-    if (visible_ || onItsOwn_ || pending_.empty()) return;
+    if (phase_ != TPhase::Pending || shownKind_ == TShownKind::Again || pending_.empty()) return;
     queue_.PutBack(std::move(pending_));
     pending_.clear();
 }
@@ -294,72 +308,67 @@ void TPopupCycle::ReturnPending() {
 void TPopupCycle::HoldNotifications() {
     ReturnPending();
     HideNotification();
-    handler_ = THandler::None;
 }
 
 void TPopupCycle::HideNotification() {
     SetTimer(false);
     pending_.clear();
-    if (visible_) {
-        view_.Hide();
-        visible_ = false;
-    }
-    showing_ = false;
+    if (Visible()) view_.Hide();
+    phase_ = TPhase::Idle;
 }
 
-void TPopupCycle::StartFadeIn(bool enable) {
-    fadeStep_ = 0;
-    SetAlpha(0);
-    handler_ = THandler::FadeIn;
-    if (enable) SetTimer(true);
-}
-
-void TPopupCycle::StartAutoHide(bool enable) {
+void TPopupCycle::StartAutoHide() {
     hideTicks_ = 0;
     const TPopupSettings settings = Settings();
     hideTickLimit_ = TickLimit(settings.HintTime);
     // Without auto-hide the timer stays off and the popup stays up, opaque.
     if (settings.AutoHideHint) {
-        handler_ = THandler::AutoHide;
-        SetTimer(enable);
+        phase_ = TPhase::CountingDown;
+        SetTimer(true);
+    } else {
+        phase_ = TPhase::Held;
     }
 }
 
 void TPopupCycle::StartFadeOut() {
-    fadingOut_ = true;
-    handler_ = THandler::FadeOut;
+    phase_ = TPhase::FadingOut;
     SetTimer(true);
 }
 
 void TPopupCycle::TimerTick() {
-    if (!timerEnabled_) return;
+    if (timerInterval_ == 0) return;
     ShowWaitingCount();
-    switch (handler_) {
-        case THandler::FadeIn: FadeInTick(); break;
-        case THandler::AutoHide: AutoHideTick(); break;
-        case THandler::FadeOut: FadeOutTick(); break;
-        case THandler::Next:
-        case THandler::Quiet:
+    switch (phase_) {
+        case TPhase::Pending:
+        case TPhase::FadingIn: FadeInTick(); break;
+        case TPhase::CountingDown: AutoHideTick(); break;
+        case TPhase::FadingOut: FadeOutTick(); break;
+        case TPhase::Next:
+        case TPhase::Waiting:
             SetTimer(false);
-            handler_ = THandler::None;
+            phase_ = TPhase::Idle;
             ShowNextNotification();
             break;
-        case THandler::None: break;
+        case TPhase::Held:
+        case TPhase::Idle: break;
     }
 }
 
 void TPopupCycle::FadeInTick() {
-    if (fadeStep_ == 0 && !visible_) {
+    if (phase_ == TPhase::Pending) {
         const TPopupSettings settings = Settings();
         // Mail that came in since it was taken still joins it: a burst whose
         // first message freed the popup is shown as one all the same.
         const size_t waiting = queue_.Count();
-        if (waiting > 0 && !onItsOwn_ && (whileAway_ || Summarizes(settings, pending_.size() + waiting))) {
+        if (waiting > 0 && shownKind_ != TShownKind::Again &&
+            (shownKind_ == TShownKind::WhileAway || Summarizes(settings, pending_.size() + waiting))) {
             for (std::unique_ptr<TNotification>& item : queue_.TakeAll()) pending_.push_back(std::move(item));
             Present(settings);
         }
         pending_.clear();
-        ShowWindow();
+        view_.ShowNoActivate();
+        phase_ = TPhase::FadingIn;
+        view_.Announce(alertName_, alertDescription_);
         if (settings.PlaySound) view_.PlayNewMailSound(folderSound_);
     }
     if (fadeStep_ != kFadeSteps && Settings().UseFading) {
@@ -369,7 +378,7 @@ void TPopupCycle::FadeInTick() {
     }
     SetAlpha(255);
     SetTimer(false);
-    StartAutoHide(true);
+    StartAutoHide();
 }
 
 void TPopupCycle::AutoHideTick() {
@@ -407,10 +416,7 @@ void TPopupCycle::FadeOutTick() {
     ShowNextNotification();
 }
 
-void TPopupCycle::Shown() { fadingOut_ = false; }
-
 void TPopupCycle::CloseRequested() {
-    SetTimer(false);
     HideNotification();
     queue_.Clear();
     heldBy_ = THeldBy::Nothing;
@@ -418,14 +424,14 @@ void TPopupCycle::CloseRequested() {
 
 void TPopupCycle::MouseEnter() {
     // A fade-in is cut short; a fade-out is taken back, so the popup does
-    // not vanish under the pointer. A hidden window cannot have the pointer
-    // enter it.
-    if ((handler_ != THandler::FadeIn && handler_ != THandler::FadeOut) || !visible_) return;
+    // not vanish under the pointer; one held up starts counting down if
+    // auto-hide has been turned on since. A hidden window cannot have the
+    // pointer enter it.
+    if (phase_ != TPhase::FadingIn && phase_ != TPhase::FadingOut && phase_ != TPhase::Held) return;
     SetTimer(false);
-    fadingOut_ = false;
     fadeStep_ = kFadeSteps;
     SetAlpha(255);
-    StartAutoHide(true);
+    StartAutoHide();
 }
 
 void TPopupCycle::MessageBodyClick() {
@@ -442,21 +448,6 @@ void TPopupCycle::WindowPosChanging(TRect& proposed) {
 
 void TPopupCycle::WindowPosChanged(const TRect& bounds) {
     if (inputs_.StoreWindowRect) inputs_.StoreWindowRect(bounds);
-}
-
-TPopupCycle::TPhase TPopupCycle::Phase() const {
-    if (!showing_) return TPhase::Idle;
-    switch (handler_) {
-        case THandler::FadeIn:
-            if (!visible_) return TPhase::Pending;
-            return timerEnabled_ ? TPhase::FadingIn : TPhase::Held;
-        case THandler::AutoHide: return timerEnabled_ ? TPhase::CountingDown : TPhase::Held;
-        case THandler::FadeOut: return TPhase::FadingOut;
-        case THandler::Next:
-        case THandler::Quiet:
-        case THandler::None: break;
-    }
-    return TPhase::Idle;
 }
 
 }  // namespace pellumo

@@ -128,12 +128,19 @@ public:
     static constexpr int32_t kQuietCheckInterval = 1000;  // ms
     static constexpr int32_t kFadeSteps = 12;
 
-    // The routine the timer runs; which one is installed tells the phase.
-    // Next: nothing is showing; the next notification is taken at the tick.
-    // Quiet: nothing is showing while a full-screen program is in front;
-    // the queue is looked at again at the tick.
-    enum class THandler { None, FadeIn, AutoHide, FadeOut, Next, Quiet };
-    enum class TPhase { Idle, Pending, FadingIn, CountingDown, Held, FadingOut };
+    // Where the popup is in its cycle; the display timer's tick runs the
+    // phase's own step.
+    enum class TPhase {
+        Idle,          // nothing up, the timer off
+        Waiting,       // nothing up while mail waits for what holds it (a full-screen
+                       // program, a pause, the user's absence): looked at every kQuietCheckInterval
+        Next,          // nothing up; the next notification is taken at the tick
+        Pending,       // taken, shown at the tick; mail arriving meanwhile may join it
+        FadingIn,
+        CountingDown,  // up and opaque; held at the countdown's start while the user is away
+        Held,          // up and opaque with auto-hide off: it stays until closed
+        FadingOut,
+    };
 
     struct TInputs {
         std::function<TPopupSettings()> Settings;
@@ -186,9 +193,6 @@ public:
     // taken for the window go back to the front of the queue. What waits is
     // shown at the next ShowNextNotification that Paused does not hold.
     void HoldNotifications();
-    void StartFadeIn(bool enable);
-    void StartAutoHide(bool enable);
-    void StartFadeOut();
 
     // One tick of the display timer: runs the installed routine. Nothing while the
     // timer is off, so a tick already on its way after a stop is harmless.
@@ -196,8 +200,6 @@ public:
     // Turns the display timer off (also the first step of StopWatching).
     void DisableTimer() { SetTimer(false); }
 
-    // The window was shown: no fade out is in progress.
-    void Shown();
     // The system's colours or preferences changed: what is up is shown in
     // the colours they now ask for.
     void SystemPreferencesChanged();
@@ -220,12 +222,12 @@ public:
     // HintTime seconds in timer ticks (computed wide, so no hint time overflows).
     static int32_t TickLimit(int32_t hintTime);
 
-    TPhase Phase() const;
-    THandler Handler() const { return handler_; }
-    bool Showing() const { return showing_; }
-    bool FadingOut() const { return fadingOut_; }
-    bool Visible() const { return visible_; }
-    bool TimerEnabled() const { return timerEnabled_; }
+    TPhase Phase() const { return phase_; }
+    // A notification is taken for the window or on it.
+    bool Showing() const;
+    // The window is on the screen.
+    bool Visible() const;
+    bool TimerEnabled() const { return timerInterval_ != 0; }
     bool Moving() const { return moving_; }
     uint8_t Alpha() const { return alpha_; }
     int32_t FadeStep() const { return fadeStep_; }
@@ -236,6 +238,20 @@ public:
     int32_t FadeDelta = 21;
 
 private:
+    // What the window shows: notifications taken from the queue (more may
+    // join them before they are shown), one the user asked to see again (on
+    // its own), or what came while the user was away (all that waits joins).
+    enum class TShownKind { Taken, Again, WhileAway };
+    // What held the notifications now waiting in the queue: several that
+    // waited for the user's return are told as one, those that waited for a
+    // pause or a full-screen program one by one.
+    enum class THeldBy { Nothing, Absence, PauseOrFullScreen };
+
+    // The transitions into Pending, Waiting, CountingDown or Held, and FadingOut.
+    void Take(std::vector<std::unique_ptr<TNotification>> items, TShownKind kind, const TPopupSettings& settings);
+    void WaitFor(THeldBy holder);
+    void StartAutoHide();
+    void StartFadeOut();
     void FadeInTick();
     void AutoHideTick();
     void FadeOutTick();
@@ -253,29 +269,19 @@ private:
     bool Away() const { return inputs_.Presence && IsAway(inputs_.Presence(), Settings().AwayMinutes); }
     void SetTimer(bool enabled, int32_t interval = kTimerInterval);
     void SetAlpha(uint8_t alpha);
-    void ShowWindow();
     void BringOnScreen();
 
     IPopupView& view_;
     TNotificationQueue& queue_;
     TInputs inputs_;
 
-    THandler handler_ = THandler::None;
-    bool showing_ = false;
-    bool fadingOut_ = false;
-    bool visible_ = false;
-    bool timerEnabled_ = false;
-    int32_t timerInterval_ = kTimerInterval;
-    // What the window shows until it is visible: more may join it then,
-    // unless it is to be shown on its own.
-    std::vector<std::unique_ptr<TNotification>> pending_;
-    bool onItsOwn_ = false;
-    // What last held the notifications waiting in the queue: several that
-    // waited for the user's return are told as one, those that waited for a
-    // pause or a full-screen program one by one.
-    enum class THeldBy { Nothing, Absence, PauseOrFullScreen };
+    TPhase phase_ = TPhase::Idle;
     THeldBy heldBy_ = THeldBy::Nothing;
-    bool whileAway_ = false;  // pending_ is what came while the user was away
+    // The interval the view's timer runs at; 0: off.
+    int32_t timerInterval_ = 0;
+    // What the window shows until it is visible.
+    std::vector<std::unique_ptr<TNotification>> pending_;
+    TShownKind shownKind_ = TShownKind::Taken;
     std::string folderLine_;  // without the count of those waiting
     std::optional<uint32_t> folderColor_;  // of what is shown
     std::string folderSound_;              // of what is shown

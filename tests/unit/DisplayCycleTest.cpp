@@ -314,7 +314,7 @@ TEST_F(DisplayCycle, BodyClickHidesBringsOutlookExpressForwardAndKeepsTheQueue) 
     Cycle().MessageBodyClick();
     EXPECT_EQ(std::vector<std::string>({"stop", "hide", "oe", "start"}),
               std::vector<std::string>(view.log.end() - 4, view.log.end()));
-    EXPECT_EQ(TPhase::Idle, Cycle().Phase());
+    EXPECT_EQ(TPhase::Next, Cycle().Phase());  // nothing up; the next at the tick
     EXPECT_EQ(1u, queue.Count());
     Ticks(1);  // what waited follows, as after a fade-out
     EXPECT_EQ("Subject : b", view.subject);
@@ -418,6 +418,7 @@ TEST_F(DisplayCycle, FullScreenProgramInFrontKeepsTheQueueWaitingLookingOnceASec
     fullScreen = true;
     Mail("a"), Mail("b");
     EXPECT_FALSE(Cycle().Showing());
+    EXPECT_EQ(TPhase::Waiting, Cycle().Phase());
     EXPECT_EQ(2u, queue.Count());
     EXPECT_EQ(TPopupCycle::kQuietCheckInterval, view.interval);
     Ticks(3);
