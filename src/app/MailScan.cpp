@@ -1,6 +1,6 @@
 #include "app/MailScan.h"
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "content/CharsetConverter.h"
 #include "content/MessagePreview.h"
 #include "platform/FileSystem.h"

@@ -1,6 +1,6 @@
 #include "app/ProgramStart.h"
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/Utf8Text.h"
 
 namespace pellumo {

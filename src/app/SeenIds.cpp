@@ -3,7 +3,7 @@
 #include <iterator>
 #include <unordered_set>
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "store/DbxFormat.h"
 
 namespace pellumo {

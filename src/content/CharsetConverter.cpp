@@ -3,7 +3,7 @@
 #include <limits>
 #include <string>
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/Exception.h"
 #include "platform/MultiLanguage.h"
 #include "platform/Utf8Text.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace pellumo {
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "content/HtmlToText.h"
 #include "platform/Log.h"
 

@@ -9,7 +9,7 @@
 #include "content/CharsetConverter.h"
 #include "content/KeptText.h"
 #include "content/MimePartReader.h"
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "content/MessagePreview.h"
 #include "platform/Log.h"
 

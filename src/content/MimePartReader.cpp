@@ -7,7 +7,7 @@
 #include "content/CharsetConverter.h"
 #include "content/KeptText.h"
 #include "content/TransferDecoders.h"
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace pellumo {
 

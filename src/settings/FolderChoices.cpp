@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/Exception.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "content/CharsetConverter.h"
 #include "platform/Exception.h"
 #include "platform/Log.h"

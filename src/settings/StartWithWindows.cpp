@@ -1,6 +1,6 @@
 #include "settings/StartWithWindows.h"
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "platform/CommandLine.h"
 
 namespace pellumo {

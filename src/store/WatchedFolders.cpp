@@ -1,6 +1,6 @@
 #include "store/WatchedFolders.h"
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "store/DbxFolderTree.h"
 
 namespace pellumo {

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cctype>
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "texts/LanguageSources.h"
 
 namespace pellumo {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 #include "content/MimeMessage.h"
 #include "content/MimePartReader.h"
 #include "content/HtmlToText.h"

@@ -1,5 +1,5 @@
 #pragma once
-// Small text helpers of the message reader: trimming, ASCII case folding,
+// Small ASCII text helpers: trimming, case folding,
 // case-insensitive search, line splitting.
 #include <string>
 #include <vector>

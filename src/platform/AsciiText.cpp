@@ -1,4 +1,4 @@
-#include "content/AsciiText.h"
+#include "platform/AsciiText.h"
 
 #include <algorithm>
 #include <cctype>
