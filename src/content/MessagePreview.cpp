@@ -1,11 +1,18 @@
 #include "content/MessagePreview.h"
 
+#include <algorithm>
+#include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/AsciiText.h"
 #include "content/HtmlToText.h"
+#include "content/KeptText.h"
+#include "content/MimePartReader.h"
+#include "content/ReadingNeeds.h"
+#include "platform/AsciiText.h"
+#include "platform/Exception.h"
 #include "platform/Log.h"
 
 namespace pellumo {
@@ -207,38 +214,18 @@ private:
     std::vector<size_t> parts_;
 };
 
-}  // namespace
-
-bool TPreviewReach::PassedOver(const TMimePart& part) const {
-    // Up from the part through its containers (each lies before what it
-    // holds), asking at each level whether an earlier part comes first.
-    const TMimePart* node = &part;
-    for (size_t level = 0; level <= message_.MessageParts.size(); ++level) {
-        const int parent = node->ParentPart;
-        if (parent >= static_cast<int>(message_.MessageParts.size())) return false;
-        const std::string& type = parent < 0 ? message_.ContentType : message_.MessageParts[parent]->ContentType;
-        const auto shown = shownByContainer_.find(parent);
-        if (IsContainer(type) && shown != shownByContainer_.end()) {
-            const bool alternatives = StartsWithI(type, "multipart/alternative");
-            if (alternatives ? shown->second.Html && !StartsWithI(node->ContentType, "text/plain") : shown->second.Text)
-                return true;
-        }
-        if (parent < 0) return false;
-        node = message_.MessageParts[parent].get();
-    }
-    return false;
-}
-
-void TPreviewReach::Shows(const TMimeTextPart& part) {
-    TShown& shown = shownByContainer_[part.ParentPart];
-    shown.Text = true;
-    shown.Html = shown.Html || StartsWithI(part.ContentType, "text/html");
-}
-
+// Whether a text part (not a container nor an enclosed message) shows any
+// text in a preview: its text decoded and reduced is more than blanks.
 bool ShowsText(const TMimeTextPart& part) {
     return !part.Body.empty() && !IsBlankText(ReadableText(part.ContentType, DecodedBody(part)));
 }
 
+// A text part that holds parts or a message of its own, rather than text.
+bool HoldsParts(const TMimePart& part) { return IsContainer(part.ContentType) || IsEnclosedMessage(part.ContentType); }
+
+// Raw 8-bit bytes in From or Subject are read in the charset of the first
+// text that names one: no more of the message changes the names once one
+// does, or when there are none.
 bool NamesSettled(const TMimeMessage& message) {
     if (!message.CharSet.empty()) return true;
     for (const auto& part : message.MessageParts)
@@ -246,16 +233,230 @@ bool NamesSettled(const TMimeMessage& message) {
     return IsAscii(message.Headers.Values("From")) && IsAscii(message.Headers.Values("Subject"));
 }
 
+// Which text parts of a message being read for its preview no preview can
+// take any more, because an earlier part that shows text comes first at
+// their level or an ancestor's: of alternatives, once an HTML part shows
+// text, every later part but a plain text; in any other container, once a
+// part shows text, every later part. Such a part need keep no text, so that
+// a message of many large alternatives costs what one of them does.
+class TPreviewReach {
+public:
+    explicit TPreviewReach(const TMimeMessage& message) : message_(message) {}
+
+    // Whether Part (its parent set, not yet among the message's parts) can
+    // no longer be taken.
+    bool PassedOver(const TMimePart& part) const {
+        // Up from the part through its containers (each lies before what it
+        // holds), asking at each level whether an earlier part comes first.
+        const TMimePart* node = &part;
+        for (size_t level = 0; level <= message_.MessageParts.size(); ++level) {
+            const int parent = node->ParentPart;
+            if (parent >= static_cast<int>(message_.MessageParts.size())) return false;
+            const std::string& type = parent < 0 ? message_.ContentType : message_.MessageParts[parent]->ContentType;
+            const auto shown = shownByContainer_.find(parent);
+            if (IsContainer(type) && shown != shownByContainer_.end()) {
+                const bool alternatives = StartsWithI(type, "multipart/alternative");
+                if (alternatives ? shown->second.Html && !StartsWithI(node->ContentType, "text/plain")
+                                 : shown->second.Text)
+                    return true;
+            }
+            if (parent < 0) return false;
+            node = message_.MessageParts[parent].get();
+        }
+        return false;
+    }
+
+    // Notes a text part read whole and kept that shows text.
+    void Shows(const TMimeTextPart& part) {
+        TShown& shown = shownByContainer_[part.ParentPart];
+        shown.Text = true;
+        shown.Html = shown.Html || StartsWithI(part.ContentType, "text/html");
+    }
+
+private:
+    struct TShown {
+        bool Text = false;
+        bool Html = false;
+    };
+    const TMimeMessage& message_;
+    std::map<int, TShown> shownByContainer_;
+};
+
+// While a text grows, whether the preview is settled is asked again each time
+// the text has doubled, from the first size that could settle it, and once
+// more when it is full: a few readings of it in all.
+class TTextLooks {
+public:
+    bool Due(uint64_t size, bool full) {
+        if (full ? fullChecked_ : size < next_) return false;
+        fullChecked_ = full;
+        while (next_ <= size) next_ *= 2;
+        return true;
+    }
+
+private:
+    uint64_t next_ = kLongestPreviewBytes + kUnsettledTailBytes;
+    bool fullChecked_ = false;
+};
+
+// After which parts a reading asks whether the preview is settled: after
+// each of the first ones, where every usual message settles; past them
+// after a text part kept (what settles a preview) once parts to a sixty-fourth
+// of those kept have come since the last look, and at each doubling of the
+// parts read. A look walks the parts kept, so a message of a hundred
+// thousand parts costs a few hundred looks rather than one a part, and the
+// reading still stops soon after the text that settles it.
+class TPartLooks {
+public:
+    bool Due(size_t read, size_t kept, bool afterText) {
+        const bool due = read <= kEveryPartUpTo || read >= next_ ||
+                         (afterText && (read - lastLook_) * kEveryPartUpTo >= kept);
+        if (!due) return false;
+        lastLook_ = read;
+        while (next_ <= read) next_ *= 2;
+        return true;
+    }
+
+private:
+    static constexpr size_t kEveryPartUpTo = 64;
+    size_t next_ = 2 * kEveryPartUpTo;
+    size_t lastLook_ = 0;
+};
+
+// How many parts a reading for a preview keeps before it keeps no more
+// attachments, nor text parts that show nothing.
+const size_t kPreviewPartsKept = 256;
+
+// What a reading for a preview needs: the header fields a preview or the
+// names read (the first of each), no attachment's data, no part deeper than
+// a preview looks, no text a preview can no longer take; it may stop once
+// the rest of the message could no longer change the preview (the first
+// kLongestPreviewBytes of BodyPreview), the sender or the subject.
+class TPreviewNeeds : public TReadingNeeds {
+public:
+    explicit TPreviewNeeds(const TMimeMessage& message) : message_(message), reach_(message) {}
+
+    bool KeepsField(const std::string& name) override {
+        const char* read = ReadName(name);
+        if (!read || std::find(seen_.begin(), seen_.end(), read) != seen_.end()) return false;
+        seen_.push_back(read);
+        return true;
+    }
+    bool EnoughAfterHeader(const TMimeMessage&) override { return false; }
+    bool DecodesAttachments() const override { return false; }
+    bool LooksInto(size_t depth) const override { return depth <= static_cast<size_t>(kMaxPreviewDepth) + 1; }
+
+    bool KeepsText(const TMimeMessage& message, TMimeTextPart& part, bool lookedInto) override {
+        if (reach_.PassedOver(part)) TStringList().swap(part.Body);
+        const bool showsNothingPastFirstParts = message.MessageParts.size() >= kPreviewPartsKept && ShowsNothing(part);
+        // A part not looked into is kept, without its text, only for the
+        // charset the sender and subject may be read in.
+        if (showsNothingPastFirstParts || (!lookedInto && !NamesCharset(part))) return false;
+        charsetNamed_ = charsetNamed_ || !part.CharSet.empty();
+        return true;
+    }
+    bool KeepsAttachment(const TMimeMessage& message, bool lookedInto) override {
+        // An attachment shows nothing in a preview; past the first parts none
+        // is kept, so that a message of a hundred thousand of them costs no
+        // more than one of a few.
+        return lookedInto && message.MessageParts.size() < kPreviewPartsKept;
+    }
+
+    // A text part that shows nothing keeps no lines (it shows nothing either
+    // way); one that shows text is noted for the parts that follow it.
+    void TextKept(TMimeTextPart& part) override {
+        try {
+            if (ShowsText(part))
+                reach_.Shows(part);
+            else
+                TStringList().swap(part.Body);
+        } catch (const Exception& error) {
+            // Left as read: the preview meets the same failure if it takes it.
+            LogLine("A text part kept as read: " + error.Message());
+        }
+    }
+
+    void PartTextStarts() override { partTextLooks_ = TTextLooks(); }
+    bool LookDue(bool ownBody, uint64_t size, bool full) override {
+        return (ownBody ? bodyLooks_ : partTextLooks_).Due(size, full);
+    }
+    bool LookDueAfterPart(size_t partsRead, size_t partsKept, bool afterText) override {
+        return partLooks_.Due(partsRead, partsKept, afterText);
+    }
+
+    // A settled choice took the same turns as the reading of the whole
+    // message would (every turn that could differ gives an unsettled one),
+    // so its text is that message's preview.
+    bool Settled(const TMimeMessage& message, const TReadingState& state) override {
+        if (!NamesSettled(message)) return false;
+        TChoice choice = TPreviewChoice(message, &state).Selected(0);
+        if (choice.Settled) settledPreview_ = std::move(choice.Text);
+        return choice.Settled;
+    }
+
+    // The preview, once the reading has stopped.
+    std::string& SettledPreview() { return settledPreview_; }
+
+private:
+    // The name a reading reads of a field named Name (in any case), or null:
+    // the sender, the subject, whether it is MIME, and what a single-part
+    // message's reader takes of its header.
+    static const char* ReadName(const std::string& name) {
+        for (const char* read : {"From", "Subject", "MIME-Version"})
+            if (EqualsI(name, read)) return read;
+        for (const char* taken : TMimePartReader::kMessageFieldsTaken)
+            if (EqualsI(name, taken)) return taken;
+        return nullptr;
+    }
+
+    // A text part a preview passes over whatever follows: no container, no
+    // enclosed message, nothing but blanks, and no charset the sender and
+    // subject might be read in (one names it already, or it names none).
+    bool ShowsNothing(const TMimeTextPart& part) const {
+        if (HoldsParts(part) || NamesCharset(part)) return false;
+        for (const std::string& line : part.Body)
+            if (line.find_first_not_of(" \t") != std::string::npos) return false;
+        return true;
+    }
+
+    // Whether the part is the first text to name a charset, the one raw 8-bit
+    // bytes in the sender and subject are read in.
+    bool NamesCharset(const TMimeTextPart& part) const {
+        return !part.CharSet.empty() && !charsetNamed_ && message_.CharSet.empty();
+    }
+
+    const TMimeMessage& message_;
+    TPreviewReach reach_;
+    std::vector<const char*> seen_;
+    bool charsetNamed_ = false;  // a text part kept names a charset
+    TTextLooks bodyLooks_, partTextLooks_;
+    TPartLooks partLooks_;
+    std::string settledPreview_;
+};
+
+// What a reading for the sender and the subject alone needs: what a preview
+// needs, until the names are settled, most often right after the header.
+class TNamesNeeds : public TPreviewNeeds {
+public:
+    using TPreviewNeeds::TPreviewNeeds;
+    bool EnoughAfterHeader(const TMimeMessage& message) override { return NamesSettled(message); }
+    bool Settled(const TMimeMessage& message, const TReadingState&) override { return NamesSettled(message); }
+};
+
+}  // namespace
+
 std::string BodyPreview(const TMimeMessage& message) { return TPreviewChoice(message, nullptr).Selected(0).Text; }
 
-// A settled choice took the same turns as the reading of the whole message
-// would (every turn that could differ gives an unsettled one), so its text
-// is that message's preview.
-bool PreviewSettled(const TMimeMessage& message, const TReadingState& state, std::string& preview) {
-    if (!NamesSettled(message)) return false;
-    TChoice choice = TPreviewChoice(message, &state).Selected(0);
-    if (choice.Settled) preview = std::move(choice.Text);
-    return choice.Settled;
+bool ReadPreviewFromStream(TMimeMessage& message, TStream& stream, std::string& preview) {
+    TPreviewNeeds needs(message);
+    const bool stopped = ReadMessage(message, stream, &needs);
+    preview = stopped ? std::move(needs.SettledPreview()) : BodyPreview(message);
+    return stopped;
+}
+
+bool ReadNamesFromStream(TMimeMessage& message, TStream& stream) {
+    TNamesNeeds needs(message);
+    return ReadMessage(message, stream, &needs);
 }
 
 }  // namespace pellumo

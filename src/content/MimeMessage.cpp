@@ -9,8 +9,8 @@
 #include "content/CharsetConverter.h"
 #include "content/KeptText.h"
 #include "content/MimePartReader.h"
+#include "content/ReadingNeeds.h"
 #include "platform/AsciiText.h"
-#include "content/MessagePreview.h"
 #include "platform/Log.h"
 
 namespace pellumo {
@@ -72,74 +72,22 @@ bool HoldsParts(const TMimeTextPart& part) {
     return IsContainer(part.ContentType) || EqualsI(part.ContentType, "message/rfc822");
 }
 
-// While a text grows, whether the preview is settled is asked again each time
-// the text has doubled, from the first size that could settle it, and once
-// more when it is full: a few readings of it in all.
-class TCheckPoints {
-public:
-    bool Due(uint64_t size, bool full) {
-        if (full ? fullChecked_ : size < next_) return false;
-        fullChecked_ = full;
-        while (next_ <= size) next_ *= 2;
-        return true;
-    }
-
-private:
-    uint64_t next_ = kLongestPreviewBytes + kUnsettledTailBytes;
-    bool fullChecked_ = false;
-};
-
-// After which parts a reading asks whether the preview is settled: after
-// each of the first ones, where every usual message settles; past them
-// after a text part kept (what settles a preview) once parts to a sixty-fourth
-// of those kept have come since the last look, and at each doubling of the
-// parts read. A look walks the parts kept, so a message of a hundred
-// thousand parts costs a few hundred walks rather than one a part, and the
-// reading still stops soon after the text that settles it.
-class TPartCheckPoints {
-public:
-    bool Due(size_t read, size_t kept, bool afterText) {
-        const bool due = read <= kEveryPartUpTo || read >= next_ ||
-                         (afterText && (read - lastLook_) * kEveryPartUpTo >= kept);
-        if (!due) return false;
-        lastLook_ = read;
-        while (next_ <= read) next_ *= 2;
-        return true;
-    }
-
-private:
-    static constexpr size_t kEveryPartUpTo = 64;
-    size_t next_ = 2 * kEveryPartUpTo;
-    size_t lastLook_ = 0;
-};
-
-// How many parts a reading for a preview keeps before it keeps no more
-// attachments, nor text parts that show nothing.
-const size_t kPreviewPartsKept = 256;
-
-// Which lines of the message's header block a reading keeps: every field
-// (a reading for a preview only the first of each field it reads), each no
-// longer than kKeptFieldBytes.
+// Which lines of the message's header block a reading keeps: every field the
+// reading needs (without needs, all), each no longer than kKeptFieldBytes.
 class TKeptFields {
 public:
-    explicit TKeptFields(bool previewOnly) : all_(!previewOnly), keeping_(all_) {}
+    explicit TKeptFields(TReadingNeeds* needs) : needs_(needs), keeping_(!needs) {}
 
     bool Keeps(const std::string& line) {
         const bool continuation = !line.empty() && (line[0] == ' ' || line[0] == '\t');
         if (!continuation) {
-            keeping_ = false;
             kept_ = 0;
+            keeping_ = true;
+            if (needs_) {
+                const size_t colon = line.find(':');
+                keeping_ = colon != std::string::npos && needs_->KeepsField(line.substr(0, colon));
+            }
         }
-        if (!continuation && !all_) {
-            const size_t colon = line.find(':');
-            if (colon == std::string::npos) return false;
-            const char* name = ReadName(line, colon);
-            if (!name) return false;
-            // Only the first of a name is ever read.
-            if (std::find(seen_.begin(), seen_.end(), name) != seen_.end()) return false;
-            seen_.push_back(name);
-        }
-        if (!continuation) keeping_ = true;
         if (!keeping_) return false;
         kept_ += line.size();
         keeping_ = kept_ <= kKeptFieldBytes;
@@ -147,36 +95,16 @@ public:
     }
 
 private:
-    // The name read of the field Line starts with (Length letters, in any
-    // case), or null: the sender, the subject, whether it is MIME, and what a
-    // single-part message's reader takes of its header.
-    static const char* ReadName(const std::string& line, size_t length) {
-        auto named = [&](const char* name) {
-            return std::strlen(name) == length && EqualsI(line.substr(0, length), name);
-        };
-        for (const char* name : {"From", "Subject", "MIME-Version"})
-            if (named(name)) return name;
-        for (const char* taken : TMimePartReader::kMessageFieldsTaken)
-            if (named(taken)) return taken;
-        return nullptr;
-    }
-
-    const bool all_;
+    TReadingNeeds* const needs_;
     bool keeping_;
     size_t kept_ = 0;
-    std::vector<const char*> seen_;
 };
 
 class MessageReader {
 public:
-    // For a preview only, the reading stops as soon as the rest of the
-    // message could no longer change the preview, the sender or the subject,
-    // and attachments are read only to find their end.
-    // For the names only, it stops once the sender and the subject are
-    // settled, most often right after the header block.
-    enum class TNeeds { Everything, Preview, Names };
-    MessageReader(TMimeMessage& message, TStream& stream, TNeeds needs = TNeeds::Everything)
-        : m_(message), lines_(stream), previewOnly_(needs != TNeeds::Everything), namesOnly_(needs == TNeeds::Names) {}
+    // Without needs, everything is read and kept; with them, what they need.
+    MessageReader(TMimeMessage& message, TStream& stream, TReadingNeeds* needs)
+        : m_(message), lines_(stream), needs_(needs) {}
 
     // True when the reading stopped before the end of the message.
     bool Read() {
@@ -184,7 +112,7 @@ public:
         const bool hasBody = ReadHeaderBlock();
         DeriveFields();
         if (!hasBody) return false;
-        if (namesOnly_ && NamesSettled(m_)) return stopped_ = true;
+        if (needs_ && needs_->EnoughAfterHeader(m_)) return stopped_ = true;
         const bool plain = m_.Encoding == EncodingPlainText;
         const bool encoded = EqualsI(m_.ContentTransferEncoding, "base64") ||
                              EqualsI(m_.ContentTransferEncoding, "quoted-printable");
@@ -198,14 +126,11 @@ public:
         return stopped_;
     }
 
-    // The preview of the message as read, once a reading has stopped.
-    std::string& SettledPreview() { return settledPreview_; }
-
 private:
     // False when the message ends inside its header block.
     bool ReadHeaderBlock() {
         std::string line;
-        TKeptFields fields(previewOnly_);
+        TKeptFields fields(needs_);
         for (THeaderLine kind; (kind = ReadHeaderLine(lines_, line, true)) != HeaderEnd;) {
             if (kind == HeaderStreamEnd) return false;
             if (fields.Keeps(line)) m_.Headers.Add(line);
@@ -243,8 +168,6 @@ private:
         std::string line;
         bool messageEnd = false;
         lineLoop_ = true;
-        TCheckPoints bodyChecks;
-        TPartCheckPoints partChecks;
         size_t partsRead = 0;
         while (!messageEnd && !stopped_) {
             if (!lines_.ReadLn(line, true)) break;
@@ -260,7 +183,7 @@ private:
                 // Read on past the kept text: a uuencoded file may still follow.
                 if (!BodyFull()) m_.Body.push_back(line);
                 bodyBytes_ += line.size() + 2;
-                if (previewOnly_ && bodyChecks.Due(bodyBytes_, BodyFull())) stopped_ = Settled();
+                if (needs_ && needs_->LookDue(true, bodyBytes_, BodyFull())) stopped_ = Settled();
                 continue;
             }
             DropTrailingEmptyLine(m_.Body);
@@ -270,19 +193,19 @@ private:
                 const bool text = reader->PartType == PartText;
                 reader = text ? ReadText(*reader, messageEnd) : ReadAttachment(*reader, messageEnd);
                 ++partsRead;
-                // A container or an enclosed message settles nothing by itself.
-                const bool keptText = text && textKept_ &&
-                                      !HoldsParts(static_cast<const TMimeTextPart&>(*m_.MessageParts.back()));
-                if (previewOnly_ && !stopped_ && partChecks.Due(partsRead, m_.MessageParts.size(), keptText)) stopped_ = Settled();
-                if (previewOnly_ && !stopped_ && keptText) KeptText(*m_.MessageParts.back());
+                if (!needs_ || stopped_) continue;
+                // A container or an enclosed message is no text of its own.
+                auto* kept = text && textKept_ ? static_cast<TMimeTextPart*>(m_.MessageParts.back().get()) : nullptr;
+                if (kept && HoldsParts(*kept)) kept = nullptr;
+                if (needs_->LookDueAfterPart(partsRead, m_.MessageParts.size(), kept != nullptr)) stopped_ = Settled();
+                if (!stopped_ && kept) needs_->TextKept(*kept);
             }
         }
         if (!stopped_) DropTrailingEmptyLine(m_.Body);
     }
 
-    // Whether the preview of what has been read is that of the whole message.
+    // Whether what has been read gives what the whole message would.
     bool Settled(int partInProgress = -1, bool partFull = false, bool bodyFull = false) {
-        if (namesOnly_) return NamesSettled(m_);
         TReadingState state;
         state.Open = &m_.MIMEBoundary;
         state.PartInProgress = partInProgress;
@@ -290,7 +213,7 @@ private:
         state.BodyInProgress = lineLoop_ || singlePartText_;
         state.BodyFull = lineLoop_ ? BodyFull() : bodyFull;
         state.PartsMayCome = lineLoop_;
-        return PreviewSettled(m_, state, settledPreview_);
+        return needs_->Settled(m_, state);
     }
 
     void SinglePart() {
@@ -301,11 +224,10 @@ private:
         if (reader.PartType == PartText) {
             reader.CutLongLines = true;
             TKeptText text;
-            TCheckPoints checks;
             singlePartText_ = true;
-            if (previewOnly_) {
+            if (needs_) {
                 reader.Enough = [&] {
-                    if (!checks.Due(text.Position(), text.Full())) return false;
+                    if (!needs_->LookDue(true, text.Position(), text.Full())) return false;
                     m_.Body = text.Lines();
                     return Settled(-1, false, text.Full());
                 };
@@ -318,23 +240,6 @@ private:
         }
     }
 
-    // A text part read whole and kept that shows nothing keeps no lines (it
-    // shows nothing either way); one that shows text is noted for the parts
-    // that follow it.
-    void KeptText(TMimePart& kept) {
-        auto* part = dynamic_cast<TMimeTextPart*>(&kept);
-        if (!part || HoldsParts(*part)) return;
-        try {
-            if (ShowsText(*part))
-                reach_.Shows(*part);
-            else
-                TStringList().swap(part->Body);
-        } catch (const Exception& error) {
-            // Left as read: the preview meets the same failure if it takes it.
-            LogLine("A text part kept as read: " + error.Message());
-        }
-    }
-
     // Whether the body read line by line keeps no more lines.
     bool BodyFull() const { return bodyBytes_ >= kKeptTextBytes || m_.Body.size() >= kKeptTextLines; }
 
@@ -343,12 +248,10 @@ private:
     // boundary it has just pushed).
     int ParentOf(const TPartReader& reader) const { return m_.MIMEBoundary.ParentPart(reader.OpensContainer ? 1 : 0); }
 
-    // A part inside more containers than any preview looks into: a reading
-    // for a preview keeps none (but a text that names the charset the sender
-    // and subject may be read in, without its text).
-    bool TooDeep(const TPartReader& reader) const {
-        return previewOnly_ &&
-               m_.MIMEBoundary.Count() - (reader.OpensContainer ? 1 : 0) > static_cast<size_t>(kMaxPreviewDepth) + 1;
+    // Whether the part being read is looked into: the containers around
+    // it, the message's own counted (for a container, those around it).
+    bool LooksInto(const TPartReader& reader) const {
+        return !needs_ || needs_->LooksInto(m_.MIMEBoundary.Count() - (reader.OpensContainer ? 1 : 0));
     }
 
     void FillPart(TMimePart& part, const TPartReader& reader, int parent) {
@@ -390,14 +293,14 @@ private:
         const int parent = ParentOf(reader);
         reader.CutLongLines = true;
         TKeptText text;
-        TCheckPoints checks;
-        // Nothing so deep is shown: its text is read past like an attachment.
-        const bool deep = TooDeep(reader);
-        reader.SkipData = deep;
-        if (previewOnly_ && !deep) {
+        // A text not looked into is read past like an attachment.
+        const bool lookedInto = LooksInto(reader);
+        reader.SkipData = !lookedInto;
+        if (needs_ && lookedInto) {
+            needs_->PartTextStarts();
             // The part as it would be if it ended here, looked at in its place.
             reader.Enough = [&] {
-                if (!checks.Due(text.Position(), text.Full())) return false;
+                if (!needs_->LookDue(false, text.Position(), text.Full())) return false;
                 m_.MessageParts.push_back(TextPart(reader, parent, text));
                 const bool settled = Settled(static_cast<int>(m_.MessageParts.size()) - 1, text.Full());
                 m_.MessageParts.pop_back();
@@ -406,13 +309,8 @@ private:
         }
         std::unique_ptr<TPartReader> next = reader.ReadBody(text, messageEnd);
         std::unique_ptr<TMimeTextPart> part = TextPart(reader, parent, text);
-        if (previewOnly_ && !reader.Stopped && reach_.PassedOver(*part)) TStringList().swap(part->Body);
-        const bool showsNothingPastFirstParts = m_.MessageParts.size() >= kPreviewPartsKept && ShowsNothing(*part);
-        textKept_ = !(previewOnly_ && !reader.Stopped && (showsNothingPastFirstParts || (deep && !NamesCharset(*part))));
-        if (textKept_) {
-            charsetNamed_ = charsetNamed_ || !part->CharSet.empty();
-            m_.MessageParts.push_back(std::move(part));
-        }
+        textKept_ = !needs_ || reader.Stopped || needs_->KeepsText(m_, *part, lookedInto);
+        if (textKept_) m_.MessageParts.push_back(std::move(part));
         if (reader.Stopped) {
             stopped_ = true;
             return nullptr;
@@ -427,7 +325,7 @@ private:
         part->FileName = reader.FileName;
         if (StartsWithI(reader.Header("Content-Type"), "application/mac-binhex40")) part->ContentTransfer = "binhex40";
         TDiscardedData data;
-        reader.SkipData = previewOnly_;
+        reader.SkipData = needs_ && !needs_->DecodesAttachments();
         std::unique_ptr<TPartReader> next;
         try {
             next = reader.ReadBody(data, messageEnd);
@@ -439,28 +337,9 @@ private:
         }
         if (!reader.TransferEncoding.empty()) part->ContentTransfer = reader.TransferEncoding;
         part->DecodedSize = data.Position();
-        // An attachment shows nothing in a preview; past the first parts a
-        // preview keeps none, so that a message of a hundred thousand of them
-        // costs no more than one of a few.
-        if (previewOnly_ && (m_.MessageParts.size() >= kPreviewPartsKept || TooDeep(reader))) return next;
+        if (needs_ && !needs_->KeepsAttachment(m_, LooksInto(reader))) return next;
         m_.MessageParts.push_back(std::move(part));
         return next;
-    }
-
-    // A text part a preview passes over whatever follows: no container, no
-    // enclosed message, nothing but blanks, and no charset the sender and
-    // subject might be read in (one names it already, or it names none).
-    bool ShowsNothing(const TMimeTextPart& part) const {
-        if (HoldsParts(part) || NamesCharset(part)) return false;
-        for (const std::string& line : part.Body)
-            if (line.find_first_not_of(" \t") != std::string::npos) return false;
-        return true;
-    }
-
-    // Whether the part is the first text to name a charset, the one raw 8-bit
-    // bytes in the sender and subject are read in.
-    bool NamesCharset(const TMimeTextPart& part) const {
-        return !part.CharSet.empty() && !charsetNamed_ && m_.CharSet.empty();
     }
 
     static void DropTrailingEmptyLine(TStringList& lines) {
@@ -469,35 +348,21 @@ private:
 
     TMimeMessage& m_;
     TLineReader lines_;
-    const bool previewOnly_;
-    const bool namesOnly_;
+    TReadingNeeds* const needs_;
     bool stopped_ = false;
-    bool charsetNamed_ = false;    // a text part kept names a charset
     bool textKept_ = false;        // the last text part read was kept
     bool lineLoop_ = false;        // the body is read line by line, parts found in it
     bool singlePartText_ = false;  // the body is one text read whole
     uint64_t bodyBytes_ = 0;
-    std::string settledPreview_;
-    TPreviewReach reach_{m_};
 };
 
 }  // namespace
 
-void ReadFromStream(TMimeMessage& message, TStream& stream) {
-    MessageReader(message, stream).Read();
+bool ReadMessage(TMimeMessage& message, TStream& stream, TReadingNeeds* needs) {
+    return MessageReader(message, stream, needs).Read();
 }
 
-bool ReadPreviewFromStream(TMimeMessage& message, TStream& stream, std::string& preview) {
-    MessageReader reader(message, stream, MessageReader::TNeeds::Preview);
-    const bool stopped = reader.Read();
-    preview = stopped ? std::move(reader.SettledPreview()) : BodyPreview(message);
-    return stopped;
-}
-
-bool ReadNamesFromStream(TMimeMessage& message, TStream& stream) {
-    return MessageReader(message, stream, MessageReader::TNeeds::Names).Read();
-}
-
+void ReadFromStream(TMimeMessage& message, TStream& stream) { ReadMessage(message, stream, nullptr); }
 
 std::string SenderOfFromValue(const std::string& from) {
     // The name before an address in angle brackets, outside quotes.

@@ -112,8 +112,8 @@ std::string DecodedBody(const TMimeTextPart& part);
 void ReadFromStream(TMimeMessage& message, TStream& stream);
 
 // The same reading, only as far as the preview, the sender and the subject
-// need: it stops once the rest of the message could no longer change them
-// (PreviewSettled), so that BodyPreview and MessageNames give what they give
+// need (content/MessagePreview decides): it stops once the rest of the
+// message could no longer change them, so that BodyPreview and MessageNames give what they give
 // for the whole message, the preview as far as any popup shows it. A text
 // may be read only in part; an attachment is read only to find its end,
 // neither decoded nor counted. True when it stopped before the end. Preview
