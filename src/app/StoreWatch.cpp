@@ -34,7 +34,16 @@ TStoreWatch::TStoreWatch(TMailScan& scan, std::unique_ptr<TDbxFolderNode>& tree,
 std::string TStoreWatch::Directory() const { return present_ ? root_ : std::string(); }
 
 std::vector<TSkippedFolder> TStoreWatch::Start(bool announceAll) {
-    root_ = inputs_.StoreRoot();
+    try {
+        root_ = inputs_.StoreRoot();
+    } catch (const std::exception& error) {
+        // As at any later look: the store is taken as it is found once where
+        // it is can be read, at the next change or the watcher's next try.
+        probeError_ = error.what();
+        LogLine("Where the store is cannot be read: " + probeError_);
+        SetState(TWatchState::NoStoreRoot);
+        return {};
+    }
     present_ = DirectoryExists(root_);
     // The settings read the folder list before this; when they could not,
     // any later change is worth a new try.

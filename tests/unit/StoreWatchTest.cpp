@@ -119,12 +119,19 @@ TEST_F(StoreWatchTest, AStoreThatGoesAwayAndComesBackIsScannedNormally) {
 }
 
 // The identity keys being written: where the store is cannot be read for a
-// moment. Nothing of the store is forgotten, and what came meanwhile is told
-// once it can be read again.
+// moment, at the start or later. The start goes on, watching nothing until
+// the store is found; later nothing of the store is forgotten, and what came
+// meanwhile is told once it can be read again.
 TEST_F(StoreWatchTest, AStoreLocationThatCannotBeReadForAMomentLosesNoMail) {
     Folders({Watched(1, "Inbox")});
     Messages("Inbox", {Mail(1, "before")});
-    Start();
+    storeRootError_ = "Invalid data type for 'Store Root'";
+    EXPECT_NO_THROW(watch_.Start(false));
+    EXPECT_EQ(watch_.State(), TWatchState::NoStoreRoot);
+    storeRootError_.clear();
+    watch_.Refresh(true);
+    EXPECT_EQ(watch_.State(), TWatchState::Watching);
+    EXPECT_EQ(Queued(), Subjects{}) << "what the store held when found is not new";
     storeRootError_ = "Invalid data type for 'Store Root'";
     Messages("Inbox", {Mail(1, "before"), Mail(2, "meanwhile")});
     watch_.Refresh(true);
