@@ -335,6 +335,22 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; The user's Run value, when it starts the copy in DIR, with or without
+; arguments (the program itself writes it with /autostart).
+!macro DELETE_USER_RUN_VALUE_OF dir
+  ReadRegStr $0 HKCU "${RUN_KEY}" "Pellumo"
+  StrLen $1 '"${dir}\pellumo.exe"'
+  StrCpy $2 $0 $1
+  StrCpy $3 $0 1 $1
+  ${If} $2 == '"${dir}\pellumo.exe"'
+  ${AndIf} $3 == ""
+    DeleteRegValue HKCU "${RUN_KEY}" "Pellumo"
+  ${ElseIf} $2 == '"${dir}\pellumo.exe"'
+  ${AndIf} $3 == " "
+    DeleteRegValue HKCU "${RUN_KEY}" "Pellumo"
+  ${EndIf}
+!macroend
+
 ; A Run value (under ROOT) that started the old copy starts the new one,
 ; with the same arguments.
 !macro MOVE_RUN_VALUE root
@@ -419,10 +435,7 @@ Section "-Finish"
     ; Unticked: no start with Windows, for every user, nor for the one
     ; installing from an earlier version's value, if it starts this copy.
     DeleteRegValue HKLM "${RUN_KEY}" "Pellumo"
-    ReadRegStr $0 HKCU "${RUN_KEY}" "Pellumo"
-    ${If} $0 == '"$INSTDIR\pellumo.exe"'
-      DeleteRegValue HKCU "${RUN_KEY}" "Pellumo"
-    ${EndIf}
+    !insertmacro DELETE_USER_RUN_VALUE_OF "$INSTDIR"
   ${EndIf}
   ; Not when the program is replaced at the restart: what would run is the
   ; old one, or the copy that did not end still runs.
@@ -546,10 +559,7 @@ Section "Uninstall"
   ; starts this copy: one that starts a copy elsewhere (the portable
   ; program) still works and stays.
   DeleteRegValue HKLM "${RUN_KEY}" "Pellumo"
-  ReadRegStr $0 HKCU "${RUN_KEY}" "Pellumo"
-  ${If} $0 == '"$INSTDIR\pellumo.exe"'
-    DeleteRegValue HKCU "${RUN_KEY}" "Pellumo"
-  ${EndIf}
+  !insertmacro DELETE_USER_RUN_VALUE_OF "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\uninstall.exe"
   !insertmacro REMOVE_FOLDER "$INSTDIR"

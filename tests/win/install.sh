@@ -257,6 +257,8 @@ echo "-- silent uninstall, as Add or Remove Programs runs it"
 reg delete "$settings_key" /f
 "$wine" "$installed" >/dev/null 2>&1 &
 check "the installed program runs" "started" "$(d wait-start 30)"
+# The program writes its own Run value with /autostart: it starts this copy.
+reg add "$run_key" /v Pellumo /d "\"$installed\" /autostart" /f
 quiet=$(value "$uninstall_key" QuietUninstallString)
 uninstaller=${quiet%\" /S}
 uninstaller=${uninstaller#\"}
