@@ -12,7 +12,7 @@ xvfb_start() {
     xvfb_pid=$!
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
     export DISPLAY=:$n
-    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
+    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true  # none running is no failure
     # No window manager runs here: Wine draws captions and frames itself (so
     # screenshots show them) and does not wait for a manager that never
     # answers, which blocks the program's thread two seconds at every hide.
@@ -20,8 +20,8 @@ xvfb_start() {
         /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 }
 xvfb_stop() {
-    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+    WINEPREFIX=$PELLUMO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true  # none running is no failure
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null || true; fi
     xvfb_pid=
 }
 window_session() {
