@@ -4,6 +4,7 @@
 // and which language a user gets.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
@@ -128,6 +129,49 @@ TEST(LanguageTables, EveryTableHasEveryTextWithItsValuesAndReachableAccessKeys) 
                 EXPECT_TRUE(added) << "\"" << text << "\" and \"" << at->second << "\" share their access key";
             }
         }
+    }
+}
+
+// Whether every Mark in Text has Before right before it and After right
+// after it.
+bool EveryMarkFlanked(const std::string& text, const std::string& mark, const std::string& before,
+                      const std::string& after) {
+    for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + mark.size())) {
+        if (at < before.size() || text.compare(at - before.size(), before.size(), before) != 0) return false;
+        if (text.compare(at + mark.size(), after.size(), after) != 0) return false;
+    }
+    return true;
+}
+
+// A language's own typography, held in every text of its table.
+struct TTypography {
+    const char* Primary;  // the languages it holds for, by their first part
+    const char* Rule;
+    std::function<bool(const std::string&)> Holds;
+};
+const std::vector<TTypography> kTypography = {
+    {"fr", "a no-break space before : ; ! ? and inside \u00AB \u00BB",
+     [](const std::string& text) {
+         const std::string nbsp = "\u00A0";
+         for (const char* mark : {":", ";", "!", "?", "\u00BB"})
+             if (!EveryMarkFlanked(text, mark, nbsp, "")) return false;
+         return EveryMarkFlanked(text, "\u00AB", "", nbsp);
+     }},
+};
+
+TEST(LanguageTables, EachKeepsItsLanguagesTypography) {
+    for (const TTypography& typography : kTypography) {
+        bool checked = false;
+        for (const TLanguage& language : Languages()) {
+            if (language.Tag().substr(0, language.Tag().find('-')) != typography.Primary) continue;
+            checked = true;
+            SCOPED_TRACE(language.Tag());
+            for (const auto& [name, text] : language.Entries()) {
+                if (name[0] == '@') continue;
+                EXPECT_TRUE(typography.Holds(text)) << typography.Rule << ": " << name << " = " << text;
+            }
+        }
+        EXPECT_TRUE(checked) << "no table for " << typography.Primary;
     }
 }
 
