@@ -157,6 +157,10 @@ const std::vector<TTypography> kTypography = {
              if (!EveryMarkFlanked(text, mark, nbsp, "")) return false;
          return EveryMarkFlanked(text, "\u00AB", "", nbsp);
      }},
+    {"ru", "\u0435 for \u0451, as Windows' Russian writes it (and setup's, installer/lang/Russian.nsh)",
+     [](const std::string& text) {
+         return text.find("\u0451") == std::string::npos && text.find("\u0401") == std::string::npos;
+     }},
 };
 
 TEST(LanguageTables, EachKeepsItsLanguagesTypography) {
