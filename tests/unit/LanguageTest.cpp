@@ -157,6 +157,11 @@ const std::vector<TTypography> kTypography = {
              if (!EveryMarkFlanked(text, mark, nbsp, "")) return false;
          return EveryMarkFlanked(text, "\u00AB", "", nbsp);
      }},
+    {"zh", "running text takes the full-width colon \uFF1A; an ASCII one only ends a label, after its \"(&X)\"",
+     [](const std::string& text) {
+         const size_t colon = text.find(':');
+         return colon == std::string::npos || (colon + 1 == text.size() && colon > 0 && text[colon - 1] == ')');
+     }},
     {"ru", "\u0435 for \u0451, as Windows' Russian writes it (and setup's, installer/lang/Russian.nsh)",
      [](const std::string& text) {
          return text.find("\u0451") == std::string::npos && text.find("\u0401") == std::string::npos;
