@@ -191,7 +191,7 @@ TEST(LanguageTables, CountedTextsTakeTheFormTheirNumberAsks) {
         {"ru", 1, "one"},   {"ru", 21, "one"},   {"ru", 11, "many"},  {"ru", 2, "few"},
         {"ru", 24, "few"},  {"ru", 12, "many"},  {"ru", 5, "many"},   {"ru", 111, "many"},
         {"pl", 1, "one"},   {"pl", 21, "many"},  {"pl", 22, "few"},   {"pl", 14, "many"},
-        {"pl", 0, "many"},  {"ja", 1, "other"},  {"zh-CN", 2, "other"},
+        {"pl", 0, "many"},  {"ja", 1, "other"},  {"zh-CN", 2, "other"}, {"zh-TW", 1, "other"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.form, PluralForm(c.tag, c.count)) << c.tag << " " << c.count;
@@ -211,10 +211,11 @@ TEST(LanguageTables, CountedTextsTakeTheFormTheirNumberAsks) {
 TEST(LanguageChoice, SettingThenTheUsersLanguageThenEnglish) {
     const struct { const char* setting; uint16_t ui; const char* chosen; } cases[] = {
         {"", 0x0409, "en"},      {"", 0x0407, "de"},     {"", 0x0C07, "de"},        {"", 0x0416, "pt-BR"},
-        {"", 0x0816, "pt-BR"},   {"", 0x0804, "zh-CN"},  {"", 0x0404, "zh-CN"},     {"", 0x0411, "ja"},
-        {"", 0x0419, "ru"},      {"", 0x041F, "en"},     {"", 0, "en"},             {"fr", 0x0407, "fr"},
-        {"de-CH", 0x0409, "de"}, {"xx", 0x0413, "nl"},   {"PT-br", 0x0409, "pt-BR"}, {" en ", 0x0411, "en"},
-        {"tlh", 0x0409, "en"},
+        {"", 0x0816, "pt-BR"},   {"", 0x0804, "zh-CN"},  {"", 0x1004, "zh-CN"},     {"", 0x0404, "zh-TW"},
+        {"", 0x0C04, "zh-TW"},   {"", 0x1404, "zh-TW"},  {"", 0x0411, "ja"},        {"", 0x0419, "ru"},
+        {"", 0x041F, "en"},      {"", 0, "en"},          {"fr", 0x0407, "fr"},      {"de-CH", 0x0409, "de"},
+        {"xx", 0x0413, "nl"},    {"PT-br", 0x0409, "pt-BR"}, {" en ", 0x0411, "en"}, {"zh-TW", 0x0804, "zh-TW"},
+        {"zh-cn", 0x0404, "zh-CN"}, {"tlh", 0x0409, "en"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.chosen, ChooseLanguage(c.setting, c.ui)) << "'" << c.setting << "' " << std::hex << c.ui;
