@@ -1,7 +1,7 @@
 // The language tables the program carries, checked against English: every
 // key, the same values put in, access keys a keyboard of that language
 // reaches and none twice in one menu or dialog, nothing left in English;
-// and which language a user gets.
+// each language's own typography; and which language a user gets.
 #include <gtest/gtest.h>
 
 #include <functional>
