@@ -85,8 +85,9 @@ Var AtRestart      ; 1 when the program file is put in place when Windows restar
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-; NSIS picks the language of the user's interface, else that of its
-; primary language (Portuguese for PortugueseBR), else the first: English.
+; NSIS picks the language of the user's interface, else one of its primary
+; language (Portuguese for PortugueseBR; for any Chinese SimpChinese, and
+; .onInit gives Hong Kong's and Macao's TradChinese), else the first: English.
 !macro LANGUAGE name
   !insertmacro MUI_LANGUAGE "${name}"
   !include /CHARSET=UTF8 "lang\${name}.nsh"
@@ -102,6 +103,7 @@ Var AtRestart      ; 1 when the program file is put in place when Windows restar
 !insertmacro LANGUAGE Polish
 !insertmacro LANGUAGE Japanese
 !insertmacro LANGUAGE SimpChinese
+!insertmacro LANGUAGE TradChinese
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -314,6 +316,18 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; Hong Kong and Macao (0x0C04, 0x1404) write Traditional Chinese, as Taiwan
+; does, but NSIS, going by the primary language, gives them Simplified. Set
+; in .onInit, the choice holds from the first page on (the message for want
+; of administrator rights, shown in .onInit, still comes in Simplified).
+!macro TRADITIONAL_CHINESE
+  System::Call 'kernel32::GetUserDefaultUILanguage() i .r0'
+  ${If} $0 = 3076
+  ${OrIf} $0 = 5124
+    StrCpy $LANGUAGE ${LANG_TRADCHINESE}
+  ${EndIf}
+!macroend
+
 ; Setup's own account, for ClosePellumo.
 !macro FIND_SETUP_ACCOUNT un
   System::Call 'kernel32::GetCurrentProcessId() i .r0'
@@ -489,6 +503,7 @@ Function StartAsDesktopUser
 FunctionEnd
 
 Function .onInit
+  !insertmacro TRADITIONAL_CHINESE
   !insertmacro REQUIRE_ADMIN
   !insertmacro FIND_SETUP_ACCOUNT ""
   ReadRegStr $OldDir HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -535,6 +550,8 @@ Function un.onInit
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "Installer Language"
   ${If} $0 != ""
     StrCpy $LANGUAGE $0
+  ${Else}
+    !insertmacro TRADITIONAL_CHINESE
   ${EndIf}
   !insertmacro REQUIRE_ADMIN
   !insertmacro FIND_SETUP_ACCOUNT "un."

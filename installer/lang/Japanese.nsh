@@ -2,7 +2,7 @@
 LangString RunPellumo ${LANG_JAPANESE} "Pellumo を起動する"
 LangString StartWithWindowsSection ${LANG_JAPANESE} "Windows の起動時に Pellumo を起動する"
 LangString ShortcutDescription ${LANG_JAPANESE} "Pellumo 新着メール通知"
-LangString NeedsAdmin ${LANG_JAPANESE} "このコンピューターに Pellumo をインストールまたは削除するには、管理者権限が必要です。"
+LangString NeedsAdmin ${LANG_JAPANESE} "このコンピュータに Pellumo をインストールまたは削除するには、管理者権限が必要です。"
 LangString Ending ${LANG_JAPANESE} "実行中の Pellumo を終了しています..."
 LangString DidNotEnd ${LANG_JAPANESE} "Pellumo は実行中で、終了しませんでした。アイコンのメニューの [終了] で閉じてから [再試行] を選択してください。Windows の再起動時に完了するには [キャンセル] を選択してください。"
 LangString RemovingOldCopy ${LANG_JAPANESE} "$OldDir にあるコピーを削除しています..."

@@ -1,4 +1,5 @@
-; Pellumo's own texts in its setup program and uninstaller, in Russian.
+; Pellumo's own texts in its setup program and uninstaller, in Russian:
+; е for ё, as in the program's texts (src/texts/languages/ru.txt) and Windows'.
 LangString RunPellumo ${LANG_RUSSIAN} "Запустить Pellumo"
 LangString StartWithWindowsSection ${LANG_RUSSIAN} "Запускать Pellumo вместе с Windows"
 LangString ShortcutDescription ${LANG_RUSSIAN} "Pellumo — уведомления о новой почте"
@@ -6,10 +7,10 @@ LangString NeedsAdmin ${LANG_RUSSIAN} "Для установки или удал
 LangString Ending ${LANG_RUSSIAN} "Завершение работы Pellumo..."
 LangString DidNotEnd ${LANG_RUSSIAN} "Pellumo запущен и не завершил работу. Закройте его через меню значка (пункт «Выход») и нажмите «Повтор» или нажмите «Отмена», чтобы завершить при перезагрузке Windows."
 LangString RemovingOldCopy ${LANG_RUSSIAN} "Удаление копии в $OldDir..."
-LangString ReplacedAtRestart ${LANG_RUSSIAN} "Файл $INSTDIR\pellumo.exe используется: он будет заменён при перезагрузке Windows."
-LangString CannotWrite ${LANG_RUSSIAN} "Не удаётся записать файл $INSTDIR\pellumo.exe."
-LangString NotStartedAgain ${LANG_RUSSIAN} "Pellumo работал под учётной записью, отличной от учётной записи программы установки: повторно он не запускается."
+LangString ReplacedAtRestart ${LANG_RUSSIAN} "Файл $INSTDIR\pellumo.exe используется: он будет заменен при перезагрузке Windows."
+LangString CannotWrite ${LANG_RUSSIAN} "Не удается записать файл $INSTDIR\pellumo.exe."
+LangString NotStartedAgain ${LANG_RUSSIAN} "Pellumo работал под учетной записью, отличной от учетной записи программы установки: повторно он не запускается."
 LangString StartingAgain ${LANG_RUSSIAN} "Повторный запуск Pellumo..."
 LangString NotStarted ${LANG_RUSSIAN} "Pellumo не запущен: программа установки работает не от имени вошедшего в систему пользователя."
-LangString RemovedAtRestart ${LANG_RUSSIAN} "Файл $INSTDIR\pellumo.exe используется: он будет удалён при перезагрузке Windows."
+LangString RemovedAtRestart ${LANG_RUSSIAN} "Файл $INSTDIR\pellumo.exe используется: он будет удален при перезагрузке Windows."
 LangString RemoveSettings ${LANG_RUSSIAN} "Удалить также настройки и журнал Pellumo?"

@@ -77,7 +77,8 @@ std::string Primary(const std::string& tag) {
 }
 
 // A Windows LANGID as a language tag: its region only where the program
-// tells regions apart (Brazilian Portuguese, Simplified Chinese).
+// tells regions apart (Brazilian Portuguese; Simplified and Traditional
+// Chinese, each table named for one region).
 std::string TagOfLanguageId(uint16_t id) {
     struct TPrimary {
         uint16_t Id;
@@ -91,7 +92,8 @@ std::string TagOfLanguageId(uint16_t id) {
         if (p.Id != primary) continue;
         const std::string tag = p.Tag;
         if (tag == "pt") return sub == 1 ? "pt-BR" : "pt-PT";
-        // Simplified in the People's Republic and Singapore.
+        // Simplified in the People's Republic and Singapore, Traditional in
+        // Taiwan, Hong Kong and Macao.
         if (tag == "zh") return sub == 2 || sub == 4 ? "zh-CN" : "zh-TW";
         return tag;
     }

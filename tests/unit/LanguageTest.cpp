@@ -1,9 +1,10 @@
 // The language tables the program carries, checked against English: every
 // key, the same values put in, access keys a keyboard of that language
 // reaches and none twice in one menu or dialog, nothing left in English;
-// and which language a user gets.
+// each language's own typography; and which language a user gets.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
@@ -131,6 +132,58 @@ TEST(LanguageTables, EveryTableHasEveryTextWithItsValuesAndReachableAccessKeys) 
     }
 }
 
+// Whether every Mark in Text has Before right before it and After right
+// after it.
+bool EveryMarkFlanked(const std::string& text, const std::string& mark, const std::string& before,
+                      const std::string& after) {
+    for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + mark.size())) {
+        if (at < before.size() || text.compare(at - before.size(), before.size(), before) != 0) return false;
+        if (text.compare(at + mark.size(), after.size(), after) != 0) return false;
+    }
+    return true;
+}
+
+// A language's own typography, held in every text of its table.
+struct TTypography {
+    const char* Primary;  // the languages it holds for, by their first part
+    const char* Rule;
+    std::function<bool(const std::string&)> Holds;
+};
+const std::vector<TTypography> kTypography = {
+    {"fr", "a no-break space before : ; ! ? and inside \u00AB \u00BB",
+     [](const std::string& text) {
+         const std::string nbsp = "\u00A0";
+         for (const char* mark : {":", ";", "!", "?", "\u00BB"})
+             if (!EveryMarkFlanked(text, mark, nbsp, "")) return false;
+         return EveryMarkFlanked(text, "\u00AB", "", nbsp);
+     }},
+    {"zh", "running text takes the full-width colon \uFF1A; an ASCII one only ends a label, after its \"(&X)\"",
+     [](const std::string& text) {
+         const size_t colon = text.find(':');
+         return colon == std::string::npos || (colon + 1 == text.size() && colon > 0 && text[colon - 1] == ')');
+     }},
+    {"ru", "\u0435 for \u0451, as Windows' Russian writes it (and setup's, installer/lang/Russian.nsh)",
+     [](const std::string& text) {
+         return text.find("\u0451") == std::string::npos && text.find("\u0401") == std::string::npos;
+     }},
+};
+
+TEST(LanguageTables, EachKeepsItsLanguagesTypography) {
+    for (const TTypography& typography : kTypography) {
+        bool checked = false;
+        for (const TLanguage& language : Languages()) {
+            if (language.Tag().substr(0, language.Tag().find('-')) != typography.Primary) continue;
+            checked = true;
+            SCOPED_TRACE(language.Tag());
+            for (const auto& [name, text] : language.Entries()) {
+                if (name[0] == '@') continue;
+                EXPECT_TRUE(typography.Holds(text)) << typography.Rule << ": " << name << " = " << text;
+            }
+        }
+        EXPECT_TRUE(checked) << "no table for " << typography.Primary;
+    }
+}
+
 TEST(LanguageTables, CountedTextsTakeTheFormTheirNumberAsks) {
     const struct { const char* tag; uint64_t count; const char* form; } cases[] = {
         {"en", 1, "one"},   {"en", 0, "other"},  {"en", 21, "other"}, {"de", 2, "other"},
@@ -138,7 +191,7 @@ TEST(LanguageTables, CountedTextsTakeTheFormTheirNumberAsks) {
         {"ru", 1, "one"},   {"ru", 21, "one"},   {"ru", 11, "many"},  {"ru", 2, "few"},
         {"ru", 24, "few"},  {"ru", 12, "many"},  {"ru", 5, "many"},   {"ru", 111, "many"},
         {"pl", 1, "one"},   {"pl", 21, "many"},  {"pl", 22, "few"},   {"pl", 14, "many"},
-        {"pl", 0, "many"},  {"ja", 1, "other"},  {"zh-CN", 2, "other"},
+        {"pl", 0, "many"},  {"ja", 1, "other"},  {"zh-CN", 2, "other"}, {"zh-TW", 1, "other"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.form, PluralForm(c.tag, c.count)) << c.tag << " " << c.count;
@@ -158,10 +211,11 @@ TEST(LanguageTables, CountedTextsTakeTheFormTheirNumberAsks) {
 TEST(LanguageChoice, SettingThenTheUsersLanguageThenEnglish) {
     const struct { const char* setting; uint16_t ui; const char* chosen; } cases[] = {
         {"", 0x0409, "en"},      {"", 0x0407, "de"},     {"", 0x0C07, "de"},        {"", 0x0416, "pt-BR"},
-        {"", 0x0816, "pt-BR"},   {"", 0x0804, "zh-CN"},  {"", 0x0404, "zh-CN"},     {"", 0x0411, "ja"},
-        {"", 0x0419, "ru"},      {"", 0x041F, "en"},     {"", 0, "en"},             {"fr", 0x0407, "fr"},
-        {"de-CH", 0x0409, "de"}, {"xx", 0x0413, "nl"},   {"PT-br", 0x0409, "pt-BR"}, {" en ", 0x0411, "en"},
-        {"tlh", 0x0409, "en"},
+        {"", 0x0816, "pt-BR"},   {"", 0x0804, "zh-CN"},  {"", 0x1004, "zh-CN"},     {"", 0x0404, "zh-TW"},
+        {"", 0x0C04, "zh-TW"},   {"", 0x1404, "zh-TW"},  {"", 0x0411, "ja"},        {"", 0x0419, "ru"},
+        {"", 0x041F, "en"},      {"", 0, "en"},          {"fr", 0x0407, "fr"},      {"de-CH", 0x0409, "de"},
+        {"xx", 0x0413, "nl"},    {"PT-br", 0x0409, "pt-BR"}, {" en ", 0x0411, "en"}, {"zh-TW", 0x0804, "zh-TW"},
+        {"zh-cn", 0x0404, "zh-CN"}, {"tlh", 0x0409, "en"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.chosen, ChooseLanguage(c.setting, c.ui)) << "'" << c.setting << "' " << std::hex << c.ui;

@@ -1,0 +1,16 @@
+; Pellumo's own texts in its setup program and uninstaller, in Traditional
+; Chinese (Taiwan's words, as Windows there writes them).
+LangString RunPellumo ${LANG_TRADCHINESE} "執行 Pellumo"
+LangString StartWithWindowsSection ${LANG_TRADCHINESE} "Windows 啟動時執行 Pellumo"
+LangString ShortcutDescription ${LANG_TRADCHINESE} "Pellumo 新郵件通知"
+LangString NeedsAdmin ${LANG_TRADCHINESE} "在這台電腦上安裝或移除 Pellumo 需要系統管理員權限。"
+LangString Ending ${LANG_TRADCHINESE} "正在結束執行中的 Pellumo..."
+LangString DidNotEnd ${LANG_TRADCHINESE} "Pellumo 正在執行，未能結束。請從其圖示的功能表中選擇「結束」將其關閉，然後選擇「重試」；或選擇「取消」，在 Windows 重新啟動時完成。"
+LangString RemovingOldCopy ${LANG_TRADCHINESE} "正在移除 $OldDir 中的複本..."
+LangString ReplacedAtRestart ${LANG_TRADCHINESE} "$INSTDIR\pellumo.exe 正在使用中：將在 Windows 重新啟動時取代。"
+LangString CannotWrite ${LANG_TRADCHINESE} "無法寫入 $INSTDIR\pellumo.exe。"
+LangString NotStartedAgain ${LANG_TRADCHINESE} "Pellumo 在與安裝程式不同的帳戶下執行：不會再次啟動。"
+LangString StartingAgain ${LANG_TRADCHINESE} "正在重新啟動 Pellumo..."
+LangString NotStarted ${LANG_TRADCHINESE} "未啟動 Pellumo：安裝程式所用的帳戶與目前登入的使用者不同。"
+LangString RemovedAtRestart ${LANG_TRADCHINESE} "$INSTDIR\pellumo.exe 正在使用中：將在 Windows 重新啟動時移除。"
+LangString RemoveSettings ${LANG_TRADCHINESE} "是否一併移除 Pellumo 的設定和記錄檔？"
