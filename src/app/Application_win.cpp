@@ -210,7 +210,7 @@ TMessage TApplication::StartWatching() {
                                       {LookUpStoreRoot, GetIdentityName, [] { return LoadFolderChoices(GetIdentityId()); }}));
     storeWatch_->OnStateChange = [this](TWatchState) { UpdateTray(); };
     const std::vector<TSkippedFolder> skipped = storeWatch_->Start(IsTestRun(commandLine_));
-    StartWatcher();
+    watcherKeeper_.Start();
     // A pause stored by an earlier run goes on.
     if (AlertsPaused()) SetTimer(window_->Hwnd(), kPauseTimer, kPauseCheckInterval, nullptr);
     UpdateTray();
@@ -227,7 +227,7 @@ void TApplication::StartWatcher() {
     };
     watcher_->OnEnded = [this](const std::string&) {
         // Never deaf for good: the tip says so, and another watcher starts.
-        watcherEnded_ = true;
+        watcherKeeper_.Ended();
         UpdateTray();
         SetTimer(window_->Hwnd(), kWatcherRestartTimer, kWatcherRestartDelay, nullptr);
     };
@@ -237,10 +237,9 @@ void TApplication::StartWatcher() {
 
 void TApplication::RestartWatcher() {
     KillTimer(window_->Hwnd(), kWatcherRestartTimer);
-    if (!watcherEnded_ || !storeWatch_ || scan_->Queue.Closed()) return;
+    if (watcherKeeper_.State() != TWatcherState::Ended) return;
     LogLine("The store watcher is started again");
-    watcherEnded_ = false;
-    StartWatcher();
+    watcherKeeper_.Restart();
     // What changed while nobody watched is looked at now.
     watcher_->LookAgain();
     UpdateTray();
@@ -251,6 +250,7 @@ void TApplication::StopWatching() {
     // The scan stops before its next message and the popup shows no more.
     scan_->Queue.Close();
     // Releasing our hold signals the watcher and does not wait for it.
+    watcherKeeper_.Stop();
     watcher_.reset();
     storeWatch_.reset();
     scan_->Queue.Clear();
@@ -291,7 +291,7 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
         try {
             RestartWatcher();
         } catch (const std::exception& error) {
-            // Tried again at the next tick of the timer.
+            // Still ended, as the tip says: tried again at the next tick.
             LogLine(std::string("The store watcher could not be started again: ") + error.what());
             SetTimer(window_->Hwnd(), kWatcherRestartTimer, kWatcherRestartDelay, nullptr);
         }
@@ -417,7 +417,7 @@ void TApplication::UpdateTray() {
     const std::vector<TFolderUnread> unread = UnreadByFolder(settings_->FolderList());
     const bool paused = AlertsPaused();
     TTrayLook look;
-    const TWatchState state = watcherEnded_ ? TWatchState::WatcherStopped : storeWatch_->State();
+    const TWatchState state = watcherKeeper_.TrayState(storeWatch_->State());
     const uint64_t now = NowFileTime();
     look.Tip = TrayTip(state, paused ? PausedUntilText(settings_->PausedUntil, now) : "", unread);
     look.TipInEnglish =
