@@ -432,6 +432,7 @@ void TApplication::OpenSettings() {
     // The popup makes way for the dialog; what waits, or comes meanwhile,
     // is held and shown once the dialog closes (or at the pause's end).
     const bool outermost = settingsOpen_ == 0;
+    TMessage writeError;
     {
         struct TSettingsOpen {
             int& depth;
@@ -453,14 +454,18 @@ void TApplication::OpenSettings() {
         }
         // The folders chosen take effect at once; the program may have begun
         // to end while the dialog was open.
-        if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) {
+        const TSetupResult result = setupDialog_.ShowSetupDialog(*settings_);
+        if (result.Ok && storeWatch_) {
             ApplyLanguage();
             storeWatch_->FolderChoicesChanged();
             UpdateTray();
         }
+        writeError = result.WriteError;
     }
     // A second asking only brought the open dialog forward.
     if (outermost) popup_->ShowNextNotification();
+    // Told once all that could be written is in place and what waited is shown.
+    if (!writeError.Empty()) ShowErrorBox(window_->Hwnd(), writeError);
 }
 
 void TApplication::OnExitCommand() { PostQuitMessage(0); }

@@ -465,9 +465,25 @@ check "switched off" "unchecked" "$(d toggle 'Pellumo Setup' 'Start with &Window
 d press 'Pellumo Setup' ok >/dev/null
 sleep 1
 check "OK removes the Run value" "" "$(reg_value "$run_key" Pellumo)"
+# A Run key a policy keeps closed: all else the OK asks for is done, then told.
+d close-key 'Software\Microsoft\Windows\CurrentVersion\Run' >/dev/null
+eml "$tmp/new/held1.eml" "Olga Example" "Shown first" "first"
+eml "$tmp/new/held2.eml" "Nora Example" "Held for the dialog" "held"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/held1.eml" "$tmp/new/held2.eml" >/dev/null
+d showing 20 >/dev/null
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+d toggle 'Pellumo Setup' 'Start with &Windows' >/dev/null
+d toggle 'Pellumo Setup' '&Play sound' >/dev/null
+d press 'Pellumo Setup' ok >/dev/null
+check "a Run key that cannot be written: the mail that waited is shown" \
+    "(Inbox) | From : Nora Example | Subject : Held for the dialog" "$(d popups 1 20 | heads)"
+check "the error is told" "Cannot change the programs Windows starts." "$(d errorbox 10)"
+check "and the settings are written" "REG_DWORD 0x1 " "$(query PlaySound) $(reg_value "$run_key" Pellumo)"
+d open-key 'Software\Microsoft\Windows\CurrentVersion\Run' >/dev/null
 menu_exit
 finish
-check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x0 REG_DWORD 0x1" \
+check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x1 REG_DWORD 0x1" \
     "$(echo $(query SummarizeAfter) $(query PlaySound) $(query QuietFullScreen))"
 
 echo "-- unread mail in the tray, the recent mail, a pause"
