@@ -55,6 +55,10 @@ const UINT kPauseCheckInterval = 15000;  // ms
 // busy loop should it keep ending.
 const UINT_PTR kWatcherRestartTimer = 3;
 const UINT kWatcherRestartDelay = 3000;  // ms
+// The session's lock and switch asked for again, while the system is not
+// ready to report them.
+const UINT_PTR kSessionWatchTimer = 4;
+const UINT kSessionWatchRetryDelay = 5000;  // ms
 // The hidden window's one hotkey.
 const int kShowAgainHotkeyId = 1;
 
@@ -192,9 +196,7 @@ void TApplication::Wire() {
 
 void TApplication::Start() {
     tray_->Add();
-    // Without it (no such service) an absence is known by the idle input and
-    // the screen saver alone.
-    if (!WatchSessionChanges(window_->Hwnd())) LogLine("The session's lock and switch are not reported here");
+    WatchSession(true);
     RegisterShowAgainHotkey();
     const TMessage startError = StartWatching();
     const TRect bounds = settings_->WindowRect;
@@ -243,6 +245,20 @@ void TApplication::RestartWatcher() {
     // What changed while nobody watched is looked at now.
     watcher_->LookAgain();
     UpdateTray();
+}
+
+void TApplication::WatchSession(bool firstTime) {
+    const TSessionWatch watch = WatchSessionChanges(window_->Hwnd());
+    if (watch == TSessionWatch::NotYet) {
+        if (firstTime) LogLine("The session's lock and switch are not reported yet: asked for again until they are");
+        SetTimer(window_->Hwnd(), kSessionWatchTimer, kSessionWatchRetryDelay, nullptr);
+        return;
+    }
+    KillTimer(window_->Hwnd(), kSessionWatchTimer);
+    // Without it (no such service) an absence is known by the idle input and
+    // the screen saver alone.
+    if (watch == TSessionWatch::NotHere) LogLine("The session's lock and switch are not reported here");
+    else if (!firstTime) LogLine("The session's lock and switch are reported from now on");
 }
 
 void TApplication::StopWatching() {
@@ -295,6 +311,10 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
             LogLine(std::string("The store watcher could not be started again: ") + error.what());
             SetTimer(window_->Hwnd(), kWatcherRestartTimer, kWatcherRestartDelay, nullptr);
         }
+        return true;
+    }
+    if (message == WM_TIMER && wParam == kSessionWatchTimer) {
+        WatchSession(false);
         return true;
     }
     if (message == WM_TIMER && wParam == kPauseTimer) {

@@ -66,6 +66,9 @@ private:
     // cannot be started; the keeper then still waits for one.
     void RestartWatcher();
     void StopWatching();
+    // The session's lock and switch, reported to the hidden window; asked for
+    // again every few seconds while the system is not ready to (at logon).
+    void WatchSession(bool firstTime);
 
     // The hidden window's messages; true when taken.
     bool HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
