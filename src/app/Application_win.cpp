@@ -89,6 +89,9 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        // A start asks whether this copy runs on; from the teardown on it does not.
+        if (message == TRunningCopy::RunningQueryMessage())
+            return application_.wired_ ? TRunningCopy::kRunningAnswer : 0;
         if (application_.HandleMessage(message, wParam, lParam)) return 0;
         return Default(message, wParam, lParam);
     }

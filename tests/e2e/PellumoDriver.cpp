@@ -227,8 +227,9 @@ int Usage() {
                  "  alert SECONDS              the popup's first alert to screen readers: role | name | description\n"
                  "  close-key KEY | open-key KEY  HKCU\\KEY refuses writes (as a policy would), or\n"
                  "                             takes them again\n"
-                 "  ending-copy SECONDS        holds the one-copy lock without a window, as a copy\n"
-                 "                             that is ending; prints a line once it holds it\n");
+                 "  ending-copy SECONDS [window]  holds the one-copy lock, as a copy that is\n"
+                 "                             ending; with \"window\", its window too for the first\n"
+                 "                             half, answering nothing; prints a line once it holds them\n");
     return 2;
 }
 
@@ -348,12 +349,29 @@ int main() {
         return heard.compare(0, 5, "alert") == 0 ? 0 : 1;
     }
     if (command == "ending-copy") {
-        // A copy of the program between its window's end and its process's.
+        // A copy of the program between its message loop's end and its
+        // process's: its window goes first, the lock with the process.
         const HANDLE lock = CreateMutexW(nullptr, TRUE, L"Local\\Ostrivane.Pellumo.Running");
         if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) return 1;
+        HWND window = nullptr;
+        if (arg(3) == "window") {
+            WNDCLASSW windowClass {};
+            windowClass.lpfnWndProc = DefWindowProcW;
+            windowClass.hInstance = GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"TApplication";
+            RegisterClassW(&windowClass);
+            window = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", L"Ostrivane Pellumo", WS_POPUP, 0, 0, 0, 0,
+                                     nullptr, nullptr, windowClass.hInstance, nullptr);
+            if (!window) return 1;
+        }
         std::printf("up\n");
         std::fflush(stdout);
-        Sleep(static_cast<DWORD>(seconds(2) * 1000));
+        // No messages taken meanwhile, as in a teardown.
+        Sleep(static_cast<DWORD>(seconds(2) * 1000 / (window ? 2 : 1)));
+        if (window) {
+            DestroyWindow(window);
+            Sleep(static_cast<DWORD>(seconds(2) * 1000 / 2));
+        }
         CloseHandle(lock);  // the process's end releases it as well
         return 0;
     }
