@@ -55,6 +55,10 @@ const UINT kPauseCheckInterval = 15000;  // ms
 // busy loop should it keep ending.
 const UINT_PTR kWatcherRestartTimer = 3;
 const UINT kWatcherRestartDelay = 3000;  // ms
+// The session's lock and switch asked for again, while the system is not
+// ready to report them.
+const UINT_PTR kSessionWatchTimer = 4;
+const UINT kSessionWatchRetryDelay = 5000;  // ms
 // The hidden window's one hotkey.
 const int kShowAgainHotkeyId = 1;
 
@@ -85,6 +89,9 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        // A start asks whether this copy runs on; from the teardown on it does not.
+        if (message == TRunningCopy::RunningQueryMessage())
+            return application_.wired_ ? TRunningCopy::kRunningAnswer : 0;
         if (application_.HandleMessage(message, wParam, lParam)) return 0;
         return Default(message, wParam, lParam);
     }
@@ -192,9 +199,7 @@ void TApplication::Wire() {
 
 void TApplication::Start() {
     tray_->Add();
-    // Without it (no such service) an absence is known by the idle input and
-    // the screen saver alone.
-    if (!WatchSessionChanges(window_->Hwnd())) LogLine("The session's lock and switch are not reported here");
+    WatchSession(true);
     RegisterShowAgainHotkey();
     const TMessage startError = StartWatching();
     const TRect bounds = settings_->WindowRect;
@@ -210,7 +215,7 @@ TMessage TApplication::StartWatching() {
                                       {LookUpStoreRoot, GetIdentityName, [] { return LoadFolderChoices(GetIdentityId()); }}));
     storeWatch_->OnStateChange = [this](TWatchState) { UpdateTray(); };
     const std::vector<TSkippedFolder> skipped = storeWatch_->Start(IsTestRun(commandLine_));
-    StartWatcher();
+    watcherKeeper_.Start();
     // A pause stored by an earlier run goes on.
     if (AlertsPaused()) SetTimer(window_->Hwnd(), kPauseTimer, kPauseCheckInterval, nullptr);
     UpdateTray();
@@ -227,7 +232,7 @@ void TApplication::StartWatcher() {
     };
     watcher_->OnEnded = [this](const std::string&) {
         // Never deaf for good: the tip says so, and another watcher starts.
-        watcherEnded_ = true;
+        watcherKeeper_.Ended();
         UpdateTray();
         SetTimer(window_->Hwnd(), kWatcherRestartTimer, kWatcherRestartDelay, nullptr);
     };
@@ -237,13 +242,26 @@ void TApplication::StartWatcher() {
 
 void TApplication::RestartWatcher() {
     KillTimer(window_->Hwnd(), kWatcherRestartTimer);
-    if (!watcherEnded_ || !storeWatch_ || scan_->Queue.Closed()) return;
+    if (watcherKeeper_.State() != TWatcherState::Ended) return;
     LogLine("The store watcher is started again");
-    watcherEnded_ = false;
-    StartWatcher();
+    watcherKeeper_.Restart();
     // What changed while nobody watched is looked at now.
     watcher_->LookAgain();
     UpdateTray();
+}
+
+void TApplication::WatchSession(bool firstTime) {
+    const TSessionWatch watch = WatchSessionChanges(window_->Hwnd());
+    if (watch == TSessionWatch::NotYet) {
+        if (firstTime) LogLine("The session's lock and switch are not reported yet: asked for again until they are");
+        SetTimer(window_->Hwnd(), kSessionWatchTimer, kSessionWatchRetryDelay, nullptr);
+        return;
+    }
+    KillTimer(window_->Hwnd(), kSessionWatchTimer);
+    // Without it (no such service) an absence is known by the idle input and
+    // the screen saver alone.
+    if (watch == TSessionWatch::NotHere) LogLine("The session's lock and switch are not reported here");
+    else if (!firstTime) LogLine("The session's lock and switch are reported from now on");
 }
 
 void TApplication::StopWatching() {
@@ -251,6 +269,7 @@ void TApplication::StopWatching() {
     // The scan stops before its next message and the popup shows no more.
     scan_->Queue.Close();
     // Releasing our hold signals the watcher and does not wait for it.
+    watcherKeeper_.Stop();
     watcher_.reset();
     storeWatch_.reset();
     scan_->Queue.Clear();
@@ -291,10 +310,14 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
         try {
             RestartWatcher();
         } catch (const std::exception& error) {
-            // Tried again at the next tick of the timer.
+            // Still ended, as the tip says: tried again at the next tick.
             LogLine(std::string("The store watcher could not be started again: ") + error.what());
             SetTimer(window_->Hwnd(), kWatcherRestartTimer, kWatcherRestartDelay, nullptr);
         }
+        return true;
+    }
+    if (message == WM_TIMER && wParam == kSessionWatchTimer) {
+        WatchSession(false);
         return true;
     }
     if (message == WM_TIMER && wParam == kPauseTimer) {
@@ -417,7 +440,7 @@ void TApplication::UpdateTray() {
     const std::vector<TFolderUnread> unread = UnreadByFolder(settings_->FolderList());
     const bool paused = AlertsPaused();
     TTrayLook look;
-    const TWatchState state = watcherEnded_ ? TWatchState::WatcherStopped : storeWatch_->State();
+    const TWatchState state = watcherKeeper_.TrayState(storeWatch_->State());
     const uint64_t now = NowFileTime();
     look.Tip = TrayTip(state, paused ? PausedUntilText(settings_->PausedUntil, now) : "", unread);
     look.TipInEnglish =
@@ -432,6 +455,7 @@ void TApplication::OpenSettings() {
     // The popup makes way for the dialog; what waits, or comes meanwhile,
     // is held and shown once the dialog closes (or at the pause's end).
     const bool outermost = settingsOpen_ == 0;
+    TMessage writeError;
     {
         struct TSettingsOpen {
             int& depth;
@@ -453,14 +477,18 @@ void TApplication::OpenSettings() {
         }
         // The folders chosen take effect at once; the program may have begun
         // to end while the dialog was open.
-        if (setupDialog_.ShowSetupDialog(*settings_) && storeWatch_) {
+        const TSetupResult result = setupDialog_.ShowSetupDialog(*settings_);
+        if (result.Ok && storeWatch_) {
             ApplyLanguage();
             storeWatch_->FolderChoicesChanged();
             UpdateTray();
         }
+        writeError = result.WriteError;
     }
     // A second asking only brought the open dialog forward.
     if (outermost) popup_->ShowNextNotification();
+    // Told once all that could be written is in place and what waited is shown.
+    if (!writeError.Empty()) ShowErrorBox(window_->Hwnd(), writeError);
 }
 
 void TApplication::OnExitCommand() { PostQuitMessage(0); }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/AlertPause.h"
+#include "app/StoreWatch.h"
 #include "settings/SetupDialog.h"
 #include "texts/Message.h"
 
@@ -19,7 +20,6 @@ class TNotifierSettings;
 struct TNotification;
 class TMailScan;
 class TPopupWindow;
-class TStoreWatch;
 class TStoreWatcherThread;
 class TTrayIcon;
 
@@ -62,9 +62,13 @@ private:
     void ApplyLanguage();
     // A new watcher thread over the store watch.
     void StartWatcher();
-    // The watcher ended on an error: another takes its place.
+    // The watcher ended on an error: another takes its place. Throws when it
+    // cannot be started; the keeper then still waits for one.
     void RestartWatcher();
     void StopWatching();
+    // The session's lock and switch, reported to the hidden window; asked for
+    // again every few seconds while the system is not ready to (at logon).
+    void WatchSession(bool firstTime);
 
     // The hidden window's messages; true when taken.
     bool HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
@@ -102,8 +106,6 @@ private:
     bool wired_ = false;
     // Setup dialogs being shown (a second asking brings the first forward).
     int settingsOpen_ = 0;
-    // The watcher ended on an error and waits to be started again.
-    bool watcherEnded_ = false;
     bool languageApplied_ = false;  // ApplyLanguage has run once
     // The session is locked, or switched away from the console.
     bool sessionAway_ = false;
@@ -117,6 +119,8 @@ private:
     std::unique_ptr<TStoreWatch> storeWatch_;
     // The store watcher; its thread frees itself, this is only our hold on it.
     std::unique_ptr<TStoreWatcherThread> watcher_;
+    // Whether a watcher runs, or one that ended waits to be started again.
+    TWatcherKeeper watcherKeeper_ {[this] { StartWatcher(); }};
 };
 
 // The whole program: a background utility with no taskbar button and no

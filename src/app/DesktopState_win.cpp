@@ -70,9 +70,12 @@ F SessionFunction(const char* name) {
 }
 }  // namespace
 
-bool WatchSessionChanges(void* window) {
+TSessionWatch WatchSessionChanges(void* window) {
     const auto watch = SessionFunction<TRegisterSession>("WTSRegisterSessionNotification");
-    return watch && watch(static_cast<HWND>(window), kThisSessionOnly);
+    if (!watch) return TSessionWatch::NotHere;
+    // Until the session service has started (RPC_S_INVALID_BINDING at logon)
+    // it refuses; any refusal may be that.
+    return watch(static_cast<HWND>(window), kThisSessionOnly) ? TSessionWatch::Watching : TSessionWatch::NotYet;
 }
 
 void StopWatchingSessionChanges(void* window) {

@@ -13,9 +13,14 @@ TSystemPreferences ReadSystemPreferences();
 // as the caller heard of it (the session's notifications).
 TPresence ReadPresence(bool locked);
 
+enum class TSessionWatch {
+    Watching,
+    NotYet,   // the system's session service refused: at logon it may not be ready yet
+    NotHere,  // the system has no such service
+};
 // The session's lock and switch notifications (WM_WTSSESSION_CHANGE) for a
-// window, where the system has them (looked up at run time); false when not.
-bool WatchSessionChanges(void* window);
+// window, where the system has them (looked up at run time).
+TSessionWatch WatchSessionChanges(void* window);
 void StopWatchingSessionChanges(void* window);
 // Whether a WM_WTSSESSION_CHANGE event leaves the session locked or switched
 // away from (true), back (false), or says nothing of it (unchanged).

@@ -33,18 +33,40 @@ UINT TRunningCopy::OpenSettingsMessage() {
     return message;
 }
 
+UINT TRunningCopy::RunningQueryMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Ostrivane.Pellumo.Running");
+    return message;
+}
+
+namespace {
+void AskForSettings(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    // Its dialog may then come to the front: the user asked for it here.
+    AllowSetForegroundWindow(process);
+    if (!PostMessageW(window, TRunningCopy::OpenSettingsMessage(), 0, 0))
+        LogLine("The running copy could not be asked for its settings");
+}
+
+// Whether the copy whose window this is runs on. An ending copy's window
+// outlives its message loop for a moment: a start that took it for a
+// running copy would end, and then nothing would run.
+bool Answers(HWND window) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(window, TRunningCopy::RunningQueryMessage(), 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                               kAttemptInterval, &answer) &&
+           static_cast<LRESULT>(answer) == TRunningCopy::kRunningAnswer;
+}
+}  // namespace
+
 TRunningCopy::TOtherCopy TRunningCopy::ReachOtherCopy(bool askForSettings) {
     // The first copy may have taken the mutex a moment before its window
-    // exists, or be ending, its window gone: whichever comes first.
+    // exists, or be ending: whichever comes first.
     const std::wstring title = WideFromUtf8(kApplicationTitle);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (const HWND window = FindWindowW(kApplicationClass, title.c_str())) {
-            if (!askForSettings) return TOtherCopy::Running;
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            // Its dialog may then come to the front: the user asked for it here.
-            AllowSetForegroundWindow(process);
-            if (!PostMessageW(window, OpenSettingsMessage(), 0, 0)) LogLine("The running copy could not be asked for its settings");
+        const HWND window = FindWindowW(kApplicationClass, title.c_str());
+        if (window && Answers(window)) {
+            if (askForSettings) AskForSettings(window);
             return TOtherCopy::Running;
         }
         const DWORD waited = mutex_ ? WaitForSingleObject(mutex_.Get(), kAttemptInterval) : WAIT_FAILED;
@@ -55,7 +77,11 @@ TRunningCopy::TOtherCopy TRunningCopy::ReachOtherCopy(bool askForSettings) {
         }
         if (waited != WAIT_TIMEOUT) Sleep(kAttemptInterval);
     }
-    LogLine("Another copy runs, but its window was not found");
+    // Busy for long (a slow start-up scan), or hung: asked all the same,
+    // should it come round to it.
+    const HWND window = FindWindowW(kApplicationClass, title.c_str());
+    if (window && askForSettings) AskForSettings(window);
+    LogLine(window ? "Another copy runs, but its window does not answer" : "Another copy runs, but its window was not found");
     return TOtherCopy::Unknown;
 }
 

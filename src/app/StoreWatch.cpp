@@ -130,4 +130,25 @@ void TStoreWatch::LogSkipped(const std::vector<TSkippedFolder>& skipped) {
     for (const TSkippedFolder& folder : skipped) LogLine("Passed over " + folder.FileName + ": " + folder.Message.English());
 }
 
+TWatchState TWatcherKeeper::TrayState(TWatchState storeState) const {
+    return state_ == TWatcherState::Ended ? TWatchState::WatcherStopped : storeState;
+}
+
+void TWatcherKeeper::Start() {
+    startWatcher_();
+    state_ = TWatcherState::Running;
+}
+
+void TWatcherKeeper::Ended() {
+    if (state_ == TWatcherState::Running) state_ = TWatcherState::Ended;
+}
+
+bool TWatcherKeeper::Restart() {
+    if (state_ != TWatcherState::Ended) return false;
+    // Running only once it runs: a start that throws leaves another due.
+    startWatcher_();
+    state_ = TWatcherState::Running;
+    return true;
+}
+
 }  // namespace pellumo

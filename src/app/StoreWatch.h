@@ -95,4 +95,38 @@ private:
     TWatchState state_ = TWatchState::Watching;
 };
 
+// Whether a store watcher thread runs, for the application that keeps one
+// going: one that ends on an error is replaced a little later, and one that
+// cannot be started in its place is tried again at the next chance.
+enum class TWatcherState {
+    Stopped,  // none: before the start, and after the stop
+    Running,
+    Ended,    // ended on an error, or could not be started again: another is due
+};
+
+class TWatcherKeeper {
+public:
+    // StartWatcher makes and starts a watcher thread; it throws when the
+    // system cannot.
+    explicit TWatcherKeeper(std::function<void()> startWatcher) : startWatcher_(std::move(startWatcher)) {}
+
+    TWatcherState State() const { return state_; }
+    // What the tray tells: the store's state while a watcher runs.
+    TWatchState TrayState(TWatchState storeState) const;
+
+    // The first watcher. Throws what StartWatcher threw; none runs then.
+    void Start();
+    // The running watcher ended on an error of its own.
+    void Ended();
+    // Another watcher in place of one that ended; false, doing nothing, when
+    // none had. Throws what StartWatcher threw, and stays Ended: the next call
+    // tries again.
+    bool Restart();
+    void Stop() { state_ = TWatcherState::Stopped; }
+
+private:
+    std::function<void()> startWatcher_;
+    TWatcherState state_ = TWatcherState::Stopped;
+};
+
 }  // namespace pellumo

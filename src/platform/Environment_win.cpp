@@ -3,16 +3,20 @@
 #include <vector>
 
 #include "platform/Environment.h"
+#include "platform/WideText_win.h"
 
 namespace pellumo {
 
 std::string ExpandEnvironment(const std::string& text) {
-    // Grown to what the system asks for: a long expansion is never cut.
-    std::vector<char> buffer(1024);
+    // In UTF-16: a folder named in letters outside the system's code page (a
+    // user's profile, say) stays whole. Grown to what the system asks for: a
+    // long expansion is never cut.
+    const std::wstring wide = WideFromUtf8(text);
+    std::vector<wchar_t> buffer(1024);
     for (;;) {
-        const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD needed = ExpandEnvironmentStringsW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (needed == 0) return text;
-        if (needed <= buffer.size()) return std::string(buffer.data());
+        if (needed <= buffer.size()) return Utf8FromWide(buffer.data());
         buffer.resize(needed);
     }
 }

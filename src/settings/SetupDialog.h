@@ -2,9 +2,19 @@
 // TSetupDialog, the modal "Pellumo Setup" dialog that edits the user
 // settings and whether Windows starts the program. Windows-free: the tray code and the tests reach it through
 // TSetupDialogHolder, the window through its handle (void*).
+#include "texts/Message.h"
+
 namespace pellumo {
 
 class TNotifierSettings;
+
+// How the setup dialog closed, and what of its OK could not be written.
+struct TSetupResult {
+    bool Ok = false;  // closed with OK
+    // The first of the OK's writes that failed, empty when none did; the
+    // writes after it were made all the same.
+    TMessage WriteError;
+};
 
 // The dialog's names. Its window lives only inside ShowSetupDialog.
 class TSetupDialog {
@@ -67,13 +77,14 @@ public:
     // folder choices that changed for the current identity, and, when its box
     // was changed, sets and saves the user's start-with-Windows setting (a
     // copy installed for every user) or writes or removes the user's Run
-    // value (any other copy); Cancel,
+    // value (any other copy), each whatever became of the others (a Run key
+    // that a policy keeps closed costs nothing else); Cancel,
     // Esc and the close box change nothing. The thread's other windows keep
     // receiving their messages meanwhile. When this holder's dialog is open
     // already (the tray icon used again from inside it), brings that one to
-    // the front and returns at once. True when closed with OK. Throws
-    // Exception when the window cannot be made.
-    bool ShowSetupDialog(TNotifierSettings& settings);
+    // the front and returns at once, as not OK. Throws Exception when the
+    // window cannot be made.
+    TSetupResult ShowSetupDialog(TNotifierSettings& settings);
 
     // The open dialog's window (its HWND), null when none is open.
     void* DialogHandle() const;

@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <exception>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -16,6 +18,7 @@
 
 #include "controls/ColorCombo.h"
 #include "platform/Exception.h"
+#include "platform/Log.h"
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
 #include "settings/AwayField_win.h"
@@ -559,10 +562,11 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
     return Default(message, wParam, lParam);
 }
 
-bool TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
+TSetupResult TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
+    TSetupResult result;
     if (open_) {
         open_->BringToFront();
-        return false;
+        return result;
     }
     std::unique_ptr<TSetupDialog::TImpl> dialog(new TSetupDialog::TImpl(settings));
     struct TOpen {
@@ -570,13 +574,24 @@ bool TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
         ~TOpen() { Slot = nullptr; }
         TSetupDialog::TImpl*& Slot;
     } open(open_, dialog.get());
-    if (!dialog->ShowModal()) return false;
+    if (!dialog->ShowModal()) return result;
+    result.Ok = true;
     dialog->ControlsToSettings(settings);
+    // Each write is made whatever became of the one before; the first
+    // failure is told once all are done.
+    const auto write = [&result](const char* what, const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const std::exception& error) {
+            LogLine(std::string(what) + " could not be written: " + error.what());
+            if (result.WriteError.Empty()) result.WriteError = UserMessageOf(error);
+        }
+    };
     // Written now: a crash, a kill or a power cut must not undo an OK.
-    settings.Save();
-    dialog->SaveFolderChoices(settings);
-    dialog->ApplyStartWithWindows(settings);
-    return true;
+    write("The settings", [&] { settings.Save(); });
+    write("The folder choices", [&] { dialog->SaveFolderChoices(settings); });
+    write("The start with Windows", [&] { dialog->ApplyStartWithWindows(settings); });
+    return result;
 }
 
 void* TSetupDialogHolder::DialogHandle() const { return open_ ? open_->Hwnd() : nullptr; }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/CommandLine.h"
+#include "platform/Environment.h"
 #include "platform/Exception.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
@@ -29,7 +30,9 @@ TRegistryKeyHandle OpenRunKey(HKEY root, REGSAM access) {
     return TRegistryKeyHandle(rc == ERROR_SUCCESS ? key : nullptr);
 }
 
-// The command a Run key's value "Pellumo" holds; empty when it has none.
+// The command a Run key's value "Pellumo" holds, as Windows runs it at logon
+// (an expandable value's %ProgramFiles% and the like expanded); empty when it
+// has none.
 std::string RunCommand(HKEY root) {
     const TRegistryKeyHandle key = OpenRunKey(root, KEY_QUERY_VALUE);
     if (!key) return std::string();
@@ -42,7 +45,8 @@ std::string RunCommand(HKEY root) {
         ERROR_SUCCESS)
         return std::string();
     text.back() = 0;  // a value stored without its terminator
-    return Utf8FromWide(text.data());
+    const std::string command = Utf8FromWide(text.data());
+    return type == REG_EXPAND_SZ ? ExpandEnvironment(command) : command;
 }
 
 std::wstring RunningProgramPath() {

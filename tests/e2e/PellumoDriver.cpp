@@ -225,8 +225,11 @@ int Usage() {
                  "  memory                     the program's private bytes\n"
                  "  nudge                      moves the mouse a pixel and back, as a user does\n"
                  "  alert SECONDS              the popup's first alert to screen readers: role | name | description\n"
-                 "  ending-copy SECONDS        holds the one-copy lock without a window, as a copy\n"
-                 "                             that is ending; prints a line once it holds it\n");
+                 "  close-key KEY | open-key KEY  HKCU\\KEY refuses writes (as a policy would), or\n"
+                 "                             takes them again\n"
+                 "  ending-copy SECONDS [window]  holds the one-copy lock, as a copy that is\n"
+                 "                             ending; with \"window\", its window too for the first\n"
+                 "                             half, answering nothing; prints a line once it holds them\n");
     return 2;
 }
 
@@ -284,6 +287,27 @@ std::vector<std::string> Utf8Arguments() {
     return args;
 }
 
+// Everyone may do all with HKCU\Key, or all but write to it.
+bool KeyTakesWrites(const std::string& key, bool writes) {
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) return false;
+    alignas(DWORD) BYTE aclBytes[256];
+    ACL* acl = reinterpret_cast<ACL*>(aclBytes);
+    SECURITY_DESCRIPTOR descriptor;
+    HKEY handle = nullptr;
+    bool done = InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) &&
+                (writes || AddAccessDeniedAce(acl, ACL_REVISION, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, everyone)) &&
+                AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone) &&
+                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) &&
+                RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, WRITE_DAC, &handle) == ERROR_SUCCESS;
+    if (done) done = RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+    if (handle) RegCloseKey(handle);
+    FreeSid(everyone);
+    return done;
+}
+
 }  // namespace
 
 int main() {
@@ -325,15 +349,33 @@ int main() {
         return heard.compare(0, 5, "alert") == 0 ? 0 : 1;
     }
     if (command == "ending-copy") {
-        // A copy of the program between its window's end and its process's.
+        // A copy of the program between its message loop's end and its
+        // process's: its window goes first, the lock with the process.
         const HANDLE lock = CreateMutexW(nullptr, TRUE, L"Local\\Ostrivane.Pellumo.Running");
         if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) return 1;
+        HWND window = nullptr;
+        if (arg(3) == "window") {
+            WNDCLASSW windowClass {};
+            windowClass.lpfnWndProc = DefWindowProcW;
+            windowClass.hInstance = GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = L"TApplication";
+            RegisterClassW(&windowClass);
+            window = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", L"Ostrivane Pellumo", WS_POPUP, 0, 0, 0, 0,
+                                     nullptr, nullptr, windowClass.hInstance, nullptr);
+            if (!window) return 1;
+        }
         std::printf("up\n");
         std::fflush(stdout);
-        Sleep(static_cast<DWORD>(seconds(2) * 1000));
+        // No messages taken meanwhile, as in a teardown.
+        Sleep(static_cast<DWORD>(seconds(2) * 1000 / (window ? 2 : 1)));
+        if (window) {
+            DestroyWindow(window);
+            Sleep(static_cast<DWORD>(seconds(2) * 1000 / 2));
+        }
         CloseHandle(lock);  // the process's end releases it as well
         return 0;
     }
+    if (command == "close-key" || command == "open-key") return KeyTakesWrites(arg(2), command == "open-key") ? 0 : 1;
     if (command == "nudge") return NudgeMouse() ? 0 : 1;
     if (command == "hotkey") return PressControlShiftF9() ? 0 : 1;
     if (command == "hold-hotkey") {

@@ -106,6 +106,16 @@ check "the start waits for it to end, then runs" "icon present" "$(d icon)"
 wait "$ending"
 menu_exit
 finish
+# Its window still there for a moment, answering nothing, as at the end of
+# its message loop; a start with Windows meanwhile.
+"$wine" "$driver" ending-copy 4 window >"$tmp/ending.txt" 2>/dev/null &
+ending=$!
+for _ in $(seq 100); do grep -q up "$tmp/ending.txt" 2>/dev/null && break; sleep 0.1; done
+start /autostart
+check "its window is not taken for a running copy" "icon present" "$(d icon)"
+wait "$ending"
+menu_exit
+finish
 
 echo "-- normal start"
 settings
@@ -465,9 +475,25 @@ check "switched off" "unchecked" "$(d toggle 'Pellumo Setup' 'Start with &Window
 d press 'Pellumo Setup' ok >/dev/null
 sleep 1
 check "OK removes the Run value" "" "$(reg_value "$run_key" Pellumo)"
+# A Run key a policy keeps closed: all else the OK asks for is done, then told.
+d close-key 'Software\Microsoft\Windows\CurrentVersion\Run' >/dev/null
+eml "$tmp/new/held1.eml" "Olga Example" "Shown first" "first"
+eml "$tmp/new/held2.eml" "Nora Example" "Held for the dialog" "held"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/held1.eml" "$tmp/new/held2.eml" >/dev/null
+d showing 20 >/dev/null
+d tray dblclk >/dev/null
+d wait-title 'Pellumo Setup' 10 >/dev/null
+d toggle 'Pellumo Setup' 'Start with &Windows' >/dev/null
+d toggle 'Pellumo Setup' '&Play sound' >/dev/null
+d press 'Pellumo Setup' ok >/dev/null
+check "a Run key that cannot be written: the mail that waited is shown" \
+    "(Inbox) | From : Nora Example | Subject : Held for the dialog" "$(d popups 1 20 | heads)"
+check "the error is told" "Cannot change the programs Windows starts." "$(d errorbox 10)"
+check "and the settings are written" "REG_DWORD 0x1 " "$(query PlaySound) $(reg_value "$run_key" Pellumo)"
+d open-key 'Software\Microsoft\Windows\CurrentVersion\Run' >/dev/null
 menu_exit
 finish
-check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x0 REG_DWORD 0x1" \
+check "the new settings reach the registry at exit" "REG_DWORD 0x0 REG_DWORD 0x1 REG_DWORD 0x1" \
     "$(echo $(query SummarizeAfter) $(query PlaySound) $(query QuietFullScreen))"
 
 echo "-- unread mail in the tray, the recent mail, a pause"
@@ -646,8 +672,18 @@ settings
 new_store
 reg add "$settings_key" /v AwayMinutes /t REG_DWORD /d 1 /f
 reg add "$settings_key" /v HintTime /t REG_DWORD /d 20 /f
+# Started at logon, before the session service is ready: a stand-in for it
+# beside a copy of the program refuses the first two registrations.
+mkdir -p "$tmp/logon"
+cp "$exe" "$(dirname "$driver")/wtsapi32.dll" "$tmp/logon/"
+reg add 'HKCU\Software\Wine\AppDefaults\pellumo.exe\DllOverrides' /v wtsapi32 /d native,builtin /f
+product=$exe exe=$tmp/logon/pellumo.exe
 start
 since=$SECONDS  # start's nudge is the last input: the minute counts from there
+exe=$product
+reg delete 'HKCU\Software\Wine\AppDefaults\pellumo.exe' /f
+check "the session's lock and switch are asked for again until the system takes them" "registered" \
+    "$(for _ in $(seq 40); do [ -e "$tmp/logon/session-registered" ] && echo registered && break; sleep 0.5; done)"
 sleep $((since + 50 - SECONDS))
 "$mkstore" add "$store/Inbox.dbx" "$tmp/new/08.eml" >/dev/null
 d showing 10 >/dev/null

@@ -5,6 +5,13 @@
 #include "app/ProgramStart.h"
 #include "settings/StartWithWindows.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/Registry.h"
+#include "platform/WideText_win.h"
+#endif
+
 namespace pellumo {
 namespace {
 
@@ -96,6 +103,36 @@ TEST(ProgramStartTest, StartWithWindowsPlan) {
         EXPECT_EQ(c.UpdateUserRun, plan.UpdateUserRun) << c.Name;
     }
 }
+
+#ifdef _WIN32
+// The user's Run value as Windows runs it at logon: an expandable one names
+// its program through the environment, and is compared and looked for as
+// it expands.
+TEST(ProgramStartTest, AnExpandableRunValueIsReadAsItExpands) {
+    const std::string runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string program = LookUpStartFacts().ProgramPath;
+    const size_t slash = program.rfind('\\');
+    ASSERT_NE(std::string::npos, slash);
+    SetEnvironmentVariableW(L"PELLUMO_PROGRAM_DIR", WideFromUtf8(program.substr(0, slash)).c_str());
+    const struct {
+        std::string Value;
+        bool Starts, Gone;
+    } cases[] = {
+        {"\"%PELLUMO_PROGRAM_DIR%" + program.substr(slash) + "\" /autostart", true, false},
+        {"\"%PELLUMO_PROGRAM_DIR%\\no-such-program.exe\"", false, true},
+    };
+    for (const auto& c : cases) {
+        const std::string data = c.Value + std::string(1, '\0');
+        ASSERT_TRUE(CurrentUserRegistry()
+                        .OpenKey(runKey, true, TKeyAccess::ReadWrite)
+                        ->SetValue("Pellumo", rdExpandString, std::vector<uint8_t>(data.begin(), data.end())));
+        const TStartFacts facts = LookUpStartFacts();
+        CurrentUserRegistry().OpenKey(runKey, false, TKeyAccess::ReadWrite)->DeleteValue("Pellumo");
+        EXPECT_EQ(c.Starts, RunCommandStarts(facts.UserRunCommand, facts.ProgramPath)) << facts.UserRunCommand;
+        EXPECT_EQ(c.Gone, facts.UserRunProgramGone) << facts.UserRunCommand;
+    }
+}
+#endif
 
 TEST(ProgramStartTest, ParametersSplitAtBlanksAndQuotesGroup) {
     const std::string line = "\"C:\\My Apps\\p.exe\" one \"two words\" th\"re\"e   ";

@@ -6,6 +6,12 @@
 #include "store/StoreLocation.h"
 #include "unit/RegistryFixture.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/WideText_win.h"
+#endif
+
 namespace pellumo {
 namespace test {
 namespace {
@@ -27,7 +33,8 @@ protected:
 
 void SetEnv(const std::string& name, const std::string& value) {
 #ifdef _WIN32
-    _putenv((name + "=" + value).c_str());
+    // UTF-8, as all text in the program is.
+    SetEnvironmentVariableW(WideFromUtf8(name).c_str(), WideFromUtf8(value).c_str());
 #else
     setenv(name.c_str(), value.c_str(), 1);
 #endif
@@ -49,6 +56,10 @@ TEST_F(GetStoreRootTest, ExpandsReferencesAfterAddingTheBackslash) {
     // A reference whose expansion ends the path keeps the added backslash.
     PutString(kStoreKey, "Store Root", "%PELLUMO_MAILDRIVE%", rdExpandString);
     EXPECT_EQ(RootOnNewThread(), "Q:\\Users\\sam" + kEnd);
+    // A profile folder in letters of no single code page.
+    SetEnv("PELLUMO_MAILDRIVE", "C:\\Users\\J\u00fcrgen \u0418\u0432\u0430\u043d");
+    PutString(kStoreKey, "Store Root", "%PELLUMO_MAILDRIVE%\\Mail", rdExpandString);
+    EXPECT_EQ(RootOnNewThread(), "C:\\Users\\J\u00fcrgen \u0418\u0432\u0430\u043d\\Mail" + kEnd);
     PutString(kStoreKey, "Store Root", "%PELLUMO_NO_SUCH_VARIABLE%\\x");
     EXPECT_EQ(RootOnNewThread(), "%PELLUMO_NO_SUCH_VARIABLE%\\x" + kEnd);
 }

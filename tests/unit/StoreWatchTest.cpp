@@ -217,6 +217,36 @@ TEST_F(StoreWatchTest, AFolderTickedIsWatchedFromThenOnAndOneUntickedAtOnceNoMor
     EXPECT_TRUE(Queued().empty());
 }
 
+// A watcher that ended is replaced; while no replacement can be started
+// (no thread, no event to be had), nothing counts as watched and every
+// later try starts one afresh.
+TEST(WatcherKeeper, AWatcherThatCannotBeStartedAgainStaysEndedUntilOneStarts) {
+    int starts = 0;
+    bool failing = false;
+    TWatcherKeeper keeper([&] {
+        ++starts;
+        if (failing) throw Exception("no thread to be had");
+    });
+    keeper.Start();
+    keeper.Ended();
+    failing = true;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_THROW(keeper.Restart(), Exception);
+        EXPECT_EQ(TWatcherState::Ended, keeper.State());
+        EXPECT_EQ(TWatchState::WatcherStopped, keeper.TrayState(TWatchState::Watching));
+    }
+    failing = false;
+    EXPECT_TRUE(keeper.Restart());
+    EXPECT_EQ(TWatchState::Watching, keeper.TrayState(TWatchState::Watching));
+    EXPECT_FALSE(keeper.Restart());  // one runs: nothing to do
+    EXPECT_EQ(4, starts);
+    // Stopped, nothing is started again, even should the last one end.
+    keeper.Stop();
+    keeper.Ended();
+    EXPECT_FALSE(keeper.Restart());
+    EXPECT_EQ(4, starts);
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace pellumo

@@ -83,7 +83,7 @@ public:
         const UINT_PTR timer = SetTimer(nullptr, 0, 20, &Tick);
         ASSERT_NE(0u, timer);
         try {
-            Ok = Holder.ShowSetupDialog(settings);
+            Ok = Holder.ShowSetupDialog(settings).Ok;
         } catch (...) {
             KillTimer(nullptr, timer);
             current_ = nullptr;
