@@ -96,6 +96,7 @@ protected:
             in.FullScreenInFront = [this] { return ++fullScreenLooks, fullScreen; };
             in.ShowEachOnItsOwn = eachOnItsOwn;
             in.Paused = [this] { return paused; };
+            in.SetupOpen = [this] { return setupOpen; };
             in.System = [this] { return system; };
             in.Presence = [this] { return presence; };
             cycle_.reset(new TPopupCycle(view, queue, in));
@@ -108,6 +109,23 @@ protected:
         note->Sound = inboxSound;
         queue.Add(std::move(note));
         Cycle().ShowNextNotification();
+    }
+    // Mail an AlwaysAnnounce rule matched.
+    void AlwaysMail(const std::string& subject) {
+        auto note = Note("Inbox", "Boss", subject, "Body of " + subject);
+        note->Always = true;
+        queue.Add(std::move(note));
+        Cycle().ShowNextNotification();
+    }
+    // The subject of the next notification to appear, ticking until one does
+    // (at most a minute); "" when none does.
+    std::string NextShown() {
+        const long shown = std::count(view.log.begin(), view.log.end(), "show");
+        for (int i = 0; i < 1200; ++i) {
+            Cycle().TimerTick();
+            if (std::count(view.log.begin(), view.log.end(), "show") > shown) return view.subject;
+        }
+        return "";
     }
     // The alpha after each of n ticks.
     std::vector<int> Alphas(int n) {
@@ -130,7 +148,7 @@ protected:
     TPopupSettings settings;
     TRect stored;
     bool oeActive = false;
-    bool fullScreen = false, eachOnItsOwn = false, paused = false;
+    bool fullScreen = false, eachOnItsOwn = false, paused = false, setupOpen = false;
     std::string inboxSound;  // the Sound of the Inbox's mail
     TSystemPreferences system;
     TPresence presence;

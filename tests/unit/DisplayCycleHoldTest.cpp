@@ -211,6 +211,86 @@ TEST_F(DisplayCycle, NothingIsMissedWhileTheUserIsAway) {
     EXPECT_EQ("Subject : h", view.subject);
 }
 
+// What the user always wants told passes a pause and a full-screen program:
+// shown at once, on its own, with the high-priority icon, while the rest
+// waits on. Nobody would see it while the user is away, and nothing shows
+// over the setup dialog: there it waits, and is told first once free.
+TEST_F(DisplayCycle, ToldAlwaysOverAPauseOrAFullScreenProgramOnly) {
+    const struct {
+        const char* what;
+        bool paused, fullScreen, away, setupOpen;
+        bool atOnce;  // shown while held
+    } cases[] = {
+        {"nothing holds", false, false, false, false, true},
+        {"paused", true, false, false, false, true},
+        {"a full-screen program", false, true, false, false, true},
+        {"away", false, false, true, false, false},
+        {"paused and away", true, false, true, false, false},
+        {"the setup dialog", false, false, false, true, false},
+        {"the setup dialog and a pause", true, false, false, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cycle_.reset(), queue.Clear(), view = TFakeView();
+        settings.UseFading = false, settings.HintTime = 1, settings.AwayMinutes = 1;
+        paused = c.paused, fullScreen = c.fullScreen, setupOpen = c.setupOpen, presence.Locked = c.away;
+        const bool held = c.paused || c.fullScreen || c.away || c.setupOpen;
+        queue.Add(Note("Inbox", "Ann", "ordinary"));
+        AlwaysMail("urgent");
+        EXPECT_EQ(c.atOnce ? "Subject : urgent" : "", NextShown());
+        if (c.atOnce) {
+            EXPECT_EQ(2, view.icon) << "the high-priority icon";
+            EXPECT_EQ("(Inbox) +1", view.folder);
+        }
+        if (held) {
+            Ticks(60);
+            EXPECT_FALSE(view.visible);
+            EXPECT_EQ(c.atOnce ? 1u : 2u, queue.Count());
+            paused = fullScreen = setupOpen = presence.Locked = false;
+        }
+        if (!c.atOnce) {
+            EXPECT_EQ("Subject : urgent", NextShown());
+        }
+        EXPECT_EQ("Subject : ordinary", NextShown());
+        EXPECT_EQ(-1, view.icon);
+    }
+}
+
+// Told always goes ahead of all that waits, on its own: next after the
+// popup that is up, before a burst (which is summarised after it), never
+// joining one about to show; first on the user's return, the rest then told
+// as what came meanwhile; and not thrown away when the user closes a popup.
+TEST_F(DisplayCycle, ToldAlwaysGoesFirstAndOnItsOwn) {
+    settings.UseFading = false, settings.HintTime = 1, settings.SummarizeAfter = 2, settings.AwayMinutes = 1;
+    Mail("up");
+    Ticks(1);
+    Mail("a"), Mail("b"), Mail("c");
+    AlwaysMail("urgent 1"), AlwaysMail("urgent 2");
+    EXPECT_EQ("(Inbox) +5", view.folder);
+    EXPECT_EQ("Subject : urgent 1", NextShown());
+    EXPECT_EQ("Subject : urgent 2", NextShown());
+    EXPECT_EQ("3 new messages", NextShown());
+
+    presence.Locked = true;
+    Mail("d"), AlwaysMail("urgent 3"), Mail("e");
+    Ticks(100);
+    EXPECT_EQ("3 new messages", view.subject) << "still up while nobody is there";
+    presence.Locked = false;
+    EXPECT_EQ("Subject : urgent 3", NextShown());
+    EXPECT_EQ("While you were away: 2 new messages", NextShown());
+
+    Cycle().CloseRequested();
+    Mail("f");
+    ASSERT_EQ(TPhase::Pending, Cycle().Phase());
+    Mail("g"), Mail("h");  // would join f's popup as a summary of three
+    AlwaysMail("urgent 4");
+    EXPECT_EQ("Subject : f", NextShown());
+    Cycle().CloseRequested();
+    EXPECT_EQ(1u, queue.Count());
+    EXPECT_EQ("Subject : urgent 4", NextShown());
+    EXPECT_EQ(0u, queue.Count());
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace pellumo

@@ -335,6 +335,52 @@ TEST_F(MailScanTest, HoldBackDropsTheNotification) {
     EXPECT_TRUE(scan.SeenIds.Contains("Inbox", "000001"));  // dropped, not offered again
 }
 
+// The user's rules, by the sender's address (never the display name), from
+// the message's From, else the index (a message not downloaded yet): one
+// never to announce is neither queued nor in the recent list, yet unread and
+// counted, and not looked at again; one always to announce goes first.
+TEST_F(MailScanTest, RulesKeepMailUnannouncedOrPutItFirst) {
+    Folder("Inbox");
+    const auto from = [](uint32_t id, const std::string& subject, const std::string& fromValue) {
+        mkstore::Message m = Mail(id, subject);
+        m.text = "From: " + fromValue + "\r\n" + m.text;
+        return m;
+    };
+    mkstore::Message notDownloaded = Mail(5, "headers only");
+    notDownloaded.text.clear();
+    notDownloaded.senderAddress = "Daily@News.Example.org";
+    mkstore::Message boss = Mail(6, "from the index");
+    boss.senderAddress = "boss@example.org";
+    Write("Inbox", {from(1, "ordinary", "Ann <ann@example.org>"),
+                    from(2, "spoofed", "\"boss@example.org\" <x@spam.example>"),
+                    from(3, "news", "News <daily@news.example.org>"), from(4, "urgent", "<BOSS@example.org>"),
+                    notDownloaded, boss, from(7, "ordinary too", "ann@example.org")});
+    TMailScan scan(folders_);
+    scan.UseRules({"@spam.example", "*@news.example.org"}, {"boss@example.org"});
+    std::vector<std::string> notAnnounced;
+    scan.NotAnnounced = [&](const TNotification& info, const TRuleMatch& rule) {
+        notAnnounced.push_back(info.Subject + ": " + RuleName(rule));
+    };
+    scan.ScanFolders(false);
+    EXPECT_EQ((std::vector<std::string>{"spoofed: NeverAnnounce rule 1", "news: NeverAnnounce rule 2",
+                                        "headers only: NeverAnnounce rule 2"}),
+              notAnnounced);
+    std::vector<std::string> told, recent;
+    for (const TNotification& info : scan.Recent.Items()) recent.push_back(info.Subject);
+    while (auto info = scan.Queue.Take()) told.push_back(info->Subject + (info->Always ? " (always)" : ""));
+    EXPECT_EQ((std::vector<std::string>{"urgent (always)", "from the index (always)", "ordinary", "ordinary too"}), told);
+    EXPECT_EQ((std::vector<std::string>{"ordinary too", "from the index", "urgent", "ordinary"}), recent);
+    EXPECT_EQ(7u, folders_[0].Info->Unread);
+    // Seen: a later change does not look at them again.
+    Write("Inbox", {from(1, "ordinary", "ann@example.org"), from(3, "news", "daily@news.example.org"),
+                    from(8, "more news", "daily@news.example.org")});
+    notAnnounced.clear();
+    scan.StoreChanged();
+    EXPECT_EQ(std::vector<std::string>{"more news: NeverAnnounce rule 2"}, notAnnounced);
+    EXPECT_EQ(0u, scan.Queue.Count());
+    EXPECT_EQ(3u, folders_[0].Info->Unread);
+}
+
 // More new mail than the queue keeps bodies for: past that each message is
 // read for its sender and subject alone, yet the recent list, which keeps
 // the last few, has their bodies; a popup that keeps up (the queue taken as

@@ -90,6 +90,24 @@ TEST(NotificationQueue, KeepsWhatThePopupShowsAndPastTheLimitWhatASummaryShows) 
     }
     add(0);  // the queue taken, bodies are kept again
     EXPECT_EQ(body, queue.Take()->Body.size());
+    // Told always: ahead of every other, behind those told always before,
+    // its body kept however many wait; still so after a put-back.
+    const auto urgent = [&](const char* subject) {
+        auto note = Note("Inbox", "Boss", subject, "text");
+        note->Always = true;
+        queue.Add(std::move(note));
+    };
+    for (size_t i = 0; i < limit; ++i) add(i);
+    urgent("urgent 1"), urgent("urgent 2");
+    std::vector<std::unique_ptr<TNotification>> taken;
+    for (const char* subject : {"urgent 1", "urgent 2", "m0"}) {
+        taken.push_back(queue.Take());
+        EXPECT_EQ(subject, taken.back()->Subject);
+    }
+    EXPECT_EQ("text", taken[1]->Body);
+    urgent("urgent 3");
+    queue.PutBack(std::move(taken));
+    for (const char* subject : {"urgent 1", "urgent 2", "urgent 3", "m0", "m1"}) EXPECT_EQ(subject, queue.Take()->Subject);
 }
 
 // At 96, 120 and 144 DPI (the font's line and the small icon growing with
