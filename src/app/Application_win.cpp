@@ -186,13 +186,15 @@ void TApplication::Wire() {
     // While the setup dialog is open what comes waits for it to close. The
     // test run exists to announce everything: no pause holds it.
     const bool testRun = IsTestRun(commandLine_);
-    popupInputs.Paused = [this, testRun] { return settingsOpen_ > 0 || (!testRun && AlertsPaused()); };
+    popupInputs.Paused = [this, testRun] { return !testRun && AlertsPaused(); };
+    popupInputs.SetupOpen = [this] { return settingsOpen_ > 0; };
     // Nor does anybody's absence.
     if (!testRun) popupInputs.Presence = [this] { return ReadPresence(sessionAway_); };
     popup_.reset(new TPopupWindow(scan_->Queue, std::move(popupInputs), settings.WindowRect));
     popup_->Cycle().FadeDelta = 21;
     scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
     scan_->HoldBack = [&settings] { return HeldBack(settings.DisplayWhenOEActive, IsOutlookExpressActive); };
+    scan_->UseRules(settings.NeverAnnounce, settings.AlwaysAnnounce);
     tray_.reset(new TTrayIcon(window_->Hwnd(), kTrayIconMessage, kApplicationTitle));
     wired_ = true;
 }
@@ -480,6 +482,7 @@ void TApplication::OpenSettings() {
         const TSetupResult result = setupDialog_.ShowSetupDialog(*settings_);
         if (result.Ok && storeWatch_) {
             ApplyLanguage();
+            scan_->UseRules(settings_->NeverAnnounce, settings_->AlwaysAnnounce);
             storeWatch_->FolderChoicesChanged();
             UpdateTray();
         }

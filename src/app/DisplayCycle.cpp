@@ -199,23 +199,35 @@ void TPopupCycle::ShowNextNotification() {
     }
     const TPopupSettings settings = Settings();
     // Over a presentation or a film the queue waits, looked at again now
-    // and then; what arrives meanwhile joins it.
-    // A pause wins over an absence: what waits for its end is told as a
-    // pause's end tells it.
-    const bool paused = inputs_.Paused && inputs_.Paused();
-    const bool away = !paused && Away();
-    if ((settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront()) || paused || away) {
-        WaitFor(away ? THeldBy::Absence : THeldBy::PauseOrFullScreen);
+    // and then; what arrives meanwhile joins it. What the user always wants
+    // told passes a pause and a full-screen program, never an absence
+    // (nobody would see it) or the setup dialog.
+    const THeldBy holder = HolderNow(settings);
+    const bool always = queue_.FrontIsAlways();
+    // An absence under a pause still keeps the user from seeing it.
+    const bool passes = always && (holder == THeldBy::Nothing || (holder == THeldBy::PauseOrFullScreen && !Away()));
+    if (holder != THeldBy::Nothing && !passes) {
+        WaitFor(holder);
         return;
     }
     std::vector<std::unique_ptr<TNotification>> items;
-    // Back at the desk: what came meanwhile, at once and as one.
-    const bool whileAway = heldBy_ == THeldBy::Absence && !inputs_.ShowEachOnItsOwn && queue_.Count() > 1;
-    heldBy_ = THeldBy::Nothing;
-    if (whileAway || Summarizes(settings, queue_.Count())) {
-        items = queue_.TakeAll();
-    } else if (std::unique_ptr<TNotification> info = queue_.Take()) {
-        items.push_back(std::move(info));
+    TShownKind kind = TShownKind::Taken;
+    if (always) {
+        // On its own; the rest waits on for what held it, and once back at
+        // the desk is still told as what came meanwhile.
+        kind = TShownKind::Always;
+        if (holder != THeldBy::Nothing) heldBy_ = holder;
+        if (std::unique_ptr<TNotification> info = queue_.Take()) items.push_back(std::move(info));
+    } else {
+        // Back at the desk: what came meanwhile, at once and as one.
+        const bool whileAway = heldBy_ == THeldBy::Absence && !inputs_.ShowEachOnItsOwn && queue_.Count() > 1;
+        if (whileAway) kind = TShownKind::WhileAway;
+        heldBy_ = THeldBy::Nothing;
+        if (whileAway || Summarizes(settings, queue_.Count())) {
+            items = queue_.TakeAll();
+        } else if (std::unique_ptr<TNotification> info = queue_.Take()) {
+            items.push_back(std::move(info));
+        }
     }
     if (items.empty()) return;
     // The user does not want to be told while the mail client is in front:
@@ -224,7 +236,18 @@ void TPopupCycle::ShowNextNotification() {
         ShowNextAfterATick();
         return;
     }
-    Take(std::move(items), whileAway ? TShownKind::WhileAway : TShownKind::Taken, settings);
+    Take(std::move(items), kind, settings);
+}
+
+TPopupCycle::THeldBy TPopupCycle::HolderNow(const TPopupSettings& settings) const {
+    if (inputs_.SetupOpen && inputs_.SetupOpen()) return THeldBy::SetupDialog;
+    // A pause wins over an absence: what waits for its end is told as a
+    // pause's end tells it.
+    if (inputs_.Paused && inputs_.Paused()) return THeldBy::PauseOrFullScreen;
+    if (Away()) return THeldBy::Absence;
+    if (settings.QuietFullScreen && inputs_.FullScreenInFront && inputs_.FullScreenInFront())
+        return THeldBy::PauseOrFullScreen;
+    return THeldBy::Nothing;
 }
 
 void TPopupCycle::ShowAgain(std::unique_ptr<TNotification> info) {
@@ -262,7 +285,8 @@ void TPopupCycle::Present(const TPopupSettings& settings) {
     if (summary)
         summaryOfAll = shownKind_ == TShownKind::WhileAway ? SummaryWhileAway(pending_) : SummaryOf(pending_);
     const TNotification& shown = summary ? summaryOfAll : *pending_.front();
-    const TSubjectLayout layout = SubjectLayout(shown.Priority, view_.PanelWidth(), view_.Metrics());
+    // What is told always wears the high-priority icon, whatever its own.
+    const TSubjectLayout layout = SubjectLayout(shown.Always ? mpHigh : shown.Priority, view_.PanelWidth(), view_.Metrics());
     view_.SetSubjectBounds(layout.Left, layout.Width);
     view_.SetPriorityIcon(layout.ImageIndex);
     folderLine_ = Text(TText::FolderLine, {shown.Folder});
@@ -358,10 +382,12 @@ void TPopupCycle::FadeInTick() {
     if (phase_ == TPhase::Pending) {
         const TPopupSettings settings = Settings();
         // Mail that came in since it was taken still joins it: a burst whose
-        // first message freed the popup is shown as one all the same.
+        // first message freed the popup is shown as one all the same. What
+        // is told always joins nothing, and nothing joins it.
         const size_t waiting = queue_.Count();
-        if (waiting > 0 && shownKind_ != TShownKind::Again &&
-            (shownKind_ == TShownKind::WhileAway || Summarizes(settings, pending_.size() + waiting))) {
+        const bool joins = (shownKind_ == TShownKind::Taken || shownKind_ == TShownKind::WhileAway) &&
+                           waiting > 0 && !queue_.FrontIsAlways();
+        if (joins && (shownKind_ == TShownKind::WhileAway || Summarizes(settings, pending_.size() + waiting))) {
             for (std::unique_ptr<TNotification>& item : queue_.TakeAll()) pending_.push_back(std::move(item));
             Present(settings);
         }
@@ -418,8 +444,11 @@ void TPopupCycle::FadeOutTick() {
 
 void TPopupCycle::CloseRequested() {
     HideNotification();
-    queue_.Clear();
+    // What the user asked always to be told is not thrown away with a
+    // popup they closed.
+    queue_.RemoveIf([](const TNotification& item) { return !item.Always; });
     heldBy_ = THeldBy::Nothing;
+    if (queue_.Count() > 0) ShowNextAfterATick();
 }
 
 void TPopupCycle::MouseEnter() {

@@ -160,6 +160,9 @@ public:
         std::function<bool()> FullScreenInFront;
         // Whether the user has paused the alerts (not set: never).
         std::function<bool()> Paused;
+        // Whether the setup dialog is open, which nothing shows over, not
+        // even what is told always (not set: never).
+        std::function<bool()> SetupOpen;
         // The system's preferences (not set: none of them).
         std::function<TSystemPreferences()> System;
         // Whether the user is at the desk (not set: always).
@@ -176,12 +179,15 @@ public:
 
     // Starts the oldest queued notification, or a summary of all when more
     // than SummarizeAfter wait, unless one is up, a full-screen program is
-    // in front (QuietFullScreen), the alerts are paused, the user is away or
-    // the program is shutting down; held back, the queue is looked at again
-    // every kQuietCheckInterval. On the user's return, several that waited
-    // for it are told as one summary that says so. While one is up, brings
-    // its count of those waiting up to date; while the user is away, one
-    // that is up stays, its countdown held.
+    // in front (QuietFullScreen), the alerts are paused, the user is away,
+    // the setup dialog is open or the program is shutting down; held back,
+    // the queue is looked at again every kQuietCheckInterval. On the user's
+    // return, several that waited for it are told as one summary that says
+    // so. One told always (they stand first in the queue) is shown on its
+    // own, never in a summary, over a pause or a full-screen program; what
+    // waits behind it is told afterwards as it would have been. While one is
+    // up, brings its count of those waiting up to date; while the user is
+    // away, one that is up stays, its countdown held.
     void ShowNextNotification();
     // Shows Info at once, on its own, ahead of everything waiting: what is
     // up gives way. The user asked for it, so no pause or full-screen
@@ -203,7 +209,8 @@ public:
     // The system's colours or preferences changed: what is up is shown in
     // the colours they now ask for.
     void SystemPreferencesChanged();
-    // The caption's close button: hides and discards every pending notification.
+    // The caption's close button: hides and discards every pending
+    // notification but those told always, which follow at the next tick.
     void CloseRequested();
     // The pointer entered the window or one of its controls: a fade in or
     // out ends at full opacity and the countdown starts again.
@@ -240,16 +247,21 @@ public:
 private:
     // What the window shows: notifications taken from the queue (more may
     // join them before they are shown), one the user asked to see again (on
-    // its own), or what came while the user was away (all that waits joins).
-    enum class TShownKind { Taken, Again, WhileAway };
+    // its own), what came while the user was away (all that waits joins), or
+    // one told always (on its own, over what holds the rest).
+    enum class TShownKind { Taken, Again, WhileAway, Always };
     // What held the notifications now waiting in the queue: several that
     // waited for the user's return are told as one, those that waited for a
-    // pause or a full-screen program one by one.
-    enum class THeldBy { Nothing, Absence, PauseOrFullScreen };
+    // pause, a full-screen program or the setup dialog one by one. Only the
+    // setup dialog and the user's absence hold what is told always.
+    enum class THeldBy { Nothing, Absence, PauseOrFullScreen, SetupDialog };
 
     // The transitions into Pending, Waiting, CountingDown or Held, and FadingOut.
     void Take(std::vector<std::unique_ptr<TNotification>> items, TShownKind kind, const TPopupSettings& settings);
     void WaitFor(THeldBy holder);
+    // What holds the queue now: the setup dialog, else a pause, else the
+    // user's absence, else a full-screen program (QuietFullScreen).
+    THeldBy HolderNow(const TPopupSettings& settings) const;
     void StartAutoHide();
     void StartFadeOut();
     void FadeInTick();

@@ -172,12 +172,35 @@ void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const TFolderLis
     info->Sound = folder.Info->Sound;
     info->Sender = text.Names.Sender.empty() ? SystemTextToUtf8(msg.SenderName) : text.Names.Sender;
     info->Subject = text.Names.Subject.empty() ? SystemTextToUtf8(msg.Subject) : text.Names.Subject;
+    // The index keeps the address apart, or with the name as a From value.
+    info->SenderAddress = !text.Names.Address.empty() ? text.Names.Address
+                        : !msg.SenderAddress.empty()  ? SystemTextToUtf8(msg.SenderAddress)
+                                                      : SystemTextToUtf8(AddressOfFromValue(msg.SenderNameAndAddress));
     info->Body = text.Body;
     info->Priority = MapPriority(msg.Priority);
     // Cut once, before the recent list takes its copy.
     CutToWhatAPopupShows(*info);
+    const TRuleMatch rule = MatchAnnounceRules(rules_, info->SenderAddress, info->Subject);
+    if (rule.List == TRuleList::Never) {
+        // By the rule alone: what mail comes is nobody's business in a log.
+        LogLine("Not announced: " + RuleName(rule));
+        if (NotAnnounced) NotAnnounced(*info, rule);
+        return;
+    }
+    if (rule.List == TRuleList::Always) {
+        info->Always = true;
+        LogLine("Announced first: " + RuleName(rule));
+    }
     Recent.Add(*info);
     Queue.Add(std::move(info));
+}
+
+void TMailScan::UseRules(const std::vector<std::string>& never, const std::vector<std::string>& always) {
+    if (never == neverLines_ && always == alwaysLines_) return;
+    neverLines_ = never;
+    alwaysLines_ = always;
+    rules_ = ParseAnnounceRules(never, always);
+    LogIgnoredRules(rules_);
 }
 
 }  // namespace pellumo

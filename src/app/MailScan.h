@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AnnounceRules.h"
 #include "app/Notification.h"
 #include "app/RecentMail.h"
 #include "app/SeenIds.h"
@@ -59,11 +60,19 @@ public:
         std::string Body;
         TMessageNames Names;
     };
-    // Queues a notification, unless HoldBack drops it; ShowNextNotification
-    // is the caller's to call. Sender and subject come from Text, else from
-    // the index record (system code page); the folder's name (system code
-    // page), Id and colour from Folder.
+    // Queues a notification, unless HoldBack drops it or a NeverAnnounce
+    // rule matches (logged by the rule's line, told to NotAnnounced; the
+    // message stays unread and counted); one an AlwaysAnnounce rule matches
+    // is marked Always. ShowNextNotification is the caller's to call.
+    // Sender, address and subject come from Text, else from the index record
+    // (system code page); the folder's name (system code page), Id and colour
+    // from Folder.
     void QueueNotification(const TDbxMessageRecord& msg, const TFolderListEntry& folder, const TMessageText& text);
+
+    // The user's rules, their lines as stored (TUserSettings::NeverAnnounce,
+    // AlwaysAnnounce): read, and each line that is no rule logged; the same
+    // lines again change nothing and log nothing.
+    void UseRules(const std::vector<std::string>& never, const std::vector<std::string>& always);
 
     TSeenIds SeenIds;
     TNotificationQueue Queue;
@@ -75,6 +84,8 @@ public:
     // True when a notification is to be dropped instead of queued (the mail
     // client is in front and the user does not want to be told then).
     std::function<bool()> HoldBack;
+    // Told of each message a NeverAnnounce rule kept from being announced.
+    std::function<void(const TNotification&, const TRuleMatch&)> NotAnnounced;
 
 private:
     // Reads the folder's file (its stamp has changed): the Id and flags of
@@ -89,6 +100,8 @@ private:
                          TMessageText& text);
 
     TFolderList& folders_;
+    TAnnounceRules rules_;
+    std::vector<std::string> neverLines_, alwaysLines_;  // what rules_ was read from
 };
 
 }  // namespace pellumo

@@ -22,6 +22,7 @@ void CutToCharacters(std::string& text, size_t maxBytes) {
 void CutToWhatAPopupShows(TNotification& info) {
     CutToCharacters(info.Folder, TNotificationQueue::kMaxLineBytes);
     CutToCharacters(info.Sender, TNotificationQueue::kMaxLineBytes);
+    CutToCharacters(info.SenderAddress, TNotificationQueue::kMaxLineBytes);
     CutToCharacters(info.Subject, TNotificationQueue::kMaxLineBytes);
     CutToCharacters(info.Body, TNotificationQueue::kMaxBodyBytes);
 }
@@ -31,8 +32,22 @@ void TNotificationQueue::Add(std::unique_ptr<TNotification> info) {
     // from the other thread meanwhile.
     if (info) CutToWhatAPopupShows(*info);
     TLockGuard guard(lock_);
-    if (info && items_.size() >= kMaxWaitingWithBody) std::string().swap(info->Body);
+    if (!info) return;
+    if (info->Always) {
+        items_.insert(AfterAlways(), std::move(info));
+        return;
+    }
+    if (items_.size() >= kMaxWaitingWithBody) std::string().swap(info->Body);
     items_.push_back(std::move(info));
+}
+
+std::deque<std::unique_ptr<TNotification>>::iterator TNotificationQueue::AfterAlways() {
+    return std::find_if(items_.begin(), items_.end(), [](const std::unique_ptr<TNotification>& item) { return !item->Always; });
+}
+
+bool TNotificationQueue::FrontIsAlways() {
+    TLockGuard guard(lock_);
+    return !items_.empty() && items_.front()->Always;
 }
 
 std::unique_ptr<TNotification> TNotificationQueue::Take() {
@@ -54,8 +69,13 @@ std::vector<std::unique_ptr<TNotification>> TNotificationQueue::TakeAll() {
 
 void TNotificationQueue::PutBack(std::vector<std::unique_ptr<TNotification>> items) {
     TLockGuard guard(lock_);
-    for (auto item = items.rbegin(); item != items.rend(); ++item)
-        if (*item) items_.push_front(std::move(*item));
+    for (auto item = items.rbegin(); item != items.rend(); ++item) {
+        if (!*item) continue;
+        if ((*item)->Always)
+            items_.push_front(std::move(*item));
+        else
+            items_.insert(AfterAlways(), std::move(*item));
+    }
 }
 
 void TNotificationQueue::Clear() {

@@ -26,6 +26,10 @@ struct TNotification {
     std::string FolderId;           // the watched folder's record Id
     std::optional<uint32_t> Color;  // the folder's popup colour; none: the Start colour
     std::string Sound;              // the folder's sound (TFolderChoice::Sound)
+    std::string SenderAddress;      // the sender's address alone, for the user's rules
+    // An AlwaysAnnounce rule matched: told ahead of the rest and over a pause
+    // or a full-screen program, on its own, marked with the high-priority icon.
+    bool Always = false;
 };
 
 // Notifications waiting to be shown, oldest first. Each add, take and clear
@@ -46,14 +50,19 @@ public:
     // lists; one shown on its own then has an empty body.
     static constexpr size_t kMaxWaitingWithBody = 100;
 
-    // Cuts the texts to the bounds above before it queues.
+    // Cuts the texts to the bounds above before it queues. One told always
+    // goes behind the others of its kind, ahead of every other, and keeps
+    // its body however many wait.
     void Add(std::unique_ptr<TNotification> info);
     // The oldest entry, now the caller's; null when empty.
     std::unique_ptr<TNotification> Take();
     // Every entry, oldest first, now the caller's.
     std::vector<std::unique_ptr<TNotification>> TakeAll();
-    // Entries taken and not shown after all go back in front, in their order.
+    // Entries taken and not shown after all go back in front, in their
+    // order, save that those told always stay ahead of every other.
     void PutBack(std::vector<std::unique_ptr<TNotification>> items);
+    // Whether the oldest entry is one told always (they stand first).
+    bool FrontIsAlways();
     void Clear();
     // Drops every entry for which Drop answers true.
     void RemoveIf(const std::function<bool(const TNotification&)>& drop);
@@ -62,13 +71,16 @@ public:
     bool Closed() const { return closed_; }
 
 private:
+    // Where one not told always goes in front: after those that are.
+    std::deque<std::unique_ptr<TNotification>>::iterator AfterAlways();
+
     TLock lock_;
     std::deque<std::unique_ptr<TNotification>> items_;
     std::atomic<bool> closed_{false};
 };
 
-// Cuts folder, sender, subject and body to what a popup shows (the queue's
-// bounds), between characters.
+// Cuts folder, sender, address, subject and body to what a popup shows (the
+// queue's bounds), between characters.
 void CutToWhatAPopupShows(TNotification& info);
 
 // One notification standing for several (at least two): subject "N new

@@ -12,6 +12,7 @@
 #include "content/ReadingNeeds.h"
 #include "platform/AsciiText.h"
 #include "platform/Log.h"
+#include "platform/Utf8Text.h"
 
 namespace pellumo {
 
@@ -364,7 +365,13 @@ bool ReadMessage(TMimeMessage& message, TStream& stream, TReadingNeeds* needs) {
 
 void ReadFromStream(TMimeMessage& message, TStream& stream) { ReadMessage(message, stream, nullptr); }
 
-std::string SenderOfFromValue(const std::string& from) {
+namespace {
+
+struct TFromParts {
+    std::string Name, Address;
+};
+
+TFromParts SplitFromValue(const std::string& from) {
     // The name before an address in angle brackets, outside quotes.
     bool quoted = false;
     size_t angle = std::string::npos;
@@ -397,7 +404,20 @@ std::string SenderOfFromValue(const std::string& from) {
         }
         name = Trim(unquoted);
     }
-    return name.empty() ? address : name;
+    return {name, address};
+}
+
+}  // namespace
+
+std::string SenderOfFromValue(const std::string& from) {
+    TFromParts parts = SplitFromValue(from);
+    return parts.Name.empty() ? parts.Address : parts.Name;
+}
+
+std::string AddressOfFromValue(const std::string& from) {
+    // Of several mailboxes, the first.
+    const std::string address = SplitFromValue(from).Address;
+    return Trim(address.substr(0, address.find(',')));
 }
 
 TMessageNames MessageNames(const TMimeMessage& message) {
@@ -409,6 +429,10 @@ TMessageNames MessageNames(const TMimeMessage& message) {
     TMessageNames names;
     names.Sender = Trim(DecodeEncodedWords(SenderOfFromValue(message.Headers.Values("From")), charset));
     names.Subject = Trim(DecodeEncodedWords(message.Headers.Values("Subject"), charset));
+    // An address knows no encoded words; one in another script is UTF-8 by
+    // rights, else written as the names are.
+    const std::string address = AddressOfFromValue(message.Headers.Values("From"));
+    names.Address = IsValidUtf8(address.data(), address.size()) ? address : Trim(DecodeEncodedWords(address, charset));
     return names;
 }
 

@@ -143,15 +143,20 @@ std::string PreviewRawMessage(const std::string& raw);
 // the message's own From and Subject headers, as UTF-8 (encoded words
 // decoded; raw 8-bit bytes read in the charset of the message's text, else
 // the system's code page). The sender is the display name, or the address
-// when there is none. Empty when the header is missing or blank.
+// when there is none; the address is the sender's address alone (its raw
+// bytes UTF-8 when they are, else read as the names are). Empty when the
+// header is missing or blank.
 struct TMessageNames {
     std::string Sender;
     std::string Subject;
+    std::string Address;
 };
 TMessageNames MessageNames(const TMimeMessage& message);
 
 // The display name of a From value ("Name" <address>, Name <address>,
 // address (Name)), or its address when it has none; not yet decoded.
 std::string SenderOfFromValue(const std::string& from);
+// The address of a From value, the first of several, without its brackets.
+std::string AddressOfFromValue(const std::string& from);
 
 }  // namespace pellumo

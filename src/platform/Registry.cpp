@@ -43,6 +43,39 @@ std::optional<uint64_t> TRegistryKey::ReadQwordIfPresent(const std::string& name
     return value;
 }
 
+std::optional<std::vector<std::string>> TRegistryKey::ReadStringsIfPresent(const std::string& name) {
+    TRegDataType type = rdNone;
+    std::vector<uint8_t> data;
+    const TValueRead read = GetValue(name, type, data);
+    if (read == TValueRead::Missing) return std::nullopt;
+    if (read == TValueRead::Failed) throw Exception(TText::FailedToGetData, {name});
+    if (type != rdMultiString) throw Exception(TText::InvalidDataType, {name});
+    std::vector<std::string> strings;
+    std::string current;
+    // A last string without its zero counts all the same.
+    for (const uint8_t byte : data) {
+        if (byte != 0) {
+            current += static_cast<char>(byte);
+        } else if (!current.empty()) {
+            strings.push_back(current);
+            current.clear();
+        }
+    }
+    if (!current.empty()) strings.push_back(current);
+    return strings;
+}
+
+void TRegistryKey::WriteStrings(const std::string& name, const std::vector<std::string>& strings) {
+    std::vector<uint8_t> data;
+    for (const std::string& text : strings) {
+        if (text.empty()) continue;
+        data.insert(data.end(), text.begin(), text.end());
+        data.push_back(0);
+    }
+    data.push_back(0);
+    if (!SetValue(name, rdMultiString, data)) throw Exception(TText::FailedToSetData, {name});
+}
+
 void TRegistryKey::WriteQword(const std::string& name, uint64_t value) {
     std::vector<uint8_t> data(8);
     for (size_t i = 0; i < 8; ++i) data[i] = static_cast<uint8_t>(value >> (8 * i));

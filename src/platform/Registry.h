@@ -10,7 +10,7 @@
 
 namespace pellumo {
 
-enum TRegDataType : uint32_t { rdNone = 0, rdString = 1, rdExpandString = 2, rdBinary = 3, rdInteger = 4, rdQword = 11 };
+enum TRegDataType : uint32_t { rdNone = 0, rdString = 1, rdExpandString = 2, rdBinary = 3, rdInteger = 4, rdMultiString = 7, rdQword = 11 };
 
 enum class TKeyAccess { Read, ReadWrite };
 
@@ -39,7 +39,14 @@ public:
     // get data for '%s'" when it cannot be read or is not eight bytes,
     // "Invalid data type for '%s'" when it is of another type.
     std::optional<uint64_t> ReadQwordIfPresent(const std::string& name);
+    // Reads a REG_MULTI_SZ, its strings in order (UTF-8; the empty ones,
+    // which the format cannot hold inside a list, left out); empty when the
+    // value is missing. Throws "Failed to get data for '%s'" when it cannot
+    // be read, "Invalid data type for '%s'" when it is of another type.
+    std::optional<std::vector<std::string>> ReadStringsIfPresent(const std::string& name);
     // Throw "Failed to set data for '%s'" when the value cannot be written.
+    // WriteStrings leaves out the empty strings.
+    void WriteStrings(const std::string& name, const std::vector<std::string>& strings);
     void WriteQword(const std::string& name, uint64_t value);
     void WriteInteger(const std::string& name, int32_t value);
     void WriteString(const std::string& name, const std::string& value);
@@ -47,7 +54,9 @@ public:
     virtual std::vector<std::string> SubKeyNames() = 0;
     virtual bool DeleteValue(const std::string& name) = 0;
 
-    // The raw value; Type and Data are set only when it was read.
+    // The raw value; Type and Data are set only when it was read. A
+    // REG_MULTI_SZ's data is UTF-8, each string ended by a zero byte and the
+    // list by another.
     virtual TValueRead GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) = 0;
     virtual bool SetValue(const std::string& name, TRegDataType type, const std::vector<uint8_t>& data) = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "platform/Registry.h"
 #include "platform/UniqueHandle_win.h"
+#include "platform/WideText_win.h"
 
 namespace pellumo {
 
@@ -41,6 +42,8 @@ public:
             DWORD kind = 0, size = 0;
             LONG rc = RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &kind, nullptr, &size);
             if (rc != ERROR_SUCCESS) return Outcome(rc);
+            // A list of strings may hold any script: read as UTF-16, kept as UTF-8.
+            if (kind == REG_MULTI_SZ) return GetMultiString(name, type, data);
             std::vector<uint8_t> bytes(size);
             rc = RegQueryValueExA(key_.Get(), name.c_str(), nullptr, &kind, bytes.data(), &size);
             if (rc == ERROR_MORE_DATA) continue;
@@ -54,11 +57,37 @@ public:
     }
 
     bool SetValue(const std::string& name, TRegDataType type, const std::vector<uint8_t>& data) override {
+        if (type == rdMultiString) {
+            const std::wstring wide = WideFromUtf8(std::string(data.begin(), data.end()));
+            return RegSetValueExW(key_.Get(), WideFromUtf8(name).c_str(), 0, REG_MULTI_SZ,
+                                  reinterpret_cast<const BYTE*>(wide.data()),
+                                  static_cast<DWORD>(wide.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+        }
         return RegSetValueExA(key_.Get(), name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size())) ==
                ERROR_SUCCESS;
     }
 
 private:
+    TValueRead GetMultiString(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) {
+        const std::wstring wideName = WideFromUtf8(name);
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            DWORD kind = 0, size = 0;
+            LONG rc = RegQueryValueExW(key_.Get(), wideName.c_str(), nullptr, &kind, nullptr, &size);
+            if (rc != ERROR_SUCCESS) return Outcome(rc);
+            std::wstring wide(size / sizeof(wchar_t) + 1, L'\0');
+            rc = RegQueryValueExW(key_.Get(), wideName.c_str(), nullptr, &kind, reinterpret_cast<BYTE*>(&wide[0]), &size);
+            if (rc == ERROR_MORE_DATA) continue;
+            if (rc != ERROR_SUCCESS) return Outcome(rc);
+            // An odd last byte is no character.
+            wide.resize(size / sizeof(wchar_t));
+            const std::string utf8 = Utf8FromWide(wide);
+            data.assign(utf8.begin(), utf8.end());
+            type = static_cast<TRegDataType>(kind);
+            return TValueRead::Read;
+        }
+        return TValueRead::Failed;
+    }
+
     static TValueRead Outcome(LONG rc) {
         return rc == ERROR_FILE_NOT_FOUND ? TValueRead::Missing : TValueRead::Failed;
     }

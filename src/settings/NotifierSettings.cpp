@@ -123,6 +123,16 @@ bool TNotifierSettings::Load() {
         repair(kLanguageValue, error, [&] { key->DeleteValue(kLanguageValue); });
         Language.clear();
     }
+    auto lines = [&](const char* name) {
+        try {
+            return key->ReadStringsIfPresent(name).value_or(std::vector<std::string>());
+        } catch (const Exception& error) {
+            repair(name, error, [&] { key->WriteStrings(name, {}); });
+            return std::vector<std::string>();
+        }
+    };
+    storedNever_ = NeverAnnounce = lines(kNeverAnnounceValue);
+    storedAlways_ = AlwaysAnnounce = lines(kAlwaysAnnounceValue);
     StartWithWindows = ReadStartWithWindows(*key);
     return true;
 }
@@ -151,7 +161,22 @@ void TNotifierSettings::Save() {
         key->WriteQword(kPausedUntilValue, PausedUntil);
     else
         key->DeleteValue(kPausedUntilValue);
+    SaveRules(*key);
     if (StartWithWindows) key->WriteInteger(kStartWithWindowsValue, *StartWithWindows ? 1 : 0);
+}
+
+void TNotifierSettings::SaveRules(TRegistryKey& key) {
+    // Written when changed here, or not there at all (so that the user finds
+    // them to fill in); left alone otherwise, so that an edit made in the
+    // registry meanwhile is kept.
+    const auto save = [&](const char* name, const std::vector<std::string>& lines,
+                          std::optional<std::vector<std::string>>& stored) {
+        if (stored && *stored == lines && key.ValueExists(name)) return;
+        key.WriteStrings(name, lines);
+        stored = lines;
+    };
+    save(kNeverAnnounceValue, NeverAnnounce, storedNever_);
+    save(kAlwaysAnnounceValue, AlwaysAnnounce, storedAlways_);
 }
 
 std::optional<bool> ReadStartWithWindows(TRegistryKey& key) {

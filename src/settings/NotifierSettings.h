@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "texts/Message.h"
 #include "platform/Geometry.h"
@@ -15,6 +16,8 @@
 #include "store/DbxFolderTree.h"
 
 namespace pellumo {
+
+class TRegistryKey;
 
 // Every stored number with its name and its two defaults, in one table: the
 // value on a first run (no settings key at all), and the value when the key
@@ -51,6 +54,10 @@ inline constexpr char kPausedUntilValue[] = "PausedUntil";
 // a REG_DWORD; written only for such a copy (a portable one goes by the
 // user's own Run value), so it may be missing.
 inline constexpr char kStartWithWindowsValue[] = "StartWithWindows";
+// What is never announced and what always is, at once (app/AnnounceRules.h),
+// REG_MULTI_SZ values of one rule a line; missing: no rules.
+inline constexpr char kNeverAnnounceValue[] = "NeverAnnounce";
+inline constexpr char kAlwaysAnnounceValue[] = "AlwaysAnnounce";
 // The language the program speaks, a REG_SZ language tag ("de", "pt-BR");
 // empty or missing: the user's own (ChooseLanguage).
 inline constexpr char kLanguageValue[] = "Language";
@@ -82,6 +89,9 @@ struct TUserSettings {
     int32_t AwayMinutes = kAwayMinutesValue.FirstRun;
     // A language tag, empty: the user's own.
     std::string Language {};
+    // The rules' lines as stored (app/AnnounceRules.h).
+    std::vector<std::string> NeverAnnounce {};
+    std::vector<std::string> AlwaysAnnounce {};
 
     bool operator==(const TUserSettings& o) const {
         return AutoHideHint == o.AutoHideHint && UseFading == o.UseFading &&
@@ -89,7 +99,8 @@ struct TUserSettings {
                BeginColor == o.BeginColor && EndColor == o.EndColor && SummarizeAfter == o.SummarizeAfter &&
                PlaySound == o.PlaySound && QuietFullScreen == o.QuietFullScreen &&
                ShowUnreadCount == o.ShowUnreadCount && ShowAgainHotkey == o.ShowAgainHotkey &&
-               AwayMinutes == o.AwayMinutes && Language == o.Language;
+               AwayMinutes == o.AwayMinutes && Language == o.Language && NeverAnnounce == o.NeverAnnounce &&
+               AlwaysAnnounce == o.AlwaysAnnounce;
     }
 };
 
@@ -137,8 +148,13 @@ public:
 
 private:
     void Release();
+    void SaveRules(TRegistryKey& key);
 
     TFolderList folderList_;
+    // The rule lists as the key held them when last loaded or saved: while
+    // the setup dialog has no page for them they are edited in the registry,
+    // and an edit made while the program runs must outlive its end.
+    std::optional<std::vector<std::string>> storedNever_, storedAlways_;
 };
 
 
@@ -147,7 +163,6 @@ inline void ApplyUserSettings(TNotifierSettings& settings, const TUserSettings& 
     static_cast<TUserSettings&>(settings) = values;
 }
 
-class TRegistryKey;
 // The stored kStartWithWindowsValue of a settings key; empty when missing or
 // unreadable (logged).
 std::optional<bool> ReadStartWithWindows(TRegistryKey& key);

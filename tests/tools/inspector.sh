@@ -83,7 +83,8 @@ check "scan baseline" "" "$(run scan "$tmp/store" 2>/dev/null)"
 check "scan baseline summary" \
     "scan: 1 folder watched, 2 messages seen, nothing announced (--test lists what a test start announces)" \
     "$(run scan "$tmp/store" 2>&1 >/dev/null | tr -d '\r')"
-expected=$'Inbox\tTab\\tby\tback\\\\slash\\tand tab\tmpNormal\tline one\\r\\nno newline at end\\r\\n'
+# The last column names the rule that decided: none here.
+expected=$'Inbox\tTab\\tby\tback\\\\slash\\tand tab\tmpNormal\tline one\\r\\nno newline at end\\r\\n\t'
 check "scan --test" "$expected" "$(run scan "$tmp/store" --test | tr -d '\r')"
 check "scan --test before the directory" "$expected" "$(run scan --test "$tmp/store" | tr -d '\r')"
 

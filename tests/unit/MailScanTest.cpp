@@ -14,95 +14,11 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "store/DbxMessageFolder.h"
+#include "unit/MailScanFixture.h"
 
 namespace pellumo {
 namespace test {
 namespace {
-
-namespace fs = std::filesystem;
-
-mkstore::Message Mail(uint32_t id, const std::string& subject, uint32_t flags = 0, uint32_t priority = 3) {
-    mkstore::Message m;
-    m.id = id;
-    m.flags = flags;
-    m.priority = priority;
-    m.subject = subject;
-    m.senderName = "Sender of " + subject;
-    m.text = "Subject: " + subject + "\r\n\r\nBody of " + subject + "\r\n";
-    return m;
-}
-
-class MailScanTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("pellumo-scan-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        clock_ = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    }
-    void TearDown() override {
-        fs::remove_all(dir_);
-    }
-
-    // A table's next case: an empty directory, and the Inbox alone with
-    // one old message.
-    void StartAfresh() {
-        TearDown(), SetUp(), folders_.clear(), records_.clear();
-        Folder("Inbox");
-        Write("Inbox", {Mail(1, "old")});
-    }
-
-    // A watched folder (Kind 1 unless told) whose file is Name + ".dbx".
-    TFolderInfo& Folder(const std::string& name, uint8_t kind = 1) {
-        std::unique_ptr<TDbxFolderRecord> record(new TDbxFolderRecord);
-        record->Name = name;
-        record->FileName = (dir_ / (name + ".dbx")).string();
-        record->Kind = kind;
-        records_.push_back(std::move(record));
-        TFolderListEntry entry;
-        entry.FolderId = name;
-        entry.Info.reset(new TFolderInfo);
-        entry.Info->Record = records_.back().get();
-        folders_.push_back(std::move(entry));
-        return *folders_.back().Info;
-    }
-
-    // Writes a folder file and moves its last-write time on by Step seconds
-    // (0: the same time as before, as two writes within one age step).
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes, int step = 10) {
-        const fs::path path = dir_ / (name + ".dbx");
-        std::ofstream(path, std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        clock_ += std::chrono::seconds(step);
-        fs::last_write_time(path, clock_);
-    }
-    void Write(const std::string& name, const std::vector<mkstore::Message>& messages, int step = 10) {
-        Write(name, mkstore::WriteMessageFile(messages), step);
-    }
-
-    // Inbox holding a, b and c; Lists holding d; all unread.
-    void InboxOfThreeListsOfOne() {
-        Folder("Inbox");
-        Folder("Lists");
-        Write("Inbox", {Mail(1, "a"), Mail(2, "b"), Mail(3, "c")});
-        Write("Lists", {Mail(4, "d")});
-    }
-
-    // Subjects of everything queued, oldest first (the queue is emptied).
-    std::vector<std::string> Queued(TMailScan& scan) {
-        std::vector<std::string> subjects;
-        while (auto info = scan.Queue.Take()) subjects.push_back(info->Folder + ": " + info->Subject);
-        return subjects;
-    }
-
-    fs::path dir_;
-    fs::file_time_type clock_;
-    std::vector<std::unique_ptr<TDbxFolderRecord>> records_;
-    TFolderList folders_;
-};
-
-using Subjects = std::vector<std::string>;
 
 TEST_F(MailScanTest, BaselineRecordsEverythingAndAnnouncesNothing) {
     Folder("Inbox");
@@ -419,6 +335,52 @@ TEST_F(MailScanTest, HoldBackDropsTheNotification) {
     EXPECT_TRUE(scan.SeenIds.Contains("Inbox", "000001"));  // dropped, not offered again
 }
 
+// The user's rules, by the sender's address (never the display name), from
+// the message's From, else the index (a message not downloaded yet): one
+// never to announce is neither queued nor in the recent list, yet unread and
+// counted, and not looked at again; one always to announce goes first.
+TEST_F(MailScanTest, RulesKeepMailUnannouncedOrPutItFirst) {
+    Folder("Inbox");
+    const auto from = [](uint32_t id, const std::string& subject, const std::string& fromValue) {
+        mkstore::Message m = Mail(id, subject);
+        m.text = "From: " + fromValue + "\r\n" + m.text;
+        return m;
+    };
+    mkstore::Message notDownloaded = Mail(5, "headers only");
+    notDownloaded.text.clear();
+    notDownloaded.senderAddress = "Daily@News.Example.org";
+    mkstore::Message boss = Mail(6, "from the index");
+    boss.senderAddress = "boss@example.org";
+    Write("Inbox", {from(1, "ordinary", "Ann <ann@example.org>"),
+                    from(2, "spoofed", "\"boss@example.org\" <x@spam.example>"),
+                    from(3, "news", "News <daily@news.example.org>"), from(4, "urgent", "<BOSS@example.org>"),
+                    notDownloaded, boss, from(7, "ordinary too", "ann@example.org")});
+    TMailScan scan(folders_);
+    scan.UseRules({"@spam.example", "*@news.example.org"}, {"boss@example.org"});
+    std::vector<std::string> notAnnounced;
+    scan.NotAnnounced = [&](const TNotification& info, const TRuleMatch& rule) {
+        notAnnounced.push_back(info.Subject + ": " + RuleName(rule));
+    };
+    scan.ScanFolders(false);
+    EXPECT_EQ((std::vector<std::string>{"spoofed: NeverAnnounce rule 1", "news: NeverAnnounce rule 2",
+                                        "headers only: NeverAnnounce rule 2"}),
+              notAnnounced);
+    std::vector<std::string> told, recent;
+    for (const TNotification& info : scan.Recent.Items()) recent.push_back(info.Subject);
+    while (auto info = scan.Queue.Take()) told.push_back(info->Subject + (info->Always ? " (always)" : ""));
+    EXPECT_EQ((std::vector<std::string>{"urgent (always)", "from the index (always)", "ordinary", "ordinary too"}), told);
+    EXPECT_EQ((std::vector<std::string>{"ordinary too", "from the index", "urgent", "ordinary"}), recent);
+    EXPECT_EQ(7u, folders_[0].Info->Unread);
+    // Seen: a later change does not look at them again.
+    Write("Inbox", {from(1, "ordinary", "ann@example.org"), from(3, "news", "daily@news.example.org"),
+                    from(8, "more news", "daily@news.example.org")});
+    notAnnounced.clear();
+    scan.StoreChanged();
+    EXPECT_EQ(std::vector<std::string>{"more news: NeverAnnounce rule 2"}, notAnnounced);
+    EXPECT_EQ(0u, scan.Queue.Count());
+    EXPECT_EQ(3u, folders_[0].Info->Unread);
+}
+
 // More new mail than the queue keeps bodies for: past that each message is
 // read for its sender and subject alone, yet the recent list, which keeps
 // the last few, has their bodies; a popup that keeps up (the queue taken as
@@ -476,171 +438,6 @@ TEST_F(MailScanTest, TheSeenListKeepsOnlyWhatTheFoldersHold) {
     scan.SeenIds.KeepFolders(folders_);
     EXPECT_EQ(scan.SeenIds.Count(), 2u);
     EXPECT_TRUE(scan.SeenIds.Contains("INBOX", "000003"));
-}
-
-// What a full reading of a folder file (every record loaded whole, every
-// text read) says a scan must find, given what was seen before.
-struct FullReading {
-    Subjects announced;
-    size_t unread = 0;
-    std::set<uint32_t> seen;
-
-    FullReading(const std::string& path, std::set<uint32_t> seenBefore, bool baseline) {
-        TDbxMessageFolder dbx;
-        dbx.Open(std::unique_ptr<TStream>(new TFileStream(path)));
-        size_t records = 0;
-        std::set<uint32_t> kept;
-        for (dbx.First(); !dbx.Eof(); dbx.Next()) {
-            const TDbxMessageRecord& msg = *dbx.Current();
-            ++records;
-            const uint32_t id = TSeenIds::Number(msg.Id);
-            if (!msg.IsRead()) ++unread;
-            if (baseline || seenBefore.count(id)) {
-                kept.insert(id);
-            } else if (!msg.IsRead()) {
-                TMemoryStream text;
-                bool complete = true;
-                dbx.ReadMessage(msg.BodyPos, text, &complete);
-                if (!complete) continue;
-                announced.push_back("Inbox: " + msg.Subject);
-                kept.insert(id);
-            }
-        }
-        if (records != dbx.ItemCount()) kept.insert(seenBefore.begin(), seenBefore.end());
-        seen = kept;
-    }
-};
-
-// The messages a file holds, as WriteMessageFile takes them (a compaction).
-std::vector<mkstore::Message> MessagesOf(const std::vector<uint8_t>& file) {
-    TMemoryStream stream(file);
-    TDbxMessageFolder dbx;
-    dbx.Open(stream);
-    std::vector<mkstore::Message> messages;
-    for (dbx.First(); !dbx.Eof(); dbx.Next())
-        messages.push_back(Mail(TSeenIds::Number(dbx.Current()->Id), dbx.Current()->Subject, dbx.Current()->Flags));
-    return messages;
-}
-
-// Each reading of a changing folder must find what a full reading of the
-// same file finds: the same announcements, unread count and seen Ids.
-class ScanEqualsFullReading : public MailScanTest {
-protected:
-    enum How { kInPlace, kSameStamp, kRenamedOver };
-    void Start(const std::vector<uint8_t>& bytes) {
-        Folder("Inbox");
-        file_ = bytes;
-        Write("Inbox", file_);
-        scan_.reset(new TMailScan(folders_));
-        Check(true);
-    }
-    void Step(const std::vector<uint8_t>& bytes, How how = kInPlace) {
-        file_ = bytes;
-        if (how == kRenamedOver) {
-            Write("Inbox.new", file_);
-            fs::rename(dir_ / "Inbox.new.dbx", dir_ / "Inbox.dbx");
-        } else {
-            Write("Inbox", file_, how == kSameStamp ? 0 : 10);
-        }
-        Check(false);
-    }
-    void Check(bool baseline) {
-        const FullReading full((dir_ / "Inbox.dbx").string(), seen_, baseline);
-        baseline ? (void)scan_->ScanFolders(true) : (void)scan_->StoreChanged();
-        EXPECT_EQ(full.announced, Queued(*scan_));
-        EXPECT_EQ(full.unread, folders_[0].Info->Unread);
-        EXPECT_EQ(full.seen.size(), scan_->SeenIds.Count());
-        for (uint32_t id : full.seen) EXPECT_TRUE(scan_->SeenIds.Of("Inbox").Contains(id)) << id;
-        seen_ = full.seen;
-    }
-
-    std::vector<uint8_t> file_;
-    std::set<uint32_t> seen_;
-    std::unique_ptr<TMailScan> scan_;
-};
-
-TEST_F(ScanEqualsFullReading, AtEveryChangeTheMailClientMakes) {
-    using mkstore::kFlagsProperty;
-    using mkstore::kIdProperty;
-    Start(mkstore::WriteMessageFile({Mail(1, "a"), Mail(2, "b", 0x80), Mail(3, "c")}));
-    mkstore::Message unfinished = Mail(12, "unfinished");
-    unfinished.text += std::string(700, 'y');
-    std::vector<uint8_t> whole;
-    const struct {
-        const char* what;
-        std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)> change;
-        How how;
-    } steps[] = {
-        {"new", [](auto& f) { return mkstore::AddMessages(f, {Mail(4, "d")}); }, kInPlace},
-        {"marked read where it lies", [](auto& f) { return mkstore::SetMessageValue(f, 3, kFlagsProperty, 0x80); },
-         kInPlace},
-        {"marked unread again", [](auto& f) { return mkstore::SetMessageValue(f, 2, kFlagsProperty, 0); }, kInPlace},
-        {"deleted", [](auto& f) { return mkstore::RemoveMessages(f, {1}); }, kInPlace},
-        {"a record's room reused for a new message, the index as it was",
-         [](auto& f) { return mkstore::SetMessageValue(f, 4, kIdProperty, 9); }, kInPlace},
-        {"compacted, a new message with it",
-         [](auto& f) {
-             std::vector<mkstore::Message> messages = MessagesOf(f);
-             messages.push_back(Mail(10, "j"));
-             return mkstore::WriteMessageFile(messages);
-         },
-         kInPlace},
-        {"a new file renamed over it", [](auto& f) { return mkstore::AddMessages(f, {Mail(11, "k")}); },
-         kRenamedOver},
-        {"shrunk", [&](auto& f) { return whole = f, std::vector<uint8_t>(f.begin(), f.begin() + f.size() * 2 / 3); },
-         kInPlace},
-        {"whole again", [&](auto&) { return whole; }, kInPlace},
-        {"a new message half written",
-         [&](auto& f) {
-             whole = mkstore::AddMessages(f, {unfinished});
-             std::vector<uint8_t> half = whole;
-             std::fill(half.begin() + f.size(), half.begin() + f.size() + 0x210, 0);  // its first block
-             return half;
-         },
-         kInPlace},
-        {"written to its end within the same stamp", [&](auto&) { return whole; }, kSameStamp},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.what);
-        Step(step.change(file_), step.how);
-    }
-}
-
-TEST_F(ScanEqualsFullReading, UnderRandomChanges) {
-    for (unsigned seed : {1u, 2u, 3u}) {
-        SCOPED_TRACE(seed);
-        TearDown(), SetUp(), folders_.clear(), records_.clear(), seen_.clear();
-        std::mt19937 random(seed);
-        auto pick = [&](size_t n) { return size_t(random() % n); };
-        uint32_t nextId = 1;
-        std::vector<mkstore::Message> start;
-        for (; nextId <= 30; ++nextId) start.push_back(Mail(nextId, "m" + std::to_string(nextId), pick(2) * 0x80));
-        mkstore::Options options;
-        options.entriesPerNode = 3;  // deep trees
-        Start(mkstore::WriteMessageFile(start, options));
-        for (int i = 0; i < 40; ++i) {
-            const std::vector<mkstore::Message> held = MessagesOf(file_);
-            const uint32_t id = held.empty() ? 0 : held[pick(held.size())].id;
-            switch (held.empty() ? 0 : pick(6)) {
-            case 0: {
-                std::vector<mkstore::Message> added;
-                for (size_t n = 1 + pick(3); n > 0; --n, ++nextId)
-                    added.push_back(Mail(nextId, "m" + std::to_string(nextId), pick(3) == 0 ? 0x80 : 0));
-                Step(mkstore::AddMessages(file_, added, options));
-                break;
-            }
-            case 1: Step(mkstore::SetMessageValue(file_, id, mkstore::kFlagsProperty, pick(2) * 0x80)); break;
-            case 2: Step(mkstore::RemoveMessages(file_, {id}, options)); break;
-            case 3: Step(mkstore::SetMessageValue(file_, id, mkstore::kIdProperty, nextId++)); break;
-            case 4: Step(mkstore::WriteMessageFile(held, options), kRenamedOver); break;
-            default: {
-                const std::vector<uint8_t> whole = file_;
-                Step(std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * (1 + pick(9)) / 10));
-                Step(whole);
-            }
-            }
-        }
-    }
 }
 
 TEST(MailScan_Parts, FileAgePacksLocalTimeInTwoSecondSteps) {

@@ -529,22 +529,26 @@ TEST(MimeMessage_Parts, EncodedWordsInHeaderText) {
 // The names the popup shows come from the message's own headers.
 TEST(MimeMessage_Names, SenderAndSubjectFromTheHeadersAsUtf8) {
     struct {
-        std::string Headers, Sender, Subject;
+        std::string Headers, Sender, Subject, Address;
     } const cases[] = {
-        {"From: \"Doe, John\" <j@x.org>\r\nSubject: Hi", "Doe, John", "Hi"},
-        {"From: John Doe <j@x.org>", "John Doe", ""},
-        {"From: <j@x.org>", "j@x.org", ""},
-        {"From: j@x.org (John Doe)", "John Doe", ""},
-        {"From: j@x.org\r\nSubject:   ", "j@x.org", ""},
-        {"From: \"A \\\"B\\\" C\" <a@b>", "A \"B\" C", ""},
-        {"From: =?koi8-r?B?78zYx8E=?= <o@x.ru>\r\nSubject: =?utf-8?Q?=CE=93=CE=B5=CE=B9=CE=B1?=", u8"Ольга", u8"Γεια"},
+        {"From: \"Doe, John\" <j@x.org>\r\nSubject: Hi", "Doe, John", "Hi", "j@x.org"},
+        {"From: John Doe <j@x.org>", "John Doe", "", "j@x.org"},
+        {"From: <j@x.org>", "j@x.org", "", "j@x.org"},
+        {"From: j@x.org (John Doe)", "John Doe", "", "j@x.org"},
+        {"From: j@x.org\r\nSubject:   ", "j@x.org", "", "j@x.org"},
+        {"From: a@x.org, b@y.org", "a@x.org, b@y.org", "", "a@x.org"},
+        {"From: \"A \\\"B\\\" C\" <a@b>", "A \"B\" C", "", "a@b"},
+        {"From: =?koi8-r?B?78zYx8E=?= <o@x.ru>\r\nSubject: =?utf-8?Q?=CE=93=CE=B5=CE=B9=CE=B1?=", u8"Ольга", u8"Γεια",
+         "o@x.ru"},
+        // An address in another script is UTF-8, whatever else the header holds.
+        {u8"From: =?utf-8?B?0J7Qu9GM0LPQsA==?= <ольга@пример.рф>", u8"Ольга", "", u8"ольга@пример.рф"},
         // Raw 8-bit bytes: the charset of the text, else the system's code page.
         {"From: \xEF\xCC\xD8\xC7\xC1 <o@x.ru>\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=koi8-r",
-         u8"Ольга", ""},
+         u8"Ольга", "", "o@x.ru"},
         {"From: x@y\r\nSubject: \xF0\xD2\xC9\xD7\xC5\xD4\r\nMIME-Version: 1.0\r\n"
          "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain; charset=koi8-r\r\n\r\nx\r\n--b--",
-         "x@y", u8"Привет"},
-        {"Subject: Caf\xE9 cr\xE8me", "", u8"Café crème"},
+         "x@y", u8"Привет", "x@y"},
+        {"Subject: Caf\xE9 cr\xE8me", "", u8"Café crème", ""},
     };
     for (const auto& c : cases) {
         TMimeMessage m;
@@ -552,6 +556,7 @@ TEST(MimeMessage_Names, SenderAndSubjectFromTheHeadersAsUtf8) {
         const TMessageNames names = MessageNames(m);
         EXPECT_EQ(names.Sender, c.Sender) << c.Headers;
         EXPECT_EQ(names.Subject, c.Subject) << c.Headers;
+        EXPECT_EQ(names.Address, c.Address) << c.Headers;
     }
 }
 

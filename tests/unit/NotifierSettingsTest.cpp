@@ -24,6 +24,13 @@ class NotifierSettingsTest : public RegistryTest {
 protected:
     static int32_t Stored(const std::string& name) { return Key(kKey)->ReadInteger(name); }
     static std::string StoredText(const std::string& name) { return Key(kKey)->ReadString(name); }
+    // A list's strings joined by "|".
+    static std::string StoredLines(const std::string& name) {
+        std::string joined;
+        for (const std::string& line : Key(kKey)->ReadStringsIfPresent(name).value_or(std::vector<std::string>()))
+            joined += (joined.empty() ? "" : "|") + line;
+        return joined;
+    }
     static TRegDataType StoredType(const std::string& name) {
         TRegDataType type = rdNone;
         std::vector<uint8_t> data;
@@ -70,6 +77,11 @@ TEST_F(NotifierSettingsTest, FirstRunUsesDefaultsAndCreatesTheKeyAtExit) {
     EXPECT_EQ(Stored("ShowAgainHotkey"), 0x0378);
     for (const char* name : {"AutoHideHint", "HintTime", "BeginColor", "EndColor", "ShowAgainHotkey"})
         EXPECT_EQ(StoredType(name), rdInteger) << name;
+    // No rules, but there for the user to fill in.
+    for (const char* name : {kNeverAnnounceValue, kAlwaysAnnounceValue}) {
+        EXPECT_EQ(StoredType(name), rdMultiString) << name;
+        EXPECT_EQ(StoredLines(name), "") << name;
+    }
     // Only a copy installed for every user keeps it.
     EXPECT_EQ(StoredType(kStartWithWindowsValue), rdNone);
 }
@@ -109,6 +121,10 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     PutInteger(kKey, "AwayMinutes", 100000);  // past the dialog's range
     Key(kKey)->WriteQword("PausedUntil", 0x01DB0000AABBCCDDull);
     PutInteger(kKey, kStartWithWindowsValue, 0);
+    // One rule a string, any script; an empty string inside the list is none.
+    Put(kKey, kNeverAnnounceValue, rdMultiString,
+        std::string("*@news.example.org") + '\0' + '\0' + u8"subject:Рассылка" + '\0' + '\0');
+    Put(kKey, kAlwaysAnnounceValue, rdMultiString, std::string("boss@example.org", 16));  // no zero at all
     std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
     TNotifierSettings& s = *settings;
     EXPECT_FALSE(s.AutoHideHint);
@@ -128,6 +144,8 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(s.AwayMinutes, 240);
     EXPECT_EQ(0x01DB0000AABBCCDDull, s.PausedUntil);
     EXPECT_EQ(std::optional<bool>(false), s.StartWithWindows);
+    EXPECT_EQ((std::vector<std::string>{"*@news.example.org", u8"subject:Рассылка"}), s.NeverAnnounce);
+    EXPECT_EQ(std::vector<std::string>{"boss@example.org"}, s.AlwaysAnnounce);
 
     s.SummarizeAfter = 12;
     s.StartWithWindows = true;
@@ -137,7 +155,12 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     s.ShowAgainHotkey = 0x0541;  // Shift+Alt+A
     s.AwayMinutes = 0;  // never away
     s.Language = "pt-BR";
+    s.AlwaysAnnounce = {"boss@example.org", "", u8"subject:請求書"};
+    // Edited in the registry while the program runs: kept, being unchanged here.
+    Put(kKey, kNeverAnnounceValue, rdMultiString, std::string("*@spam.example\0", 16));
     settings.reset();
+    EXPECT_EQ(StoredLines(kAlwaysAnnounceValue), u8"boss@example.org|subject:請求書");
+    EXPECT_EQ(StoredLines(kNeverAnnounceValue), "*@spam.example");
     EXPECT_EQ(StoredText("Window Location"), "-1280, 0, -980, 200");
     EXPECT_EQ(Stored("UseFading"), 1);
     EXPECT_EQ(Stored("HintTime"), 1800);
@@ -174,6 +197,9 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
          std::to_string(0x00FFFFFF)},
         {"ShowAgainHotkey", rdString, std::string("F9", 3), "Invalid data type for 'ShowAgainHotkey'",
          std::to_string(0x0378)},
+        // A list of rules typed as one string: no rules, the list there to fill in.
+        {"NeverAnnounce", rdString, std::string("*@spam.example\0", 15), "Invalid data type for 'NeverAnnounce'", ""},
+        {"AlwaysAnnounce", rdInteger, std::string("\x01\0\0\0", 4), "Invalid data type for 'AlwaysAnnounce'", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Error);
@@ -187,7 +213,11 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
             TNotifierSettings s;
             EXPECT_EQ(s.LoadError.English(), c.Error);
             // Repaired at once, before any save.
-            EXPECT_EQ(StoredType(c.Name) == rdString ? StoredText(c.Name) : std::to_string(Stored(c.Name)), c.Repaired);
+            const TRegDataType repairedType = StoredType(c.Name);
+            EXPECT_EQ(repairedType == rdString        ? StoredText(c.Name)
+                      : repairedType == rdMultiString ? StoredLines(c.Name)
+                                                      : std::to_string(Stored(c.Name)),
+                      c.Repaired);
             EXPECT_FALSE(s.AutoHideHint);
             EXPECT_FALSE(s.PlaySound);  // read after the bad value
             EXPECT_EQ(s.BeginColor, 0x00123456u);

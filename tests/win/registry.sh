@@ -33,6 +33,26 @@ reg add "$settings_key\\Folders\\{ID-1}\\000003" /v Watch /t REG_DWORD /d 0 /f
 check "folders follow the user's choice" "- not chosen watched chosen" \
     "$("$wine" "$dbx" folders | tr -d '\r' | awk -F'\t' '$4 == "Drafts" || $4 == "Inbox" { printf "%s%s %s", sep, $6, $7; sep=" " }')"
 check "so does scan" "Drafts	draft" "$("$wine" "$dbx" scan "$esc" --test | tr -d '\r' | cut -f1,3)"
+# The user's rules, a list of strings read as the program reads them.
+reg add "$settings_key" /v NeverAnnounce /t REG_MULTI_SZ /d 'subject:nothing\0@example.com' /f
+check "scan names the rule that keeps it quiet" "Drafts	draft	NeverAnnounce rule 2" \
+    "$("$wine" "$dbx" scan "$esc" --test | tr -d '\r' | cut -f1,3,6)"
+reg add "$settings_key" /v AlwaysAnnounce /t REG_MULTI_SZ /d 'subject:draft' /f
+check "where both match, always wins" "Drafts	draft	AlwaysAnnounce rule 1" \
+    "$("$wine" "$dbx" scan "$esc" --test | tr -d '\r' | cut -f1,3,6)"
+"$wine" "$dbx" settings --repair >/dev/null 2>&1
+check "rules kept as they were" 'REG_MULTI_SZ subject:nothing\0@example.com|REG_MULTI_SZ subject:draft' \
+    "$(query NeverAnnounce)|$(query AlwaysAnnounce)"
+# A rule in another script is read whole (reg's own output cannot show it:
+# a message's address tells). The same folders, Drafts holding that sender.
+mkdir -p "$tmp/src2/Inbox" "$tmp/src2/Drafts"
+cp "$tmp/src/Inbox/01.eml" "$tmp/src2/Inbox/"
+printf 'From: =?utf-8?B?0J7Qu9GM0LPQsA==?= <ольга@пример.рф>\r\nSubject: privet\r\n\r\nbody\r\n' > "$tmp/src2/Drafts/01.eml"
+"$mkstore" build "$tmp/store2" "$tmp/src2" >/dev/null
+reg add "$settings_key" /v NeverAnnounce /t REG_MULTI_SZ /d 'subject:nothing\0ОЛЬГА@Пример.рф' /f
+reg delete "$settings_key" /v AlwaysAnnounce /f
+check "a rule in another script" "privet	NeverAnnounce rule 2" \
+    "$("$wine" "$dbx" scan "Z:${tmp//\//\\}\\store2" --test | tr -d '\r' | cut -f3,6)"
 reg delete 'HKCU\Software\Ostrivane' /f  # a first run again for what follows
 
 check "settings only reads" "" "$("$wine" "$dbx" settings >/dev/null; query AutoHideHint)"

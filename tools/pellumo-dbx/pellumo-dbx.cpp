@@ -336,8 +336,25 @@ std::string Plural(size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// The user's rule lists as the program reads them: a list of the wrong type
+// is none, as the program's repair leaves it (said on standard error).
+void ReadRuleLists(std::vector<std::string>& never, std::vector<std::string>& always) {
+    const auto key = CurrentUserRegistry().OpenKey(TNotifierSettings::kKey, false, TKeyAccess::Read);
+    if (!key) return;
+    for (auto list : {std::make_pair(kNeverAnnounceValue, &never), std::make_pair(kAlwaysAnnounceValue, &always)}) {
+        try {
+            *list.second = key->ReadStringsIfPresent(list.first).value_or(std::vector<std::string>());
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "%s: %s; no rules taken from it, as the program repairs it\n", kProgram,
+                         e.Message().c_str());
+        }
+    }
+}
+
 // The start-up scan of a store: a baseline queues nothing; with --test every
-// unread message is queued, as the program announces them.
+// unread message is queued, as the program announces them, under the user's
+// rules: what is told, in the order it is told, then what a NeverAnnounce
+// rule keeps quiet, each with the rule that decided.
 int Scan(const std::string& storeRoot, bool test) {
     const std::string dir = CheckStoreDirectory(storeRoot);
     const std::unique_ptr<TDbxFolderNode> tree = BuildFolderTree(dir, std::string());
@@ -345,11 +362,21 @@ int Scan(const std::string& storeRoot, bool test) {
     TFolderList folders;
     AddWatchedFolders(*tree, folders, UserFolderChoices());
     TMailScan scan(folders);
-    const std::vector<TSkippedFolder> skipped = scan.ScanFolders(!test);
+    std::vector<std::string> never, always;
+    ReadRuleLists(never, always);
+    scan.UseRules(never, always);
+    const TAnnounceRules rules = ParseAnnounceRules(never, always);
     static const char* const kPriorities[] = {"mpHigh", "mpNormal", "mpLow"};
+    const auto row = [](const TNotification& info, const TRuleMatch& rule) {
+        return Escape(info.Folder) + "\t" + Escape(info.Sender) + "\t" + Escape(info.Subject) + "\t" +
+               kPriorities[info.Priority] + "\t" + Escape(info.Body) + "\t" + RuleName(rule) + "\n";
+    };
+    std::string notAnnounced;
+    scan.NotAnnounced = [&](const TNotification& info, const TRuleMatch& rule) { notAnnounced += row(info, rule); };
+    const std::vector<TSkippedFolder> skipped = scan.ScanFolders(!test);
     while (std::unique_ptr<TNotification> info = scan.Queue.Take())
-        Emit(Escape(info->Folder) + "\t" + Escape(info->Sender) + "\t" + Escape(info->Subject) + "\t" +
-             kPriorities[info->Priority] + "\t" + Escape(info->Body) + "\n");
+        Emit(row(*info, MatchAnnounceRules(rules, info->SenderAddress, info->Subject)));
+    Emit(notAnnounced);
     FinishOutput();
     // The program passes over a folder file it cannot read; so does this, but says so.
     for (const TSkippedFolder& folder : skipped)
