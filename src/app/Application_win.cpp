@@ -10,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -473,6 +474,11 @@ void TApplication::OpenSettings() {
                 if (Self) Self->RegisterShowAgainHotkey();
             }
         } away {outermost ? this : nullptr};
+        // The dialog's sample is shown as any popup, in the values the
+        // dialog holds; held back by nothing, not even the dialog.
+        setupDialog_.ShowSample = [this](const TUserSettings& values) {
+            popup_->Cycle().ShowSample(std::make_unique<TNotification>(SampleNotification()), values);
+        };
         if (outermost) {
             popup_->Cycle().HoldNotifications();
             UnregisterShowAgainHotkey();

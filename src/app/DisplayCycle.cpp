@@ -134,7 +134,11 @@ TPopupCycle::TPopupCycle(IPopupView& view, TNotificationQueue& queue, TInputs in
 }
 
 TPopupSettings TPopupCycle::Settings() const {
-    const TPopupSettings settings = inputs_.Settings ? inputs_.Settings() : TPopupSettings();
+    if (Showing() && shownKind_ == TShownKind::Sample) return Adjusted(sampleSettings_);
+    return Adjusted(inputs_.Settings ? inputs_.Settings() : TPopupSettings());
+}
+
+TPopupSettings TPopupCycle::Adjusted(const TPopupSettings& settings) const {
     return inputs_.System ? AdjustedFor(settings, inputs_.System()) : settings;
 }
 
@@ -260,6 +264,16 @@ void TPopupCycle::ShowAgain(std::unique_ptr<TNotification> info) {
     Take(std::move(items), TShownKind::Again, Settings());
 }
 
+void TPopupCycle::ShowSample(std::unique_ptr<TNotification> info, const TPopupSettings& settings) {
+    if (queue_.Closed() || !info) return;
+    ReturnPending();
+    HideNotification();
+    sampleSettings_ = settings;
+    std::vector<std::unique_ptr<TNotification>> items;
+    items.push_back(std::move(info));
+    Take(std::move(items), TShownKind::Sample, Adjusted(settings));
+}
+
 void TPopupCycle::Take(std::vector<std::unique_ptr<TNotification>> items, TShownKind kind,
                        const TPopupSettings& settings) {
     // Before the layout, which depends on the window's width.
@@ -323,8 +337,8 @@ void TPopupCycle::ShowNextAfterATick() {
 }
 
 void TPopupCycle::ReturnPending() {
-    // A notification shown again is a copy of one told already.
-    if (phase_ != TPhase::Pending || shownKind_ == TShownKind::Again || pending_.empty()) return;
+    // A notification shown again is a copy of one told already; a sample is no mail.
+    if (phase_ != TPhase::Pending || OnItsOwn() || pending_.empty()) return;
     queue_.PutBack(std::move(pending_));
     pending_.clear();
 }

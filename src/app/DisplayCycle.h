@@ -193,6 +193,10 @@ public:
     // up gives way. The user asked for it, so no pause or full-screen
     // program holds it back.
     void ShowAgain(std::unique_ptr<TNotification> info);
+    // Shows Info at once, on its own, as ShowAgain does, in `settings`
+    // rather than the stored ones for as long as it is up: the setup
+    // dialog's sample of values not yet saved.
+    void ShowSample(std::unique_ptr<TNotification> info, const TPopupSettings& settings);
     // Stops the timer, hides the window; the queue is left alone.
     void HideNotification();
     // Hides the window and keeps every notification not yet shown: those
@@ -247,9 +251,10 @@ public:
 private:
     // What the window shows: notifications taken from the queue (more may
     // join them before they are shown), one the user asked to see again (on
-    // its own), what came while the user was away (all that waits joins), or
-    // one told always (on its own, over what holds the rest).
-    enum class TShownKind { Taken, Again, WhileAway, Always };
+    // its own), a sample in settings of its own (on its own), what came while
+    // the user was away (all that waits joins), or one told always (on its
+    // own, over what holds the rest).
+    enum class TShownKind { Taken, Again, Sample, WhileAway, Always };
     // What held the notifications now waiting in the queue: several that
     // waited for the user's return are told as one, those that waited for a
     // pause, a full-screen program or the setup dialog one by one. Only the
@@ -275,6 +280,10 @@ private:
     void Present(const TPopupSettings& settings);
     void ShowWaitingCount();
     std::string FolderLineWithWaiting() const;
+    // Shown alone, at the user's asking: nothing joins it, and it is no mail to give back.
+    bool OnItsOwn() const { return shownKind_ == TShownKind::Again || shownKind_ == TShownKind::Sample; }
+    // The stored settings, or the sample's while it is up.
+    TPopupSettings Adjusted(const TPopupSettings& settings) const;
 
     TPopupSettings Settings() const;
     TSystemPreferences System() const { return inputs_.System ? inputs_.System() : TSystemPreferences(); }
@@ -294,6 +303,7 @@ private:
     // What the window shows until it is visible.
     std::vector<std::unique_ptr<TNotification>> pending_;
     TShownKind shownKind_ = TShownKind::Taken;
+    TPopupSettings sampleSettings_;  // while shownKind_ is Sample
     std::string folderLine_;  // without the count of those waiting
     std::optional<uint32_t> folderColor_;  // of what is shown
     std::string folderSound_;              // of what is shown

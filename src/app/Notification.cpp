@@ -108,6 +108,15 @@ std::string SharedOrCount(const std::set<std::string>& texts, TText counted) {
 
 }  // namespace
 
+TNotification SampleNotification() {
+    TNotification sample;
+    sample.Folder = Text(TText::SampleFolder);
+    sample.Sender = Text(TText::SampleSender);
+    sample.Subject = Text(TText::SampleSubject);
+    sample.Body = Text(TText::SampleBody);
+    return sample;
+}
+
 TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items) {
     std::set<std::string> folders, folderIds, senders;
     TNotification summary;

@@ -95,6 +95,10 @@ TNotification SummaryOf(const std::vector<std::unique_ptr<TNotification>>& items
 // Lists 1", in the order they came).
 TNotification SummaryWhileAway(const std::vector<std::unique_ptr<TNotification>>& items);
 
+// What the setup dialog's sample shows: a message of the program's own in
+// the Inbox, in the Start colour and with the user's new-mail sound.
+TNotification SampleNotification();
+
 // The body of a message whose record has no text yet: an IMAP or HTTP
 // account keeps only the headers until the message is opened.
 std::string NotDownloadedBody();  // "This message has not been downloaded yet."

@@ -126,7 +126,7 @@ bool InitCommonControlClasses() {
                                        reinterpret_cast<void*>(GetProcAddress(module, "InitCommonControlsEx")))
                                  : nullptr;
         if (!init) return false;
-        INITCOMMONCONTROLSEX icc {sizeof icc, ICC_UPDOWN_CLASS | ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX icc {sizeof icc, ICC_UPDOWN_CLASS | ICC_HOTKEY_CLASS | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
         return init(&icc) != FALSE;
     }();
     return ready;

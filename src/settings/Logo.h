@@ -25,6 +25,21 @@ inline std::optional<TLogoPicture> DecodeLogo(const std::vector<uint8_t>& data) 
     return DecodeLogo(data.data(), data.size());
 }
 
+// `source` made `width` x `height` (no larger than it) by averaging the
+// source area under each pixel, the colours weighed by their alpha so that
+// see-through pixels lend none: a smaller picture from a larger drawing,
+// never one pixel stretched over several.
+TLogoPicture ShrinkLogo(const TLogoPicture& source, int width, int height);
+
+// The logo's size on a screen of `dpi`: `small` (drawn for 96 DPI) grown
+// with the DPI, but never beyond `large` (the largest drawing), which is
+// then taken as it is.
+struct TLogoSize {
+    int Width = 0, Height = 0;
+    bool operator==(const TLogoSize& o) const { return Width == o.Width && Height == o.Height; }
+};
+TLogoSize LogoSizeAt(int dpi, TLogoSize small, TLogoSize large);
+
 // One channel over the background: background + alpha * (pixel - background)
 // / 255, the division truncating towards zero.
 inline uint8_t BlendChannel(uint8_t background, uint8_t pixel, uint8_t alpha) {

@@ -133,6 +133,13 @@ bool TNotifierSettings::Load() {
     };
     storedNever_ = NeverAnnounce = lines(kNeverAnnounceValue);
     storedAlways_ = AlwaysAnnounce = lines(kAlwaysAnnounceValue);
+    try {
+        SetupPage = key->ReadIntegerIfPresent(kSetupPageValue.Name).value_or(kSetupPageValue.WhenMissing);
+    } catch (const Exception& error) {
+        // Where the dialog opens is no setting of the user's: no error box.
+        SetupPage = kSetupPageValue.FirstRun;
+        LogLine("Setting " + std::string(kSetupPageValue.Name) + ": " + error.Message() + "; the first page");
+    }
     StartWithWindows = ReadStartWithWindows(*key);
     return true;
 }
@@ -153,6 +160,7 @@ void TNotifierSettings::Save() {
     key->WriteInteger(kShowUnreadCountValue.Name, ShowUnreadCount ? 1 : 0);
     key->WriteInteger(kShowAgainHotkeyValue.Name, static_cast<int32_t>(ShowAgainHotkey));
     key->WriteInteger(kAwayMinutesValue.Name, AwayMinutes);
+    key->WriteInteger(kSetupPageValue.Name, SetupPage);
     if (!Language.empty())
         key->WriteString(kLanguageValue, Language);
     else

@@ -47,6 +47,9 @@ inline constexpr TStoredValue kShowAgainHotkeyValue{"ShowAgainHotkey", int32_t(k
 // Minutes without keyboard or mouse input after which the user counts as
 // away and new alerts wait for their return; 0: never away.
 inline constexpr TStoredValue kAwayMinutesValue{"AwayMinutes", 10, 10};
+// The setup dialog's page last used (TSetupDialog::TPage); the dialog takes
+// a number of no page as its first.
+inline constexpr TStoredValue kSetupPageValue{"SetupPage", 0, 0};
 // When the alerts pause ends, a REG_QWORD: a UTC file time, kUntilResumed,
 // or missing (0) when they are not paused.
 inline constexpr char kPausedUntilValue[] = "PausedUntil";
@@ -140,6 +143,8 @@ public:
     TRect WindowRect;
     // When the alerts pause ends (see TAlertPause); 0: not paused.
     uint64_t PausedUntil = 0;
+    // The setup dialog's page last used (kSetupPageValue).
+    int32_t SetupPage = kSetupPageValue.FirstRun;
     // kStartWithWindowsValue when stored; saved only when set.
     std::optional<bool> StartWithWindows;
 

@@ -2,11 +2,14 @@
 // TSetupDialog, the modal "Pellumo Setup" dialog that edits the user
 // settings and whether Windows starts the program. Windows-free: the tray code and the tests reach it through
 // TSetupDialogHolder, the window through its handle (void*).
+#include <functional>
+
 #include "texts/Message.h"
 
 namespace pellumo {
 
 class TNotifierSettings;
+struct TUserSettings;
 
 // How the setup dialog closed, and what of its OK could not be written.
 struct TSetupResult {
@@ -59,6 +62,17 @@ public:
         idFolderSound,           // the selected folder's sound: default, none, its file, or choose one
         idLanguageLabel,         // "Language:"
         idLanguage,              // "Automatic" and the program's languages by their own names
+        idPages,                 // the tab control over the pages
+        idShowSample,            // "Show sample": a popup in the colours and times as they stand
+    };
+
+    // The pages, in the order of their tabs. A page's controls are shown
+    // only while it is selected; the language and the buttons are on all.
+    enum TPage : int {
+        pagePopup,    // the popup's hiding, time, fading and colours, its sample, the logo
+        pageAlerts,   // what is told when, the hotkey, the icon, the start with Windows
+        pageFolders,  // the watched folders with their colours and sounds
+        kPageCount
     };
 
     class TImpl;  // the window
@@ -72,7 +86,8 @@ public:
     TSetupDialogHolder(const TSetupDialogHolder&) = delete;
     TSetupDialogHolder& operator=(const TSetupDialogHolder&) = delete;
 
-    // Opens the dialog on `settings` and returns when it is closed; OK (or
+    // Opens the dialog on `settings`, on the page last used (SetupPage),
+    // and returns when it is closed, keeping the page it was on; OK (or
     // Enter) copies the controls into the settings, saves them, writes the
     // folder choices that changed for the current identity, and, when its box
     // was changed, sets and saves the user's start-with-Windows setting (a
@@ -88,6 +103,10 @@ public:
 
     // The open dialog's window (its HWND), null when none is open.
     void* DialogHandle() const;
+
+    // Shows a sample popup with the values the dialog's controls hold, not
+    // yet stored: its "Show sample" button. Not set: the button is greyed.
+    std::function<void(const TUserSettings&)> ShowSample;
 
 private:
     TSetupDialog::TImpl* open_ = nullptr;

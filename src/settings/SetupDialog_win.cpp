@@ -1,37 +1,36 @@
 // The setup dialog as a window: a private dialog class (DefDlgProc gives the
 // dialog keyboard: Tab, Enter for OK, Esc for Cancel) with plain Win32
 // controls in the system's message font, laid out from their measured texts
-// (SetupLayout), on a background painted like a tab page. The
-// controls sit directly on the dialog; the group boxes are frames around
-// them, which keeps their notifications and drawing requests with the dialog.
+// (SetupLayout) on pages (SetupPages_win) under a tab control. The controls
+// sit directly on the dialog over the tab control, which keeps their
+// notifications and drawing requests with the dialog; a page's controls are
+// shown while its tab is selected, and the dialog manager passes over hidden
+// ones for Tab and access keys.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 
-#include "controls/ColorCombo.h"
 #include "platform/Exception.h"
 #include "platform/Log.h"
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
-#include "settings/AwayField_win.h"
 #include "settings/FolderChoices.h"
 #include "settings/FolderPane_win.h"
-#include "settings/HintTimeValue.h"
+#include "settings/LanguageField_win.h"
 #include "settings/NotifierSettings.h"
-#include "settings/Hotkey.h"
 #include "settings/SetupDialog.h"
 #include "settings/SetupLayout.h"
 #include "settings/SetupMeasures_win.h"
+#include "settings/SetupPages_win.h"
 #include "settings/SetupPanel_win.h"
-#include "settings/LanguageField_win.h"
 #include "settings/SetupTexts.h"
 #include "settings/StartWithWindows.h"
 #include "store/StoreLocation.h"
@@ -42,37 +41,39 @@ const char* const TSetupDialog::kClassName = "TfrmMornelleSetup";
 
 namespace {
 
-// Where the dialog first appears, unless that runs off a small screen.
-const int kDesignLeft = 357;
-const int kDesignTop = 291;
-// What "Summarize bursts" stores when switched on.
-const int32_t kSummarizeAfterOn = kSummarizeAfterValue.FirstRun;
-const WORD kLogoResourceId = 777;
-// The dialog tries a hotkey on itself to learn whether another program has it.
-const int kProbeHotkeyId = 1;
-
-RECT ToRECT(const TRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; }
-
-// The field takes single-byte characters only, so a separator outside ASCII
-// stands as "." (the number reads the same either way).
-char DecimalSeparator() {
-    wchar_t separator[8] = {};
-    return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1 && separator[0] > 0 &&
-                   separator[0] < 0x80
-               ? static_cast<char>(separator[0])
-               : '.';
+// The work area of the monitor that holds the notification area, where the
+// user looks for what the tray icon opens; the primary one without a taskbar.
+TRect TrayWorkArea() {
+    MONITORINFO info {};
+    info.cbSize = sizeof info;
+    const HMONITOR monitor = MonitorFromWindow(FindWindowW(L"Shell_TrayWnd", nullptr), MONITOR_DEFAULTTOPRIMARY);
+    if (!monitor || !GetMonitorInfoW(monitor, &info)) return PrimaryWorkArea();
+    return TRect(info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom);
 }
 
 }  // namespace
 
+HWND TSetupControls::Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle,
+                          const TRect& at, int id) const {
+    HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                   at.Left, at.Top, at.Right - at.Left, at.Bottom - at.Top, dialog_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (!control) throw Exception(TText::CannotCreateSetupControls);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return control;
+}
+
+HWND TSetupControls::Make(const wchar_t* windowClass, DWORD style, int id) const {
+    return Make(windowClass, SetupText(id), style, 0, At(id), id);
+}
+
 class TSetupDialog::TImpl : public TWindow {
 public:
-    // What OK takes from the controls.
-    using TValues = TUserSettings;
-
     // Makes the window and its controls, hidden, filled from `settings`,
-    // with the logo. Throws Exception when the window cannot be made.
-    explicit TImpl(const TNotifierSettings& settings);
+    // on the page last used, with the logo; `showSample` (may be empty)
+    // shows a popup with the values the controls hold. Throws Exception
+    // when the window cannot be made.
+    TImpl(const TNotifierSettings& settings, std::function<void(const TUserSettings&)> showSample);
     ~TImpl();
     TImpl(const TImpl&) = delete;
     TImpl& operator=(const TImpl&) = delete;
@@ -88,73 +89,57 @@ public:
     // Writes the folder choices OK found changed, for the identity whose
     // choices the dialog showed.
     void SaveFolderChoices(const TNotifierSettings& settings) const;
+    // The page selected, however the dialog closed.
+    int Page() const { return page_; }
 
 private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // The hint-time field's keys and wheel; false for what the field handles itself.
-    bool EditMessage(UINT message, WPARAM wParam);
 
     HWND Control(int id) const { return GetDlgItem(Hwnd(), id); }
-    HWND Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle, const TRect& at, int id);
-    // Labels and check boxes: their text is the table's.
-    HWND Make(const wchar_t* windowClass, DWORD style, int id) {
-        return Make(windowClass, SetupText(id), style, 0, layout_.Rects.at(id), id);
-    }
     void CreateControls(const TNotifierSettings& settings);
-
-    void SettingsToControls(const TNotifierSettings& settings);
-    TValues ReadControls() const;
-    void UpdateHintTimeEnabled();
-    void OnAutoHideHintClicked() { UpdateHintTimeEnabled(); }
-    // Shows whether another program has the hotkey the control holds.
-    void UpdateHotkeyTaken();
-
-    // The hint-time field's text and value.
-    std::string HintTimeText() const;
-    void ShowHintTime();
-    void StepHintTime(int delta);
-    void HintTimeLostFocus();
-
+    TUserSettings ReadControls() const;
+    // Shows `page`'s controls and hides the others'; the focus, when it was
+    // on a page, goes to the new page's first control.
+    void SelectPage(int page);
+    // Ctrl+Tab and Ctrl+Page Down to the next page, with Shift or Page Up
+    // to the one before, wrapping round; true when `msg` was one of them.
+    bool PageKey(const MSG& msg);
+    void LoadLogo();
     // Whether the control stands on the panel and takes its background.
     bool OnPanel(HWND control) const;
-    void LoadLogo();
 
     TWindowHandle owner_;  // hidden: an owned dialog gets no taskbar button
-    HWND edit_ = nullptr;
-    std::unique_ptr<TControlHook> editHook_;
     TFont font_;
-    std::unique_ptr<TColorCombo> beginColor_, endColor_;
-    std::unique_ptr<TFolderPane> folders_;
-    std::unique_ptr<TAwayField> away_;
+    std::function<void(const TUserSettings&)> showSample_;
+    std::array<std::unique_ptr<TSetupPage>, kPageCount> pages_;
+    TFolderPane* folders_ = nullptr;  // the Folders page's
     std::unique_ptr<TLanguageField> language_;
     // The identity whose folders are shown, and their choices as found.
     std::string identityId_;
     TFolderChoices foundChoices_;
     TFolderChoices okChoices_;
-    THintTimeValue hintTime_;
-    char decimalSeparator_ = '.';
 
     TSetupLayout layout_;
+    std::unique_ptr<TSetupControls> controls_;
     TSetupPanel panel_;
+    int page_ = pagePopup;
+    bool logoLoaded_ = false;
 
     bool closed_ = false;
     bool ok_ = false;
-    TValues okValues_;
-    // As the dialog found them: a summary limit other than the box's two is
-    // kept while the box is left alone.
-    int32_t summarizeAfterFound_ = 0;
+    TUserSettings okValues_;
     bool startsWithWindowsFound_ = false;
     bool okStartsWithWindows_ = false;
 };
 
-TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
+TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings, std::function<void(const TUserSettings&)> showSample)
+    : showSample_(std::move(showSample)) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // Unicode windows throughout, the edit's typed characters included.
     const std::wstring className = WideFromUtf8(kClassName);
     RegisterWindowClass(className.c_str(), TWindowKind::Dialog, LoadCursor(nullptr, IDC_ARROW),
                         TText::CannotRegisterSetupClass);
 
-    decimalSeparator_ = DecimalSeparator();
     identityId_ = GetIdentityId();
     foundChoices_ = LoadFolderChoices(identityId_);
     // The user's message font, which grows with the screen's DPI.
@@ -163,8 +148,8 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
     owner_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(Text(TText::SetupCaption)), style, kDesignLeft, kDesignTop, 0, 0,
-           owner_.Get(), nullptr, TText::CannotCreateSetupDialog);
+    Create(className.c_str(), TWindowKind::Dialog, exStyle, WideFromUtf8(Text(TText::SetupCaption)), style, 0, 0, 0,
+           0, owner_.Get(), nullptr, TText::CannotCreateSetupDialog);
     // No destructor runs for a half-made object: should a step below throw,
     // the window goes first, unbound, before the members it reads.
     struct TUndo {
@@ -173,175 +158,78 @@ TSetupDialog::TImpl::TImpl(const TNotifierSettings& settings) {
             if (Self) Self->Destroy();
         }
     } undo {this};
+    // The tab control first, for its measures; once the controls are made
+    // it goes beneath them, to the end of the tab order, and its
+    // WS_CLIPSIBLINGS keeps it from painting over them.
+    InitCommonControlClasses();
+    const HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0,
+                                      0, 0, 0, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(idPages)), instance,
+                                      nullptr);
+    if (!tabs) throw Exception(TText::CannotCreateSetupControls);
+    SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    for (int page = 0; page < kPageCount; ++page) {
+        std::wstring name = WideFromUtf8(SetupPageName(page));
+        TCITEMW item {};
+        item.mask = TCIF_TEXT;
+        item.pszText = &name[0];
+        SendMessageW(tabs, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
+    }
     // As large as its texts in this font need.
-    layout_ = LayoutSetupDialog(MeasureSetupDialog(Hwnd(), font_.Get(), SetupText, kLogoResourceId));
+    layout_ = LayoutSetupDialog(
+        MeasureSetupDialog(Hwnd(), font_.Get(), SetupText, tabs, TSetupPanel::LogoSize(ScreenDpi())));
+    const TRect& at = layout_.Rects.at(idPages);
+    SetWindowPos(tabs, nullptr, at.Left, at.Top, at.Right - at.Left, at.Bottom - at.Top, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT bounds {0, 0, layout_.Client.Width, layout_.Client.Height};
     AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
-    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    RECT area {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int left = std::max<int>(area.left, std::min<int>(kDesignLeft, area.right - width));
-    const int top = std::max<int>(area.top, std::min<int>(kDesignTop, area.bottom - height));
-    SetWindowPos(Hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    panel_.Rebuild(Hwnd());
+    const TRect place = CentredOn(TrayWorkArea(), {bounds.right - bounds.left, bounds.bottom - bounds.top});
+    SetWindowPos(Hwnd(), nullptr, place.Left, place.Top, place.Right - place.Left, place.Bottom - place.Top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     CreateControls(settings);
-    SettingsToControls(settings);
+    SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    panel_.Rebuild(Hwnd(), tabs);
     LoadLogo();
+    // A page that is no longer there, or a value nobody wrote: the first.
+    SelectPage(settings.SetupPage >= 0 && settings.SetupPage < kPageCount ? settings.SetupPage : pagePopup);
     undo.Self = nullptr;
 }
 
 TSetupDialog::TImpl::~TImpl() {
-    folders_.reset();
-    beginColor_.reset();
-    endColor_.reset();
+    for (auto& page : pages_) page.reset();
     Destroy();
 }
 
-HWND TSetupDialog::TImpl::Make(const wchar_t* windowClass, const std::string& text, DWORD style, DWORD exStyle,
-                               const TRect& at, int id) {
-    HWND control = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   at.Left, at.Top, at.Right - at.Left, at.Bottom - at.Top, Hwnd(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (!control) throw Exception(TText::CannotCreateSetupControls);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-    return control;
-}
-
 void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
-    // Creation order is the tab order. Every control is a group of its own,
-    // so the arrow keys do not wander between check boxes. A label's access
-    // key reaches the control made after it.
+    // Creation order is the tab order: the pages in turn, then the language
+    // and the buttons.
+    controls_.reset(new TSetupControls(Hwnd(), font_.Get(), layout_));
+    const TSetupControls& controls = *controls_;
+    pages_[pagePopup] = MakePopupPage(
+        controls, showSample_ ? std::function<void()>([this] { showSample_(ReadControls()); }) : nullptr,
+        [this](TColor color) {
+            if (folders_) folders_->SetStartColor(color);
+        });
+    pages_[pageAlerts] = MakeAlertsPage(controls);
+    pages_[pageFolders] = MakeFoldersPage(controls, settings, foundChoices_, folders_);
+
     const DWORD tab = WS_TABSTOP | WS_GROUP;
-    const auto& at = layout_.Rects;
-    Make(L"BUTTON", BS_AUTOCHECKBOX | tab, idAutoHideHint);
-    Make(L"BUTTON", BS_AUTOCHECKBOX | tab, idUseFading);
-
-    Make(L"STATIC", SS_LEFT, idHintTimeLabel);
-    // The spin edit: an edit and, at its right, the up-down buttons.
-    edit_ = Make(L"EDIT", hintTime_.Text(), ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, at.at(idHintTimeEdit), idHintTimeEdit);
-    if (InitCommonControlClasses()) {
-        // No UDS_SETBUDDYINT: the field's text is THintTimeValue's, and the
-        // buttons only ask for a step (UDN_DELTAPOS).
-        const TRect& r = at.at(idHintTimeUpDown);
-        HWND upDown = Make(UPDOWN_CLASSW, "", UDS_NOTHOUSANDS | UDS_HOTTRACK, 0, r, idHintTimeUpDown);
-        SendMessageW(upDown, UDM_SETRANGE32, kHintTimeMin, kHintTimeMax);
-        // Held down, the buttons keep stepping by one.
-        UDACCEL accel {0, 1};
-        SendMessageW(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
-        SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
-        // Taking a buddy may resize the control; the layout's box wins.
-        SetWindowPos(upDown, nullptr, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    // Subclassed last, so the field's own handling of keys and the wheel
-    // comes first and is the only one: some up-down controls step on the
-    // wheel over their buddy too. Through the W call, so the field stays a
-    // Unicode window.
-    editHook_ = std::make_unique<TControlHook>(edit_, [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-        result = 0;
-        return EditMessage(message, wParam);
-    });
-    Make(L"BUTTON", BS_AUTOCHECKBOX | tab, idDisplayWhenOEActive);
-
-    auto combo = [&](int id) {
-        const TRect& r = at.at(id);
-        std::unique_ptr<TColorCombo> made(
-            new TColorCombo(Hwnd(), id, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top, font_.Get()));
-        const HWND handle = static_cast<HWND>(made->Handle());
-        SetWindowLongPtrW(handle, GWL_STYLE, GetWindowLongPtrW(handle, GWL_STYLE) | WS_GROUP);
-        return made;
-    };
-    Make(L"STATIC", SS_LEFT, idBeginColorLabel);
-    beginColor_ = combo(idBeginColor);
-    Make(L"STATIC", SS_LEFT, idEndColorLabel);
-    endColor_ = combo(idEndColor);
-
-    for (int id : {idSummarizeBursts, idPlaySound, idQuietFullScreen, idStartWithWindows, idShowUnreadCount})
-        Make(L"BUTTON", BS_AUTOCHECKBOX | tab, id);
-    Make(L"STATIC", SS_LEFT, idShowAgainLabel);
-    const HWND hotkey = Make(HOTKEY_CLASSW, "", tab, WS_EX_CLIENTEDGE, at.at(idShowAgainHotkey), idShowAgainHotkey);
-    // Keys that would take a letter or a key from every program get Ctrl+Shift:
-    // a key alone, Shift alone, and Ctrl+Alt (AltGr, with or without Shift).
-    SendMessageW(hotkey, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S | HKCOMB_CA | HKCOMB_SCA,
-                 MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_SHIFT, 0));
-    ShowWindow(Make(L"STATIC", SS_LEFT, idShowAgainTaken), SW_HIDE);
-    Make(L"BUTTON", BS_AUTOCHECKBOX | tab, idHoldWhileAway);
-    const HWND minutes = Make(L"EDIT", "", ES_NUMBER | tab, WS_EX_CLIENTEDGE, at.at(idAwayMinutesEdit), idAwayMinutesEdit);
-    if (InitCommonControlClasses())
-        SendMessageW(Make(UPDOWN_CLASSW, "", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK, 0,
-                          at.at(idAwayMinutesUpDown), idAwayMinutesUpDown),
-                     UDM_SETBUDDY, reinterpret_cast<WPARAM>(minutes), 0);
-    away_.reset(new TAwayField(Hwnd(), idHoldWhileAway, idAwayMinutesEdit, idAwayMinutesUpDown));
-
-    auto place = [&](int id) { return ToRECT(at.at(id)); };
-    folders_.reset(new TFolderPane(Hwnd(), font_.Get(),
-                                   {place(idFoldersGroup), place(idFolderTree), place(idFolderColorLabel),
-                                    place(idFolderColor), place(idFolderSoundLabel), place(idFolderSound)},
-                                   settings.FolderTree.get(), foundChoices_, settings.BeginColor));
-    // "Default" shows the Start colour as it is picked.
-    beginColor_->OnChange = [this] {
-        if (folders_ && beginColor_->SelectedColor() != kNoSelectedColor) folders_->SetStartColor(beginColor_->SelectedColor());
-    };
-
-    // Shown once the logo is loaded.
-    ShowWindow(Make(L"STATIC", "", SS_OWNERDRAW, 0, at.at(idLogo), idLogo), SW_HIDE);
-
-    Make(L"STATIC", SS_LEFT, idLanguageLabel);
-    TRect dropped = at.at(idLanguage);
+    controls.Make(L"STATIC", SS_LEFT, idLanguageLabel);
+    TRect dropped = controls.At(idLanguage);
     dropped.Bottom += 12 * (dropped.Bottom - dropped.Top);  // the list dropped down, every language at once
-    Make(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | tab, 0, dropped, idLanguage);
+    controls.Make(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | tab, 0, dropped, idLanguage);
     language_.reset(new TLanguageField(Hwnd(), idLanguage));
-
-    Make(L"BUTTON", BS_DEFPUSHBUTTON | tab, idOk);
-    Make(L"BUTTON", BS_PUSHBUTTON | tab, idCancel);
+    controls.Make(L"BUTTON", BS_DEFPUSHBUTTON | tab, idOk);
+    controls.Make(L"BUTTON", BS_PUSHBUTTON | tab, idCancel);
     SendMessageW(Hwnd(), DM_SETDEFID, IDOK, 0);
 
-    // The group boxes last, beneath the controls they frame, and clipped by
-    // them: a group box may paint its whole rectangle.
-    for (int id : {idHintGroup, idColorsGroup, idAlertsGroup}) Make(L"BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, id);
-}
-
-void TSetupDialog::TImpl::SettingsToControls(const TNotifierSettings& settings) {
-    CheckDlgButton(Hwnd(), idAutoHideHint, settings.AutoHideHint ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(Hwnd(), idUseFading, settings.UseFading ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(Hwnd(), idDisplayWhenOEActive, settings.DisplayWhenOEActive ? BST_CHECKED : BST_UNCHECKED);
-    hintTime_.SetText(HintTimeText());
-    hintTime_.SetValue(settings.HintTime);
-    ShowHintTime();
-    beginColor_->SetSelectedColor(settings.BeginColor);
-    endColor_->SetSelectedColor(settings.EndColor);
-    UpdateHintTimeEnabled();
-    summarizeAfterFound_ = settings.SummarizeAfter;
-    CheckDlgButton(Hwnd(), idSummarizeBursts, settings.SummarizeAfter != 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(Hwnd(), idPlaySound, settings.PlaySound ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(Hwnd(), idQuietFullScreen, settings.QuietFullScreen ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(Hwnd(), idShowUnreadCount, settings.ShowUnreadCount ? BST_CHECKED : BST_UNCHECKED);
-    SendMessageW(Control(idShowAgainHotkey), HKM_SETHOTKEY, settings.ShowAgainHotkey & 0xFFFF, 0);
-    away_->Set(settings.AwayMinutes);
+    for (auto& page : pages_) page->Fill(settings);
     language_->Set(settings.Language);
-    UpdateHotkeyTaken();
     startsWithWindowsFound_ = StartsWithWindows(settings);
-    CheckDlgButton(Hwnd(), idStartWithWindows, startsWithWindowsFound_ ? BST_CHECKED : BST_UNCHECKED);
+    controls.Check(idStartWithWindows, startsWithWindowsFound_);
 }
 
-TSetupDialog::TImpl::TValues TSetupDialog::TImpl::ReadControls() const {
-    TValues values;
-    values.AutoHideHint = IsDlgButtonChecked(Hwnd(), idAutoHideHint) == BST_CHECKED;
-    values.UseFading = IsDlgButtonChecked(Hwnd(), idUseFading) == BST_CHECKED;
-    values.DisplayWhenOEActive = IsDlgButtonChecked(Hwnd(), idDisplayWhenOEActive) == BST_CHECKED;
-    // As it reads now, within the field's range: Enter confirms a value
-    // without the field losing the focus that would clamp it.
-    values.HintTime = ClampHintTime(ReadHintTime(HintTimeText()));
-    values.BeginColor = beginColor_->SelectedColor();
-    values.EndColor = endColor_->SelectedColor();
-    const bool summarize = IsDlgButtonChecked(Hwnd(), idSummarizeBursts) == BST_CHECKED;
-    values.SummarizeAfter = summarize == (summarizeAfterFound_ != 0) ? summarizeAfterFound_
-                            : summarize                              ? kSummarizeAfterOn
-                                                                     : 0;
-    values.PlaySound = IsDlgButtonChecked(Hwnd(), idPlaySound) == BST_CHECKED;
-    values.QuietFullScreen = IsDlgButtonChecked(Hwnd(), idQuietFullScreen) == BST_CHECKED;
-    values.ShowUnreadCount = IsDlgButtonChecked(Hwnd(), idShowUnreadCount) == BST_CHECKED;
-    values.ShowAgainHotkey = LOWORD(SendMessageW(Control(idShowAgainHotkey), HKM_GETHOTKEY, 0, 0));
-    values.AwayMinutes = away_->Get();
+TUserSettings TSetupDialog::TImpl::ReadControls() const {
+    TUserSettings values;
+    for (const auto& page : pages_) page->Read(values);
     values.Language = language_->Get();
     return values;
 }
@@ -360,31 +248,32 @@ void TSetupDialog::TImpl::ApplyStartWithWindows(TNotifierSettings& settings) con
     if (okStartsWithWindows_ != startsWithWindowsFound_) SetStartWithWindows(okStartsWithWindows_, settings);
 }
 
-void TSetupDialog::TImpl::UpdateHintTimeEnabled() {
-    const BOOL enabled = IsDlgButtonChecked(Hwnd(), idAutoHideHint) == BST_CHECKED;
-    EnableWindow(edit_, enabled);
-    EnableWindow(Control(idHintTimeUpDown), enabled);
-    EnableWindow(Control(idHintTimeLabel), enabled);
+void TSetupDialog::TImpl::SelectPage(int page) {
+    const HWND focus = GetFocus();
+    const auto onPage = layout_.PageOf.find(focus && IsChild(Hwnd(), focus) ? GetDlgCtrlID(focus) : 0);
+    const bool focusOnPage = onPage != layout_.PageOf.end() && onPage->second != page;
+    page_ = page;
+    SendMessageW(Control(idPages), TCM_SETCURSEL, page, 0);
+    for (const auto& [id, on] : layout_.PageOf)
+        if (const HWND control = Control(id)) ShowWindow(control, on == page ? SW_SHOWNA : SW_HIDE);
+    pages_[page]->Shown();
+    if (!logoLoaded_) ShowWindow(Control(idLogo), SW_HIDE);
+    // The tab control is the last stop, so the next after it is the page's first.
+    if (focusOnPage)
+        SendMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetNextDlgTabItem(Hwnd(), Control(idPages), FALSE)), TRUE);
 }
 
-std::string TSetupDialog::TImpl::HintTimeText() const { return WindowTextUtf8(edit_); }
-
-void TSetupDialog::TImpl::ShowHintTime() {
-    if (HintTimeText() != hintTime_.Text()) SetWindowTextUtf8(edit_, hintTime_.Text());
-}
-
-void TSetupDialog::TImpl::StepHintTime(int delta) {
-    if (delta == 0 || !IsWindowEnabled(edit_)) return;
-    hintTime_.SetText(HintTimeText());
-    hintTime_.Step(delta);
-    ShowHintTime();
-    SendMessageW(edit_, EM_SETSEL, 0, -1);
-}
-
-void TSetupDialog::TImpl::HintTimeLostFocus() {
-    hintTime_.SetText(HintTimeText());
-    hintTime_.LoseFocus();
-    ShowHintTime();
+bool TSetupDialog::TImpl::PageKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) return false;
+    if (msg.hwnd != Hwnd() && !IsChild(Hwnd(), msg.hwnd)) return false;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    int step = 0;
+    if (msg.wParam == VK_TAB) step = shift ? -1 : 1;
+    else if (msg.wParam == VK_NEXT) step = 1;
+    else if (msg.wParam == VK_PRIOR) step = -1;
+    if (step == 0) return false;
+    SelectPage((page_ + step + kPageCount) % kPageCount);
+    return true;
 }
 
 bool TSetupDialog::TImpl::OnPanel(HWND control) const {
@@ -396,32 +285,21 @@ bool TSetupDialog::TImpl::OnPanel(HWND control) const {
 }
 
 void TSetupDialog::TImpl::LoadLogo() {
-    const RECT area = ToRECT(layout_.Rects.at(idLogo));
+    const TRect& at = layout_.Rects.at(idLogo);
+    const RECT area {at.Left, at.Top, at.Right, at.Bottom};
     SIZE size {};
-    if (!panel_.LoadLogo(kLogoResourceId, area, size)) return;
-    // The logo sizes itself to its picture.
+    if (!panel_.LoadLogo(ScreenDpi(), area, size)) return;
+    // The logo sizes itself to its picture; SelectPage shows it with its page.
     SetWindowPos(Control(idLogo), nullptr, area.left, area.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(Control(idLogo), SW_SHOWNA);
-}
-
-void TSetupDialog::TImpl::UpdateHotkeyTaken() {
-    const auto stored = static_cast<uint32_t>(LOWORD(SendMessageW(Control(idShowAgainHotkey), HKM_GETHOTKEY, 0, 0)));
-    const std::optional<THotkeyRegistration> hotkey = HotkeyRegistration(stored);
-    bool taken = false;
-    if (hotkey) {
-        // The program lets its own go while the dialog is open, so what
-        // holds it now is another program.
-        taken = !RegisterHotKey(Hwnd(), kProbeHotkeyId, hotkey->Modifiers, hotkey->VirtualKey);
-        if (!taken) UnregisterHotKey(Hwnd(), kProbeHotkeyId);
-    }
-    ShowWindow(Control(idShowAgainTaken), taken ? SW_SHOWNA : SW_HIDE);
+    logoLoaded_ = true;
 }
 
 bool TSetupDialog::TImpl::ShowModal() {
     ShowWindow(Hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(Hwnd());
-    // The first control in the tab order has the focus, as designed.
-    SendMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(idAutoHideHint)), TRUE);
+    // The page's first control has the focus.
+    SendMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetNextDlgTabItem(Hwnd(), Control(idPages), FALSE)),
+                 TRUE);
     // Every message of the thread is served here, so the popup's timer and
     // the tray icon carry on while the dialog is open; only the dialog's own
     // keyboard goes through the dialog manager first.
@@ -436,7 +314,7 @@ bool TSetupDialog::TImpl::ShowModal() {
             ok_ = false;
             break;
         }
-        if (IsDialogMessageW(Hwnd(), &msg)) continue;
+        if (PageKey(msg) || IsDialogMessageW(Hwnd(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -450,35 +328,11 @@ void TSetupDialog::TImpl::BringToFront() {
     BringWindowToTop(Hwnd());
 }
 
-bool TSetupDialog::TImpl::EditMessage(UINT message, WPARAM wParam) {
-    switch (message) {
-        case WM_CHAR:
-            // Only what a number can hold gets in (and control keys). The
-            // character is UTF-16: anything past ASCII is no digit, and must
-            // not pass as the ASCII character its low byte happens to be.
-            return wParam >= 0x80 || !IsHintTimeChar(static_cast<char>(wParam), decimalSeparator_);
-        case WM_MOUSEWHEEL: {
-            const short delta = static_cast<short>(HIWORD(wParam));
-            StepHintTime(delta > 0 ? 1 : delta < 0 ? -1 : 0);
-            return true;
-        }
-        case WM_KEYDOWN:
-            if (wParam == VK_UP || wParam == VK_DOWN) {
-                StepHintTime(wParam == VK_UP ? 1 : -1);
-                return true;
-            }
-            break;
-    }
-    return false;
-}
-
 LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    intptr_t result = 0;
-    for (TColorCombo* combo : {beginColor_.get(), endColor_.get()})
-        if (combo && combo->ParentMessage(message, wParam, lParam, result)) return result;
-    LRESULT paneResult = 0;
-    if (folders_ && folders_->ParentMessage(message, wParam, lParam, paneResult)) return paneResult;
-
+    for (const auto& page : pages_) {
+        LRESULT result = 0;
+        if (page && page->Message(message, wParam, lParam, result)) return result;
+    }
     switch (message) {
         case WM_ERASEBKGND:
         case WM_PRINTCLIENT: {
@@ -509,15 +363,15 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
         }
         case WM_THEMECHANGED:
         case WM_SYSCOLORCHANGE:
-            panel_.Rebuild(Hwnd());
+            panel_.Rebuild(Hwnd(), Control(idPages));
             RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header && header->idFrom == idHintTimeUpDown && header->code == UDN_DELTAPOS) {
-                const auto* upDown = reinterpret_cast<const NMUPDOWN*>(lParam);
-                StepHintTime(upDown->iDelta > 0 ? 1 : upDown->iDelta < 0 ? -1 : 0);
-                return TRUE;  // the up-down keeps no value of its own
+            if (header && header->idFrom == idPages && header->code == TCN_SELCHANGE) {
+                const auto selected = static_cast<int>(SendMessageW(Control(idPages), TCM_GETCURSEL, 0, 0));
+                if (selected >= 0 && selected < kPageCount) SelectPage(selected);
+                return 0;
             }
             break;
         }
@@ -536,22 +390,6 @@ LRESULT TSetupDialog::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
                 closed_ = true;
                 return 0;
             }
-            if (id == idAutoHideHint && code == BN_CLICKED) {
-                OnAutoHideHintClicked();
-                return 0;
-            }
-            if (id == idHoldWhileAway && code == BN_CLICKED) {
-                away_->BoxClicked();
-                return 0;
-            }
-            if (id == idShowAgainHotkey && code == EN_CHANGE) {
-                UpdateHotkeyTaken();
-                return 0;
-            }
-            if (id == idHintTimeEdit && code == EN_KILLFOCUS) {
-                HintTimeLostFocus();
-                return 0;
-            }
             break;
         }
         case WM_CLOSE:
@@ -568,13 +406,16 @@ TSetupResult TSetupDialogHolder::ShowSetupDialog(TNotifierSettings& settings) {
         open_->BringToFront();
         return result;
     }
-    std::unique_ptr<TSetupDialog::TImpl> dialog(new TSetupDialog::TImpl(settings));
+    std::unique_ptr<TSetupDialog::TImpl> dialog(new TSetupDialog::TImpl(settings, ShowSample));
     struct TOpen {
         TOpen(TSetupDialog::TImpl*& slot, TSetupDialog::TImpl* d) : Slot(slot) { Slot = d; }
         ~TOpen() { Slot = nullptr; }
         TSetupDialog::TImpl*& Slot;
     } open(open_, dialog.get());
-    if (!dialog->ShowModal()) return result;
+    const bool ok = dialog->ShowModal();
+    // Kept however it closed, for the next opening; saved with the rest.
+    settings.SetupPage = dialog->Page();
+    if (!ok) return result;
     result.Ok = true;
     dialog->ControlsToSettings(settings);
     // Each write is made whatever became of the one before; the first

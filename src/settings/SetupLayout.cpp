@@ -47,6 +47,41 @@ struct TGroupInsets {
     }
 };
 
+// Spacing in dialog units, as Windows' own dialogs have it.
+struct TSpacing {
+    int32_t ColumnGap, RowGap, GroupGapX, GroupGapY;
+    explicit TSpacing(const TLayoutUnits& u) : ColumnGap(u.X(6)), RowGap(u.Y(3)), GroupGapX(u.X(4)), GroupGapY(u.Y(4)) {}
+};
+
+TLayoutSize NeedOf(const TSetupMeasures& m, int id) {
+    const auto found = m.Needs.find(id);
+    return found == m.Needs.end() ? TLayoutSize {} : found->second;
+}
+
+TGridCell Cell(const TSetupMeasures& m, int id, int row, int column, bool fill = false, int span = 1) {
+    TGridCell c;
+    c.Id = id, c.Row = row, c.Column = column, c.ColumnSpan = span, c.Need = NeedOf(m, id), c.FillWidth = fill;
+    return c;
+}
+
+// A group box at `frame` and its content inside.
+void PlaceGroup(TPageContent& page, const TGroupInsets& insets, int id, const TGrid& content, const TRect& frame) {
+    page.Rects[id] = frame;
+    for (const auto& placed :
+         content.Place(frame.Left + insets.Side, frame.Top + insets.Top, frame.Right - frame.Left - 2 * insets.Side)) {
+        page.Rects[placed.first] = placed.second;
+        page.GroupOf[placed.first] = id;
+    }
+}
+
+// A spin edit: the up-down buttons take the right of the field's cell.
+void SplitSpin(TPageContent& page, int32_t upDownWidth, int editId, int upDownId) {
+    TRect& edit = page.Rects[editId];
+    edit.Right -= upDownWidth;
+    page.Rects[upDownId] = TRect(edit.Right, edit.Top, edit.Right + upDownWidth, edit.Bottom);
+    page.GroupOf[upDownId] = page.GroupOf[editId];
+}
+
 }  // namespace
 
 TLayoutSize TGrid::Need() const {
@@ -77,109 +112,137 @@ std::map<int, TRect> TGrid::Place(int32_t left, int32_t top, int32_t width) cons
     return placed;
 }
 
-TSetupLayout LayoutSetupDialog(const TSetupMeasures& m) {
+TPageContent LayoutPopupPage(const TSetupMeasures& m, TLayoutSize area) {
     const TLayoutUnits& u = m.Units;
-    auto need = [&m](int id) {
-        const auto found = m.Needs.find(id);
-        return found == m.Needs.end() ? TLayoutSize {} : found->second;
-    };
-    auto cell = [&need](int id, int row, int column, bool fill = false, int span = 1) {
-        TGridCell c;
-        c.Id = id, c.Row = row, c.Column = column, c.ColumnSpan = span, c.Need = need(id), c.FillWidth = fill;
-        return c;
-    };
-    const int32_t columnGap = u.X(6), rowGap = u.Y(3);
-    const int32_t marginX = u.X(7), marginY = u.Y(7), groupGapX = u.X(4), groupGapY = u.Y(4);
+    const TSpacing gap(u);
     const TGroupInsets insets(u);
-
     // The hint time's label stands over its field, beside the check boxes.
-    const TGrid hint {{cell(Setup::idAutoHideHint, 0, 0), cell(Setup::idHintTimeLabel, 0, 1),
-                       cell(Setup::idUseFading, 1, 0), cell(Setup::idHintTimeEdit, 1, 1, true),
-                       cell(Setup::idDisplayWhenOEActive, 2, 0, false, 2)},
-                      columnGap, rowGap};
-    const TGrid colors {{cell(Setup::idBeginColorLabel, 0, 0), cell(Setup::idBeginColor, 0, 1, true),
-                         cell(Setup::idEndColorLabel, 1, 0), cell(Setup::idEndColor, 1, 1, true)},
-                        columnGap, rowGap};
-    const TGrid alerts {{cell(Setup::idSummarizeBursts, 0, 0), cell(Setup::idPlaySound, 1, 0),
-                         cell(Setup::idQuietFullScreen, 2, 0), cell(Setup::idStartWithWindows, 3, 0),
-                         cell(Setup::idShowUnreadCount, 4, 0), cell(Setup::idShowAgainLabel, 5, 0),
-                         cell(Setup::idShowAgainHotkey, 6, 0, true), cell(Setup::idShowAgainTaken, 7, 0),
-                         cell(Setup::idHoldWhileAway, 8, 0), cell(Setup::idAwayMinutesEdit, 9, 0)},
-                        columnGap, rowGap};
-    const TGrid folderLooks {{cell(Setup::idFolderColorLabel, 0, 0), cell(Setup::idFolderColor, 0, 1, true),
-                              cell(Setup::idFolderSoundLabel, 1, 0), cell(Setup::idFolderSound, 1, 1, true)},
-                             columnGap, rowGap};
-
+    const TGrid hint {{Cell(m, Setup::idAutoHideHint, 0, 0), Cell(m, Setup::idHintTimeLabel, 0, 1),
+                       Cell(m, Setup::idUseFading, 1, 0), Cell(m, Setup::idHintTimeEdit, 1, 1, true),
+                       Cell(m, Setup::idDisplayWhenOEActive, 2, 0, false, 2)},
+                      gap.ColumnGap, gap.RowGap};
+    const TGrid colors {{Cell(m, Setup::idBeginColorLabel, 0, 0), Cell(m, Setup::idBeginColor, 0, 1, true),
+                         Cell(m, Setup::idEndColorLabel, 1, 0), Cell(m, Setup::idEndColor, 1, 1, true)},
+                        gap.ColumnGap, gap.RowGap};
     const TLayoutSize hintGroup = insets.Around(hint.Need()), colorsGroup = insets.Around(colors.Need());
-    const TLayoutSize alertsGroup = insets.Around(alerts.Need());
-    const TLayoutSize tree = need(Setup::idFolderTree), looks = folderLooks.Need();
-    const TLayoutSize foldersGroup = insets.Around(
-        {std::max(tree.Width, looks.Width), tree.Height + rowGap + looks.Height});
+    const TLayoutSize sample = NeedOf(m, Setup::idShowSample);
+    // The groups at the left, the logo over the sample button at the right.
+    const int32_t rightWidth = std::max(m.Logo.Width, sample.Width);
+    const int32_t leftWidth = std::max(hintGroup.Width, colorsGroup.Width);
+    TPageContent page;
+    page.Size = {std::max(area.Width, leftWidth + gap.GroupGapX + rightWidth),
+                 std::max({area.Height, hintGroup.Height + gap.GroupGapY + colorsGroup.Height,
+                           m.Logo.Height + gap.GroupGapY + sample.Height})};
+    const int32_t groupsRight = page.Size.Width - gap.GroupGapX - rightWidth;
+    PlaceGroup(page, insets, Setup::idHintGroup, hint, TRect(0, 0, groupsRight, hintGroup.Height));
+    const int32_t colorsTop = hintGroup.Height + gap.GroupGapY;
+    PlaceGroup(page, insets, Setup::idColorsGroup, colors,
+               TRect(0, colorsTop, groupsRight, colorsTop + colorsGroup.Height));
+    SplitSpin(page, m.UpDownWidth, Setup::idHintTimeEdit, Setup::idHintTimeUpDown);
+    const int32_t rightLeft = groupsRight + gap.GroupGapX;
+    const int32_t logoLeft = rightLeft + (rightWidth - m.Logo.Width) / 2;
+    page.Rects[Setup::idLogo] = TRect(logoLeft, 0, logoLeft + m.Logo.Width, m.Logo.Height);
+    const int32_t sampleLeft = rightLeft + (rightWidth - sample.Width) / 2;
+    const int32_t sampleTop = m.Logo.Height + gap.GroupGapY;
+    page.Rects[Setup::idShowSample] = TRect(sampleLeft, sampleTop, sampleLeft + sample.Width, sampleTop + sample.Height);
+    return page;
+}
 
-    const int32_t width1 = std::max(hintGroup.Width, colorsGroup.Width);
-    const int32_t width2 = std::max(m.Logo.Width, alertsGroup.Width);
-    const int32_t width3 = foldersGroup.Width;
-    const int32_t height = std::max({hintGroup.Height + groupGapY + colorsGroup.Height,
-                                     m.Logo.Height + groupGapY + alertsGroup.Height, foldersGroup.Height});
-    const int32_t left1 = marginX, left2 = left1 + width1 + groupGapX, left3 = left2 + width2 + groupGapX;
-    const int32_t top = marginY, bottom = top + height;
+TPageContent LayoutAlertsPage(const TSetupMeasures& m, TLayoutSize area) {
+    const TSpacing gap(m.Units);
+    const TGroupInsets insets(m.Units);
+    const TGrid alerts {{Cell(m, Setup::idSummarizeBursts, 0, 0), Cell(m, Setup::idPlaySound, 1, 0),
+                         Cell(m, Setup::idQuietFullScreen, 2, 0), Cell(m, Setup::idStartWithWindows, 3, 0),
+                         Cell(m, Setup::idShowUnreadCount, 4, 0), Cell(m, Setup::idShowAgainLabel, 5, 0),
+                         Cell(m, Setup::idShowAgainHotkey, 6, 0, true), Cell(m, Setup::idShowAgainTaken, 7, 0),
+                         Cell(m, Setup::idHoldWhileAway, 8, 0), Cell(m, Setup::idAwayMinutesEdit, 9, 0)},
+                        gap.ColumnGap, gap.RowGap};
+    const TLayoutSize group = insets.Around(alerts.Need());
+    TPageContent page;
+    page.Size = {std::max(area.Width, group.Width), std::max(area.Height, group.Height)};
+    PlaceGroup(page, insets, Setup::idAlertsGroup, alerts, TRect(0, 0, page.Size.Width, group.Height));
+    SplitSpin(page, m.UpDownWidth, Setup::idAwayMinutesEdit, Setup::idAwayMinutesUpDown);
+    return page;
+}
 
+TPageContent LayoutFoldersPage(const TSetupMeasures& m, TLayoutSize area) {
+    const TSpacing gap(m.Units);
+    const TGroupInsets insets(m.Units);
+    const TGrid looks {{Cell(m, Setup::idFolderColorLabel, 0, 0), Cell(m, Setup::idFolderColor, 0, 1, true),
+                        Cell(m, Setup::idFolderSoundLabel, 1, 0), Cell(m, Setup::idFolderSound, 1, 1, true)},
+                       gap.ColumnGap, gap.RowGap};
+    const TLayoutSize tree = NeedOf(m, Setup::idFolderTree), looksNeed = looks.Need();
+    const TLayoutSize group =
+        insets.Around({std::max(tree.Width, looksNeed.Width), tree.Height + gap.RowGap + looksNeed.Height});
+    TPageContent page;
+    page.Size = {std::max(area.Width, group.Width), std::max(area.Height, group.Height)};
+    // The folder's colour and sound at the bottom of the group, the tree
+    // taking the height above them.
+    const int32_t innerLeft = insets.Side, innerWidth = page.Size.Width - 2 * insets.Side;
+    const int32_t looksTop = page.Size.Height - insets.Bottom - looksNeed.Height;
+    page.Rects[Setup::idFoldersGroup] = TRect(0, 0, page.Size.Width, page.Size.Height);
+    page.Rects[Setup::idFolderTree] = TRect(innerLeft, insets.Top, innerLeft + innerWidth, looksTop - gap.RowGap);
+    page.GroupOf[Setup::idFolderTree] = Setup::idFoldersGroup;
+    for (const auto& placed : looks.Place(innerLeft, looksTop, innerWidth)) {
+        page.Rects[placed.first] = placed.second;
+        page.GroupOf[placed.first] = Setup::idFoldersGroup;
+    }
+    return page;
+}
+
+TSetupLayout LayoutSetupDialog(const TSetupMeasures& m) {
+    static const TPageLayout kPages[Setup::kPageCount] = {LayoutPopupPage, LayoutAlertsPage, LayoutFoldersPage};
+    const TLayoutUnits& u = m.Units;
+    const TSpacing gap(u);
+    const int32_t marginX = u.X(7), marginY = u.Y(7), padX = u.X(7), padY = u.Y(7);
+    const TRect& frame = m.PageFrame;
+    const int32_t frameWidth = frame.Left + frame.Right + 2 * padX, frameHeight = frame.Top + frame.Bottom + 2 * padY;
+
+    // Every page as large as the largest, and the tabs in a row above them.
+    TLayoutSize area {NeedOf(m, Setup::idPages).Width - frameWidth, 0};
+    for (TPageLayout page : kPages) {
+        const TLayoutSize need = page(m, {}).Size;
+        area = {std::max(area.Width, need.Width), std::max(area.Height, need.Height)};
+    }
     TSetupLayout layout;
-    // A group box over its column, and its content inside; the last group
-    // of a column reaches down to the others' bottom.
-    auto group = [&](int id, const TGrid& content, int32_t left, int32_t width, int32_t groupTop, int32_t groupBottom) {
-        layout.Rects[id] = TRect(left, groupTop, left + width, groupBottom);
-        for (const auto& placed : content.Place(left + insets.Side, groupTop + insets.Top, width - 2 * insets.Side)) {
-            layout.Rects[placed.first] = placed.second;
-            layout.GroupOf[placed.first] = id;
+    TRect& pages = layout.Rects[Setup::idPages] =
+        TRect(marginX, marginY, marginX + frameWidth + area.Width, marginY + frameHeight + area.Height);
+    const int32_t pageLeft = pages.Left + frame.Left + padX, pageTop = pages.Top + frame.Top + padY;
+    for (int index = 0; index < Setup::kPageCount; ++index) {
+        const TPageContent page = kPages[index](m, area);
+        for (const auto& [id, r] : page.Rects) {
+            layout.Rects[id] = TRect(r.Left + pageLeft, r.Top + pageTop, r.Right + pageLeft, r.Bottom + pageTop);
+            layout.PageOf[id] = index;
         }
-    };
-    group(Setup::idHintGroup, hint, left1, width1, top, top + hintGroup.Height);
-    group(Setup::idColorsGroup, colors, left1, width1, top + hintGroup.Height + groupGapY, bottom);
-    const int32_t logoLeft = left2 + (width2 - m.Logo.Width) / 2;
-    layout.Rects[Setup::idLogo] = TRect(logoLeft, top, logoLeft + m.Logo.Width, top + m.Logo.Height);
-    group(Setup::idAlertsGroup, alerts, left2, width2, top + m.Logo.Height + groupGapY, bottom);
-
-    // The folder's colour and sound at the bottom of its group, the tree taking the height above them.
-    const int32_t innerLeft = left3 + insets.Side, innerWidth = width3 - 2 * insets.Side;
-    const int32_t colorTop = bottom - insets.Bottom - looks.Height;
-    layout.Rects[Setup::idFoldersGroup] = TRect(left3, top, left3 + width3, bottom);
-    layout.Rects[Setup::idFolderTree] = TRect(innerLeft, top + insets.Top, innerLeft + innerWidth, colorTop - rowGap);
-    layout.GroupOf[Setup::idFolderTree] = Setup::idFoldersGroup;
-    for (const auto& placed : folderLooks.Place(innerLeft, colorTop, innerWidth)) {
-        layout.Rects[placed.first] = placed.second;
-        layout.GroupOf[placed.first] = Setup::idFoldersGroup;
+        for (const auto& [id, group] : page.GroupOf) layout.GroupOf[id] = group;
     }
 
-    // The spin edits: the up-down buttons take the right of the field's cell.
-    for (const auto& spin : {std::make_pair(Setup::idHintTimeEdit, Setup::idHintTimeUpDown),
-                             std::make_pair(Setup::idAwayMinutesEdit, Setup::idAwayMinutesUpDown)}) {
-        TRect& edit = layout.Rects[spin.first];
-        edit.Right -= m.UpDownWidth;
-        layout.Rects[spin.second] = TRect(edit.Right, edit.Top, edit.Right + m.UpDownWidth, edit.Bottom);
-        layout.GroupOf[spin.second] = layout.GroupOf[spin.first];
-    }
-
-    // OK and Cancel alike, at the bottom right under the groups.
-    const TLayoutSize ok = need(Setup::idOk), cancel = need(Setup::idCancel);
+    // The language at the bottom left, OK and Cancel alike at the bottom
+    // right, under the pages.
+    const TLayoutSize ok = NeedOf(m, Setup::idOk), cancel = NeedOf(m, Setup::idCancel);
     const int32_t buttonWidth = std::max(ok.Width, cancel.Width);
     const int32_t buttonHeight = std::max(ok.Height, cancel.Height);
-    const int32_t right = left3 + width3, buttonTop = bottom + u.Y(7);
-    layout.Rects[Setup::idCancel] = TRect(right - buttonWidth, buttonTop, right, buttonTop + buttonHeight);
-    layout.Rects[Setup::idOk] =
-        TRect(right - 2 * buttonWidth - u.X(4), buttonTop, right - buttonWidth - u.X(4), buttonTop + buttonHeight);
-    // The language at the bottom left, in line with the buttons.
-    const TGrid language {{cell(Setup::idLanguageLabel, 0, 0), cell(Setup::idLanguage, 0, 1)}, columnGap, rowGap};
+    const TGrid language {{Cell(m, Setup::idLanguageLabel, 0, 0), Cell(m, Setup::idLanguage, 0, 1)},
+                          gap.ColumnGap, gap.RowGap};
     const TLayoutSize languageRow = language.Need();
-    const int32_t rowHeight = std::max(buttonHeight, languageRow.Height);
-    for (const auto& placed : language.Place(left1, buttonTop + (rowHeight - languageRow.Height) / 2, languageRow.Width))
+    const int32_t rowHeight = std::max(buttonHeight, languageRow.Height), rowTop = pages.Bottom + u.Y(7);
+    for (const auto& placed : language.Place(marginX, rowTop + (rowHeight - languageRow.Height) / 2, languageRow.Width))
         layout.Rects[placed.first] = placed.second;
     // Buttons and language never meet: the dialog widens rather.
-    const int32_t buttonsLeft = left1 + languageRow.Width + u.X(12);
-    const int32_t shift = std::max(0, buttonsLeft - layout.Rects[Setup::idOk].Left);
-    for (int id : {Setup::idOk, Setup::idCancel}) layout.Rects[id].Left += shift, layout.Rects[id].Right += shift;
-    layout.Client = {right + shift + marginX, buttonTop + rowHeight + marginY};
+    const int32_t buttonsWidth = 2 * buttonWidth + u.X(4);
+    const int32_t right = std::max(pages.Right, marginX + languageRow.Width + u.X(12) + buttonsWidth);
+    pages.Right = right;
+    const int32_t buttonTop = rowTop + (rowHeight - buttonHeight) / 2;
+    layout.Rects[Setup::idCancel] = TRect(right - buttonWidth, buttonTop, right, buttonTop + buttonHeight);
+    layout.Rects[Setup::idOk] = TRect(right - buttonsWidth, buttonTop, right - buttonWidth - u.X(4), buttonTop + buttonHeight);
+    layout.Client = {right + marginX, rowTop + rowHeight + marginY};
     return layout;
+}
+
+TRect CentredOn(const TRect& workArea, TLayoutSize outer) {
+    const int32_t left = std::max(workArea.Left, workArea.Left + (workArea.Right - workArea.Left - outer.Width) / 2);
+    const int32_t top = std::max(workArea.Top, workArea.Top + (workArea.Bottom - workArea.Top - outer.Height) / 2);
+    return TRect(left, top, left + outer.Width, top + outer.Height);
 }
 
 }  // namespace pellumo

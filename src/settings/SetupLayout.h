@@ -46,28 +46,52 @@ struct TGrid {
 };
 
 // What the window side measured: for every control of TSetupDialog by id,
-// the size its text (with its box, frame or arrow) needs; the logo's
-// picture; the up-down buttons' width beside the hint-time field (whose
-// need includes them).
+// the size its text (with its box, frame or arrow) needs (idPages: the row
+// of tabs, all of them side by side); the logo's picture; the up-down
+// buttons' width beside the hint-time field (whose need includes them);
+// what the tab control's frame and row of tabs take from each side of it
+// (Left, Top, Right, Bottom).
 struct TSetupMeasures {
     TLayoutUnits Units;
     std::map<int, TLayoutSize> Needs;
     TLayoutSize Logo;
     int32_t UpDownWidth = 0;
+    TRect PageFrame;
 };
 
 struct TSetupLayout {
     TLayoutSize Client;
     // Every control and group box, in the dialog's client coordinates.
     std::map<int, TRect> Rects;
-    // The group box that frames each control; the logo and the buttons stand alone.
+    // The group box that frames each control; the logo, the sample button,
+    // the language, the buttons and the tab control stand alone.
     std::map<int, int> GroupOf;
+    // The page (TSetupDialog::TPage) of each control on one; the tab
+    // control, the language and the buttons are on every page.
+    std::map<int, int> PageOf;
 };
 
-// The dialog: the Hint group over the Colors group, the logo over the
-// Alerts group, the Folders group at the right as high as both, OK and
-// Cancel at the bottom right. Nothing overlaps and nothing is smaller than
-// it needs: the dialog grows with its texts instead.
+// One page's controls, laid out from (0, 0).
+struct TPageContent {
+    TLayoutSize Size;
+    std::map<int, TRect> Rects;
+    std::map<int, int> GroupOf;
+};
+// Lays out one page in `area` (at least the page's need; 0 x 0: as small as
+// it may be). One for each TSetupDialog::TPage, in their order.
+using TPageLayout = TPageContent (*)(const TSetupMeasures& measures, TLayoutSize area);
+TPageContent LayoutPopupPage(const TSetupMeasures& measures, TLayoutSize area);
+TPageContent LayoutAlertsPage(const TSetupMeasures& measures, TLayoutSize area);
+TPageContent LayoutFoldersPage(const TSetupMeasures& measures, TLayoutSize area);
+
+// The dialog: the pages one over another in a tab control as large as the
+// largest, the language at the bottom left under it, OK and Cancel at the
+// bottom right. Nothing overlaps and nothing is smaller than it needs: the
+// dialog grows with its texts instead.
 TSetupLayout LayoutSetupDialog(const TSetupMeasures& measures);
+
+// Where a window of `outer` size goes: centred on `workArea`; one larger
+// than the area keeps its top left corner (caption and close box) on it.
+TRect CentredOn(const TRect& workArea, TLayoutSize outer);
 
 }  // namespace pellumo

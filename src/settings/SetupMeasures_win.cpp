@@ -1,5 +1,7 @@
 #include "settings/SetupMeasures_win.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "controls/ColorCombo.h"
@@ -43,7 +45,7 @@ std::string KeyName(UINT virtualKey, bool extended = false) {
 }  // namespace
 
 TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<std::string(int id)>& textOf,
-                                  WORD logoResource) {
+                                  HWND pages, SIZE logo) {
     TSetupMeasures m;
     m.Units = UnitsOf(dialog, font);
     const TLayoutUnits& u = m.Units;
@@ -89,9 +91,20 @@ TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<s
     m.Needs[Setup::idShowAgainHotkey] = {text(longest).Width + frame, field};
     // A few folder names' worth; the tree scrolls for more.
     m.Needs[Setup::idFolderTree] = {u.X(110), u.Y(100)};
-    for (int id : {Setup::idOk, Setup::idCancel}) m.Needs[id] = {std::max(u.X(50), text(textOf(id)).Width + u.X(10)), field};
+    for (int id : {Setup::idOk, Setup::idCancel, Setup::idShowSample})
+        m.Needs[id] = {std::max(u.X(50), text(textOf(id)).Width + u.X(10)), field};
 
-    const SIZE logo = TSetupPanel::LogoSize(logoResource);
+    // What the tab control's frame and tabs take of a large control, and
+    // its row of tabs end to end.
+    RECT display {0, 0, 1000, 1000};
+    SetWindowPos(pages, nullptr, 0, 0, display.right, display.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    SendMessageW(pages, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    m.PageFrame = TRect(display.left, display.top, 1000 - display.right, 1000 - display.bottom);
+    RECT lastTab {};
+    const LRESULT tabs = SendMessageW(pages, TCM_GETITEMCOUNT, 0, 0);
+    if (tabs > 0) SendMessageW(pages, TCM_GETITEMRECT, tabs - 1, reinterpret_cast<LPARAM>(&lastTab));
+    m.Needs[Setup::idPages] = {lastTab.right + u.X(4), lastTab.bottom};
+
     m.Logo = {logo.cx, logo.cy};
     return m;
 }

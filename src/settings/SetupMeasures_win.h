@@ -10,9 +10,9 @@
 
 namespace pellumo {
 
-// `textOf` gives each control's text by id, access keys marked;
-// `logoResource` names the logo's RCDATA.
+// `textOf` gives each control's text by id, access keys marked; `pages` is
+// the tab control with its tabs, in the font; `logo` the logo's size.
 TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<std::string(int id)>& textOf,
-                                  WORD logoResource);
+                                  HWND pages, SIZE logo);
 
 }  // namespace pellumo

@@ -17,8 +17,6 @@ namespace pellumo {
 
 namespace {
 
-const int kTabPane = 9;  // TABP_PANE of the "TAB" theme class
-
 // A DLL from the system directory by full path, so one lying beside the
 // program or in the current directory is never loaded instead. Kept loaded.
 HMODULE LoadSystemLibrary(const char* name) {
@@ -39,14 +37,8 @@ F Proc(HMODULE module, const char* name) {
 struct TThemeApi {
     BOOL(WINAPI* IsThemeActive)() = nullptr;
     BOOL(WINAPI* IsAppThemed)() = nullptr;
-    HANDLE(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
-    HRESULT(WINAPI* CloseThemeData)(HANDLE) = nullptr;
-    HRESULT(WINAPI* DrawThemeBackground)(HANDLE, HDC, int, int, const RECT*, const RECT*) = nullptr;
 
-    bool Active() const {
-        return IsThemeActive && IsAppThemed && OpenThemeData && CloseThemeData && DrawThemeBackground &&
-               IsThemeActive() && IsAppThemed();
-    }
+    bool Active() const { return IsThemeActive && IsAppThemed && IsThemeActive() && IsAppThemed(); }
 };
 
 const TThemeApi& ThemeApi() {
@@ -55,9 +47,6 @@ const TThemeApi& ThemeApi() {
         const HMODULE module = LoadSystemLibrary("uxtheme.dll");
         a.IsThemeActive = Proc<decltype(a.IsThemeActive)>(module, "IsThemeActive");
         a.IsAppThemed = Proc<decltype(a.IsAppThemed)>(module, "IsAppThemed");
-        a.OpenThemeData = Proc<decltype(a.OpenThemeData)>(module, "OpenThemeData");
-        a.CloseThemeData = Proc<decltype(a.CloseThemeData)>(module, "CloseThemeData");
-        a.DrawThemeBackground = Proc<decltype(a.DrawThemeBackground)>(module, "DrawThemeBackground");
         return a;
     }();
     return api;
@@ -65,36 +54,21 @@ const TThemeApi& ThemeApi() {
 
 }  // namespace
 
-void TSetupPanel::Paint(HWND window, HDC dc) const {
+void TSetupPanel::Paint(HWND, HDC dc) const {
     const RECT r {0, 0, width_, height_};
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    const TThemeApi& theme = ThemeApi();
-    if (theme.Active()) {
-        if (HANDLE data = theme.OpenThemeData(window, L"TAB")) {
-            const HRESULT painted = theme.DrawThemeBackground(data, dc, kTabPane, 0, &r, nullptr);
-            theme.CloseThemeData(data);
-            if (SUCCEEDED(painted)) return;
-        }
-    }
-    // Without themes: the flat face in a raised frame of fixed greys.
-    auto line = [dc](int left, int top, int right, int bottom, COLORREF color) {
-        const RECT l {left, top, right, bottom};
-        SetBkColor(dc, color);
-        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &l, nullptr, 0, nullptr);
-    };
-    const int w = width_, h = height_;
-    line(0, 0, w - 1, 1, RGB(0xE0, 0xE0, 0xE0));
-    line(0, 0, 1, h - 1, RGB(0xE0, 0xE0, 0xE0));
-    line(1, 1, w - 2, 2, RGB(0xFF, 0xFF, 0xFF));
-    line(1, 1, 2, h - 2, RGB(0xFF, 0xFF, 0xFF));
-    line(w - 1, 0, w, h, RGB(0x40, 0x40, 0x40));
-    line(0, h - 1, w, h, RGB(0x40, 0x40, 0x40));
-    line(w - 2, 1, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
-    line(1, h - 2, w - 1, h - 1, RGB(0x80, 0x80, 0x80));
+    if (!pages_ || printing_) return;
+    printing_ = true;
+    const RECT at = ChildRect(pages_);
+    POINT origin {};
+    SetViewportOrgEx(dc, at.left, at.top, &origin);
+    SendMessageW(pages_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+    printing_ = false;
 }
 
 void TSetupPanel::Erase(HWND window, HDC dc) const {
-    if (!panelBitmap_.Get()) {
+    if (!panelBitmap_.Get() || printing_) {
         Paint(window, dc);
         return;
     }
@@ -102,7 +76,8 @@ void TSetupPanel::Erase(HWND window, HDC dc) const {
     BitBlt(dc, 0, 0, width_, height_, panel.Get(), 0, 0, SRCCOPY);
 }
 
-void TSetupPanel::Rebuild(HWND window) {
+void TSetupPanel::Rebuild(HWND window, HWND pages) {
+    pages_ = pages;
     RECT client {};
     GetClientRect(window, &client);
     width_ = std::max<int>(1, client.right), height_ = std::max<int>(1, client.bottom);
@@ -164,16 +139,40 @@ std::pair<const uint8_t*, DWORD> LogoResource(WORD resourceId) {
 
 }  // namespace
 
-SIZE TSetupPanel::LogoSize(WORD resourceId) {
+namespace {
+
+TLogoSize ResourceLogoSize(WORD resourceId) {
     const auto [data, bytes] = LogoResource(resourceId);
-    if (!data || bytes < kLogoHeaderSize) return SIZE {0, 0};
-    return SIZE {data[0] | data[1] << 8, data[2] | data[3] << 8};
+    if (!data || bytes < kLogoHeaderSize) return TLogoSize {};
+    return TLogoSize {data[0] | data[1] << 8, data[2] | data[3] << 8};
 }
 
-bool TSetupPanel::LoadLogo(WORD resourceId, const RECT& designArea, SIZE& size) {
+std::optional<TLogoPicture> DecodeResourceLogo(WORD resourceId) {
     const auto [data, bytes] = LogoResource(resourceId);
-    if (!data || bytes == 0) return false;
-    const std::optional<TLogoPicture> picture = DecodeLogo(data, bytes);
+    if (!data || bytes == 0) return std::nullopt;
+    return DecodeLogo(data, bytes);
+}
+
+}  // namespace
+
+SIZE TSetupPanel::LogoSize(int dpi) {
+    const TLogoSize size = LogoSizeAt(dpi, ResourceLogoSize(kLogoResource), ResourceLogoSize(kLargeLogoResource));
+    return SIZE {size.Width, size.Height};
+}
+
+bool TSetupPanel::LoadLogo(int dpi, const RECT& designArea, SIZE& size) {
+    const SIZE wanted = LogoSize(dpi);
+    std::optional<TLogoPicture> picture;
+    for (WORD resource : {kLogoResource, kLargeLogoResource}) {
+        const TLogoSize drawn = ResourceLogoSize(resource);
+        if (drawn.Width == wanted.cx && drawn.Height == wanted.cy) picture = DecodeResourceLogo(resource);
+    }
+    if (!picture && wanted.cx > 0) {
+        if (const std::optional<TLogoPicture> large = DecodeResourceLogo(kLargeLogoResource)) {
+            TLogoPicture shrunk = ShrinkLogo(*large, wanted.cx, wanted.cy);
+            if (shrunk.Width > 0) picture = std::move(shrunk);
+        }
+    }
     if (!picture) return false;
     const int w = picture->Width, h = picture->Height;
     const std::vector<uint32_t> pixels = BlendLogo(*picture, LogoBackground(designArea));

@@ -1,7 +1,9 @@
 #pragma once
-// The setup dialog's background, painted like a tab page (through the visual
-// theme where there is one), kept as a bitmap of the client area, and the
-// logo drawn transparently over it.
+// The setup dialog's background: the dialog's face with its tab control as
+// the control paints itself (through the visual theme where there is one),
+// kept as a bitmap of the client area, so that the controls over the tab
+// control fill their backgrounds with what lies beneath them; and the logo
+// drawn transparently over it.
 #include <windows.h>
 
 #include "platform/UniqueHandle_win.h"
@@ -11,8 +13,9 @@ namespace pellumo {
 class TSetupPanel {
 public:
     // Paints the panel afresh into its bitmap, as large as the window's
-    // client area: at start and whenever the theme or the system colours change.
-    void Rebuild(HWND window);
+    // client area, `pages` (the tab control) in it: at start and whenever
+    // the theme or the system colours change.
+    void Rebuild(HWND window, HWND pages);
     // The panel into `dc`, from the bitmap when there is one.
     void Erase(HWND window, HDC dc) const;
     bool HasBrush() const { return panelBrush_.Get() != nullptr; }
@@ -20,13 +23,16 @@ public:
     // with the panel wherever the control is.
     HBRUSH BrushFor(HWND control, HDC dc) const;
 
-    // The size of the logo in RCDATA `resourceId`, from its header; 0 x 0
-    // when there is none.
-    static SIZE LogoSize(WORD resourceId);
-    // Decodes the logo from RCDATA `resourceId`, blended over the panel's
-    // colour at the centre of `designArea`. False when there is none; else
-    // `size` is its picture's.
-    bool LoadLogo(WORD resourceId, const RECT& designArea, SIZE& size);
+    // The logo's resources: drawn for 96 DPI, and twice as large.
+    static constexpr WORD kLogoResource = 777, kLargeLogoResource = 778;
+    // The size the logo is shown at on a screen of `dpi` (LogoSizeAt), from
+    // the resources' headers; 0 x 0 when there is none.
+    static SIZE LogoSize(int dpi);
+    // Decodes the logo for a screen of `dpi`: the resource of that size, or
+    // the large one made smaller; blended over the panel's colour at the
+    // centre of `designArea`. False when there is none; else `size` is its
+    // picture's.
+    bool LoadLogo(int dpi, const RECT& designArea, SIZE& size);
     // The logo control's owner drawing: the panel under it, the logo over.
     void DrawLogo(const DRAWITEMSTRUCT& item) const;
 
@@ -34,6 +40,10 @@ private:
     void Paint(HWND window, HDC dc) const;
     COLORREF LogoBackground(const RECT& designArea) const;
 
+    HWND pages_ = nullptr;
+    // The tab control asks its parent for the background while it prints
+    // itself into the bitmap: then the face alone.
+    mutable bool printing_ = false;
     int width_ = 0, height_ = 0;
     TGdi<HBITMAP> panelBitmap_;
     TGdi<HBRUSH> panelBrush_;

@@ -37,7 +37,9 @@ const TControlText kTexts[] = {
     {Setup::idFolderSoundLabel, TText::SetupFolderSound},
     {Setup::idOk, TText::SetupOk},
     {Setup::idCancel, TText::SetupCancel},
+    {Setup::idShowSample, TText::SetupShowSample},
 };
+const TText kPageNames[Setup::kPageCount] = {TText::SetupPagePopup, TText::SetupPageAlerts, TText::SetupPageFolders};
 
 }  // namespace
 
@@ -45,6 +47,10 @@ std::string SetupText(int id) {
     for (const TControlText& t : kTexts)
         if (t.Id == id) return Text(t.Text);
     return std::string();
+}
+
+std::string SetupPageName(int page) {
+    return page >= 0 && page < Setup::kPageCount ? Text(kPageNames[page]) : std::string();
 }
 
 }  // namespace pellumo

@@ -7,5 +7,7 @@ namespace pellumo {
 
 // A control's text, "&" marking its access key; empty for a control without one.
 std::string SetupText(int id);
+// A page's name on its tab (TSetupDialog::TPage).
+std::string SetupPageName(int page);
 
 }  // namespace pellumo

@@ -88,6 +88,14 @@ namespace pellumo {
     PELLUMO_TEXT(AllFiles) \
     PELLUMO_TEXT(SetupOk) \
     PELLUMO_TEXT(SetupCancel) \
+    PELLUMO_TEXT(SetupPagePopup) \
+    PELLUMO_TEXT(SetupPageAlerts) \
+    PELLUMO_TEXT(SetupPageFolders) \
+    PELLUMO_TEXT(SetupShowSample) \
+    PELLUMO_TEXT(SampleFolder) \
+    PELLUMO_TEXT(SampleSender) \
+    PELLUMO_TEXT(SampleSubject) \
+    PELLUMO_TEXT(SampleBody) \
     /* The colour lists */ \
     PELLUMO_TEXT(ColorDefault) \
     PELLUMO_TEXT(ColorCustom) \

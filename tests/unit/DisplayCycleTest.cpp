@@ -246,6 +246,35 @@ TEST_F(DisplayCycle, HeldBackOnlyWhenTheSettingIsOffAndOutlookExpressIsInFront) 
     }
 }
 
+// The setup dialog's sample: shown at once in the dialog's values, not the
+// stored ones, held back by nothing; it gives way to no mail and is none,
+// and what follows it is shown in the stored values again.
+TEST_F(DisplayCycle, ASampleIsShownInItsOwnSettingsAndLeavesTheStoredOnesAlone) {
+    settings.BeginColor = 0x111111, settings.EndColor = 0x222222, settings.HintTime = 3;
+    paused = true;  // as while the dialog is open
+    Mail("waiting");
+    TPopupSettings sample = settings;
+    sample.BeginColor = 0x0000FF, sample.EndColor = 0x00FF00, sample.UseFading = false, sample.HintTime = 1;
+    Cycle().ShowSample(Note("Inbox", "Pellumo", "sample"), sample);
+    Ticks(1);
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(255, Cycle().Alpha()) << "no fading, as the dialog says";
+    EXPECT_EQ(0x0000FFu, view.begin);
+    EXPECT_EQ(0x00FF00u, view.end);
+    EXPECT_EQ(TPopupCycle::TickLimit(1), Cycle().HideTickLimit());
+    // Counted down in the sample's second, gone in one tick without fading.
+    Ticks(TPopupCycle::TickLimit(1) + 2);
+    EXPECT_FALSE(view.visible);
+    ASSERT_EQ(1u, queue.Count()) << "the sample is no mail";
+    paused = false;
+    Cycle().ShowNextNotification();
+    Ticks(1);
+    EXPECT_EQ("Subject : waiting", view.subject);
+    EXPECT_EQ(0x111111u, view.begin);
+    Ticks(TPopupCycle::kFadeSteps);
+    EXPECT_EQ(TPopupCycle::TickLimit(3), Cycle().HideTickLimit());
+}
+
 // What the user's system asks: no fade under a screen reader or in high
 // contrast, a hint no shorter than the system's notification duration, and
 // in high contrast the system's colours alone.

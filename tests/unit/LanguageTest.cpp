@@ -84,10 +84,12 @@ bool HasEnglishWords(const std::string& text) {
 const std::vector<std::vector<TText>> kTogether = {
     {TText::MenuSettings, TText::MenuRecentMail, TText::MenuResume, TText::MenuPause, TText::MenuExit},
     {TText::MenuPause30Minutes, TText::MenuPauseOneHour, TText::MenuPauseUntilTomorrow, TText::MenuPauseUntilResumed},
+    // The setup dialog's pages, each with the language below them.
     {TText::SetupAutoHideHint, TText::SetupUseFading, TText::SetupHintTime, TText::SetupDisplayWhenOEActive,
-     TText::SetupStartColor, TText::SetupEndColor, TText::SetupSummarizeBursts, TText::SetupPlaySound,
-     TText::SetupQuietFullScreen, TText::SetupStartWithWindows, TText::SetupShowUnreadCount, TText::SetupShowAgain,
-     TText::SetupHoldWhileAway, TText::SetupLanguage, TText::SetupFolderColor, TText::SetupFolderSound},
+     TText::SetupStartColor, TText::SetupEndColor, TText::SetupShowSample, TText::SetupLanguage},
+    {TText::SetupSummarizeBursts, TText::SetupPlaySound, TText::SetupQuietFullScreen, TText::SetupStartWithWindows,
+     TText::SetupShowUnreadCount, TText::SetupShowAgain, TText::SetupHoldWhileAway, TText::SetupLanguage},
+    {TText::SetupFolderColor, TText::SetupFolderSound, TText::SetupLanguage},
 };
 
 TEST(LanguageTables, EveryTableHasEveryTextWithItsValuesAndReachableAccessKeys) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <lzo/lzo1x.h>
 
+#include <cstdlib>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -162,6 +163,34 @@ TEST(BlendLogo, OpaqueDibPixelsInRowOrder) {
     EXPECT_EQ(BlendLogo(picture, background), expected);
 }
 
+// Made smaller, each pixel averages the area under it, colours weighed by
+// their alpha; never larger. At 120 and 144 DPI the logo grows with the
+// screen up to the large drawing, which is then taken as drawn.
+TEST(ShrinkLogo, AveragesTheAreaUnderEachPixelAndLendsNoColourFromSeeThroughOnes) {
+    TLogoPicture source;
+    source.Width = 4, source.Height = 2;
+    source.Rgba = {
+        200, 0, 0, 255,  100, 0, 0, 255,  0, 0, 0, 0,  0, 90, 0, 255,  //
+        200, 0, 0, 255,  100, 0, 0, 255,  0, 0, 0, 0,  0, 90, 0, 255,
+    };
+    const TLogoPicture half = ShrinkLogo(source, 2, 1);
+    ASSERT_EQ(2, half.Width);
+    ASSERT_EQ(1, half.Height);
+    EXPECT_EQ((Bytes {150, 0, 0, 255, 0, 90, 0, 128}), half.Rgba);
+    EXPECT_EQ(source.Rgba, ShrinkLogo(source, 4, 2).Rgba) << "the same size, the same pixels";
+    EXPECT_EQ(0, ShrinkLogo(source, 8, 4).Width) << "never stretched";
+    const TLogoPicture third = ShrinkLogo(source, 3, 1);  // a pixel and a third each
+    EXPECT_EQ(175, third.Rgba[0]) << "(200 + 100 / 3) / (4 / 3)";
+
+    const TLogoSize small {192, 56}, large {384, 112};
+    const struct {
+        int Dpi;
+        TLogoSize Expected;
+    } sizes[] = {{96, small}, {72, small}, {120, {240, 70}}, {144, {288, 84}}, {192, large}, {240, large}};
+    for (const auto& c : sizes) EXPECT_EQ(c.Expected, LogoSizeAt(c.Dpi, small, large)) << c.Dpi;
+    EXPECT_EQ(small, LogoSizeAt(144, small, {})) << "without the large drawing, the small one";
+}
+
 // The payload this build drew and packed for the resource.
 TEST(DecodeLogo_Built, TheBuildsPayloadIsA192By56PictureWithSoftEdges) {
     std::ifstream file(PELLUMO_LOGO_PAYLOAD, std::ios::binary);
@@ -181,6 +210,19 @@ TEST(DecodeLogo_Built, TheBuildsPayloadIsA192By56PictureWithSoftEdges) {
     EXPECT_GT(soft, 100) << "anti-aliased edges";
     // The bottom-left pixel is the colour drawn transparently: it must be background.
     EXPECT_EQ(picture->Rgba[(55 * 192) * 4 + 3], 0);
+
+    // The large drawing is the same picture twice the size: made as small,
+    // it differs from the small one only in the finer sampling of its edges.
+    std::ifstream largeFile(PELLUMO_LOGO_LARGE_PAYLOAD, std::ios::binary);
+    ASSERT_TRUE(largeFile) << PELLUMO_LOGO_LARGE_PAYLOAD;
+    const auto large = DecodeLogo(Bytes((std::istreambuf_iterator<char>(largeFile)), std::istreambuf_iterator<char>()));
+    ASSERT_TRUE(large);
+    EXPECT_EQ(384, large->Width);
+    EXPECT_EQ(112, large->Height);
+    const TLogoPicture shrunk = ShrinkLogo(*large, 192, 56);
+    double difference = 0;
+    for (size_t i = 3; i < shrunk.Rgba.size(); i += 4) difference += std::abs(shrunk.Rgba[i] - picture->Rgba[i]);
+    EXPECT_LT(difference / (192 * 56), 4.0) << "mean difference of alpha";
 }
 
 }  // namespace

@@ -125,6 +125,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     Put(kKey, kNeverAnnounceValue, rdMultiString,
         std::string("*@news.example.org") + '\0' + '\0' + u8"subject:Рассылка" + '\0' + '\0');
     Put(kKey, kAlwaysAnnounceValue, rdMultiString, std::string("boss@example.org", 16));  // no zero at all
+    PutInteger(kKey, "SetupPage", 2);
     std::unique_ptr<TNotifierSettings> settings(new TNotifierSettings);
     TNotifierSettings& s = *settings;
     EXPECT_FALSE(s.AutoHideHint);
@@ -146,8 +147,10 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(std::optional<bool>(false), s.StartWithWindows);
     EXPECT_EQ((std::vector<std::string>{"*@news.example.org", u8"subject:Рассылка"}), s.NeverAnnounce);
     EXPECT_EQ(std::vector<std::string>{"boss@example.org"}, s.AlwaysAnnounce);
+    EXPECT_EQ(2, s.SetupPage);
 
     s.SummarizeAfter = 12;
+    s.SetupPage = 1;
     s.StartWithWindows = true;
     s.PausedUntil = 0;  // resumed
     s.WindowRect = {-1280, 0, -980, 200};
@@ -173,6 +176,7 @@ TEST_F(NotifierSettingsTest, StoredValuesAreReadAndChangesWrittenBack) {
     EXPECT_EQ(Stored("ShowAgainHotkey"), 0x0541);
     EXPECT_EQ(Stored("AwayMinutes"), 0);
     EXPECT_EQ(StoredText("Language"), "pt-BR");
+    EXPECT_EQ(Stored("SetupPage"), 1);
     const TRect back = TNotifierSettings().WindowRect;
     EXPECT_EQ(back.Left, -1280);
     EXPECT_EQ(back.Right, -980);
@@ -230,14 +234,17 @@ TEST_F(NotifierSettingsTest, BadValueIsRepairedAloneAndTheOthersKept) {
         EXPECT_EQ(uint32_t(Stored("BeginColor")), 0x00123456u);
         EXPECT_TRUE(TNotifierSettings().LoadError.Empty());
     }
-    // A pause's end that cannot be read is no pause, and a start-with-Windows
-    // setting none, decided again as on a first start: no error box for either.
+    // A pause's end that cannot be read is no pause, a start-with-Windows
+    // setting none, decided again as on a first start, and the setup
+    // dialog's page its first: no error box for any.
     Clean();
     PutInteger(kKey, "PausedUntil", 5);
     PutString(kKey, kStartWithWindowsValue, "1");
+    PutString(kKey, "SetupPage", "2");
     TNotifierSettings s;
     EXPECT_EQ(0u, s.PausedUntil);
     EXPECT_EQ(std::nullopt, s.StartWithWindows);
+    EXPECT_EQ(0, s.SetupPage);
     EXPECT_TRUE(s.LoadError.Empty());
 }
 

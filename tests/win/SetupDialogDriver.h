@@ -4,6 +4,7 @@
 // acts of a user on its controls.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
@@ -64,6 +65,16 @@ inline void PostKey(HWND window, UINT key) {
 }
 
 inline void Click(HWND dialog, int id) { SendMessageA(Ctl(dialog, id), BM_CLICK, 0, 0); }
+
+// A page chosen on its tab, as a click on the tab tells the dialog.
+inline void ShowPage(HWND dialog, int page) {
+    const HWND tabs = Ctl(dialog, Setup::idPages);
+    SendMessageA(tabs, TCM_SETCURSEL, page, 0);
+    NMHDR header {tabs, static_cast<UINT_PTR>(Setup::idPages), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(dialog, WM_NOTIFY, Setup::idPages, reinterpret_cast<LPARAM>(&header));
+}
+
+inline int PageShown(HWND dialog) { return static_cast<int>(SendMessageA(Ctl(dialog, Setup::idPages), TCM_GETCURSEL, 0, 0)); }
 
 // Runs ShowSetupDialog on `settings` with Steps run one per timer tick
 // inside its loop. Holder is where the open dialog is kept.

@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
+#include <sstream>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -53,9 +55,12 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
 }
 
 // The whole dialog in whatever font the screen's DPI gives, in every
-// language: its texts are the language's, no two controls overlap (but a
-// group box and what it frames), each label's, check box's, button's and
-// group's text fits its control, and everything lies inside the dialog.
+// language and on every page: its texts are the language's, no two controls
+// shown together overlap (but a group box or the tab control and what it
+// frames), each label's, check box's, button's and group's text fits its
+// control, everything lies inside the dialog, and the dialog fits the
+// screens of its day: 800 x 600 at 96 DPI, 1024 x 768 at 120 DPI, 1280 x
+// 1024 at 144, each less a taskbar.
 TEST_F(SetupDialogTest, LaysOutWithoutOverlapOrClipping) {
     Settings().FolderTree = SampleFolderTree();
     struct TSpeakEnglishAfter {
@@ -78,6 +83,21 @@ TEST_F(SetupDialogTest, LaysOutWithoutOverlapOrClipping) {
             GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Ctl(dialog, IDOK), WM_GETFONT, 0, 0)), sizeof font, &font);
             EXPECT_GE(std::abs(font.lfHeight), MulDiv(11, dpi, 96) - 1) << font.lfFaceName;
 
+            RECT window {};
+            GetWindowRect(dialog, &window);
+            const LONG width = window.right - window.left, height = window.bottom - window.top;
+            std::cout << "outer size " << dpi << " dpi " << language.Tag() << ": " << width
+                      << " x " << height << std::endl;
+            const struct {
+                int Dpi;
+                LONG Width, Height;
+            } limits[] = {{96, 800, 570}, {120, 1024, 738}, {144, 1280, 994}};
+            for (const auto& limit : limits)
+                if (limit.Dpi == dpi) {
+                    EXPECT_LE(width, limit.Width);
+                    EXPECT_LE(height, limit.Height);
+                }
+
             std::vector<HWND> children;
             EnumChildWindows(dialog, &CollectChild, reinterpret_cast<LPARAM>(&children));
             RECT client {};
@@ -86,36 +106,47 @@ TEST_F(SetupDialogTest, LaysOutWithoutOverlapOrClipping) {
             auto isGroup = [](HWND w) {
                 char name[32] = {};
                 GetClassNameA(w, name, sizeof name);
-                return lstrcmpiA(name, "Button") == 0 && (GetWindowLongPtrA(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+                return (lstrcmpiA(name, "Button") == 0 &&
+                        (GetWindowLongPtrA(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) ||
+                       lstrcmpiA(name, WC_TABCONTROLA) == 0;
             };
-            for (HWND child : children) {
-                if (GetParent(child) != dialog) continue;  // a combo box's own field
-                const int id = GetDlgCtrlID(child);
-                const RECT r = ChildRect(child);
-                EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << id;
-                char name[32] = {};
-                GetClassNameA(child, name, sizeof name);
-                const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
-                const SIZE text = DrawnTextSize(child);
-                const int width = r.right - r.left, height = r.bottom - r.top;
-                if (lstrcmpiA(name, "Static") == 0 && (style & SS_TYPEMASK) == SS_LEFT) {
-                    EXPECT_LE(text.cx, width) << WindowTextUtf8(child);
-                    EXPECT_LE(text.cy, height) << WindowTextUtf8(child);
-                } else if (lstrcmpiA(name, "Button") == 0) {
-                    const LONG_PTR type = style & BS_TYPEMASK;
-                    const int decoration = type == BS_AUTOCHECKBOX ? box + 3 : type == BS_GROUPBOX ? 2 * box : 6;
-                    EXPECT_LE(text.cx + decoration, width) << WindowTextUtf8(child);
-                    EXPECT_LE(text.cy, height) << WindowTextUtf8(child);
-                }
-                for (HWND other : children) {
-                    if (other <= child || GetParent(other) != dialog) continue;
-                    const RECT o = ChildRect(other);
-                    RECT both {};
-                    if (!IntersectRect(&both, &r, &o)) continue;
-                    // Only a group box and a control wholly inside it may meet.
-                    const bool framed = (isGroup(child) && !isGroup(other) && EqualRect(&both, &o)) ||
-                                        (isGroup(other) && !isGroup(child) && EqualRect(&both, &r));
-                    EXPECT_TRUE(framed) << id << " and " << GetDlgCtrlID(other) << " overlap";
+            for (int page = 0; page < Setup::kPageCount; ++page) {
+                SCOPED_TRACE(page);
+                ShowPage(dialog, page);
+                for (HWND child : children) {
+                    // A combo box's own field; a control of another page.
+                    if (GetParent(child) != dialog || !IsWindowVisible(child)) continue;
+                    const int id = GetDlgCtrlID(child);
+                    const RECT r = ChildRect(child);
+                    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << id;
+                    char name[32] = {};
+                    GetClassNameA(child, name, sizeof name);
+                    const LONG_PTR style = GetWindowLongPtrA(child, GWL_STYLE);
+                    const SIZE text = DrawnTextSize(child);
+                    const int width = r.right - r.left, height = r.bottom - r.top;
+                    if (lstrcmpiA(name, "Static") == 0 && (style & SS_TYPEMASK) == SS_LEFT) {
+                        EXPECT_LE(text.cx, width) << WindowTextUtf8(child);
+                        EXPECT_LE(text.cy, height) << WindowTextUtf8(child);
+                    } else if (lstrcmpiA(name, "Button") == 0) {
+                        const LONG_PTR type = style & BS_TYPEMASK;
+                        const int decoration = type == BS_AUTOCHECKBOX ? box + 3 : type == BS_GROUPBOX ? 2 * box : 6;
+                        EXPECT_LE(text.cx + decoration, width) << WindowTextUtf8(child);
+                        EXPECT_LE(text.cy, height) << WindowTextUtf8(child);
+                    }
+                    for (HWND other : children) {
+                        if (other <= child || GetParent(other) != dialog || !IsWindowVisible(other)) continue;
+                        const RECT o = ChildRect(other);
+                        RECT both {};
+                        if (!IntersectRect(&both, &r, &o)) continue;
+                        // Only a group box and a control wholly inside it may meet.
+                        const bool framed = (isGroup(child) && !isGroup(other) && EqualRect(&both, &o)) ||
+                                            (isGroup(other) && !isGroup(child) && EqualRect(&both, &r));
+                        // A group box on its page lies wholly in the tab control.
+                        const bool nested = isGroup(child) && isGroup(other) &&
+                                            (EqualRect(&both, &o) || EqualRect(&both, &r)) &&
+                                            (id == Setup::idPages || GetDlgCtrlID(other) == Setup::idPages);
+                        EXPECT_TRUE(framed || nested) << id << " and " << GetDlgCtrlID(other) << " overlap";
+                    }
                 }
             }
             Click(dialog, IDCANCEL);
@@ -164,7 +195,8 @@ TEST(SetupDialogAtEachDpi, LaysOutWithoutOverlapOrClipping) {
         start.dwFlags = STARTF_USESTDHANDLES;
         start.hStdOutput = start.hStdError = log;
         std::string command =
-            std::string("\"") + exe + "\" --gtest_filter=SetupDialogTest.LaysOutWithoutOverlapOrClipping";
+            std::string("\"") + exe +
+            "\" --gtest_filter=SetupDialogTest.LaysOutWithoutOverlapOrClipping:SetupDialogTest.ShowsTheLogoBlendedOverThePanel";
         PROCESS_INFORMATION child {};
         const BOOL started =
             CreateProcessA(exe, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &child);
@@ -178,31 +210,45 @@ TEST(SetupDialogAtEachDpi, LaysOutWithoutOverlapOrClipping) {
         std::ifstream in(output);
         const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(0u, code) << said;
-        EXPECT_NE(std::string::npos, said.find("[  PASSED  ] 1 test")) << said;
+        EXPECT_NE(std::string::npos, said.find("[  PASSED  ] 2 tests")) << said;
+        // The sizes measured, for the record.
+        std::istringstream lines(said);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("outer size", 0) == 0) std::cout << line << "\n";
     }
     DeleteFileA(output);
 }
 
-// The logo as the dialog draws it: 192 x 56 where the layout put it, its opaque pixels
-// as drawn, its see-through ones showing the panel, the soft edges blended
-// over the panel's colour.
+// The logo as the dialog draws it: where the layout put it, 192 x 56 at 96
+// DPI and grown with the screen's DPI from the large drawing, its opaque
+// pixels as drawn, its see-through ones showing the panel, the soft edges
+// blended over the panel's colour.
 TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
-    const HMODULE module = GetModuleHandleA(nullptr);
-    const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(777), MAKEINTRESOURCEA(10));
-    ASSERT_TRUE(resource) << "the test program carries the logo resource";
-    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, resource)));
-    const std::optional<TLogoPicture> logo = DecodeLogo(data, SizeofResource(module, resource));
-    ASSERT_TRUE(logo.has_value());
-    ASSERT_EQ(192, logo->Width);
-    ASSERT_EQ(56, logo->Height);
+    auto decode = [](WORD id) {
+        const HMODULE module = GetModuleHandleA(nullptr);
+        const HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));
+        EXPECT_TRUE(resource) << "the test program carries the logo resource " << id;
+        const auto* data = resource ? static_cast<const uint8_t*>(LockResource(LoadResource(module, resource))) : nullptr;
+        return DecodeLogo(data, resource ? SizeofResource(module, resource) : 0);
+    };
+    const std::optional<TLogoPicture> small = decode(777), large = decode(778);
+    ASSERT_TRUE(small.has_value() && large.has_value());
+    ASSERT_EQ(192, small->Width);
+    ASSERT_EQ(56, small->Height);
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const int w = dpi == 96 ? 192 : 192 * dpi / 96, h = dpi == 96 ? 56 : 56 * dpi / 96;
+    const std::optional<TLogoPicture> logo = dpi == 96 ? small : std::optional<TLogoPicture>(ShrinkLogo(*large, w, h));
+    ASSERT_EQ(w, logo->Width) << dpi;
 
     driver.Run(Settings(), {[&](HWND dialog) {
         const HWND image = Ctl(dialog, Setup::idLogo);
         ASSERT_TRUE(image);
         EXPECT_TRUE(IsWindowVisible(image));
         const RECT r = ChildRect(image);
-        EXPECT_EQ(192, r.right - r.left);
-        EXPECT_EQ(56, r.bottom - r.top);
+        EXPECT_EQ(w, r.right - r.left);
+        EXPECT_EQ(h, r.bottom - r.top);
         RECT client {};
         GetClientRect(dialog, &client);
         const int width = client.right, x0 = r.left, y0 = r.top;
@@ -218,17 +264,17 @@ TEST_F(SetupDialogTest, ShowsTheLogoBlendedOverThePanel) {
             return pixels;
         };
         const std::vector<uint32_t> panel = capture(dialog, width, client.bottom);
-        const std::vector<uint32_t> drawn = capture(image, 192, 56);
-        const uint32_t background = panel[size_t(y0 + 28) * width + x0 + 96];  // 0xRRGGBB
+        const std::vector<uint32_t> drawn = capture(image, w, h);
+        const uint32_t background = panel[size_t(y0 + h / 2) * width + x0 + w / 2];  // 0xRRGGBB
         const uint32_t backgroundRGB =
             ((background >> 16) & 0xFF) | (background & 0xFF00) | ((background & 0xFF) << 16);  // 0xBBGGRR
         const std::vector<uint32_t> blended = BlendLogo(*logo, backgroundRGB);
-        const uint32_t transparent = blended[size_t(55) * 192] & 0xFFFFFF;
+        const uint32_t transparent = blended[size_t(h - 1) * w] & 0xFFFFFF;
 
         int opaque = 0, clear = 0, soft = 0;
-        for (int y = 0; y < 56; ++y) {
-            for (int x = 0; x < 192; ++x) {
-                const size_t i = size_t(y) * 192 + x;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(y) * w + x;
                 const uint32_t want = blended[i] & 0xFFFFFF;
                 const uint32_t under = panel[size_t(y + y0) * width + x + x0];
                 const uint8_t alpha = logo->Rgba[i * 4 + 3];
@@ -264,7 +310,10 @@ TEST(SetupScreenshot, DialogWithLogo) {
     settings->BeginColor = kUnnamed;
     settings->HintTime = 5;
     settings->FolderTree = SampleFolderTree();
+    // The page photographed: PELLUMO_SHOT_PAGE, else the first.
+    if (const char* page = std::getenv("PELLUMO_SHOT_PAGE")) settings->SetupPage = std::atoi(page);
     TDialogDriver driver;
+    driver.Holder.ShowSample = [](const TUserSettings&) {};
     std::vector<TDialogDriver::TStep> steps;
     steps.push_back([marker](HWND dialog) {
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

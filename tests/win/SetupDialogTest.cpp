@@ -77,13 +77,18 @@ int CountDialogs() {
 // The fixture, SetupDialogTest, is in win/SetupDialogDriver.h.
 
 TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
+    driver.Holder.ShowSample = [](const TUserSettings&) {};
     driver.Run(Settings(), {[](HWND dialog) {
         EXPECT_EQ("Pellumo Setup", TextOf(dialog));
         EXPECT_EQ("Pellumo Setup", TextOf(dialog));
-        RECT window {};
+        // Centred on the work area (here the primary monitor's: no taskbar).
+        RECT window {}, area {};
         GetWindowRect(dialog, &window);
-        EXPECT_EQ(357, window.left);
-        EXPECT_EQ(291, window.top);
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        EXPECT_TRUE(window.left >= area.left && window.top >= area.top && window.right <= area.right &&
+                    window.bottom <= area.bottom);
+        EXPECT_LE(std::abs((window.left - area.left) - (area.right - window.right)), 1);
+        EXPECT_LE(std::abs((window.top - area.top) - (area.bottom - window.bottom)), 1);
         const LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
         EXPECT_TRUE(style & WS_CAPTION);
         EXPECT_TRUE(style & WS_SYSMENU);
@@ -97,42 +102,58 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
             int id;
             const char* text;
             const char* windowClass;
+            int page = -1;  // -1: on every page
         };
         const TControl controls[] = {
-            {Setup::idHintGroup, "Hint", "Button"},
-            {Setup::idAutoHideHint, "&Auto hide hint", "Button"},
-            {Setup::idHintTimeLabel, "Hint &time (seconds):", "Static"},
-            {Setup::idUseFading, "Use &fading", "Button"},
-            {Setup::idDisplayWhenOEActive, "&Display when OE is active", "Button"},
-            {Setup::idColorsGroup, "Colors", "Button"},
-            {Setup::idBeginColorLabel, "&Start", "Static"},
-            {Setup::idEndColorLabel, "&End", "Static"},
-            {Setup::idAlertsGroup, "Alerts", "Button"},
-            {Setup::idSummarizeBursts, "Su&mmarize bursts", "Button"},
-            {Setup::idPlaySound, "&Play sound", "Button"},
-            {Setup::idQuietFullScreen, "&Quiet during full-screen programs", "Button"},
-            {Setup::idStartWithWindows, "Start with &Windows", "Button"},
-            {Setup::idShowUnreadCount, "Show unread &count on the icon", "Button"},
-            {Setup::idShowAgainLabel, "Show &last message again:", "Static"},
-            {Setup::idShowAgainHotkey, "", "msctls_hotkey32"},
-            {Setup::idHoldWhileAway, "&Hold alerts while I'm away, after (minutes):", "Button"},
-            {Setup::idAwayMinutesEdit, "10", "Edit"},
-            {Setup::idFoldersGroup, "Folders", "Button"},
-            {Setup::idFolderSoundLabel, "Folder so&und", "Static"},
+            {Setup::idHintGroup, "Hint", "Button", Setup::pagePopup},
+            {Setup::idAutoHideHint, "&Auto hide hint", "Button", Setup::pagePopup},
+            {Setup::idHintTimeLabel, "Hint &time (seconds):", "Static", Setup::pagePopup},
+            {Setup::idUseFading, "Use &fading", "Button", Setup::pagePopup},
+            {Setup::idDisplayWhenOEActive, "&Display when OE is active", "Button", Setup::pagePopup},
+            {Setup::idColorsGroup, "Colors", "Button", Setup::pagePopup},
+            {Setup::idBeginColorLabel, "&Start", "Static", Setup::pagePopup},
+            {Setup::idEndColorLabel, "&End", "Static", Setup::pagePopup},
+            {Setup::idAlertsGroup, "Alerts", "Button", Setup::pageAlerts},
+            {Setup::idSummarizeBursts, "Su&mmarize bursts", "Button", Setup::pageAlerts},
+            {Setup::idPlaySound, "&Play sound", "Button", Setup::pageAlerts},
+            {Setup::idQuietFullScreen, "&Quiet during full-screen programs", "Button", Setup::pageAlerts},
+            {Setup::idStartWithWindows, "Start with &Windows", "Button", Setup::pageAlerts},
+            {Setup::idShowUnreadCount, "Show unread &count on the icon", "Button", Setup::pageAlerts},
+            {Setup::idShowAgainLabel, "Show &last message again:", "Static", Setup::pageAlerts},
+            {Setup::idShowAgainHotkey, "", "msctls_hotkey32", Setup::pageAlerts},
+            {Setup::idHoldWhileAway, "&Hold alerts while I'm away, after (minutes):", "Button", Setup::pageAlerts},
+            {Setup::idAwayMinutesEdit, "10", "Edit", Setup::pageAlerts},
+            {Setup::idFoldersGroup, "Folders", "Button", Setup::pageFolders},
+            {Setup::idFolderSoundLabel, "Folder so&und", "Static", Setup::pageFolders},
             {Setup::idLanguageLabel, "La&nguage:", "Static"},
             {Setup::idLanguage, "Automatic", "ComboBox"},
+            {Setup::idShowSample, "Sho&w sample", "Button", Setup::pagePopup},
+            {Setup::idPages, "", "SysTabControl32"},
             {IDOK, "OK", "Button"},
             {IDCANCEL, "Cancel", "Button"},
         };
-        for (const TControl& c : controls) {
-            const HWND control = Ctl(dialog, c.id);
-            ASSERT_TRUE(control) << c.text;
-            EXPECT_EQ(c.text, TextOf(control));
-            char name[64] = {};
-            GetClassNameA(control, name, sizeof name);
-            EXPECT_STREQ(c.windowClass, name) << c.text;
-            EXPECT_TRUE(IsWindowVisible(control)) << c.text;
+        // The first page is shown, then each in turn: its controls and those
+        // of every page, the others' hidden.
+        EXPECT_EQ(Setup::pagePopup, PageShown(dialog));
+        for (int page = 0; page < Setup::kPageCount; ++page) {
+            SCOPED_TRACE(page);
+            ShowPage(dialog, page);
+            for (const TControl& c : controls) {
+                const HWND control = Ctl(dialog, c.id);
+                ASSERT_TRUE(control) << c.text;
+                EXPECT_EQ(c.text, TextOf(control));
+                char name[64] = {};
+                GetClassNameA(control, name, sizeof name);
+                EXPECT_STREQ(c.windowClass, name) << c.text;
+                EXPECT_EQ(c.page < 0 || c.page == page, IsWindowVisible(control) != FALSE) << c.text;
+            }
         }
+        char tab[64] = {};
+        TCITEMA item {};
+        item.mask = TCIF_TEXT, item.pszText = tab, item.cchTextMax = sizeof tab;
+        SendMessageA(Ctl(dialog, Setup::idPages), TCM_GETITEMA, Setup::pageAlerts, reinterpret_cast<LPARAM>(&item));
+        EXPECT_STREQ("Alerts", tab);
+        ShowPage(dialog, Setup::pagePopup);
         EXPECT_FALSE(IsWindowVisible(Ctl(dialog, Setup::idShowAgainTaken))) << "the hotkey is free";
         const LONG_PTR comboStyle = GetWindowLongPtrA(Ctl(dialog, Setup::idBeginColor), GWL_STYLE);
         EXPECT_EQ(CBS_DROPDOWNLIST, comboStyle & 3);
@@ -140,22 +161,131 @@ TEST_F(SetupDialogTest, IsTheDesignedDialogWithItsControlsInPlace) {
         EXPECT_EQ(50, SendMessageA(Ctl(dialog, Setup::idBeginColor), CB_GETCOUNT, 0, 0)) << "49 colours and Custom";
         EXPECT_TRUE(GetWindowLongPtrA(Ctl(dialog, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
-        // Tab order: the first control has the focus, Tab walks the rest and
+        // Tab order: the page's first control has the focus, Tab walks the
+        // rest of the page, the language, the buttons and the tabs, and
         // comes back round.
-        const int order[] = {Setup::idAutoHideHint,    Setup::idUseFading,       Setup::idHintTimeEdit,
-                             Setup::idDisplayWhenOEActive, Setup::idBeginColor, Setup::idEndColor,
-                             Setup::idSummarizeBursts, Setup::idPlaySound,       Setup::idQuietFullScreen,
-                             Setup::idStartWithWindows, Setup::idShowUnreadCount, Setup::idShowAgainHotkey,
-                             Setup::idHoldWhileAway,    Setup::idAwayMinutesEdit,
-                             Setup::idFolderTree,       Setup::idLanguage,   IDOK,
-                             IDCANCEL};  // the folder's colour and sound are for a folder, and none is selected
+        const std::vector<int> common {Setup::idLanguage, IDOK, IDCANCEL, Setup::idPages};
+        const std::vector<int> orders[Setup::kPageCount] = {
+            {Setup::idAutoHideHint, Setup::idUseFading, Setup::idHintTimeEdit, Setup::idDisplayWhenOEActive,
+             Setup::idBeginColor, Setup::idEndColor, Setup::idShowSample},
+            {Setup::idSummarizeBursts, Setup::idPlaySound, Setup::idQuietFullScreen, Setup::idStartWithWindows,
+             Setup::idShowUnreadCount, Setup::idShowAgainHotkey, Setup::idHoldWhileAway, Setup::idAwayMinutesEdit},
+            // The folder's colour and sound are for a folder, and none is selected.
+            {Setup::idFolderTree},
+        };
         EXPECT_EQ(Ctl(dialog, Setup::idAutoHideHint), GetFocus());
-        HWND at = Ctl(dialog, Setup::idAutoHideHint);
-        for (size_t i = 1; i <= sizeof order / sizeof order[0]; ++i) {
-            at = GetNextDlgTabItem(dialog, at, FALSE);
-            EXPECT_EQ(order[i % (sizeof order / sizeof order[0])], GetDlgCtrlID(at)) << "tab stop " << i;
+        for (int page = 0; page < Setup::kPageCount; ++page) {
+            SCOPED_TRACE(page);
+            ShowPage(dialog, page);
+            std::vector<int> order = orders[page];
+            order.insert(order.end(), common.begin(), common.end());
+            HWND at = Ctl(dialog, order.front());
+            for (size_t i = 1; i <= order.size(); ++i) {
+                at = GetNextDlgTabItem(dialog, at, FALSE);
+                EXPECT_EQ(order[i % order.size()], GetDlgCtrlID(at)) << "tab stop " << i;
+            }
         }
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }});
+}
+
+// A key with Ctrl (and Shift) held, as the keyboard delivers it.
+void PostKeyWithCtrl(HWND window, UINT key, bool shift = false) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(state);
+    PostKey(window, key);
+}
+
+void ReleaseCtrlAndShift() {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = state[VK_SHIFT] = 0;
+    SetKeyboardState(state);
+}
+
+// Ctrl+Tab and Ctrl+Page Down go to the next page, Ctrl+Shift+Tab and
+// Ctrl+Page Up back, round at either end, the focus going along to the
+// page's first control; the dialog opens again on the page it was left on,
+// however it closed, and on the first for a page there is not.
+TEST_F(SetupDialogTest, KeysTurnThePagesAndTheLastOneIsWhereItOpensAgain) {
+    Settings().FolderTree = SampleFolderTree();
+    const struct {
+        UINT Key;
+        bool Shift;
+        int Page;
+        int Focus;
+    } presses[] = {
+        {VK_TAB, false, Setup::pageAlerts, Setup::idSummarizeBursts},
+        {VK_NEXT, false, Setup::pageFolders, Setup::idFolderTree},
+        {VK_TAB, false, Setup::pagePopup, Setup::idAutoHideHint},
+        {VK_TAB, true, Setup::pageFolders, Setup::idFolderTree},
+        {VK_PRIOR, false, Setup::pageAlerts, Setup::idSummarizeBursts},
+    };
+    std::vector<TDialogDriver::TStep> steps;
+    for (const auto& p : presses) {
+        steps.push_back([p](HWND) { PostKeyWithCtrl(GetFocus(), p.Key, p.Shift); });
+        steps.push_back([p](HWND dialog) {
+            ReleaseCtrlAndShift();
+            EXPECT_EQ(p.Page, PageShown(dialog)) << p.Key;
+            EXPECT_TRUE(IsWindowVisible(Ctl(dialog, p.Focus)));
+            EXPECT_EQ(Ctl(dialog, p.Focus), GetFocus());
+        });
+    }
+    steps.push_back([](HWND dialog) { Click(dialog, IDCANCEL); });
+    driver.Run(Settings(), steps);
+    EXPECT_EQ(Setup::pageAlerts, Settings().SetupPage);
+
+    for (const int stored : {int(Setup::pageAlerts), int(Setup::kPageCount), -1}) {
+        SCOPED_TRACE(stored);
+        Settings().SetupPage = stored;
+        const int expected = stored == Setup::pageAlerts ? stored : Setup::pagePopup;
+        driver.Run(Settings(), {[expected](HWND dialog) {
+            EXPECT_EQ(expected, PageShown(dialog));
+            EXPECT_EQ(expected == Setup::pageAlerts ? Ctl(dialog, Setup::idSummarizeBursts)
+                                                    : Ctl(dialog, Setup::idAutoHideHint),
+                      GetFocus());
+            ShowPage(dialog, Setup::pageFolders);
+            Click(dialog, IDOK);
+        }});
+        EXPECT_EQ(Setup::pageFolders, Settings().SetupPage);
+    }
+}
+
+// "Show sample" hands on the values as the controls hold them, saved or
+// not, and stores nothing; without a way to show one the button is greyed.
+TEST_F(SetupDialogTest, TheSampleIsShownInTheValuesAsTheyStandAndNothingIsStored) {
+    const TDialogValues before {true, true, false, 7, kUnnamed, 0x00FFFFFF};
+    Store(before);
+    std::vector<TUserSettings> samples;
+    driver.Holder.ShowSample = [&samples](const TUserSettings& values) { samples.push_back(values); };
+    driver.Run(Settings(), {[](HWND dialog) {
+        EXPECT_TRUE(IsWindowEnabled(Ctl(dialog, Setup::idShowSample)));
+        Click(dialog, Setup::idShowSample);
+        Pick(dialog, Setup::idBeginColor, "Red");
+        Pick(dialog, Setup::idEndColor, "Lime");
+        Click(dialog, Setup::idUseFading);
+        Type(dialog, "9");
+        ShowPage(dialog, Setup::pageAlerts);
+        Click(dialog, Setup::idPlaySound);
+        ShowPage(dialog, Setup::pagePopup);
+        Click(dialog, Setup::idShowSample);
+        Click(dialog, IDCANCEL);
+    }});
+    ASSERT_EQ(2u, samples.size());
+    EXPECT_EQ(before, samples[0]);
+    TDialogValues changed = before;
+    changed.BeginColor = 0x0000FF, changed.EndColor = 0x00FF00, changed.UseFading = false, changed.HintTime = 9;
+    changed.PlaySound = false;
+    EXPECT_EQ(changed, samples[1]);
+    EXPECT_EQ(before, Current());
+
+    driver.Holder.ShowSample = nullptr;
+    driver.Run(Settings(), {[](HWND dialog) {
+        EXPECT_FALSE(IsWindowEnabled(Ctl(dialog, Setup::idShowSample)));
+        Click(dialog, IDCANCEL);
     }});
 }
 
@@ -166,6 +296,8 @@ TEST_F(SetupDialogTest, AHotkeyAnotherProgramHoldsIsToldUnderTheField) {
     ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_SHIFT, VK_F9));
     driver.Run(Settings(), {[](HWND dialog) {
         const HWND taken = Ctl(dialog, Setup::idShowAgainTaken);
+        EXPECT_FALSE(IsWindowVisible(taken)) << "told on its page";
+        ShowPage(dialog, Setup::pageAlerts);
         EXPECT_TRUE(IsWindowVisible(taken));
         EXPECT_EQ("Another program uses this key.", TextOf(taken));
         SetHotkey(dialog, 0x0341);  // Ctrl+Shift+A
@@ -300,7 +432,8 @@ TEST_F(SetupDialogTest, OkCopiesEveryValueIntoTheSettings) {
         EXPECT_TRUE(Checked(dialog, Setup::idShowUnreadCount));
         Click(dialog, Setup::idSummarizeBursts);
         Click(dialog, Setup::idPlaySound);
-        // By their access keys, as from the keyboard: Alt+Q, Alt+C.
+        // By their access keys, as from the keyboard, on their page: Alt+Q, Alt+C.
+        ShowPage(dialog, Setup::pageAlerts);
         PostMessageA(dialog, WM_SYSCHAR, 'q', 0x20000000);
         PostMessageA(dialog, WM_SYSCHAR, 'c', 0x20000000);
     }, [](HWND dialog) {

@@ -8,7 +8,10 @@
 # The screenshot test is run with PELLUMO_SHOT naming a marker file, which it
 # writes once its window is ready to be photographed; and once more in each
 # language PELLUMO_SHOT_LANGUAGES names (tags, blank-separated), into
-# build/NAME-TAG.png, with PELLUMO_LANGUAGE set to the tag.
+# build/NAME-TAG.png, with PELLUMO_LANGUAGE set to the tag. PELLUMO_SHOT_PAGES
+# names further pages of a window that has them (numbers, blank-separated):
+# each is photographed in English and each of those languages, into
+# build/NAME-pageN.png and build/NAME-TAG-pageN.png, with PELLUMO_SHOT_PAGE set.
 set -u
 here=$(cd "$(dirname "$0")/../.." && pwd)
 name=$1 exe=$2 filter=$3 shot_filter=$4
@@ -74,6 +77,12 @@ done
 [ ${#dpis[@]} -eq 0 ] || "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
 for language in ${PELLUMO_SHOT_LANGUAGES:-}; do
     PELLUMO_LANGUAGE=$language shoot "$here/build/$name-$language.png"
+done
+for page in ${PELLUMO_SHOT_PAGES:-}; do
+    PELLUMO_SHOT_PAGE=$page shoot "$here/build/$name-page$page.png"
+    for language in ${PELLUMO_SHOT_LANGUAGES:-}; do
+        PELLUMO_SHOT_PAGE=$page PELLUMO_LANGUAGE=$language shoot "$here/build/$name-$language-page$page.png"
+    done
 done
 
 checks_done "$name"

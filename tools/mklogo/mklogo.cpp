@@ -1,7 +1,9 @@
 // Draws the setup dialog's logo (an envelope with a new-mail badge and the
 // word "Pellumo" in strokes), packs it with LZO1X-1 and writes the resource
 // payload: 16-bit little-endian width and height, then the LZO data.
-//   mklogo PAYLOAD [RGBA]     RGBA: the raw picture as well, for a look at it
+//   mklogo PAYLOAD [--large PAYLOAD] [--rgba FILE] [--icon FILE.ico]
+// --large: the same drawing at twice the size, for screens above 96 DPI, from
+// which the dialog takes the size it needs without stretching pixels.
 // Everything is drawn from distance functions and sampled 4 x 4 per pixel, so
 // the edges are soft: the alpha channel carries them, and the dialog blends
 // them over its own background.
@@ -17,6 +19,7 @@
 
 namespace {
 
+// The picture at 96 DPI; the drawing's coordinates are in its pixels.
 constexpr int kWidth = 192;
 constexpr int kHeight = 56;
 constexpr int kSamples = 4;  // per axis
@@ -31,30 +34,36 @@ Rgb Hex(uint32_t rrggbb) {
 
 // Premultiplied while drawing; straight alpha only on the way out.
 struct Canvas {
+    int scale, width, height;
     std::vector<double> r, g, b, a;
-    Canvas() : r(kWidth * kHeight), g(kWidth * kHeight), b(kWidth * kHeight), a(kWidth * kHeight) {}
+    explicit Canvas(int s)
+        : scale(s), width(kWidth * s), height(kHeight * s), r(size_t(width) * height), g(r.size()), b(r.size()),
+          a(r.size()) {}
 
     // Lays a shape over what is there. `distance` is negative inside;
     // `softness` widens the edge (a shadow), 0 gives an anti-aliased edge.
     void Draw(const std::function<double(double, double)>& distance, const std::function<Rgb(double, double)>& paint,
               double opacity, double softness = 0) {
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
+        // Each pixel's samples in the drawing's coordinates.
+        const double unit = 1.0 / scale;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
                 double coverage = 0;
                 if (softness > 0) {
-                    const double d = distance(x + 0.5, y + 0.5);
+                    const double d = distance((x + 0.5) * unit, (y + 0.5) * unit);
                     coverage = std::clamp(0.5 - d / softness, 0.0, 1.0);
                     coverage = coverage * coverage * (3 - 2 * coverage);
                 } else {
                     for (int sy = 0; sy < kSamples; ++sy)
                         for (int sx = 0; sx < kSamples; ++sx)
-                            if (distance(x + (sx + 0.5) / kSamples, y + (sy + 0.5) / kSamples) <= 0) coverage += 1;
+                            if (distance((x + (sx + 0.5) / kSamples) * unit, (y + (sy + 0.5) / kSamples) * unit) <= 0)
+                                coverage += 1;
                     coverage /= kSamples * kSamples;
                 }
                 const double alpha = coverage * opacity;
                 if (alpha <= 0) continue;
-                const Rgb c = paint(x + 0.5, y + 0.5);
-                const size_t i = size_t(y) * kWidth + x;
+                const Rgb c = paint((x + 0.5) * unit, (y + 0.5) * unit);
+                const size_t i = size_t(y) * width + x;
                 r[i] = c.r * alpha + r[i] * (1 - alpha);
                 g[i] = c.g * alpha + g[i] * (1 - alpha);
                 b[i] = c.b * alpha + b[i] * (1 - alpha);
@@ -64,7 +73,7 @@ struct Canvas {
     }
 
     std::vector<uint8_t> Rgba() const {
-        std::vector<uint8_t> out(size_t(kWidth) * kHeight * 4);
+        std::vector<uint8_t> out(a.size() * 4);
         auto byte = [](double v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
         for (size_t i = 0; i < a.size(); ++i) {
             const double alpha = a[i];
@@ -185,8 +194,9 @@ Strokes Wordmark(double x) {
     return s;
 }
 
-std::vector<uint8_t> DrawLogo() {
-    Canvas canvas;
+// The logo at `scale` times its 96-DPI size.
+std::vector<uint8_t> DrawLogo(int scale) {
+    Canvas canvas(scale);
     const double l = 7, t = 13, r = 61, b = 49;  // the envelope
     // A soft shadow below and to the right.
     canvas.Draw(RoundRect(l + 2, t + 3, r + 2, b + 3, 4), Solid(0x1B2A44), 0.35, 4);
@@ -327,6 +337,22 @@ std::vector<uint8_t> IconFile(const std::vector<uint8_t>& logo, std::initializer
     return file;
 }
 
+// The resource payload of a picture drawn at `scale`: its size, then LZO1X-1.
+bool Pack(const std::vector<uint8_t>& rgba, int scale, std::vector<uint8_t>& payload) {
+    const int width = kWidth * scale, height = kHeight * scale;
+    // LZO1X-1 may grow incompressible data by size / 16 + 67 bytes.
+    payload.assign(4 + rgba.size() + rgba.size() / 16 + 64 + 3, 0);
+    payload[0] = width & 0xFF;
+    payload[1] = width >> 8;
+    payload[2] = height & 0xFF;
+    payload[3] = height >> 8;
+    std::vector<uint8_t> work(LZO1X_1_MEM_COMPRESS);
+    lzo_uint packed = 0;
+    if (lzo1x_1_compress(rgba.data(), rgba.size(), payload.data() + 4, &packed, work.data()) != LZO_E_OK) return false;
+    payload.resize(4 + packed);
+    return true;
+}
+
 bool WriteFile(const char* path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path, "wb");
     if (!f) return false;
@@ -341,36 +367,30 @@ int main(int argc, char** argv) {
     // program's icon file, cut from the same drawing.
     const char* rgbaPath = nullptr;
     const char* iconPath = nullptr;
+    const char* largePath = nullptr;
     for (int i = 2; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--rgba") == 0) rgbaPath = argv[i + 1];
         else if (std::strcmp(argv[i], "--icon") == 0) iconPath = argv[i + 1];
+        else if (std::strcmp(argv[i], "--large") == 0) largePath = argv[i + 1];
         else argc = 0;
     }
     if (argc < 2 || argc % 2 != 0) {
-        std::fprintf(stderr, "usage: mklogo PAYLOAD [--rgba FILE] [--icon FILE.ico]\n");
+        std::fprintf(stderr, "usage: mklogo PAYLOAD [--large PAYLOAD] [--rgba FILE] [--icon FILE.ico]\n");
         return 2;
     }
     if (lzo_init() != LZO_E_OK) {
         std::fprintf(stderr, "mklogo: lzo_init failed\n");
         return 1;
     }
-    const std::vector<uint8_t> rgba = DrawLogo();
-
-    // LZO1X-1 may grow incompressible data by size / 16 + 67 bytes.
-    std::vector<uint8_t> payload(4 + rgba.size() + rgba.size() / 16 + 64 + 3);
-    payload[0] = kWidth & 0xFF;
-    payload[1] = kWidth >> 8;
-    payload[2] = kHeight & 0xFF;
-    payload[3] = kHeight >> 8;
-    std::vector<uint8_t> work(LZO1X_1_MEM_COMPRESS);
-    lzo_uint packed = 0;
-    if (lzo1x_1_compress(rgba.data(), rgba.size(), payload.data() + 4, &packed, work.data()) != LZO_E_OK) {
+    const std::vector<uint8_t> rgba = DrawLogo(1);
+    std::vector<uint8_t> payload, large;
+    if (!Pack(rgba, 1, payload) || (largePath && !Pack(DrawLogo(2), 2, large))) {
         std::fprintf(stderr, "mklogo: compression failed\n");
         return 1;
     }
-    payload.resize(4 + packed);
 
-    if (!WriteFile(argv[1], payload) || (rgbaPath && !WriteFile(rgbaPath, rgba)) ||
+    if (!WriteFile(argv[1], payload) || (largePath && !WriteFile(largePath, large)) ||
+        (rgbaPath && !WriteFile(rgbaPath, rgba)) ||
         (iconPath && !WriteFile(iconPath, IconFile(rgba, {32, 16})))) {
         std::perror("mklogo");
         return 1;
