@@ -285,11 +285,14 @@ struct TStoreWatcherThread::TRun {
         Phase = removal;
     }
 
-    // Lets go of the directory: its change notification and its drive.
+    // Lets go of the directory: its change notification and its drive. A
+    // removal that was pending is no longer heard of then: taken as done,
+    // and looked at again at the next retry.
     void Unwatch() {
         ChangeHandle.Reset();
         if (Removal) Removal->Release();
         if (Phase == TPhase::Watching) Phase = TPhase::Unwatched;
+        else if (Phase == TPhase::RemovalPending) Phase = TPhase::Removed;
     }
 
     // A drive came: a directory let go for a removal that is over is
@@ -313,9 +316,11 @@ struct TStoreWatcherThread::TRun {
     void FollowDirectory() {
         const std::string dir = Shared->TakeDirectory();
         if (dir != Directory) {
+            // Another directory, perhaps on another drive: whatever became
+            // of the old one's, it is watched at once.
             Directory = dir;
             Unwatch();
-            if (Phase != TPhase::RemovalPending) Phase = TPhase::Unwatched;
+            Phase = TPhase::Unwatched;
             News = TNews::Due;
         }
         if (Phase != TPhase::Unwatched || Directory.empty()) return;
