@@ -464,7 +464,7 @@ void TApplication::OpenSettings() {
     TMessage writeError;
     {
         // Every way out of the dialog, a failure to make it included, leaves
-        // the phase Closed and the hotkey taken again.
+        // the phase Closed, the hotkey taken again and what waited shown.
         struct TLeave {
             TApplication& Self;
             ~TLeave() {
@@ -474,8 +474,6 @@ void TApplication::OpenSettings() {
         EnterSettings();
         writeError = ShowSettingsDialog();
     }
-    // What waited, or came meanwhile, is shown now (or at the pause's end).
-    popup_->ShowNextNotification();
     // Told once all that could be written is in place and what waited is shown.
     if (!writeError.Empty()) ShowErrorBox(window_->Hwnd(), writeError);
 }
@@ -508,6 +506,8 @@ void TApplication::LeaveSettings() {
     settingsPhase_ = TSettingsPhase::Closed;
     // Taken again as the dialog left it, however it closed.
     RegisterShowAgainHotkey();
+    // What waited, or came meanwhile, is shown now (or at the pause's end).
+    popup_->ShowNextNotification();
 }
 
 void TApplication::OnExitCommand() { PostQuitMessage(0); }

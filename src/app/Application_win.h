@@ -84,7 +84,8 @@ private:
     TMessage ShowSettingsDialog();
     // Closed to Open: the popup makes way, the hotkey is let go.
     void EnterSettings();
-    // Open to Closed, whichever way the dialog went: the hotkey is taken again.
+    // Open to Closed, whichever way the dialog went: the hotkey is taken
+    // again and the popup shows what waited.
     void LeaveSettings();
     void OnSettingsCommand() { OpenSettings(); }
     // Ends the message loop; the teardown follows it.
