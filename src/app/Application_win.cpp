@@ -188,7 +188,8 @@ void TApplication::Wire() {
     // test run exists to announce everything: no pause holds it.
     const bool testRun = IsTestRun(commandLine_);
     popupInputs.Paused = [this, testRun] { return !testRun && AlertsPaused(); };
-    popupInputs.SetupOpen = [this] { return settingsOpen_ > 0; };
+    // Nothing shows over the open dialog, not even what is told always.
+    popupInputs.SetupOpen = [this] { return settingsPhase_ == TSettingsPhase::Open; };
     // Nor does anybody's absence.
     if (!testRun) popupInputs.Presence = [this] { return ReadPresence(sessionAway_); };
     popup_.reset(new TPopupWindow(scan_->Queue, std::move(popupInputs), settings.WindowRect));
@@ -455,49 +456,66 @@ void TApplication::UpdateTray() {
 }
 
 void TApplication::OpenSettings() {
-    // The popup makes way for the dialog; what waits, or comes meanwhile,
-    // is held and shown once the dialog closes (or at the pause's end).
-    const bool outermost = settingsOpen_ == 0;
+    // Asked again while open (the tray icon, the menu, a second start): the
+    // open dialog comes forward and the phase stays with the first request.
+    if (settingsPhase_ == TSettingsPhase::Open) {
+        const TMessage writeError = ShowSettingsDialog();
+        if (!writeError.Empty()) ShowErrorBox(window_->Hwnd(), writeError);
+        return;
+    }
     TMessage writeError;
     {
-        struct TSettingsOpen {
-            int& depth;
-            explicit TSettingsOpen(int& d) : depth(d) { ++depth; }
-            ~TSettingsOpen() { --depth; }
-        } open(settingsOpen_);
-        // Let go while the dialog is open, so that what the dialog finds
-        // holding the hotkey is another program; taken again as the dialog
-        // left it, however it closed.
-        struct THotkeyAway {
-            TApplication* Self;
-            ~THotkeyAway() {
-                if (Self) Self->RegisterShowAgainHotkey();
+        // Every way out of the dialog, a failure to make it included, leaves
+        // the phase Closed, the hotkey taken again and what waited shown.
+        struct TLeave {
+            TApplication& Self;
+            ~TLeave() {
+                CallAtBoundary("Closing the setup dialog", [this] { Self.LeaveSettings(); }, [] {});
             }
-        } away {outermost ? this : nullptr};
-        // The dialog's sample is shown as any popup, in the values the
-        // dialog holds; held back by nothing, not even the dialog.
-        setupDialog_.ShowSample = [this](const TUserSettings& values) {
-            popup_->Cycle().ShowSample(std::make_unique<TNotification>(SampleNotification()), values);
-        };
-        if (outermost) {
-            popup_->Cycle().HoldNotifications();
-            UnregisterShowAgainHotkey();
-        }
-        // The folders chosen take effect at once; the program may have begun
-        // to end while the dialog was open.
-        const TSetupResult result = setupDialog_.ShowSetupDialog(*settings_);
-        if (result.Ok && storeWatch_) {
-            ApplyLanguage();
-            scan_->UseRules(settings_->NeverAnnounce, settings_->AlwaysAnnounce);
-            storeWatch_->FolderChoicesChanged();
-            UpdateTray();
-        }
-        writeError = result.WriteError;
+        } leave {*this};
+        EnterSettings();
+        writeError = ShowSettingsDialog();
     }
-    // A second asking only brought the open dialog forward.
-    if (outermost) popup_->ShowNextNotification();
     // Told once all that could be written is in place and what waited is shown.
     if (!writeError.Empty()) ShowErrorBox(window_->Hwnd(), writeError);
+}
+
+TMessage TApplication::ShowSettingsDialog() {
+    // The dialog's sample is shown as any popup, in the values the dialog
+    // holds; held back by nothing, not even the dialog.
+    setupDialog_.ShowSample = [this](const TUserSettings& values) {
+        popup_->Cycle().ShowSample(std::make_unique<TNotification>(SampleNotification()), values);
+    };
+    const TSetupResult result = setupDialog_.ShowSetupDialog(*settings_);
+    // OK (its writes made, a failed one told by the caller): the language
+    // and the folders chosen take effect at once, and watching goes on with
+    // them. Cancel, or a request that only brought the dialog forward:
+    // nothing changes. The program began to end while the dialog was open
+    // (the session's end stopped the watch; an exit's quit waits for the
+    // main loop): the dialog closed as Cancel, and nothing is watched again.
+    if (result.Ok && storeWatch_) {
+        ApplyLanguage();
+        scan_->UseRules(settings_->NeverAnnounce, settings_->AlwaysAnnounce);
+        storeWatch_->FolderChoicesChanged();
+        UpdateTray();
+    }
+    return result.WriteError;
+}
+
+void TApplication::EnterSettings() {
+    settingsPhase_ = TSettingsPhase::Open;
+    // The popup makes way for the dialog: what it had taken goes back to
+    // the queue, and Paused holds what comes until LeaveSettings.
+    popup_->Cycle().HoldNotifications();
+    UnregisterShowAgainHotkey();
+}
+
+void TApplication::LeaveSettings() {
+    settingsPhase_ = TSettingsPhase::Closed;
+    // Taken again as the dialog left it, however it closed.
+    RegisterShowAgainHotkey();
+    // What waited, or came meanwhile, is shown now (or at the pause's end).
+    popup_->ShowNextNotification();
 }
 
 void TApplication::OnExitCommand() { PostQuitMessage(0); }

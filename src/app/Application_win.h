@@ -79,6 +79,14 @@ private:
     void ShowTrayMenu();
     // Shows (or brings forward) the setup dialog; the popup is held meanwhile.
     void OpenSettings();
+    // The setup dialog's own part of OpenSettings: shows it, applies an OK;
+    // what of the OK could not be written.
+    TMessage ShowSettingsDialog();
+    // Closed to Open: the popup makes way, the hotkey is let go.
+    void EnterSettings();
+    // Open to Closed, whichever way the dialog went: the hotkey is taken
+    // again and the popup shows what waited.
+    void LeaveSettings();
     void OnSettingsCommand() { OpenSettings(); }
     // Ends the message loop; the teardown follows it.
     void OnExitCommand();
@@ -104,8 +112,16 @@ private:
     std::optional<bool> startWithWindowsToStore_;
     // Messages are taken only between the wiring and the teardown.
     bool wired_ = false;
-    // Setup dialogs being shown (a second asking brings the first forward).
-    int settingsOpen_ = 0;
+    // Whether the setup dialog is open; changed by EnterSettings and
+    // LeaveSettings alone.
+    enum class TSettingsPhase {
+        Closed,  // no dialog: the popup shows what comes, the hotkey is ours
+        Open,    // the dialog is up, or its OK is being applied: what comes
+                 // waits, and the hotkey is let go, so that what the dialog
+                 // finds holding it is another program; a second request
+                 // only brings the dialog forward
+    };
+    TSettingsPhase settingsPhase_ = TSettingsPhase::Closed;
     bool languageApplied_ = false;  // ApplyLanguage has run once
     // The session is locked, or switched away from the console.
     bool sessionAway_ = false;

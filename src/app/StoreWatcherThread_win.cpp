@@ -145,6 +145,29 @@ struct TStoreWatcherThread::TRun {
         });
     }
 
+    // What the run does with the directory: one value, changed only by the
+    // transitions below.
+    enum class TPhase {
+        Unwatched,       // no change notification: none asked for yet, the
+                         // directory moved, or the system refused it (then
+                         // tried again at every retry)
+        Watching,        // its change notification is in place
+        RemovalPending,  // let go: Windows asked to remove its drive and has
+                         // not said yet whether it did; nothing on it is
+                         // touched and the owner is not woken meanwhile
+        Removed,         // let go: its drive was removed; looked at again at
+                         // the next retry, or when a drive comes (LookAgain)
+        Ending,          // Stop was asked, or the owner takes no more calls
+    };
+    // What the owner has heard: one value, beside OwnerHeardWatching.
+    enum class TNews {
+        Told,        // the owner knows what the run knows
+        Due,         // something changed: told at the top of the loop, or
+                     // once a pending removal is decided
+        ToldFailed,  // told that where the store is could not be read:
+                     // told again at the next retry
+    };
+
     void Execute() {
         if (Shared->StopAsked) return;
         TIdentityKeysWatch identities;
@@ -152,87 +175,89 @@ struct TStoreWatcherThread::TRun {
         // The owner knows where it asked us to watch and takes it as watched:
         // only a difference is news to it.
         Directory = Shared->TakeDirectory();
-        bool toldArmed = !Directory.empty();
-        bool tell = false;
-        for (;;) {
-            FollowDirectory(tell);
-            const bool armed = ChangeHandle.Valid();
-            Shared->Phase = armed ? wpWatching : wpNotWatching;
+        OwnerHeardWatching = !Directory.empty();
+        while (Phase != TPhase::Ending) {
+            FollowDirectory();
+            const bool watching = Phase == TPhase::Watching;
+            Shared->Phase = watching ? wpWatching : wpNotWatching;
             identities.Arm();
-            if (armed != toldArmed) tell = true;
+            if (watching != OwnerHeardWatching) News = TNews::Due;
             // While the drive is being removed the owner is not woken: it
             // would look at the drive, and Windows would refuse the removal.
-            if (tell && !RemovalPending) {
-                tell = false;
-                toldArmed = armed;
-                if (!RunOnChange(armed)) return;
+            if (News == TNews::Due && Phase != TPhase::RemovalPending) {
+                TellOwner(watching);
                 continue;  // the scan may have moved the directory
             }
+            WaitOnce(identities);
+        }
+    }
 
-            // The change notification first: when it and the stop event are
-            // both signalled, the change wins and the stop event stays
-            // signalled for the next wait.
-            HANDLE handles[4];
-            TWaitSlots slots;
-            if (armed) handles[slots.Change = slots.Count++] = ChangeHandle.Get();
-            handles[slots.Stop = slots.Count++] = Shared->StopEvent.Get();
-            handles[slots.Moved = slots.Count++] = Shared->DirectoryEvent.Get();
-            if (identities.Armed()) handles[slots.Keys = slots.Count++] = identities.Event();
-            // Nothing is polled while everything is watched; what is not, or
-            // a store whose place could not be read, is looked at again now
-            // and then.
-            const DWORD timeout = armed && identities.Armed() && !ProbeFailed ? INFINITE : Shared->RetryInterval;
-            // The removal watch's device events are sent to this thread.
-            slots.Messages = Removal != nullptr;
-            const DWORD result = slots.Messages
-                                     ? MsgWaitForMultipleObjects(slots.Count, handles, FALSE, timeout, QS_ALLINPUT)
-                                     : WaitForMultipleObjects(slots.Count, handles, FALSE, timeout);
+    // One wait and the transition its outcome makes. Watching goes on after
+    // every outcome but a stop.
+    void WaitOnce(TIdentityKeysWatch& identities) {
+        // The change notification first: when it and the stop event are
+        // both signalled, the change wins and the stop event stays signalled
+        // for the next wait.
+        const bool watching = Phase == TPhase::Watching;
+        HANDLE handles[4];
+        TWaitSlots slots;
+        if (watching) handles[slots.Change = slots.Count++] = ChangeHandle.Get();
+        handles[slots.Stop = slots.Count++] = Shared->StopEvent.Get();
+        handles[slots.Moved = slots.Count++] = Shared->DirectoryEvent.Get();
+        if (identities.Armed()) handles[slots.Keys = slots.Count++] = identities.Event();
+        // Nothing is polled while everything is watched; what is not, or a
+        // store whose place could not be read, is looked at again now and
+        // then.
+        const DWORD timeout =
+            watching && identities.Armed() && News != TNews::ToldFailed ? INFINITE : Shared->RetryInterval;
+        // The removal watch's device events are sent to this thread.
+        slots.Messages = Removal != nullptr;
+        const DWORD result = slots.Messages
+                                 ? MsgWaitForMultipleObjects(slots.Count, handles, FALSE, timeout, QS_ALLINPUT)
+                                 : WaitForMultipleObjects(slots.Count, handles, FALSE, timeout);
 
-            switch (ClassifyWait(result, slots)) {
-                case TWaitOutcome::Change:
-                    // Re-armed before the scan rather than after it: writes
-                    // made while the scan runs then signal the handle and
-                    // cause one more scan. Windows would also remember them
-                    // for a re-arm made after the scan, but not every
-                    // implementation of the call does.
-                    if (!FindNextChangeNotification(ChangeHandle.Get())) {
-                        LogLine("The store folder's change notification failed (error " +
-                                std::to_string(GetLastError()) + "); watching it again");
-                        Unwatch();
-                    }
-                    tell = true;
-                    break;
-                case TWaitOutcome::Stop:
-                    return;
-                case TWaitOutcome::DirectoryMoved:
-                    // The directory is taken at the top of the loop.
-                    if (Shared->LookAgainAsked.exchange(false)) {
-                        Released = false;
-                        tell = true;
-                    }
-                    break;
-                case TWaitOutcome::IdentityKeys:
-                    identities.Fired();
-                    tell = true;
-                    break;
-                case TWaitOutcome::Message:
-                    PumpMessages();
-                    break;
-                case TWaitOutcome::Timeout:
-                    // A drive let go for its removal is looked at again.
-                    if (!RemovalPending) Released = false;
-                    tell = true;
-                    break;
-                case TWaitOutcome::Failed:
-                    // A handle went bad under us: start the watch afresh, not
-                    // in a busy loop.
-                    LogLine("The store watcher's wait failed (error " + std::to_string(GetLastError()) +
-                            "); watching again shortly");
+        switch (ClassifyWait(result, slots)) {
+            case TWaitOutcome::Change:
+                // Re-armed before the scan rather than after it: writes made
+                // while the scan runs then signal the handle and cause one
+                // more scan. Windows would also remember them for a re-arm
+                // made after the scan, but not every implementation of the
+                // call does.
+                if (!FindNextChangeNotification(ChangeHandle.Get())) {
+                    LogLine("The store folder's change notification failed (error " +
+                            std::to_string(GetLastError()) + "); watching it again");
                     Unwatch();
-                    if (WaitForSingleObject(Shared->StopEvent.Get(), Shared->RetryInterval) == WAIT_OBJECT_0) return;
-                    tell = true;
-                    break;
-            }
+                }
+                News = TNews::Due;
+                break;
+            case TWaitOutcome::Stop:
+                Phase = TPhase::Ending;
+                break;
+            case TWaitOutcome::DirectoryMoved:
+                // The directory itself is taken at the top of the loop.
+                if (Shared->LookAgainAsked.exchange(false)) LookAgain();
+                break;
+            case TWaitOutcome::IdentityKeys:
+                identities.Fired();
+                News = TNews::Due;
+                break;
+            case TWaitOutcome::Message:
+                PumpMessages();  // the removal watch's transitions
+                break;
+            case TWaitOutcome::Timeout:
+                Retry();
+                break;
+            case TWaitOutcome::Failed:
+                // A handle went bad under us: start the watch afresh, not in
+                // a busy loop.
+                LogLine("The store watcher's wait failed (error " + std::to_string(GetLastError()) +
+                        "); watching again shortly");
+                Unwatch();
+                if (WaitForSingleObject(Shared->StopEvent.Get(), Shared->RetryInterval) == WAIT_OBJECT_0)
+                    Phase = TPhase::Ending;
+                else
+                    News = TNews::Due;
+                break;
         }
     }
 
@@ -245,27 +270,40 @@ struct TStoreWatcherThread::TRun {
             LogLine(std::string("The store's drive cannot be watched for removal: ") + error.what());
             return;
         }
-        Removal->OnRemovalAsked = [this] {
-            ChangeHandle.Reset();
-            Released = true;
-            RemovalPending = true;
-        };
-        Removal->OnRemoved = [this] {
-            ChangeHandle.Reset();
-            Released = true;
-            RemovalPending = false;
-        };
+        Removal->OnRemovalAsked = [this] { LetGo(TPhase::RemovalPending); };
+        Removal->OnRemoved = [this] { LetGo(TPhase::Removed); };
         Removal->OnRemovalCancelled = [this] {
-            Released = false;
-            RemovalPending = false;
+            // Watched again at the top of the loop.
+            if (Phase == TPhase::RemovalPending || Phase == TPhase::Removed) Phase = TPhase::Unwatched;
         };
     }
 
-    // Lets go of the directory: its change notification and its drive.
+    // The drive is to be removed, or was: its change notification goes, and
+    // nothing on it is watched until the removal is called off or retried.
+    void LetGo(TPhase removal) {
+        ChangeHandle.Reset();
+        Phase = removal;
+    }
+
+    // Lets go of the directory: its change notification and its drive. A
+    // removal that was pending is no longer heard of then: taken as done,
+    // and looked at again at the next retry.
     void Unwatch() {
         ChangeHandle.Reset();
         if (Removal) Removal->Release();
+        if (Phase == TPhase::Watching) Phase = TPhase::Unwatched;
+        else if (Phase == TPhase::RemovalPending) Phase = TPhase::Removed;
     }
+
+    // A drive came: a directory let go for a removal that is over is
+    // watched again at once; the owner hears what there is.
+    void LookAgain() {
+        if (Phase == TPhase::Removed) Phase = TPhase::Unwatched;
+        News = TNews::Due;
+    }
+
+    // The retry interval passed: as LookAgain.
+    void Retry() { LookAgain(); }
 
     // Serves the messages of this thread's windows (the device events).
     void PumpMessages() {
@@ -275,34 +313,45 @@ struct TStoreWatcherThread::TRun {
 
     // Moves the watch to the directory the owner asked for, and watches it
     // again when the last attempt failed.
-    void FollowDirectory(bool& tell) {
+    void FollowDirectory() {
         const std::string dir = Shared->TakeDirectory();
         if (dir != Directory) {
+            // Another directory, perhaps on another drive: whatever became
+            // of the old one's, it is watched at once.
             Directory = dir;
             Unwatch();
-            Released = false;
-            tell = true;
+            Phase = TPhase::Unwatched;
+            News = TNews::Due;
         }
-        if (ChangeHandle.Valid() || Directory.empty() || Released || RemovalPending) return;
+        if (Phase != TPhase::Unwatched || Directory.empty()) return;
         ChangeHandle = WatchDirectory(Directory);
-        if (!ChangeHandle.Valid() && Directory != Refused) {
-            LogLine("Cannot watch " + Directory + " (error " + std::to_string(GetLastError()) + ")");
-            Refused = Directory;
+        if (!ChangeHandle.Valid()) {
+            if (Directory != Refused) {
+                LogLine("Cannot watch " + Directory + " (error " + std::to_string(GetLastError()) + ")");
+                Refused = Directory;
+            }
+            return;
         }
-        if (ChangeHandle.Valid()) {
-            Refused.clear();
-            if (Removal) Removal->Hold(Directory);
-        }
+        Refused.clear();
+        if (Removal) Removal->Hold(Directory);
+        Phase = TPhase::Watching;
     }
 
-    // Has the owner's thread run OnChange; false when that thread takes no
-    // more calls or the watcher is to stop.
-    bool RunOnChange(bool armed) {
+    // Has the owner's thread run OnChange. Watching goes on unless that
+    // thread takes no more calls or the watcher is to stop.
+    void TellOwner(bool watching) {
+        OwnerHeardWatching = watching;
         // The paths are looked at here, never on the owner's thread.
-        const TStoreProbe probe = ProbeStore(StoreRoot, armed);
+        const TStoreProbe probe = ProbeStore(StoreRoot, watching);
         // The identity keys may be being written: read them again soon.
-        ProbeFailed = !probe.Error.empty();
-        if (Shared->StopAsked) return false;
+        News = probe.Error.empty() ? TNews::Told : TNews::ToldFailed;
+        if (!Shared->StopAsked && RunOnChange(probe)) return;
+        Phase = TPhase::Ending;
+    }
+
+    // False when the owner's thread takes no more calls or the watcher is
+    // to stop.
+    bool RunOnChange(const TStoreProbe& probe) {
         bool ran = false;
         const bool returned = Owner.Call([this, &probe, &ran] {
             // Stop may have come while this request waited to be served.
@@ -325,13 +374,11 @@ struct TStoreWatcherThread::TRun {
     std::function<void(const TStoreProbe&)> OnChange;
     std::function<void(const std::string&)> OnEnded;
     std::function<std::string()> StoreRoot;
-    TChangeHandle ChangeHandle;
+    TPhase Phase = TPhase::Unwatched;
+    TChangeHandle ChangeHandle;  // valid in Watching only
     std::unique_ptr<TRemovalWatch> Removal;  // made on the run's own thread
-    bool Released = false;  // the directory was let go for its drive's removal
-    // Windows asked to remove the drive and has not said yet whether it did:
-    // nothing on it is touched meanwhile.
-    bool RemovalPending = false;
-    bool ProbeFailed = false;  // the last probe could not read where the store is
+    TNews News = TNews::Told;
+    bool OwnerHeardWatching = false;  // what the owner was last told
     std::string Directory;
     std::string Refused;  // the directory last reported as not watchable
 };

@@ -324,6 +324,25 @@ check "mail after it is announced" "(Inbox) | From : Erin Example | Subject : Ti
 menu_exit
 finish
 
+echo "-- the setup dialog cannot be made"
+settings
+reg add "$settings_key" /v HintTime /t REG_DWORD /d 10 /f  # on screen while the identity is spoilt
+new_store
+start
+eml "$tmp/new/nodialog1.eml" "Quinn Example" "On screen at the double click" "first"
+eml "$tmp/new/nodialog2.eml" "Rita Example" "Held for a dialog never made" "held"
+"$mkstore" add "$store/Inbox.dbx" "$tmp/new/nodialog1.eml" "$tmp/new/nodialog2.eml" >/dev/null
+d showing 20 >/dev/null
+# The dialog reads the last identity as it opens: of the wrong type, it cannot.
+reg add 'HKCU\Identities' /v 'Last User ID' /t REG_DWORD /d 1 /f
+d tray dblclk >/dev/null
+check "a dialog that cannot be made: the mail held for it is shown" \
+    "(Inbox) | From : Rita Example | Subject : Held for a dialog never made" "$(d popups 1 30 | heads)"
+check "and why it failed is told" "Invalid data type for 'Last User ID'" "$(d errorbox 10)"
+reg add 'HKCU\Identities' /v 'Last User ID' /d '{E2E-1}' /f
+menu_exit
+finish
+
 echo "-- the store folder missing at start"
 settings
 rm -rf "$store"

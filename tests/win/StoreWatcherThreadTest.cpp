@@ -532,7 +532,8 @@ TEST_F(StoreWatcherThread_Removal, TheFolderIsLetGoWhenItsDriveIsToBeRemoved) {
 
 // Between Windows asking to remove the drive and saying whether it did, the
 // owner is not woken (it would look at the drive, and Windows would refuse
-// the removal); once the removal is called off the folder is watched again.
+// the removal); once the removal is called off the folder is watched again,
+// and a directory that moves meanwhile is watched at once.
 TEST_F(StoreWatcherThread_Removal, NothingOnTheDriveIsTouchedWhileItsRemovalIsPending) {
     Write("Inbox.dbx");
     UseTempStore();
@@ -558,6 +559,20 @@ TEST_F(StoreWatcherThread_Removal, NothingOnTheDriveIsTouchedWhileItsRemovalIsPe
     const int before = Scans();
     Write("Inbox.dbx");
     ASSERT_TRUE(WaitForScans(before + 1)) << "not watched again after the removal was called off";
+
+    // Asked again, and the directory moves before Windows says more: the
+    // old drive's answer is no longer heard, and the new directory is watched.
+    ASSERT_TRUE(CreateDirectoryA((dir_ + "Other").c_str(), nullptr));
+    about.dbch_hdevnotify = watch->Registration();
+    send(DBT_DEVICEQUERYREMOVE);
+    ASSERT_TRUE(PumpUntil([&] { return watcher_->Phase() == wpNotWatching; }, kPromptly));
+    watcher_->SetDirectory(dir_ + "Other\\");
+    EXPECT_TRUE(PumpUntil([&] { return watcher_->Phase() == wpWatching; }, kPromptly))
+        << "nothing watched after the move";
+    const int moved = Scans();
+    Write("Other\\Inbox.dbx");
+    EXPECT_TRUE(WaitForScans(moved + 1)) << "a write in the new directory was not seen";
+    RemoveTree(dir_ + "Other\\");
 }
 
 // A run that an unforeseen error ends tells its owner, which may start another.
