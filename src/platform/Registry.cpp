@@ -30,13 +30,20 @@ std::optional<int32_t> TRegistryKey::ReadIntegerIfPresent(const std::string& nam
                                 uint32_t(bytes[3]) << 24);
 }
 
-std::optional<uint64_t> TRegistryKey::ReadQwordIfPresent(const std::string& name) {
+std::optional<std::vector<uint8_t>> TRegistryKey::ReadTypedIfPresent(const std::string& name, TRegDataType wanted) {
     TRegDataType type = rdNone;
     std::vector<uint8_t> data;
     const TValueRead read = GetValue(name, type, data);
     if (read == TValueRead::Missing) return std::nullopt;
     if (read == TValueRead::Failed) throw Exception(TText::FailedToGetData, {name});
-    if (type != rdQword) throw Exception(TText::InvalidDataType, {name});
+    if (type != wanted) throw Exception(TText::InvalidDataType, {name});
+    return data;
+}
+
+std::optional<uint64_t> TRegistryKey::ReadQwordIfPresent(const std::string& name) {
+    const std::optional<std::vector<uint8_t>> read = ReadTypedIfPresent(name, rdQword);
+    if (!read) return std::nullopt;
+    const std::vector<uint8_t>& data = *read;
     if (data.size() != 8) throw Exception(TText::FailedToGetData, {name});
     uint64_t value = 0;
     for (size_t i = 8; i > 0; --i) value = value << 8 | data[i - 1];
@@ -44,16 +51,12 @@ std::optional<uint64_t> TRegistryKey::ReadQwordIfPresent(const std::string& name
 }
 
 std::optional<std::vector<std::string>> TRegistryKey::ReadStringsIfPresent(const std::string& name) {
-    TRegDataType type = rdNone;
-    std::vector<uint8_t> data;
-    const TValueRead read = GetValue(name, type, data);
-    if (read == TValueRead::Missing) return std::nullopt;
-    if (read == TValueRead::Failed) throw Exception(TText::FailedToGetData, {name});
-    if (type != rdMultiString) throw Exception(TText::InvalidDataType, {name});
+    const std::optional<std::vector<uint8_t>> data = ReadTypedIfPresent(name, rdMultiString);
+    if (!data) return std::nullopt;
     std::vector<std::string> strings;
     std::string current;
     // A last string without its zero counts all the same.
-    for (const uint8_t byte : data) {
+    for (const uint8_t byte : *data) {
         if (byte != 0) {
             current += static_cast<char>(byte);
         } else if (!current.empty()) {

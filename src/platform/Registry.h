@@ -59,6 +59,11 @@ public:
     // list by another.
     virtual TValueRead GetValue(const std::string& name, TRegDataType& type, std::vector<uint8_t>& data) = 0;
     virtual bool SetValue(const std::string& name, TRegDataType type, const std::vector<uint8_t>& data) = 0;
+
+private:
+    // A value's data when it is there and of the type wanted; an error when
+    // it cannot be read or is of another type.
+    std::optional<std::vector<uint8_t>> ReadTypedIfPresent(const std::string& name, TRegDataType wanted);
 };
 
 class TRegistry {
