@@ -239,7 +239,7 @@ d move 100 120 >/dev/null
 menu_exit
 finish
 check "E&xit ends the program" "0" "$rc"
-check "all thirteen values are written" "13" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "all sixteen values are written" "16" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 check "with the popup's last position" "REG_SZ 100, 120, 400, 320" "$(query 'Window Location')"
 
 echo "-- exit while the setup dialog is open"
@@ -291,7 +291,7 @@ d endsession >/dev/null
 d wait-exit 20 >/dev/null
 finish
 check "the end of the session ends the program" "0" "$rc"
-check "and writes the settings" "13" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
+check "and writes the settings" "16" "$("$wine" reg query "$settings_key" 2>/dev/null | tr -d '\r' | grep -c REG_)"
 
 echo "-- the folder list unreadable at start"
 settings
