@@ -104,6 +104,9 @@ namespace pellumo {
     PELLUMO_TEXT(SetupAlwaysAdd) \
     PELLUMO_TEXT(SetupAlwaysChange) \
     PELLUMO_TEXT(SetupAlwaysRemove) \
+    PELLUMO_TEXT(PopupMenuNeverAddress) \
+    PELLUMO_TEXT(PopupMenuNeverDomain) \
+    PELLUMO_TEXT(PopupMenuAlwaysAddress) \
     PELLUMO_TEXT(SampleFolder) \
     PELLUMO_TEXT(SampleSender) \
     PELLUMO_TEXT(SampleSubject) \

@@ -93,6 +93,7 @@ const std::vector<std::vector<TText>> kTogether = {
     {TText::SetupRule, TText::SetupNeverAnnounce, TText::SetupNeverAdd, TText::SetupNeverChange,
      TText::SetupNeverRemove, TText::SetupAlwaysAnnounce, TText::SetupAlwaysAdd, TText::SetupAlwaysChange,
      TText::SetupAlwaysRemove, TText::SetupLanguage},
+    {TText::PopupMenuNeverAddress, TText::PopupMenuNeverDomain, TText::PopupMenuAlwaysAddress},
 };
 
 TEST(LanguageTables, EveryTableHasEveryTextWithItsValuesAndReachableAccessKeys) {
