@@ -156,9 +156,9 @@ private:
     void SaveRules(TRegistryKey& key);
 
     TFolderList folderList_;
-    // The rule lists as the key held them when last loaded or saved: while
-    // the setup dialog has no page for them they are edited in the registry,
-    // and an edit made while the program runs must outlive its end.
+    // The rule lists as the key held them when last loaded or saved: they
+    // are also edited in the registry, and an edit made there while the
+    // program runs must outlive its end unless the program changed them too.
     std::optional<std::vector<std::string>> storedNever_, storedAlways_;
 };
 

@@ -64,6 +64,20 @@ public:
         idLanguage,              // "Automatic" and the program's languages by their own names
         idPages,                 // the tab control over the pages
         idShowSample,            // "Show sample": a popup in the colours and times as they stand
+        idRulesGroup,            // group box "Announcement rules"
+        idRuleLabel,             // "Rule:"
+        idRuleEdit,              // the rule that Add and Change put into a list
+        idRuleHint,              // what a rule may be
+        idNeverLabel,            // "Never announce mail matching:"
+        idNeverList,             // the NeverAnnounce rules
+        idNeverAdd,              // "Add": the rule field's text to the Never list
+        idNeverChange,           // "Change": the selected Never rule becomes the field's text
+        idNeverRemove,           // "Remove": the selected Never rule goes
+        idAlwaysLabel,           // "Always announce mail matching:"
+        idAlwaysList,            // the AlwaysAnnounce rules
+        idAlwaysAdd,             // as for the Never list
+        idAlwaysChange,
+        idAlwaysRemove,
     };
 
     // The pages, in the order of their tabs. A page's controls are shown
@@ -72,6 +86,7 @@ public:
         pagePopup,    // the popup's hiding, time, fading and colours, its sample, the logo
         pageAlerts,   // what is told when, the hotkey, the icon, the start with Windows
         pageFolders,  // the watched folders with their colours and sounds
+        pageRules,    // the rules that say which mail is never and which always announced
         kPageCount
     };
 

@@ -210,6 +210,7 @@ void TSetupDialog::TImpl::CreateControls(const TNotifierSettings& settings) {
         });
     pages_[pageAlerts] = MakeAlertsPage(controls);
     pages_[pageFolders] = MakeFoldersPage(controls, settings, foundChoices_, folders_);
+    pages_[pageRules] = MakeRulesPage(controls);
 
     const DWORD tab = WS_TABSTOP | WS_GROUP;
     controls.Make(L"STATIC", SS_LEFT, idLanguageLabel);

@@ -190,8 +190,62 @@ TPageContent LayoutFoldersPage(const TSetupMeasures& m, TLayoutSize area) {
     return page;
 }
 
+TPageContent LayoutRulesPage(const TSetupMeasures& m, TLayoutSize area) {
+    const TSpacing gap(m.Units);
+    const TGroupInsets insets(m.Units);
+    // The rule's field over what a rule may be; under it each list below
+    // its label, with its buttons in a column at its right.
+    const TGrid rule {{Cell(m, Setup::idRuleLabel, 0, 0), Cell(m, Setup::idRuleEdit, 0, 1, true),
+                       Cell(m, Setup::idRuleHint, 1, 0, false, 2)},
+                      gap.ColumnGap, gap.RowGap};
+    struct TList {
+        int Label, List, Buttons[3];
+    };
+    const TList lists[] = {
+        {Setup::idNeverLabel, Setup::idNeverList, {Setup::idNeverAdd, Setup::idNeverChange, Setup::idNeverRemove}},
+        {Setup::idAlwaysLabel, Setup::idAlwaysList, {Setup::idAlwaysAdd, Setup::idAlwaysChange, Setup::idAlwaysRemove}},
+    };
+    TLayoutSize button, label, list;
+    for (const TList& l : lists) {
+        for (int id : l.Buttons) {
+            button = {std::max(button.Width, NeedOf(m, id).Width), std::max(button.Height, NeedOf(m, id).Height)};
+        }
+        label = {std::max(label.Width, NeedOf(m, l.Label).Width), std::max(label.Height, NeedOf(m, l.Label).Height)};
+        list = {std::max(list.Width, NeedOf(m, l.List).Width), std::max(list.Height, NeedOf(m, l.List).Height)};
+    }
+    const int32_t listHeight = std::max(list.Height, 3 * button.Height + 2 * gap.RowGap);
+    const int32_t sectionHeight = label.Height + gap.RowGap + listHeight;
+    const TLayoutSize ruleNeed = rule.Need();
+    const TLayoutSize group = insets.Around({std::max({ruleNeed.Width, label.Width, list.Width + gap.ColumnGap + button.Width}),
+                                             ruleNeed.Height + 2 * (gap.GroupGapY + sectionHeight)});
+    TPageContent page;
+    page.Size = {std::max(area.Width, group.Width), std::max(area.Height, group.Height)};
+    page.Rects[Setup::idRulesGroup] = TRect(0, 0, page.Size.Width, page.Size.Height);
+    const int32_t innerLeft = insets.Side, innerRight = page.Size.Width - insets.Side;
+    for (const auto& placed : rule.Place(innerLeft, insets.Top, innerRight - innerLeft))
+        page.Rects[placed.first] = placed.second;
+    // The lists share the height the page has beyond its need.
+    const int32_t taller = listHeight + (page.Size.Height - group.Height) / 2;
+    int32_t top = insets.Top + ruleNeed.Height + gap.GroupGapY;
+    for (const TList& l : lists) {
+        page.Rects[l.Label] = TRect(innerLeft, top, innerLeft + NeedOf(m, l.Label).Width, top + label.Height);
+        top += label.Height + gap.RowGap;
+        const int32_t buttonsLeft = innerRight - button.Width;
+        page.Rects[l.List] = TRect(innerLeft, top, buttonsLeft - gap.ColumnGap, top + taller);
+        for (int i = 0; i < 3; ++i) {
+            const int32_t buttonTop = top + i * (button.Height + gap.RowGap);
+            page.Rects[l.Buttons[i]] = TRect(buttonsLeft, buttonTop, innerRight, buttonTop + button.Height);
+        }
+        top += taller + gap.GroupGapY;
+    }
+    for (const auto& placed : page.Rects)
+        if (placed.first != Setup::idRulesGroup) page.GroupOf[placed.first] = Setup::idRulesGroup;
+    return page;
+}
+
 TSetupLayout LayoutSetupDialog(const TSetupMeasures& m) {
-    static const TPageLayout kPages[Setup::kPageCount] = {LayoutPopupPage, LayoutAlertsPage, LayoutFoldersPage};
+    static const TPageLayout kPages[Setup::kPageCount] = {LayoutPopupPage, LayoutAlertsPage, LayoutFoldersPage,
+                                                          LayoutRulesPage};
     const TLayoutUnits& u = m.Units;
     const TSpacing gap(u);
     const int32_t marginX = u.X(7), marginY = u.Y(7), padX = u.X(7), padY = u.Y(7);

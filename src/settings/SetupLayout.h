@@ -83,6 +83,7 @@ using TPageLayout = TPageContent (*)(const TSetupMeasures& measures, TLayoutSize
 TPageContent LayoutPopupPage(const TSetupMeasures& measures, TLayoutSize area);
 TPageContent LayoutAlertsPage(const TSetupMeasures& measures, TLayoutSize area);
 TPageContent LayoutFoldersPage(const TSetupMeasures& measures, TLayoutSize area);
+TPageContent LayoutRulesPage(const TSetupMeasures& measures, TLayoutSize area);
 
 // The dialog: the pages one over another in a tab control as large as the
 // largest, the language at the bottom left under it, OK and Cancel at the

@@ -67,7 +67,8 @@ TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<s
         m.Needs[id] = {box + u.X(4) + t.Width, std::max(u.Y(10), std::max(t.Height, box) + 2)};
     }
     for (int id : {Setup::idHintTimeLabel, Setup::idBeginColorLabel, Setup::idEndColorLabel, Setup::idShowAgainLabel,
-                   Setup::idShowAgainTaken, Setup::idFolderColorLabel, Setup::idFolderSoundLabel, Setup::idLanguageLabel})
+                   Setup::idShowAgainTaken, Setup::idFolderColorLabel, Setup::idFolderSoundLabel, Setup::idLanguageLabel,
+                   Setup::idRuleLabel, Setup::idRuleHint, Setup::idNeverLabel, Setup::idAlwaysLabel})
         m.Needs[id] = text(textOf(id));
 
     m.UpDownWidth = GetSystemMetrics(SM_CXVSCROLL);
@@ -91,7 +92,11 @@ TSetupMeasures MeasureSetupDialog(HWND dialog, HFONT font, const std::function<s
     m.Needs[Setup::idShowAgainHotkey] = {text(longest).Width + frame, field};
     // A few folder names' worth; the tree scrolls for more.
     m.Needs[Setup::idFolderTree] = {u.X(110), u.Y(100)};
-    for (int id : {Setup::idOk, Setup::idCancel, Setup::idShowSample})
+    // A few rules' worth, each as long as a typical address; the lists scroll for more.
+    m.Needs[Setup::idRuleEdit] = {u.X(100), field};
+    m.Needs[Setup::idNeverList] = m.Needs[Setup::idAlwaysList] = {u.X(110), u.Y(40)};
+    for (int id : {Setup::idOk, Setup::idCancel, Setup::idShowSample, Setup::idNeverAdd, Setup::idNeverChange,
+                   Setup::idNeverRemove, Setup::idAlwaysAdd, Setup::idAlwaysChange, Setup::idAlwaysRemove})
         m.Needs[id] = {std::max(u.X(50), text(textOf(id)).Width + u.X(10)), field};
 
     // What the tab control's frame and tabs take of a large control, and

@@ -75,5 +75,7 @@ std::unique_ptr<TSetupPage> MakeAlertsPage(const TSetupControls& controls);
 class TFolderPane;
 std::unique_ptr<TSetupPage> MakeFoldersPage(const TSetupControls& controls, const TNotifierSettings& settings,
                                             const TFolderChoices& found, TFolderPane*& pane);
+// "Rules": the lists of rules for mail never and mail always announced.
+std::unique_ptr<TSetupPage> MakeRulesPage(const TSetupControls& controls);
 
 }  // namespace pellumo

@@ -38,8 +38,20 @@ const TControlText kTexts[] = {
     {Setup::idOk, TText::SetupOk},
     {Setup::idCancel, TText::SetupCancel},
     {Setup::idShowSample, TText::SetupShowSample},
+    {Setup::idRulesGroup, TText::SetupRulesGroup},
+    {Setup::idRuleLabel, TText::SetupRule},
+    {Setup::idRuleHint, TText::SetupRuleHint},
+    {Setup::idNeverLabel, TText::SetupNeverAnnounce},
+    {Setup::idNeverAdd, TText::SetupNeverAdd},
+    {Setup::idNeverChange, TText::SetupNeverChange},
+    {Setup::idNeverRemove, TText::SetupNeverRemove},
+    {Setup::idAlwaysLabel, TText::SetupAlwaysAnnounce},
+    {Setup::idAlwaysAdd, TText::SetupAlwaysAdd},
+    {Setup::idAlwaysChange, TText::SetupAlwaysChange},
+    {Setup::idAlwaysRemove, TText::SetupAlwaysRemove},
 };
-const TText kPageNames[Setup::kPageCount] = {TText::SetupPagePopup, TText::SetupPageAlerts, TText::SetupPageFolders};
+const TText kPageNames[Setup::kPageCount] = {TText::SetupPagePopup, TText::SetupPageAlerts, TText::SetupPageFolders,
+                                             TText::SetupPageRules};
 
 }  // namespace
 

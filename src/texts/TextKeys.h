@@ -92,6 +92,21 @@ namespace pellumo {
     PELLUMO_TEXT(SetupPageAlerts) \
     PELLUMO_TEXT(SetupPageFolders) \
     PELLUMO_TEXT(SetupShowSample) \
+    PELLUMO_TEXT(SetupPageRules) \
+    PELLUMO_TEXT(SetupRulesGroup) \
+    PELLUMO_TEXT(SetupRule) \
+    PELLUMO_TEXT(SetupRuleHint) \
+    PELLUMO_TEXT(SetupNeverAnnounce) \
+    PELLUMO_TEXT(SetupAlwaysAnnounce) \
+    PELLUMO_TEXT(SetupNeverAdd) \
+    PELLUMO_TEXT(SetupNeverChange) \
+    PELLUMO_TEXT(SetupNeverRemove) \
+    PELLUMO_TEXT(SetupAlwaysAdd) \
+    PELLUMO_TEXT(SetupAlwaysChange) \
+    PELLUMO_TEXT(SetupAlwaysRemove) \
+    PELLUMO_TEXT(PopupMenuNeverAddress) \
+    PELLUMO_TEXT(PopupMenuNeverDomain) \
+    PELLUMO_TEXT(PopupMenuAlwaysAddress) \
     PELLUMO_TEXT(SampleFolder) \
     PELLUMO_TEXT(SampleSender) \
     PELLUMO_TEXT(SampleSubject) \

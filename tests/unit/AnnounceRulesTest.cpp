@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/AnnounceRules.h"
+#include "app/RuleChoices.h"
+#include "texts/Language.h"
 
 namespace pellumo {
 namespace test {
@@ -103,6 +105,41 @@ TEST(AnnounceRules, PatternsBuiltToBeSlowEndAtOnce) {
     EXPECT_EQ("", Decided({"subject:" + stars + "*b"}, {}, "a@b.c", longName + " " + longName));
     EXPECT_EQ("", Decided({u8"subject:" + stars + u8"*請"}, {}, "a@b.c", longName));
     EXPECT_EQ("NeverAnnounce rule 1", Decided({"subject:***a*****b"}, {}, "a@b.c", "x " + longName + "b"));
+}
+
+// The popup's menu offers never the sender, never the sender's domain and
+// always the sender, in the user's language with the address shown as it
+// is; each rule it adds decides that sender's mail, and is added once.
+TEST(RuleChoices, OfferTheSenderAndTheDomainAndEachDecidesTheSendersMail) {
+    const std::vector<TRuleChoice> choices = RuleChoicesFor("R&D@Example.org");
+    ASSERT_EQ(3u, choices.size());
+    EXPECT_EQ("&Never announce mail from R&&D@Example.org", choices[0].Label);
+    EXPECT_EQ("Never announce &mail from *@Example.org", choices[1].Label);
+    EXPECT_EQ("&Always announce mail from R&&D@Example.org", choices[2].Label);
+    const char* const decided[] = {"NeverAnnounce rule 1", "NeverAnnounce rule 1", "AlwaysAnnounce rule 1"};
+    for (size_t i = 0; i < choices.size(); ++i) {
+        SCOPED_TRACE(choices[i].Label);
+        TUserSettings values;
+        EXPECT_TRUE(AddRuleChoice(values, choices[i]));
+        EXPECT_EQ(decided[i], Decided(values.NeverAnnounce, values.AlwaysAnnounce, "r&d@example.org", ""));
+        EXPECT_EQ(i == 1 ? decided[i] : "",
+                  Decided(values.NeverAnnounce, values.AlwaysAnnounce, "someone@example.org", ""));
+    }
+    TUserSettings values;
+    values.NeverAnnounce = {"subject:lottery", "r&d@EXAMPLE.org"};
+    EXPECT_FALSE(AddRuleChoice(values, choices[0])) << "there already, letter case aside";
+    EXPECT_TRUE(AddRuleChoice(values, choices[1]));
+    EXPECT_EQ((Lines {"subject:lottery", "r&d@EXAMPLE.org", "*@Example.org"}), values.NeverAnnounce);
+
+    SetUserLanguage("de");
+    EXPECT_EQ("Mail von boss@example.org &nie melden", RuleChoicesFor("boss@example.org").at(0).Label);
+    SetUserLanguage("en");
+    // No address (a summary), an address that would match others, none without a domain.
+    EXPECT_TRUE(RuleChoicesFor("").empty());
+    EXPECT_TRUE(RuleChoicesFor("*@example.org").empty());
+    EXPECT_TRUE(RuleChoicesFor("b?ss@example.org").empty());
+    EXPECT_EQ(2u, RuleChoicesFor("postmaster").size());
+    EXPECT_EQ(2u, RuleChoicesFor("odd@").size());
 }
 
 }  // namespace

@@ -90,6 +90,10 @@ const std::vector<std::vector<TText>> kTogether = {
     {TText::SetupSummarizeBursts, TText::SetupPlaySound, TText::SetupQuietFullScreen, TText::SetupStartWithWindows,
      TText::SetupShowUnreadCount, TText::SetupShowAgain, TText::SetupHoldWhileAway, TText::SetupLanguage},
     {TText::SetupFolderColor, TText::SetupFolderSound, TText::SetupLanguage},
+    {TText::SetupRule, TText::SetupNeverAnnounce, TText::SetupNeverAdd, TText::SetupNeverChange,
+     TText::SetupNeverRemove, TText::SetupAlwaysAnnounce, TText::SetupAlwaysAdd, TText::SetupAlwaysChange,
+     TText::SetupAlwaysRemove, TText::SetupLanguage},
+    {TText::PopupMenuNeverAddress, TText::PopupMenuNeverDomain, TText::PopupMenuAlwaysAddress},
 };
 
 TEST(LanguageTables, EveryTableHasEveryTextWithItsValuesAndReachableAccessKeys) {

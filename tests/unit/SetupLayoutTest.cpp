@@ -32,7 +32,7 @@ bool Overlap(const TRect& a, const TRect& b) {
 
 bool IsGroup(int id) {
     return id == Setup::idHintGroup || id == Setup::idColorsGroup || id == Setup::idAlertsGroup ||
-           id == Setup::idFoldersGroup;
+           id == Setup::idFoldersGroup || id == Setup::idRulesGroup;
 }
 
 // A text's width in a font of `u`: a Latin or Cyrillic letter a character
@@ -61,7 +61,8 @@ TSetupMeasures Measures(TLayoutUnits u, double scale, int dpi = 96) {
                    Setup::idHoldWhileAway})
         m.Needs[id] = {box + u.X(4) + text(SetupText(id)), std::max(u.Y(10), box + 2)};
     for (int id : {Setup::idHintTimeLabel, Setup::idBeginColorLabel, Setup::idEndColorLabel, Setup::idShowAgainLabel,
-                   Setup::idShowAgainTaken, Setup::idFolderColorLabel, Setup::idFolderSoundLabel, Setup::idLanguageLabel})
+                   Setup::idShowAgainTaken, Setup::idFolderColorLabel, Setup::idFolderSoundLabel, Setup::idLanguageLabel,
+                   Setup::idRuleLabel, Setup::idRuleHint, Setup::idNeverLabel, Setup::idAlwaysLabel})
         m.Needs[id] = {text(SetupText(id)), u.LineHeight};
     m.UpDownWidth = u.Y(14) * 2 / 3;
     m.Needs[Setup::idHintTimeEdit] = {text("1800") + u.X(6) + m.UpDownWidth, field};
@@ -72,7 +73,10 @@ TSetupMeasures Measures(TLayoutUnits u, double scale, int dpi = 96) {
     m.Needs[Setup::idFolderTree] = {u.X(110), u.Y(100)};
     m.Needs[Setup::idFolderSound] = {text(Text(TText::SoundChoose)) + u.X(6) + field, field};
     m.Needs[Setup::idLanguage] = {text("Português (Brasil)") + u.X(6) + field, field};
-    for (int id : {Setup::idOk, Setup::idCancel, Setup::idShowSample})
+    m.Needs[Setup::idRuleEdit] = {u.X(100), field};
+    m.Needs[Setup::idNeverList] = m.Needs[Setup::idAlwaysList] = {u.X(110), u.Y(40)};
+    for (int id : {Setup::idOk, Setup::idCancel, Setup::idShowSample, Setup::idNeverAdd, Setup::idNeverChange,
+                   Setup::idNeverRemove, Setup::idAlwaysAdd, Setup::idAlwaysChange, Setup::idAlwaysRemove})
         m.Needs[id] = {std::max(u.X(50), text(SetupText(id)) + u.X(10)), field};
     int32_t tabs = 0;
     for (int page = 0; page < Setup::kPageCount; ++page) tabs += text(SetupPageName(page)) + u.X(8);
@@ -120,7 +124,7 @@ TEST(SetupLayout, NothingOverlapsOrShrinksAndEachControlStaysInItsGroup) {
             EXPECT_LE(layout.Client.Height + 2 * frame + caption, c.Limit.Height);
         }
         // Every control and group box has its place.
-        EXPECT_EQ(2u + (Setup::idShowSample - Setup::idHintGroup + 1), layout.Rects.size());
+        EXPECT_EQ(2u + (Setup::idAlwaysRemove - Setup::idHintGroup + 1), layout.Rects.size());
         const TRect client(0, 0, layout.Client.Width, layout.Client.Height);
         const TRect tabs = layout.Rects.at(Setup::idPages);
         const TRect pageArea(tabs.Left + m.PageFrame.Left, tabs.Top + m.PageFrame.Top, tabs.Right - m.PageFrame.Right,
