@@ -158,6 +158,7 @@ bool TPopupCycle::Showing() const {
         case TPhase::FadingIn:
         case TPhase::CountingDown:
         case TPhase::Held:
+        case TPhase::MenuOpen:
         case TPhase::FadingOut: return true;
         case TPhase::Idle:
         case TPhase::Waiting:
@@ -310,6 +311,8 @@ void TPopupCycle::Present(const TPopupSettings& settings) {
                    summary ? shown.Subject : Text(TText::SubjectLine, {shown.Subject}), shown.Body, summary);
     folderColor_ = shown.Color;
     folderSound_ = shown.Sound;
+    // A rule is about one sender: a summary has many, a sample none.
+    shownAddress_ = summary || shownKind_ == TShownKind::Sample ? std::string() : shown.SenderAddress;
     view_.SetColors(PopupColors(settings, folderColor_, System().HighContrast));
     alertName_ = AlertName(pending_);
     alertDescription_ = AlertDescription(shown.Body);
@@ -388,6 +391,7 @@ void TPopupCycle::TimerTick() {
             ShowNextNotification();
             break;
         case TPhase::Held:
+        case TPhase::MenuOpen:
         case TPhase::Idle: break;
     }
 }
@@ -475,6 +479,28 @@ void TPopupCycle::MouseEnter() {
     fadeStep_ = kFadeSteps;
     SetAlpha(255);
     StartAutoHide();
+}
+
+std::string TPopupCycle::ShownSenderAddress() const {
+    return Visible() ? shownAddress_ : std::string();
+}
+
+void TPopupCycle::MenuOpened() {
+    if (!Visible()) return;
+    SetTimer(false);
+    fadeStep_ = kFadeSteps;
+    SetAlpha(255);
+    phase_ = TPhase::MenuOpen;
+}
+
+void TPopupCycle::MenuClosed(bool takeAway) {
+    if (phase_ != TPhase::MenuOpen) return;
+    if (!takeAway) {
+        StartAutoHide();
+        return;
+    }
+    HideNotification();
+    if (queue_.Count() > 0) ShowNextAfterATick();
 }
 
 void TPopupCycle::MessageBodyClick() {

@@ -139,6 +139,7 @@ public:
         FadingIn,
         CountingDown,  // up and opaque; held at the countdown's start while the user is away
         Held,          // up and opaque with auto-hide off: it stays until closed
+        MenuOpen,      // up and opaque while its context menu is open
         FadingOut,
     };
 
@@ -221,6 +222,17 @@ public:
     void MouseEnter();
     // A click on the body text (ActivateOutlookExpress).
     void MessageBodyClick();
+    // The sender's address of the one message up, for the context menu's
+    // rules; empty while nothing is up, for a summary and for a sample.
+    std::string ShownSenderAddress() const;
+    // The context menu opened: what is up stays, opaque, until it closes,
+    // since the user's choice is about it.
+    void MenuOpened();
+    // The context menu closed. TakeAway: the user chose never to be told
+    // of its sender, and what is up goes (what waits follows a tick later);
+    // otherwise its countdown starts again. Nothing when something else has
+    // taken its place meanwhile.
+    void MenuClosed(bool takeAway);
 
     // WM_ENTERSIZEMOVE / WM_EXITSIZEMOVE.
     void EnterSizeMove() { moving_ = true; }
@@ -307,6 +319,7 @@ private:
     std::string folderLine_;  // without the count of those waiting
     std::optional<uint32_t> folderColor_;  // of what is shown
     std::string folderSound_;              // of what is shown
+    std::string shownAddress_;             // ShownSenderAddress while it is up
     std::string alertName_, alertDescription_;  // of what is shown
     size_t shownWaiting_ = 0;
     bool moving_ = false;

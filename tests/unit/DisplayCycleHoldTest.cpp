@@ -291,6 +291,49 @@ TEST_F(DisplayCycle, ToldAlwaysGoesFirstAndOnItsOwn) {
     EXPECT_EQ(0u, queue.Count());
 }
 
+// The context menu keeps what is up on screen for as long as it is open; a
+// Never choice takes it away and what waits follows, any other choice (or
+// none) lets it count down again. Summaries and samples offer no sender.
+TEST_F(DisplayCycle, TheContextMenuHoldsThePopupAndANeverChoiceTakesItAway) {
+    settings.HintTime = 1, settings.SummarizeAfter = 2;
+    auto fromNews = [this](const std::string& subject) {
+        auto note = Note("Inbox", "News", subject);
+        note->SenderAddress = "letters@news.example.org";
+        queue.Add(std::move(note));
+        Cycle().ShowNextNotification();
+    };
+    fromNews("n1");
+    EXPECT_EQ("", Cycle().ShownSenderAddress()) << "not yet on screen";
+    EXPECT_EQ("Subject : n1", NextShown());
+    Mail("waits");
+    EXPECT_EQ("letters@news.example.org", Cycle().ShownSenderAddress());
+    Cycle().MenuOpened();
+    Ticks(1000);
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(255, Cycle().Alpha());
+    Cycle().MenuClosed(true);
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ("Subject : waits", NextShown());
+
+    Cycle().MenuOpened();
+    Cycle().MenuClosed(false);
+    EXPECT_EQ(TPhase::CountingDown, Cycle().Phase());
+    Ticks(Cycle().HideTickLimit() + 2 * TPopupCycle::kFadeSteps);
+    EXPECT_FALSE(view.visible) << "counted down as before the menu";
+
+    fromNews("n2");
+    EXPECT_EQ("Subject : n2", NextShown());
+    Cycle().MenuOpened();
+    Cycle().ShowAgain(Note("Inbox", "Ann", "again"));
+    Cycle().MenuClosed(true);
+    EXPECT_EQ("Subject : again", NextShown()) << "what took the menu's popup's place stays";
+
+    Cycle().CloseRequested();
+    Mail("a"), Mail("b"), Mail("c");
+    EXPECT_EQ("3 new messages", NextShown());
+    EXPECT_EQ("", Cycle().ShownSenderAddress());
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace pellumo
