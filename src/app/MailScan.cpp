@@ -201,6 +201,16 @@ void TMailScan::UseRules(const std::vector<std::string>& never, const std::vecto
     alwaysLines_ = always;
     rules_ = ParseAnnounceRules(never, always);
     LogIgnoredRules(rules_);
+    // Mail waiting to be told (through a pause, say) that the user has just
+    // said never to announce is not told after all.
+    Queue.RemoveIf([this](const TNotification& info) {
+        if (info.Always) return false;
+        const TRuleMatch rule = MatchAnnounceRules(rules_, info.SenderAddress, info.Subject);
+        if (rule.List != TRuleList::Never) return false;
+        LogLine("Not announced: " + RuleName(rule));
+        if (NotAnnounced) NotAnnounced(info, rule);
+        return true;
+    });
 }
 
 }  // namespace pellumo

@@ -71,7 +71,8 @@ public:
 
     // The user's rules, their lines as stored (TUserSettings::NeverAnnounce,
     // AlwaysAnnounce): read, and each line that is no rule logged; the same
-    // lines again change nothing and log nothing.
+    // lines again change nothing and log nothing. Waiting mail a Never rule
+    // now matches leaves the queue, as if it had come after the change.
     void UseRules(const std::vector<std::string>& never, const std::vector<std::string>& always);
 
     TSeenIds SeenIds;
