@@ -2,8 +2,9 @@
 // announced and those that always announce it, each list edited through
 // the rule field above them (Add puts the field's text in, Change puts it in
 // place of the selected rule, Remove takes that rule out; selecting a rule
-// puts it into the field). The lists keep their stored order, which the
-// log's rule numbers follow.
+// puts it into the field; Enter there adds to the list whose rule was
+// selected last, at first the Never list). The lists keep their stored
+// order, which the log's rule numbers follow.
 #include <windows.h>
 
 #include <memory>
@@ -52,9 +53,11 @@ private:
     void Add(const TRuleListIds& ids) const;
     void Change(const TRuleListIds& ids) const;
     void Remove(const TRuleListIds& ids) const;
-    void Selected(const TRuleListIds& ids) const;
+    void Selected(const TRuleListIds& ids);
 
     const TSetupControls& controls_;
+    // The list whose Add is the default button while the rule field has the focus.
+    const TRuleListIds* fieldList_ = &kNever;
 };
 
 TRulesPage::TRulesPage(const TSetupControls& controls) : controls_(controls) {
@@ -160,7 +163,8 @@ void TRulesPage::Remove(const TRuleListIds& ids) const {
     if (left > 0) SendMessageW(list, LB_SETCURSEL, selected < left ? selected : left - 1, 0);
 }
 
-void TRulesPage::Selected(const TRuleListIds& ids) const {
+void TRulesPage::Selected(const TRuleListIds& ids) {
+    fieldList_ = &ids;
     const HWND list = List(ids);
     const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
     if (selected != LB_ERR) SetWindowTextW(controls_.Control(Setup::idRuleEdit), Line(list, selected).c_str());
@@ -170,22 +174,28 @@ bool TRulesPage::Message(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     if (message != WM_COMMAND) return false;
     const int id = LOWORD(wParam), code = HIWORD(wParam);
     result = 0;
-    for (const TRuleListIds& ids : {kNever, kAlways}) {
-        if (id == ids.List && code == LBN_SELCHANGE) {
-            Selected(ids);
+    if (id == Setup::idRuleEdit && (code == EN_SETFOCUS || code == EN_KILLFOCUS)) {
+        // Enter on a rule being typed adds it; it would be lost to OK.
+        SendMessageW(controls_.Dialog(), DM_SETDEFID, code == EN_SETFOCUS ? fieldList_->Add : IDOK, 0);
+        return true;
+    }
+    // By address: the field remembers which list it serves.
+    for (const TRuleListIds* ids : {&kNever, &kAlways}) {
+        if (id == ids->List && code == LBN_SELCHANGE) {
+            Selected(*ids);
             return true;
         }
         if (code != BN_CLICKED) continue;
-        if (id == ids.Add) {
-            Add(ids);
+        if (id == ids->Add) {
+            Add(*ids);
             return true;
         }
-        if (id == ids.Change) {
-            Change(ids);
+        if (id == ids->Change) {
+            Change(*ids);
             return true;
         }
-        if (id == ids.Remove) {
-            Remove(ids);
+        if (id == ids->Remove) {
+            Remove(*ids);
             return true;
         }
     }

@@ -491,7 +491,7 @@ TEST_F(SetupDialogTest, RulesAreAddedChangedAndRemovedAndOkStoresTheLists) {
     Settings().AlwaysAnnounce = {"boss@example.org"};
     Settings().Save();
     const std::vector<std::string> never {"subject:lottery prize", "*@spam.example"};
-    const std::vector<std::string> always {"boss@example.org", "m\xc3\xbcller@example.de"};
+    const std::vector<std::string> always {"boss@example.org", "m\xc3\xbcller@example.de", "vip@example.org"};
     driver.Run(Settings(), {[](HWND dialog) {
         ShowPage(dialog, Setup::pageRules);
         EXPECT_EQ((std::vector<std::string> {"news@example.org", "subject:lottery"}), ListLines(dialog, Setup::idNeverList));
@@ -518,7 +518,14 @@ TEST_F(SetupDialogTest, RulesAreAddedChangedAndRemovedAndOkStoresTheLists) {
         PostMessageA(dialog, WM_SYSCHAR, 'd', 0x20000000);
     }, [&](HWND dialog) {
         EXPECT_EQ(never, ListLines(dialog, Setup::idNeverList));
-        EXPECT_EQ(always, ListLines(dialog, Setup::idAlwaysList));
+        // Enter in the rule field adds to the list its rule was selected in.
+        SelectRule(dialog, Setup::idAlwaysList, 1);
+        SetRule(dialog, L"vip@example.org");
+        Focus(dialog, Setup::idRuleEdit);
+        PostKey(Ctl(dialog, Setup::idRuleEdit), VK_RETURN);
+    }, [&](HWND dialog) {
+        EXPECT_EQ(never, ListLines(dialog, Setup::idNeverList));
+        EXPECT_EQ(always, ListLines(dialog, Setup::idAlwaysList)) << "and the dialog stays";
         Click(dialog, IDOK);
     }});
     EXPECT_EQ(never, Settings().NeverAnnounce);
