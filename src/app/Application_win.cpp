@@ -197,6 +197,7 @@ void TApplication::Wire() {
     scan_->ShowNextNotification = [this] { popup_->ShowNextNotification(); };
     scan_->HoldBack = [&settings] { return HeldBack(settings.DisplayWhenOEActive, IsOutlookExpressActive); };
     scan_->UseRules(settings.NeverAnnounce, settings.AlwaysAnnounce);
+    popup_->OnRuleChosen([this](const TRuleChoice& choice) { KeepRuleChoice(choice); });
     tray_.reset(new TTrayIcon(window_->Hwnd(), kTrayIconMessage, kApplicationTitle));
     wired_ = true;
 }
@@ -330,7 +331,9 @@ bool TApplication::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lP
         return true;
     }
     if (message == WM_HOTKEY && wParam == kShowAgainHotkeyId) {
-        // As the tray menu's first recent item; nothing before any mail.
+        // A message on screen: the keyboard goes to it. Else as the tray
+        // menu's first recent item; nothing before any mail.
+        if (popup_->TakeKeyboard()) return true;
         if (!scan_->Recent.Items().empty()) ShowRecent(scan_->Recent.Items().front());
         return true;
     }
@@ -393,6 +396,16 @@ void TApplication::ShowTrayMenu() {
             if (command >= cmRecentFirst && command - cmRecentFirst < recentShown.size())
                 ShowRecent(recentShown[command - cmRecentFirst]);
     }
+}
+
+void TApplication::KeepRuleChoice(const TRuleChoice& choice) {
+    if (!AddRuleChoice(*settings_, choice)) return;
+    // By its place, as the scan logs rules: the address is the user's business.
+    const auto& list = choice.List == TRuleList::Never ? settings_->NeverAnnounce : settings_->AlwaysAnnounce;
+    LogLine("Rule added from the popup: " + RuleName({choice.List, list.size()}));
+    // Kept at once: what the user decided outlives a crash or a logoff.
+    settings_->Save();
+    scan_->UseRules(settings_->NeverAnnounce, settings_->AlwaysAnnounce);
 }
 
 bool TApplication::AlertsPaused() const { return settings_ && IsPaused(settings_->PausedUntil, NowFileTime()); }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/AlertPause.h"
+#include "app/RuleChoices.h"
 #include "app/StoreWatch.h"
 #include "settings/SetupDialog.h"
 #include "texts/Message.h"
@@ -99,6 +100,9 @@ private:
     void EndPause();
     // A message of the recent list, shown again at once.
     void ShowRecent(const TNotification& recent);
+    // A choice from the popup's menu: added to its list, saved at once and
+    // used from the next message on (and for what waits).
+    void KeepRuleChoice(const TRuleChoice& choice);
     // The settings' hotkey on the hidden window: its WM_HOTKEY shows the
     // newest recent message again. One another program holds is logged,
     // and the program runs on without it.

@@ -6,10 +6,12 @@
 // Windows-free on purpose, so the program entry and the scan can hold one
 // without including <windows.h>; handles travel as void*.
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "app/DisplayCycle.h"
 #include "app/MailScan.h"
+#include "app/RuleChoices.h"
 #include "platform/Geometry.h"
 
 namespace pellumo {
@@ -59,6 +61,13 @@ public:
     void ShowNextNotification();
 
     TPopupCycle& Cycle();
+    // While a message is on screen, the keyboard goes to the popup: Escape
+    // closes it, Enter brings Outlook Express to the front, the context-menu
+    // key or Shift+F10 opens its menu. False, and nothing done, when none is.
+    bool TakeKeyboard();
+    // Receives what the user chose from the popup's context menu, to be
+    // kept (a Never choice has taken the popup away already).
+    void OnRuleChosen(std::function<void(const TRuleChoice&)> ruleChosen);
     // The window's HWND.
     void* Handle() const;
     // The program's icon `index` as the window holds it (an HICON it owns).

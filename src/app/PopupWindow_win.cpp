@@ -6,6 +6,7 @@
 #include "app/PopupWindow.h"
 
 #include <windows.h>
+#include <windowsx.h>
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -15,19 +16,16 @@
 #include <utility>
 #include <vector>
 
-#include "app/DesktopState_win.h"
 #include "app/NewMailSound.h"
 #include "app/PopupAccessible_win.h"
+#include "app/PopupMenu_win.h"
 #include "controls/GradientPanel.h"
 #include "controls/GradientPanelPaint.h"
 #include "platform/Exception.h"
 #include "platform/Log.h"
 #include "texts/Language.h"
-#include "platform/OutlookExpress.h"
 #include "platform/WideText_win.h"
 #include "platform/Window_win.h"
-#include "settings/EdgeSnapping.h"
-#include "settings/NotifierSettings.h"
 
 namespace pellumo {
 
@@ -59,6 +57,8 @@ public:
     ~TImpl() override;
 
     TPopupCycle& Cycle() { return cycle_; }
+    bool TakeKeyboard();
+    std::function<void(const TRuleChoice&)> RuleChosen;
     HICON Icon(int index) const { return index >= 0 && index < kProgramIconCount ? icons_[index].Get() : nullptr; }
 
     // IPopupView
@@ -116,6 +116,8 @@ private:
     void SetHover(HWND control);
     void Paint(HDC dc);
     void WindowPosChanging(WINDOWPOS& pos);
+    // The context menu, at `where` (WM_CONTEXTMENU's: screen pixels, or -1 from the keyboard).
+    void OpenRuleMenu(LPARAM where);
 
     TPopupCycle cycle_;
     TGradientPanel panel_;
@@ -443,6 +445,30 @@ void TPopupWindow::TImpl::WindowPosChanging(WINDOWPOS& pos) {
         pos.flags &= ~SWP_NOSIZE;
 }
 
+bool TPopupWindow::TImpl::TakeKeyboard() {
+    if (!cycle_.Visible()) return false;
+    // Asked for with the user's key, so the popup may take what it never
+    // takes by itself.
+    SetForegroundWindow(Hwnd());
+    SetFocus(Hwnd());
+    return true;
+}
+
+void TPopupWindow::TImpl::OpenRuleMenu(LPARAM where) {
+    const std::vector<TRuleChoice> choices = RuleChoicesFor(cycle_.ShownSenderAddress());
+    if (choices.empty()) return;
+    POINT at {GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+    if (where == -1) {
+        // From the keyboard: under the sender's line.
+        at = POINT {0, metrics_.LineHeight};
+        ClientToScreen(Hwnd(), &at);
+    }
+    cycle_.MenuOpened();
+    const std::optional<TRuleChoice> choice = TrackRuleMenu(Hwnd(), at, choices);
+    if (choice && RuleChosen) RuleChosen(*choice);
+    cycle_.MenuClosed(choice && choice->List == TRuleList::Never);
+}
+
 LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
@@ -519,6 +545,21 @@ LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
             if (click) cycle_.MessageBodyClick();
             return 0;
         }
+        case WM_CONTEXTMENU:
+            // The caption keeps its window menu (move, size, close).
+            if (lParam != -1 && Default(WM_NCHITTEST, 0, lParam) != HTCLIENT) break;
+            OpenRuleMenu(lParam);
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                cycle_.CloseRequested();
+                return 0;
+            }
+            if (wParam == VK_RETURN) {
+                cycle_.MessageBodyClick();
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             // The close button hides and discards; the window lives on.
             cycle_.CloseRequested();
@@ -548,28 +589,11 @@ TPopupWindow::~TPopupWindow() = default;
 
 void TPopupWindow::ShowNextNotification() { impl_->Cycle().ShowNextNotification(); }
 TPopupCycle& TPopupWindow::Cycle() { return impl_->Cycle(); }
+bool TPopupWindow::TakeKeyboard() { return impl_->TakeKeyboard(); }
+void TPopupWindow::OnRuleChosen(std::function<void(const TRuleChoice&)> ruleChosen) {
+    impl_->RuleChosen = std::move(ruleChosen);
+}
 void* TPopupWindow::Handle() const { return impl_->Hwnd(); }
 void* TPopupWindow::ProgramIcon(int index) const { return impl_->Icon(index); }
-
-TPopupCycle::TInputs TPopupWindow::DefaultInputs(TNotifierSettings& settings) {
-    TPopupCycle::TInputs inputs;
-    inputs.Settings = [&settings] { return UserSettingsOf(settings); };
-    inputs.StoreWindowRect = [&settings](const TRect& r) { settings.WindowRect = r; };
-    inputs.OutlookExpressActive = [] { return IsOutlookExpressActive(); };
-    inputs.WorkAreas = [] {
-        std::vector<TRect> areas;
-        GetWorkAreas(areas);
-        return areas;
-    };
-    inputs.DefaultRect = [] { return TNotifierSettings::DefaultRect(); };
-    inputs.FullScreenInFront = FullScreenProgramInFront;
-    inputs.System = ReadSystemPreferences;
-    inputs.Snap = [](const TRect& r) {
-        TRect snapped = r;
-        SnapToWorkAreas(snapped);
-        return snapped;
-    };
-    return inputs;
-}
 
 }  // namespace pellumo
