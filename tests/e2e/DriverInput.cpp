@@ -10,13 +10,24 @@ bool NudgeMouse() {
     return SendInput(2, input, sizeof(INPUT)) == 2;
 }
 
-bool PressControlShiftF9() {
-    const WORD keys[] = {VK_CONTROL, VK_SHIFT, VK_F9};
-    INPUT input[6] {};
-    for (int i = 0; i < 3; ++i) {
-        input[i].type = input[5 - i].type = INPUT_KEYBOARD;
-        input[i].ki.wVk = input[5 - i].ki.wVk = keys[i];
-        input[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+bool PressKeys(const std::vector<std::string>& names) {
+    static const struct {
+        const char* Name;
+        WORD Key;
+    } kKeys[] = {{"ctrl", VK_CONTROL}, {"shift", VK_SHIFT}, {"f9", VK_F9},
+                 {"f10", VK_F10},      {"apps", VK_APPS},   {"esc", VK_ESCAPE}};
+    const size_t count = names.size();
+    std::vector<INPUT> input(2 * count);
+    for (size_t i = 0; i < count; ++i) {
+        WORD key = 0;
+        for (const auto& known : kKeys)
+            if (names[i] == known.Name) key = known.Key;
+        if (!key) return false;
+        INPUT& down = input[i];
+        INPUT& up = input[2 * count - 1 - i];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = key;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
     }
-    return SendInput(6, input, sizeof(INPUT)) == 6;
+    return SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)) == input.size();
 }

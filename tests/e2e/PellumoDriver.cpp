@@ -76,6 +76,8 @@ int Usage() {
                  "  showing SECONDS            waits for a notification on screen\n"
                  "  count TITLE                visible windows with that title\n"
                  "  hotkey                     presses Ctrl+Shift+F9\n"
+                 "  keys KEY...                presses keys together (ctrl shift f9 f10 apps esc)\n"
+                 "  popup-click-right          the right button pressed and released on the popup's text\n"
                  "  hold-hotkey SECONDS        registers Ctrl+Shift+F9 as another program\n"
                  "  wait-title TITLE SECONDS   a visible window with that title appears\n"
                  "  foreground                 the title of the foreground window\n"
@@ -250,7 +252,8 @@ int main() {
     }
     if (command == "close-key" || command == "open-key") return KeyTakesWrites(arg(2), command == "open-key") ? 0 : 1;
     if (command == "nudge") return NudgeMouse() ? 0 : 1;
-    if (command == "hotkey") return PressControlShiftF9() ? 0 : 1;
+    if (command == "hotkey") return PressKeys({"ctrl", "shift", "f9"}) ? 0 : 1;
+    if (command == "keys") return PressKeys(std::vector<std::string>(argv.begin() + 2, argv.end())) ? 0 : 1;
     if (command == "hold-hotkey") {
         // Another program that has Ctrl+Shift+F9, for SECONDS.
         if (!RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, VK_F9)) return 1;
@@ -448,7 +451,7 @@ int main() {
         if (wanted == 0) return seen == 0 ? 0 : 1;
         return seen == wanted ? 0 : 1;
     }
-    if (command == "click-body") {
+    if (command == "click-body" || command == "popup-click-right") {
         // The middle of the message text, in the popup's client coordinates.
         const HWND body = GetDlgItem(popup, 105);
         RECT r {};
@@ -456,8 +459,9 @@ int main() {
         POINT at {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
         ScreenToClient(popup, &at);
         const LPARAM where = MAKELPARAM(at.x, at.y);
-        PostMessageA(popup, WM_LBUTTONDOWN, MK_LBUTTON, where);
-        PostMessageA(popup, WM_LBUTTONUP, 0, where);
+        const bool left = command == "click-body";
+        PostMessageA(popup, left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, left ? MK_LBUTTON : MK_RBUTTON, where);
+        PostMessageA(popup, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, where);
         return 0;
     }
     if (command == "memory") {

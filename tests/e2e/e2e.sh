@@ -16,9 +16,9 @@ rm -f "$shots"/*.bmp "$shots"/*.png
 window_session
 
 . "$here/tests/checks.sh"
-eml() {  # eml FILE SENDER SUBJECT BODY
-    printf 'From: %s <someone@example.com>\r\nSubject: %s\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\nContent-Type: text/plain; charset="us-ascii"\r\n\r\n%s\r\n' \
-        "$2" "$3" "$4" >"$1"
+eml() {  # eml FILE SENDER SUBJECT BODY [ADDRESS]
+    printf 'From: %s <%s>\r\nSubject: %s\r\nDate: Mon, 7 Dec 2026 10:00:00 +0000\r\nContent-Type: text/plain; charset="us-ascii"\r\n\r\n%s\r\n' \
+        "$2" "${5:-someone@example.com}" "$3" "$4" >"$1"
 }
 
 # The store: Inbox and Archive are watched, Drafts is not, nor is Family (an
@@ -718,6 +718,8 @@ check "back at the desk, what came is told as one" \
     "$(d popups 2 80 | heads)"
 menu_exit
 finish
+
+. "$here/tests/e2e/rules.sh"
 
 echo "-- in the user's language: Latin, Cyrillic, East Asian"
 # Wine takes the user's language from the locale a program starts in.
