@@ -58,6 +58,15 @@ inline void Focus(HWND dialog, int id) {
     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Ctl(dialog, id)), TRUE);
 }
 
+// Replaces the hint time field's text by typing, each character through the filter.
+inline void Type(HWND dialog, const std::string& text) {
+    Focus(dialog, Setup::idHintTimeEdit);
+    const HWND edit = Ctl(dialog, Setup::idHintTimeEdit);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (char ch : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(ch), 0);
+}
+
 // A key as the keyboard delivers it: queued, so it passes the dialog's loop.
 inline void PostKey(HWND window, UINT key) {
     PostMessageA(window, WM_KEYDOWN, key, 1);
