@@ -403,9 +403,14 @@ void TApplication::KeepRuleChoice(const TRuleChoice& choice) {
     // By its place, as the scan logs rules: the address is the user's business.
     const auto& list = choice.List == TRuleList::Never ? settings_->NeverAnnounce : settings_->AlwaysAnnounce;
     LogLine("Rule added from the popup: " + RuleName({choice.List, list.size()}));
-    // Kept at once: what the user decided outlives a crash or a logoff.
-    settings_->Save();
     scan_->UseRules(settings_->NeverAnnounce, settings_->AlwaysAnnounce);
+    // Kept at once: what the user decided outlives a crash or a logoff.
+    try {
+        settings_->Save();
+    } catch (const std::exception& error) {
+        // In force all the same, and written again at the exit.
+        LogLine(std::string("The settings could not be saved: ") + error.what());
+    }
 }
 
 bool TApplication::AlertsPaused() const { return settings_ && IsPaused(settings_->PausedUntil, NowFileTime()); }

@@ -465,8 +465,9 @@ void TPopupWindow::TImpl::OpenRuleMenu(LPARAM where) {
     }
     cycle_.MenuOpened();
     const std::optional<TRuleChoice> choice = TrackRuleMenu(Hwnd(), at, choices);
-    if (choice && RuleChosen) RuleChosen(*choice);
+    // Closed first: a choice that fails to be kept leaves no popup held.
     cycle_.MenuClosed(choice && choice->List == TRuleList::Never);
+    if (choice && RuleChosen) RuleChosen(*choice);
 }
 
 LRESULT TPopupWindow::TImpl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
