@@ -400,9 +400,9 @@ void TApplication::ShowTrayMenu() {
 
 void TApplication::KeepRuleChoice(const TRuleChoice& choice) {
     if (!AddRuleChoice(*settings_, choice)) return;
-    // By its place, as the scan logs rules: the address is the user's business.
-    const auto& list = choice.List == TRuleList::Never ? settings_->NeverAnnounce : settings_->AlwaysAnnounce;
-    LogLine("Rule added from the popup: " + RuleName({choice.List, list.size()}));
+    // By its list alone: the address is the user's business.
+    LogLine(std::string("Rule chosen from the popup for ") +
+            (choice.List == TRuleList::Never ? kNeverAnnounceValue : kAlwaysAnnounceValue));
     scan_->UseRules(settings_->NeverAnnounce, settings_->AlwaysAnnounce);
     // Kept at once: what the user decided outlives a crash or a logoff.
     try {

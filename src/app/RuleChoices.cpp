@@ -42,9 +42,14 @@ std::vector<TRuleChoice> RuleChoicesFor(const std::string& senderAddress) {
 }
 
 bool AddRuleChoice(TUserSettings& values, const TRuleChoice& choice) {
-    std::vector<std::string>& list = choice.List == TRuleList::Always ? values.AlwaysAnnounce : values.NeverAnnounce;
-    for (const std::string& line : list)
-        if (SameRule(line, choice.Rule)) return false;
+    const bool always = choice.List == TRuleList::Always;
+    std::vector<std::string>& list = always ? values.AlwaysAnnounce : values.NeverAnnounce;
+    std::vector<std::string>& other = always ? values.NeverAnnounce : values.AlwaysAnnounce;
+    const auto same = [&](const std::string& line) { return SameRule(line, choice.Rule); };
+    const auto left = std::remove_if(other.begin(), other.end(), same);
+    const bool moved = left != other.end();
+    other.erase(left, other.end());
+    if (std::any_of(list.begin(), list.end(), same)) return moved;
     list.push_back(choice.Rule);
     return true;
 }

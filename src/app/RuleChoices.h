@@ -22,9 +22,10 @@ struct TRuleChoice {
 // match more than that sender; no domain choice for an address without one.
 std::vector<TRuleChoice> RuleChoicesFor(const std::string& senderAddress);
 
-// Adds the choice's rule to the end of its list in `values`; false, and
-// nothing changed, when the list has it already (letter case aside, as the
-// rules match).
+// Adds the choice's rule to the end of its list in `values`, unless the
+// list has it already (letter case aside, as the rules match), and takes
+// the same rule out of the other list, where it would contradict the
+// user's choice. False when nothing changed.
 bool AddRuleChoice(TUserSettings& values, const TRuleChoice& choice);
 
 }  // namespace pellumo

@@ -130,6 +130,14 @@ TEST(RuleChoices, OfferTheSenderAndTheDomainAndEachDecidesTheSendersMail) {
     EXPECT_FALSE(AddRuleChoice(values, choices[0])) << "there already, letter case aside";
     EXPECT_TRUE(AddRuleChoice(values, choices[1]));
     EXPECT_EQ((Lines {"subject:lottery", "r&d@EXAMPLE.org", "*@Example.org"}), values.NeverAnnounce);
+    // Chosen for the other list, the same rule leaves the one it was in,
+    // else Always would go on winning over the user's Never.
+    values.AlwaysAnnounce = {"boss@example.org", "R&D@example.ORG"};
+    EXPECT_TRUE(AddRuleChoice(values, choices[0]));
+    EXPECT_EQ(Lines {"boss@example.org"}, values.AlwaysAnnounce);
+    EXPECT_EQ("NeverAnnounce rule 2", Decided(values.NeverAnnounce, values.AlwaysAnnounce, "r&d@example.org", ""));
+    EXPECT_TRUE(AddRuleChoice(values, choices[2]));
+    EXPECT_EQ((Lines {"subject:lottery", "*@Example.org"}), values.NeverAnnounce);
 
     SetUserLanguage("de");
     EXPECT_EQ("Mail von boss@example.org &nie melden", RuleChoicesFor("boss@example.org").at(0).Label);
