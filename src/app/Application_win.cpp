@@ -171,9 +171,14 @@ void TApplication::StoreStartWithWindows() {
     // first run's.
     if (!startWithWindowsToStore_ || settings_->StartWithWindows) return;
     settings_->StartWithWindows = startWithWindowsToStore_;
+    SaveSettingsNow();
+}
+
+void TApplication::SaveSettingsNow() {
     try {
         settings_->Save();
     } catch (const std::exception& error) {
+        // In force all the same, and written again at the exit.
         LogLine(std::string("The settings could not be saved: ") + error.what());
     }
 }
@@ -371,10 +376,6 @@ void TApplication::OnTrayIcon(unsigned mouseMessage) {
 }
 
 void TApplication::ShowTrayMenu() {
-    const HWND window = window_->Hwnd();
-    // Without being in front, the menu would not close when the user
-    // clicks elsewhere; WM_NULL afterwards lets the shell see it closed.
-    SetForegroundWindow(window);
     const POINT at = tray_->MenuPosition();
     TTrayMenuItems items;
     // The menu's loop lets scans run while it is open, and they change the
@@ -383,7 +384,6 @@ void TApplication::ShowTrayMenu() {
     for (const TNotification& recent : recentShown) items.Recent.push_back(RecentMenuText(recent));
     items.Paused = AlertsPaused();
     const UINT command = tray_->TrackMenu(at, items);
-    PostMessageW(window, WM_NULL, 0, 0);
     switch (command) {
         case cmSettings: OnSettingsCommand(); break;
         case cmExit: OnExitCommand(); break;
@@ -405,12 +405,7 @@ void TApplication::KeepRuleChoice(const TRuleChoice& choice) {
             (choice.List == TRuleList::Never ? kNeverAnnounceValue : kAlwaysAnnounceValue));
     scan_->UseRules(settings_->NeverAnnounce, settings_->AlwaysAnnounce);
     // Kept at once: what the user decided outlives a crash or a logoff.
-    try {
-        settings_->Save();
-    } catch (const std::exception& error) {
-        // In force all the same, and written again at the exit.
-        LogLine(std::string("The settings could not be saved: ") + error.what());
-    }
+    SaveSettingsNow();
 }
 
 bool TApplication::AlertsPaused() const { return settings_ && IsPaused(settings_->PausedUntil, NowFileTime()); }

@@ -48,6 +48,9 @@ private:
     class THiddenWindow;
 
     void StoreStartWithWindows();
+    // Writes the settings now; a failure is logged, and they are written
+    // again at the exit.
+    void SaveSettingsNow();
     // The scan, the popup (hidden, over an empty queue) and the tray icon,
     // over the settings.
     void Wire();

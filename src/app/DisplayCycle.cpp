@@ -499,8 +499,9 @@ void TPopupCycle::MenuClosed(bool takeAway) {
         StartAutoHide();
         return;
     }
+    // What waits follows as after a fade-out.
     HideNotification();
-    if (queue_.Count() > 0) ShowNextAfterATick();
+    ShowNextAfterATick();
 }
 
 void TPopupCycle::MessageBodyClick() {

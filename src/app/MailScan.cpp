@@ -180,13 +180,8 @@ void TMailScan::QueueNotification(const TDbxMessageRecord& msg, const TFolderLis
     info->Priority = MapPriority(msg.Priority);
     // Cut once, before the recent list takes its copy.
     CutToWhatAPopupShows(*info);
-    const TRuleMatch rule = MatchAnnounceRules(rules_, info->SenderAddress, info->Subject);
-    if (rule.List == TRuleList::Never) {
-        // By the rule alone: what mail comes is nobody's business in a log.
-        LogLine("Not announced: " + RuleName(rule));
-        if (NotAnnounced) NotAnnounced(*info, rule);
-        return;
-    }
+    const TRuleMatch rule = RuleFor(*info);
+    if (rule.List == TRuleList::Never) return;
     if (rule.List == TRuleList::Always) {
         info->Always = true;
         LogLine("Announced first: " + RuleName(rule));
@@ -203,14 +198,17 @@ void TMailScan::UseRules(const std::vector<std::string>& never, const std::vecto
     LogIgnoredRules(rules_);
     // Mail waiting to be told (through a pause, say) that the user has just
     // said never to announce is not told after all.
-    Queue.RemoveIf([this](const TNotification& info) {
-        if (info.Always) return false;
-        const TRuleMatch rule = MatchAnnounceRules(rules_, info.SenderAddress, info.Subject);
-        if (rule.List != TRuleList::Never) return false;
+    Queue.RemoveIf([this](const TNotification& info) { return !info.Always && RuleFor(info).List == TRuleList::Never; });
+}
+
+TRuleMatch TMailScan::RuleFor(const TNotification& info) {
+    const TRuleMatch rule = MatchAnnounceRules(rules_, info.SenderAddress, info.Subject);
+    if (rule.List == TRuleList::Never) {
+        // By the rule alone: what mail comes is nobody's business in a log.
         LogLine("Not announced: " + RuleName(rule));
         if (NotAnnounced) NotAnnounced(info, rule);
-        return true;
-    });
+    }
+    return rule;
 }
 
 }  // namespace pellumo

@@ -100,6 +100,10 @@ private:
     bool ReadMessageText(TDbxMessageFolder& reader, const TDbxMessageRecord& msg, bool previewShown,
                          TMessageText& text);
 
+    // The rule that decides for the message; one that keeps it untold is
+    // logged and told to NotAnnounced.
+    TRuleMatch RuleFor(const TNotification& info);
+
     TFolderList& folders_;
     TAnnounceRules rules_;
     std::vector<std::string> neverLines_, alwaysLines_;  // what rules_ was read from

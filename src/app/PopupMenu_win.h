@@ -11,9 +11,8 @@
 namespace pellumo {
 
 // Shows `choices` as a menu at `at` (screen pixels) and gives the one taken,
-// or none. `owner` is in front while the menu is open, as a menu needs to
-// close on a click elsewhere; the window that was in front has it back
-// afterwards, so the user's typing goes on where it was.
+// or none (TrackMenuInFront); the window that was in front has the front
+// back afterwards, so the user's typing goes on where it was.
 std::optional<TRuleChoice> TrackRuleMenu(HWND owner, POINT at, const std::vector<TRuleChoice>& choices);
 
 }  // namespace pellumo

@@ -6,6 +6,7 @@
 #include "platform/Log.h"
 #include "platform/UniqueHandle_win.h"
 #include "platform/WideText_win.h"
+#include "platform/Window_win.h"
 #include "texts/Language.h"
 
 namespace pellumo {
@@ -99,8 +100,7 @@ UINT TTrayIcon::TrackMenu(POINT at, const TTrayMenuItems& items) {
     AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
     Append(menu.Get(), MF_STRING, cmExit, Text(TText::MenuExit));
     SetMenuDefaultItem(menu.Get(), cmSettings, FALSE);
-    return static_cast<UINT>(TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                                            at.x, at.y, 0, data_.hWnd, nullptr));
+    return TrackMenuInFront(menu.Get(), at, data_.hWnd);
 }
 
 bool TTrayIcon::Notify(DWORD action) {

@@ -74,7 +74,8 @@ public:
     // "&Settings..." (the default item, bold), "&Recent mail" with Items'
     // messages ("(none)" greyed when there are none), "&Pause alerts" with
     // its four lengths or, while paused, "Res&ume alerts", a separator and
-    // "E&xit", at At; the command picked, or cmNone.
+    // "E&xit", at At, the icon's window in front (TrackMenuInFront); the
+    // command picked, or cmNone.
     UINT TrackMenu(POINT at, const TTrayMenuItems& items);
 
 private:

@@ -160,6 +160,14 @@ SIZE MeasureText(HWND window, HFONT font, const std::string& text, SIZE fallback
     return size;
 }
 
+UINT TrackMenuInFront(HMENU menu, POINT at, HWND owner) {
+    SetForegroundWindow(owner);
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, owner, nullptr));
+    PostMessageW(owner, WM_NULL, 0, 0);
+    return command;
+}
+
 RECT ChildRect(HWND child) {
     RECT r {};
     GetWindowRect(child, &r);

@@ -137,6 +137,12 @@ SIZE MeasureText(HWND window, HFONT font, const std::string& text, SIZE fallback
 // A child's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND child);
 
+// Opens `menu` at `at` (screen pixels) for `owner` and gives the command
+// chosen, 0 for none. The owner comes to the front first: a menu whose
+// owner is behind does not close when the user clicks elsewhere; WM_NULL
+// afterwards lets the system see it closed.
+UINT TrackMenuInFront(HMENU menu, POINT at, HWND owner);
+
 // A control's text as it shows: each "&" that marks an access key gone,
 // "&&" standing for one.
 std::string WithoutAccessKeys(const std::string& text);
