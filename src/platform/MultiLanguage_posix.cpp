@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -244,10 +245,12 @@ public:
             if (open.second != kFailed) iconv_close(open.second);
     }
 
-    // Null when the system has no such conversion.
-    iconv_t Get(const char* to, const char* from) {
-        auto found = open_.find({to, from});
-        if (found == open_.end()) found = open_.emplace(std::make_pair(to, from), iconv_open(to, from)).first;
+    // Null when the system has no such conversion. A descriptor for a look
+    // ahead is kept apart, so a running conversion keeps its state.
+    iconv_t Get(const char* to, const char* from, bool lookAhead) {
+        const TKey key{to, from, lookAhead};
+        auto found = open_.find(key);
+        if (found == open_.end()) found = open_.emplace(key, iconv_open(to, from)).first;
         if (found->second == kFailed) return nullptr;
         iconv(found->second, nullptr, nullptr, nullptr, nullptr);
         return found->second;
@@ -255,12 +258,26 @@ public:
 
 private:
     const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
-    std::map<std::pair<std::string, std::string>, iconv_t> open_;
+    using TKey = std::tuple<std::string, std::string, bool>;
+    std::map<TKey, iconv_t> open_;
 };
 
-iconv_t CachedIconv(const char* to, const char* from) {
+iconv_t CachedIconv(const char* to, const char* from, bool lookAhead = false) {
     thread_local TIconvCache cache;
-    return cache.Get(to, from);
+    return cache.Get(to, from, lookAhead);
+}
+
+// Whether the bytes at `data` begin a character, read from the initial state.
+bool StartsACharacter(const char* iconvName, const char* data, size_t size) {
+    iconv_t cd = CachedIconv("UTF-32LE", iconvName, true);
+    if (!cd) return false;
+    char* in = const_cast<char*>(data);
+    size_t inLeft = std::min<size_t>(size, 8);  // longer than any one character
+    char buffer[4];
+    char* outPointer = buffer;
+    size_t outLeft = sizeof buffer;
+    iconv(cd, &in, &inLeft, &outPointer, &outLeft);
+    return outLeft < sizeof buffer;
 }
 
 // A byte that does not start a character becomes "?" and reading goes on
@@ -272,6 +289,7 @@ bool IconvDecode(const char* iconvName, const char* data, size_t size, std::u32s
     size_t inLeft = size;
     char buffer[4096];
     while (inLeft > 0) {
+        const char* const callStart = in;
         char* outPointer = buffer;
         size_t outLeft = sizeof buffer;
         const size_t result = iconv(cd, &in, &inLeft, &outPointer, &outLeft);
@@ -280,9 +298,14 @@ bool IconvDecode(const char* iconvName, const char* data, size_t size, std::u32s
         if (result != static_cast<size_t>(-1)) break;
         if (error == E2BIG) continue;
         out.push_back('?');
-        if (error != EILSEQ) break;
-        ++in;
-        --inLeft;
+        if (error != EILSEQ || inLeft == 0) break;
+        // glibc's Korean converter steps over some undefined pairs before it
+        // reports them, leaving `in` past the bad bytes (even at the end).
+        const bool steppedOver = in > callStart && StartsACharacter(iconvName, in, inLeft);
+        if (!steppedOver) {
+            ++in;
+            --inLeft;
+        }
     }
     char* outPointer = buffer;
     size_t outLeft = sizeof buffer;

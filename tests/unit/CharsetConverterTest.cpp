@@ -465,6 +465,8 @@ TEST(MultiLanguageReplacement_BrokenText, BecomesQuestionMarksAndTheRestIsKept) 
         {"utf-8", BYTES("\xE2\x82"), "?"},
         {"utf-8", BYTES("A\xFF" "B\xC3"), "A?B?"},  // Windows: U+FFFD for each
         {"gb2312", BYTES("\xC4"), "?"},
+        {"ks_c_5601-1987", BYTES("\xA2\xE8"), "?"},  // an undefined pair iconv steps over itself
+        {"ks_c_5601-1987", BYTES("x\xA2\xE8" "A\xFF" "B"), "x?A?B"},
         {"unicode", BYTES("\x00\xD8" "A\0"), "?A"},
     };
     for (const auto& c : cases) EXPECT_EQ(TCharsetConverter(c.Charset).Decode(c.Input), c.Expected) << c.Charset;
