@@ -475,10 +475,14 @@ void TPopupCycle::MouseEnter() {
     // auto-hide has been turned on since. A hidden window cannot have the
     // pointer enter it.
     if (phase_ != TPhase::FadingIn && phase_ != TPhase::FadingOut && phase_ != TPhase::Held) return;
+    StopOpaque();
+    StartAutoHide();
+}
+
+void TPopupCycle::StopOpaque() {
     SetTimer(false);
     fadeStep_ = kFadeSteps;
     SetAlpha(255);
-    StartAutoHide();
 }
 
 std::string TPopupCycle::ShownSenderAddress() const {
@@ -487,9 +491,7 @@ std::string TPopupCycle::ShownSenderAddress() const {
 
 void TPopupCycle::MenuOpened() {
     if (!Visible()) return;
-    SetTimer(false);
-    fadeStep_ = kFadeSteps;
-    SetAlpha(255);
+    StopOpaque();
     phase_ = TPhase::MenuOpen;
 }
 

@@ -281,6 +281,9 @@ private:
     THeldBy HolderNow(const TPopupSettings& settings) const;
     void StartAutoHide();
     void StartFadeOut();
+    // What is up stops fading or counting down and shows opaque; the caller
+    // says which phase follows.
+    void StopOpaque();
     void FadeInTick();
     void AutoHideTick();
     void FadeOutTick();

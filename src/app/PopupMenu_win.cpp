@@ -8,7 +8,7 @@ namespace pellumo {
 
 std::optional<TRuleChoice> TrackRuleMenu(HWND owner, POINT at, const std::vector<TRuleChoice>& choices) {
     const TMenu menu(CreatePopupMenu());
-    if (!menu || choices.empty()) return std::nullopt;
+    if (!menu) return std::nullopt;
     for (size_t i = 0; i < choices.size(); ++i)
         AppendMenuW(menu.Get(), MF_STRING, i + 1, WideFromUtf8(choices[i].Label).c_str());
     const HWND before = GetForegroundWindow();

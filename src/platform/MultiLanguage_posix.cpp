@@ -12,7 +12,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -245,12 +244,10 @@ public:
             if (open.second != kFailed) iconv_close(open.second);
     }
 
-    // Null when the system has no such conversion. A descriptor for a look
-    // ahead is kept apart, so a running conversion keeps its state.
-    iconv_t Get(const char* to, const char* from, bool lookAhead) {
-        const TKey key{to, from, lookAhead};
-        auto found = open_.find(key);
-        if (found == open_.end()) found = open_.emplace(key, iconv_open(to, from)).first;
+    // Null when the system has no such conversion.
+    iconv_t Get(const char* to, const char* from) {
+        auto found = open_.find({to, from});
+        if (found == open_.end()) found = open_.emplace(std::make_pair(to, from), iconv_open(to, from)).first;
         if (found->second == kFailed) return nullptr;
         iconv(found->second, nullptr, nullptr, nullptr, nullptr);
         return found->second;
@@ -258,18 +255,19 @@ public:
 
 private:
     const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
-    using TKey = std::tuple<std::string, std::string, bool>;
-    std::map<TKey, iconv_t> open_;
+    std::map<std::pair<std::string, std::string>, iconv_t> open_;
 };
 
-iconv_t CachedIconv(const char* to, const char* from, bool lookAhead = false) {
+iconv_t CachedIconv(const char* to, const char* from) {
     thread_local TIconvCache cache;
-    return cache.Get(to, from, lookAhead);
+    return cache.Get(to, from);
 }
 
-// Whether the bytes at `data` begin a character, read from the initial state.
+// Whether the bytes at `data` begin a character, read from the initial state
+// by descriptors of their own, so a running conversion keeps its state.
 bool StartsACharacter(const char* iconvName, const char* data, size_t size) {
-    iconv_t cd = CachedIconv("UTF-32LE", iconvName, true);
+    thread_local TIconvCache lookAheads;
+    iconv_t cd = lookAheads.Get("UTF-32LE", iconvName);
     if (!cd) return false;
     char* in = const_cast<char*>(data);
     size_t inLeft = std::min<size_t>(size, 8);  // longer than any one character
